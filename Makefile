@@ -1,0 +1,39 @@
+# make run   - install what is missing, build, start the converter
+# make test  - install what is missing, build, run every test suite
+# make sanitize-address / sanitize-thread - the sanitizer runs of the suites that ask for them
+
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: run test deps configure build sanitize-address sanitize-thread bench clean
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tavrel-converter
+	$(BUILD)/app/tavrel-converter
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 900
+
+sanitize-%: deps
+	cmake -S . -B build-$* -G Ninja -DTVL_SANITIZE=$* -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build build-$* -j $(JOBS) --target sanitize_tests
+	cd build-$* && ctest --output-on-failure -j $(JOBS) -L sanitize --timeout 900
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DTVL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench -j $(JOBS)
+
+clean:
+	rm -rf build build-address build-thread build-bench
