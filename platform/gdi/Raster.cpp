@@ -1,0 +1,309 @@
+// Blits: raster operations, stretching, alpha and key-colour transfers.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gdi/GdiObjects.h"
+
+namespace gdi {
+
+namespace {
+
+inline std::uint32_t Div255(std::uint32_t x) { return (x + 128 + ((x + 128) >> 8)) >> 8; }
+
+std::uint32_t Rop3(unsigned code, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+  std::uint32_t r = 0;
+  for (unsigned k = 0; k < 8; ++k)
+    if ((code >> k) & 1) r |= ((k & 4) ? p : ~p) & ((k & 2) ? s : ~s) & ((k & 1) ? d : ~d);
+  return r;
+}
+
+bool UsesPattern(unsigned code) { return ((code >> 4) & 0xF) != (code & 0xF); }
+bool UsesSource(unsigned code) { return ((code >> 2) & 0x33) != (code & 0x33); }
+
+// Colour bytes by the operation; the destination keeps its alpha, except for
+// a plain copy, which copies all four bytes.
+void ApplyRop(unsigned code, std::uint32_t* d, const std::uint32_t* s, const std::uint32_t* p, int n) {
+  constexpr std::uint32_t kRgb = 0x00FFFFFF, kA = 0xFF000000;
+  switch (code) {
+    case 0xCC: std::memmove(d, s, std::size_t(n) * 4); return;
+    case 0x00: for (int i = 0; i < n; ++i) d[i] &= kA; return;
+    case 0xFF: for (int i = 0; i < n; ++i) d[i] |= kRgb; return;
+    case 0x55: for (int i = 0; i < n; ++i) d[i] ^= kRgb; return;
+    case 0xF0: for (int i = 0; i < n; ++i) d[i] = (d[i] & kA) | (p[i] & kRgb); return;
+    case 0x5A: for (int i = 0; i < n; ++i) d[i] ^= p[i] & kRgb; return;
+    case 0x88: for (int i = 0; i < n; ++i) d[i] &= s[i] | kA; return;
+    case 0xEE: for (int i = 0; i < n; ++i) d[i] |= s[i] & kRgb; return;
+    case 0x66: for (int i = 0; i < n; ++i) d[i] ^= s[i] & kRgb; return;
+    case 0x33: for (int i = 0; i < n; ++i) d[i] = (d[i] & kA) | (~s[i] & kRgb); return;
+    default:
+      for (int i = 0; i < n; ++i)
+        d[i] = (d[i] & kA) | (Rop3(code, p ? p[i] : 0, s ? s[i] : 0, d[i]) & kRgb);
+  }
+}
+
+void ApplyAlpha(const BLENDFUNCTION& bf, std::uint32_t* d, const std::uint32_t* s, int n) {
+  const std::uint32_t sca = bf.SourceConstantAlpha;
+  if (bf.AlphaFormat & AC_SRC_ALPHA) {
+    for (int i = 0; i < n; ++i) {
+      std::uint32_t sp = s[i];
+      std::uint32_t sa = sp >> 24;
+      if (sca != 255) {
+        const std::uint32_t b = Div255((sp & 0xFF) * sca), g = Div255(((sp >> 8) & 0xFF) * sca),
+                            r = Div255(((sp >> 16) & 0xFF) * sca);
+        sa = Div255(sa * sca);
+        sp = sa << 24 | r << 16 | g << 8 | b;
+      }
+      if (sa == 0 && (sp & 0xFFFFFF) == 0) continue;
+      if (sa == 255) {
+        d[i] = sp;
+        continue;
+      }
+      const std::uint32_t inv = 255 - sa, dp = d[i];
+      std::uint32_t out = 0;
+      for (int sh = 0; sh < 32; sh += 8) {
+        const std::uint32_t c = ((sp >> sh) & 0xFF) + Div255(((dp >> sh) & 0xFF) * inv);
+        out |= std::min<std::uint32_t>(c, 255) << sh;
+      }
+      d[i] = out;
+    }
+  } else {
+    const std::uint32_t inv = 255 - sca;
+    for (int i = 0; i < n; ++i) {
+      const std::uint32_t sp = s[i], dp = d[i];
+      std::uint32_t out = 0;
+      for (int sh = 0; sh < 32; sh += 8)
+        out |= Div255(((sp >> sh) & 0xFF) * sca + ((dp >> sh) & 0xFF) * inv) << sh;
+      d[i] = out;
+    }
+  }
+}
+
+}  // namespace
+
+bool BlitSurface(DeviceContext* dc, int x, int y, int w, int h, const Surface* src, int sx, int sy, int sw,
+                 int sh, const BlitOp& op) {
+  Surface* ds = dc->surface();
+  if (!ds) return false;
+  const unsigned code = (op.rop >> 16) & 0xFF;
+  const bool usesSrc = op.kind != BlitOp::Rop || UsesSource(code);
+  const bool usesPat = op.kind == BlitOp::Rop && UsesPattern(code);
+  if (usesSrc && !src) return false;
+  bool mirrorX = false, mirrorY = false;
+  if (w < 0) { x += w; w = -w; mirrorX = !mirrorX; }
+  if (h < 0) { y += h; h = -h; mirrorY = !mirrorY; }
+  if (!usesSrc) { sw = w; sh = h; sx = sy = 0; }
+  if (sw < 0) { sx += sw; sw = -sw; mirrorX = !mirrorX; }
+  if (sh < 0) { sy += sh; sh = -sh; mirrorY = !mirrorY; }
+  if (w == 0 || h == 0 || sw == 0 || sh == 0) return true;
+
+  // Copying within one surface: take the source out first so that
+  // overlapping rectangles read the original pixels.
+  std::unique_ptr<Surface> copy;
+  if (usesSrc && src == ds) {
+    const int l = std::max(sx, 0), t = std::max(sy, 0);
+    const int r = std::min(sx + sw, src->Width()), b = std::min(sy + sh, src->Height());
+    if (l >= r || t >= b) return true;
+    copy = std::make_unique<Surface>(r - l, b - t, 32, true);
+    for (int yy = t; yy < b; ++yy) src->ReadSpan(l, yy, r - l, copy->Row32(yy - t));
+    // Keep source coordinates meaningful relative to the copy.
+    sx -= l;
+    sy -= t;
+    src = copy.get();
+  }
+
+  const bool stretch = usesSrc && (sw != w || sh != h);
+  std::vector<int> cols;
+  int i0 = 0, i1 = w;  // dest columns whose source column exists
+  if (usesSrc) {
+    cols.resize(w);
+    for (int i = 0; i < w; ++i) {
+      const int m = stretch ? int((2 * std::int64_t(i) + 1) * sw / (2 * std::int64_t(w))) : i;
+      cols[i] = sx + (mirrorX ? sw - 1 - m : m);
+    }
+    while (i0 < w && (cols[i0] < 0 || cols[i0] >= src->Width())) ++i0;
+    i1 = i0;
+    while (i1 < w && cols[i1] >= 0 && cols[i1] < src->Width()) ++i1;
+    if (i0 >= i1) return true;
+  }
+  const bool direct = usesSrc && !stretch && !mirrorX && src->BitsPerPixel() == 32;
+
+  std::vector<std::uint32_t> scratchD, sbuf, pbuf, srow;
+  BrushObject* brush = usesPat ? Checked(dc->st.brush, OBJ_BRUSH) : nullptr;
+  const int spanX0 = x + i0, spanX1 = x + i1;
+  for (const RECT& c : dc->clipRegion().Rects()) {
+    const int cy0 = std::max(c.Top, y), cy1 = std::min(c.Bottom, y + h);
+    const int cx0 = std::max(c.Left, spanX0), cx1 = std::min(c.Right, spanX1);
+    if (cx0 >= cx1 || cy0 >= cy1) continue;
+    const int n = cx1 - cx0;
+    for (int yy = cy0; yy < cy1; ++yy) {
+      const int j = yy - y;
+      int srcY = 0;
+      if (usesSrc) {
+        const int m = stretch ? int((2 * std::int64_t(j) + 1) * sh / (2 * std::int64_t(h))) : j;
+        srcY = sy + (mirrorY ? sh - 1 - m : m);
+        if (srcY < 0 || srcY >= src->Height()) continue;
+      }
+      const std::uint32_t* s = nullptr;
+      if (usesSrc) {
+        if (direct) {
+          s = src->Row32(srcY) + cols[cx0 - x];
+        } else {
+          if (src->BitsPerPixel() == 32) {
+            const std::uint32_t* row = src->Row32(srcY);
+            sbuf.resize(n);
+            for (int k = 0; k < n; ++k) sbuf[k] = row[cols[cx0 - x + k]];
+          } else {
+            srow.resize(src->Width());
+            src->ReadSpan(0, srcY, src->Width(), srow.data());
+            sbuf.resize(n);
+            for (int k = 0; k < n; ++k) sbuf[k] = srow[cols[cx0 - x + k]];
+          }
+          s = sbuf.data();
+        }
+      }
+      const std::uint32_t* p = nullptr;
+      if (usesPat) {
+        pbuf.resize(n);
+        bool dummy = false;
+        for (int k = 0; k < n; ++k) pbuf[k] = brush ? BrushPixelAt(dc, brush, cx0 + k, yy, &dummy) : 0;
+        p = pbuf.data();
+      }
+      std::uint32_t* d = ds->Span(cx0, yy, n, scratchD);
+      switch (op.kind) {
+        case BlitOp::Rop: ApplyRop(code, d, s, p, n); break;
+        case BlitOp::Alpha: ApplyAlpha(op.bf, d, s, n); break;
+        case BlitOp::Transparent:
+          for (int k = 0; k < n; ++k)
+            if ((s[k] & 0xFFFFFF) != op.key) d[k] = s[k];
+          break;
+      }
+      ds->Commit(cx0, yy, n, d);
+    }
+  }
+  return true;
+}
+
+
+BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, DWORD rop) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* d = CheckedDC(dst);
+  if (!d) return FALSE;
+  BlitOp op;
+  op.rop = rop;
+  DeviceContext* s = src ? CheckedDC(src) : nullptr;
+  const POINT dp = d->toSurface(x, y);
+  POINT sp{xs, ys};
+  if (s) sp = s->toSurface(xs, ys);
+  if (UsesSource((rop >> 16) & 0xFF) && !s) return FALSE;
+  return BlitSurface(d, dp.X, dp.Y, w, h, s ? s->surface() : nullptr, sp.X, sp.Y, w, h, op) ? TRUE : FALSE;
+}
+
+BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs, DWORD rop) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* d = CheckedDC(dst);
+  DeviceContext* s = src ? CheckedDC(src) : nullptr;
+  if (!d) return FALSE;
+  if (UsesSource((rop >> 16) & 0xFF) && !s) return FALSE;
+  BlitOp op;
+  op.rop = rop;
+  const POINT dp = d->toSurface(x, y);
+  POINT sp{xs, ys};
+  if (s) sp = s->toSurface(xs, ys);
+  return BlitSurface(d, dp.X, dp.Y, w, h, s ? s->surface() : nullptr, sp.X, sp.Y, ws, hs, op) ? TRUE : FALSE;
+}
+
+BOOL PatBlt(HDC dc, int x, int y, int w, int h, DWORD rop) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* d = CheckedDC(dc);
+  if (!d || UsesSource((rop >> 16) & 0xFF)) return FALSE;
+  BlitOp op;
+  op.rop = rop;
+  const POINT dp = d->toSurface(x, y);
+  return BlitSurface(d, dp.X, dp.Y, w, h, nullptr, 0, 0, w, h, op) ? TRUE : FALSE;
+}
+
+BOOL AlphaBlend(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs,
+                BLENDFUNCTION bf) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* d = CheckedDC(dst);
+  DeviceContext* s = CheckedDC(src);
+  if (!d || !s || w < 0 || h < 0 || ws < 0 || hs < 0 || bf.BlendOp != AC_SRC_OVER) return FALSE;
+  BlitOp op;
+  op.kind = BlitOp::Alpha;
+  op.bf = bf;
+  const POINT dp = d->toSurface(x, y), sp = s->toSurface(xs, ys);
+  return BlitSurface(d, dp.X, dp.Y, w, h, s->surface(), sp.X, sp.Y, ws, hs, op) ? TRUE : FALSE;
+}
+
+BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, int ws, int hs,
+                    UINT transparent) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* d = CheckedDC(dst);
+  DeviceContext* s = CheckedDC(src);
+  if (!d || !s || w < 0 || h < 0 || ws < 0 || hs < 0) return FALSE;
+  BlitOp op;
+  op.kind = BlitOp::Transparent;
+  op.key = RefToPixel(transparent) & 0xFFFFFF;
+  const POINT dp = d->toSurface(x, y), sp = s->toSurface(xs, ys);
+  return BlitSurface(d, dp.X, dp.Y, w, h, s->surface(), sp.X, sp.Y, ws, hs, op) ? TRUE : FALSE;
+}
+
+COLORREF SetPixel(HDC h, int x, int y, COLORREF c) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* dc = CheckedDC(h);
+  Surface* s = dc ? dc->surface() : nullptr;
+  if (!s) return CLR_INVALID;
+  const POINT p = dc->toSurface(x, y);
+  if (!dc->clipRegion().Contains(p)) return CLR_INVALID;
+  const std::uint32_t old = s->GetPixel(p.X, p.Y);
+  s->SetPixel(p.X, p.Y, (old & 0xFF000000) | RefToPixel(c));
+  return PixelToRef(s->GetPixel(p.X, p.Y));
+}
+
+BOOL SetPixelV(HDC h, int x, int y, COLORREF c) { return SetPixel(h, x, y, c) != CLR_INVALID; }
+
+COLORREF GetPixel(HDC h, int x, int y) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* dc = CheckedDC(h);
+  Surface* s = dc ? dc->surface() : nullptr;
+  if (!s) return CLR_INVALID;
+  const POINT p = dc->toSurface(x, y);
+  if (!dc->clipRegion().Contains(p)) return CLR_INVALID;
+  return PixelToRef(s->GetPixel(p.X, p.Y));
+}
+
+BOOL GradientFill(HDC h, const TRIVERTEX* v, UINT nv, const void* mesh, UINT nm, UINT mode) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* dc = CheckedDC(h);
+  Surface* s = dc ? dc->surface() : nullptr;
+  if (!s || !v || !mesh || (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)) return FALSE;
+  const auto* rects = static_cast<const GRADIENT_RECT*>(mesh);
+  std::vector<std::uint32_t> scratch;
+  for (UINT m = 0; m < nm; ++m) {
+    if (rects[m].UpperLeft >= nv || rects[m].LowerRight >= nv) return FALSE;
+    TRIVERTEX a = v[rects[m].UpperLeft], b = v[rects[m].LowerRight];
+    if (mode == GRADIENT_FILL_RECT_H ? a.x > b.x : a.y > b.y) std::swap(a, b);
+    const POINT pa = dc->toSurface(a.x, a.y), pb = dc->toSurface(b.x, b.y);
+    const RECT r{std::min(pa.X, pb.X), std::min(pa.Y, pb.Y), std::max(pa.X, pb.X), std::max(pa.Y, pb.Y)};
+    const int span = mode == GRADIENT_FILL_RECT_H ? r.Width() : r.Height();
+    if (span <= 0) continue;
+    auto colorAt = [&](int k) {
+      auto lerp = [&](int ca, int cb) { return std::uint32_t((ca + (cb - ca) * std::int64_t(k) / span) >> 8); };
+      return lerp(a.Red, b.Red) << 16 | lerp(a.Green, b.Green) << 8 | lerp(a.Blue, b.Blue);
+    };
+    const Region area = dc->clipRegion().Intersect(r);
+    for (const RECT& c : area.Rects()) {
+      for (int yy = c.Top; yy < c.Bottom; ++yy) {
+        std::uint32_t* d = s->Span(c.Left, yy, c.Width(), scratch);
+        for (int xx = c.Left; xx < c.Right; ++xx) {
+          const std::uint32_t col = colorAt(mode == GRADIENT_FILL_RECT_H ? xx - r.Left : yy - r.Top);
+          d[xx - c.Left] = (d[xx - c.Left] & 0xFF000000) | col;
+        }
+        s->Commit(c.Left, yy, c.Width(), d);
+      }
+    }
+  }
+  return TRUE;
+}
+
+}  // namespace gdi
