@@ -1,0 +1,217 @@
+#include "engine/FFUtils.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "engine/FFmpegLogger.h"
+#include "platform/rtl/StrUtils.h"
+#include "platform/rtl/Strings.h"
+
+namespace engine {
+
+using rtl::String;
+
+String DurationToStr(int64_t AMicroseconds) {
+  if (AMicroseconds == AV_NOPTS_VALUE) return u"N/A";
+  const int64_t d = AMicroseconds;
+  char buf[64];
+  snprintf(buf, sizeof buf, "%.2lld:%.2lld:%.2lld.%.3lld",
+           static_cast<long long>(d / 1000000 / 60 / 60),
+           static_cast<long long>((d / 1000000 / 60) % 60),
+           static_cast<long long>((d / 1000000) % 60),
+           static_cast<long long>((d % 1000000) * 1000 / 1000000));
+  return rtl::Utf8ToString(buf);
+}
+
+int64_t FrameRateToDuration(AVRational ARate) {
+  if (ARate.num == 0 || ARate.den == 0) return 40000;
+  return int64_t{1000000} * ARate.den / ARate.num;
+}
+
+String FFmpegErrorText(const String& APrefix, int ACode) {
+  // The literal codes are those the converter has always known; FFmpeg 5.1
+  // reports several of the same conditions with tag codes, which get the
+  // same texts.
+  const char* text = nullptr;
+  switch (ACode) {
+    case -2: text = "No such file or directory"; break;
+    case -5: text = "I/O error"; break;
+    case -12: text = "Not enough memory"; break;
+    case -22: text = "Invalid data found when processing input"; break;
+    case -32: text = "End of file"; break;
+    case -33: text = "Number syntax expected in filename"; break;
+    case -42: text = "Unknown format"; break;
+    case -10043: text = "Unsupported network protocol"; break;
+    case -1163346256: text = "Not yet implemented in FFmpeg"; break;
+    case AVERROR_EOF: text = "End of file"; break;
+    case AVERROR_INVALIDDATA: text = "Invalid data found when processing input"; break;
+    case AVERROR_DEMUXER_NOT_FOUND:
+    case AVERROR_MUXER_NOT_FOUND: text = "Unknown format"; break;
+    case AVERROR_PROTOCOL_NOT_FOUND: text = "Unsupported network protocol"; break;
+    default: break;
+  }
+  char buf[64];
+  if (!text) {
+    snprintf(buf, sizeof buf, "Error number %d occurred", ACode);
+    text = buf;
+  }
+  return APrefix + u": " + rtl::Utf8ToString(text);
+}
+
+String MediaTypeText(int AMediaType) {
+  switch (AMediaType) {
+    case AVMEDIA_TYPE_VIDEO: return u"Video";
+    case AVMEDIA_TYPE_AUDIO: return u"Audio";
+    case AVMEDIA_TYPE_DATA: return u"Data";
+    case AVMEDIA_TYPE_SUBTITLE: return u"Subtitle";
+    case AVMEDIA_TYPE_ATTACHMENT: return u"Attachment";
+    default: return u"Unknown";
+  }
+}
+
+void ResetFFOptions(TFFOptions& AOpts) { AOpts = TFFOptions{}; }
+
+void AllocFFOptions(TFFOptions& AOpts, int ASwsFlags) {
+  for (AVCodecContext*& ctx : AOpts.avcodec_opts) ctx = ff::avcodec_alloc_context3(nullptr);
+  AOpts.avformat_opts = ff::avformat_alloc_context();
+  AOpts.sws_opts = ff::sws_alloc_context();
+  if (AOpts.sws_opts) ff::av_opt_set_int(AOpts.sws_opts, "sws_flags", ASwsFlags, 0);
+}
+
+void FreeFFOptions(TFFOptions& AOpts) {
+  for (AVCodecContext*& ctx : AOpts.avcodec_opts)
+    if (ctx) ff::avcodec_free_context(&ctx);
+  if (AOpts.avformat_opts) ff::avformat_free_context(AOpts.avformat_opts);
+  AOpts.avformat_opts = nullptr;
+  if (AOpts.sws_opts) ff::sws_freeContext(AOpts.sws_opts);
+  AOpts.sws_opts = nullptr;
+  AOpts.opt_names.clear();
+}
+
+namespace {
+
+// Finds AName among AObj's own options and sets it; *AFound tells whether
+// the option exists.
+int SetOwnOption(void* AObj, const char* AName, const char* AValue, int AOptFlags,
+                 const AVOption** AFound) {
+  const AVOption* o = AObj ? ff::av_opt_find(AObj, AName, nullptr, AOptFlags, 0) : nullptr;
+  if (!o) return 0;
+  *AFound = o;
+  return ff::av_opt_set(AObj, AName, AValue, 0);
+}
+
+}  // namespace
+
+bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string& AValue) {
+  if (rtl::Trim(rtl::Utf8ToString(AName)).empty() || rtl::Trim(rtl::Utf8ToString(AValue)).empty())
+    return false;
+  const char* name = AName.c_str();
+  const char* value = AValue.c_str();
+  static constexpr int kTypeFlags[AVMEDIA_TYPE_NB] = {
+      AV_OPT_FLAG_VIDEO_PARAM, AV_OPT_FLAG_AUDIO_PARAM, 0, AV_OPT_FLAG_SUBTITLE_PARAM, 0};
+
+  const AVOption* found = nullptr;
+  int ret = 0;
+  for (int i = 0; i < AVMEDIA_TYPE_NB && ret >= 0; ++i) {
+    // Whether the option belongs to this media type is asked of the video
+    // context: all five share one option table.
+    if (ff::av_opt_find(AOpts.avcodec_opts[0], name, nullptr, kTypeFlags[i], 0))
+      ret = SetOwnOption(AOpts.avcodec_opts[i], name, value, 0, &found);
+  }
+  if (!found) ret = SetOwnOption(AOpts.avformat_opts, name, value, 0, &found);
+  if (!found) ret = SetOwnOption(AOpts.sws_opts, name, value, 0, &found);
+  if (!found) {
+    int type = name[0] == 'a' ? AVMEDIA_TYPE_AUDIO
+               : name[0] == 'v' ? AVMEDIA_TYPE_VIDEO
+               : name[0] == 's' ? AVMEDIA_TYPE_SUBTITLE
+                                : -1;
+    if (type >= 0) ret = SetOwnOption(AOpts.avcodec_opts[type], name + 1, value, 0, &found);
+  }
+  if (found && ret < 0) {
+    ff::av_log(nullptr, AV_LOG_ERROR, "Invalid value \"%s\" for option \"%s\"\n", value, name);
+    return false;
+  }
+  if (!found) return false;
+
+  std::string optName = found->name;
+  bool known = false;
+  for (const std::string& n : AOpts.opt_names) known = known || n == optName;
+  if (!known) AOpts.opt_names.push_back(optName);
+
+  if ((AOpts.avcodec_opts[0] && AOpts.avcodec_opts[0]->debug) ||
+      (AOpts.avformat_opts && AOpts.avformat_opts->debug))
+    GetFFLogger()->SetLogLevel(llDebug);
+  return true;
+}
+
+void SetContextOptions(TFFOptions& AOpts, void* ACtx, void* AOptsCtx, int AFlags) {
+  for (const std::string& name : AOpts.opt_names) {
+    const AVOption* o = ff::av_opt_find(AOptsCtx, name.c_str(), nullptr, 0, 0);
+    if (!o || (o->flags & AFlags) != AFlags) continue;
+    uint8_t* text = nullptr;
+    if (ff::av_opt_get(AOptsCtx, name.c_str(), 0, &text) >= 0 && text)
+      ff::av_opt_set(ACtx, name.c_str(), reinterpret_cast<const char*>(text), 0);
+    ff::av_free(text);
+  }
+}
+
+int ReadFileToBuffer(const std::string& AFileName, uint8_t*& ABuffer, int& ASize) {
+  ABuffer = nullptr;
+  ASize = 0;
+  FILE* f = fopen(AFileName.c_str(), "rb");
+  if (!f) return -1;
+  long size = -1;
+  if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
+  // A size that cannot be told, or that does not fit the int size with its
+  // terminating zero, is refused rather than read short.
+  if (size < 0 || size >= 0x7FFFFFFF || fseek(f, 0, SEEK_SET) != 0) {
+    fclose(f);
+    return -1;
+  }
+  auto* buffer = static_cast<uint8_t*>(ff::av_malloc(static_cast<size_t>(size) + 1));
+  if (!buffer) {
+    fclose(f);
+    return -12;
+  }
+  size_t got = fread(buffer, 1, static_cast<size_t>(size), f);
+  buffer[got] = 0;
+  fclose(f);
+  ABuffer = buffer;
+  ASize = static_cast<int>(got) + 1;
+  return 0;
+}
+
+String GetMetadataValue(const AVDictionary* AMetadata, const char* AKey, const String& ADefault) {
+  const AVDictionaryEntry* tag = ff::av_dict_get(AMetadata, AKey, nullptr, 0);
+  return tag && tag->value ? rtl::Utf8ToString(tag->value) : ADefault;
+}
+
+String CodecNameText(const AVCodecContext* ACodecContext, bool AEncoder) {
+  return CodecNameText(ACodecContext->codec_id, ACodecContext->codec_tag, AEncoder);
+}
+
+String CodecNameText(AVCodecID ACodecID, uint32_t ACodecTag, bool AEncoder) {
+  const AVCodec* codec =
+      AEncoder ? ff::avcodec_find_encoder(ACodecID) : ff::avcodec_find_decoder(ACodecID);
+  if (codec) {
+    String name = rtl::Utf8ToString(codec->name ? codec->name : "");
+    String longName = rtl::Trim(rtl::Utf8ToString(codec->long_name ? codec->long_name : ""));
+    return longName.empty() ? name : name + u"(" + longName + u")";
+  }
+  if (ACodecID == 0x20000) return u"mpeg2ts";
+  // The codec has no coder here; its registered name is the next best thing.
+  if (const AVCodecDescriptor* desc = ff::avcodec_descriptor_get(ACodecID))
+    if (desc->name && *desc->name) return rtl::Utf8ToString(desc->name);
+  char buf[64];
+  const unsigned c[4] = {ACodecTag & 0xFF, (ACodecTag >> 8) & 0xFF, (ACodecTag >> 16) & 0xFF,
+                         ACodecTag >> 24};
+  bool printable = true;
+  for (unsigned ch : c) printable = printable && ch >= 32 && ch <= 126;
+  if (printable)
+    snprintf(buf, sizeof buf, "%c%c%c%c / 0x%04X", c[0], c[1], c[2], c[3], ACodecTag);
+  else
+    snprintf(buf, sizeof buf, "0x%04x", ACodecTag);
+  return rtl::Utf8ToString(buf);
+}
+
+}  // namespace engine

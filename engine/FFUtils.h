@@ -1,0 +1,70 @@
+// FFmpeg-facing helpers shared by the transcoder, the media probe, the
+// preview player and the preview window: times and error codes as text, the
+// generic option store, whole-file reading, decoded pictures as 24-bit
+// bitmaps, and codec, media-type and metadata texts.
+//
+// All FFmpeg calls go through the loader's entry points: the caller has
+// loaded its library set. TFFOptions and TRGBConvertContext belong to one
+// owner and are used by one thread at a time; nothing here is shared.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/FFEntries.h"
+#include "platform/rtl/Types.h"
+
+namespace engine {
+
+// "N/A" for AV_NOPTS_VALUE, else "hh:mm:ss.zzz" (hours not wrapped at 24).
+rtl::String DurationToStr(int64_t AMicroseconds);
+// One frame's duration in microseconds; 40000 when num or den is 0.
+int64_t FrameRateToDuration(AVRational ARate);
+// APrefix + ": " + the text of an FFmpeg error code ("Error number %d
+// occurred" for a code without a text of its own).
+rtl::String FFmpegErrorText(const rtl::String& APrefix, int ACode);
+// "Video", "Audio", "Data", "Subtitle", "Attachment" or "Unknown".
+rtl::String MediaTypeText(int AMediaType);
+
+// Generic option store of one transcoder: contexts that only hold values
+// set by name, and the names set so far, which SetContextOptions copies into
+// the real contexts. The store owns its contexts between AllocFFOptions and
+// FreeFFOptions.
+struct TFFOptions {
+  std::vector<std::string> opt_names;  // each name once, in the order first set
+  AVCodecContext* avcodec_opts[AVMEDIA_TYPE_NB] = {};  // video, audio, data, subtitle, attachment
+  AVFormatContext* avformat_opts = nullptr;
+  SwsContext* sws_opts = nullptr;
+};
+
+void ResetFFOptions(TFFOptions& AOpts);
+void AllocFFOptions(TFFOptions& AOpts, int ASwsFlags);
+void FreeFFOptions(TFFOptions& AOpts);
+// Sets a generic option by name on every context that knows it (codec
+// options on each media type whose flags accept them, then format, then
+// scaler options; "ab", "vb", "sb"-style names fall back to the audio, video
+// or subtitle context without their first letter). False for a blank name or
+// value, an unknown name, or a value the option refuses (logged as an
+// llError line).
+bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string& AValue);
+// Copies every recorded option whose flags include AFlags from AOptsCtx
+// (an option context of the store) into ACtx.
+void SetContextOptions(TFFOptions& AOpts, void* ACtx, void* AOptsCtx, int AFlags);
+
+// Reads a whole file into an av_malloc'ed buffer followed by a zero byte;
+// ASize counts that zero. Returns 0, -1 when the file cannot be opened or
+// sized (or is 2 GiB or larger), -12 when memory runs out.
+int ReadFileToBuffer(const std::string& AFileName, uint8_t*& ABuffer, int& ASize);
+
+// The value of the first tag whose whole key matches (without regard to
+// case), else ADefault.
+rtl::String GetMetadataValue(const AVDictionary* AMetadata, const char* AKey,
+                             const rtl::String& ADefault);
+// The codec's display name, e.g. "mpeg4(MPEG-4 part 2)", or its tag.
+rtl::String CodecNameText(const AVCodecContext* ACodecContext, bool AEncoder);
+// The same for a codec id and tag (for streams known by their parameters).
+rtl::String CodecNameText(AVCodecID ACodecID, uint32_t ACodecTag, bool AEncoder);
+
+}  // namespace engine
