@@ -10,7 +10,7 @@ void BuildFormatList(int categoryIndex, IFormatPicker& picker,
   std::span<const TCatalogueEntry> group;
   if (std::optional<int> g = categories.GroupOf(categoryIndex)) group = catalogue.Group(*g);
   for (const TCatalogueEntry& entry : group)
-    picker.AddItem(entry.Title, entry.Caption, entry.ImageIndex());
+    picker.AddItem(entry.Title, entry.Caption, entry.ImageIndex);
   picker.Repaint();
   picker.SetItemIndex(group.empty() ? -1 : 0);
 }

@@ -6,9 +6,11 @@
 namespace tables {
 
 TOutputFormatCatalogue TOutputFormatCatalogue::FromTsv(std::string_view text,
-                                                       std::string_view source) {
+                                                       std::string_view source,
+                                                       TCatalogueImages images) {
   TOutputFormatCatalogue result;
-  for (const TTsvRecord& r : ReadTsv(text, source, 3)) {
+  const bool imageColumn = images == TCatalogueImages::FromColumn;
+  for (const TTsvRecord& r : ReadTsv(text, source, imageColumn ? 4 : 3)) {
     TCatalogueEntry e;
     e.Key = TsvInt(source, r, 0);
     if (e.Key < 0) TableError(source, r.Line, "negative key");
@@ -22,6 +24,7 @@ TOutputFormatCatalogue TOutputFormatCatalogue::FromTsv(std::string_view text,
       TableError(source, r.Line, "key " + std::to_string(e.Key) + " leaves a gap in its group");
     e.Title = rtl::Utf8ToString(r.Fields[1]);
     e.Caption = rtl::Utf8ToString(r.Fields[2]);
+    e.ImageIndex = imageColumn ? TsvInt(source, r, 3) : IndexInGroup(e.Key) % 2;
     result.entries_.push_back(std::move(e));
     ++last;
   }

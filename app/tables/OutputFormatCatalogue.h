@@ -19,16 +19,21 @@ struct TCatalogueEntry {
   TProfileKey Key = 0;
   rtl::String Title;    // ends in "(*.ext)"; not unique: the key identifies a profile
   rtl::String Caption;  // one-line description under the title
+  int ImageIndex = 0;   // picture in the format picker's image list
+};
 
-  // The format picker's pictures alternate 0, 1, 0, ... from each group's first entry.
-  int ImageIndex() const { return IndexInGroup(Key) % 2; }
+// Where the entries' pictures come from.
+enum class TCatalogueImages {
+  Alternating,  // 0, 1, 0, ... from each group's first entry (the main window's picker)
+  FromColumn,   // a fourth column gives each entry's picture
 };
 
 class TOutputFormatCatalogue {
  public:
-  // Columns: key, title, caption. Keys ascend, and the keys of each group run
-  // group x 100 + 0, 1, 2, ... without gaps.
-  static TOutputFormatCatalogue FromTsv(std::string_view text, std::string_view source = "catalogue");
+  // Columns: key, title, caption[, picture]. Keys ascend, and the keys of each
+  // group run group x 100 + 0, 1, 2, ... without gaps.
+  static TOutputFormatCatalogue FromTsv(std::string_view text, std::string_view source = "catalogue",
+                                        TCatalogueImages images = TCatalogueImages::Alternating);
 
   int Count() const { return static_cast<int>(entries_.size()); }
   // Groups 0 .. GroupCount()-1; a group may be empty.

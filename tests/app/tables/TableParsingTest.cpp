@@ -29,10 +29,18 @@ TEST(TableParsing, KeepsBlanksEmptyFieldsAndSkipsHeadings) {
   EXPECT_EQ(catalogue.GroupCount(), 3);
   EXPECT_TRUE(catalogue.Group(1).empty());
   EXPECT_EQ(catalogue.Group(2).size(), 1u);
-  EXPECT_EQ(catalogue.Find(200)->ImageIndex(), 0);
-  EXPECT_EQ(catalogue.Find(1)->ImageIndex(), 1);
+  EXPECT_EQ(catalogue.Find(200)->ImageIndex, 0);
+  EXPECT_EQ(catalogue.Find(1)->ImageIndex, 1);
   EXPECT_EQ(catalogue.Find(2), nullptr);
   EXPECT_TRUE(catalogue.Group(7).empty());
+
+  // A data set with pictures of its own.
+  const auto own = TOutputFormatCatalogue::FromTsv("0\ta\tb\t20\n1\tc\td\t21\n100\te\tf\t22\n",
+                                                   "own", TCatalogueImages::FromColumn);
+  EXPECT_EQ(own.Find(0)->ImageIndex, 20);
+  EXPECT_EQ(own.Find(100)->ImageIndex, 22);
+  EXPECT_THROW(TOutputFormatCatalogue::FromTsv("0\ta\tb\n", "own", TCatalogueImages::FromColumn),
+               ETableError);
 }
 
 TEST(TableParsing, CodecRowKindsAndUnsetFields) {
