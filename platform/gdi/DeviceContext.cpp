@@ -293,9 +293,13 @@ BOOL DeleteObject(HGDIOBJ obj) {
 
 DWORD GetObjectType(HGDIOBJ obj) {
   std::lock_guard lock(GdiLock());
-  if (IsLive(obj, false)) return obj->type;
-  if (IsLive(obj, true)) return reinterpret_cast<DeviceContext*>(obj)->memoryDC ? OBJ_MEMDC : OBJ_DC;
-  return 0;
+  return IsLive(obj, false) ? obj->type : 0;
+}
+
+DWORD GetObjectType(HDC h) {
+  std::lock_guard lock(GdiLock());
+  DeviceContext* dc = CheckedDC(h);
+  return dc ? (dc->memoryDC ? OBJ_MEMDC : OBJ_DC) : 0;
 }
 
 int GetObject(HGDIOBJ obj, int size, void* out) {

@@ -14,6 +14,7 @@
 // the surface it draws into must be used by one thread at a time.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/gdi/GdiTypes.h"
@@ -21,6 +22,49 @@
 #include "platform/gdi/Surface.h"
 
 namespace gdi {
+
+// The objects behind the handles. Their layout is the layer's business: use
+// the functions below. They are complete here only so that a handle converts
+// to HGDIOBJ as it does on Windows.
+class FontFace;
+struct GdiObject {
+  explicit GdiObject(UINT t) : type(t) {}
+  virtual ~GdiObject() = default;
+  UINT type;
+  int selectedCount = 0;    // DCs holding it selected
+  bool deletePending = false;
+  bool stock = false;
+};
+
+struct BitmapObject : GdiObject {
+  BitmapObject() : GdiObject(OBJ_BITMAP) {}
+  std::unique_ptr<Surface> surface;
+};
+
+struct PenObject : GdiObject {
+  PenObject() : GdiObject(OBJ_PEN) {}
+  LOGPEN lp;
+  bool dcPen = false;  // DC_PEN stock: colour from the DC
+};
+
+struct BrushObject : GdiObject {
+  BrushObject() : GdiObject(OBJ_BRUSH) {}
+  LOGBRUSH lb;
+  std::unique_ptr<Surface> pattern;  // BS_PATTERN: 32-bit copy
+  bool dcBrush = false;
+};
+
+class FontFace;  // Text.cpp
+struct FontObject : GdiObject {
+  FontObject() : GdiObject(OBJ_FONT) {}
+  LOGFONTW lf;
+  std::shared_ptr<FontFace> face;  // resolved lazily
+};
+
+struct RegionObject : GdiObject {
+  RegionObject() : GdiObject(OBJ_REGION) {}
+  Region rgn;
+};
 
 // ---- Device contexts -------------------------------------------------------
 HDC CreateCompatibleDC(HDC dc);  // memory DC holding a 1x1 stock bitmap until one is selected
@@ -41,6 +85,7 @@ HGDIOBJ GetStockObject(int index);
 BOOL DeleteObject(HGDIOBJ obj);
 int GetObject(HGDIOBJ obj, int size, void* out);  // BITMAP / DIBSECTION / LOGPEN / LOGBRUSH / LOGFONTW
 DWORD GetObjectType(HGDIOBJ obj);
+DWORD GetObjectType(HDC dc);  // OBJ_MEMDC or OBJ_DC
 
 int SaveDC(HDC dc);
 BOOL RestoreDC(HDC dc, int saved);  // positive: that level; negative: relative to the top

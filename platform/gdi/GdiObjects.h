@@ -11,45 +11,6 @@
 
 namespace gdi {
 
-struct GdiObject {
-  explicit GdiObject(UINT t) : type(t) {}
-  virtual ~GdiObject() = default;
-  UINT type;
-  int selectedCount = 0;    // DCs holding it selected
-  bool deletePending = false;
-  bool stock = false;
-};
-
-struct BitmapObject : GdiObject {
-  BitmapObject() : GdiObject(OBJ_BITMAP) {}
-  std::unique_ptr<Surface> surface;
-};
-
-struct PenObject : GdiObject {
-  PenObject() : GdiObject(OBJ_PEN) {}
-  LOGPEN lp;
-  bool dcPen = false;  // DC_PEN stock: colour from the DC
-};
-
-struct BrushObject : GdiObject {
-  BrushObject() : GdiObject(OBJ_BRUSH) {}
-  LOGBRUSH lb;
-  std::unique_ptr<Surface> pattern;  // BS_PATTERN: 32-bit copy
-  bool dcBrush = false;
-};
-
-class FontFace;  // Text.cpp
-struct FontObject : GdiObject {
-  FontObject() : GdiObject(OBJ_FONT) {}
-  LOGFONTW lf;
-  std::shared_ptr<FontFace> face;  // resolved lazily
-};
-
-struct RegionObject : GdiObject {
-  RegionObject() : GdiObject(OBJ_REGION) {}
-  Region rgn;
-};
-
 struct DCState {
   POINT viewportOrg, windowOrg, brushOrg, pos;
   std::optional<Region> clip;  // device coordinates
@@ -123,8 +84,6 @@ void FillSurfaceRect(DeviceContext* dc, RECT r, BrushObject* brush, DWORD rop);
 void Rop2Span(std::uint32_t* px, int n, std::uint32_t color, int rop2);
 // Plots a horizontal span y, [x0, x1) in surface coordinates, clipped, with the pen rop.
 void PenSpan(DeviceContext* dc, int y, int x0, int x1, std::uint32_t color);
-bool DrawTextGlyphs(DeviceContext* dc, int x, int y, const WCHAR* text, int count, const int* dx,
-                    const RECT* clip);  // Text.cpp
 // The core of every blit. (x, y, w, h) are in surface coordinates of dst
 // (negative sizes mirror); src may be null for pattern-only operations.
 struct BlitOp {

@@ -89,11 +89,13 @@ bool BlitSurface(DeviceContext* dc, int x, int y, int w, int h, const Surface* s
   const bool usesPat = op.kind == BlitOp::Rop && UsesPattern(code);
   if (usesSrc && !src) return false;
   bool mirrorX = false, mirrorY = false;
-  if (w < 0) { x += w; w = -w; mirrorX = !mirrorX; }
-  if (h < 0) { y += h; h = -h; mirrorY = !mirrorY; }
+  // A negative extent runs from the given edge pixel backwards:
+  // (x, w = -4) covers x-3 .. x, as the converter's mirroring code expects.
+  if (w < 0) { x += w + 1; w = -w; mirrorX = !mirrorX; }
+  if (h < 0) { y += h + 1; h = -h; mirrorY = !mirrorY; }
   if (!usesSrc) { sw = w; sh = h; sx = sy = 0; }
-  if (sw < 0) { sx += sw; sw = -sw; mirrorX = !mirrorX; }
-  if (sh < 0) { sy += sh; sh = -sh; mirrorY = !mirrorY; }
+  if (sw < 0) { sx += sw + 1; sw = -sw; mirrorX = !mirrorX; }
+  if (sh < 0) { sy += sh + 1; sh = -sh; mirrorY = !mirrorY; }
   if (w == 0 || h == 0 || sw == 0 || sh == 0) return true;
 
   // Copying within one surface: take the source out first so that
