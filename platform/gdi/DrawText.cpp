@@ -95,6 +95,14 @@ Line PathEllipsis(const Line& l, const Layout& lay, int width) {
   if (sep == std::u32string::npos || sep == 0) return EndEllipsis(l, lay, width);
   const Line tail = Sub(l, sep, l.s.size());
   const int tw = lay.Width(tail.s) + lay.Width(kEllipsis);
+  if (tw > width) {
+    // Not even the file name fits: keep as much of it as possible.
+    Line r;
+    Append(r, kEllipsis);
+    r.s += tail.s;
+    r.ul.insert(r.ul.end(), tail.ul.begin(), tail.ul.end());
+    return EndEllipsis(r, lay, width);
+  }
   std::size_t n = sep;
   while (n > 0 && lay.Width(l.s, 0, n) + tw > width) --n;
   Line r = Sub(l, 0, n);
