@@ -560,9 +560,12 @@ String TStrings::CommaText() const { return Delimited(u',', u'"', false); }
 void TStrings::SetCommaText(const String& text) { SetDelimited(text, u',', u'"', false); }
 
 void TStrings::LoadFromStream(TStream* stream) {
-  const Int64 size = stream->Size() - stream->Position();
-  std::string bytes(static_cast<size_t>(std::max<Int64>(size, 0)), '\0');
-  bytes.resize(static_cast<size_t>(stream->Read(bytes.data(), static_cast<Int64>(bytes.size()))));
+  // Read to the end rather than trusting Size, which a pipe cannot tell.
+  std::string bytes;
+  const Int64 remaining = stream->Size() - stream->Position();
+  if (remaining > 0) bytes.reserve(static_cast<size_t>(remaining));
+  char chunk[65536];
+  for (Int64 n; (n = stream->Read(chunk, sizeof chunk)) > 0;) bytes.append(chunk, static_cast<size_t>(n));
 
   auto utf16 = [&](size_t from, bool bigEndian) {
     String s;

@@ -441,6 +441,8 @@ class TCollection : public TPersistent {
   void EndUpdate();
   int UpdateCount() const { return updateCount_; }
   const TCollectionItemClass& ItemClassFactory() const { return itemClass_; }
+  // The object that holds the collection, as a descendant's GetOwner says.
+  TPersistent* Owner() { return GetOwner(); }
 
   // From another collection: clears, then adds one item per source item and
   // assigns it from that item.

@@ -519,6 +519,7 @@ String TIniFile::ReadString(const String& section, const String& ident, const St
 }
 
 void TIniFile::WriteString(const String& section, const String& ident, const String& value) {
+  std::lock_guard<std::mutex> lock(g_profileMutex);
   if (!Current().SetValue(section, ident, value)) throw EIniFileException(WriteError(fileName_));
   Store();
 }
@@ -530,10 +531,12 @@ void TIniFile::ReadSectionValues(const String& section, TStrings* strings) {
 }
 
 void TIniFile::EraseSection(const String& section) {
+  std::lock_guard<std::mutex> lock(g_profileMutex);
   if (Current().EraseSection(section)) Store();
 }
 
 void TIniFile::DeleteKey(const String& section, const String& ident) {
+  std::lock_guard<std::mutex> lock(g_profileMutex);
   if (Current().DeleteKey(section, ident)) Store();
 }
 

@@ -16,8 +16,9 @@
 // was. Names holding a line break (or a key holding '=', a section holding
 // ']') would not read back and are refused like a failed write.
 //
-// Threads: the private-profile functions may be called from any thread;
-// an ini-file object belongs to one thread at a time.
+// Threads: the private-profile functions may be called from any thread, and
+// they and TIniFile's writes are serialised process-wide, so two writers never
+// lose each other's keys; an ini-file object belongs to one thread at a time.
 #pragma once
 
 #include <memory>

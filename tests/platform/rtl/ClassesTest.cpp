@@ -1,6 +1,7 @@
 #include "platform/rtl/Classes.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -461,6 +462,17 @@ TEST(StringList, StreamsDetectSignaturesAndSaveInTheEncodingFound) {
     l.SaveToStream(&out);
     EXPECT_EQ(out.Bytes(), c.bytes);
   }
+  // A pipe cannot tell its size; the text is read to its end all the same.
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  ASSERT_EQ(::write(fds[1], "p\nq", 3), 3);
+  ::close(fds[1]);
+  TStringList piped;
+  THandleStream pipeIn(fds[0]);
+  piped.LoadFromStream(&pipeIn);
+  ::close(fds[0]);
+  EXPECT_EQ(Lines(piped), (V{"p", "q"}));
+
   TStringList l;
   TStringStream half(std::string("\xFF\xFE" "a\x00" "b", 5));  // an odd last byte is dropped
   l.LoadFromStream(&half);
