@@ -34,8 +34,15 @@ void CivilFromDays(long long z, long long& y, unsigned& m, unsigned& d) {
   y += m <= 2;
 }
 
+// Day numbers of 0001-01-01 and 9999-12-31.
+constexpr double kMinDay = -693593;
+constexpr double kMaxDay = 2958465;
+
+bool InRange(TDateTime value) { return value > kMinDay - 1 && value < kMaxDay + 1; }
+
 // Milliseconds of the day held in the value's fraction.
 long long TimeMs(TDateTime value) {
+  if (!InRange(value)) return 0;
   double frac = std::fabs(value - std::trunc(value));
   long long ms = static_cast<long long>(std::nearbyint(frac * MSecsPerDay));
   return std::min<long long>(ms, 86399999);
@@ -86,6 +93,10 @@ TDateTime EncodeDateTime(Word year, Word month, Word day, Word hour, Word min, W
 }
 
 void DecodeDate(TDateTime date, Word& year, Word& month, Word& day) {
+  if (!InRange(date)) {
+    year = month = day = 0;
+    return;
+  }
   long long y;
   unsigned m, d;
   CivilFromDays(static_cast<long long>(std::trunc(date)) - static_cast<long long>(UnixDateDelta), y,
@@ -104,6 +115,7 @@ void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec) {
 }
 
 int DayOfWeek(TDateTime date) {
+  if (!InRange(date)) return 0;
   // 1899-12-30 was a Saturday.
   long long days = static_cast<long long>(std::trunc(date));
   long long r = (days + 6) % 7;
@@ -232,22 +244,22 @@ void Append(String& out, const String& format, TDateTime value, int depth) {
         if (count <= 2)
           out += count == 1 ? IntToStr(static_cast<int>(month)) : Two(month);
         else
-          out += count == 3 ? fs.ShortMonthNames[month - 1] : fs.LongMonthNames[month - 1];
+          if (month >= 1) out += count == 3 ? fs.ShortMonthNames[month - 1] : fs.LongMonthNames[month - 1];
         i += count;
         break;
-      case u'D':
+      case u'D': {
+        const int weekDay = DayOfWeek(value);  // 0 for a value outside the calendar
         if (count == 1)
           out += IntToStr(static_cast<int>(day));
         else if (count == 2)
           out += Two(day);
-        else if (count == 3)
-          out += fs.ShortDayNames[DayOfWeek(value) - 1];
-        else if (count == 4)
-          out += fs.LongDayNames[DayOfWeek(value) - 1];
-        else if (depth < 2)
+        else if (count <= 4 && weekDay > 0)
+          out += count == 3 ? fs.ShortDayNames[weekDay - 1] : fs.LongDayNames[weekDay - 1];
+        else if (count > 4 && depth < 2)
           Append(out, count == 5 ? fs.ShortDateFormat : fs.LongDateFormat, value, depth + 1);
         i += count;
         break;
+      }
       case u'H': {
         int h = hour;
         if (HasAmPm(format, i + count)) {

@@ -29,9 +29,10 @@ bool TryEncodeTime(Word hour, Word min, Word sec, Word msec, TDateTime& time);
 TDateTime EncodeDate(Word year, Word month, Word day);
 TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec);
 TDateTime EncodeDateTime(Word year, Word month, Word day, Word hour, Word min, Word sec, Word msec);
+// A value outside years 1..9999 (or NaN) decodes as 0-0-0 00:00.
 void DecodeDate(TDateTime date, Word& year, Word& month, Word& day);
 void DecodeTime(TDateTime time, Word& hour, Word& min, Word& sec, Word& msec);
-// 1 = Sunday .. 7 = Saturday.
+// 1 = Sunday .. 7 = Saturday; 0 outside the calendar.
 int DayOfWeek(TDateTime date);
 
 TDateTime Now();

@@ -345,10 +345,10 @@ String Format(const String& format, const TVarRec* args, int count) {
         } else if (type == u'G') {
           text = GeneralText(v, precision < 0 ? 15 : precision, 0);
         } else if (type == u'M') {
-          text = CurrencyText(v, precision < 0 ? FormatSettings().CurrencyDecimals
-                                               : std::min(precision, 18));
+          text = FloatToStrF(v, ffCurrency, 18,
+                             precision < 0 ? FormatSettings().CurrencyDecimals : precision);
         } else {
-          text = FixedText(v, precision < 0 ? 2 : std::min(precision, 18), type == u'N');
+          text = FloatToStrF(v, type == u'N' ? ffNumber : ffFixed, 18, precision < 0 ? 2 : precision);
         }
         break;
       }
@@ -554,11 +554,14 @@ String FloatToStrF(double value, TFloatFormat format, int precision, int digits)
     case ffNumber: {
       // Beyond `precision` integer digits the value is written in scientific form.
       Decimal d = ToDecimal(value);
-      if (d.exponent > precision) return ScientificText(value, precision, 0);
+      if (d.exponent > precision) return ScientificText(value, precision, 3);
       return FixedText(value, std::clamp(digits, 0, 18), format == ffNumber);
     }
-    case ffCurrency:
+    case ffCurrency: {
+      Decimal d = ToDecimal(value);
+      if (d.exponent > precision) return ScientificText(value, precision, 3);
       return CurrencyText(value, std::clamp(digits, 0, 18));
+    }
   }
   return String();
 }

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <concepts>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -144,9 +145,15 @@ bool StrToBool(const String& s);
 bool StrToBoolDef(const String& s, bool defaultValue);
 bool TryStrToBool(const String& s, bool& value);
 
-// Round sends halves to the even neighbour; Trunc cuts toward zero.
-inline Int64 Round(double v) { return static_cast<Int64>(std::nearbyint(v)); }
-inline Int64 Trunc(double v) { return static_cast<Int64>(std::trunc(v)); }
+// Round sends halves to the even neighbour; Trunc cuts toward zero. A value
+// with no 64-bit integer (NaN, infinities, beyond +-2^63) gives the processor's
+// "integer indefinite" INT64_MIN, as a masked invalid operation does.
+inline Int64 FloatToInt64(double whole) {
+  if (!(whole >= -9223372036854775808.0 && whole < 9223372036854775808.0)) return INT64_MIN;
+  return static_cast<Int64>(whole);
+}
+inline Int64 Round(double v) { return FloatToInt64(std::nearbyint(v)); }
+inline Int64 Trunc(double v) { return FloatToInt64(std::trunc(v)); }
 inline double Frac(double v) { return v - std::trunc(v); }
 inline double Int(double v) { return std::trunc(v); }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -130,6 +131,10 @@ TEST(DateTime, FormatPatterns) {
   EXPECT_EQ(FormatDateTime(u"yyyy/mm/dd hh:nn", t), u"2026.03.07 14-05");
   FormatSettings() = saved;
   EXPECT_EQ(DateTimeToStr(t), u"2026/3/7 14:05:09");
+
+  // Values outside the calendar format as zeros instead of reading past the name tables.
+  for (TDateTime bad : {std::nan(""), 1e10, -1e10})
+    EXPECT_EQ(FormatDateTime(u"yyyy-mm-dd|mmm|dddd|hh:nn", bad), u"0000-00-00|||00:00");
 }
 
 TEST(DateTime, UnixTimeFollowsTheZone) {

@@ -129,6 +129,14 @@ TEST_F(FileSysTest, FilesAndFolders) {
   EXPECT_EQ(FileSize(dir_ + u"empty"), 0);
   EXPECT_EQ(FileSize(dir_ + u"missing"), -1);
   EXPECT_EQ(FileSize(dir_), -1);
+  const Int64 huge = 5ll << 30;  // sparse, so it costs no disk space
+  Write(u"huge", "");
+  ASSERT_EQ(truncate(U8(dir_ + u"huge").c_str(), huge), 0);
+  EXPECT_EQ(FileSize(dir_ + u"huge"), huge);
+  TSearchRec sr;
+  ASSERT_EQ(FindFirst(dir_ + u"huge", faAnyFile, sr), 0);
+  EXPECT_EQ(sr.Size, huge);
+  FindClose(sr);
 
   const String deep = dir_ + u"\u8f93\u51fa/a b/c/";
   EXPECT_TRUE(ForceDirectories(deep));

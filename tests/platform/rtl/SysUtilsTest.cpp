@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -55,6 +56,7 @@ TEST(Format, ConversionsWidthsAndPrecisions) {
       {u"%2.2f", {3.14159}, u"3.14"},
       {u"%.2f GB", {1073741825.0 / 1073741824}, u"1.00 GB"},
       {u"%.2f KB", {1048576.0 / 1024}, u"1024.00 KB"},
+      {u"%f", {1e20}, u"1.00000000000000000E+020"},  // beyond 18 digits: scientific
       {u"%e", {1234.5}, u"1.23450000000000E+003"},
       {u"%.3e", {-0.00012345}, u"-1.23E-004"},
       {u"%g|%g|%g", {0.1, 1e20, 1e-5}, u"0.1|1E20|1E-5"},
@@ -212,6 +214,10 @@ TEST(Numbers, RoundingBooleans) {
   EXPECT_EQ(Round(2.51), 3);
   EXPECT_EQ(Trunc(-2.7), -2);
   EXPECT_DOUBLE_EQ(Frac(-2.75), -0.75);
+  // No integer for these: the processor's integer-indefinite value, never undefined behaviour.
+  EXPECT_EQ(Round(std::nan("")), std::numeric_limits<Int64>::min());
+  EXPECT_EQ(Trunc(1e30), std::numeric_limits<Int64>::min());
+  EXPECT_EQ(Round(-9.2e18), Int64(-9200000000000000000));
 
   EXPECT_EQ(BoolToStr(true), u"-1");
   EXPECT_EQ(BoolToStr(false), u"0");
