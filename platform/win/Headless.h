@@ -1,0 +1,49 @@
+// Test control of the window system: a fake clock, synthetic input and
+// pictures of windows. Works with any back end; tests use the headless one,
+// which has no display connection, a 1280x1024 screen and a work area 40
+// pixels shorter (a task bar at the bottom).
+//
+// All functions are for the GUI thread (the one that initialised the window
+// system), except AdvanceClock, which may be called from any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/gdi/Surface.h"
+#include "platform/win/WinTypes.h"
+
+namespace win::headless {
+
+// Timers and double-click timing follow a clock that only moves when told.
+void UseFakeClock(bool fake);
+void AdvanceClock(std::uint32_t ms);  // wakes every queue; due timers fire on the next retrieval
+
+// Input is queued and routed when the loop retrieves it; Pump runs it.
+void MouseMove(POINT screen);
+void MouseDown(POINT screen, int button = 0);
+void MouseUp(POINT screen, int button = 0);
+void Click(POINT screen, int button = 0);  // move, down, up
+void Wheel(POINT screen, int delta);
+void KeyDown(int vk, const std::u16string& text = {});
+void KeyUp(int vk);
+void PressKey(int vk, const std::u16string& text = {});  // down then up
+void TypeText(const std::u16string& text);                 // input-method text
+
+// Dispatches everything the calling thread's queue holds (posted, sent, input,
+// paint, due timers) without waiting, then uploads composed frames. Returns the
+// number of messages dispatched.
+int Pump();
+
+// The composed picture of a top-level window (after Pump), or nullptr.
+const gdi::Surface* BackBuffer(HWND top);
+// Paints what is pending and writes the window's area of its top-level's
+// back buffer to a PNG file.
+bool RenderToPng(HWND h, const std::string& path);
+
+// Screen geometry of the headless back end.
+void SetScreen(RECT screen, RECT workArea);
+// How many frames the back end has been given for a window (uploads).
+int UploadCount(HWND top);
+
+}  // namespace win::headless

@@ -1,0 +1,4 @@
+#include "platform/win/Backend.h"
+namespace win {
+std::unique_ptr<Backend> CreateX11Backend() { return nullptr; }
+}
