@@ -178,6 +178,9 @@ TEST(FreeOnTerminate, ObjectFreedOnceAfterOnTerminateRanOnMainThread) {
 TEST(Queue, DoesNotWaitRunsInFifoOrderAndWakesTheMainThread) {
   std::atomic<int> wakes{0};
   SetWakeMainThread([&] { wakes.fetch_add(1); });
+  struct Unhook {
+    ~Unhook() { SetWakeMainThread(nullptr); }
+  } unhook;
   std::vector<int> order;
   TEvent queued;
   LambdaThread t([&](LambdaThread& self) {
@@ -193,7 +196,6 @@ TEST(Queue, DoesNotWaitRunsInFifoOrderAndWakesTheMainThread) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_FALSE(CheckSynchronize());
   t.WaitFor();
-  SetWakeMainThread(nullptr);
 }
 
 TEST(Queue, MethodsOfAFreedThreadAreDroppedOthersKept) {
