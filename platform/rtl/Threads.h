@@ -14,12 +14,13 @@
 // - WaitFor on the main thread keeps running CheckSynchronize while it waits,
 //   so a worker that synchronises (OnTerminate included) never deadlocks it.
 // - Threads are created suspended and run from Start(). C++ has no
-//   after-construction hook, so a class that the original design creates
-//   "running" calls Start() as the last statement of its own constructor, and
+//   after-construction hook, so a thread class meant to be created "running"
+//   calls Start() as the last statement of its own constructor, and
 //   that class must be final (nothing may still be constructed when Execute
 //   begins). Likewise a class whose Execute uses members of its own must end
-//   the thread (Terminate, WaitFor) in its own destructor; ~TThread does the
-//   same, but only for the base part.
+//   the thread (Terminate, WaitFor) in its own destructor unless it frees
+//   itself; ~TThread does the same (serving the main thread's queue while it
+//   waits), but by then only the base part is left.
 // - FreeOnTerminate: the thread deletes its object after OnTerminate has run;
 //   nobody may touch the object afterwards, and WaitFor on such a thread is
 //   refused (EThread), as the object may vanish during the wait.
@@ -81,7 +82,7 @@ class TThread : public TObject {
 
   // Runs a thread that has not started yet; EThread if it already started.
   void Start();
-  // The framework's Resume: starts a thread that never ran, otherwise nothing.
+  // Starts a thread that never ran, otherwise nothing (no thread is ever suspended).
   void Resume();
   // Asks Execute to end (it polls Terminated()).
   void Terminate();
