@@ -111,6 +111,11 @@ String ExpandFileName(const String& fileName) {
   return r;
 }
 
+int AnsiCompareFileName(const String& a, const String& b) { return AnsiCompareText(a, b); }
+bool SameFileName(const String& a, const String& b) { return AnsiSameText(a, b); }
+String AnsiLowerCaseFileName(const String& s) { return AnsiLowerCase(s); }
+String AnsiUpperCaseFileName(const String& s) { return AnsiUpperCase(s); }
+
 // --- Masks ------------------------------------------------------------------
 
 namespace {

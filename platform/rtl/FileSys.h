@@ -44,6 +44,13 @@ String ChangeFileExt(const String& fileName, const String& extension);
 // Absolute form relative to the current directory, with "." and ".." resolved.
 String ExpandFileName(const String& fileName);
 
+// File names compare and change case as the converter's users expect of
+// names: without regard to case, every script folded.
+int AnsiCompareFileName(const String& a, const String& b);
+bool SameFileName(const String& a, const String& b);
+String AnsiLowerCaseFileName(const String& s);
+String AnsiUpperCaseFileName(const String& s);
+
 // --- Masks ------------------------------------------------------------------
 
 // Whole-name match, without regard to case: '*' any run, '?' one character,
