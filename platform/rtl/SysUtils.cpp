@@ -115,10 +115,11 @@ String Special(double v) {
   return v < 0 ? u"-INF" : u"INF";
 }
 
-// Fixed: "-1234.50", with thousands separators for ffNumber.
-String FixedText(double v, int decimals, bool thousands) {
+// Fixed: "-1234.50", with thousands separators for ffNumber. Digits beyond
+// `precision` significant ones are rounded away and written as zeros.
+String FixedText(double v, int decimals, bool thousands, int precision = 18) {
   Decimal d = ToDecimal(v);
-  RoundDecimals(d, decimals);
+  RoundDigits(d, std::min(precision, d.exponent + decimals));
   const auto& fs = FormatSettings();
   String r;
   if (d.negative && !d.IsZero()) r.push_back(u'-');
@@ -187,11 +188,11 @@ String GeneralText(double v, int precision, int expDigits) {
   return r;
 }
 
-String CurrencyText(double v, int decimals) {
+String CurrencyText(double v, int decimals, int precision = 18) {
   const auto& fs = FormatSettings();
-  String body = FixedText(std::fabs(v), decimals, true);
+  String body = FixedText(std::fabs(v), decimals, true, precision);
   Decimal d = ToDecimal(v);
-  RoundDecimals(d, decimals);
+  RoundDigits(d, std::min(precision, d.exponent + decimals));
   if (d.negative && !d.IsZero()) return u"(" + fs.CurrencyString + body + u")";
   return fs.CurrencyString + body;
 }
@@ -555,12 +556,12 @@ String FloatToStrF(double value, TFloatFormat format, int precision, int digits)
       // Beyond `precision` integer digits the value is written in scientific form.
       Decimal d = ToDecimal(value);
       if (d.exponent > precision) return ScientificText(value, precision, 3);
-      return FixedText(value, std::clamp(digits, 0, 18), format == ffNumber);
+      return FixedText(value, std::clamp(digits, 0, 18), format == ffNumber, precision);
     }
     case ffCurrency: {
       Decimal d = ToDecimal(value);
       if (d.exponent > precision) return ScientificText(value, precision, 3);
-      return CurrencyText(value, std::clamp(digits, 0, 18));
+      return CurrencyText(value, std::clamp(digits, 0, 18), precision);
     }
   }
   return String();

@@ -175,6 +175,8 @@ TEST(FloatText, FloatToStrIsShortestWithFifteenDigits) {
   };
   for (const auto& c : cases) EXPECT_EQ(FloatToStr(c.value), c.out) << c.value;
   EXPECT_EQ(FloatToStrF(1234.5, ffFixed, 15, 2), u"1234.50");
+  EXPECT_EQ(FloatToStrF(345.6789, ffFixed, 5, 3), u"345.680");  // precision caps the digits
+  EXPECT_EQ(FloatToStrF(123456.0, ffFixed, 5, 0), u"1.2346E+005");
   EXPECT_EQ(FloatToStrF(1234.5, ffNumber, 15, 1), u"1,234.5");
   EXPECT_EQ(FloatToStrF(1234.5, ffExponent, 4, 2), u"1.235E+03");
 }
