@@ -765,6 +765,8 @@ String FormatFloat(const String& format, double value) {
   const bool hasZero = sections.size() > 2 && !sections[2].empty();
 
   const bool negative = value < 0;
+  if (!positive.scientific && ToDecimal(value).exponent > 18)
+    return FloatToStrF(value, ffGeneral, 15, 0);  // beyond what a picture can hold
   const Picture picture = negative && hasNegative ? Analyse(sections[1]) : positive;
   if (RoundsToZero(picture, value)) {
     if (hasZero) return ApplyPicture(Analyse(sections[2]), 0.0);
