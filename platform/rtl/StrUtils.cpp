@@ -80,10 +80,14 @@ constexpr SinglePair kExtraLower[] = {
     {0x03F4, 0x03B8}, {0x1E9E, 0x00DF}, {0x2126, 0x03C9}, {0x212A, 0x006B}, {0x212B, 0x00E5},
 };
 
+// CJK, kana, Hangul and the other scripts of these ranges have no case.
+inline bool Caseless(char16_t c) { return (c >= 0x3000 && c < 0xA640) || (c >= 0xA800 && c < 0xFF21); }
+
 }  // namespace
 
 char16_t CharUpper(char16_t c) {
   if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  if (Caseless(c)) return c;
   for (const auto& b : kOffsetBlocks) {
     int lo = b.upperFirst + b.delta, hi = b.upperLast + b.delta;
     if (c >= lo && c <= hi) return static_cast<char16_t>(c - b.delta);
@@ -104,6 +108,7 @@ char16_t CharUpper(char16_t c) {
 
 char16_t CharLower(char16_t c) {
   if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  if (Caseless(c)) return c;
   for (const auto& b : kOffsetBlocks) {
     if (c >= b.upperFirst && c <= b.upperLast) return static_cast<char16_t>(c + b.delta);
   }
