@@ -80,6 +80,12 @@ HBITMAP CreateBitmap(int width, int height, UINT, UINT bpp, const void* bits) {
   }
 }
 
+HBITMAP CreateBitmapFromSurface(std::unique_ptr<Surface> s) {
+  if (!s) return nullptr;
+  std::lock_guard lock(GdiLock());
+  return Wrap(std::move(s));
+}
+
 Surface* GetBitmapSurface(HBITMAP b) {
   std::lock_guard lock(GdiLock());
   BitmapObject* o = Checked(b, OBJ_BITMAP);

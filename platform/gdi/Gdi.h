@@ -132,6 +132,8 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);  // 32-bit top-down
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
 Surface* GetBitmapSurface(HBITMAP bmp);
+// A bitmap handle that takes over an existing surface.
+HBITMAP CreateBitmapFromSurface(std::unique_ptr<Surface> s);
 // Rows [start, start+lines) counted from the bottom as Windows does; bits may
 // be nullptr to only fill in the header. Returns the number of lines copied.
 int GetDIBits(HDC dc, HBITMAP bmp, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage);
