@@ -1,0 +1,162 @@
+#include "skin/data/bsResourceStrData.h"
+
+#include "skin/data/bsIniFiles.h"
+
+namespace skin {
+
+namespace {
+
+// The values the library's components show when no other text is given. Those
+// not fixed elsewhere follow the same style: short English, "&" before the
+// accelerator of menu items and buttons, a colon after dialog labels.
+constexpr const char16_t* kDefaultLines[] = {
+    u"MI_MINCAPTION=Mi&nimize",
+    u"MI_MAXCAPTION=Ma&ximize",
+    u"MI_CLOSECAPTION=&Close",
+    u"MI_RESTORECAPTION=&Restore",
+    u"MI_MINTOTRAYCAPTION=Minimize to &Tray",
+    u"MI_ROLLUPCAPTION=Ro&llUp",
+    u"MINBUTTON_HINT=Minimize",
+    u"MAXBUTTON_HINT=Maximize",
+    u"CLOSEBUTTON_HINT=Close",
+    u"TRAYBUTTON_HINT=Minimize to Tray",
+    u"ROLLUPBUTTON_HINT=Roll Up",
+    u"MENUBUTTON_HINT=System menu",
+    u"RESTORE_HINT=Restore",
+    u"EDIT_UNDO=Undo",
+    u"EDIT_COPY=Copy",
+    u"EDIT_CUT=Cut",
+    u"EDIT_PASTE=Paste",
+    u"EDIT_DELETE=Delete",
+    u"EDIT_SELECTALL=Select All",
+    u"MSG_BTN_YES=&Yes",
+    u"MSG_BTN_NO=&No",
+    u"MSG_BTN_OK=OK",
+    u"MSG_BTN_CANCEL=Cancel",
+    u"MSG_BTN_ABORT=&Abort",
+    u"MSG_BTN_RETRY=&Retry",
+    u"MSG_BTN_IGNORE=&Ignore",
+    u"MSG_BTN_ALL=&All",
+    u"MSG_BTN_NOTOALL=N&oToAll",
+    u"MSG_BTN_YESTOALL=&YesToAll",
+    u"MSG_BTN_HELP=&Help",
+    u"MSG_BTN_OPEN=&Open",
+    u"MSG_BTN_SAVE=&Save",
+    u"MSG_BTN_CLOSE=&Close",
+    u"MSG_BTN_BACK_HINT=Go To Last Folder Visited",
+    u"MSG_BTN_UP_HINT=Up One Level",
+    u"MSG_BTN_NEWFOLDER_HINT=Create New Folder",
+    u"MSG_BTN_VIEWMENU_HINT=View Menu",
+    u"MSG_BTN_STRETCH_HINT=Stretch Picture",
+    u"MSG_FILENAME=File name:",
+    u"MSG_FILETYPE=Files of type:",
+    u"MSG_NEWFOLDER=New Folder",
+    u"MSG_LV_DETAILS=Details",
+    u"MSG_LV_ICON=Large icons",
+    u"MSG_LV_SMALLICON=Small icons",
+    u"MSG_LV_LIST=List",
+    u"MSG_PREVIEWSKIN=Preview",
+    u"MSG_PREVIEWBUTTON=Button",
+    u"MSG_OVERWRITE=Do you want to overwrite old file?",
+    u"MSG_CAP_WARNING=Warning",
+    u"MSG_CAP_ERROR=Error",
+    u"MSG_CAP_INFORMATION=Information",
+    u"MSG_CAP_CONFIRM=Confirm",
+    u"MSG_CAP_SHOWFLAG=Do not display this message again",
+    u"CALC_CAP=Calculator",
+    u"ERROR=Error",
+    u"COLORGRID_CAP=Basic colors",
+    u"CUSTOMCOLORGRID_CAP=Custom colors",
+    u"ADDCUSTOMCOLORBUTTON_CAP=Add to Custom Colors",
+    u"FONTDLG_COLOR=Color:",
+    u"FONTDLG_NAME=Name:",
+    u"FONTDLG_SIZE=Size:",
+    u"FONTDLG_HEIGHT=Height:",
+    u"FONTDLG_EXAMPLE=Example:",
+    u"FONTDLG_STYLE=Style:",
+    u"FONTDLG_SCRIPT=Script:",
+    u"DB_DELETE_QUESTION=Delete record?",
+    u"DB_MULTIPLEDELETE_QUESTION=Delete all selected records?",
+    u"NODISKINDRIVE=There is no disk in Drive or Drive is not ready",
+    u"NOVALIDDRIVEID=Not a valid Drive ID",
+    u"FLV_NAME=Name",
+    u"FLV_SIZE=Size",
+    u"FLV_TYPE=Type",
+    u"FLV_LOOKIN=Look in: ",
+    u"FLV_MODIFIED=Modified",
+    u"FLV_ATTRIBUTES=Attributes",
+    u"FLV_DISKSIZE=Disk Size",
+    u"FLV_FREESPACE=Free Space",
+    u"PRNDLG_NAME=Name:",
+    u"PRNDLG_PRINTER=Printer",
+    u"PRNDLG_PROPERTIES=Properties...",
+    u"PRNDLG_TYPE=Type:",
+    u"PRNDLG_STATUS=Status:",
+    u"PRNDLG_WHERE=Where:",
+    u"PRNDLG_COMMENT=Comment:",
+    u"PRNDLG_PRINTRANGE=Print range",
+    u"PRNDLG_COPIES=Copies",
+    u"PRNDLG_NUMCOPIES=Number of copies:",
+    u"PRNDLG_COLLATE=Collate",
+    u"PRNDLG_ALL=All",
+    u"PRNDLG_PAGES=Pages",
+    u"PRNDLG_SELECTION=Selection",
+    u"PRNDLG_PRINTTOFILE=Print to file",
+    u"PRNDLG_FROM=from:",
+    u"PRNDLG_TO=to:",
+    u"PRNDLG_ORIENTATION=Orientation",
+    u"PRNDLG_PAPER=Paper",
+    u"PRNDLG_PORTRAIT=Portrait",
+    u"PRNDLG_LANDSCAPE=Landscape",
+    u"PRNDLG_SOURCE=Source:",
+    u"PRNDLG_SIZE=Size:",
+    u"PRNDLG_MARGINS=Margins (millimeters)",
+    u"PRNDLG_MARGINS_INCHES=Margins (inches)",
+    u"PRNDLG_LEFT=Left:",
+    u"PRNDLG_RIGHT=Right:",
+    u"PRNDLG_TOP=Top:",
+    u"PRNDLG_BOTTOM=Bottom:",
+    u"PRNDLG_WARNING=There are no printers in your system!",
+    u"FIND_NEXT=Find Next",
+    u"FIND_WHAT=Find what:",
+    u"FIND_DIRECTION=Direction",
+    u"FIND_DIRECTIONUP=Up",
+    u"FIND_DIRECTIONDOWN=Down",
+    u"FIND_MATCH_CASE=Match case",
+    u"FIND_MATCH_WHOLE_WORD_ONLY=Match whole word only",
+    u"FIND_REPLACE_WITH=Replace with:",
+    u"FIND_REPLACE=Replace",
+    u"FIND_REPLACE_All=Replace All",
+    u"FIND_REPLACE_CLOSE=Close",
+    u"MORECOLORS=More colors...",
+    u"AUTOCOLOR=Automatic",
+    u"CUSTOMCOLOR=Custom...",
+    u"DBNAV_FIRST=FIRST",
+    u"DBNAV_PRIOR=PRIOR",
+    u"DBNAV_NEXT=NEXT",
+    u"DBNAV_LAST=LAST",
+    u"DBNAV_INSERT=INSERT",
+    u"DBNAV_DELETE=DELETE",
+    u"DBNAV_EDIT=EDIT",
+    u"DBNAV_POST=POST",
+    u"DBNAV_CANCEL=CANCEL",
+    u"DBNAV_REFRESH=REFRESH",
+};
+
+}  // namespace
+
+TbsResourceStrData::TbsResourceStrData(rtl::TComponent* AOwner) : rtl::TComponent(AOwner) { AddDefaultStrings(); }
+
+void TbsResourceStrData::AddDefaultStrings() {
+  for (const char16_t* line : kDefaultLines) FResStrs.emplace_back(line);
+}
+
+String TbsResourceStrData::GetResStr(const String& ResName) const {
+  for (const String& line : FResStrs) {
+    const size_t eq = line.find(u'=');
+    if (eq != String::npos && SameTextAscii(line.substr(0, eq), ResName)) return line.substr(eq + 1);
+  }
+  return String();
+}
+
+}  // namespace skin

@@ -1,0 +1,128 @@
+#include "skin/data/bsSkinDataWindows.h"
+
+#include "skin/data/bsSkinKeys.h"
+
+namespace skin {
+
+using namespace keys;
+
+namespace {
+
+constexpr TColor SysColor(int n) { return static_cast<TColor>(0xFF000000u | static_cast<unsigned>(n)); }
+
+const TbsSkinKeys<TbsSkinColors>& ColorKeys() {
+  using C = TbsSkinColors;
+  static const TbsSkinKeys<C> keys{
+      Int<C>(u"cbtnface", &C::cBtnFace, SysColor(15)),       Int<C>(u"cbtntext", &C::cBtnText, SysColor(18)),
+      Int<C>(u"cwindow", &C::cWindow, SysColor(5)),          Int<C>(u"cwindowtext", &C::cWindowText, SysColor(8)),
+      Int<C>(u"chighlight", &C::cHighLight, SysColor(13)),
+      Int<C>(u"chighlighttext", &C::cHighLightText, SysColor(14)),
+      Int<C>(u"cbtnhighlight", &C::cBtnHighLight, SysColor(20)),
+      Int<C>(u"cbtnshadow", &C::cBtnShadow, SysColor(16))};
+  return keys;
+}
+
+const TbsSkinKeys<TbsDataSkinPopupWindow>& PopupKeys() {
+  using C = TbsDataSkinPopupWindow;
+  static const TbsSkinKeys<C> keys{
+      Int<C>(u"windowpictureindex", &C::WindowPictureIndex, -1),
+      Int<C>(u"maskpictureindex", &C::MaskPictureIndex, -1),
+      Point<C>(u"lefttoppoint", &C::LTPoint),
+      Point<C>(u"righttoppoint", &C::RTPoint),
+      Point<C>(u"leftbottompoint", &C::LBPoint),
+      Point<C>(u"rightbottompoint", &C::RBPoint),
+      Rect<C>(u"itemsrect", &C::ItemsRect),
+      Int<C>(u"scrollmarkercolor", &C::ScrollMarkerColor),
+      Int<C>(u"scrollmarkeractivecolor", &C::ScrollMarkerActiveColor),
+      Bool<C>(u"leftstretch", &C::LeftStretch),
+      Bool<C>(u"rightstretch", &C::RightStretch),
+      Bool<C>(u"topstretch", &C::TopStretch),
+      Bool<C>(u"bottomstretch", &C::BottomStretch),
+      Bool<C>(u"stretcheffect", &C::StretchEffect),
+      Stretch<C>(u"stretchtype", &C::StretchType)};
+  return keys;
+}
+
+const TbsSkinKeys<TbsDataSkinLayerFrame>& LayerKeys() {
+  using C = TbsDataSkinLayerFrame;
+  static const TbsSkinKeys<C> keys{
+      Int<C>(u"pictureindex", &C::PictureIndex, -1),
+      Int<C>(u"maskpictureindex", &C::MaskPictureIndex, -1),
+      Int<C>(u"inactivepictureindex", &C::InActivePictureIndex, -1),
+      Int<C>(u"inactivemaskpictureindex", &C::InActiveMaskPictureIndex, -1),
+      Point<C>(u"lefttoppoint", &C::LTPoint),
+      Point<C>(u"righttoppoint", &C::RTPoint),
+      Point<C>(u"leftbottompoint", &C::LBPoint),
+      Point<C>(u"rightbottompoint", &C::RBPoint),
+      Rect<C>(u"clientrect", &C::ClRect),
+      Int<C>(u"alphablendvalue", &C::AlphaBlendValue, 255),
+      Int<C>(u"inactivealphablendvalue", &C::InActiveAlphaBlendValue, 255),
+      Rect<C>(u"borderrect", &C::BorderRect),
+      Bool<C>(u"hittestenable", &C::HitTestEnable)};
+  return keys;
+}
+
+const TbsSkinKeys<TbsDataSkinHintWindow>& HintKeys() {
+  using C = TbsDataSkinHintWindow;
+  static const TbsSkinKeys<C> keys{
+      Int<C>(u"windowpictureindex", &C::WindowPictureIndex, -1),
+      Int<C>(u"maskpictureindex", &C::MaskPictureIndex, -1),
+      Point<C>(u"lefttoppoint", &C::LTPoint),
+      Point<C>(u"righttoppoint", &C::RTPoint),
+      Point<C>(u"leftbottompoint", &C::LBPoint),
+      Point<C>(u"rightbottompoint", &C::RBPoint),
+      Rect<C>(u"clientrect", &C::ClRect),
+      Str<C>(u"fontname", &C::FontName, u"Arial"),
+      Int<C>(u"fontheight", &C::FontHeight, 14),
+      Style<C>(u"fontstyle", &C::FontStyle),
+      Int<C>(u"fontcolor", &C::FontColor),
+      Bool<C>(u"leftstretch", &C::LeftStretch),
+      Bool<C>(u"rightstretch", &C::RightStretch),
+      Bool<C>(u"topstretch", &C::TopStretch),
+      Bool<C>(u"bottomstretch", &C::BottomStretch),
+      Bool<C>(u"stretcheffect", &C::StretchEffect),
+      Stretch<C>(u"stretchtype", &C::StretchType)};
+  return keys;
+}
+
+}  // namespace
+
+void TbsSkinColors::SetColorsToDefault() {
+  cBtnFace = SysColor(15);
+  cBtnText = SysColor(18);
+  cWindow = SysColor(5);
+  cWindowText = SysColor(8);
+  cHighLight = SysColor(13);
+  cHighLightText = SysColor(14);
+  cBtnHighLight = SysColor(20);
+  cBtnShadow = SysColor(16);
+}
+
+void TbsSkinColors::LoadFromFile(const TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, u"SKINCOLORS", ColorKeys()); }
+void TbsSkinColors::SaveToFile(TCustomIniFile& IniFile) const { WriteKeys(*this, IniFile, u"SKINCOLORS", ColorKeys()); }
+
+void TbsDataSkinPopupWindow::LoadFromFile(const TCustomIniFile& IniFile) {
+  ReadKeys(*this, IniFile, u"POPUPWINDOW", PopupKeys());
+}
+void TbsDataSkinPopupWindow::SaveToFile(TCustomIniFile& IniFile) const {
+  IniFile.EraseSection(u"POPUPWINDOW");
+  WriteKeys(*this, IniFile, u"POPUPWINDOW", PopupKeys());
+}
+
+void TbsDataSkinLayerFrame::LoadFromFile(const TCustomIniFile& IniFile) {
+  ReadKeys(*this, IniFile, u"LAYERFRAME", LayerKeys());
+}
+void TbsDataSkinLayerFrame::SaveToFile(TCustomIniFile& IniFile) const {
+  IniFile.EraseSection(u"LAYERFRAME");
+  WriteKeys(*this, IniFile, u"LAYERFRAME", LayerKeys());
+}
+
+void TbsDataSkinHintWindow::LoadFromFile(const TCustomIniFile& IniFile) {
+  ReadKeys(*this, IniFile, u"HINTWINDOW", HintKeys());
+}
+void TbsDataSkinHintWindow::SaveToFile(TCustomIniFile& IniFile) const {
+  IniFile.EraseSection(u"HINTWINDOW");
+  WriteKeys(*this, IniFile, u"HINTWINDOW", HintKeys());
+}
+
+}  // namespace skin
