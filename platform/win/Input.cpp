@@ -155,7 +155,19 @@ bool RouteMouse(InputEvent& ev, MSG& out) {
     s.capture = nullptr;
     target = HitTestScreen(ev.screen, &hit, CurrentThread());
   }
-  UpdateTracking(target, hit);
+  if (captured) {
+    // Leave notices follow the pointer, not the capture.
+    HWND under = WindowFromPoint(ev.screen);
+    Window* u = Get(under);
+    LRESULT uh = HTNOWHERE;
+    if (u) {
+      POINT co = ClientOriginOnScreen(u);
+      uh = rtl::Bounds(co.X, co.Y, u->client.Width(), u->client.Height()).Contains(ev.screen) ? HTCLIENT : HTBORDER;
+    }
+    UpdateTracking(u, uh);
+  } else {
+    UpdateTracking(target, hit);
+  }
   if (!target) return false;
   HWND th = target->handle;
 
@@ -224,12 +236,12 @@ bool RouteMouse(InputEvent& ev, MSG& out) {
     HWND f = s.focus && IsWindow(s.focus) ? s.focus : s.active;
     if (!f) f = th;
     out.hwnd = f;
-    out.wParam = MAKEWPARAM(int(MouseKeys()), ev.wheel);
+    out.wParam = MAKEWPARAM(int(ev.mods & 0xFFFF), ev.wheel);
     out.lParam = MAKELPARAM(ev.screen.X, ev.screen.Y);
   } else if (hit == HTCLIENT || captured) {
     POINT pt = ev.screen;
     ScreenToClient(th, &pt);
-    out.wParam = MouseKeys();
+    out.wParam = ev.mods & 0xFFFF;
     out.lParam = MAKELPARAM(pt.X, pt.Y);
   } else {
     out.wParam = WPARAM(hit);
@@ -247,8 +259,8 @@ bool RouteKey(InputEvent& ev, MSG& out) {
     sys = true;  // keys with no focus window arrive as system keys, as in Windows
   }
   if (!target) return false;
-  bool alt = (asyncKeys[VK_MENU] & 0x80) != 0;
-  bool ctrl = (asyncKeys[VK_CONTROL] & 0x80) != 0;
+  bool alt = (ev.mods & kAltHeld) != 0;
+  bool ctrl = (ev.mods & MK_CONTROL) != 0;
   if (ev.kind == InputEvent::Char) {
     out = MSG{target, (alt && !ctrl) ? WM_SYSCHAR : WM_CHAR, WPARAM(ev.text.empty() ? 0 : ev.text[0]), 1, ev.time,
               s.cursor, 0};
@@ -274,6 +286,7 @@ bool RouteKey(InputEvent& ev, MSG& out) {
 
 void Enqueue(InputEvent ev) {
   ev.time = DWORD(NowMs());
+  ev.mods = std::uint32_t(MouseKeys()) | ((asyncKeys[VK_MENU] & 0x80) ? kAltHeld : 0);
   DWORD gui = GuiThread();
   auto q = gui ? QueueOf(gui) : CurrentQueuePtr();
   if (!q) return;

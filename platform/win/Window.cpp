@@ -373,7 +373,8 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     owner = GetAncestor(parentOrOwner, GA_ROOT);
     if (!owner) return nullptr;
   }
-  TheBackend();  // the window system is up before the first window
+  TheBackend();       // the window system is up before the first window
+  CurrentQueuePtr();  // and the thread can be sent to as soon as the handle exists
 
   auto w = std::make_shared<Window>();
   w->thread = CurrentThread();

@@ -108,6 +108,8 @@ struct Timer {
 
 // A raw input event as the back end delivered it, routed when it is retrieved
 // (so hit tests see the window tree as earlier messages left it).
+constexpr std::uint32_t kAltHeld = 0x10000;
+
 struct InputEvent {
   enum Kind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Char } kind = MouseMove;
   POINT screen;
@@ -116,6 +118,7 @@ struct InputEvent {
   int vk = 0;
   std::u16string text;
   DWORD time = 0;
+  std::uint32_t mods = 0;  // keys and buttons held when it happened (MK_* bits, plus kAlt)
   bool routed = false;
   MSG msg;  // valid when routed
 };

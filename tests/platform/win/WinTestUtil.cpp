@@ -67,8 +67,8 @@ void WinTest::SetUp() {
 
 void WinTest::TearDown() {
   rec.on = false;
+  gHook = nullptr;  // it may refer to the test's locals
   ShutdownWindowSystem();
-  gHook = nullptr;
   gRec = nullptr;
   UnregisterClassW(u"Rec");
   UnregisterClassW(u"RecNoDbl");
