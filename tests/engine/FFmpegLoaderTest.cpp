@@ -141,6 +141,33 @@ TEST_F(FFmpegLoaderTest, FailedSetFreesOnlyWhatThatCallLoaded) {
   EXPECT_EQ(ff::avfilter_graph_alloc, nullptr);
 }
 
+TEST_F(FFmpegLoaderTest, LibraryMissingFromTheFolderGoesToTheSystemSearch) {
+  TempDir dir;
+  rtl::String error;
+  EXPECT_EQ(LoadDLLFromPath(rtl::S(dir.path().string()), u"libtvl-none.so.1", error), nullptr);
+  // The bare name was searched, not the folder's path.
+  EXPECT_EQ(rtl::U8(error).rfind("libtvl-none.so.1:", 0), 0u) << rtl::U8(error);
+
+  std::filesystem::copy_file(TVL_FAKE_SWSCALE, dir / "libfake.so");
+  void* handle = LoadDLLFromPath(rtl::S(dir.path().string()), u"libfake.so", error);
+  ASSERT_NE(handle, nullptr) << rtl::U8(error);
+  unsigned (*version)() = nullptr;
+  BindFunction(u"libfake.so", handle, "swscale_version", version);
+  EXPECT_NE(version, nullptr);
+  void (*optional)() = reinterpret_cast<void (*)()>(1);
+  BindFunction(u"libfake.so", handle, "not_there", optional, true);
+  EXPECT_EQ(optional, nullptr);
+  int* variable = nullptr;
+  try {
+    BindVariable(u"libfake.so", handle, "no_such_variable", variable);
+    FAIL() << "a missing variable was bound";
+  } catch (const rtl::Exception& e) {
+    EXPECT_EQ(rtl::U8(e.Message()).rfind("Load variable no_such_variable@libfake.so error: ", 0), 0u)
+        << rtl::U8(e.Message());
+  }
+  FreeDLL(handle);
+}
+
 TEST_F(FFmpegLoaderTest, LibrarySetsOperate) {
   TLibraries probe = ProbeLibraries;
   EXPECT_TRUE(probe.Contains(avCodec));
