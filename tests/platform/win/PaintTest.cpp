@@ -1,0 +1,196 @@
+// Painting: composition of windows into the top-level back buffer (order,
+// sibling and child clipping, window regions, non-client areas), update
+// regions and their messages, and the one upload per frame.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/platform/win/WinTestUtil.h"
+
+namespace wintest {
+namespace {
+
+constexpr gdi::COLORREF kRed = gdi::RGB(255, 0, 0), kBlue = gdi::RGB(0, 0, 255), kGreen = gdi::RGB(0, 255, 0),
+                        kGrey = gdi::RGB(128, 128, 128);
+const std::uint32_t pRed = Rgb(255, 0, 0), pBlue = Rgb(0, 0, 255), pGreen = Rgb(0, 255, 0), pGrey = Rgb(128, 128, 128);
+
+// T (100x80, red) holds A (10,10)-(50,50) blue and, created later and so
+// below it, B (30,30)-(70,70) green.
+class Paint : public WinTest {
+ protected:
+  void SetUp() override {
+    WinTest::SetUp();
+    Quiet(WM_NCCALCSIZE);
+    gHook = [this](HWND h, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
+      if (m == WM_PAINT) painted.push_back(rec.Name(h));
+      if (extra) {
+        if (auto r = extra(h, m, w, l)) return r;
+      }
+      return PaintWithUserColour(h, m, w, l);
+    };
+  }
+  void Build(DWORD topStyle = 0) {
+    t = Make("T", WS_POPUP | WS_VISIBLE | topStyle, rtl::Bounds(0, 0, 100, 80));
+    a = Make("A", WS_CHILD | WS_VISIBLE, rtl::Rect(10, 10, 50, 50), t);
+    b = Make("B", WS_CHILD | WS_VISIBLE, rtl::Rect(30, 30, 70, 70), t);
+    SetWindowLongPtrW(t, GWL_USERDATA, kRed);
+    SetWindowLongPtrW(a, GWL_USERDATA, kBlue);
+    SetWindowLongPtrW(b, GWL_USERDATA, kGreen);
+    Pump();
+    painted.clear();
+  }
+  HWND t = nullptr, a = nullptr, b = nullptr;
+  std::vector<std::string> painted;
+  Hook extra;
+};
+
+TEST_F(Paint, ComposesParentsFirstWithUpperSiblingsOnTop) {
+  Build();
+  struct Case {
+    int x, y;
+    std::uint32_t rgb;
+  } cases[] = {{5, 5, pRed}, {20, 20, pBlue}, {60, 60, pGreen}, {35, 35, pBlue}, {75, 75, pRed}};
+  for (auto& c : cases) EXPECT_EQ(Pixel(t, c.x, c.y), c.rgb) << c.x << "," << c.y;
+  // Repainting B alone leaves A's corner over it.
+  InvalidateRect(b, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(painted, std::vector<std::string>{"B"});
+  EXPECT_EQ(Pixel(t, 35, 35), pBlue);
+  EXPECT_EQ(Pixel(t, 55, 55), pGreen);
+}
+
+TEST_F(Paint, ParentInvalidationReachesChildrenUnlessClipChildren) {
+  Build();
+  InvalidateRect(t, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(painted, (std::vector<std::string>{"T", "A", "B"}));
+  painted.clear();
+  // A part of the parent invalidates only the children it overlaps.
+  RECT r = rtl::Rect(0, 0, 20, 20);
+  InvalidateRect(t, &r, TRUE);
+  Pump();
+  EXPECT_EQ(painted, (std::vector<std::string>{"T", "A"}));
+
+  DestroyWindow(t);
+  painted.clear();
+  Build(WS_CLIPCHILDREN);
+  SetWindowLongPtrW(t, GWL_USERDATA, kGrey);
+  InvalidateRect(t, nullptr, TRUE);
+  Pump();
+  EXPECT_EQ(painted, std::vector<std::string>{"T"});
+  EXPECT_EQ(Pixel(t, 5, 5), pGrey);
+  EXPECT_EQ(Pixel(t, 20, 20), pBlue);  // children were cut out of the parent's DC
+  EXPECT_EQ(Pixel(t, 60, 60), pGreen);
+}
+
+TEST_F(Paint, WindowRegionClipsPaintingAndHidingUncoversTheParent) {
+  Build();
+  SetWindowRgn(a, gdi::CreateRectRgn(0, 0, 20, 40), TRUE);  // left half of A
+  Pump();
+  EXPECT_EQ(Pixel(t, 15, 15), pBlue);
+  EXPECT_EQ(Pixel(t, 45, 15), pRed);   // the parent shows through
+  EXPECT_EQ(Pixel(t, 35, 35), pGreen); // and B, no longer covered there
+  ShowWindow(b, SW_HIDE);
+  Pump();
+  EXPECT_EQ(Pixel(t, 60, 60), pRed);
+  MoveWindow(a, 50, 10, 40, 40, TRUE);
+  Pump();
+  EXPECT_EQ(Pixel(t, 15, 15), pRed);
+  EXPECT_EQ(Pixel(t, 55, 15), pBlue);
+}
+
+TEST_F(Paint, NonClientAreaHasItsOwnCalcAndPaint) {
+  extra = [this](HWND h, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
+    if (rec.Name(h) != "A") return std::nullopt;  // also while it is being created
+    if (m == WM_NCCALCSIZE && w) {
+      auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(l);
+      p->rgrc[0].Left += 5, p->rgrc[0].Top += 8, p->rgrc[0].Right -= 5, p->rgrc[0].Bottom -= 5;
+      return 0;
+    }
+    if (m == WM_NCPAINT) {
+      HDC dc = GetWindowDC(h);
+      RECT r = rtl::Rect(0, 0, 40, 40);
+      HBRUSH br = gdi::CreateSolidBrush(kGrey);
+      gdi::FillRect(dc, &r, br);  // the client part of the window DC is painted over next
+      gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(br));
+      ReleaseDC(h, dc);
+      return 0;
+    }
+    if (m == WM_NCHITTEST) return DefWindowProcW(h, m, w, l);
+    return std::nullopt;
+  };
+  Build();
+  RECT cr;
+  GetClientRect(a, &cr);
+  EXPECT_EQ(cr, rtl::Rect(0, 0, 30, 27));
+  POINT p{0, 0};
+  ClientToScreen(a, &p);
+  EXPECT_EQ(p, (POINT{15, 18}));
+  EXPECT_EQ(Pixel(t, 12, 12), pGrey);  // frame
+  EXPECT_EQ(Pixel(t, 16, 19), pBlue);  // client starts at (15,18)
+  // The frame alone can be asked for again.
+  gHook = nullptr;
+  rec.Clear();
+  Loud(WM_NCPAINT);
+  RedrawWindow(a, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+  Pump();
+  EXPECT_EQ(Log(), std::vector<std::string>{"A:WM_NCPAINT"});
+}
+
+TEST_F(Paint, UpdateRegionsEraseAndValidate) {
+  Build();
+  Loud(WM_ERASEBKGND);
+  Loud(WM_PAINT);
+  RECT r = rtl::Rect(2, 3, 12, 13);
+  InvalidateRect(a, &r, FALSE);
+  RECT u;
+  EXPECT_TRUE(GetUpdateRect(a, &u, FALSE));
+  EXPECT_EQ(u, r);
+  ValidateRect(a, nullptr);
+  EXPECT_FALSE(GetUpdateRect(a, &u, FALSE));
+  rec.Clear();
+  Pump();
+  EXPECT_TRUE(Log().empty());
+  // Erasing comes inside BeginPaint, before the painting.
+  InvalidateRect(a, &r, TRUE);
+  Pump();
+  EXPECT_EQ(Log(), (std::vector<std::string>{"A:WM_PAINT", "A:WM_ERASEBKGND"}));
+  rec.Clear();
+  // A procedure that never validates is not asked again forever.
+  extra = [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_PAINT) return 0;
+    return std::nullopt;
+  };
+  InvalidateRect(a, nullptr, FALSE);
+  EXPECT_EQ(Pump(), 1);
+}
+
+TEST_F(Paint, OneUploadPerFrame) {
+  Build();
+  int before = headless::UploadCount(t);
+  InvalidateRect(a, nullptr, TRUE);
+  InvalidateRect(b, nullptr, TRUE);
+  InvalidateRect(t, nullptr, TRUE);
+  HDC dc = GetDC(a);  // drawing outside the paint cycle joins the same frame
+  ReleaseDC(a, dc);
+  Pump();
+  EXPECT_EQ(headless::UploadCount(t), before + 1);
+  Pump();
+  EXPECT_EQ(headless::UploadCount(t), before + 1);  // nothing new, nothing sent
+}
+
+TEST_F(Paint, RenderToPng) {
+  Build();
+  auto dir = std::filesystem::temp_directory_path() / ("win_png_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  auto file = dir / "a.png";
+  ASSERT_TRUE(headless::RenderToPng(a, file.string()));
+  std::ifstream in(file, std::ios::binary);
+  char sig[8] = {};
+  in.read(sig, 8);
+  EXPECT_EQ(std::string(sig + 1, 3), "PNG");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace wintest
