@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -54,7 +55,13 @@ FaceFile Match(const std::string& family, bool bold, bool italic, bool cjk) {
   auto key = std::make_tuple(family, bold, italic, cjk);
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
-  static bool init = FcInit();
+  // fontconfig keeps allocations until FcFini; release them at exit so leak
+  // checkers see a clean process.
+  static bool init = [] {
+    const bool ok = FcInit();
+    std::atexit([] { FcFini(); });
+    return ok;
+  }();
   (void)init;
   FaceFile result;
   FcPattern* pat = FcPatternCreate();
