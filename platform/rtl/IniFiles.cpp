@@ -332,13 +332,19 @@ bool IniDocument::SetValue(const String& section, const String& key, const Strin
   if (HasLineBreak(sec) || HasLineBreak(k) || HasLineBreak(value) || sec.find(u']') != String::npos ||
       k.find(u'=') != String::npos || (!k.empty() && (k[0] == u';' || k[0] == u'[')))
     return false;
-  const std::string line = StringToUtf8(k) + "=" + StringToUtf8(value);
+  // Reading trims blanks and strips a pair of quotes; wrapping such a value
+  // in quotes brings it back as it was given.
+  const bool wrap = !value.empty() && (IsBlankChar(value.front()) || IsBlankChar(value.back()) ||
+                                       (value.size() >= 2 && value.front() == value.back() &&
+                                        (value.front() == u'"' || value.front() == u'\'')));
+  const std::string stored = wrap ? "\"" + StringToUtf8(value) + "\"" : StringToUtf8(value);
+  const std::string line = StringToUtf8(k) + "=" + stored;
   const auto named = SectionsNamed(sec);
   for (const Section* s : named) {
     const auto it = s->keys.find(Fold(k));
     if (it != s->keys.end()) {
       // In place, keeping the key as the file spells it.
-      lines_[it->second] = Parse(StringToUtf8(lines_[it->second].name) + "=" + StringToUtf8(value));
+      lines_[it->second] = Parse(StringToUtf8(lines_[it->second].name) + "=" + stored);
       Changed();
       return true;
     }

@@ -9,11 +9,12 @@
 // signature) or UTF-16 with a signature.
 //
 // Writing changes one value in place, adds a new key at the end of its
-// section and a new section at the end of the file; comments, blank lines
-// and lines it does not understand are kept byte for byte. The file is
-// written in UTF-8 as a whole to a temporary file in the same folder, synced
-// and renamed over the old one, so a failure midway leaves the old file as it
-// was. Names holding a line break (or a key holding '=', a section holding
+// section and a new section at the end of the file (a value with blanks at
+// either end, or wrapped in quotes, is written in quotes so that it reads
+// back as given); comments, blank lines and lines it does not understand are
+// kept byte for byte. The file is written in UTF-8 as a whole to a temporary
+// file in the same folder, synced and renamed over the old one, so a failure
+// midway leaves the old file as it was. Names holding a line break (or a key holding '=', a section holding
 // ']') would not read back and are refused like a failed write.
 //
 // Threads: the private-profile functions may be called from any thread, and

@@ -111,6 +111,12 @@ TEST_F(Ini, WritesInPlaceKeepingCommentsBlankLinesAndTheLineBreakStyle) {
             "[Skin]\n"
             "SetSkin=2\n");
   EXPECT_EQ(Files(), std::vector<std::string>{"option.ini"});  // no temporary left behind
+
+  // Values that reading would trim or unquote come back as they were written.
+  for (const char* v : {" lead", "trail ", "\"quoted\"", "'single'", "\"", "a \"b\" c"}) {
+    EXPECT_TRUE(WritePrivateProfileString(u"V", u"k", S(v), Path()));
+    EXPECT_EQ(U8(Read("V", "k")), v);
+  }
 }
 
 TEST_F(Ini, TheFirstWriteCreatesTheFile) {
