@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/FFmpegLogger.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Strings.h"
 
@@ -212,6 +214,92 @@ String CodecNameText(AVCodecID ACodecID, uint32_t ACodecTag, bool AEncoder) {
   else
     snprintf(buf, sizeof buf, "0x%04x", ACodecTag);
   return rtl::Utf8ToString(buf);
+}
+
+TRGBConvertContext::TRGBConvertContext() : BMPPixFmt(gdi::pf24bit) {}
+
+TRGBConvertContext::~TRGBConvertContext() { ResetRGBConvertContext(*this); }
+
+void ResetRGBConvertContext(TRGBConvertContext& AContext) {
+  AContext.Bitmap.reset();
+  // Without the libraries there is nothing left to free them with; their
+  // memory went with the process's use of FFmpeg.
+  if (AContext.RGBBuf && ff::av_free) ff::av_free(AContext.RGBBuf);
+  if (ff::sws_freeContext) {
+    if (AContext.toRGB_convert_ctx) ff::sws_freeContext(AContext.toRGB_convert_ctx);
+    if (AContext.fromRGB_convert_ctx) ff::sws_freeContext(AContext.fromRGB_convert_ctx);
+  }
+  AContext.RGBBuf = nullptr;
+  AContext.toRGB_convert_ctx = nullptr;
+  AContext.fromRGB_convert_ctx = nullptr;
+  AContext.RGBPixFmt = AV_PIX_FMT_BGR24;
+  AContext.BMPPixFmt = gdi::pf24bit;
+  AContext.RGBBufSize = 0;
+  AContext.RGBPicture = TAVPicture{};
+  AContext.RGBPictureRef = TAVPicture{};
+}
+
+std::unique_ptr<gdi::TBitmap> CreateRGBBitmap(int AWidth, int AHeight, int APixelFormat) {
+  auto bitmap = std::make_unique<gdi::TBitmap>();
+  bitmap->SetPixelFormat(static_cast<gdi::TPixelFormat>(APixelFormat));
+  bitmap->SetSize(AWidth, AHeight);
+  bitmap->Canvas()->Brush()->SetStyle(gdi::bsClear);
+  return bitmap;
+}
+
+bool PictureToBitmap(TRGBConvertContext& AContext, const TAVPicture& APicture,
+                     AVPixelFormat APixFmt, int AWidth, int AHeight) {
+  if (AWidth <= 0 || AHeight <= 0) return false;
+  if (!AContext.Bitmap) AContext.Bitmap = CreateRGBBitmap(AWidth, AHeight, AContext.BMPPixFmt);
+  AContext.Bitmap->SetSize(AWidth, AHeight);
+
+  const int rowBytes = ((AWidth * 24 + 31) / 32) * 4;
+  if (APixFmt == AContext.RGBPixFmt && AWidth % 2 == 0 && AHeight % 2 == 0 &&
+      APicture.linesize[0] == rowBytes) {
+    AContext.RGBPictureRef = APicture;
+  } else {
+    // swscale aborts the process on a format it does not know.
+    if (!ff::av_pix_fmt_desc_get(APixFmt) || !ff::sws_isSupportedInput(APixFmt)) return false;
+    const int size = ff::av_image_get_buffer_size(AContext.RGBPixFmt, AWidth, AHeight, 1);
+    if (size <= 0) return false;
+    if (AContext.RGBBuf && AContext.RGBBufSize < size) {
+      ff::av_free(AContext.RGBBuf);
+      AContext.RGBBuf = nullptr;
+    }
+    if (!AContext.RGBBuf) {
+      AContext.RGBBuf = static_cast<uint8_t*>(ff::av_malloc(static_cast<size_t>(size)));
+      if (!AContext.RGBBuf) return false;
+      AContext.RGBBufSize = size;
+    }
+    ff::av_image_fill_arrays(AContext.RGBPicture.data, AContext.RGBPicture.linesize,
+                             AContext.RGBBuf, AContext.RGBPixFmt, AWidth, AHeight, 1);
+    AContext.toRGB_convert_ctx = ff::sws_getCachedContext(
+        AContext.toRGB_convert_ctx, AWidth, AHeight, APixFmt, AWidth, AHeight,
+        AContext.RGBPixFmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    if (!AContext.toRGB_convert_ctx) return false;
+    ff::sws_scale(AContext.toRGB_convert_ctx, APicture.data, APicture.linesize, 0, AHeight,
+                  AContext.RGBPicture.data, AContext.RGBPicture.linesize);
+    AContext.RGBPictureRef = AContext.RGBPicture;
+  }
+
+  // Only the pixels of a row are copied: a source line may be longer than
+  // the bitmap's row.
+  const uint8_t* src = AContext.RGBPictureRef.data[0];
+  const int srcStride = AContext.RGBPictureRef.linesize[0];
+  const size_t pixelBytes = static_cast<size_t>(AWidth) * 3;
+  for (int y = 0; y < AHeight; ++y, src += srcStride)
+    std::memcpy(AContext.Bitmap->ScanLine(y), src, pixelBytes);
+  return true;
+}
+
+bool PictureToBitmap(TRGBConvertContext& AContext, const AVFrame* AFrame) {
+  TAVPicture picture;
+  for (int i = 0; i < 4; ++i) {
+    picture.data[i] = AFrame->data[i];
+    picture.linesize[i] = AFrame->linesize[i];
+  }
+  return PictureToBitmap(AContext, picture, static_cast<AVPixelFormat>(AFrame->format),
+                         AFrame->width, AFrame->height);
 }
 
 }  // namespace engine

@@ -16,6 +16,10 @@
 #include "engine/FFEntries.h"
 #include "platform/rtl/Types.h"
 
+namespace gdi {
+class TBitmap;
+}
+
 namespace engine {
 
 // "N/A" for AV_NOPTS_VALUE, else "hh:mm:ss.zzz" (hours not wrapped at 24).
@@ -66,5 +70,46 @@ rtl::String GetMetadataValue(const AVDictionary* AMetadata, const char* AKey,
 rtl::String CodecNameText(const AVCodecContext* ACodecContext, bool AEncoder);
 // The same for a codec id and tag (for streams known by their parameters).
 rtl::String CodecNameText(AVCodecID ACodecID, uint32_t ACodecTag, bool AEncoder);
+
+// Plane pointers and line sizes of a picture (an AVFrame's first four).
+struct TAVPicture {
+  uint8_t* data[4] = {};
+  int linesize[4] = {};
+};
+
+// Decoded pictures to 24-bit bitmaps, for one owner (the probe, the player,
+// a transcoder's hooks). The context keeps its bitmap, its RGB buffer and its
+// cached scaler contexts from frame to frame; it owns all of them and frees
+// them on reset and destruction (while avutil and swscale are loaded).
+struct TRGBConvertContext {
+  TRGBConvertContext();
+  ~TRGBConvertContext();
+  TRGBConvertContext(const TRGBConvertContext&) = delete;
+  TRGBConvertContext& operator=(const TRGBConvertContext&) = delete;
+
+  AVPixelFormat RGBPixFmt = AV_PIX_FMT_BGR24;  // layout of the bitmap's rows
+  int BMPPixFmt;                                // gdi::TPixelFormat of the bitmap (pf24bit)
+  std::unique_ptr<gdi::TBitmap> Bitmap;         // made on first use
+  uint8_t* RGBBuf = nullptr;                    // av_malloc'ed; grows, never shrinks
+  int RGBBufSize = 0;
+  TAVPicture RGBPicture;                        // planes over RGBBuf
+  // The planes whose rows were copied last: RGBPicture, or the caller's own
+  // picture when it was copied as it is (valid as long as that picture).
+  TAVPicture RGBPictureRef;
+  SwsContext* toRGB_convert_ctx = nullptr;
+  SwsContext* fromRGB_convert_ctx = nullptr;    // for hooks that write back into frames
+};
+
+void ResetRGBConvertContext(TRGBConvertContext& AContext);
+// A new bitmap of the size and gdi::TPixelFormat, its brush style clear.
+std::unique_ptr<gdi::TBitmap> CreateRGBBitmap(int AWidth, int AHeight, int APixelFormat);
+// Puts the picture into the context's Bitmap (sized AWidth x AHeight). A
+// BGR24 picture of even size whose rows are laid out like the bitmap's is
+// copied as it is; anything else goes through a cached bicubic scaler into
+// the RGB buffer first. False when no scaler context can be made for the
+// format, or the size is empty.
+bool PictureToBitmap(TRGBConvertContext& AContext, const TAVPicture& APicture,
+                     AVPixelFormat APixFmt, int AWidth, int AHeight);
+bool PictureToBitmap(TRGBConvertContext& AContext, const AVFrame* AFrame);
 
 }  // namespace engine
