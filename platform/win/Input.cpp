@@ -732,6 +732,53 @@ void Text(const std::u16string& text) {
   }
 }
 
+Window* TopByNative(NativeWindow n) {
+  for (auto& t : TopLevels())
+    if (t->top && t->top->native == n && !t->destroyed && t->thread == CurrentThread()) return t.get();
+  return nullptr;
+}
+
+void Exposed(NativeWindow n) {
+  if (Window* t = TopByNative(n)) MarkDirty(t, rtl::Rect(0, 0, t->rect.Width(), t->rect.Height()));
+}
+
+void MovedByDisplay(NativeWindow n, POINT topLeft) {
+  if (Window* t = TopByNative(n))
+    SetWindowPosInternal(t, nullptr, topLeft.X, topLeft.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FocusChanged(NativeWindow n, bool in) {
+  Window* t = TopByNative(n);
+  if (!t) return;
+  if (in && S().active != t->handle && !(t->exStyle & WS_EX_NOACTIVATE)) ActivateInternal(t->handle, WA_ACTIVE);
+  if (!in && S().active == t->handle) ActivateInternal(nullptr, WA_INACTIVE);
+}
+
+void CloseRequested(NativeWindow n) {
+  if (Window* t = TopByNative(n)) PostMessageW(t->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void Iconified(NativeWindow n, bool iconic) {
+  Window* t = TopByNative(n);
+  if (!t || t->minimized == iconic) return;
+  if (iconic) {
+    if (!t->maximized) t->restoreRect = t->rect;
+    t->minimized = true;
+    t->style |= WS_MINIMIZE;
+    if (S().active == t->handle) ActivateInternal(nullptr, WA_INACTIVE);
+    SendSizeMove(t);
+  } else {
+    ShowWindow(t->handle, SW_RESTORE);
+  }
+}
+
+void DisplayChanged() {
+  RECT s = TheBackend().ScreenRect();
+  for (auto& t : TopLevels())
+    if (t->thread == CurrentThread() && !t->destroyed)
+      SendMessageW(t->handle, WM_DISPLAYCHANGE, 32, MAKELPARAM(s.Width(), s.Height()));
+}
+
 }  // namespace input
 
 }  // namespace win

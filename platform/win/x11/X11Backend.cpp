@@ -1,0 +1,552 @@
+// The X11 back end: one undecorated X window per top-level window (override-
+// redirect for popups, which never take focus), composed images uploaded with
+// XPutImage, window regions as XShape, keysyms turned into virtual keys, text
+// through XIM, the CLIPBOARD selection, work areas from _NET_WORKAREA, and real
+// child windows for foreign video output.
+//
+// Only the GUI thread calls in; XInitThreads runs before the connection is
+// opened because the video player's library talks to the same server from its
+// own threads.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/extensions/shape.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <thread>
+#include <vector>
+
+#include "platform/rtl/Strings.h"
+#include "platform/win/Backend.h"
+#include "platform/win/InputSink.h"
+
+namespace win {
+
+namespace {
+
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+
+int KeysymToVk(KeySym k) {
+  if (k >= XK_a && k <= XK_z) return int('A' + (k - XK_a));
+  if (k >= XK_A && k <= XK_Z) return int('A' + (k - XK_A));
+  if (k >= XK_0 && k <= XK_9) return int('0' + (k - XK_0));
+  if (k >= XK_F1 && k <= XK_F12) return int(VK_F1 + (k - XK_F1));
+  if (k >= XK_KP_0 && k <= XK_KP_9) return int(VK_NUMPAD0 + (k - XK_KP_0));
+  switch (k) {
+    case XK_BackSpace: return VK_BACK;
+    case XK_Tab: case XK_ISO_Left_Tab: return VK_TAB;
+    case XK_Return: case XK_KP_Enter: return VK_RETURN;
+    case XK_Escape: return VK_ESCAPE;
+    case XK_space: return VK_SPACE;
+    case XK_Delete: case XK_KP_Delete: return VK_DELETE;
+    case XK_Insert: case XK_KP_Insert: return VK_INSERT;
+    case XK_Home: case XK_KP_Home: return VK_HOME;
+    case XK_End: case XK_KP_End: return VK_END;
+    case XK_Prior: case XK_KP_Prior: return VK_PRIOR;
+    case XK_Next: case XK_KP_Next: return VK_NEXT;
+    case XK_Left: case XK_KP_Left: return VK_LEFT;
+    case XK_Right: case XK_KP_Right: return VK_RIGHT;
+    case XK_Up: case XK_KP_Up: return VK_UP;
+    case XK_Down: case XK_KP_Down: return VK_DOWN;
+    case XK_Shift_L: case XK_Shift_R: return VK_SHIFT;
+    case XK_Control_L: case XK_Control_R: return VK_CONTROL;
+    case XK_Alt_L: case XK_Alt_R: case XK_Meta_L: case XK_Meta_R: return VK_MENU;
+    case XK_Caps_Lock: return VK_CAPITAL;
+    case XK_Num_Lock: return VK_NUMLOCK;
+    case XK_Scroll_Lock: return VK_SCROLL;
+    case XK_Pause: return VK_PAUSE;
+    case XK_Print: return VK_SNAPSHOT;
+    case XK_Menu: return VK_APPS;
+    case XK_Super_L: return VK_LWIN;
+    case XK_Super_R: return VK_RWIN;
+    case XK_KP_Multiply: return VK_MULTIPLY;
+    case XK_KP_Add: return VK_ADD;
+    case XK_KP_Subtract: return VK_SUBTRACT;
+    case XK_KP_Decimal: return VK_DECIMAL;
+    case XK_KP_Divide: return VK_DIVIDE;
+    case XK_semicolon: case XK_colon: return VK_OEM_1;
+    case XK_equal: case XK_plus: return VK_OEM_PLUS;
+    case XK_comma: case XK_less: return VK_OEM_COMMA;
+    case XK_minus: case XK_underscore: return VK_OEM_MINUS;
+    case XK_period: case XK_greater: return VK_OEM_PERIOD;
+    case XK_slash: case XK_question: return VK_OEM_2;
+    case XK_grave: case XK_asciitilde: return VK_OEM_3;
+    case XK_bracketleft: case XK_braceleft: return VK_OEM_4;
+    case XK_backslash: case XK_bar: return VK_OEM_5;
+    case XK_bracketright: case XK_braceright: return VK_OEM_6;
+    case XK_apostrophe: case XK_quotedbl: return VK_OEM_7;
+    default: return 0;
+  }
+}
+
+// Text typed by a key when no input method is open: Latin-1 keysyms are their
+// code points, Unicode keysyms carry theirs.
+std::u16string KeysymText(KeySym k) {
+  std::uint32_t cp = 0;
+  if ((k >= 0x20 && k <= 0x7E) || (k >= 0xA0 && k <= 0xFF)) cp = std::uint32_t(k);
+  else if ((k & 0xFF000000) == 0x01000000) cp = std::uint32_t(k & 0x00FFFFFF);
+  else if (k == XK_Return || k == XK_KP_Enter) cp = '\r';
+  else if (k == XK_BackSpace) cp = 8;
+  else if (k == XK_Tab) cp = '\t';
+  else if (k == XK_Escape) cp = 27;
+  if (!cp) return {};
+  std::u16string s;
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    s += char16_t(0xD800 + (cp >> 10));
+    s += char16_t(0xDC00 + (cp & 0x3FF));
+  } else {
+    s += char16_t(cp);
+  }
+  return s;
+}
+
+class X11Backend final : public Backend {
+ public:
+  explicit X11Backend(Display* d) : dpy_(d) {
+    screen_ = DefaultScreen(dpy_);
+    root_ = RootWindow(dpy_, screen_);
+    XSetErrorHandler(IgnoreErrors);  // windows may vanish under us (WM, a closing video child)
+    auto atom = [&](const char* n) { return XInternAtom(dpy_, n, False); };
+    aDelete_ = atom("WM_DELETE_WINDOW");
+    aProtocols_ = atom("WM_PROTOCOLS");
+    aMotif_ = atom("_MOTIF_WM_HINTS");
+    aClipboard_ = atom("CLIPBOARD");
+    aUtf8_ = atom("UTF8_STRING");
+    aTargets_ = atom("TARGETS");
+    aSelProp_ = atom("TVL_SELECTION");
+    aWorkArea_ = atom("_NET_WORKAREA");
+    aName_ = atom("_NET_WM_NAME");
+    aType_ = atom("_NET_WM_WINDOW_TYPE");
+    aTypeMenu_ = atom("_NET_WM_WINDOW_TYPE_POPUP_MENU");
+    aTypeDialog_ = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+    aOpacity_ = atom("_NET_WM_WINDOW_OPACITY");
+    helper_ = XCreateSimpleWindow(dpy_, root_, -10, -10, 1, 1, 0, 0, 0);
+    XSetLocaleModifiers("");  // honours XMODIFIERS (the user's input method)
+    im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+    int ev, err;
+    hasShape_ = XShapeQueryExtension(dpy_, &ev, &err);
+  }
+
+  ~X11Backend() override {
+    for (auto& [w, ic] : ics_) XDestroyIC(ic);
+    if (im_) XCloseIM(im_);
+    for (auto& [id, c] : cursors_) XFreeCursor(dpy_, c);
+    XDestroyWindow(dpy_, helper_);
+    XCloseDisplay(dpy_);
+  }
+
+  const char* Name() const override { return "x11"; }
+
+  NativeWindow CreateTopLevel(const NativeCreate& c) override {
+    XSetWindowAttributes a{};
+    a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                   KeyReleaseMask | StructureNotifyMask | FocusChangeMask | LeaveWindowMask | EnterWindowMask;
+    a.override_redirect = c.popup ? True : False;
+    a.save_under = c.popup ? True : False;
+    a.background_pixel = BlackPixel(dpy_, screen_);
+    a.bit_gravity = NorthWestGravity;
+    a.win_gravity = StaticGravity;
+    int w = std::max(c.screenRect.Width(), 1), h = std::max(c.screenRect.Height(), 1);
+    Window x = XCreateWindow(dpy_, root_, c.screenRect.Left, c.screenRect.Top, unsigned(w), unsigned(h), 0,
+                             CopyFromParent, InputOutput, CopyFromParent,
+                             CWEventMask | CWOverrideRedirect | CWSaveUnder | CWBackPixel | CWBitGravity | CWWinGravity, &a);
+    // No decorations: frames are drawn by the windows themselves.
+    long motif[5] = {2, 0, 0, 0, 0};
+    XChangeProperty(dpy_, x, aMotif_, aMotif_, 32, PropModeReplace, reinterpret_cast<unsigned char*>(motif), 5);
+    XSetWMProtocols(dpy_, x, &aDelete_, 1);
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize | PWinGravity;
+    hints.x = c.screenRect.Left, hints.y = c.screenRect.Top, hints.width = w, hints.height = h;
+    hints.win_gravity = StaticGravity;
+    XSetWMNormalHints(dpy_, x, &hints);
+    XWMHints wm{};
+    wm.flags = InputHint;
+    wm.input = c.popup ? False : True;
+    XSetWMHints(dpy_, x, &wm);
+    Atom type = c.popup ? aTypeMenu_ : (c.owner ? aTypeDialog_ : 0);
+    if (type) XChangeProperty(dpy_, x, aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+    if (c.owner) XSetTransientForHint(dpy_, x, Window(c.owner));
+    SetTitle(x, c.title);
+    if (im_ && !c.popup) {
+      XIC ic = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, x, XNFocusWindow, x,
+                         nullptr);
+      if (ic) ics_[x] = ic;
+    }
+    gcs_[x] = XCreateGC(dpy_, x, 0, nullptr);
+    tops_[x] = c.screenRect;
+    XFlush(dpy_);
+    return x;
+  }
+
+  void DestroyTopLevel(NativeWindow w) override {
+    if (auto it = ics_.find(w); it != ics_.end()) {
+      XDestroyIC(it->second);
+      ics_.erase(it);
+    }
+    if (auto it = gcs_.find(w); it != gcs_.end()) {
+      XFreeGC(dpy_, it->second);
+      gcs_.erase(it);
+    }
+    tops_.erase(w);
+    XDestroyWindow(dpy_, Window(w));
+    XFlush(dpy_);
+  }
+
+  void ShowTopLevel(NativeWindow w, bool show, bool activate) override {
+    if (show) {
+      XMapRaised(dpy_, Window(w));
+    } else {
+      XUnmapWindow(dpy_, Window(w));
+    }
+    XFlush(dpy_);
+  }
+
+  void MoveTopLevel(NativeWindow w, const RECT& r) override {
+    tops_[w] = r;
+    XMoveResizeWindow(dpy_, Window(w), r.Left, r.Top, unsigned(std::max(r.Width(), 1)), unsigned(std::max(r.Height(), 1)));
+  }
+
+  void SetTitle(NativeWindow w, const std::u16string& title) override {
+    std::string t = rtl::StringToUtf8(title);
+    XChangeProperty(dpy_, Window(w), aName_, aUtf8_, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(t.data()), int(t.size()));
+    XStoreName(dpy_, Window(w), t.c_str());
+  }
+
+  void Raise(NativeWindow w) override { XRaiseWindow(dpy_, Window(w)); }
+  void Iconify(NativeWindow w) override { XIconifyWindow(dpy_, Window(w), screen_); }
+  void Activate(NativeWindow w) override {
+    XWindowAttributes a;
+    if (XGetWindowAttributes(dpy_, Window(w), &a) && a.map_state == IsViewable && !a.override_redirect)
+      XSetInputFocus(dpy_, Window(w), RevertToParent, CurrentTime);
+  }
+
+  void Upload(NativeWindow w, const gdi::Surface& image, const gdi::Region& area) override {
+    auto gc = gcs_.find(w);
+    if (gc == gcs_.end()) return;
+    Visual* v = DefaultVisual(dpy_, screen_);
+    XImage* img = XCreateImage(dpy_, v, unsigned(DefaultDepth(dpy_, screen_)), ZPixmap, 0,
+                               reinterpret_cast<char*>(const_cast<std::uint8_t*>(image.Bits())),
+                               unsigned(image.Width()), unsigned(image.Height()), 32, image.Stride());
+    if (!img) return;
+    img->byte_order = LSBFirst;  // BGRA in memory, as the surface holds it
+    for (const RECT& r : area.Rects())
+      XPutImage(dpy_, Window(w), gc->second, img, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()), unsigned(r.Height()));
+    img->data = nullptr;  // the surface owns the pixels
+    XDestroyImage(img);
+  }
+
+  void SetShape(NativeWindow w, const gdi::Region* shape) override {
+    if (!hasShape_) return;
+    if (!shape) {
+      XShapeCombineMask(dpy_, Window(w), ShapeBounding, 0, 0, None, ShapeSet);
+      return;
+    }
+    std::vector<XRectangle> rs;
+    for (const RECT& r : shape->Rects())
+      rs.push_back({short(r.Left), short(r.Top), (unsigned short)r.Width(), (unsigned short)r.Height()});
+    XShapeCombineRectangles(dpy_, Window(w), ShapeBounding, 0, 0, rs.data(), int(rs.size()), ShapeSet, YXBanded);
+  }
+
+  void SetInputTransparent(NativeWindow w, bool transparent) override {
+    if (!hasShape_) return;
+    if (transparent) XShapeCombineRectangles(dpy_, Window(w), ShapeInput, 0, 0, nullptr, 0, ShapeSet, Unsorted);
+    else XShapeCombineMask(dpy_, Window(w), ShapeInput, 0, 0, None, ShapeSet);
+  }
+
+  void SetOpacity(NativeWindow w, BYTE alpha) override {
+    if (alpha == 255) {
+      XDeleteProperty(dpy_, Window(w), aOpacity_);
+      return;
+    }
+    unsigned long v = (unsigned long)(alpha) * 0x01010101UL;
+    XChangeProperty(dpy_, Window(w), aOpacity_, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&v), 1);
+  }
+
+  NativeWindow CreateForeignChild(NativeWindow parent, const RECT& r) override {
+    Window c = XCreateSimpleWindow(dpy_, Window(parent), r.Left, r.Top, unsigned(std::max(r.Width(), 1)),
+                                   unsigned(std::max(r.Height(), 1)), 0, 0, BlackPixel(dpy_, screen_));
+    // Only exposure and structure: clicks fall through to the top-level window,
+    // where the usual hit test finds the panel.
+    XSelectInput(dpy_, c, ExposureMask | StructureNotifyMask);
+    XSync(dpy_, False);
+    return c;
+  }
+  void DestroyForeignChild(NativeWindow w) override {
+    XDestroyWindow(dpy_, Window(w));
+    XFlush(dpy_);
+  }
+  void PlaceForeignChild(NativeWindow w, const RECT& r, bool visible) override {
+    XMoveResizeWindow(dpy_, Window(w), r.Left, r.Top, unsigned(std::max(r.Width(), 1)), unsigned(std::max(r.Height(), 1)));
+    if (visible) XMapWindow(dpy_, Window(w));
+    else XUnmapWindow(dpy_, Window(w));
+    XSync(dpy_, False);
+  }
+
+  void GrabPointer(NativeWindow w, bool grab) override {
+    if (grab)
+      XGrabPointer(dpy_, Window(w), True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                   GrabModeAsync, None, None, CurrentTime);
+    else
+      XUngrabPointer(dpy_, CurrentTime);
+    XFlush(dpy_);
+  }
+
+  void SetCursorShape(std::uintptr_t idc) override {
+    unsigned shape = XC_left_ptr;
+    switch (idc) {
+      case IDC_SIZEWE: shape = XC_sb_h_double_arrow; break;
+      case IDC_SIZENS: shape = XC_sb_v_double_arrow; break;
+      case IDC_SIZENWSE: shape = XC_bottom_right_corner; break;
+      case IDC_SIZENESW: shape = XC_bottom_left_corner; break;
+      case IDC_IBEAM: shape = XC_xterm; break;
+      case IDC_WAIT: shape = XC_watch; break;
+      case IDC_HAND: shape = XC_hand2; break;
+      case IDC_CROSS: shape = XC_crosshair; break;
+      case IDC_SIZEALL: shape = XC_fleur; break;
+      default: break;
+    }
+    Cursor& c = cursors_[shape];
+    if (!c) c = XCreateFontCursor(dpy_, shape);
+    for (auto& [w, r] : tops_) XDefineCursor(dpy_, Window(w), c);
+    XFlush(dpy_);
+  }
+
+  POINT CursorPos() override {
+    Window rr, cr;
+    int rx = 0, ry = 0, wx, wy;
+    unsigned mask;
+    XQueryPointer(dpy_, root_, &rr, &cr, &rx, &ry, &wx, &wy, &mask);
+    return {rx, ry};
+  }
+  void WarpCursor(POINT p) override { XWarpPointer(dpy_, None, root_, 0, 0, 0, 0, p.X, p.Y); }
+
+  RECT ScreenRect() override { return rtl::Rect(0, 0, DisplayWidth(dpy_, screen_), DisplayHeight(dpy_, screen_)); }
+
+  RECT WorkArea() override {
+    RECT s = ScreenRect();
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy_, root_, aWorkArea_, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) ==
+            Success &&
+        data && n >= 4 && format == 32) {
+      long* v = reinterpret_cast<long*>(data);
+      RECT r = rtl::Bounds(int(v[0]), int(v[1]), int(v[2]), int(v[3]));
+      XFree(data);
+      if (!r.IsEmpty()) return r;
+    } else if (data) {
+      XFree(data);
+    }
+    return s;
+  }
+
+  bool LayeringSupported() override {
+    std::string name = "_NET_WM_CM_S" + std::to_string(screen_);
+    Atom cm = XInternAtom(dpy_, name.c_str(), False);
+    if (XGetSelectionOwner(dpy_, cm) == None) return false;
+    XVisualInfo vi;
+    return XMatchVisualInfo(dpy_, screen_, 32, TrueColor, &vi) != 0;
+  }
+
+  void Beep() override { XBell(dpy_, 0); }
+
+  void SetClipboardText(const std::u16string& text) override {
+    clip_ = rtl::StringToUtf8(text);
+    XSetSelectionOwner(dpy_, aClipboard_, helper_, CurrentTime);
+    XFlush(dpy_);
+  }
+
+  bool GetClipboardText(std::u16string& out) override {
+    if (XGetSelectionOwner(dpy_, aClipboard_) == helper_) {
+      out = rtl::Utf8ToString(clip_);
+      return true;
+    }
+    if (XGetSelectionOwner(dpy_, aClipboard_) == None) {
+      out.clear();
+      return true;
+    }
+    XConvertSelection(dpy_, aClipboard_, aUtf8_, aSelProp_, helper_, CurrentTime);
+    XFlush(dpy_);
+    // A bounded wait: an owner that never answers costs half a second.
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    XEvent e;
+    while (std::chrono::steady_clock::now() < until) {
+      if (XCheckTypedWindowEvent(dpy_, helper_, SelectionNotify, &e)) {
+        if (e.xselection.property == None) return false;
+        Atom type;
+        int format;
+        unsigned long n = 0, after;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(dpy_, helper_, aSelProp_, 0, 1 << 24, True, AnyPropertyType, &type, &format, &n, &after, &data);
+        out = data ? rtl::Utf8ToString(std::string(reinterpret_cast<char*>(data), n)) : std::u16string();
+        if (data) XFree(data);
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+  }
+
+  int EventFd() override { return ConnectionNumber(dpy_); }
+  void Flush() override { XFlush(dpy_); }
+
+  void ProcessEvents() override {
+    while (XPending(dpy_)) {
+      XEvent e;
+      XNextEvent(dpy_, &e);
+      if (XFilterEvent(&e, None)) continue;  // the input method took it
+      Handle(e);
+    }
+  }
+
+ private:
+  void Handle(XEvent& e) {
+    switch (e.type) {
+      case Expose:
+        if (e.xexpose.count == 0 && tops_.count(e.xexpose.window)) input::Exposed(e.xexpose.window);
+        break;
+      case ConfigureNotify: {
+        Window w = e.xconfigure.window;
+        auto it = tops_.find(w);
+        if (it == tops_.end()) break;
+        int x = e.xconfigure.x, y = e.xconfigure.y;
+        if (!e.xconfigure.send_event) {
+          // Real events are relative to a window manager's frame: ask the root.
+          Window child;
+          XTranslateCoordinates(dpy_, w, root_, 0, 0, &x, &y, &child);
+        }
+        if (x != it->second.Left || y != it->second.Top) {
+          it->second = rtl::Bounds(x, y, it->second.Width(), it->second.Height());
+          input::MovedByDisplay(w, {x, y});
+        }
+        break;
+      }
+      case MotionNotify: {
+        while (XCheckTypedWindowEvent(dpy_, e.xmotion.window, MotionNotify, &e)) {
+        }
+        input::MouseMove({e.xmotion.x_root, e.xmotion.y_root});
+        break;
+      }
+      case ButtonPress: case ButtonRelease: {
+        bool down = e.type == ButtonPress;
+        POINT p{e.xbutton.x_root, e.xbutton.y_root};
+        switch (e.xbutton.button) {
+          case Button1: input::MouseButton(p, 0, down); break;
+          case Button2: input::MouseButton(p, 2, down); break;
+          case Button3: input::MouseButton(p, 1, down); break;
+          case Button4: if (down) input::MouseWheel(p, WHEEL_DELTA); break;
+          case Button5: if (down) input::MouseWheel(p, -WHEEL_DELTA); break;
+          default: break;
+        }
+        break;
+      }
+      case LeaveNotify:
+        if (e.xcrossing.mode == NotifyNormal) input::MouseMove({e.xcrossing.x_root, e.xcrossing.y_root});
+        break;
+      case KeyPress: case KeyRelease: {
+        bool down = e.type == KeyPress;
+        if (!down && XEventsQueued(dpy_, QueuedAfterReading)) {
+          // Auto-repeat: a release followed at once by a press of the same key is a repeat.
+          XEvent next;
+          XPeekEvent(dpy_, &next);
+          if (next.type == KeyPress && next.xkey.keycode == e.xkey.keycode && next.xkey.time == e.xkey.time) break;
+        }
+        KeySym ks = XLookupKeysym(&e.xkey, 0);
+        std::u16string text;
+        if (down) {
+          char buf[64];
+          KeySym typed = 0;
+          Status st = 0;
+          auto ic = ics_.find(e.xkey.window);
+          int n = 0;
+          if (ic != ics_.end()) {
+            n = Xutf8LookupString(ic->second, &e.xkey, buf, sizeof buf - 1, &typed, &st);
+            if (st == XLookupChars || st == XLookupBoth) text = rtl::Utf8ToString(std::string(buf, std::size_t(n)));
+          } else {
+            n = XLookupString(&e.xkey, buf, sizeof buf - 1, &typed, nullptr);
+            text = KeysymText(typed);
+          }
+          if (e.xkey.state & ControlMask) text.clear();  // control chords type nothing here
+        }
+        int vk = KeysymToVk(ks);
+        if (vk) input::Key(vk, down, text);
+        else if (!text.empty()) input::Text(text);  // composed text without a key of its own
+        break;
+      }
+      case FocusIn: case FocusOut:
+        if (e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior && e.xfocus.detail != NotifyPointer) {
+          if (auto ic = ics_.find(e.xfocus.window); ic != ics_.end()) {
+            if (e.type == FocusIn) XSetICFocus(ic->second);
+            else XUnsetICFocus(ic->second);
+          }
+          input::FocusChanged(e.xfocus.window, e.type == FocusIn);
+        }
+        break;
+      case ClientMessage:
+        if (e.xclient.message_type == aProtocols_ && Atom(e.xclient.data.l[0]) == aDelete_)
+          input::CloseRequested(e.xclient.window);
+        break;
+      case SelectionRequest: ServeSelection(e.xselectionrequest); break;
+      case SelectionClear: clip_.clear(); break;
+      case UnmapNotify:
+        break;
+      default: break;
+    }
+  }
+
+  void ServeSelection(const XSelectionRequestEvent& r) {
+    XSelectionEvent reply{};
+    reply.type = SelectionNotify;
+    reply.display = r.display;
+    reply.requestor = r.requestor;
+    reply.selection = r.selection;
+    reply.target = r.target;
+    reply.time = r.time;
+    reply.property = None;
+    Atom prop = r.property ? r.property : r.target;
+    if (r.target == aTargets_) {
+      Atom targets[] = {aTargets_, aUtf8_, XA_STRING};
+      XChangeProperty(dpy_, r.requestor, prop, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(targets), 3);
+      reply.property = prop;
+    } else if (r.target == aUtf8_ || r.target == XA_STRING) {
+      XChangeProperty(dpy_, r.requestor, prop, r.target, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(clip_.data()), int(clip_.size()));
+      reply.property = prop;
+    }
+    XSendEvent(dpy_, r.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+    XFlush(dpy_);
+  }
+
+  Display* dpy_;
+  int screen_;
+  Window root_, helper_;
+  XIM im_ = nullptr;
+  bool hasShape_ = false;
+  std::map<NativeWindow, XIC> ics_;
+  std::map<NativeWindow, GC> gcs_;
+  std::map<NativeWindow, RECT> tops_;
+  std::map<unsigned, Cursor> cursors_;
+  std::string clip_;
+  Atom aDelete_, aProtocols_, aMotif_, aClipboard_, aUtf8_, aTargets_, aSelProp_, aWorkArea_, aName_, aType_,
+      aTypeMenu_, aTypeDialog_, aOpacity_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateX11Backend() {
+  static bool threads = XInitThreads() != 0;
+  (void)threads;
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return nullptr;
+  return std::make_unique<X11Backend>(d);
+}
+
+}  // namespace win

@@ -1,0 +1,170 @@
+// The X11 back end against a private Xvfb: a window appears with the pixels of
+// its back buffer, and a synthetic click arrives as WM_LBUTTONDOWN. Skips when
+// Xvfb is not installed.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/gdi/Gdi.h"
+#include "platform/win/Backend.h"
+#include "platform/win/WinApi.h"
+
+// Xlib last: its macros (None, Status, ...) would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace {
+
+using namespace win;
+
+// Xvfb on a display number of its own choosing (-displayfd).
+class Xvfb {
+ public:
+  bool Start() {
+    if (access("/usr/bin/Xvfb", X_OK) != 0) return false;
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      std::string fd = std::to_string(fds[1]);
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 2);
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string num;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
+    close(fds[0]);
+    if (num.empty()) return false;
+    display_ = ":" + num;
+    return true;
+  }
+  ~Xvfb() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> gHook;
+
+LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (gHook)
+    if (auto r = gHook(h, m, w, l)) return *r;
+  return DefWindowProcW(h, m, w, l);
+}
+
+// Runs the message loop until `done` or two seconds pass.
+bool PumpUntil(const std::function<bool()>& done) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  MSG m;
+  while (std::chrono::steady_clock::now() < until) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    FlushWindows();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return done();
+}
+
+TEST(X11, WindowPixelsAndSyntheticClick) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  ASSERT_STREQ(CurrentBackend()->Name(), "x11");
+
+  WNDCLASSW wc;
+  wc.lpfnWndProc = Proc;
+  wc.lpszClassName = u"X11Test";
+  RegisterClassW(&wc);
+  POINT clicked{-1, -1};
+  gHook = [&](HWND h, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+    if (m == WM_PAINT) {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      RECT left = rtl::Rect(0, 0, 60, 90), right = rtl::Rect(60, 0, 120, 90);
+      gdi::FillRect(dc, &left, gdi::GetSysColorBrush(gdi::COLOR_HIGHLIGHT));
+      gdi::FillRect(dc, &right, gdi::GetSysColorBrush(gdi::COLOR_INFOBK));
+      gdi::SetPixel(dc, 5, 7, gdi::RGB(1, 2, 3));
+      EndPaint(h, &ps);
+      return 0;
+    }
+    if (m == WM_LBUTTONDOWN) clicked = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    return std::nullopt;
+  };
+  HWND w = CreateWindowExW(0, u"X11Test", u"测试", WS_POPUP | WS_VISIBLE, 40, 30, 120, 90, nullptr, 0, nullptr);
+  ASSERT_NE(w, nullptr);
+  HWND video = CreateWindowExW(WS_EX_FOREIGNVIDEO, u"X11Test", u"", WS_CHILD | WS_VISIBLE, 80, 50, 30, 30, w, 0, nullptr);
+  ASSERT_NE(video, nullptr);
+  Window xw = Window(GetNativeWindowId(w));
+  ASSERT_NE(xw, 0u);
+
+  Display* d = XOpenDisplay(x.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  auto rgbOf = [](gdi::COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); };
+  // The server's pixels equal what was painted (left of the video child).
+  bool same = PumpUntil([&] {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, xw, &a) || a.map_state != IsViewable) return false;
+    XImage* img = XGetImage(d, xw, 0, 0, 120, 90, AllPlanes, ZPixmap);
+    if (!img) return false;
+    bool eq = true;
+    for (int y = 0; y < 90 && eq; ++y)
+      for (int px = 0; px < 80 && eq; ++px) {
+        gdi::COLORREF want = px == 5 && y == 7 ? gdi::RGB(1, 2, 3)
+                             : px < 60         ? gdi::GetSysColor(gdi::COLOR_HIGHLIGHT)
+                                               : gdi::GetSysColor(gdi::COLOR_INFOBK);
+        eq = (XGetPixel(img, px, y) & 0xFFFFFF) == rgbOf(want);
+      }
+    XDestroyImage(img);
+    return eq;
+  });
+  EXPECT_TRUE(same);
+
+  // The video child is a real, mapped X child of the window.
+  Window vx = Window(GetNativeWindowId(video));
+  ASSERT_NE(vx, 0u);
+  EXPECT_NE(vx, xw);
+  Window root, parent, *kids = nullptr;
+  unsigned n = 0;
+  ASSERT_TRUE(XQueryTree(d, vx, &root, &parent, &kids, &n));
+  if (kids) XFree(kids);
+  EXPECT_EQ(parent, xw);
+
+  // A synthetic click through XTest.
+  XTestFakeMotionEvent(d, -1, 40 + 30, 30 + 20, 0);
+  XTestFakeButtonEvent(d, 1, True, 0);
+  XTestFakeButtonEvent(d, 1, False, 0);
+  XFlush(d);
+  EXPECT_TRUE(PumpUntil([&] { return clicked.X >= 0; }));
+  EXPECT_EQ(clicked, (POINT{30, 20}));
+
+  XCloseDisplay(d);
+  gHook = nullptr;
+  ShutdownWindowSystem();
+}
+
+}  // namespace
