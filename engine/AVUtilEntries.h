@@ -54,6 +54,7 @@ extern "C" {
   X(av_get_bytes_per_sample) X(av_sample_fmt_is_planar)                        \
   X(av_get_packed_sample_fmt) X(av_samples_get_buffer_size) X(av_samples_alloc)\
   X(av_samples_fill_arrays) X(av_samples_set_silence)                          \
+  X(av_samples_copy)                                                           \
   X(av_channel_layout_default) X(av_channel_layout_from_mask)                  \
   X(av_channel_layout_copy) X(av_channel_layout_compare)                       \
   X(av_channel_layout_uninit) X(av_channel_layout_describe)                    \
