@@ -72,6 +72,9 @@ class Backend {
   // Descriptor that becomes readable when the display has events (-1: none),
   // and the call that reads them and feeds them in. Called on the GUI thread.
   virtual int EventFd() { return -1; }
+  // Events already read from the display but not yet processed (a descriptor
+  // wait would not see them).
+  virtual bool EventsPending() { return false; }
   virtual void ProcessEvents() {}
   virtual void Flush() {}
 };

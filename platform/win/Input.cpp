@@ -395,6 +395,7 @@ bool RouteInput(InputEvent& ev, MSG& out) {
 }
 
 void OnWindowHidden(Window* w) {
+  if (!IsGuiThread()) return;  // focus, capture and activation live on the GUI thread
   InputState& s = S();
   if (InSubtree(s.capture, w)) ReleaseCapture();
   if (!w->parent && s.active == w->handle) ActivateInternal(NextToActivate(w), WA_ACTIVE);
@@ -402,6 +403,7 @@ void OnWindowHidden(Window* w) {
 }
 
 void OnWindowDestroyed(Window* w) {
+  if (!IsGuiThread()) return;
   InputState& s = S();
   if (InSubtree(s.capture, w)) ReleaseCapture();
   if (!w->parent && s.active == w->handle) ActivateInternal(NextToActivate(w), WA_ACTIVE);

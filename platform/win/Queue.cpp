@@ -6,6 +6,7 @@
 // for a due timer. WM_PAINT and WM_TIMER are made when asked for, so a
 // validated window or a killed timer leaves nothing stale behind.
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <unordered_map>
 
@@ -179,12 +180,13 @@ bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags, bool wait) {
       return false;
     }
     FlushTopLevels(q);
+    if (IsGuiThread() && TheBackend().EventsPending()) continue;
     int timeout = MsUntilNextTimer(q);
     q.Wait(timeout, IsGuiThread() ? TheBackend().EventFd() : -1);
   }
 }
 
-std::uintptr_t nextThreadTimerId = 0x7FFF;
+std::atomic<std::uintptr_t> nextThreadTimerId{0x7FFF};
 
 }  // namespace
 

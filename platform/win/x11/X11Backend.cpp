@@ -11,7 +11,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
-#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
@@ -396,6 +395,7 @@ class X11Backend final : public Backend {
   }
 
   int EventFd() override { return ConnectionNumber(dpy_); }
+  bool EventsPending() override { return XEventsQueued(dpy_, QueuedAlready) > 0; }
   void Flush() override { XFlush(dpy_); }
 
   void ProcessEvents() override {
