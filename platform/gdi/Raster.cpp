@@ -41,39 +41,44 @@ void ApplyRop(unsigned code, std::uint32_t* d, const std::uint32_t* s, const std
   }
 }
 
+// Two channels at a time: (red, blue) and (alpha, green) in 16-bit lanes.
+constexpr std::uint32_t kLanes = 0x00FF00FF;
+inline std::uint32_t LaneDiv255(std::uint32_t x) {
+  x += 0x00800080;
+  return ((x + ((x >> 8) & kLanes)) >> 8) & kLanes;
+}
+// Multiplies every byte of p by a (0..255) / 255, rounded.
+inline std::uint32_t Scale(std::uint32_t p, std::uint32_t a) {
+  return LaneDiv255((p & kLanes) * a) | LaneDiv255(((p >> 8) & kLanes) * a) << 8;
+}
+// Byte-wise a + b, saturating at 255.
+inline std::uint32_t AddSat(std::uint32_t a, std::uint32_t b) {
+  std::uint32_t rb = (a & kLanes) + (b & kLanes), ag = ((a >> 8) & kLanes) + ((b >> 8) & kLanes);
+  rb |= ((rb & 0x01000100) >> 8) * 0xFF;
+  ag |= ((ag & 0x01000100) >> 8) * 0xFF;
+  return (rb & kLanes) | (ag & kLanes) << 8;
+}
+
 void ApplyAlpha(const BLENDFUNCTION& bf, std::uint32_t* d, const std::uint32_t* s, int n) {
   const std::uint32_t sca = bf.SourceConstantAlpha;
   if (bf.AlphaFormat & AC_SRC_ALPHA) {
+    // Premultiplied source: D = S + D * (1 - Sa).
     for (int i = 0; i < n; ++i) {
       std::uint32_t sp = s[i];
-      std::uint32_t sa = sp >> 24;
-      if (sca != 255) {
-        const std::uint32_t b = Div255((sp & 0xFF) * sca), g = Div255(((sp >> 8) & 0xFF) * sca),
-                            r = Div255(((sp >> 16) & 0xFF) * sca);
-        sa = Div255(sa * sca);
-        sp = sa << 24 | r << 16 | g << 8 | b;
-      }
-      if (sa == 0 && (sp & 0xFFFFFF) == 0) continue;
+      if (sca != 255) sp = Scale(sp, sca);
+      const std::uint32_t sa = sp >> 24;
       if (sa == 255) {
         d[i] = sp;
-        continue;
+      } else if (sp != 0) {
+        d[i] = AddSat(sp, Scale(d[i], 255 - sa));
       }
-      const std::uint32_t inv = 255 - sa, dp = d[i];
-      std::uint32_t out = 0;
-      for (int sh = 0; sh < 32; sh += 8) {
-        const std::uint32_t c = ((sp >> sh) & 0xFF) + Div255(((dp >> sh) & 0xFF) * inv);
-        out |= std::min<std::uint32_t>(c, 255) << sh;
-      }
-      d[i] = out;
     }
   } else {
     const std::uint32_t inv = 255 - sca;
     for (int i = 0; i < n; ++i) {
       const std::uint32_t sp = s[i], dp = d[i];
-      std::uint32_t out = 0;
-      for (int sh = 0; sh < 32; sh += 8)
-        out |= Div255(((sp >> sh) & 0xFF) * sca + ((dp >> sh) & 0xFF) * inv) << sh;
-      d[i] = out;
+      d[i] = LaneDiv255((sp & kLanes) * sca + (dp & kLanes) * inv) |
+             LaneDiv255(((sp >> 8) & kLanes) * sca + ((dp >> 8) & kLanes) * inv) << 8;
     }
   }
 }
