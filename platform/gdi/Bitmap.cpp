@@ -25,7 +25,10 @@ void TGraphic::LoadFromFile(const rtl::String& fileName) {
   LoadFromStream(&f);
 }
 
+// An empty picture writes nothing, not even an empty file: a snapshot of no
+// picture must leave no trace.
 void TGraphic::SaveToFile(const rtl::String& fileName) {
+  if (Empty()) return;
   rtl::TFileStream f(fileName, rtl::fmCreate);
   SaveToStream(&f);
 }
@@ -234,6 +237,7 @@ void TBitmap::LoadFromStream(rtl::TStream* stream) {
 }
 
 void TBitmap::SaveToStream(rtl::TStream* stream) {
+  if (Empty()) return;
   const std::vector<std::uint8_t> bytes = WriteBmp(*this);
   stream->WriteBuffer(bytes.data(), rtl::Int64(bytes.size()));
 }

@@ -32,6 +32,7 @@ class TGraphic : public rtl::TPersistent {
   virtual bool Transparent() const { return transparent_; }
   virtual void SetTransparent(bool v);
   void LoadFromFile(const rtl::String& fileName);
+  // Saving an empty graphic writes nothing and creates no file.
   void SaveToFile(const rtl::String& fileName);
   bool Modified() const { return modified_; }
   void SetModified(bool v) { modified_ = v; }

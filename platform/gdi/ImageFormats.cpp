@@ -83,6 +83,7 @@ void TJPEGImage::LoadFromStream(rtl::TStream* stream) {
 }
 
 void TJPEGImage::SaveToStream(rtl::TStream* stream) {
+  if (Empty()) return;
   Write(stream, EncodeJpeg(PictureOf(bitmap_.get()), quality_, grayscale_));
 }
 
@@ -105,6 +106,7 @@ void TPNGImage::LoadFromStream(rtl::TStream* stream) {
 }
 
 void TPNGImage::SaveToStream(rtl::TStream* stream) {
+  if (Empty()) return;
   const Surface& s = PictureOf(bitmap_.get());
   Write(stream, EncodePng(s, alpha_ && s.BitsPerPixel() == 32));
 }
@@ -125,6 +127,7 @@ void TGIFImage::LoadFromStream(rtl::TStream* stream) {
 }
 
 void TGIFImage::SaveToStream(rtl::TStream* stream) {
+  if (Empty()) return;
   const Surface& s = PictureOf(bitmap_.get());
   int key = -1;
   if (Transparent()) {

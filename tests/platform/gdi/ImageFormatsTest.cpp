@@ -148,6 +148,12 @@ TEST(Picture, FileFormatFollowsTheExtension) {
     if (f.lossless) EXPECT_EQ(MeanError(*src, check), 0.0);
     else EXPECT_LT(MeanError(*src, check), 12.0);
   }
+  for (TGraphic* empty : std::initializer_list<TGraphic*>{new TBitmap, new TJPEGImage, new TPNGImage, new TGIFImage}) {
+    const std::unique_ptr<TGraphic> owned(empty);
+    const rtl::String path = rtl::Utf8ToString(dir.File("empty"));
+    empty->SaveToFile(path);  // an empty snapshot leaves no file
+    EXPECT_FALSE(fs::exists(dir.File("empty")));
+  }
   TPicture p;
   EXPECT_THROW(p.LoadFromFile(u"/tmp/x.tiff"), rtl::EInvalidGraphic);
   int changes = 0;
