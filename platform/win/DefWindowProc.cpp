@@ -160,7 +160,8 @@ namespace win {
 using namespace detail;
 
 LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Window* w = Get(h);
+  auto keep = Find(h);  // handlers called from here may destroy the window
+  Window* w = keep.get();
   if (!w) return 0;
   switch (msg) {
     case WM_NCCREATE: {

@@ -170,6 +170,7 @@ bool RouteMouse(InputEvent& ev, MSG& out) {
   }
   if (!target) return false;
   HWND th = target->handle;
+  auto keepTarget = FindAny(th);  // handlers below may destroy it
 
   UINT baseMsg = ev.kind == InputEvent::MouseMove ? (hit == HTCLIENT ? WM_MOUSEMOVE : WM_NCMOUSEMOVE)
                  : ev.kind == InputEvent::Wheel   ? WM_MOUSEWHEEL
@@ -199,11 +200,12 @@ bool RouteMouse(InputEvent& ev, MSG& out) {
       if (!IsWindow(th)) return false;
     }
     if (hit == HTCLIENT && (target->style & WS_CHILD) && !(target->exStyle & WS_EX_NOPARENTNOTIFY)) {
-      for (Window* p = target->parent; p; p = p->parent) {
+      for (auto p = FindAny(target->parent->handle); p && !p->destroyed;
+           p = p->parent ? FindAny(p->parent->handle) : nullptr) {
         POINT pt = ev.screen;
         ScreenToClient(p->handle, &pt);
-        CallProc(p, WM_PARENTNOTIFY, baseMsg, MAKELPARAM(pt.X, pt.Y));
-        if (!(p->style & WS_CHILD) || (p->exStyle & WS_EX_NOPARENTNOTIFY)) break;
+        CallProc(p.get(), WM_PARENTNOTIFY, baseMsg, MAKELPARAM(pt.X, pt.Y));
+        if (p->destroyed || !(p->style & WS_CHILD) || (p->exStyle & WS_EX_NOPARENTNOTIFY)) break;
       }
       if (!IsWindow(th)) return false;
     }
@@ -374,7 +376,8 @@ void ActivateInternal(HWND h, WORD how) {
     tellApp(TRUE);
     if (s.active != h || !IsWindow(h)) return;
   }
-  Window* w = Get(h);
+  auto keepNew = Find(h);
+  Window* w = keepNew.get();
   RaiseInternal(w);
   if (w->top && w->top->native) {
     TheBackend().Raise(w->top->native);
@@ -384,7 +387,7 @@ void ActivateInternal(HWND h, WORD how) {
   if (!IsWindow(h) || s.active != h) return;
   CallProc(w, WM_ACTIVATE, MAKEWPARAM(how, w->minimized ? 1 : 0), LPARAM(reinterpret_cast<std::intptr_t>(old)));
   // Keyboard focus may not stay in a window that is no longer active.
-  if (s.active == h && s.focus && !InSubtree(s.focus, w)) SetFocus(nullptr);
+  if (s.active == h && !w->destroyed && s.focus && !InSubtree(s.focus, w)) SetFocus(nullptr);
 }
 
 bool RouteInput(InputEvent& ev, MSG& out) {
@@ -740,8 +743,26 @@ Window* TopByNative(NativeWindow n) {
   return nullptr;
 }
 
+Window* ForeignIn(Window* w, NativeWindow n) {
+  if (w->foreign == n) return w;
+  for (auto& c : w->children)
+    if (Window* f = ForeignIn(c.get(), n)) return f;
+  return nullptr;
+}
+
 void Exposed(NativeWindow n) {
-  if (Window* t = TopByNative(n)) MarkDirty(t, rtl::Rect(0, 0, t->rect.Width(), t->rect.Height()));
+  if (Window* t = TopByNative(n)) {
+    MarkDirty(t, rtl::Rect(0, 0, t->rect.Width(), t->rect.Height()));
+    return;
+  }
+  // A foreign video window was uncovered: its window repaints (and its owner
+  // tells the video output to draw again).
+  for (auto& t : TopLevels())
+    if (t->thread == CurrentThread())
+      if (Window* f = ForeignIn(t.get(), n)) {
+        InvalidateRect(f->handle, nullptr, FALSE);
+        return;
+      }
 }
 
 void MovedByDisplay(NativeWindow n, POINT topLeft) {

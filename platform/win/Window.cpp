@@ -79,9 +79,11 @@ int DefaultBorder(DWORD style, DWORD exStyle) {
 void SendParentNotify(Window* w, UINT event) {
   if (!(w->style & WS_CHILD) || (w->exStyle & WS_EX_NOPARENTNOTIFY)) return;
   HWND self = w->handle;
-  for (Window* p = w->parent; p; p = p->parent) {
-    CallProc(p, WM_PARENTNOTIFY, MAKEWPARAM(int(event), int(w->id)), LPARAM(reinterpret_cast<std::intptr_t>(self)));
-    if (!(p->style & WS_CHILD) || (p->exStyle & WS_EX_NOPARENTNOTIFY)) break;
+  WPARAM wp = MAKEWPARAM(int(event), int(w->id));
+  for (auto p = w->parent ? FindAny(w->parent->handle) : nullptr; p && !p->destroyed;
+       p = p->parent ? FindAny(p->parent->handle) : nullptr) {
+    CallProc(p.get(), WM_PARENTNOTIFY, wp, LPARAM(reinterpret_cast<std::intptr_t>(self)));
+    if (p->destroyed || !(p->style & WS_CHILD) || (p->exStyle & WS_EX_NOPARENTNOTIFY)) break;
   }
 }
 
@@ -536,15 +538,18 @@ BOOL IsZoomed(HWND h) {
 }
 
 BOOL EnableWindow(HWND h, BOOL enable) {
-  Window* w = Get(h);
+  auto keep = Find(h);
+  Window* w = keep.get();
   if (!w) return FALSE;
   BOOL wasDisabled = (w->style & WS_DISABLED) ? TRUE : FALSE;
   if (bool(enable) == !wasDisabled) return wasDisabled;
   if (!enable) {
-    // Windows takes focus and capture away from a window being disabled.
+    // Windows cancels modes (capture) and takes focus away from a window being disabled.
+    CallProc(w, WM_CANCELMODE, 0, 0);
+    if (w->destroyed) return wasDisabled;
     HWND f = GetFocus();
     if (f && (f == h || IsChild(h, f))) SetFocus(nullptr);
-    if (GetCapture() == h) ReleaseCapture();
+    if (w->destroyed) return wasDisabled;
     w->style |= WS_DISABLED;
   } else {
     w->style &= ~WS_DISABLED;

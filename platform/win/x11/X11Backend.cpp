@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -199,8 +200,10 @@ class X11Backend final : public Backend {
 
   void ShowTopLevel(NativeWindow w, bool show, bool activate) override {
     if (show) {
+      iconic_.erase(w);
       XMapRaised(dpy_, Window(w));
     } else {
+      hiding_.insert(w);
       XUnmapWindow(dpy_, Window(w));
     }
     XFlush(dpy_);
@@ -219,7 +222,13 @@ class X11Backend final : public Backend {
   }
 
   void Raise(NativeWindow w) override { XRaiseWindow(dpy_, Window(w)); }
-  void Iconify(NativeWindow w) override { XIconifyWindow(dpy_, Window(w), screen_); }
+  void Iconify(NativeWindow w) override {
+    iconic_.insert(w);
+    // Without a window manager nobody would act on the request: unmap ourselves.
+    if (HasWindowManager()) XIconifyWindow(dpy_, Window(w), screen_);
+    else XUnmapWindow(dpy_, Window(w));
+    XFlush(dpy_);
+  }
   void Activate(NativeWindow w) override {
     XWindowAttributes a;
     if (XGetWindowAttributes(dpy_, Window(w), &a) && a.map_state == IsViewable && !a.override_redirect)
@@ -408,6 +417,19 @@ class X11Backend final : public Backend {
   }
 
  private:
+  bool HasWindowManager() {
+    Atom check = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    bool found = XGetWindowProperty(dpy_, root_, check, 0, 1, False, XA_WINDOW, &type, &format, &n, &after, &data) ==
+                     Success &&
+                 data && n == 1;
+    if (data) XFree(data);
+    return found;
+  }
+
   void Handle(XEvent& e) {
     switch (e.type) {
       case Expose:
@@ -496,8 +518,22 @@ class X11Backend final : public Backend {
         break;
       case SelectionRequest: ServeSelection(e.xselectionrequest); break;
       case SelectionClear: clip_.clear(); break;
-      case UnmapNotify:
+      case UnmapNotify: {
+        Window w = e.xunmap.window;
+        if (!tops_.count(w)) break;
+        if (hiding_.erase(w)) break;  // our own hide
+        // The window manager iconified it (task bar, keyboard).
+        if (!iconic_.count(w)) {
+          iconic_.insert(w);
+          input::Iconified(w, true);
+        }
         break;
+      }
+      case MapNotify: {
+        Window w = e.xmap.window;
+        if (tops_.count(w) && iconic_.erase(w)) input::Iconified(w, false);  // restored from the task bar
+        break;
+      }
       default: break;
     }
   }
@@ -534,6 +570,7 @@ class X11Backend final : public Backend {
   std::map<NativeWindow, GC> gcs_;
   std::map<NativeWindow, RECT> tops_;
   std::map<unsigned, Cursor> cursors_;
+  std::set<NativeWindow> hiding_, iconic_;
   std::string clip_;
   Atom aDelete_, aProtocols_, aMotif_, aClipboard_, aUtf8_, aTargets_, aSelProp_, aWorkArea_, aName_, aType_,
       aTypeMenu_, aTypeDialog_, aOpacity_;

@@ -143,14 +143,17 @@ TEST_F(System, ScreenMetricsAndWorkArea) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), 16);
 }
 
-TEST_F(System, DisablingTakesFocusAway) {
+TEST_F(System, DisablingCancelsModesAndTakesFocusAway) {
   HWND p = Make("P", WS_POPUP | WS_VISIBLE, rtl::Bounds(0, 0, 100, 100));
   HWND c = Make("C", WS_CHILD | WS_VISIBLE, rtl::Rect(0, 0, 10, 10), p);
   SetFocus(c);
+  SetCapture(c);
   rec.Clear();
   EXPECT_FALSE(EnableWindow(c, FALSE));
   EXPECT_EQ(GetFocus(), nullptr);
-  EXPECT_EQ(Log(), (std::vector<std::string>{"C:WM_KILLFOCUS", "C:WM_ENABLE"}));
+  EXPECT_EQ(GetCapture(), nullptr);  // the default WM_CANCELMODE released it
+  EXPECT_EQ(Log(), (std::vector<std::string>{"C:WM_CANCELMODE", "C:WM_CAPTURECHANGED", "C:WM_KILLFOCUS",
+                                             "C:WM_ENABLE"}));
   EXPECT_TRUE(EnableWindow(c, TRUE));
   EXPECT_FALSE(IsWindowEnabled(p) == FALSE);
 }
