@@ -138,7 +138,7 @@ std::vector<std::uint8_t> MakeBmp(int w, int h, int bpp, std::uint32_t compressi
   return f;
 }
 
-TEST(BmpFiles, ReadsRle8And16BitFiles) {
+TEST(BmpReader, ReadsRle8And16BitFiles) {
   std::vector<std::uint8_t> pal(256 * 4, 0);
   pal[4 * 1 + 2] = 255;  // index 1 red
   pal[4 * 2 + 1] = 255;  // index 2 green
@@ -160,7 +160,7 @@ TEST(BmpFiles, ReadsRle8And16BitFiles) {
   EXPECT_EQ(Px(b, 1, 0), 0xFFFFFFFFu);
 }
 
-TEST(BmpFiles, CorruptFilesRaiseInvalidGraphicAndLeaveTheBitmap) {
+TEST(BmpReader, CorruptFilesRaiseInvalidGraphicAndLeaveTheBitmap) {
   const std::vector<std::uint8_t> good = MakeBmp(2, 2, 24, BI_RGB, {}, std::vector<std::uint8_t>(16, 0x40));
   struct Case {
     const char* name;
@@ -201,7 +201,7 @@ TEST(BmpFiles, CorruptFilesRaiseInvalidGraphicAndLeaveTheBitmap) {
   EXPECT_THROW(ReadBmp(rle.data(), rle.size(), b), rtl::EInvalidGraphic);
 }
 
-TEST(BmpFiles, FilesOnDiskThroughTheGraphicBase) {
+TEST(BmpReader, FilesOnDiskThroughTheGraphicBase) {
   char tmpl[] = "/tmp/gdi_bmpXXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const rtl::String path = rtl::Utf8ToString(std::string(tmpl) + "/快照_1.bmp");
