@@ -21,6 +21,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/shape.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -89,7 +91,7 @@ bool PumpUntil(const std::function<bool()>& done) {
   return done();
 }
 
-TEST(X11, WindowPixelsAndSyntheticClick) {
+TEST(X11, WindowPixelsClicksKeysAndShape) {
   Xvfb x;
   if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
   setenv("DISPLAY", x.Display().c_str(), 1);
@@ -101,7 +103,8 @@ TEST(X11, WindowPixelsAndSyntheticClick) {
   wc.lpszClassName = u"X11Test";
   RegisterClassW(&wc);
   POINT clicked{-1, -1};
-  gHook = [&](HWND h, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+  std::u16string typed;
+  gHook = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
     if (m == WM_PAINT) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
@@ -112,7 +115,11 @@ TEST(X11, WindowPixelsAndSyntheticClick) {
       EndPaint(h, &ps);
       return 0;
     }
-    if (m == WM_LBUTTONDOWN) clicked = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    if (m == WM_LBUTTONDOWN) {
+      clicked = {GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+      SetFocus(h);
+    }
+    if (m == WM_CHAR) typed += char16_t(w);
     return std::nullopt;
   };
   HWND w = CreateWindowExW(0, u"X11Test", u"测试", WS_POPUP | WS_VISIBLE, 40, 30, 120, 90, nullptr, 0, nullptr);
@@ -161,6 +168,23 @@ TEST(X11, WindowPixelsAndSyntheticClick) {
   XFlush(d);
   EXPECT_TRUE(PumpUntil([&] { return clicked.X >= 0; }));
   EXPECT_EQ(clicked, (POINT{30, 20}));
+
+  // Keys become virtual keys and typed text.
+  XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_a), True, 0);
+  XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_a), False, 0);
+  XFlush(d);
+  EXPECT_TRUE(PumpUntil([&] { return !typed.empty(); }));
+  EXPECT_EQ(typed, u"a");
+
+  // A window region shapes the X window.
+  SetWindowRgn(w, gdi::CreateRectRgn(0, 0, 50, 40), TRUE);
+  PumpUntil([] { return true; });
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(d, xw, ShapeBounding, &count, &ordering);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(rects[0].width, 50);
+  EXPECT_EQ(rects[0].height, 40);
+  XFree(rects);
 
   XCloseDisplay(d);
   gHook = nullptr;
