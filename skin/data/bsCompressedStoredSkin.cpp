@@ -43,7 +43,7 @@ void TbsCompressedStoredSkin::LoadFromSkinData(TbsSkinData* ASkinData) {
   for (const auto& picture : ASkinData->ActivePictures()) picture->SaveToStream(payload);
   TMemIniFile ini;
   ASkinData->WriteSkinDescription(ini);
-  const std::string text = rtl::StringToAnsi(ini.GetText());
+  const std::string text = rtl::StringToAnsi(GetIniText(ini));
   payload.WriteBuffer(text.data(), rtl::Int64(text.size()));
   CompressPayload(payload);
 }

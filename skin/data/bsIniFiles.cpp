@@ -1,12 +1,7 @@
 #include "skin/data/bsIniFiles.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-
-#include "platform/rtl/Exceptions.h"
-#include "platform/rtl/Strings.h"
+#include "platform/rtl/Classes.h"
 
 namespace skin {
 
@@ -77,141 +72,38 @@ String TrimText(const String& S) {
   return S.substr(b, e - b);
 }
 
-int TCustomIniFile::ReadInteger(const String& Section, const String& Ident, int Default) const {
-  String text = ReadString(Section, Ident, String());
-  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
-    text = u"$" + text.substr(2);
-  int value = 0;
-  return TryParseInt(text, value) ? value : Default;
+void SetIniText(TMemIniFile& Ini, const String& Text) {
+  rtl::TStringList lines;
+  lines.SetText(Text);
+  Ini.SetStrings(&lines);
 }
 
-void TCustomIniFile::WriteInteger(const String& Section, const String& Ident, int Value) {
-  WriteString(Section, Ident, rtl::Utf8ToString(std::to_string(Value)));
-}
-
-TMemIniFile::TMemIniFile(const String& FileName) : FFileName(FileName) {
-  std::ifstream in(rtl::StringToUtf8(FileName), std::ios::binary);
-  if (!in) return;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF)
-    SetText(rtl::Utf8ToString(std::string_view(bytes).substr(3)));
-  else
-    SetText(rtl::AnsiToString(bytes));
-}
-
-const TMemIniFile::Section* TMemIniFile::Find(const String& Name) const {
-  for (const auto& s : FSections)
-    if (SameTextAscii(s.Name, Name)) return &s;
-  return nullptr;
-}
-
-TMemIniFile::Section* TMemIniFile::Find(const String& Name) {
-  return const_cast<Section*>(static_cast<const TMemIniFile*>(this)->Find(Name));
-}
-
-String TMemIniFile::ReadString(const String& Section, const String& Ident, const String& Default) const {
-  if (const auto* s = Find(Section))
-    for (const auto& e : s->Entries)
-      if (SameTextAscii(e.Key, Ident)) return e.Value;
-  return Default;
-}
-
-void TMemIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
-  auto* s = Find(Section);
-  if (!s) {
-    FSections.push_back({Section, {}});
-    s = &FSections.back();
-  }
-  for (auto& e : s->Entries)
-    if (SameTextAscii(e.Key, Ident)) {
-      e.Value = Value;
-      return;
-    }
-  s->Entries.push_back({Ident, Value});
-}
-
-void TMemIniFile::EraseSection(const String& Section) {
-  for (auto it = FSections.begin(); it != FSections.end(); ++it)
-    if (SameTextAscii(it->Name, Section)) {
-      FSections.erase(it);
-      return;
-    }
-}
-
-bool TMemIniFile::SectionExists(const String& Section) const {
-  const auto* s = Find(Section);
-  return s && !s->Entries.empty();
-}
-
-void TMemIniFile::SetText(const String& Text) {
-  FSections.clear();
-  Section* current = nullptr;
-  size_t pos = 0;
-  while (pos <= Text.size()) {
-    size_t end = Text.find_first_of(u"\r\n", pos);
-    if (end == String::npos) end = Text.size();
-    String line = TrimText(Text.substr(pos, end - pos));
-    if (end < Text.size() && Text[end] == u'\r' && end + 1 < Text.size() && Text[end + 1] == u'\n') ++end;
-    pos = end + 1;
-    if (line.empty() || line[0] == u';') continue;
-    if (line[0] == u'[') {
-      size_t close = line.find(u']');
-      String name = TrimText(line.substr(1, close == String::npos ? String::npos : close - 1));
-      current = Find(name);
-      if (!current) {
-        FSections.push_back({name, {}});
-        current = &FSections.back();
-      }
-      continue;
-    }
-    if (!current) continue;
-    size_t eq = line.find(u'=');
-    if (eq == String::npos) continue;
-    String key = TrimText(line.substr(0, eq));
-    bool duplicate = false;
-    for (const auto& e : current->Entries) duplicate = duplicate || SameTextAscii(e.Key, key);
-    if (!duplicate) current->Entries.push_back({key, TrimText(line.substr(eq + 1))});
-  }
-}
-
-String TMemIniFile::GetText() const {
-  String out;
-  for (const auto& s : FSections) {
-    out += u"[" + s.Name + u"]\r\n";
-    for (const auto& e : s.Entries) out += e.Key + u"=" + e.Value + u"\r\n";
-    out += u"\r\n";
-  }
+std::vector<String> IniSectionNames(TCustomIniFile& Ini) {
+  rtl::TStringList names;
+  Ini.ReadSections(&names);
+  std::vector<String> out;
+  for (int i = 0; i < names.Count(); ++i) out.push_back(names[i]);
   return out;
 }
 
-std::vector<String> TMemIniFile::SectionNames() const {
-  std::vector<String> names;
-  for (const auto& s : FSections) names.push_back(s.Name);
-  return names;
+std::vector<String> IniSectionKeys(TCustomIniFile& Ini, const String& Section) {
+  rtl::TStringList keys;
+  Ini.ReadSection(Section, &keys);
+  std::vector<String> out;
+  for (int i = 0; i < keys.Count(); ++i) out.push_back(keys[i]);
+  return out;
 }
 
-std::vector<String> TMemIniFile::SectionKeys(const String& Section) const {
-  std::vector<String> keys;
-  if (const auto* s = Find(Section))
-    for (const auto& e : s->Entries) keys.push_back(e.Key);
-  return keys;
-}
-
-void TMemIniFile::UpdateFile() const {
-  const std::string path = rtl::StringToUtf8(FFileName);
-  const std::string temp = path + ".tmp";
-  const std::string bytes = rtl::StringToAnsi(GetText());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw rtl::EFCreateError(rtl::S("Cannot create file \"" + path + "\""));
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    if (!out) throw rtl::EWriteError("Stream write error");
+String GetIniText(TCustomIniFile& Ini) {
+  String out;
+  for (const String& section : IniSectionNames(Ini)) {
+    out += u"[" + section + u"]\r\n";
+    rtl::TStringList values;
+    Ini.ReadSectionValues(section, &values);
+    for (int i = 0; i < values.Count(); ++i) out += values[i] + u"\r\n";
+    out += u"\r\n";
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    throw rtl::EFCreateError(rtl::S("Cannot create file \"" + path + "\""));
-  }
+  return out;
 }
 
 }  // namespace skin

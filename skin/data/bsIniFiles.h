@@ -1,73 +1,29 @@
-// In-memory INI text for skin descriptions.
+// The INI text under skin descriptions, and small text helpers.
 //
-// Skin texts are read and written through the abstract TCustomIniFile so that
-// the same description code serves a file on disk and a text held in memory.
-// TMemIniFile keeps sections and keys in their order of appearance; section
-// and key names match without regard to case (ASCII); the first of two equal
-// keys wins. Values are trimmed on parsing, as the framework's reader does.
-// Not thread-safe; every skin object lives on the GUI thread.
+// Skin texts are read and written through the runtime library's
+// TCustomIniFile, so that the same description code serves a file on disk
+// and a text held in memory (TMemIniFile). The helpers here move a whole text
+// in and out of a TMemIniFile: the skin text is CR LF lines with an empty
+// line after each section.
 #pragma once
 
 #include <vector>
 
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Types.h"
 
 namespace skin {
 
 using rtl::String;
+using rtl::TCustomIniFile;
+using rtl::TMemIniFile;
 
-class TCustomIniFile {
- public:
-  virtual ~TCustomIniFile() = default;
-
-  virtual String ReadString(const String& Section, const String& Ident, const String& Default) const = 0;
-  virtual void WriteString(const String& Section, const String& Ident, const String& Value) = 0;
-  virtual void EraseSection(const String& Section) = 0;
-  // A section exists when it holds at least one key.
-  virtual bool SectionExists(const String& Section) const = 0;
-
-  // "0x.." (three or more characters) and "$.." are hexadecimal; anything that
-  // is not a valid 32-bit integer gives Default.
-  int ReadInteger(const String& Section, const String& Ident, int Default) const;
-  void WriteInteger(const String& Section, const String& Ident, int Value);
-};
-
-class TMemIniFile : public TCustomIniFile {
- public:
-  TMemIniFile() = default;
-  // Reads the file when it exists; a missing file gives an empty text.
-  explicit TMemIniFile(const String& FileName);
-
-  String ReadString(const String& Section, const String& Ident, const String& Default) const override;
-  void WriteString(const String& Section, const String& Ident, const String& Value) override;
-  void EraseSection(const String& Section) override;
-  bool SectionExists(const String& Section) const override;
-
-  void SetText(const String& Text);
-  // CR LF line ends, an empty line after each section.
-  String GetText() const;
-  std::vector<String> SectionNames() const;
-  std::vector<String> SectionKeys(const String& Section) const;
-
-  const String& FileName() const { return FFileName; }
-  // Writes the whole text to FileName in the ANSI code page (temp file + rename).
-  void UpdateFile() const;
-
- private:
-  struct Entry {
-    String Key;
-    String Value;
-  };
-  struct Section {
-    String Name;
-    std::vector<Entry> Entries;
-  };
-  const Section* Find(const String& Name) const;
-  Section* Find(const String& Name);
-
-  String FFileName;
-  std::vector<Section> FSections;
-};
+// Replaces the content of Ini by the sections and keys of Text.
+void SetIniText(TMemIniFile& Ini, const String& Text);
+// Every section, in order: "[name]", its keys, an empty line; CR LF ends.
+String GetIniText(TCustomIniFile& Ini);
+std::vector<String> IniSectionNames(TCustomIniFile& Ini);
+std::vector<String> IniSectionKeys(TCustomIniFile& Ini, const String& Section);
 
 // The framework's integer conversion: optional blanks and sign, then decimal
 // digits or "$"/"0x" and hexadecimal digits; false when not a 32-bit integer.

@@ -128,7 +128,7 @@ void TbsSkinData::LoadFromFile(const String& FileName) {
   EndChange();
 }
 
-void TbsSkinData::LoadFolderSkin(const TCustomIniFile& IniFile, const String& Folder) {
+void TbsSkinData::LoadFolderSkin(TCustomIniFile& IniFile, const String& Folder) {
   FPictureName = IniFile.ReadString(u"PICTURES", u"picture", String());
   FInActivePictureName = IniFile.ReadString(u"PICTURES", u"inactivepicture", String());
   FMaskName = IniFile.ReadString(u"PICTURES", u"mask", String());
@@ -143,7 +143,7 @@ void TbsSkinData::LoadFolderSkin(const TCustomIniFile& IniFile, const String& Fo
   ReadDescription(IniFile);
 }
 
-void TbsSkinData::LoadActivePictures(const TCustomIniFile& IniFile, const String& Folder) {
+void TbsSkinData::LoadActivePictures(TCustomIniFile& IniFile, const String& Folder) {
   ReadIniStrings(IniFile, u"PICTURES", u"activepictures", FActivePicturesNames);
   for (const String& name : FActivePicturesNames) {
     FActivePictures.push_back(std::make_unique<TbsSkinPicture>());

@@ -117,25 +117,25 @@ class TbsSkinData : public rtl::TComponent {
 
   // Steps of reading and writing the description text.
   static void SplitSkinEntry(const String& Entry, String& Name, String& Kind);
-  void ReadFormInfo(const TCustomIniFile& IniFile);
+  void ReadFormInfo(TCustomIniFile& IniFile);
   void WriteFormInfo(TCustomIniFile& IniFile);
-  void ReadSkinObjects(const TCustomIniFile& IniFile);
-  void ReadSkinControls(const TCustomIniFile& IniFile);
+  void ReadSkinObjects(TCustomIniFile& IniFile);
+  void ReadSkinControls(TCustomIniFile& IniFile);
   void WriteSkinObjects(TCustomIniFile& IniFile);
   void WriteSkinControls(TCustomIniFile& IniFile);
-  void LoadActivePictures(const TCustomIniFile& IniFile, const String& Folder);
+  void LoadActivePictures(TCustomIniFile& IniFile, const String& Folder);
   void WriteActivePictureNames(TCustomIniFile& IniFile);
 
  private:
   friend class TbsCompressedStoredSkin;
   // VERSION, picture names, FORMINFO, the window descriptions, colours and
   // both entry lists; the pictures are the caller's.
-  void ReadDescription(const TCustomIniFile& IniFile);
+  void ReadDescription(TCustomIniFile& IniFile);
   void BeginChange();
   void EndChange();
   void AbortChange();
   void ReadStoredPayload(rtl::TMemoryStream& Payload);
-  void LoadFolderSkin(const TCustomIniFile& IniFile, const String& Folder);
+  void LoadFolderSkin(TCustomIniFile& IniFile, const String& Folder);
 
   TbsCompressedSkinList* FCompressedSkinList = nullptr;
   int FCompressedSkinIndex = 0;

@@ -20,7 +20,7 @@ using namespace keys;
     static const TbsSkinKeys<C> keys{__VA_ARGS__};                                \
     return keys;                                                                  \
   }                                                                               \
-  void Class::LoadFromFile(const TCustomIniFile& IniFile) {                       \
+  void Class::LoadFromFile(TCustomIniFile& IniFile) {                       \
     Parent::LoadFromFile(IniFile);                                                \
     ReadKeys(*this, IniFile, IDName, Class##Keys());                              \
   }                                                                               \
@@ -37,7 +37,7 @@ static const TbsSkinKeys<TbsDataSkinControl>& BaseKeys() {
   return keys;
 }
 
-void TbsDataSkinControl::LoadFromFile(const TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, IDName, BaseKeys()); }
+void TbsDataSkinControl::LoadFromFile(TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, IDName, BaseKeys()); }
 
 void TbsDataSkinControl::SaveToFile(TCustomIniFile& IniFile) {
   IniFile.EraseSection(IDName);
@@ -63,7 +63,7 @@ static const TbsSkinKeys<TbsDataSkinTextViewControl<Kind>>& TextViewKeys() {
 }
 
 template <int Kind>
-void TbsDataSkinTextViewControl<Kind>::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinTextViewControl<Kind>::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinControl::LoadFromFile(IniFile);
   ReadKeys(*this, IniFile, this->IDName, TextViewKeys<Kind>());
 }
@@ -275,7 +275,7 @@ static void ClearNinePart(TbsDataSkinCustomControl& C) {
   C.ClRect = TRect{};
 }
 
-void TbsDataSkinUpDownControl::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinUpDownControl::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinCustomControl::LoadFromFile(IniFile);
   ReadKeys(*this, IniFile, IDName, UpDownKeys());
   ClearNinePart(*this);

@@ -22,7 +22,7 @@ class TbsDataSkinControl {
   TbsDataSkinControl(const TbsDataSkinControl&) = delete;
   TbsDataSkinControl& operator=(const TbsDataSkinControl&) = delete;
 
-  virtual void LoadFromFile(const TCustomIniFile& IniFile);
+  virtual void LoadFromFile(TCustomIniFile& IniFile);
   virtual void SaveToFile(TCustomIniFile& IniFile);
 
   String IDName;
@@ -35,7 +35,7 @@ class TbsDataSkinControl {
 class TbsDataSkinCustomControl : public TbsDataSkinControl {
  public:
   using TbsDataSkinControl::TbsDataSkinControl;
-  void LoadFromFile(const TCustomIniFile& IniFile) override;
+  void LoadFromFile(TCustomIniFile& IniFile) override;
   void SaveToFile(TCustomIniFile& IniFile) override;
 
   TPoint LTPoint{}, RTPoint{}, LBPoint{}, RBPoint{};
@@ -48,7 +48,7 @@ class TbsDataSkinCustomControl : public TbsDataSkinControl {
 #define TVL_SKIN_DESCRIPTION(Class, Parent)                 \
  public:                                                    \
   using Parent::Parent;                                     \
-  void LoadFromFile(const TCustomIniFile& IniFile) override; \
+  void LoadFromFile(TCustomIniFile& IniFile) override; \
   void SaveToFile(TCustomIniFile& IniFile) override;
 
 class TbsDataSkinBevel : public TbsDataSkinControl {

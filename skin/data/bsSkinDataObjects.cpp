@@ -19,7 +19,7 @@ constexpr std::array<const char16_t*, 7> kCommandWords{u"cmclose",   u"cmmaximiz
 template <class C>
 TbsSkinKey<C> Command(const char16_t* Name, TbsStdCommand C::*Field) {
   return {Name,
-          [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+          [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             const String text = ini.ReadString(s, k, u"cmdefault");
             o.*Field = cmMinimizeToTray;
             for (int i = 0; i < 6; ++i)
@@ -74,14 +74,14 @@ static const TbsSkinKeys<TbsDataSkinObject>& ObjectKeys() {
   return keys;
 }
 
-void TbsDataSkinObject::LoadFromFile(const TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, IDName, ObjectKeys()); }
+void TbsDataSkinObject::LoadFromFile(TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, IDName, ObjectKeys()); }
 
 void TbsDataSkinObject::SaveToFile(TCustomIniFile& IniFile) {
   IniFile.EraseSection(IDName);
   WriteKeys(*this, IniFile, IDName, ObjectKeys());
 }
 
-void TbsDataUserObject::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataUserObject::LoadFromFile(TCustomIniFile& IniFile) {
   SkinRect = ReadIniRect(IniFile, IDName, u"skinrect");
 }
 
@@ -93,7 +93,7 @@ void TbsDataUserObject::SaveToFile(TCustomIniFile& IniFile) {
 OBJECT_KEYS_IMPL(TbsDataSkinButton, TbsDataSkinObject, Rect<C>(u"downrect", &C::DownRect),
                  Rect<C>(u"disableskinrsect", &C::DisableSkinRect))
 
-void TbsDataSkinButton::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinButton::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinObject::LoadFromFile(IniFile);
   ReadKeys(*this, IniFile, IDName, TbsDataSkinButtonKeys());
 }
@@ -103,7 +103,7 @@ OBJECT_KEYS_IMPL(TbsDataSkinStdButton, TbsDataSkinButton, Command<C>(u"command",
                  Rect<C>(u"restoredownrect", &C::RestoreDownRect),
                  Rect<C>(u"restoreinactiverect", &C::RestoreInActiveRect), Str<C>(u"restorehint", &C::RestoreHint))
 
-void TbsDataSkinStdButton::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinStdButton::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinButton::LoadFromFile(IniFile);
   ReadKeys(*this, IniFile, IDName, TbsDataSkinStdButtonKeys());
   if (RestoreHint.empty()) RestoreHint = RestoreHintFor(Hint, Command);
@@ -117,7 +117,7 @@ OBJECT_KEYS_IMPL(TbsDataSkinAnimate, TbsDataSkinObject, Int<C>(u"countframes", &
                  Rect<C>(u"restoredownrect", &C::RestoreDownRect),
                  Rect<C>(u"restoreinactiverect", &C::RestoreInActiveRect), Str<C>(u"restorehint", &C::RestoreHint))
 
-void TbsDataSkinAnimate::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinAnimate::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinObject::LoadFromFile(IniFile);
   Morphing = false;
   ReadKeys(*this, IniFile, IDName, TbsDataSkinAnimateKeys());
@@ -145,7 +145,7 @@ OBJECT_KEYS_IMPL(TbsDataSkinMenuItem, TbsDataSkinObject, Int<C>(u"itemleftoffset
                  Rect<C>(u"arrowimagerect", &C::ArrowImageRect),
                  Rect<C>(u"activearrowimagerect", &C::ActiveArrowImageRect))
 
-void TbsDataSkinMenuItem::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinMenuItem::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinObject::LoadFromFile(IniFile);
   ReadKeys(*this, IniFile, IDName, TbsDataSkinMenuItemKeys());
   if (ActiveCheckImageRect.IsEmpty()) ActiveCheckImageRect = CheckImageRect;
@@ -162,7 +162,7 @@ OBJECT_KEYS_IMPL(TbsDataSkinMainMenuItem, TbsDataSkinObject, Int<C>(u"itemleftof
                  Int<C>(u"framecount", &C::FrameCount), Int<C>(u"animateinterval", &C::AnimateInterval, 25),
                  Bool<C>(u"inactiveanimation", &C::InActiveAnimation))
 
-void TbsDataSkinMainMenuItem::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinMainMenuItem::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinObject::LoadFromFile(IniFile);
   ReadKeys(*this, IniFile, IDName, TbsDataSkinMainMenuItemKeys());
 }
@@ -188,7 +188,7 @@ OBJECT_KEYS_IMPL(TbsDataSkinCaption, TbsDataSkinObject, Rect<C>(u"textrect", &C:
                  Int<C>(u"reflactionactivecolor", &C::ReflectionActiveColor),
                  Int<C>(u"reflectionoffset", &C::ReflectionOffset))
 
-void TbsDataSkinCaption::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinCaption::LoadFromFile(TCustomIniFile& IniFile) {
   TbsDataSkinObject::LoadFromFile(IniFile);
   ReadKeys(*this, IniFile, IDName, TbsDataSkinCaptionKeys());
 }

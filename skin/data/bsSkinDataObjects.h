@@ -20,7 +20,7 @@ class TbsDataSkinObject {
   TbsDataSkinObject(const TbsDataSkinObject&) = delete;
   TbsDataSkinObject& operator=(const TbsDataSkinObject&) = delete;
 
-  virtual void LoadFromFile(const TCustomIniFile& IniFile);
+  virtual void LoadFromFile(TCustomIniFile& IniFile);
   virtual void SaveToFile(TCustomIniFile& IniFile);
 
   String IDName;
@@ -39,7 +39,7 @@ class TbsDataSkinObject {
 #define TVL_SKIN_OBJECT(Parent)                              \
  public:                                                     \
   using Parent::Parent;                                      \
-  void LoadFromFile(const TCustomIniFile& IniFile) override; \
+  void LoadFromFile(TCustomIniFile& IniFile) override; \
   void SaveToFile(TCustomIniFile& IniFile) override;
 
 // A plain rectangle: only "skinrect" is read and written.

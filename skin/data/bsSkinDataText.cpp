@@ -38,8 +38,8 @@ void TbsSkinData::SplitSkinEntry(const String& Entry, String& Name, String& Kind
   Kind = Entry.substr(colon + 1);
 }
 
-void TbsSkinData::ReadFormInfo(const TCustomIniFile& IniFile) {
-  const TCustomIniFile& f = IniFile;
+void TbsSkinData::ReadFormInfo(TCustomIniFile& IniFile) {
+  TCustomIniFile& f = IniFile;
   LTPoint = ReadIniPoint(f, kFormInfo, u"lefttoppoint");
   RTPoint = ReadIniPoint(f, kFormInfo, u"righttoppoint");
   LBPoint = ReadIniPoint(f, kFormInfo, u"leftbottompoint");
@@ -135,7 +135,7 @@ void TbsSkinData::WriteFormInfo(TCustomIniFile& IniFile) {
   WriteIniBool(f, kFormInfo, u"mainmenubartransparent", MainMenuBarTransparent);
 }
 
-void TbsSkinData::ReadSkinObjects(const TCustomIniFile& IniFile) {
+void TbsSkinData::ReadSkinObjects(TCustomIniFile& IniFile) {
   const int count = std::min(IniFile.ReadInteger(u"SKINOBJECTS", u"count", 0), kMaxSkinListEntries);
   for (int i = 0; i < count; ++i) {
     String name, kind;
@@ -147,7 +147,7 @@ void TbsSkinData::ReadSkinObjects(const TCustomIniFile& IniFile) {
   }
 }
 
-void TbsSkinData::ReadSkinControls(const TCustomIniFile& IniFile) {
+void TbsSkinData::ReadSkinControls(TCustomIniFile& IniFile) {
   const int count = std::min(IniFile.ReadInteger(u"SKINCONTROLS", u"count", 0), kMaxSkinListEntries);
   for (int i = 0; i < count; ++i) {
     String name, kind;
@@ -183,7 +183,7 @@ void TbsSkinData::WriteActivePictureNames(TCustomIniFile& IniFile) {
   WriteIniStrings(IniFile, u"PICTURES", u"activepictures", FActivePicturesNames);
 }
 
-void TbsSkinData::ReadDescription(const TCustomIniFile& IniFile) {
+void TbsSkinData::ReadDescription(TCustomIniFile& IniFile) {
   SkinName = IniFile.ReadString(u"VERSION", u"skinname", String());
   SkinAuthor = IniFile.ReadString(u"VERSION", u"skinauthor", String());
   AuthorEmail = IniFile.ReadString(u"VERSION", u"authoremail", String());
@@ -254,7 +254,7 @@ void TbsSkinData::ReadStoredPayload(rtl::TMemoryStream& Payload) {
   const rtl::Int64 size = Payload.Size();
   const auto* bytes = static_cast<const std::uint8_t*>(Payload.Memory());
   TMemIniFile ini;
-  if (at < size) ini.SetText(DecodeSkinText(bytes + at, size_t(size - at)));
+  if (at < size) SetIniText(ini, DecodeSkinText(bytes + at, size_t(size - at)));
   FPictureName = ini.ReadString(u"PICTURES", u"picture", String());
   FInActivePictureName = ini.ReadString(u"PICTURES", u"inactivepicture", String());
   FMaskName = ini.ReadString(u"PICTURES", u"mask", String());

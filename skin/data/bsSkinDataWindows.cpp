@@ -98,10 +98,10 @@ void TbsSkinColors::SetColorsToDefault() {
   cBtnShadow = SysColor(16);
 }
 
-void TbsSkinColors::LoadFromFile(const TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, u"SKINCOLORS", ColorKeys()); }
+void TbsSkinColors::LoadFromFile(TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, u"SKINCOLORS", ColorKeys()); }
 void TbsSkinColors::SaveToFile(TCustomIniFile& IniFile) const { WriteKeys(*this, IniFile, u"SKINCOLORS", ColorKeys()); }
 
-void TbsDataSkinPopupWindow::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinPopupWindow::LoadFromFile(TCustomIniFile& IniFile) {
   ReadKeys(*this, IniFile, u"POPUPWINDOW", PopupKeys());
 }
 void TbsDataSkinPopupWindow::SaveToFile(TCustomIniFile& IniFile) const {
@@ -109,7 +109,7 @@ void TbsDataSkinPopupWindow::SaveToFile(TCustomIniFile& IniFile) const {
   WriteKeys(*this, IniFile, u"POPUPWINDOW", PopupKeys());
 }
 
-void TbsDataSkinLayerFrame::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinLayerFrame::LoadFromFile(TCustomIniFile& IniFile) {
   ReadKeys(*this, IniFile, u"LAYERFRAME", LayerKeys());
 }
 void TbsDataSkinLayerFrame::SaveToFile(TCustomIniFile& IniFile) const {
@@ -117,7 +117,7 @@ void TbsDataSkinLayerFrame::SaveToFile(TCustomIniFile& IniFile) const {
   WriteKeys(*this, IniFile, u"LAYERFRAME", LayerKeys());
 }
 
-void TbsDataSkinHintWindow::LoadFromFile(const TCustomIniFile& IniFile) {
+void TbsDataSkinHintWindow::LoadFromFile(TCustomIniFile& IniFile) {
   ReadKeys(*this, IniFile, u"HINTWINDOW", HintKeys());
 }
 void TbsDataSkinHintWindow::SaveToFile(TCustomIniFile& IniFile) const {

@@ -13,7 +13,7 @@ class TbsSkinColors {
  public:
   // The eight system-colour references (0xFF0000nn).
   void SetColorsToDefault();
-  void LoadFromFile(const TCustomIniFile& IniFile);
+  void LoadFromFile(TCustomIniFile& IniFile);
   // Writes the eight keys without erasing: the caller erases SKINCOLORS.
   void SaveToFile(TCustomIniFile& IniFile) const;
 
@@ -23,7 +23,7 @@ class TbsSkinColors {
 
 class TbsDataSkinPopupWindow {
  public:
-  void LoadFromFile(const TCustomIniFile& IniFile);
+  void LoadFromFile(TCustomIniFile& IniFile);
   void SaveToFile(TCustomIniFile& IniFile) const;
 
   int WindowPictureIndex = -1, MaskPictureIndex = -1;
@@ -37,7 +37,7 @@ class TbsDataSkinPopupWindow {
 
 class TbsDataSkinLayerFrame {
  public:
-  void LoadFromFile(const TCustomIniFile& IniFile);
+  void LoadFromFile(TCustomIniFile& IniFile);
   void SaveToFile(TCustomIniFile& IniFile) const;
 
   int PictureIndex = -1, MaskPictureIndex = -1, InActivePictureIndex = -1, InActiveMaskPictureIndex = -1;
@@ -50,7 +50,7 @@ class TbsDataSkinLayerFrame {
 
 class TbsDataSkinHintWindow {
  public:
-  void LoadFromFile(const TCustomIniFile& IniFile);
+  void LoadFromFile(TCustomIniFile& IniFile);
   void SaveToFile(TCustomIniFile& IniFile) const;
 
   int WindowPictureIndex = -1, MaskPictureIndex = -1;

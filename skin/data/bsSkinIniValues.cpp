@@ -45,7 +45,7 @@ std::array<int, N> ParseComponents(const String& Value) {
 String IntText(int v) { return rtl::Utf8ToString(std::to_string(v)); }
 
 template <class E, size_t N>
-E ReadKeyword(const TCustomIniFile& ini, const String& s, const String& k, const std::array<const char16_t*, N>& words,
+E ReadKeyword(TCustomIniFile& ini, const String& s, const String& k, const std::array<const char16_t*, N>& words,
               E absent, E fallback, const std::array<E, N>& values) {
   const String text = ini.ReadString(s, k, words[static_cast<size_t>(absent)]);
   for (size_t i = 0; i < N; ++i)
@@ -73,7 +73,7 @@ TPoint ParsePointValue(const String& Value) {
   return {c[0], c[1]};
 }
 
-TRect ReadIniRect(const TCustomIniFile& IniFile, const String& Section, const String& Ident) {
+TRect ReadIniRect(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   return ParseRectValue(IniFile.ReadString(Section, Ident, u"0,0,0,0"));
 }
 
@@ -82,7 +82,7 @@ void WriteIniRect(TCustomIniFile& IniFile, const String& Section, const String& 
                       IntText(R.Left) + u"," + IntText(R.Top) + u"," + IntText(R.Right) + u"," + IntText(R.Bottom));
 }
 
-TPoint ReadIniPoint(const TCustomIniFile& IniFile, const String& Section, const String& Ident) {
+TPoint ReadIniPoint(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   return ParsePointValue(IniFile.ReadString(Section, Ident, u"0,0"));
 }
 
@@ -90,7 +90,7 @@ void WriteIniPoint(TCustomIniFile& IniFile, const String& Section, const String&
   IniFile.WriteString(Section, Ident, IntText(P.X) + u"," + IntText(P.Y));
 }
 
-bool ReadIniBool(const TCustomIniFile& IniFile, const String& Section, const String& Ident) {
+bool ReadIniBool(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   return IniFile.ReadInteger(Section, Ident, 0) == 1;
 }
 
@@ -98,7 +98,7 @@ void WriteIniBool(TCustomIniFile& IniFile, const String& Section, const String& 
   IniFile.WriteInteger(Section, Ident, B ? 1 : 0);
 }
 
-TFontStyles ReadIniFontStyle(const TCustomIniFile& IniFile, const String& Section, const String& Ident) {
+TFontStyles ReadIniFontStyle(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   const String text = IniFile.ReadString(Section, Ident, String());
   TFontStyles fs = 0;
   if (text.find(u"fsbold") != String::npos) fs |= fsBold;
@@ -120,7 +120,7 @@ void WriteIniFontStyle(TCustomIniFile& IniFile, const String& Section, const Str
   IniFile.WriteString(Section, Ident, text);
 }
 
-TAlignment ReadIniAlignment(const TCustomIniFile& IniFile, const String& Section, const String& Ident) {
+TAlignment ReadIniAlignment(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   const String text = IniFile.ReadString(Section, Ident, u"tacenter");
   if (text == u"tacenter") return taCenter;
   if (text == u"taleftjustify") return taLeftJustify;
@@ -131,7 +131,7 @@ void WriteIniAlignment(TCustomIniFile& IniFile, const String& Section, const Str
   IniFile.WriteString(Section, Ident, kAlignWords[static_cast<size_t>(A) % 3]);
 }
 
-TbsStretchType ReadIniStretchType(const TCustomIniFile& IniFile, const String& Section, const String& Ident) {
+TbsStretchType ReadIniStretchType(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   const String text = IniFile.ReadString(Section, Ident, u"stfull");
   if (text == u"stfull") return bsstFull;
   if (text == u"stvert") return bsstVert;
@@ -142,7 +142,7 @@ void WriteIniStretchType(TCustomIniFile& IniFile, const String& Section, const S
   IniFile.WriteString(Section, Ident, kStretchWords[static_cast<size_t>(T) % 3]);
 }
 
-TbsMorphKind ReadIniMorphKind(const TCustomIniFile& IniFile, const String& Section, const String& Ident) {
+TbsMorphKind ReadIniMorphKind(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   return ReadKeyword<TbsMorphKind, 7>(
       IniFile, Section, Ident, kMorphWords, mkDefault, mkDefault,
       {mkDefault, mkGradient, mkLeftGradient, mkRightGradient, mkLeftSlide, mkRightSlide, mkPush});
@@ -152,7 +152,7 @@ void WriteIniMorphKind(TCustomIniFile& IniFile, const String& Section, const Str
   IniFile.WriteString(Section, Ident, kMorphWords[static_cast<size_t>(K) % 7]);
 }
 
-TbsInActiveEffect ReadIniInactiveEffect(const TCustomIniFile& IniFile, const String& Section,
+TbsInActiveEffect ReadIniInactiveEffect(TCustomIniFile& IniFile, const String& Section,
                                         const String& Ident) {
   return ReadKeyword<TbsInActiveEffect, 6>(
       IniFile, Section, Ident, kEffectWords, ieBrightness, ieGrayScale,
@@ -164,7 +164,7 @@ void WriteIniInactiveEffect(TCustomIniFile& IniFile, const String& Section, cons
   IniFile.WriteString(Section, Ident, kEffectWords[static_cast<size_t>(E) % 6]);
 }
 
-void ReadIniStrings(const TCustomIniFile& IniFile, const String& Section, const String& Ident,
+void ReadIniStrings(TCustomIniFile& IniFile, const String& Section, const String& Ident,
                     std::vector<String>& Strings) {
   const int count = std::min(IniFile.ReadInteger(Section, Ident + u"count", 0), kMaxSkinListEntries);
   for (int i = 0; i < count; ++i) Strings.push_back(IniFile.ReadString(Section, IntText(i), String()));
@@ -176,7 +176,7 @@ void WriteIniStrings(TCustomIniFile& IniFile, const String& Section, const Strin
   for (size_t i = 0; i < Strings.size(); ++i) IniFile.WriteString(Section, IntText(static_cast<int>(i)), Strings[i]);
 }
 
-bool IsSkinDescription(const TCustomIniFile& IniFile) {
+bool IsSkinDescription(TCustomIniFile& IniFile) {
   for (const char16_t* s : {u"VERSION", u"PICTURES", u"FORMINFO", u"SKINOBJECTS", u"SKINCONTROLS"})
     if (!IniFile.SectionExists(s)) return false;
   return true;

@@ -36,26 +36,26 @@ enum TbsInActiveEffect { ieBrightness = 0, ieDarkness, ieGrayScale, ieNoise, ieS
 TRect ParseRectValue(const String& Value);
 TPoint ParsePointValue(const String& Value);
 
-TRect ReadIniRect(const TCustomIniFile& IniFile, const String& Section, const String& Ident);
+TRect ReadIniRect(TCustomIniFile& IniFile, const String& Section, const String& Ident);
 void WriteIniRect(TCustomIniFile& IniFile, const String& Section, const String& Ident, const TRect& R);
-TPoint ReadIniPoint(const TCustomIniFile& IniFile, const String& Section, const String& Ident);
+TPoint ReadIniPoint(TCustomIniFile& IniFile, const String& Section, const String& Ident);
 void WriteIniPoint(TCustomIniFile& IniFile, const String& Section, const String& Ident, const TPoint& P);
-bool ReadIniBool(const TCustomIniFile& IniFile, const String& Section, const String& Ident);
+bool ReadIniBool(TCustomIniFile& IniFile, const String& Section, const String& Ident);
 void WriteIniBool(TCustomIniFile& IniFile, const String& Section, const String& Ident, bool B);
-TFontStyles ReadIniFontStyle(const TCustomIniFile& IniFile, const String& Section, const String& Ident);
+TFontStyles ReadIniFontStyle(TCustomIniFile& IniFile, const String& Section, const String& Ident);
 void WriteIniFontStyle(TCustomIniFile& IniFile, const String& Section, const String& Ident, TFontStyles FS);
-TAlignment ReadIniAlignment(const TCustomIniFile& IniFile, const String& Section, const String& Ident);
+TAlignment ReadIniAlignment(TCustomIniFile& IniFile, const String& Section, const String& Ident);
 void WriteIniAlignment(TCustomIniFile& IniFile, const String& Section, const String& Ident, TAlignment A);
-TbsStretchType ReadIniStretchType(const TCustomIniFile& IniFile, const String& Section, const String& Ident);
+TbsStretchType ReadIniStretchType(TCustomIniFile& IniFile, const String& Section, const String& Ident);
 void WriteIniStretchType(TCustomIniFile& IniFile, const String& Section, const String& Ident, TbsStretchType T);
-TbsMorphKind ReadIniMorphKind(const TCustomIniFile& IniFile, const String& Section, const String& Ident);
+TbsMorphKind ReadIniMorphKind(TCustomIniFile& IniFile, const String& Section, const String& Ident);
 void WriteIniMorphKind(TCustomIniFile& IniFile, const String& Section, const String& Ident, TbsMorphKind K);
-TbsInActiveEffect ReadIniInactiveEffect(const TCustomIniFile& IniFile, const String& Section,
+TbsInActiveEffect ReadIniInactiveEffect(TCustomIniFile& IniFile, const String& Section,
                                         const String& Ident);
 void WriteIniInactiveEffect(TCustomIniFile& IniFile, const String& Section, const String& Ident,
                             TbsInActiveEffect E);
 // Appends the items to Strings (not cleared first); a missing item key appends "".
-void ReadIniStrings(const TCustomIniFile& IniFile, const String& Section, const String& Ident,
+void ReadIniStrings(TCustomIniFile& IniFile, const String& Section, const String& Ident,
                     std::vector<String>& Strings);
 void WriteIniStrings(TCustomIniFile& IniFile, const String& Section, const String& Ident,
                      const std::vector<String>& Strings);
@@ -65,6 +65,6 @@ void WriteIniStrings(TCustomIniFile& IniFile, const String& Section, const Strin
 constexpr int kMaxSkinListEntries = 100000;
 
 // VERSION, PICTURES, FORMINFO, SKINOBJECTS and SKINCONTROLS all hold keys.
-bool IsSkinDescription(const TCustomIniFile& IniFile);
+bool IsSkinDescription(TCustomIniFile& IniFile);
 
 }  // namespace skin

@@ -18,7 +18,7 @@ namespace skin {
 template <class C>
 struct TbsSkinKey {
   const char16_t* Name;
-  std::function<void(C&, const TCustomIniFile&, const String& Section, const String& Key)> Read;
+  std::function<void(C&, TCustomIniFile&, const String& Section, const String& Key)> Read;
   std::function<void(const C&, TCustomIniFile&, const String& Section, const String& Key)> Write;
 };
 
@@ -26,7 +26,7 @@ template <class C>
 using TbsSkinKeys = std::vector<TbsSkinKey<C>>;
 
 template <class C>
-void ReadKeys(C& Obj, const TCustomIniFile& Ini, const String& Section, const TbsSkinKeys<C>& Keys) {
+void ReadKeys(C& Obj, TCustomIniFile& Ini, const String& Section, const TbsSkinKeys<C>& Keys) {
   for (const auto& k : Keys) k.Read(Obj, Ini, Section, k.Name);
 }
 
@@ -39,7 +39,7 @@ namespace keys {
 
 template <class C>
 TbsSkinKey<C> Int(const char16_t* Name, int C::*Field, int Absent = 0) {
-  return {Name, [Field, Absent](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field, Absent](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ini.ReadInteger(s, k, Absent);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -49,7 +49,7 @@ TbsSkinKey<C> Int(const char16_t* Name, int C::*Field, int Absent = 0) {
 
 template <class C>
 TbsSkinKey<C> Bool(const char16_t* Name, bool C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniBool(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -60,7 +60,7 @@ TbsSkinKey<C> Bool(const char16_t* Name, bool C::*Field) {
 template <class C>
 TbsSkinKey<C> Str(const char16_t* Name, String C::*Field, const char16_t* Absent = u"") {
   String absent = Absent;
-  return {Name, [Field, absent](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field, absent](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ini.ReadString(s, k, absent);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -70,7 +70,7 @@ TbsSkinKey<C> Str(const char16_t* Name, String C::*Field, const char16_t* Absent
 
 template <class C>
 TbsSkinKey<C> Rect(const char16_t* Name, TRect C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniRect(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -80,7 +80,7 @@ TbsSkinKey<C> Rect(const char16_t* Name, TRect C::*Field) {
 
 template <class C>
 TbsSkinKey<C> Point(const char16_t* Name, TPoint C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniPoint(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -90,7 +90,7 @@ TbsSkinKey<C> Point(const char16_t* Name, TPoint C::*Field) {
 
 template <class C>
 TbsSkinKey<C> Style(const char16_t* Name, TFontStyles C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniFontStyle(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -100,7 +100,7 @@ TbsSkinKey<C> Style(const char16_t* Name, TFontStyles C::*Field) {
 
 template <class C>
 TbsSkinKey<C> Align(const char16_t* Name, TAlignment C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniAlignment(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -110,7 +110,7 @@ TbsSkinKey<C> Align(const char16_t* Name, TAlignment C::*Field) {
 
 template <class C>
 TbsSkinKey<C> Stretch(const char16_t* Name, TbsStretchType C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniStretchType(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -120,7 +120,7 @@ TbsSkinKey<C> Stretch(const char16_t* Name, TbsStretchType C::*Field) {
 
 template <class C>
 TbsSkinKey<C> Morph(const char16_t* Name, TbsMorphKind C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniMorphKind(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
@@ -130,7 +130,7 @@ TbsSkinKey<C> Morph(const char16_t* Name, TbsMorphKind C::*Field) {
 
 template <class C>
 TbsSkinKey<C> Effect(const char16_t* Name, TbsInActiveEffect C::*Field) {
-  return {Name, [Field](C& o, const TCustomIniFile& ini, const String& s, const String& k) {
+  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
             o.*Field = ReadIniInactiveEffect(ini, s, k);
           },
           [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {

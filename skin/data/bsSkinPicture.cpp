@@ -102,6 +102,7 @@ Layout Analyse(const std::uint8_t* p) {
 
 void TbsSkinPicture::Clear() {
   FData.clear();
+  FBitmap.reset();
   FWidth = FHeight = FBitCount = 0;
 }
 
@@ -119,6 +120,7 @@ void TbsSkinPicture::LoadFromBytes(const std::uint8_t* Bytes, std::size_t Size) 
   PutU32(data.data() + 2, static_cast<std::uint32_t>(data.size()));
   PutU32(data.data() + 10, headerEnd);
   FData = std::move(data);
+  FBitmap.reset();
   FWidth = l.Width;
   FHeight = l.Height;
   FBitCount = l.BitCount;
@@ -186,7 +188,7 @@ std::vector<std::uint32_t> TbsSkinPicture::ToPixels() const {
         case 8: c = color(row[x]); break;
         case 16: {
           const std::uint16_t v = U16(row + 2 * x);
-          auto ch = [&](int shift) { return std::uint32_t(((v >> shift) & 31) * 255 / 31); };
+          auto ch = [&](int shift) { return std::uint32_t((((v >> shift) & 31) * 255 + 15) / 31); };
           c = 0xFF000000u | (ch(10) << 16) | (ch(5) << 8) | ch(0);
           break;
         }
@@ -197,6 +199,16 @@ std::vector<std::uint32_t> TbsSkinPicture::ToPixels() const {
     }
   }
   return out;
+}
+
+gdi::TBitmap* TbsSkinPicture::Bitmap() const {
+  if (FData.empty()) return nullptr;
+  if (!FBitmap) {
+    auto bitmap = std::make_unique<gdi::TBitmap>();
+    gdi::ReadBmp(FData.data(), FData.size(), *bitmap);
+    FBitmap = std::move(bitmap);
+  }
+  return FBitmap.get();
 }
 
 std::vector<std::uint8_t> MakeBmpFile(int Width, int Height, int BitCount, const std::vector<std::uint32_t>& Pixels) {

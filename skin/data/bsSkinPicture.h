@@ -14,7 +14,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "platform/gdi/Bitmap.h"
 
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Types.h"
@@ -25,6 +28,10 @@ using rtl::String;
 
 class TbsSkinPicture {
  public:
+  TbsSkinPicture() = default;
+  TbsSkinPicture(const TbsSkinPicture&) = delete;
+  TbsSkinPicture& operator=(const TbsSkinPicture&) = delete;
+
   bool Empty() const { return FData.empty(); }
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }  // always positive
@@ -45,9 +52,13 @@ class TbsSkinPicture {
   // 32-bit BGRA pixels, top-down, alpha 255; uncompressed formats only
   // (RLE pictures decode to an empty vector).
   std::vector<std::uint32_t> ToPixels() const;
+  // The picture as the framework's bitmap, decoded on first use and dropped
+  // whenever the picture changes; null for an empty picture. Owned here.
+  gdi::TBitmap* Bitmap() const;
 
  private:
   std::vector<std::uint8_t> FData;
+  mutable std::unique_ptr<gdi::TBitmap> FBitmap;
   int FWidth = 0, FHeight = 0, FBitCount = 0;
 };
 

@@ -256,6 +256,16 @@ TEST(SkinPicture, ReadsWhatARealEncoderWrites) {
     back.LoadFromStream(s);
     EXPECT_EQ(back.Data(), picture.Data()) << fmt;
     EXPECT_EQ(s.Position(), s.Size() - 4) << fmt;
+    // The framework's bitmap of the picture has the same size and pixels.
+    gdi::TBitmap* bitmap = picture.Bitmap();
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->Width(), 33);
+    EXPECT_EQ(bitmap->Height(), 17);
+    for (int y : {0, 8, 16})
+      for (int x : {0, 16, 32})
+        EXPECT_EQ(bitmap->Canvas()->Pixels(x, y), gdi::TColor(((pixels[y * 33 + x] & 0xFF) << 16) | (pixels[y * 33 + x] & 0xFF00) |
+                                                          ((pixels[y * 33 + x] >> 16) & 0xFF)))
+            << fmt << " " << x << "," << y;
   }
 }
 

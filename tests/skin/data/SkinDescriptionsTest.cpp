@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -12,16 +14,16 @@
 namespace skin {
 namespace {
 
-TMemIniFile Ini(const String& text) {
-  TMemIniFile ini;
-  ini.SetText(text);
+std::unique_ptr<TMemIniFile> Ini(const String& text) {
+  auto ini = std::make_unique<TMemIniFile>();
+  SetIniText(*ini, text);
   return ini;
 }
 
 String Num(int v) { return rtl::Utf8ToString(std::to_string(v)); }
 
 template <class T>
-std::unique_ptr<T> Loaded(const String& kind, const String& name, const TMemIniFile& ini) {
+std::unique_ptr<T> Loaded(const String& kind, const String& name, TMemIniFile& ini) {
   auto c = CreateSkinControlByKind(kind, name);
   EXPECT_TRUE(c) << rtl::U8(kind);
   c->LoadFromFile(ini);
@@ -48,10 +50,9 @@ bool IsNumber(const String& v) {
 // Gives every key of the section a value of its own (rectangles, points,
 // numbers and names distinct per key), so that a key read into one field and
 // written from another shows up as a changed value.
-TMemIniFile Perturbed(const TMemIniFile& written, const String& section) {
-  TMemIniFile out;
+void Perturb(TMemIniFile& written, const String& section, TMemIniFile& out) {
   int i = 2;
-  for (const String& key : written.SectionKeys(section)) {
+  for (const String& key : IniSectionKeys(written, section)) {
     String v = written.ReadString(section, key, u"");
     const int commas = static_cast<int>(std::count(v.begin(), v.end(), u','));
     if (commas == 3 && !v.starts_with(u"fs"))
@@ -65,13 +66,12 @@ TMemIniFile Perturbed(const TMemIniFile& written, const String& section) {
     out.WriteString(section, key, v);
     i += 10;
   }
-  return out;
 }
 
-void ExpectSameExceptBooleans(const TMemIniFile& in, const TMemIniFile& back, const String& section,
+void ExpectSameExceptBooleans(TMemIniFile& in, TMemIniFile& back, const String& section,
                               const String& what) {
-  EXPECT_EQ(in.SectionKeys(section), back.SectionKeys(section)) << rtl::U8(what);
-  for (const String& key : in.SectionKeys(section)) {
+  EXPECT_EQ(IniSectionKeys(in, section), IniSectionKeys(back, section)) << rtl::U8(what);
+  for (const String& key : IniSectionKeys(in, section)) {
     const String a = in.ReadString(section, key, u"?"), b = back.ReadString(section, key, u"?");
     if (a == b) continue;
     // A boolean key reads any number but 1 as false.
@@ -88,7 +88,8 @@ TEST(SkinControlDescriptions, EveryKindRoundTripsEveryKeyThroughItsOwnField) {
     TMemIniFile defaults;
     fresh->LoadFromFile(defaults);
     fresh->SaveToFile(defaults);
-    TMemIniFile input = Perturbed(defaults, u"sec");
+    TMemIniFile input;
+    Perturb(defaults, u"sec", input);
     auto loaded = CreateSkinControlByKind(kind, u"sec");
     loaded->LoadFromFile(input);
     TMemIniFile back;
@@ -111,7 +112,8 @@ TEST(SkinObjectDescriptions, EveryKindRoundTripsEveryKeyThroughItsOwnField) {
     TMemIniFile defaults;
     fresh->LoadFromFile(defaults);
     fresh->SaveToFile(defaults);
-    TMemIniFile input = Perturbed(defaults, u"obj");
+    TMemIniFile input;
+    Perturb(defaults, u"obj", input);
     // Keywords must stay keywords: the command keeps its written value.
     auto loaded = CreateSkinObjectByKind(kind, u"obj");
     loaded->LoadFromFile(input);
@@ -142,7 +144,8 @@ const char16_t* const kButtonSection =
     u"framecount=0\nanimateinterval=20\nunknownkey=5\n";
 
 TEST(SkinControlDescriptions, ButtonSectionLoadsAndSavesOnlyItsKeysInWrittenOrder) {
-  auto ini = Ini(kButtonSection);
+  auto iniOwner = Ini(kButtonSection);
+  auto& ini = *iniOwner;
   auto b = Loaded<TbsDataSkinButtonControl>(u"button", u"button", ini);
   EXPECT_EQ(b->PictureIndex, 4);
   EXPECT_EQ(b->SkinRect, (TRect{458, 272, 500, 294}));
@@ -158,7 +161,7 @@ TEST(SkinControlDescriptions, ButtonSectionLoadsAndSavesOnlyItsKeysInWrittenOrde
   EXPECT_EQ(b->GlowLayerPictureIndex, -1);
   EXPECT_EQ(b->GlowLayerAlphaBlendValue, 255);
   b->SaveToFile(ini);
-  auto keys = ini.SectionKeys(u"button");
+  auto keys = IniSectionKeys(ini, u"button");
   EXPECT_EQ(std::find(keys.begin(), keys.end(), u"unknownkey"), keys.end());
   EXPECT_EQ(keys[3], u"lefttoppoint");
   EXPECT_EQ(keys.back(), u"glowlayeralphablendvalue");
@@ -212,7 +215,7 @@ TEST(SkinControlDescriptions, AbsentKeyValuesDifferFromConstructorValues) {
 }
 
 TEST(SkinControlDescriptions, FixturesOfTheStoredSkins) {
-  auto ini = Ini(u"[tab]\ntabrect=67,105,118,126\nactivetabrect=4,110,55,132\nclientrect=2,5,57,50\n"
+  auto iniOwner = Ini(u"[tab]\ntabrect=67,105,118,126\nactivetabrect=4,110,55,132\nclientrect=2,5,57,50\n"
                  u"lefttoppoint=5,8\ntableftoffset=5\ntabstretcheffect=1\nupdown=hupdown\n"
                  u"[combobox]\nitemrect=320,5,359,23\nitemleftoffset=5\nitemtextrect=1,1,38,17\nbuttonrect=42,2,57,20\n"
                  u"activebuttonrect=360,25,375,43\nlistboxname=listbox\n"
@@ -223,6 +226,7 @@ TEST(SkinControlDescriptions, FixturesOfTheStoredSkins) {
                  u"bottomstretch=1\nstretchtype=sthorz\n"
                  u"[vupdown]\nlefttoppoint=5,5\nclientrect=1,1,10,10\nupbuttonrect=1,2,3,4\n"
                  u"[gauge]\nvertical=2\n");
+  auto& ini = *iniOwner;
   auto tab = Loaded<TbsDataSkinTabControl>(u"tab", u"tab", ini);
   EXPECT_EQ(tab->TabRect, (TRect{67, 105, 118, 126}));
   EXPECT_EQ(tab->ActiveTabRect, (TRect{4, 110, 55, 132}));
@@ -264,7 +268,7 @@ TEST(SkinControlDescriptions, WriteOrdersThatControlsAndStoredSkinsShare) {
   auto keysAfterBase = [](TbsDataSkinControl& c, size_t base) {
     TMemIniFile out;
     c.SaveToFile(out);
-    auto keys = out.SectionKeys(c.IDName);
+    auto keys = IniSectionKeys(out, c.IDName);
     return std::vector<String>(keys.begin() + long(base), keys.end());
   };
   TbsDataSkinSlider slider(u"slider");
@@ -291,11 +295,12 @@ TEST(SkinControlDescriptions, WriteOrdersThatControlsAndStoredSkinsShare) {
 }
 
 TEST(SkinObjectDescriptions, CommandsRestoreHintsAndSpecialReaders) {
-  auto ini = Ini(u"[nocmd]\nhint=x\n[upper]\ncommand=CMCLOSE\n"
+  auto iniOwner = Ini(u"[nocmd]\nhint=x\n[upper]\ncommand=CMCLOSE\n"
                  u"[max]\nhint=Maximize\ncommand=cmmaximize\n[maxlower]\nhint=maximize\ncommand=cmmaximize\n"
                  u"[roll]\nhint=Roll Up\ncommand=cmrollup\n[own]\nhint=Minimize\ncommand=cmminimize\nrestorehint=Back\n"
                  u"[user]\nhint=h\nactivepictureindex=3\nskinrect=1,2,3,4\n[anim]\nmorphing=1\nhint=Minimize\ncommand=cmminimize\n"
                  u"[item]\ncheckimagerect=10,20,25,35\nactivecheckimagerect=0,0,0,0\n[cap]\nreflectionoffset=-5\n");
+  auto& ini = *iniOwner;
   auto std = [&](const char16_t* name) {
     TbsDataSkinStdButton b(name);
     b.LoadFromFile(ini);
@@ -314,7 +319,7 @@ TEST(SkinObjectDescriptions, CommandsRestoreHintsAndSpecialReaders) {
   EXPECT_EQ(user.SkinRect, (TRect{1, 2, 3, 4}));
   TMemIniFile out;
   user.SaveToFile(out);
-  EXPECT_EQ(out.SectionKeys(u"user"), std::vector<String>{u"skinrect"});
+  EXPECT_EQ(IniSectionKeys(out, u"user"), std::vector<String>{u"skinrect"});
   TbsDataSkinAnimate anim(u"anim");
   anim.LoadFromFile(ini);
   EXPECT_FALSE(anim.Morphing);
@@ -334,10 +339,10 @@ TEST(SkinObjectDescriptions, CommandsRestoreHintsAndSpecialReaders) {
   bar.UnEnabledFontColor = 77;
   TMemIniFile barText;
   bar.SaveToFile(barText);
-  auto keys = barText.SectionKeys(u"bar");
+  auto keys = IniSectionKeys(barText, u"bar");
   EXPECT_NE(std::find(keys.begin(), keys.end(), u"unenabledfontColor"), keys.end());
   TbsDataSkinMainMenuBarItem back(u"bar");
-  back.LoadFromFile(Ini(u"[bar]\nunenabledfontcolor=77\n"));
+  back.LoadFromFile(*Ini(u"[bar]\nunenabledfontcolor=77\n"));
   EXPECT_EQ(back.UnEnabledFontColor, 77);
 }
 
@@ -348,7 +353,7 @@ TEST(SkinWindowDescriptions, AbsentSectionsAndConstructorValues) {
   colors.LoadFromFile(empty);
   TMemIniFile out;
   colors.SaveToFile(out);
-  EXPECT_EQ(out.GetText(), u"[SKINCOLORS]\r\ncbtnface=-16777201\r\ncbtntext=-16777198\r\ncwindow=-16777211\r\n"
+  EXPECT_EQ(GetIniText(out), u"[SKINCOLORS]\r\ncbtnface=-16777201\r\ncbtntext=-16777198\r\ncwindow=-16777211\r\n"
                            u"cwindowtext=-16777208\r\nchighlight=-16777203\r\nchighlighttext=-16777202\r\n"
                            u"cbtnhighlight=-16777196\r\ncbtnshadow=-16777200\r\n\r\n");
   TbsDataSkinHintWindow hint;
@@ -363,7 +368,7 @@ TEST(SkinWindowDescriptions, AbsentSectionsAndConstructorValues) {
   EXPECT_EQ(layer.InActiveAlphaBlendValue, 255);
   EXPECT_FALSE(layer.HitTestEnable);
   TbsDataSkinPopupWindow popup;
-  popup.LoadFromFile(Ini(u"[POPUPWINDOW]\nwindowpictureindex=2\nitemsrect=1,2,3,4\nscrollmarkercolor=99\nstretchtype=stvert\n"));
+  popup.LoadFromFile(*Ini(u"[POPUPWINDOW]\nwindowpictureindex=2\nitemsrect=1,2,3,4\nscrollmarkercolor=99\nstretchtype=stvert\n"));
   TMemIniFile popupOut;
   popup.SaveToFile(popupOut);
   TbsDataSkinPopupWindow again;

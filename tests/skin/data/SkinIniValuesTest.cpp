@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
 #include "skin/data/bsSkinIniValues.h"
@@ -7,21 +9,23 @@
 namespace skin {
 namespace {
 
-TMemIniFile Ini(const char16_t* text) {
-  TMemIniFile ini;
-  ini.SetText(text);
+std::unique_ptr<TMemIniFile> Ini(const String& text) {
+  auto ini = std::make_unique<TMemIniFile>();
+  SetIniText(*ini, text);
   return ini;
 }
 
 TEST(SkinIniText, LookupIgnoresCaseAndTrimsAndFirstKeyWins) {
-  auto ini = Ini(u"[Sec]\r\n Key = value  \r\nkey=second\r\n; comment\r\n[SEC]\nother=1\n");
+  auto iniOwner = Ini(u"[Sec]\r\n Key = value  \r\nkey=second\r\n; comment\r\n[SEC]\nother=1\n");
+  auto& ini = *iniOwner;
   EXPECT_EQ(ini.ReadString(u"sec", u"KEY", u"-"), u"value");
   EXPECT_EQ(ini.ReadString(u"sec", u"other", u"-"), u"1");
   EXPECT_EQ(ini.ReadString(u"nosec", u"key", u"-"), u"-");
 }
 
 TEST(SkinIniText, ReadIntegerRules) {
-  auto ini = Ini(u"[s]\na=0x1F\nb=$ff\nc=12x\nd=\ne=-7\nf=0x\ng=99999999999\nh=0xFFFFFFFF\n");
+  auto iniOwner = Ini(u"[s]\na=0x1F\nb=$ff\nc=12x\nd=\ne=-7\nf=0x\ng=99999999999\nh=0xFFFFFFFF\n");
+  auto& ini = *iniOwner;
   struct Case { const char16_t* key; int expected; } cases[] = {
       {u"a", 31}, {u"b", 255}, {u"c", 5}, {u"d", 5}, {u"e", -7}, {u"f", 5}, {u"g", 5}, {u"h", -1}, {u"zz", 5}};
   for (const auto& c : cases) EXPECT_EQ(ini.ReadInteger(u"s", c.key, 5), c.expected) << rtl::U8(c.key);
@@ -32,14 +36,15 @@ TEST(SkinIniText, WritesSectionsInOrderWithBlankLineAfterEach) {
   ini.WriteString(u"B", u"x", u"1");
   ini.WriteInteger(u"A", u"y", -2);
   ini.WriteString(u"b", u"X", u"3");  // same key, other case: replaced in place
-  EXPECT_EQ(ini.GetText(), u"[B]\r\nx=3\r\n\r\n[A]\r\ny=-2\r\n\r\n");
+  EXPECT_EQ(GetIniText(ini), u"[B]\r\nx=3\r\n\r\n[A]\r\ny=-2\r\n\r\n");
   ini.EraseSection(u"b");
-  EXPECT_EQ(ini.GetText(), u"[A]\r\ny=-2\r\n\r\n");
+  EXPECT_EQ(GetIniText(ini), u"[A]\r\ny=-2\r\n\r\n");
 }
 
 TEST(SkinIniValues, RectAndPointParsing) {
-  auto ini = Ini(u"[s]\nr=3,29,282,206\nneg=-3,4\nblank=10 , 20\nmixed=1x2,3\nempty=\nthree=1,2,3\n"
+  auto iniOwner = Ini(u"[s]\nr=3,29,282,206\nneg=-3,4\nblank=10 , 20\nmixed=1x2,3\nempty=\nthree=1,2,3\n"
                  u"gap=1,,3,4\nextra=1,2,3,4,5\nhuge=1,2,3,99999999999\n");
+  auto& ini = *iniOwner;
   EXPECT_EQ(ReadIniRect(ini, u"s", u"r"), (TRect{3, 29, 282, 206}));
   EXPECT_EQ(ReadIniRect(ini, u"s", u"missing"), TRect{});
   EXPECT_EQ(ReadIniPoint(ini, u"s", u"missing"), TPoint{});
@@ -66,14 +71,15 @@ TEST(SkinIniValues, WritersProduceTheReadForms) {
   WriteIniMorphKind(ini, u"s", u"mk", mkPush);
   WriteIniInactiveEffect(ini, u"s", u"ie", ieSplitBlur);
   WriteIniStrings(ini, u"s", u"list", {u"a.bmp", u"b.bmp"});
-  EXPECT_EQ(ini.GetText(),
+  EXPECT_EQ(GetIniText(ini),
             u"[s]\r\nr=3,29,282,206\r\np=-3,4\r\nt=1\r\nf=0\r\nfs=fsbold,fsunderline\r\nnone=\r\n"
             u"a=tarightjustify\r\nst=stvert\r\nmk=mkpush\r\nie=iesplitblur\r\nlistcount=2\r\n0=a.bmp\r\n1=b.bmp\r\n\r\n");
 }
 
 TEST(SkinIniValues, BooleansAndFontStyles) {
-  auto ini = Ini(u"[s]\nb1=1\nb0=0\nb2=2\nbm=-1\nbw=true\nbe=\n"
+  auto iniOwner = Ini(u"[s]\nb1=1\nb0=0\nb2=2\nbm=-1\nbw=true\nbe=\n"
                  u"f1=fsbold\nf2=FSBOLD\nf3=fsbold fsitalic\nf4=fsitalicfsbold\nf5=fsunderline,fsstrikeout\n");
+  auto& ini = *iniOwner;
   EXPECT_TRUE(ReadIniBool(ini, u"s", u"b1"));
   for (const char16_t* k : {u"b0", u"b2", u"bm", u"bw", u"be", u"absent"}) EXPECT_FALSE(ReadIniBool(ini, u"s", k));
   EXPECT_EQ(ReadIniFontStyle(ini, u"s", u"f1"), fsBold);
@@ -84,8 +90,9 @@ TEST(SkinIniValues, BooleansAndFontStyles) {
 }
 
 TEST(SkinIniValues, KeywordReadersAbsentValuesAndFallbacks) {
-  auto ini = Ini(u"[s]\na1=tarightjustify\na2=TACENTER\na3=taleftjustify\ns1=sthorz\ns2=stretch\ns3=stvert\n"
+  auto iniOwner = Ini(u"[s]\na1=tarightjustify\na2=TACENTER\na3=taleftjustify\ns1=sthorz\ns2=stretch\ns3=stvert\n"
                  u"m1=mkpush\nm2=MkPush\nm3=mkleftslide\ne1=ieinvert\ne2=blur\n");
+  auto& ini = *iniOwner;
   EXPECT_EQ(ReadIniAlignment(ini, u"s", u"none"), taCenter);
   EXPECT_EQ(ReadIniAlignment(ini, u"s", u"a1"), taRightJustify);
   EXPECT_EQ(ReadIniAlignment(ini, u"s", u"a2"), taRightJustify);
@@ -103,7 +110,8 @@ TEST(SkinIniValues, KeywordReadersAbsentValuesAndFallbacks) {
 }
 
 TEST(SkinIniValues, StringListsAppendAndKeepMissingItemsEmpty) {
-  auto ini = Ini(u"[s]\nlistcount=3\n0=a\n1=b\n[t]\nhuge=1\nlistcount=2000000000\n");
+  auto iniOwner = Ini(u"[s]\nlistcount=3\n0=a\n1=b\n[t]\nhuge=1\nlistcount=2000000000\n");
+  auto& ini = *iniOwner;
   std::vector<String> items{u"kept"};
   ReadIniStrings(ini, u"s", u"list", items);
   EXPECT_EQ(items, (std::vector<String>{u"kept", u"a", u"b", u""}));
@@ -120,12 +128,12 @@ TEST(SkinIniValues, SkinDescriptionNeedsFiveSectionsWithKeys) {
   const String full = u"[VERSION]\nver=1\n[PICTURES]\npicture=\n[FORMINFO]\nborderwidth=0\n"
                       u"[SKINOBJECTS]\ncount=0\n[SKINCONTROLS]\ncount=0\n";
   TMemIniFile ini;
-  ini.SetText(full);
+  SetIniText(ini, full);
   EXPECT_TRUE(IsSkinDescription(ini));
-  ini.SetText(u"[VERSION]\nver=1\n[PICTURES]\npicture=\n[FORMINFO]\nborderwidth=0\n[SKINOBJECTS]\n"
+  SetIniText(ini, u"[VERSION]\nver=1\n[PICTURES]\npicture=\n[FORMINFO]\nborderwidth=0\n[SKINOBJECTS]\n"
               u"[SKINCONTROLS]\ncount=0\n");
   EXPECT_FALSE(IsSkinDescription(ini));
-  ini.SetText(u"[VERSION]\nver=1\n");
+  SetIniText(ini, u"[VERSION]\nver=1\n");
   EXPECT_FALSE(IsSkinDescription(ini));
 }
 
