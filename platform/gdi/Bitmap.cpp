@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "platform/rtl/Exceptions.h"
 
@@ -240,6 +242,43 @@ void TBitmap::SaveToStream(rtl::TStream* stream) {
   if (Empty()) return;
   const std::vector<std::uint8_t> bytes = WriteBmp(*this);
   stream->WriteBuffer(bytes.data(), rtl::Int64(bytes.size()));
+}
+
+}  // namespace gdi
+
+namespace gdi {
+
+namespace {
+rtl::String Upper(rtl::String s) {
+  for (char16_t& c : s)
+    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+  return s;
+}
+std::mutex& ResourceLock() {
+  static std::mutex m;
+  return m;
+}
+std::map<rtl::String, std::vector<std::uint8_t>>& Resources() {
+  static std::map<rtl::String, std::vector<std::uint8_t>> r;
+  return r;
+}
+}  // namespace
+
+void RegisterBitmapResource(const rtl::String& name, std::vector<std::uint8_t> bmpFile) {
+  std::lock_guard lock(ResourceLock());
+  Resources()[Upper(name)] = std::move(bmpFile);
+}
+
+const std::vector<std::uint8_t>* FindBitmapResource(const rtl::String& name) {
+  std::lock_guard lock(ResourceLock());
+  auto it = Resources().find(Upper(name));
+  return it == Resources().end() ? nullptr : &it->second;
+}
+
+void TBitmap::LoadFromResourceName(std::uintptr_t, const rtl::String& name) {
+  const std::vector<std::uint8_t>* data = FindBitmapResource(name);
+  if (!data) throw EResNotFound(u"Resource " + name + u" not found");
+  ReadBmp(data->data(), data->size(), *this);
 }
 
 }  // namespace gdi

@@ -80,6 +80,9 @@ class TBitmap : public TGraphic {
   void LoadFromStream(rtl::TStream* stream) override;
   void SaveToStream(rtl::TStream* stream) override;
   void Draw(TCanvas* canvas, const rtl::TRect& r) override;
+  // A bitmap resource registered under `name` (any case); the instance
+  // handle is accepted for compatibility. Raises EResNotFound.
+  void LoadFromResourceName(std::uintptr_t instance, const rtl::String& name);
 
   // Replaces the image by a surface's pixels (taken over) in the given format.
   void TakeSurface(std::unique_ptr<Surface> s, TPixelFormat f);
@@ -98,6 +101,14 @@ class TBitmap : public TGraphic {
   TColor transparentColor_ = clDefault;
   TTransparentMode transparentMode_ = tmAuto;
 };
+
+// Bitmap resources: BMP files embedded in the program under a name.
+class EResNotFound : public rtl::Exception {
+ public:
+  using Exception::Exception;
+};
+void RegisterBitmapResource(const rtl::String& name, std::vector<std::uint8_t> bmpFile);
+const std::vector<std::uint8_t>* FindBitmapResource(const rtl::String& name);
 
 // BMP file layout: reading (any depth) and writing (the bitmap's depth).
 void ReadBmp(const std::uint8_t* data, std::size_t size, TBitmap& into);

@@ -165,7 +165,8 @@ std::shared_ptr<FontFace> FontFace::Resolve(const LOGFONTW& lf) {
 
   std::string family = rtl::StringToUtf8(name);
   if (family.empty()) family = "Liberation Sans";
-  FaceFile file = Match(family, bold, italic, false);
+  // A Chinese character set asks fontconfig for faces that cover Chinese.
+  FaceFile file = Match(family, bold, italic, lf.lfCharSet == GB2312_CHARSET);
   if (!file.face) file = Match("sans-serif", bold, italic, false);
   if (!file.face) return nullptr;
   FT_Face face = file.face;

@@ -201,6 +201,19 @@ TEST(BmpReader, CorruptFilesRaiseInvalidGraphicAndLeaveTheBitmap) {
   EXPECT_THROW(ReadBmp(rle.data(), rle.size(), b), rtl::EInvalidGraphic);
 }
 
+TEST(BmpReader, BitmapResourcesByName) {
+  TBitmap a(2, 2);
+  a.Canvas()->SetPixels(0, 0, clRed);
+  rtl::TMemoryStream m;
+  a.SaveToStream(&m);
+  const auto* p = static_cast<const std::uint8_t*>(m.Memory());
+  RegisterBitmapResource(u"BS_HTB", {p, p + m.Size()});
+  TBitmap b;
+  b.LoadFromResourceName(0, u"bs_htb");
+  EXPECT_EQ(b.Canvas()->Pixels(0, 0), clRed);
+  EXPECT_THROW(b.LoadFromResourceName(0, u"BS_NONE"), EResNotFound);
+}
+
 TEST(BmpReader, FilesOnDiskThroughTheGraphicBase) {
   char tmpl[] = "/tmp/gdi_bmpXXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
