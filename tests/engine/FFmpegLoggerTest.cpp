@@ -184,3 +184,21 @@ TEST_F(FFmpegLoggerTest, OnlyOneLoggerMayExist) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LoggerWithoutAvutilTest, LevelReachesFFmpegWhenAvutilLoads) {
+  TFFmpegLoader::Unload(avUtil);
+  TFFLogger* logger = GetFFLogger();
+  EXPECT_THROW(logger->InstallAVLogCallback(), EAssertionFailed);
+  const int before = LogThreshold.load();
+  logger->SetLogLevel(before == 48 ? llError : llDebug);
+  EXPECT_EQ(LogThreshold.load(), before);
+
+  enginetest::LoadSystemSet(TLibraries{avUtil, myUtil});
+  EXPECT_EQ(LogThreshold.load(), LogLevelToAVLevel(logger->LogLevel()));
+  EXPECT_EQ(ff::av_log_get_level(), LogThreshold.load());
+  logger->SetLogLevel(llInfo);
+}
+
+}  // namespace
