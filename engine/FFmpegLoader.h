@@ -14,9 +14,9 @@
 // Threads: Load/Unload are meant for the GUI thread; all operations are
 // serialised internally, so Loaded may be asked from any thread.
 //
-// Floating point: the original program masked all floating-point exceptions
-// for the codecs' sake; on x86-64 the SSE control word already masks them,
-// so nothing is changed here.
+// Floating point: the codecs expect every floating-point exception masked;
+// on x86-64 the SSE control word already masks them all, so the loader
+// leaves the control word as it is.
 #pragma once
 
 #include <cstdint>
