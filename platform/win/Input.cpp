@@ -417,6 +417,11 @@ void OnWindowDestroyed(Window* w) {
   if (InSubtree(s.clipOwner, w)) s.clipOwner = nullptr;
 }
 
+void ResetInputState() {
+  S() = InputState{};
+  for (auto& k : asyncKeys) k = 0;
+}
+
 void CaretHideForPaint(HWND h, bool hide) {
   InputState& s = S();
   if (s.caretWnd != h) return;

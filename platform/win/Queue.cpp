@@ -171,6 +171,11 @@ bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags, bool wait) {
   for (;;) {
     MSG m;
     if (TryRetrieve(q, m, filter, lo, hi, (flags & PM_REMOVE) != 0)) {
+      // A queue that never runs dry still shows its windows, at most every 16 ms.
+      if (std::uint64_t now = NowMs(); now - q.lastFlush >= 16) {
+        q.lastFlush = now;
+        FlushTopLevels(q);
+      }
       q.lastMsg = m;
       if (out) *out = m;
       return true;

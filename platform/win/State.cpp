@@ -199,6 +199,7 @@ namespace win {
 using namespace detail;
 
 static void Install(std::unique_ptr<Backend> backend) {
+  ResetInputState();
   G().backend = std::move(backend);
   G().guiThread = CurrentThread();
   CurrentQueuePtr();

@@ -152,6 +152,7 @@ struct ThreadQueue {
   BYTE keyState[256] = {};
   int sendDepth = 0;
   MSG lastMsg;
+  std::uint64_t lastFlush = 0;
 };
 
 // ---- Global state ------------------------------------------------------------
@@ -205,7 +206,8 @@ void ReleaseWindowDCs(Window* w);
 bool RouteInput(InputEvent& ev, MSG& out);   // false: event swallowed
 void OnWindowDestroyed(Window* w);          // clears focus, capture, active, tracking
 void OnWindowHidden(Window* w);             // moves focus and activation away
-void ActivateInternal(HWND h, WORD how);    // h nullptr: the application loses activation
+void ActivateInternal(HWND h, WORD how);
+void ResetInputState();                     // a fresh window system    // h nullptr: the application loses activation
 void CaretHideForPaint(HWND h, bool hide);
 void PumpBackend(int timeoutMs);
 
