@@ -85,7 +85,11 @@ HDC TBitmap::MemoryDC() {
 }
 
 TCanvas* TBitmap::Canvas() {
-  if (!canvas_) canvas_ = std::make_unique<TBitmapCanvas>(this);
+  if (!canvas_) {
+    canvas_ = std::make_unique<TBitmapCanvas>(this);
+    // Drawing on the canvas changes the picture.
+    canvas_->OnChange = [this](rtl::TObject*) { Changed(); };
+  }
   return canvas_.get();
 }
 

@@ -237,6 +237,26 @@ inline BOOL TextOut(HDC dc, int x, int y, const rtl::String& s) {
   return TextOut(dc, x, y, s.c_str(), int(s.size()));
 }
 
+// The wide-character names the converter's code uses.
+inline int DrawTextW(HDC dc, const WCHAR* t, int n, RECT* r, UINT f) { return DrawText(dc, t, n, r, f); }
+inline int DrawTextExW(HDC dc, WCHAR* t, int n, RECT* r, UINT f, DRAWTEXTPARAMS* p) {
+  return DrawTextEx(dc, t, n, r, f, p);
+}
+inline BOOL TextOutW(HDC dc, int x, int y, const WCHAR* t, int n) { return TextOut(dc, x, y, t, n); }
+inline BOOL ExtTextOutW(HDC dc, int x, int y, UINT o, const RECT* r, const WCHAR* t, UINT n, const int* dx) {
+  return ExtTextOut(dc, x, y, o, r, t, n, dx);
+}
+inline BOOL GetTextExtentPoint32W(HDC dc, const WCHAR* t, int n, SIZE* s) { return GetTextExtentPoint32(dc, t, n, s); }
+inline BOOL GetTextExtentExPointW(HDC dc, const WCHAR* t, int n, int max, int* fit, int* dx, SIZE* s) {
+  return GetTextExtentExPoint(dc, t, n, max, fit, dx, s);
+}
+inline BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* tm) { return GetTextMetrics(dc, tm); }
+inline HFONT CreateFontIndirectW(const LOGFONTW* lf) { return CreateFontIndirect(lf); }
+inline int GetObjectW(HGDIOBJ o, int size, void* out) { return GetObject(o, size, out); }
+inline LONG TabbedTextOutW(HDC dc, int x, int y, const WCHAR* t, int n, int nt, const int* tabs, int origin) {
+  return TabbedTextOut(dc, x, y, t, n, nt, tabs, origin);
+}
+
 // ---- System colours and metrics -------------------------------------------
 constexpr int COLOR_SCROLLBAR = 0, COLOR_BACKGROUND = 1, COLOR_ACTIVECAPTION = 2, COLOR_INACTIVECAPTION = 3,
               COLOR_MENU = 4, COLOR_WINDOW = 5, COLOR_WINDOWFRAME = 6, COLOR_MENUTEXT = 7,

@@ -53,6 +53,13 @@ TEST(Bitmap, CanvasDrawsThroughPenBrushAndFont) {
   EXPECT_GT(c->TextWidth(u"abc"), 0);
   EXPECT_EQ(c->TextHeight(u"abc"), c->TextHeight(u"视频"));
   EXPECT_EQ(c->ClipRect(), rtl::Rect(0, 0, 10, 6));
+  int changes = 0;
+  b.OnChange = [&](rtl::TObject* sender) {
+    EXPECT_EQ(sender, &b);
+    ++changes;
+  };
+  c->TextOut(0, 0, u"x");
+  EXPECT_EQ(changes, 1);
 }
 
 TEST(Bitmap, TransparentDrawSkipsTheAutomaticColour) {
