@@ -1,0 +1,356 @@
+#include "engine/VideoOutput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+constexpr AVRational kMicro{1, 1000000};
+}
+
+int VideoSyncCount(int AMethod, bool AVariableFps, double ASyncTime, int64_t& ASyncOpts) {
+  if (AMethod == 0) {
+    ASyncOpts = std::llrint(ASyncTime);
+    return 1;
+  }
+  const double delta = ASyncTime - static_cast<double>(ASyncOpts);
+  if (delta < -1.1) return 0;
+  if (AMethod == 2 || (AMethod < 0 && AVariableFps)) {
+    if (delta <= -0.6) return 0;
+    if (delta > 0.6) ASyncOpts = std::llrint(ASyncTime);  // jump instead of duplicating
+    return 1;
+  }
+  if (delta > 1.1) return static_cast<int>(std::llrint(delta));
+  return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Filter graph
+
+TVideoFilterGraph::~TVideoFilterGraph() { Clear(); }
+
+void TVideoFilterGraph::Clear() {
+  if (FGraph) ff::avfilter_graph_free(&FGraph);
+  FGraph = nullptr;
+  FSrc = FSink = nullptr;
+}
+
+bool TVideoFilterGraph::Build(const TVideoFilterParams& AP, std::string& AError) {
+  Clear();
+  auto fail = [&](const std::string& AWhat, int ACode) {
+    char err[AV_ERROR_MAX_STRING_SIZE] = {};
+    ff::av_strerror(ACode, err, sizeof err);
+    AError = AWhat + ": " + err;
+    Clear();
+    return false;
+  };
+  FGraph = ff::avfilter_graph_alloc();
+  if (!FGraph) return fail("graph", AVERROR(ENOMEM));
+  const AVRational sar = AP.in_sar.num > 0 && AP.in_sar.den > 0 ? AP.in_sar : AVRational{0, 1};
+  std::string args = FormatText("video_size=%dx%d:pix_fmt=%d:time_base=1/1000000:pixel_aspect=%d/%d", AP.in_w,
+                                AP.in_h, static_cast<int>(AP.in_fmt), sar.num, sar.den);
+  int r = ff::avfilter_graph_create_filter(&FSrc, ff::avfilter_get_by_name("buffer"), "src", args.c_str(),
+                                           nullptr, FGraph);
+  if (r < 0) return fail("buffer", r);
+  r = ff::avfilter_graph_create_filter(&FSink, ff::avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                       FGraph);
+  if (r < 0) return fail("buffersink", r);
+  if (AP.out_fmt != AV_PIX_FMT_NONE) {
+    const int fmt = AP.out_fmt;
+    r = ff::av_opt_set_bin(FSink, "pix_fmts", reinterpret_cast<const uint8_t*>(&fmt), sizeof fmt,
+                           AV_OPT_SEARCH_CHILDREN);
+    if (r < 0) return fail("buffersink", r);
+  }
+  AVFilterContext* last = FSrc;
+  const int cw = AP.in_w - (AP.crop_left + AP.crop_right);
+  const int ch = AP.in_h - (AP.crop_top + AP.crop_bottom);
+  if (AP.crop_top || AP.crop_bottom || AP.crop_left || AP.crop_right) {
+    AVFilterContext* crop = nullptr;
+    // The cropped picture is what the scaler works on; the encoder's size is
+    // the scaler's business.
+    args = FormatText("w=%d:h=%d:x=%d:y=%d", cw, ch, AP.crop_left, AP.crop_top);
+    r = ff::avfilter_graph_create_filter(&crop, ff::avfilter_get_by_name("crop"), "crop", args.c_str(), nullptr,
+                                         FGraph);
+    if (r < 0) return fail("crop", r);
+    if ((r = ff::avfilter_link(last, 0, crop, 0)) < 0) return fail("crop", r);
+    last = crop;
+  }
+  if (AP.out_w > 0 && AP.out_h > 0 && (AP.out_w != cw || AP.out_h != ch)) {
+    AVFilterContext* scale = nullptr;
+    args = FormatText("w=%d:h=%d:flags=%u", AP.out_w, AP.out_h, AP.sws_flags);
+    r = ff::avfilter_graph_create_filter(&scale, ff::avfilter_get_by_name("scale"), "scale", args.c_str(),
+                                         nullptr, FGraph);
+    if (r < 0) return fail("scale", r);
+    if ((r = ff::avfilter_link(last, 0, scale, 0)) < 0) return fail("scale", r);
+    last = scale;
+  }
+  FScaleSwsOpts = FormatText("flags=0x%X", AP.sws_flags);
+  FGraph->scale_sws_opts = ff::av_strdup(FScaleSwsOpts.c_str());
+  if (!AP.user_filters.empty()) {
+    AVFilterInOut* outputs = ff::avfilter_inout_alloc();
+    AVFilterInOut* inputs = ff::avfilter_inout_alloc();
+    if (!outputs || !inputs) {
+      ff::avfilter_inout_free(&outputs);
+      ff::avfilter_inout_free(&inputs);
+      return fail("graph", AVERROR(ENOMEM));
+    }
+    outputs->name = ff::av_strdup("in");
+    outputs->filter_ctx = last;
+    outputs->pad_idx = 0;
+    inputs->name = ff::av_strdup("out");
+    inputs->filter_ctx = FSink;
+    inputs->pad_idx = 0;
+    r = ff::avfilter_graph_parse_ptr(FGraph, AP.user_filters.c_str(), &inputs, &outputs, nullptr);
+    ff::avfilter_inout_free(&outputs);
+    ff::avfilter_inout_free(&inputs);
+    if (r < 0) return fail(AP.user_filters, r);
+  } else if ((r = ff::avfilter_link(last, 0, FSink, 0)) < 0) {
+    return fail("link", r);
+  }
+  if ((r = ff::avfilter_graph_config(FGraph, nullptr)) < 0) return fail("config", r);
+  return true;
+}
+
+int TVideoFilterGraph::Push(AVFrame* AFrame) {
+  return ff::av_buffersrc_add_frame_flags(FSrc, AFrame, AV_BUFFERSRC_FLAG_KEEP_REF);
+}
+
+int TVideoFilterGraph::Pull(AVFrame* AFrame) {
+  int r = ff::av_buffersink_get_frame(FSink, AFrame);
+  if (r >= 0 && AFrame->pts != AV_NOPTS_VALUE)
+    AFrame->pts = ff::av_rescale_q(AFrame->pts, ff::av_buffersink_get_time_base(FSink), kMicro);
+  return r;
+}
+
+int TVideoFilterGraph::OutWidth() const { return FSink ? ff::av_buffersink_get_w(FSink) : 0; }
+int TVideoFilterGraph::OutHeight() const { return FSink ? ff::av_buffersink_get_h(FSink) : 0; }
+AVPixelFormat TVideoFilterGraph::OutFormat() const {
+  return FSink ? static_cast<AVPixelFormat>(ff::av_buffersink_get_format(FSink)) : AV_PIX_FMT_NONE;
+}
+AVRational TVideoFilterGraph::OutSampleAspect() const {
+  return FSink ? ff::av_buffersink_get_sample_aspect_ratio(FSink) : AVRational{0, 1};
+}
+
+std::string TVideoFilterGraph::FilterNames() const {
+  std::string s;
+  if (!FGraph) return s;
+  for (unsigned i = 0; i < FGraph->nb_filters; ++i) {
+    if (!s.empty()) s += ',';
+    s += FGraph->filters[i]->filter->name;
+  }
+  return s;
+}
+
+// ---------------------------------------------------------------------------
+// Video output
+
+TVideoOutput::TVideoOutput(const TVideoOutputParams& AParams, const TVideoFilterParams& AFilter,
+                           TEncoderPort& APort, TPacketSink ASink, rtl::TObject* ASender,
+                           std::function<bool()> ABroken)
+    : P(AParams), FOriginal(AFilter), FGeom(AFilter), FPort(APort), FSink(std::move(ASink)), FSender(ASender),
+      FBroken(std::move(ABroken)) {
+  FFiltered = ff::av_frame_alloc();
+  FWork = ff::av_frame_alloc();
+  if (!FFiltered || !FWork) {
+    ff::av_frame_free(&FFiltered);
+    ff::av_frame_free(&FWork);
+    throw ETranscodeError(std::string("Cannot allocate temp picture, check pix fmt"));
+  }
+  if (NeedsGraph(FGeom)) {
+    std::string err;
+    if (!FGraph.Build(FGeom, err)) {
+      ff::av_frame_free(&FFiltered);
+      ff::av_frame_free(&FWork);
+      throw ETranscodeError("Error opening filters: " + err);
+    }
+    ++FGraphBuilds;
+  }
+}
+
+TVideoOutput::~TVideoOutput() {
+  ff::av_frame_free(&FFiltered);
+  ff::av_frame_free(&FWork);
+}
+
+bool TVideoOutput::NeedsGraph(const TVideoFilterParams& AP) const {
+  const int cw = AP.in_w - (AP.crop_left + AP.crop_right);
+  const int ch = AP.in_h - (AP.crop_top + AP.crop_bottom);
+  return AP.crop_top || AP.crop_bottom || AP.crop_left || AP.crop_right || !AP.user_filters.empty() ||
+         (AP.out_w > 0 && AP.out_w != cw) || (AP.out_h > 0 && AP.out_h != ch) ||
+         (AP.out_fmt != AV_PIX_FMT_NONE && AP.out_fmt != AP.in_fmt);
+}
+
+void TVideoOutput::Rebuild(const AVFrame* APicture, const char* AInputLabel) {
+  const char* fmtName = ff::av_get_pix_fmt_name(static_cast<AVPixelFormat>(APicture->format));
+  LogText(FSender, llQuiet,
+          FormatText("Input Stream %s frame size changed to %dx%d, %s", AInputLabel, APicture->width,
+                     APicture->height, fmtName ? fmtName : "none"));
+  TVideoFilterParams g = FGeom;
+  // The bands keep their proportion to the picture, on even lines and columns.
+  auto scaleBand = [](int ABand, int ANew, int AOld) { return AOld > 0 ? (ANew * ABand / AOld) & ~1 : 0; };
+  g.crop_top = scaleBand(FOriginal.crop_top, APicture->height, FOriginal.in_h);
+  g.crop_bottom = scaleBand(FOriginal.crop_bottom, APicture->height, FOriginal.in_h);
+  g.crop_left = scaleBand(FOriginal.crop_left, APicture->width, FOriginal.in_w);
+  g.crop_right = scaleBand(FOriginal.crop_right, APicture->width, FOriginal.in_w);
+  g.in_w = APicture->width;
+  g.in_h = APicture->height;
+  g.in_fmt = static_cast<AVPixelFormat>(APicture->format);
+  g.in_sar = APicture->sample_aspect_ratio;
+  // Pictures still inside the old graph are given to the encoder first.
+  if (FGraph.Built()) {
+    FGraph.Push(nullptr);
+    while (FGraph.Pull(FFiltered) >= 0) {
+      Encode(FFiltered, FFiltered->pts);
+      ff::av_frame_unref(FFiltered);
+    }
+  }
+  FGeom = g;
+  std::string err;
+  if (!FGraph.Build(FGeom, err)) throw ETranscodeError(std::string("Cannot get resampling context"));
+  ++FGraphBuilds;
+}
+
+void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel) {
+  if (APicture->width != FGeom.in_w || APicture->height != FGeom.in_h || APicture->format != FGeom.in_fmt)
+    Rebuild(APicture, AInputLabel);
+  if (!FGraph.Built()) {
+    Encode(APicture, APtsUs);
+    return;
+  }
+  if (ff::av_frame_ref(FWork, APicture) < 0) throw ETranscodeError(std::string("Video encoding failed"));
+  FWork->pts = APtsUs;
+  int r = FGraph.Push(FWork);
+  ff::av_frame_unref(FWork);
+  if (r < 0) throw ETranscodeError(std::string("Error while filtering video"));
+  while (FGraph.Pull(FFiltered) >= 0) {
+    Encode(FFiltered, FFiltered->pts != AV_NOPTS_VALUE ? FFiltered->pts : APtsUs);
+    ff::av_frame_unref(FFiltered);
+  }
+}
+
+void TVideoOutput::Encode(const AVFrame* APicture, int64_t APtsUs) {
+  const double syncTime = static_cast<double>(APtsUs - P.start_time) / 1000000.0 / av_q2d(P.enc_tb);
+  int count = VideoSyncCount(P.sync_method, P.variable_fps, syncTime, sync_opts);
+  if (count == 0) {
+    ++nb_frames_drop;
+    ShowDupOrDrop = true;
+    if (P.verbose > 2) LogText(FSender, llVerbose, "*** drop!");
+  } else if (count > 1) {
+    nb_frames_dup += count - 1;
+    ShowDupOrDrop = true;
+    if (P.verbose > 2) LogText(FSender, llVerbose, FormatText("*** %d dup!", count - 1));
+  }
+  const int64_t room = P.max_frames - frame_number;
+  if (room < count) count = static_cast<int>(std::max<int64_t>(room, 0));
+  for (int i = 0; i < count; ++i) {
+    if (FBroken && FBroken()) break;
+    if (ff::av_frame_ref(FWork, APicture) < 0) throw ETranscodeError(std::string("Video encoding failed"));
+    FWork->pts = sync_opts;
+    if (P.interlaced) FWork->top_field_first = P.top_field_first >= 0 ? P.top_field_first : APicture->top_field_first;
+    if (P.quality > 0) FWork->quality = P.quality;
+    if (P.me_threshold == 0) FWork->pict_type = AV_PICTURE_TYPE_NONE;
+    LastFrameSize = 0;
+    try {
+      EncodeAndDeliver(FPort, FWork, P.enc_tb, [this](AVPacket* p, AVRational tb) { Deliver(p, tb); },
+                       "Video encoding failed");
+    } catch (...) {
+      ff::av_frame_unref(FWork);
+      throw;
+    }
+    ff::av_frame_unref(FWork);
+    ++sync_opts;
+    ++frame_number;
+  }
+}
+
+void TVideoOutput::Deliver(AVPacket* APacket, AVRational ATimeBase) {
+  size_t sdSize = 0;
+  const uint8_t* sd = ff::av_packet_get_side_data(APacket, AV_PKT_DATA_QUALITY_STATS, &sdSize);
+  if (sd && sdSize >= 5) {
+    const int32_t q = static_cast<int32_t>(sd[0] | (sd[1] << 8) | (sd[2] << 16) | (uint32_t(sd[3]) << 24));
+    LastQuality = static_cast<float>(q) / FF_QP2LAMBDA;
+    LastPictType = ff::av_get_picture_type_char(static_cast<AVPictureType>(sd[4]));
+  }
+  LastFrameSize = APacket->size;
+  EncodedBytes += APacket->size;
+  if (P.pass_log && P.enc && P.enc->stats_out) std::fputs(P.enc->stats_out, P.pass_log);
+  FSink(APacket, ATimeBase);
+}
+
+void TVideoOutput::Drain() {
+  if (FGraph.Built()) {
+    FGraph.Push(nullptr);
+    while (FGraph.Pull(FFiltered) >= 0) {
+      Encode(FFiltered, FFiltered->pts);
+      ff::av_frame_unref(FFiltered);
+    }
+  }
+  EncodeAndDeliver(FPort, nullptr, P.enc_tb, [this](AVPacket* p, AVRational tb) { Deliver(p, tb); },
+                   "Video encoding failed");
+}
+
+// ---------------------------------------------------------------------------
+// Subtitles and statistics
+
+void EncodeSubtitle(AVCodecContext* AEnc, AVSubtitle* ASub, int64_t APts, AVRational AInTimeBase,
+                    std::vector<uint8_t>& ABuffer, const TPacketSink& ASink, bool AExitOnError,
+                    rtl::TObject* ASender) {
+  if (APts == AV_NOPTS_VALUE) {
+    if (AExitOnError) throw ETranscodeError(std::string("Subtitle packets must have a pts"));
+    LogText(ASender, llError, "Subtitle packets must have a pts");
+    return;
+  }
+  if (ABuffer.empty()) ABuffer.resize(1 << 20);
+  const bool dvb = AEnc->codec_id == AV_CODEC_ID_DVB_SUBTITLE;
+  const int passes = dvb ? 2 : 1;
+  const unsigned rects = ASub->num_rects;
+  AVPacket* pkt = ff::av_packet_alloc();
+  if (!pkt) throw ETranscodeError(std::string("Subtitle encoding failed"));
+  try {
+    // The display start is folded into the pts once, so that the clearing
+    // packet follows the drawn one by the display time.
+    ASub->pts = ff::av_rescale_q(APts, AInTimeBase, kMicro) +
+                ff::av_rescale_q(ASub->start_display_time, AVRational{1, 1000}, kMicro);
+    ASub->end_display_time -= ASub->start_display_time;
+    ASub->start_display_time = 0;
+    for (int i = 0; i < passes; ++i) {
+      if (i == 1) ASub->num_rects = 0;  // the second DVB packet clears the screen
+      const int n = ff::avcodec_encode_subtitle(AEnc, ABuffer.data(), static_cast<int>(ABuffer.size()), ASub);
+      ASub->num_rects = rects;
+      if (n < 0) throw ETranscodeError(std::string("Subtitle encoding failed"));
+      if (ff::av_new_packet(pkt, n) < 0) throw ETranscodeError(std::string("Subtitle encoding failed"));
+      std::memcpy(pkt->data, ABuffer.data(), static_cast<size_t>(n));
+      pkt->pts = pkt->dts = ASub->pts;
+      if (dvb) {
+        if (i == 1) pkt->pts = pkt->dts = ASub->pts + int64_t(ASub->end_display_time) * 1000;
+      } else {
+        pkt->duration = int64_t(ASub->end_display_time) * 1000;
+      }
+      pkt->flags |= AV_PKT_FLAG_KEY;
+      ASink(pkt, kMicro);
+      ff::av_packet_unref(pkt);
+    }
+  } catch (...) {
+    ASub->num_rects = rects;
+    ff::av_packet_free(&pkt);
+    throw;
+  }
+  ff::av_packet_free(&pkt);
+}
+
+void WriteVideoStats(FILE* AFile, const TVideoOutput& AOut, AVRational AEncTimeBase, int64_t AVideoSize) {
+  if (!AFile) return;
+  std::fprintf(AFile, "frame= %5d q= %2.1f ", static_cast<int>(AOut.frame_number), AOut.LastQuality);
+  std::fprintf(AFile, "f_size= %6d ", AOut.LastFrameSize);
+  double ti = static_cast<double>(AOut.sync_opts) * av_q2d(AEncTimeBase);
+  if (ti < 0.01) ti = 0.01;
+  const double br = AOut.LastFrameSize * 8 / av_q2d(AEncTimeBase) / 1000.0;
+  const double avg = static_cast<double>(AVideoSize) * 8 / ti / 1000.0;
+  std::fprintf(AFile, "s_size= %8.0fkB time= %0.3f br= %7.1fkbits/s avg_br= %7.1fkbits/s ",
+               static_cast<double>(AVideoSize) / 1024.0, ti, br, avg);
+  std::fprintf(AFile, "type= %c\n", AOut.LastPictType);
+}
+
+}  // namespace engine
