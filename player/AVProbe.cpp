@@ -1,0 +1,425 @@
+#include "player/AVProbe.h"
+
+#include <mutex>
+
+#include "engine/FFUtils.h"
+#include "engine/FFmpegLoader.h"
+#include "engine/FFmpegLogger.h"
+#include "player/ProbeFormat.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/StrUtils.h"
+
+namespace player {
+
+using engine::sfBackward;
+using engine::sfByte;
+using rtl::String;
+
+namespace {
+
+const char* const kEOFReached = "stream eof reached.";
+const char* const kReadOnly = "file cannot be seeked, handle is readonly.";
+constexpr AVRational kMicroseconds{1, 1000000};
+
+}  // namespace
+
+TAVProbe::TAVProbe(rtl::TComponent* AOwner) : TCustomAVProbe(AOwner) {}
+
+TAVProbe::~TAVProbe() {
+  TAVProbe::CloseFile();
+  ff::av_free(FPicture.Buffer);
+  FPicture.Buffer = nullptr;
+  ResetRGBConvertContext(FRGBContext);
+  if (FFrame) ff::av_frame_free(&FFrame);
+  if (FPacket) ff::av_packet_free(&FPacket);
+}
+
+void TAVProbe::ReadFileInfo() {
+  TCustomAVProbe::ReadFileInfo();
+  FSeekIndex = FFirstVideoStreamIndex >= 0 ? FFirstVideoStreamIndex : FFirstAudioStreamIndex;
+  if (!FFileHandle) {
+    FStartTime = -1;
+    return;
+  }
+  const int64_t start =
+      FSeekIndex >= 0 ? FFileHandle->streams[FSeekIndex]->start_time : FFileHandle->start_time;
+  FStartTime = start == AV_NOPTS_VALUE ? 0 : start;
+}
+
+void TAVProbe::CloseFile() {
+  FSeekIndex = -1;
+  FStartTime = -1;
+  FDecodeIndex = -1;
+  FEOF = false;
+  ClearFrameInfo();
+  FLastPTS = AV_NOPTS_VALUE;
+  FLastPos = -1;
+  CloseDecoder();
+  // The conversion cache is FFmpeg's memory: without the libraries there is
+  // nothing it can hold.
+  if (FRGBContext.Bitmap || FRGBContext.RGBBuf || FRGBContext.toRGB_convert_ctx)
+    ResetRGBConvertContext(FRGBContext);
+  TCustomAVProbe::CloseFile();
+}
+
+void TAVProbe::CloseDecoder() {
+  if (!FCodec) return;
+  {
+    std::lock_guard lock(engine::CodecLock);
+    ff::avcodec_free_context(&FCodec);
+  }
+  FCodec = nullptr;
+  FCodecStream = -1;
+}
+
+void TAVProbe::ClearFrameInfo() {
+  if (FPicture.PTS != AV_NOPTS_VALUE) FLastPTS = FPicture.PTS;
+  if (FPicture.Position != -1) FLastPos = FPicture.Position;
+  FPicture.PixFmt = static_cast<AVPixelFormat>(-1);
+  FPicture.Width = -1;
+  FPicture.Height = -1;
+  FPicture.IsKeyFrame = false;
+  FPicture.PictureType = ptUnknown;
+  FPicture.PTS = AV_NOPTS_VALUE;
+  FPicture.OriginalDTS = AV_NOPTS_VALUE;
+  FPicture.OriginalPTS = AV_NOPTS_VALUE;
+  FPicture.StreamIndex = -1;
+  FPicture.Position = -1;
+  FPicture.Ready = false;
+}
+
+int64_t TAVProbe::InputPosition() const {
+  if (!FFileHandle || !FFileHandle->pb) return -1;
+  return ff::avio_seek(FFileHandle->pb, 0, SEEK_CUR);
+}
+
+int64_t TAVProbe::Position() {
+  if (!FFileHandle) {
+    ReportMessage(AV_LOG_WARNING, "file not loaded.");
+    return -1;
+  }
+  if (!FFileHandle->pb) {
+    ReportMessage(AV_LOG_WARNING, "cannot get position");
+    return -1;
+  }
+  return InputPosition();
+}
+
+bool TAVProbe::IsSinglePicture() const {
+  // Image files open as "image2", or as one of the "<codec>_pipe" formats
+  // that recognise a picture by its content.
+  const AVInputFormat* f = FFileHandle ? FFileHandle->iformat : nullptr;
+  if (!f || !f->name) return false;
+  const String name = rtl::Utf8ToString(f->name);
+  return rtl::SameText(name, u"image2") ||
+         (name.size() > 5 && name.compare(name.size() - 5, 5, u"_pipe") == 0);
+}
+
+bool TAVProbe::CheckOwnHandle() {
+  if (!FFileHandle) {
+    ReportMessage(AV_LOG_WARNING, "file not loaded.");
+    return false;
+  }
+  if (!FOwnHandle) {
+    ReportMessage(AV_LOG_WARNING, kReadOnly);
+    throw rtl::Exception(kReadOnly);
+  }
+  return true;
+}
+
+bool TAVProbe::CanSeek() {
+  if (!CheckOwnHandle()) return false;
+  if (IsSinglePicture()) {
+    ReportMessage(AV_LOG_INFO, "\"image2\" format cannot to be seeked.");
+    return false;
+  }
+  return true;
+}
+
+bool TAVProbe::Seek(int64_t APTS, engine::TSeekFlags ASeekFlags) {
+  if (!CanSeek()) return false;
+  AVFormatContext* ic = FFileHandle;
+  if (ic->pb)
+    ReportMessage(AV_LOG_DEBUG, Fmt("currunt position %lld bytes", static_cast<long long>(InputPosition())));
+
+  int64_t target = APTS < 0 ? 0 : APTS;
+  if (!ASeekFlags.Contains(sfByte)) {
+    if (FSeekIndex >= 0)
+      target = ff::av_rescale_q(target, kMicroseconds, ic->streams[FSeekIndex]->time_base);
+    if (FStartTime > 0) target += FStartTime;
+  }
+
+  if (FCodec) ff::avcodec_flush_buffers(FCodec);
+  FEOF = false;
+  ClearFrameInfo();
+
+  const int flags = engine::SeekFlagsToAVSeekFlags(ASeekFlags);
+  int r;
+  if (APTS > 0) {
+    r = ff::av_seek_frame(ic, FSeekIndex, target, flags);
+  } else {
+    r = ff::av_seek_frame(ic, FSeekIndex, 0, flags | AVSEEK_FLAG_BACKWARD);
+    if (r < 0) r = ff::av_seek_frame(ic, FSeekIndex, APTS, flags & ~AVSEEK_FLAG_BACKWARD);
+  }
+  if (r < 0) {
+    if (ASeekFlags.Contains(sfByte))
+      ReportMessage(AV_LOG_ERROR, Fmt("could not seek to position %lld bytes", static_cast<long long>(APTS)));
+    else
+      ReportMessage(AV_LOG_ERROR, Fmt("could not seek to position %0.3f seconds", APTS / 1000000.0));
+  }
+  if (ic->pb)
+    ReportMessage(AV_LOG_DEBUG, Fmt("seek to position %lld bytes", static_cast<long long>(InputPosition())));
+  if (ic->pb && ff::avio_feof(ic->pb)) {
+    if (r >= 0) ReportMessage(AV_LOG_INFO, kEOFReached);
+    FEOF = true;
+    return false;
+  }
+  return r >= 0;
+}
+
+int TAVProbe::PrepareDecodeStream(int AStreamIndex) {
+  if (!CheckOwnHandle()) return -1;
+  int index = AStreamIndex;
+  if (index < 0) {
+    index = FDecodeIndex >= 0 ? FDecodeIndex : FFirstVideoStreamIndex;
+    if (index < 0) {
+      ReportMessage(AV_LOG_ERROR, "no video stream.");
+      return -1;
+    }
+  } else {
+    if (index >= FStreamCount) {
+      ReportMessage(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
+      return -1;
+    }
+    if (StreamKind(FFileHandle->streams[index]) != AVMEDIA_TYPE_VIDEO) {
+      ReportMessage(AV_LOG_ERROR, Fmt("stream #%d is not video stream.", index));
+      return -1;
+    }
+  }
+  if (index != FDecodeIndex) ClearFrameInfo();
+  FDecodeIndex = index;
+  return index;
+}
+
+bool TAVProbe::OpenDecoder(int AIndex) {
+  const AVStream* st = FFileHandle->streams[AIndex];
+  const AVCodecParameters* par = st->codecpar;
+  if (par->width == 0 || par->height == 0) {
+    ReportMessage(AV_LOG_ERROR, "frame size of codec is invalid.");
+    return false;
+  }
+  if (FCodec && FCodecStream == AIndex) return true;
+  CloseDecoder();
+
+  const AVCodec* codec = ff::avcodec_find_decoder(par->codec_id);
+  if (!codec) {
+    ReportMessage(AV_LOG_ERROR,
+                  Fmt("Unsupported codec (id=%d) for input file stream #%d", par->codec_id, AIndex));
+    return false;
+  }
+  AVCodecContext* ctx = ff::avcodec_alloc_context3(codec);
+  int r = ctx ? ff::avcodec_parameters_to_context(ctx, par) : AVERROR(ENOMEM);
+  if (r >= 0) {
+    ctx->pkt_timebase = st->time_base;
+    std::lock_guard lock(engine::CodecLock);
+    r = ff::avcodec_open2(ctx, codec, nullptr);
+    if (r < 0) ff::avcodec_free_context(&ctx);
+  } else if (ctx) {
+    ff::avcodec_free_context(&ctx);
+  }
+  if (r < 0) {
+    ReportMessage(AV_LOG_ERROR, Fmt("Error while opening codec for input file stream #%d", AIndex));
+    return false;
+  }
+  FCodec = ctx;
+  FCodecStream = AIndex;
+  return true;
+}
+
+bool TAVProbe::Decode(int AStreamIndex) {
+  const int index = PrepareDecodeStream(AStreamIndex);
+  if (index < 0) return false;
+  if (FPicture.Ready && IsSinglePicture()) return true;
+  if (FEOF) {
+    ReportMessage(AV_LOG_INFO, kEOFReached);
+    return false;
+  }
+  if (!OpenDecoder(index)) return false;
+  if (!FFrame) FFrame = ff::av_frame_alloc();
+  if (!FPacket) FPacket = ff::av_packet_alloc();
+  if (!FFrame || !FPacket) {
+    ReportMessage(AV_LOG_ERROR, "Not enough memory");
+    return false;
+  }
+
+  const int64_t pos = InputPosition();
+  AVFormatContext* ic = FFileHandle;
+  for (;;) {
+    // Pictures the decoder still holds come first; only then is more input read.
+    int r = ff::avcodec_receive_frame(FCodec, FFrame);
+    if (r >= 0) {
+      engine::GetFFLogger()->Log(
+          this, engine::llDebug,
+          Fmt("pkt.st_idx=%d, dts=%lld, pts=%lld, flags=%d, pict_type=%d", index,
+              static_cast<long long>(FFrame->pkt_dts), static_cast<long long>(FFrame->pts),
+              FFrame->key_frame ? AV_PKT_FLAG_KEY : 0, static_cast<int>(FFrame->pict_type)));
+      const bool stored = StoreFrame(FFrame, pos, index);
+      ff::av_frame_unref(FFrame);
+      return stored;
+    }
+    if (r != AVERROR(EAGAIN)) break;  // drained, or the decoder gave up
+    r = ff::av_read_frame(ic, FPacket);
+    if (r < 0) {
+      // End of input: let the decoder hand out what it has delayed.
+      ff::avcodec_send_packet(FCodec, nullptr);
+      continue;
+    }
+    // A packet the decoder refuses is skipped, as a damaged picture would be.
+    if (FPacket->stream_index == index) ff::avcodec_send_packet(FCodec, FPacket);
+    ff::av_packet_unref(FPacket);
+  }
+  ReportMessage(AV_LOG_INFO, kEOFReached);
+  FEOF = true;
+  return false;
+}
+
+bool TAVProbe::StoreFrame(const AVFrame* AFrame, int64_t APos, int AIndex) {
+  const auto fmt = static_cast<AVPixelFormat>(AFrame->format);
+  const int size = ff::av_image_get_buffer_size(fmt, AFrame->width, AFrame->height, 1);
+  if (size < 0) {
+    ReportMessage(AV_LOG_ERROR, "frame size of codec is invalid.");
+    return false;
+  }
+  if (FPicture.Size < size) {
+    ff::av_free(FPicture.Buffer);
+    FPicture.Buffer = static_cast<uint8_t*>(ff::av_malloc(static_cast<size_t>(size)));
+    FPicture.Size = FPicture.Buffer ? size : 0;
+    if (!FPicture.Buffer) {
+      ClearFrameInfo();
+      ReportMessage(AV_LOG_ERROR, "Not enough memory");
+      return false;
+    }
+  }
+
+  FPicture.PixFmt = fmt;
+  FPicture.Width = AFrame->width;
+  FPicture.Height = AFrame->height;
+  FPicture.IsKeyFrame = AFrame->key_frame == 1;
+  FPicture.PictureType = (AFrame->pict_type >= 0 && AFrame->pict_type <= 7)
+                             ? static_cast<TPictureType>(AFrame->pict_type)
+                             : ptUnknown;
+
+  // The decoding stamp of the packet that released the picture is its
+  // presentation time when the decoder reorders; the picture's own stamp
+  // is the fallback.
+  const int64_t stamp = AFrame->pkt_dts != AV_NOPTS_VALUE ? AFrame->pkt_dts : AFrame->pts;
+  if (FPicture.PTS != AV_NOPTS_VALUE) FLastPTS = FPicture.PTS;
+  const AVStream* st = FFileHandle->streams[AIndex];
+  if (stamp == AV_NOPTS_VALUE) {
+    FPicture.PTS = AV_NOPTS_VALUE;
+  } else {
+    const int64_t fromStart = st->start_time != AV_NOPTS_VALUE ? stamp - st->start_time : stamp;
+    FPicture.PTS = ff::av_rescale_q(fromStart, st->time_base, kMicroseconds);
+    ff::av_log(nullptr, AV_LOG_DEBUG, "decode PTS: %0.3f\n", FPicture.PTS / 1000000.0);
+  }
+  FPicture.OriginalDTS = AFrame->pkt_dts;
+  FPicture.OriginalPTS = AFrame->pts;
+  FPicture.StreamIndex = AIndex;
+  if (FPicture.Position != -1) FLastPos = FPicture.Position;
+  FPicture.Position = APos;
+
+  ff::av_image_fill_arrays(FPicture.Picture.data, FPicture.Picture.linesize, FPicture.Buffer, fmt,
+                           AFrame->width, AFrame->height, 1);
+  ff::av_image_copy(FPicture.Picture.data, FPicture.Picture.linesize,
+                    const_cast<const uint8_t**>(AFrame->data), AFrame->linesize, fmt, AFrame->width,
+                    AFrame->height);
+  FPicture.Ready = true;
+  return true;
+}
+
+int64_t TAVProbe::FrameDuration(int AIndex) const {
+  const int64_t d = engine::FrameRateToDuration(FFileHandle->streams[AIndex]->r_frame_rate);
+  // A negative rate would turn every backward step into a forward one.
+  return d > 0 ? d : 40000;
+}
+
+bool TAVProbe::DecodeNextKeyFrame(int AStreamIndex) {
+  const int index = PrepareDecodeStream(AStreamIndex);
+  if (index < 0) return false;
+  const int64_t d = FrameDuration(index);
+  const int64_t target = FPicture.PTS > 0 ? FPicture.PTS + d : d;
+  if (!Seek(target, {})) return false;
+  return Decode(index);
+}
+
+bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex) {
+  const int index = PrepareDecodeStream(AStreamIndex);
+  if (index < 0) return false;
+  const int64_t d = FrameDuration(index);
+  int64_t cur;
+  if (FPicture.PTS != AV_NOPTS_VALUE)
+    cur = FPicture.PTS;
+  else if (FLastPTS != AV_NOPTS_VALUE)
+    cur = FLastPTS;
+  else if (FFileHandle->duration != AV_NOPTS_VALUE)
+    cur = FFileHandle->duration;
+  else
+    cur = 0;
+  const int64_t p = FPicture.Position >= 0 ? FPicture.Position : FLastPos;
+
+  for (int64_t h = 1;; ++h) {
+    const int64_t back = h * d;
+    const int64_t target = cur - back;
+    Seek(target, {sfBackward});
+    // The seek stayed at or after where the current picture was read:
+    // step further back before decoding anything.
+    if (FFileHandle->pb && InputPosition() >= p && p > 0 && cur >= back) continue;
+    if (Decode(index)) {
+      if (FPicture.PTS < cur || FPicture.PTS <= 0) return true;
+      // From the start of the file on there is nothing earlier to find: the
+      // first picture of the stream is not before the current one.
+      if (target <= 0) break;
+    } else if (cur < back) {
+      break;
+    }
+  }
+  FLastErrMsg = u"Could not seek to the previous key-frame. " + FLastErrMsg;
+  return false;
+}
+
+bool TAVProbe::DecodePreviousFrame(int AStreamIndex) {
+  const int index = PrepareDecodeStream(AStreamIndex);
+  if (index < 0) return false;
+  const int64_t d = FrameDuration(index);
+  int64_t target;
+  if (FPicture.PTS != AV_NOPTS_VALUE)
+    target = FPicture.PTS - 2 * d;
+  else if (FLastPTS != AV_NOPTS_VALUE)
+    target = FLastPTS - 2 * d;
+  else
+    target = -2 * d;
+  if (!DecodePreviousKeyFrame(index)) return false;
+  for (;;) {
+    if (target < FPicture.PTS) return true;
+    if (!Decode(index)) return false;
+  }
+}
+
+bool TAVProbe::CopyToBitmap(TProbeBitmap& ABitmap) {
+  if (!FPicture.Ready) {
+    ReportMessage(AV_LOG_ERROR, "picture not ready, please decode first");
+    return false;
+  }
+  const bool ok = PictureToBitmap(FRGBContext, FPicture.Picture, FPicture.PixFmt, FPicture.Height,
+                                  FPicture.Width);
+  if (ok) {
+    ABitmap.Assign(*FRGBContext.Bitmap);
+  } else {
+    ABitmap.SetSize(FPicture.Width, FPicture.Height);
+    ABitmap.FillBlack();
+    ff::av_log(nullptr, AV_LOG_ERROR, "convert picture to bitmap failed\n");
+  }
+  return ok;
+}
+
+}  // namespace player
