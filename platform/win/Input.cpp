@@ -379,10 +379,7 @@ void ActivateInternal(HWND h, WORD how) {
   auto keepNew = Find(h);
   Window* w = keepNew.get();
   RaiseInternal(w);
-  if (w->top && w->top->native) {
-    TheBackend().Raise(w->top->native);
-    TheBackend().Activate(w->top->native);
-  }
+  if (w->top && w->top->native) TheBackend().Activate(w->top->native);
   CallProc(w, WM_NCACTIVATE, TRUE, LPARAM(reinterpret_cast<std::intptr_t>(old)));
   if (!IsWindow(h) || s.active != h) return;
   CallProc(w, WM_ACTIVATE, MAKEWPARAM(how, w->minimized ? 1 : 0), LPARAM(reinterpret_cast<std::intptr_t>(old)));

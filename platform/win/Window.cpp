@@ -40,6 +40,16 @@ void Unlink(Window* w) {
   sib.erase(std::remove_if(sib.begin(), sib.end(), [w](auto& s) { return s.get() == w; }), sib.end());
 }
 
+bool OwnedBy(const Window* s, HWND owner) {
+  HWND o = s->owner;
+  for (int depth = 0; o && depth < 16; ++depth) {
+    if (o == owner) return true;
+    auto ow = FindAny(o);
+    o = ow ? ow->owner : nullptr;
+  }
+  return false;
+}
+
 // Places w among its siblings. Top-level windows keep the topmost band first.
 void PlaceInZOrder(const std::shared_ptr<Window>& w, HWND after) {
   std::lock_guard lock(TreeLock());
@@ -65,6 +75,17 @@ void PlaceInZOrder(const std::shared_ptr<Window>& w, HWND after) {
     if (it != sib.end()) pos = std::clamp<std::size_t>(std::size_t(it - sib.begin()) + 1, bandBegin, bandEnd);
   }
   sib.insert(sib.begin() + std::ptrdiff_t(pos), w);
+  if (!top) return;
+  // Owned windows (dialogs, popups) stay above their owner in the same band.
+  std::vector<std::shared_ptr<Window>> owned;
+  for (auto& s : sib)
+    if (s != w && OwnedBy(s.get(), w->handle) && ((s->exStyle ^ w->exStyle) & WS_EX_TOPMOST) == 0) owned.push_back(s);
+  if (owned.empty()) return;
+  sib.erase(std::remove_if(sib.begin(), sib.end(),
+                           [&](auto& s) { return std::find(owned.begin(), owned.end(), s) != owned.end(); }),
+            sib.end());
+  auto at = std::find(sib.begin(), sib.end(), w);
+  sib.insert(at, owned.begin(), owned.end());
 }
 
 int DefaultBorder(DWORD style, DWORD exStyle) {
@@ -134,7 +155,16 @@ void SyncForeignTree(Window* w) {
 }  // namespace
 
 void RaiseInternal(Window* w) {
-  if (auto keep = Find(w->handle)) PlaceInZOrder(keep, HWND_TOP);
+  auto keep = Find(w->handle);
+  if (!keep) return;
+  PlaceInZOrder(keep, HWND_TOP);
+  if (w->parent) return;
+  // The display stacks the same way: the window, then what it owns above it.
+  auto tops = TopLevels();
+  auto it = std::find(tops.begin(), tops.end(), keep);
+  for (auto r = std::make_reverse_iterator(it + 1); r != tops.rend(); ++r)
+    if ((*r)->top && (*r)->top->native && ((*r) == keep || OwnedBy(r->get(), w->handle)) && IsReallyVisible(r->get()))
+      TheBackend().Raise((*r)->top->native);
 }
 
 Window* TopLevelOf(Window* w) {

@@ -128,6 +128,11 @@ TEST_F(MessageOrder, OwnedWindowsGoFirstAndActivationPassesToTheOwner) {
   DestroyWindow(dlg);
   EXPECT_EQ(GetActiveWindow(), owner);
   HWND dlg2 = Make("D2", WS_POPUP | WS_VISIBLE, rtl::Bounds(10, 10, 50, 50), owner);
+  // Activating the owner keeps what it owns above it.
+  SetActiveWindow(owner);
+  EXPECT_EQ(GetTopWindow(nullptr), dlg2);
+  EXPECT_EQ(GetWindow(dlg2, GW_HWNDNEXT), owner);
+  EXPECT_EQ(WindowFromPoint({20, 20}), dlg2);
   rec.Clear();
   DestroyWindow(owner);
   EXPECT_FALSE(IsWindow(dlg2));
