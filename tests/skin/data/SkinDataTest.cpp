@@ -351,6 +351,22 @@ TEST_F(SkinDataTest, StoredSkinListSelectsByIndex) {
   EXPECT_EQ(forms.Messages().size(), 6u);
 }
 
+TEST_F(SkinDataTest, StoredSkinOfALaterPayloadFormatEndsTheChangeEmpty) {
+  TbsSkinData data(nullptr);
+  data.LoadFromFile(dir.S("skin.ini"));
+  forms.log.clear();
+  rtl::TMemoryStream payload;
+  const std::int32_t version = 4;
+  payload.WriteBuffer(&version, 4);
+  TbsCompressedStoredSkin stored(nullptr);
+  CompressMemoryStream(&payload, &stored.CompressedStream());
+  data.SetCompressedStoredSkin(&stored);  // assigning loads at once
+  EXPECT_EQ(forms.log, (std::vector<Received>{{"main", MSG_SKIN_CHANGING, true, true},
+                                              {"main", MSG_SKIN_CHANGED, true, false},
+                                              {"main", MSG_SKIN_CHANGE_DONE, true, false}}));
+  EXPECT_TRUE(data.CtrlList.empty());
+}
+
 TEST_F(SkinDataTest, ReferencesAreDroppedWhenTheirComponentsGo) {
   TbsSkinData data(nullptr);
   auto list = std::make_unique<TbsCompressedSkinList>(nullptr);
