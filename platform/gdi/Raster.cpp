@@ -119,6 +119,27 @@ bool BlitSurface(DeviceContext* dc, int x, int y, int w, int h, const Surface* s
   }
 
   const bool stretch = usesSrc && (sw != w || sh != h);
+  if (op.kind == BlitOp::Rop && code == 0xCC && !stretch && !mirrorX && !mirrorY && src->BitsPerPixel() == 32 &&
+      ds->BitsPerPixel() == 32) {
+    // Plain 32-bit copy: rows straight from memory, or one block when whole
+    // rows of both surfaces lie one after another.
+    const RECT want{std::max(x, x - sx), std::max(y, y - sy), std::min(x + w, x - sx + src->Width()),
+                    std::min(y + h, y - sy + src->Height())};
+    const bool sameLayout = ds->TopDown() && src->TopDown() && ds->Stride() == ds->Width() * 4 &&
+                            src->Stride() == src->Width() * 4 && ds->Width() == src->Width();
+    for (const RECT& c : dc->clipRegion().Rects()) {
+      const int cx0 = std::max(c.Left, want.Left), cx1 = std::min(c.Right, want.Right);
+      const int cy0 = std::max(c.Top, want.Top), cy1 = std::min(c.Bottom, want.Bottom);
+      if (cx0 >= cx1 || cy0 >= cy1) continue;
+      const std::size_t bytes = std::size_t(cx1 - cx0) * 4;
+      if (sameLayout && cx0 == 0 && cx1 == ds->Width() && sx == x) {
+        std::memmove(ds->Row32(cy0), src->Row32(cy0 - y + sy), bytes * std::size_t(cy1 - cy0));
+        continue;
+      }
+      for (int yy = cy0; yy < cy1; ++yy) std::memmove(ds->Row32(yy) + cx0, src->Row32(yy - y + sy) + (cx0 - x + sx), bytes);
+    }
+    return true;
+  }
   std::vector<int> cols;
   int i0 = 0, i1 = w;  // dest columns whose source column exists
   if (usesSrc) {

@@ -82,6 +82,22 @@ TEST(Blits, OverlappingCopyWithinOneSurfaceReadsOriginalPixels) {
   for (int x = 0; x < 6; ++x) EXPECT_EQ(d.Px(x, 0) & 0xFF, back[x]) << x;
 }
 
+TEST(Blits, CopyTakesOnlyPixelsThatExistInTheSourceAndPassTheClip) {
+  MemDC src(5, 3), dst(6, 5, 0xFF000000);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) src.S().SetPixel(x, y, 0xFFFFFFFF);
+  ExcludeClipRect(dst.dc, 3, 0, 4, 5);
+  BitBlt(dst.dc, 1, 1, 6, 5, src.dc, 1, 0, SRCCOPY);  // source runs out at x=5, y=3
+  EXPECT_EQ(dst.Map(0xFFFFFF), Rows({"......", ".##.#.", ".##.#.", ".##.#.", "......"}));
+  // Whole rows of equal surfaces go as one block; offsets still hold.
+  MemDC a(4, 4), b(4, 4, 0xFF000000);
+  for (int y = 0; y < 4; ++y) a.S().SetPixel(0, y, 0xFF000000u | std::uint32_t(y + 1));
+  BitBlt(b.dc, 0, 1, 4, 3, a.dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(b.Px(0, 0), 0xFF000000u);
+  EXPECT_EQ(b.Px(0, 1), 0xFF000001u);
+  EXPECT_EQ(b.Px(0, 3), 0xFF000003u);
+}
+
 TEST(Blits, StretchIsNearestNeighbourAndNegativeWidthMirrors) {
   MemDC src(2, 2), dst(4, 4);
   src.S().SetPixel(0, 0, 0xFF000001);
