@@ -69,8 +69,11 @@ TEST_F(Input, HitTestingRoutesEachPress) {
     headless::AdvanceClock(1000);  // no double clicks between cases
     headless::Click(c.p);
     Pump();
-    if (c.expect) EXPECT_EQ(presses, V{c.expect}) << c.p.X << "," << c.p.Y;
-    else EXPECT_TRUE(presses.empty());
+    if (c.expect) {
+      EXPECT_EQ(presses, V{c.expect}) << c.p.X << "," << c.p.Y;
+    } else {
+      EXPECT_TRUE(presses.empty());
+    }
   }
   // A region on the top-level window cuts its corner away.
   SetWindowRgn(f, gdi::CreateRectRgn(20, 20, 300, 200), TRUE);
@@ -184,7 +187,9 @@ TEST_F(Input, KeysAndTextGoToTheFocusWindow) {
   std::vector<std::string> chars;
   gHook = [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
     if (m == WM_CHAR || m == WM_SYSCHAR) chars.push_back(rec.Name(h) + ":" + std::to_string(w));
-    if (m == WM_KEYDOWN && w == WPARAM(VK_SHIFT)) EXPECT_TRUE(GetKeyState(VK_SHIFT) & 0x8000);
+    if (m == WM_KEYDOWN && w == WPARAM(VK_SHIFT)) {
+      EXPECT_TRUE(GetKeyState(VK_SHIFT) & 0x8000);
+    }
     return std::nullopt;
   };
   rec.Clear();

@@ -75,7 +75,9 @@ TEST_F(MessageOrder, PositionChangingMayEditTheRectangle) {
       auto* wp = reinterpret_cast<WINDOWPOS*>(l);
       wp->cx = std::min(wp->cx, 120);
     }
-    if (m == WM_SIZE) EXPECT_EQ(LOWORD(l), 120);
+    if (m == WM_SIZE) {
+      EXPECT_EQ(LOWORD(l), 120);
+    }
     return std::nullopt;
   };
   MoveWindow(a, 0, 0, 300, 50, TRUE);
