@@ -135,6 +135,40 @@ TEST(Blits, AlphaBlendPerPixelPremultipliedAndConstant) {
   EXPECT_EQ(d2.Px(0, 0) & 0xFFFFFF, 0x333333u);
 }
 
+TEST(Blits, AlphaBlendOfLongRowsMatchesTheFormulaForEveryPixel) {
+  // Long enough for the four-pixel path plus a tail; every kind of pixel.
+  constexpr int n = 23;
+  MemDC dst(n, 1), src(n, 1);
+  std::uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+  std::uint32_t before[n];
+  for (int x = 0; x < n; ++x) {
+    const std::uint32_t a = x % 5 == 0 ? 0 : x % 5 == 1 ? 255 : next() >> 24;
+    auto ch = [&] { return (next() >> 24) * a / 255; };  // premultiplied
+    src.S().SetPixel(x, 0, a << 24 | ch() << 16 | ch() << 8 | ch());
+    before[x] = next();
+    dst.S().SetPixel(x, 0, before[x]);
+  }
+  for (BYTE sca : {BYTE(255), BYTE(100)}) {
+    for (int x = 0; x < n; ++x) dst.S().SetPixel(x, 0, before[x]);
+    BLENDFUNCTION bf;
+    bf.AlphaFormat = AC_SRC_ALPHA;
+    bf.SourceConstantAlpha = sca;
+    AlphaBlend(dst.dc, 0, 0, n, 1, src.dc, 0, 0, n, 1, bf);
+    auto div = [](std::uint32_t v) { return (v + 127) / 255; };
+    for (int x = 0; x < n; ++x) {
+      const std::uint32_t sp = src.Px(x, 0), dp = before[x];
+      const std::uint32_t sa = div((sp >> 24) * sca);
+      std::uint32_t want = 0;
+      for (int sh = 0; sh < 32; sh += 8) {
+        const std::uint32_t c = div(((sp >> sh) & 0xFF) * sca) + div(((dp >> sh) & 0xFF) * (255 - sa));
+        want |= std::min<std::uint32_t>(c, 255) << sh;
+      }
+      EXPECT_EQ(dst.Px(x, 0), want) << "pixel " << x << " constant alpha " << int(sca);
+    }
+  }
+}
+
 TEST(Blits, TransparentBltSkipsTheKeyColour) {
   MemDC dst(3, 1, 0xFF000000), src(3, 1, 0xFF7F007F);
   src.S().SetPixel(1, 0, 0xFF00FF00);
