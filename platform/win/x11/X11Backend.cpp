@@ -172,6 +172,11 @@ class X11Backend final : public Backend {
     Atom type = c.popup ? aTypeMenu_ : (c.owner ? aTypeDialog_ : 0);
     if (type) XChangeProperty(dpy_, x, aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
     if (c.owner) XSetTransientForHint(dpy_, x, Window(c.owner));
+    if ((c.exStyle & WS_EX_TOPMOST) && !c.popup) {
+      Atom above = XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False);
+      XChangeProperty(dpy_, x, XInternAtom(dpy_, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&above), 1);
+    }
     SetTitle(x, c.title);
     if (im_ && !c.popup) {
       XIC ic = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, x, XNFocusWindow, x,
@@ -231,8 +236,21 @@ class X11Backend final : public Backend {
   }
   void Activate(NativeWindow w) override {
     XWindowAttributes a;
-    if (XGetWindowAttributes(dpy_, Window(w), &a) && a.map_state == IsViewable && !a.override_redirect)
+    if (!XGetWindowAttributes(dpy_, Window(w), &a) || a.override_redirect) return;
+    if (HasWindowManager()) {
+      // Ask the window manager (source 1: an application), which also raises it.
+      XEvent e{};
+      e.xclient.type = ClientMessage;
+      e.xclient.window = Window(w);
+      e.xclient.message_type = XInternAtom(dpy_, "_NET_ACTIVE_WINDOW", False);
+      e.xclient.format = 32;
+      e.xclient.data.l[0] = 1;
+      e.xclient.data.l[1] = CurrentTime;
+      XSendEvent(dpy_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    } else if (a.map_state == IsViewable) {
       XSetInputFocus(dpy_, Window(w), RevertToParent, CurrentTime);
+    }
+    XFlush(dpy_);
   }
 
   void Upload(NativeWindow w, const gdi::Surface& image, const gdi::Region& area) override {
