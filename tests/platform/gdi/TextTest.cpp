@@ -185,5 +185,25 @@ TEST_F(TextTest, ExpandTabsAdvanceToTabStops) {
   EXPECT_EQ(r.Right, 8 * tm.tmAveCharWidth + Extent(u"b").cx);
 }
 
+TEST_F(TextTest, TabbedOutputAndFittingCharacters) {
+  Use(MakeFont(u"Arial", -12));
+  const int b = Extent(u"b").cx;
+  const int stops[] = {40, 90};
+  LONG r = TabbedTextOut(d.dc, 5, 0, u"a\tb\tc", 5, 2, stops, 5);
+  EXPECT_EQ(r & 0xFFFF, 90 + Extent(u"c").cx);
+  r = TabbedTextOut(d.dc, 0, 0, u"\tb", 2, 1, stops, 0);  // one stop: every 40 pixels
+  EXPECT_EQ(r & 0xFFFF, 40 + b);
+  EXPECT_EQ(r >> 16, Extent(u"b").cy);
+  // How many characters fit, with running extents per UTF-16 unit.
+  const std::u16string s = u"ab\U0001F600c";
+  int fit = 0, dx[5] = {};
+  SIZE all;
+  ASSERT_TRUE(GetTextExtentExPoint(d.dc, s.c_str(), int(s.size()), Extent(u"ab").cx, &fit, dx, &all));
+  EXPECT_EQ(fit, 2);
+  EXPECT_EQ(dx[1], Extent(u"ab").cx);
+  EXPECT_EQ(dx[2], dx[3]);  // both halves of the pair end at the same place
+  EXPECT_EQ(dx[4], all.cx);
+}
+
 }  // namespace
 }  // namespace gdi
