@@ -3,6 +3,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <unordered_map>
@@ -237,6 +238,17 @@ void ShutdownWindowSystem() {
     for (auto& [id, w] : G().handles) rest.push_back(w->handle);
   }
   for (HWND h : rest) DestroyWindow(h);
+  // Nothing of this window system survives into the next one on this thread.
+  ThreadQueue& q = CurrentQueue();
+  {
+    std::lock_guard lock(q.m);
+    q.posted.clear();
+    q.input.clear();
+    q.quit = false;
+  }
+  q.timers.clear();
+  q.keyText.clear();
+  std::fill(std::begin(q.keyState), std::end(q.keyState), BYTE(0));
   rtl::SetWakeMainThread({});
   G().backend.reset();
   G().fakeClock = false;
