@@ -276,6 +276,34 @@ TEST(Bitmaps, DIBTransfersHonourBottomUpOrder) {
   EXPECT_EQ(big.Px(3, 3) & 0xFF, 2u);
 }
 
+TEST(Bitmaps, TopDown24BitDIBsAsTheEffectImagesUseThem) {
+  // 3 x 2, rows padded to 12 bytes, first row in memory is the top row.
+  BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = 3;
+  bi.bmiHeader.biHeight = -2;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bits, nullptr);
+  auto* p = static_cast<std::uint8_t*>(bits);
+  p[0] = 10;       // (0, 0) blue
+  p[12 + 8] = 20;  // (2, 1) red
+  MemDC d(5, 4, 0xFF000000);
+  EXPECT_EQ(SetDIBitsToDevice(d.dc, 1, 1, 3, 2, 0, 0, 0, 2, bits, &bi, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(d.Px(1, 1), 0xFF00000Au);
+  EXPECT_EQ(d.Px(3, 2), 0xFF140000u);
+  // Reading a 32-bit section back as top-down 24-bit rows.
+  BITMAPINFO q{};
+  q.bmiHeader.biWidth = 5;
+  q.bmiHeader.biHeight = -4;
+  q.bmiHeader.biBitCount = 24;
+  std::uint8_t rows[4 * 16] = {};
+  EXPECT_EQ(GetDIBits(d.dc, d.bmp, 0, 4, rows, &q, DIB_RGB_COLORS), 4);
+  EXPECT_EQ(rows[16 + 3], 10);          // row 1, pixel 1, blue
+  EXPECT_EQ(rows[2 * 16 + 9 + 2], 20);  // row 2, pixel 3, red
+  DeleteObject(section);
+}
+
 TEST(Primitives, LinesExcludeTheirEndPointAndXorTwiceRestores) {
   MemDC d(5, 3, 0xFF000000);
   HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
