@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/gdi/ImageFormats.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace gdi {
@@ -218,6 +219,11 @@ void TBitmap::Assign(rtl::TPersistent* source) {
       width_ = b->width_;
       height_ = b->height_;
     }
+    return;
+  }
+  if (auto* image = dynamic_cast<TImageGraphic*>(source)) {
+    // JPEG, PNG and GIF images hold a bitmap: take its pixels as they are.
+    Assign(image->Bitmap());
     return;
   }
   if (auto* g = dynamic_cast<TGraphic*>(source)) {

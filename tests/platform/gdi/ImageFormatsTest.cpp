@@ -81,6 +81,10 @@ TEST(ImageFormats, PngRoundTripIsExactWithAndWithoutAlpha) {
   auto back2 = RoundTrip<TPNGImage>(withAlpha, m2);
   EXPECT_TRUE(back2->AlphaChannel());
   EXPECT_EQ(back2->Bitmap()->GetSurface()->GetPixel(1, 0), 0x40FF0000u);
+  TBitmap plain;
+  plain.Assign(back2.get());  // takes the pixels, alpha included
+  EXPECT_EQ(plain.PixelFormat(), pf32bit);
+  EXPECT_EQ(plain.GetSurface()->GetPixel(1, 0), 0x40FF0000u);
 }
 
 TEST(ImageFormats, GifKeepsFewColoursExactlyAndItsTransparentColour) {
