@@ -27,9 +27,10 @@ TAVProbe::TAVProbe(rtl::TComponent* AOwner) : TCustomAVProbe(AOwner) {}
 
 TAVProbe::~TAVProbe() {
   TAVProbe::CloseFile();
-  ff::av_free(FPicture.Buffer);
+  // Only what was allocated is freed: a probe may outlive the libraries
+  // when it never decoded anything.
+  if (FPicture.Buffer) ff::av_free(FPicture.Buffer);
   FPicture.Buffer = nullptr;
-  ResetRGBConvertContext(FRGBContext);
   if (FFrame) ff::av_frame_free(&FFrame);
   if (FPacket) ff::av_packet_free(&FPacket);
 }
@@ -365,15 +366,14 @@ bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex) {
     cur = FFileHandle->duration;
   else
     cur = 0;
-  const int64_t p = FPicture.Position >= 0 ? FPicture.Position : FLastPos;
-
+  // Where the input stands after a seek does not tell where reading goes
+  // on: demuxers that fetch each packet from its own offset (mp4) leave the
+  // input wherever it was. So every step decodes the key frame it lands on
+  // and judges by its time alone.
   for (int64_t h = 1;; ++h) {
     const int64_t back = h * d;
     const int64_t target = cur - back;
     Seek(target, {sfBackward});
-    // The seek stayed at or after where the current picture was read:
-    // step further back before decoding anything.
-    if (FFileHandle->pb && InputPosition() >= p && p > 0 && cur >= back) continue;
     if (Decode(index)) {
       if (FPicture.PTS < cur || FPicture.PTS <= 0) return true;
       // From the start of the file on there is nothing earlier to find: the

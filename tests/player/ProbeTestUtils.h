@@ -77,16 +77,18 @@ class Media {
          "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 "
          "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 -map 0:v -map 1:a "
          "-c:v mpeg4 -q:v 5 -g 10 -bf 0 -pix_fmt yuv420p -c:a aac -b:a 48k -ac 2 "
-         "-metadata title='Fixture Title' -metadata comment=probe -shortest"},
+         "-metadata title='Fixture Title' -metadata comment=probe -metadata artist=Someone "
+         "-metadata date=2019 -metadata track=3 -metadata creation_time=2020-01-02T03:04:05Z "
+         "-shortest"},
         {"twocolor.mkv",
          "-f lavfi -i 'color=c=red:size=64x48:rate=25:duration=1,"
          "drawbox=x=0:y=0:w=64:h=12:color=blue:t=fill' -c:v mpeg4 -q:v 2 -pix_fmt yuv420p"},
-        {"rawbgr.mkv",
+        {"rawbgr.nut",
          "-f lavfi -i 'color=c=red:size=64x48:rate=25:duration=0.2,"
          "drawbox=x=0:y=0:w=64:h=12:color=blue:t=fill' -c:v rawvideo -pix_fmt bgr24"},
-        {"rawodd.mkv",
-         "-f lavfi -i 'color=c=red:size=33x25:rate=25:duration=0.2,"
-         "drawbox=x=0:y=0:w=33:h=6:color=blue:t=fill' -c:v rawvideo -pix_fmt bgr24"},
+        {"rawodd.nut",
+         "-f lavfi -i 'color=c=red:size=66x50:rate=25:duration=0.2,"
+         "drawbox=x=0:y=0:w=66:h=12:color=blue:t=fill' -s 33x25 -c:v rawvideo -pix_fmt bgr24"},
         {"tone.wav", "-f lavfi -i sine=frequency=1000:sample_rate=22050:duration=1 -ac 1 -c:a pcm_s16le"},
         {"multi.mkv",
          "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 -f lavfi -i sine=f=440:d=1 "
@@ -98,6 +100,8 @@ class Media {
         {"av.ts",
          "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 -f lavfi -i sine=f=440:d=1 "
          "-c:v mpeg2video -c:a mp2"},
+        {"gop.ts",
+         "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -c:v mpeg2video -g 10 -bf 0"},
         {"bframes.mkv",
          "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -c:v libx264 -preset ultrafast "
          "-bf 2 -g 25 -pix_fmt yuv420p"},
