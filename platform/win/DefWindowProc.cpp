@@ -173,9 +173,11 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!wParam || !lParam) return 0;
       auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
       int b = BorderOf(w), cap = CaptionOf(w);
+      int vs = (w->style & WS_VSCROLL) ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+      int hs = (w->style & WS_HSCROLL) ? GetSystemMetrics(SM_CYHSCROLL) : 0;
       RECT& r = p->rgrc[0];
-      r = rtl::Rect(r.Left + b, r.Top + b + cap, std::max(r.Left + b, r.Right - b),
-                    std::max(r.Top + b + cap, r.Bottom - b));
+      r = rtl::Rect(r.Left + b, r.Top + b + cap, std::max(r.Left + b, r.Right - b - vs),
+                    std::max(r.Top + b + cap, r.Bottom - b - hs));
       return 0;
     }
     case WM_NCHITTEST: return DefHitTest(w, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});

@@ -126,6 +126,18 @@ HWND WindowFromDC(HDC dc);
 // thread's queue runs empty).
 void FlushWindows();
 
+// ---- Scroll state ------------------------------------------------------------------
+// The scroll state of a window's own bars (SB_HORZ, SB_VERT). The bars are not
+// drawn: skinned bars stand in for them; ShowScrollBar sets WS_HSCROLL /
+// WS_VSCROLL, which take their room from the client area.
+int SetScrollInfo(HWND h, int bar, const SCROLLINFO* si, BOOL redraw);  // returns the position
+BOOL GetScrollInfo(HWND h, int bar, SCROLLINFO* si);
+int SetScrollPos(HWND h, int bar, int pos, BOOL redraw);  // returns the previous position
+int GetScrollPos(HWND h, int bar);
+BOOL SetScrollRange(HWND h, int bar, int minPos, int maxPos, BOOL redraw);
+BOOL GetScrollRange(HWND h, int bar, int* minPos, int* maxPos);
+BOOL ShowScrollBar(HWND h, int bar, BOOL show);
+
 // ---- Input ------------------------------------------------------------------------
 HWND SetCapture(HWND h);
 BOOL ReleaseCapture();

@@ -75,6 +75,8 @@ struct Window {
   bool redrawOff = false;  // WM_SETREDRAW FALSE
   std::optional<gdi::Region> windowRgn;  // window coordinates
 
+  SCROLLINFO scroll[2];  // SB_HORZ, SB_VERT
+
   // Mouse tracking.
   DWORD trackFlags = 0;
 

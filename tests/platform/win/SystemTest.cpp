@@ -160,3 +160,38 @@ TEST_F(System, DisablingCancelsModesAndTakesFocusAway) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+TEST_F(System, ScrollStateClampsToTheLastPage) {
+  HWND a = Make("A", WS_POPUP, rtl::Bounds(0, 0, 100, 100));
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0, si.nMax = 99, si.nPage = 10, si.nPos = 500;
+  EXPECT_EQ(SetScrollInfo(a, SB_VERT, &si, TRUE), 90);  // the last page ends at the maximum
+  EXPECT_EQ(SetScrollPos(a, SB_VERT, -5, TRUE), 90);
+  EXPECT_EQ(GetScrollPos(a, SB_VERT), 0);
+  si.fMask = SIF_PAGE;
+  si.nPage = 1000;
+  SetScrollInfo(a, SB_VERT, &si, TRUE);
+  SCROLLINFO out;
+  out.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(a, SB_VERT, &out));
+  EXPECT_EQ(out.nPage, 100u);  // never more than the range
+  int lo = -1, hi = -1;
+  GetScrollRange(a, SB_HORZ, &lo, &hi);
+  EXPECT_EQ(lo, 0);
+  EXPECT_EQ(hi, 0);
+  // A shown bar takes its room from the client area.
+  ShowScrollBar(a, SB_VERT, TRUE);
+  RECT r;
+  GetClientRect(a, &r);
+  EXPECT_EQ(r.Width(), 100 - GetSystemMetrics(SM_CXVSCROLL));
+  ShowScrollBar(a, SB_VERT, FALSE);
+  GetClientRect(a, &r);
+  EXPECT_EQ(r.Width(), 100);
+}
+
+}  // namespace
+}  // namespace wintest
