@@ -237,15 +237,24 @@ void TBitmap::Assign(rtl::TPersistent* source) {
 
 void TBitmap::LoadFromStream(rtl::TStream* stream) {
   const rtl::Int64 start = stream->Position();
-  const rtl::Int64 size = stream->Size() - start;
-  if (size <= 0) throw rtl::EInvalidGraphic("Bitmap image is not valid");
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-  stream->ReadBuffer(data.data(), size);
-  ReadBmp(data.data(), data.size(), *this);
-  // Leave the stream just after the file, as its header sizes it.
-  std::uint32_t fileSize = 0;
-  std::memcpy(&fileSize, data.data() + 2, 4);
-  if (fileSize >= 26 && fileSize <= data.size()) stream->SetPosition(start + fileSize);
+  const rtl::Int64 rest = stream->Size() - start;
+  if (rest < 26) throw rtl::EInvalidGraphic("Bitmap image is not valid");
+  // The file header sizes the file, so a stream may hold more after it; a
+  // size that cannot be right (0 from some writers) means "to the end".
+  std::uint8_t head[6];
+  stream->ReadBuffer(head, 6);
+  const rtl::Int64 fileSize = rtl::Int64(head[2]) | rtl::Int64(head[3]) << 8 | rtl::Int64(head[4]) << 16 |
+                              rtl::Int64(head[5]) << 24;
+  const rtl::Int64 take = fileSize >= 26 && fileSize <= rest ? fileSize : rest;
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(take));
+  std::memcpy(data.data(), head, 6);
+  stream->ReadBuffer(data.data() + 6, take - 6);
+  try {
+    ReadBmp(data.data(), data.size(), *this);
+  } catch (...) {
+    stream->SetPosition(start);
+    throw;
+  }
 }
 
 void TBitmap::SaveToStream(rtl::TStream* stream) {

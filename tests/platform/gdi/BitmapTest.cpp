@@ -115,6 +115,14 @@ TEST_P(BmpFiles, RoundTripKeepsEveryPixelAndDepth) {
   back.LoadFromStream(&m);
   EXPECT_EQ(m.Position(), m.Size());
   EXPECT_EQ(back.PixelFormat(), GetParam());
+  // Two pictures one after the other in one stream.
+  const rtl::Int64 one = m.Size();
+  src.SaveToStream(&m);
+  m.SetPosition(one);
+  TBitmap second;
+  second.LoadFromStream(&m);
+  EXPECT_EQ(m.Position(), 2 * one);
+  EXPECT_EQ(second.Width(), 13);
   ASSERT_EQ(back.Width(), 13);
   ASSERT_EQ(back.Height(), 5);
   for (int y = 0; y < 5; ++y)
