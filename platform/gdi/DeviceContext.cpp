@@ -636,7 +636,7 @@ HRGN CreatePolygonRgn(const POINT* pts, int count, int) {
 
 HRGN ExtCreateRegion(const void*, DWORD size, const RGNDATA* data) {
   if (!data || size < sizeof(RGNDATAHEADER) || data->rdh.dwSize < sizeof(RGNDATAHEADER) ||
-      data->rdh.iType != RDH_RECTANGLES)
+      data->rdh.dwSize > size || data->rdh.iType != RDH_RECTANGLES)
     return nullptr;
   const DWORD n = data->rdh.nCount;
   if (n > (size - data->rdh.dwSize) / sizeof(RECT)) return nullptr;

@@ -84,6 +84,9 @@ TEST(Regions, RegionDataRoundTripAndHostileCounts) {
   EXPECT_TRUE(EqualRgn(h, back));
   data->rdh.nCount = 1000;  // more rectangles than the buffer holds
   EXPECT_EQ(ExtCreateRegion(nullptr, need, data), nullptr);
+  data->rdh.nCount = 5;
+  data->rdh.dwSize = need + 64;  // a header larger than the whole block
+  EXPECT_EQ(ExtCreateRegion(nullptr, need, data), nullptr);
   DeleteObject(h);
   DeleteObject(back);
 }
