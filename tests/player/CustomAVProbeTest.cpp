@@ -321,6 +321,15 @@ TEST_F(CustomAVProbeTest, InformationTextWithoutDurationOrBitRate) {
   EXPECT_TRUE(HasLine(lines, "Stream #0, 1/25: Video: png", ", Duration: N/A"));
 }
 
+TEST_F(CustomAVProbeTest, InformationTextShowsAContainerAspectThatDiffers) {
+  TCustomAVProbe probe(nullptr);
+  ASSERT_TRUE(probe.LoadFile(S(Media::Get()("wide.mkv"))));
+  const auto lines = Lines(probe.FileInfoText());
+  EXPECT_TRUE(HasLine(lines, "Stream #0, 1/1000: Video: mpeg4", ", PAR 4:3 DAR 16:9, 25 fps"));
+  ASSERT_TRUE(probe.LoadFile(S(Media::Get()("av.mp4"))));
+  EXPECT_FALSE(HasLine(Lines(probe.FileInfoText()), "Stream #0", "PAR")) << "same aspect: no PAR";
+}
+
 TEST_F(CustomAVProbeTest, RatesInTheirShortForms) {
   struct Case {
     double Rate;

@@ -105,6 +105,10 @@ class Media {
         {"bframes.mkv",
          "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -c:v libx264 -preset ultrafast "
          "-bf 2 -g 25 -pix_fmt yuv420p"},
+        // The container says 16:9 while the pictures say square pixels.
+        {"wide.mkv",
+         "-f lavfi -i testsrc=size=64x48:rate=25:duration=0.2 -c:v mpeg4 square.mkv && "
+         "ffmpeg -v error -nostdin -y -i square.mkv -c copy -aspect 16:9"},
         {"still.png", "-f lavfi -i testsrc=size=64x48 -frames:v 1"},
         {"cover.m4a",
          "-f lavfi -i sine=f=440:d=2 -f lavfi -i testsrc=size=64x64:duration=0.04 -map 0:a "
