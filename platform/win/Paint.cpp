@@ -207,6 +207,11 @@ void InvalidateScreenArea(Window* parent, const RECT& rectInParentClient) {
   InvalidateInternal(parent, &r, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+void ReleaseWindowRegion(Window* w) {
+  if (w->windowRgnHandle) DeleteRgn(w->windowRgnHandle);
+  w->windowRgnHandle = nullptr;
+}
+
 void ReleaseWindowDCs(Window* w) {
   auto& dcs = LiveDCs();
   for (auto it = dcs.begin(); it != dcs.end();) {
@@ -414,9 +419,11 @@ int SetWindowRgn(HWND h, HRGN rgn, BOOL redraw) {
     const gdi::Region* g = gdi::GetRegion(rgn);
     if (!g) return 0;
     shape = *g;
-    DeleteRgn(rgn);  // the window owns it now
   }
-  std::optional<gdi::Region> old = w->windowRgn;
+  // The window owns the region from now on and frees the one it replaces,
+  // as Windows does; the handle stays valid while it is set.
+  if (w->windowRgnHandle && w->windowRgnHandle != rgn) DeleteRgn(w->windowRgnHandle);
+  w->windowRgnHandle = rgn;
   w->windowRgn = shape;
   if (!w->parent && w->top && w->top->native)
     TheBackend().SetShape(w->top->native, shape ? &*shape : nullptr);

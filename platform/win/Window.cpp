@@ -114,6 +114,7 @@ void Finalize(Window* w) {
   KillTimersOf(w->handle);
   RemovePaintPending(w);
   ReleaseWindowDCs(w);
+  ReleaseWindowRegion(w);
   if (w->foreign) TheBackend().DestroyForeignChild(w->foreign);
   if (w->top && w->top->native) TheBackend().DestroyTopLevel(w->top->native);
   {

@@ -74,6 +74,7 @@ struct Window {
   bool paintCounted = false;  // counted in the owner queue's pendingPaint
   bool redrawOff = false;  // WM_SETREDRAW FALSE
   std::optional<gdi::Region> windowRgn;  // window coordinates
+  HRGN windowRgnHandle = nullptr;        // owned from SetWindowRgn until replaced or destroyed
 
   SCROLLINFO scroll[2];  // SB_HORZ, SB_VERT
 
@@ -203,6 +204,7 @@ void FlushTopLevels(ThreadQueue& q);
 void MarkDirty(Window* top, const RECT& rectInTop);
 void EnsureBackBuffer(Window* top);
 void ReleaseWindowDCs(Window* w);
+void ReleaseWindowRegion(Window* w);
 
 // Input
 bool RouteInput(InputEvent& ev, MSG& out);   // false: event swallowed

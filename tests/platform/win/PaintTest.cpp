@@ -194,3 +194,27 @@ TEST_F(Paint, RenderToPng) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+TEST_F(Paint, WindowOwnsItsRegionUntilReplacedOrDestroyed) {
+  Build();
+  HRGN r1 = gdi::CreateRectRgn(0, 0, 10, 10);
+  ASSERT_EQ(SetWindowRgn(a, r1, FALSE), 1);
+  EXPECT_TRUE(gdi::PtInRegion(r1, 5, 5));  // still valid while set
+  HRGN out = gdi::CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(a, out), gdi::ERROR);
+  EXPECT_TRUE(gdi::PtInRegion(out, 5, 5));
+  HRGN r2 = gdi::CreateRectRgn(0, 0, 20, 20);
+  SetWindowRgn(a, r2, FALSE);
+  EXPECT_EQ(gdi::GetRegion(r1), nullptr);  // the replaced one was freed
+  DestroyWindow(a);
+  EXPECT_EQ(gdi::GetRegion(r2), nullptr);
+  EXPECT_EQ(SetWindowRgn(a, out, FALSE), 0);  // a dead window takes nothing: the caller still owns it
+  EXPECT_NE(gdi::GetRegion(out), nullptr);
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(out));
+}
+
+}  // namespace
+}  // namespace wintest
