@@ -1,6 +1,7 @@
 #include "skin/data/bsIniFiles.h"
 
 #include <cstdint>
+
 #include "platform/rtl/Classes.h"
 
 namespace skin {
@@ -18,11 +19,10 @@ int HexDigit(char16_t c) {
   return -1;
 }
 
-// The framework's integer conversion: leading blanks, an optional sign, then
-// decimal digits, or "$"/"0x" and hexadecimal digits (up to 32 bits, wrapping
-// into the negative range as a 32-bit value does).
 }  // namespace
 
+// Hexadecimal values take up to 32 bits and wrap into the negative range, as
+// a 32-bit value does.
 bool TryParseInt(const String& Text, int& Value) {
   size_t i = 0;
   while (i < Text.size() && IsBlank(Text[i])) ++i;
