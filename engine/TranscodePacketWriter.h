@@ -1,0 +1,74 @@
+// Packet output of one output stream (bitstream filters, then interleaved
+// writing) and the progress report text of a run.
+//
+// Ownership: a writer owns its bitstream filter contexts; the format context
+// is the caller's. Threads: one transcode thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/TranscodeCommon.h"
+
+namespace engine {
+
+class TPacketWriter {
+ public:
+  // AStream: the output stream (its index, codec parameters and time base
+  // after the header was written). ABsfNames: filters in order. Raises
+  // ETranscodeError for an unknown filter name or one that refuses the codec.
+  TPacketWriter(AVFormatContext* AOutput, AVStream* AStream, const std::vector<std::string>& ABsfNames,
+                const char* ACodecName, bool AExitOnError, rtl::TObject* ASender);
+  ~TPacketWriter();
+  TPacketWriter(const TPacketWriter&) = delete;
+  TPacketWriter& operator=(const TPacketWriter&) = delete;
+
+  // Writes APacket (timestamps in ATimeBase), taking its contents. Raises
+  // ETranscodeError with the muxer's error when writing fails.
+  void Write(AVPacket* APacket, AVRational ATimeBase);
+
+  // The stream's output time reached (seconds): the end of its last packet.
+  double OutputTime() const { return FOutputTime; }
+  int64_t Packets() const { return FPackets; }
+  AVStream* Stream() const { return FStream; }
+
+ private:
+  void Mux(AVPacket* APacket);
+  AVFormatContext* FOutput;
+  AVStream* FStream;
+  std::vector<AVBSFContext*> FBsfs;
+  std::string FCodecName;
+  bool FExitOnError;
+  rtl::TObject* FSender;
+  double FOutputTime = 0;
+  int64_t FPackets = 0;
+  int64_t FLastDts = AV_NOPTS_VALUE;
+};
+
+// One report line and the values of the progress event.
+struct TProgressValues {
+  int frame_number = -1;
+  int fps = -1;
+  float quality = -1.0f;
+  double bitrate = 0;       // kbit/s
+  int64_t size = 0;         // bytes of the first output
+  double time = 0;          // seconds reached
+  std::string text;
+  bool skipped = false;     // no video frame written yet: nothing to report
+};
+
+struct TProgressVideo {
+  int64_t frame_number;
+  float quality;  // -1 for a copied stream
+  bool show_fps;
+};
+
+// Builds the report: AVideo lists the video output streams in table order,
+// AOutputTimes every output stream's time (seconds), AElapsed the seconds
+// since the run began.
+TProgressValues BuildProgress(const std::vector<TProgressVideo>& AVideo, const std::vector<double>& AOutputTimes,
+                              int64_t ASize, double AElapsed, bool ALast, int ADup, int ADrop);
+
+}  // namespace engine
