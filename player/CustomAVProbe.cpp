@@ -48,11 +48,6 @@ String TagText(const AVDictionary* AMetadata, const char* AKey) {
   return engine::GetMetadataValue(AMetadata, AKey, String());
 }
 
-int TagNumber(const AVDictionary* AMetadata, const char* AKey) {
-  const AVDictionaryEntry* tag = ff::av_dict_get(AMetadata, AKey, nullptr, 0);
-  return tag && tag->value ? atoi(tag->value) : 0;
-}
-
 }  // namespace
 
 TCustomAVProbe::TCustomAVProbe(rtl::TComponent* AOwner) : engine::TFFBaseComponent(AOwner) {
@@ -278,15 +273,10 @@ TFileStreamInfo TCustomAVProbe::FileStreamInfo() {
   info.Duration = ic->duration == AV_NOPTS_VALUE ? -1 : ic->duration;
   info.BitRate = ClampToInt(ic->bit_rate);
   // The format layer no longer keeps a time stamp, year and track of its
-  // own; they come from the tags that carry them, 0 when absent.
+  // own: they stay at the value of a file that gives none.
   info.TimeStamp = 0;
-  if (const AVDictionaryEntry* t = ff::av_dict_get(m, "creation_time", nullptr, 0)) {
-    int64_t us = 0;
-    if (t->value && ff::av_parse_time(&us, t->value, 0) >= 0) info.TimeStamp = us / 1000000;
-  }
-  info.Year = TagNumber(m, "date");
-  if (info.Year == 0) info.Year = TagNumber(m, "year");
-  info.Track = TagNumber(m, "track");
+  info.Year = 0;
+  info.Track = 0;
   info.Title = TagText(m, "title");
   // Demuxers now name the performer "artist" where they used to say "author".
   info.Author = TagText(m, "author");

@@ -67,9 +67,11 @@ TEST_F(CustomAVProbeTest, DescribesAudioVideoFile) {
   EXPECT_EQ(U8(file.Title), "Fixture Title");
   EXPECT_EQ(U8(file.Comment), "probe");
   EXPECT_EQ(U8(file.Author), "Someone") << "the artist tag stands for the author";
-  EXPECT_EQ(file.Year, 2019);
-  EXPECT_EQ(file.Track, 3);
-  EXPECT_EQ(file.TimeStamp, 1577934245);
+  // Kept by the format layer no more, these read as "not given" even when
+  // the file carries such tags.
+  EXPECT_EQ(file.Year, 0);
+  EXPECT_EQ(file.Track, 0);
+  EXPECT_EQ(file.TimeStamp, 0);
 
   const TVideoStreamInfo video = probe.FirstVideoStreamInfo();
   EXPECT_EQ(video.Width, 160);
@@ -284,8 +286,7 @@ TEST_F(CustomAVProbeTest, InformationTextOfAnMp4File) {
   EXPECT_EQ(lines[4], "Duration: " + U8(engine::DurationToStr(probe.FileStreamInfo().Duration)));
   EXPECT_EQ(lines[5], "StartTime: 0.000000");
   EXPECT_EQ(lines[6], "Bit Rate: " + std::to_string(probe.FileStreamInfo().BitRate / 1000) + " kb/s");
-  EXPECT_EQ(lines[7].rfind("Time Stamp: 2020-01-0", 0), 0u) << lines[7];  // local time
-  EXPECT_EQ(lines[8], "Metadata:");
+  EXPECT_EQ(lines[7], "Metadata:");
   EXPECT_TRUE(HasLine(lines, "  title           : Fixture Title"));
   EXPECT_TRUE(HasLine(lines, "  comment         : probe"));
   EXPECT_TRUE(HasLine(lines, "Stream #0[0x1](und), 1/12800: Video: mpeg4",
