@@ -255,6 +255,7 @@ bool TAVProbe::Decode(int AStreamIndex) {
 
   const int64_t pos = InputPosition();
   AVFormatContext* ic = FFileHandle;
+  bool draining = false;
   for (;;) {
     // Pictures the decoder still holds come first; only then is more input read.
     int r = ff::avcodec_receive_frame(FCodec, FFrame);
@@ -272,6 +273,8 @@ bool TAVProbe::Decode(int AStreamIndex) {
     r = ff::av_read_frame(ic, FPacket);
     if (r < 0) {
       // End of input: let the decoder hand out what it has delayed.
+      if (draining) break;
+      draining = true;
       ff::avcodec_send_packet(FCodec, nullptr);
       continue;
     }
