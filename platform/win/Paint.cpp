@@ -103,7 +103,10 @@ gdi::Region VisibleRegion(Window* w, bool client, bool clipChildren) {
 
 void EnsureBackBuffer(Window* top) {
   if (!top->top) return;
-  int w = std::max(top->rect.Width(), 1), h = std::max(top->rect.Height(), 1);
+  // A window larger than any screen gets a buffer of the largest sensible
+  // size rather than an allocation failure in the middle of SetWindowPos.
+  constexpr int kMaxSide = 8192;
+  int w = std::clamp(top->rect.Width(), 1, kMaxSide), h = std::clamp(top->rect.Height(), 1, kMaxSide);
   auto& bb = top->top->backBuffer;
   if (bb && bb->Width() == w && bb->Height() == h) return;
   auto fresh = std::make_unique<gdi::Surface>(w, h, 32, true);

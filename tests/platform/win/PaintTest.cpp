@@ -218,3 +218,23 @@ TEST_F(Paint, WindowOwnsItsRegionUntilReplacedOrDestroyed) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+TEST_F(Paint, AbsurdSizesDoNotFail) {
+  HWND a = Make("A", WS_POPUP | WS_VISIBLE, rtl::Bounds(0, 0, 100000, 20));
+  ASSERT_NE(a, nullptr);
+  Pump();
+  const gdi::Surface* bb = headless::BackBuffer(a);
+  ASSERT_NE(bb, nullptr);
+  EXPECT_EQ(bb->Width(), 8192);
+  EXPECT_TRUE(MoveWindow(a, 0, 0, -5, -5, TRUE));
+  RECT r;
+  GetClientRect(a, &r);
+  EXPECT_EQ(r, rtl::Rect(0, 0, 0, 0));
+  Pump();
+}
+
+}  // namespace
+}  // namespace wintest
