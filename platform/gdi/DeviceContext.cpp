@@ -618,12 +618,17 @@ HRGN CreatePolygonRgn(const POINT* pts, int count, int) {
   }
   std::vector<RECT> rects;
   std::vector<double> xs;
+  minY = std::max(minY, -kShapeLimit);
+  maxY = std::min(maxY, kShapeLimit);
   for (int y = minY; y < maxY; ++y) {
     const double yc = y + 0.5;
     xs.clear();
     for (int i = 0; i < count; ++i) {
       const POINT a = pts[i], b = pts[(i + 1) % count];
-      if ((a.Y <= yc) != (b.Y <= yc)) xs.push_back(a.X + (yc - a.Y) * double(b.X - a.X) / double(b.Y - a.Y));
+      if ((a.Y <= yc) != (b.Y <= yc)) {
+        const double x = a.X + (yc - a.Y) * (double(b.X) - a.X) / (double(b.Y) - a.Y);
+        xs.push_back(std::clamp(x, -1073741824.0, 1073741824.0));
+      }
     }
     std::sort(xs.begin(), xs.end());
     for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {

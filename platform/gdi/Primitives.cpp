@@ -149,8 +149,39 @@ void PlotPen(DeviceContext* dc, const PenInfo& pen, int x, int y, std::uint32_t 
 
 // Bresenham from a to b (surface coordinates), end point excluded. `phase`
 // carries the dash position from one segment to the next.
+// Cuts a very long segment to the part near the visible area (Liang-Barsky);
+// false when nothing of it is near. Ordinary lines are left exact.
+bool ClipLongLine(const RECT& box, POINT& a, POINT& b) {
+  const double dx = double(b.X) - a.X, dy = double(b.Y) - a.Y;
+  if (std::max(std::abs(dx), std::abs(dy)) <= kShapeLimit) return true;
+  double t0 = 0, t1 = 1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {double(a.X) - box.Left, double(box.Right) - a.X, double(a.Y) - box.Top,
+                       double(box.Bottom) - a.Y};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+  }
+  if (t0 > t1) return false;
+  const POINT na{int(std::lround(a.X + t0 * dx)), int(std::lround(a.Y + t0 * dy))};
+  const POINT nb{int(std::lround(a.X + t1 * dx)), int(std::lround(a.Y + t1 * dy))};
+  a = na;
+  b = nb;
+  return true;
+}
+
 void DrawLine(DeviceContext* dc, const PenInfo& pen, POINT a, POINT b, int& phase) {
   if (pen.style == PS_NULL || !pen.pen) return;
+  {
+    RECT box = dc->clipRegion().Box();
+    box = {box.Left - pen.width - 1, box.Top - pen.width - 1, box.Right + pen.width + 1, box.Bottom + pen.width + 1};
+    if (!ClipLongLine(box, a, b)) return;
+  }
   static const int kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
                    kDashDotDot[] = {9, 3, 3, 3, 3, 3};
   const int* pattern = nullptr;
@@ -352,7 +383,7 @@ namespace {
 // Pixels of `shape` whose angle around the centre of `box` lies on the
 // counter-clockwise sweep from the start to the end radial (screen y down).
 Region Sector(const Region& shape, const RECT& box, POINT start, POINT end) {
-  const double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
+  const double cx = (double(box.Left) + box.Right) / 2.0, cy = (double(box.Top) + box.Bottom) / 2.0;
   auto angle = [&](double x, double y) {
     double a = std::atan2(-(y - cy), x - cx);
     return a < 0 ? a + 2 * M_PI : a;
@@ -377,17 +408,19 @@ BOOL ArcOrPie(HDC h, int l, int t, int r, int b, int xs, int ys, int xe, int ye,
   const POINT ps = dc->toSurface(xs, ys), pe = dc->toSurface(xe, ye);
   const PenInfo pen = CurrentPen(dc);
   const int w = pen.style == PS_NULL || !pen.pen ? 0 : pen.width;
-  const Region outer = Sector(Region::Ellipse(sr), sr, ps, pe);
-  const Region inner = Sector(Region::Ellipse(Shrink(sr, w)), sr, ps, pe);
+  // Only the visible part is tested pixel by pixel.
+  const RECT visible = dc->clipRegion().Box();
+  const Region outer = Sector(Region::Ellipse(sr).Intersect(visible), sr, ps, pe);
+  const Region inner = Sector(Region::Ellipse(Shrink(sr, w)).Intersect(visible), sr, ps, pe);
   if (pie) FillRegionWith(dc, inner, Checked(dc->st.brush, OBJ_BRUSH), true);
   OutlineShape(dc, pen, outer, inner);
   if (pie && w) {
-    const POINT c{(sr.Left + sr.Right) / 2, (sr.Top + sr.Bottom) / 2};
+    const POINT c{int((std::int64_t(sr.Left) + sr.Right) / 2), int((std::int64_t(sr.Top) + sr.Bottom) / 2)};
     int phase = 0;
     for (POINT p : {ps, pe}) {
-      const double dx = p.X - c.X, dy = p.Y - c.Y, len = std::hypot(dx, dy);
+      const double dx = double(p.X) - c.X, dy = double(p.Y) - c.Y, len = std::hypot(dx, dy);
       if (len == 0) continue;
-      const double rx = sr.Width() / 2.0, ry = sr.Height() / 2.0;
+      const double rx = (double(sr.Right) - sr.Left) / 2.0, ry = (double(sr.Bottom) - sr.Top) / 2.0;
       const double k = 1 / std::sqrt((dx * dx) / (rx * rx) + (dy * dy) / (ry * ry));
       DrawLine(dc, pen, c, {int(std::lround(c.X + dx * k)), int(std::lround(c.Y + dy * k))}, phase);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace gdi {
 
@@ -14,14 +15,22 @@ struct Span {
   friend bool operator==(const Span&, const Span&) = default;
 };
 
-// Spans of a banded rectangle list at row y (sorted, disjoint).
-void SpansAt(const std::vector<TRect>& rects, int y, std::vector<Span>& out) {
-  out.clear();
-  for (const TRect& r : rects) {
-    if (r.Top > y) break;
-    if (y < r.Bottom) out.push_back({r.Left, r.Right});
+// Walks a banded rectangle list downwards: SpansAt(y) for increasing y
+// costs the size of the bands passed, not of the whole list.
+class BandCursor {
+ public:
+  explicit BandCursor(const std::vector<TRect>& rects) : rects_(rects) {}
+  void SpansAt(int y, std::vector<Span>& out) {
+    out.clear();
+    while (pos_ < rects_.size() && rects_[pos_].Bottom <= y) ++pos_;
+    for (std::size_t i = pos_; i < rects_.size() && rects_[i].Top == rects_[pos_].Top; ++i)
+      if (rects_[i].Top <= y) out.push_back({rects_[i].Left, rects_[i].Right});
   }
-}
+
+ private:
+  const std::vector<TRect>& rects_;
+  std::size_t pos_ = 0;
+};
 
 // Appends a band [y0, y1) with the spans, merging it into the previous band
 // when that one ends at y0 with the same spans.
@@ -104,9 +113,10 @@ Region Region::Combine(const Region& a, const Region& b, Op op) {
   const std::vector<int> ys = BandEdges(a.rects_, b.rects_);
   std::vector<Span> sa, sb, out;
   std::size_t lastBand = 0;
+  BandCursor ca(a.rects_), cb(b.rects_);
   for (std::size_t i = 0; i + 1 < ys.size(); ++i) {
-    SpansAt(a.rects_, ys[i], sa);
-    SpansAt(b.rects_, ys[i], sb);
+    ca.SpansAt(ys[i], sa);
+    cb.SpansAt(ys[i], sb);
     CombineSpans(sa, sb, op, out);
     AppendBand(result.rects_, lastBand, ys[i], ys[i + 1], out);
   }
@@ -124,52 +134,58 @@ Region Region::FromRects(const std::vector<TRect>& rects) {
   std::sort(ys.begin(), ys.end());
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
   std::sort(in.begin(), in.end(), [](const TRect& a, const TRect& b) { return a.Top < b.Top; });
-  std::vector<Span> spans;
+  // Sweep downwards keeping the rectangles that cover the current band.
+  std::vector<TRect> active;
+  std::size_t next = 0;
+  std::vector<Span> spans, merged;
   std::size_t lastBand = 0;
   for (std::size_t i = 0; i + 1 < ys.size(); ++i) {
+    const int y = ys[i];
+    while (next < in.size() && in[next].Top <= y) active.push_back(in[next++]);
+    active.erase(std::remove_if(active.begin(), active.end(), [y](const TRect& r) { return r.Bottom <= y; }),
+                 active.end());
     spans.clear();
-    for (const TRect& r : in) {
-      if (r.Top > ys[i]) break;
-      if (ys[i] < r.Bottom) spans.push_back({r.Left, r.Right});
-    }
+    for (const TRect& r : active) spans.push_back({r.Left, r.Right});
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.l < b.l; });
-    std::vector<Span> merged;
-    for (const Span& s : spans) {
-      if (!merged.empty() && s.l <= merged.back().r)
-        merged.back().r = std::max(merged.back().r, s.r);
+    merged.clear();
+    for (const Span& sp : spans) {
+      if (!merged.empty() && sp.l <= merged.back().r)
+        merged.back().r = std::max(merged.back().r, sp.r);
       else
-        merged.push_back(s);
+        merged.push_back(sp);
     }
-    AppendBand(result.rects_, lastBand, ys[i], ys[i + 1], merged);
+    AppendBand(result.rects_, lastBand, y, ys[i + 1], merged);
   }
   return result;
 }
 
 Region Region::Ellipse(const TRect& b) {
-  return RoundRect(b, b.Width(), b.Height());
+  return RoundRect(b, INT32_MAX, INT32_MAX);  // corners as large as the box
 }
 
 // Each row takes the corner ellipses' span at the row's centre line.
 Region Region::RoundRect(const TRect& b, int ew, int eh) {
   Region result;
   if (b.IsEmpty()) return result;
-  ew = std::clamp(std::abs(ew), 0, b.Width());
-  eh = std::clamp(std::abs(eh), 0, b.Height());
-  if (ew < 2 || eh < 2) return Region(b);
-  const double ra = ew / 2.0, rb = eh / 2.0;
+  const double bw = double(b.Right) - b.Left, bh = double(b.Bottom) - b.Top;
+  const double ewd = std::min(std::abs(double(ew)), bw), ehd = std::min(std::abs(double(eh)), bh);
+  if (ewd < 2 || ehd < 2) return Region(b);
+  const double ra = ewd / 2.0, rb = ehd / 2.0;
   const double cyTop = b.Top + rb, cyBottom = b.Bottom - rb;
   std::vector<Span> row;
   std::size_t lastBand = 0;
-  for (int y = b.Top; y < b.Bottom; ++y) {
+  // Rows beyond any surface are not built: absurd bounds must not hang.
+  const int y0 = std::max(b.Top, -kShapeLimit), y1 = std::min(b.Bottom, kShapeLimit);
+  for (int y = y0; y < y1; ++y) {
     const double yc = y + 0.5;
     double inset = 0;
     double dy = 0;
     if (yc < cyTop) dy = (cyTop - yc) / rb;
     else if (yc > cyBottom) dy = (yc - cyBottom) / rb;
     if (dy > 0) inset = ra - ra * std::sqrt(std::max(0.0, 1 - dy * dy));
-    const int in = int(std::lround(inset));
+    const double l = std::round(b.Left + inset), r = std::round(b.Right - inset);
     row.clear();
-    if (b.Left + in < b.Right - in) row.push_back({b.Left + in, b.Right - in});
+    if (l < r) row.push_back({int(l), int(r)});
     AppendBand(result.rects_, lastBand, y, y + 1, row);
   }
   return result;

@@ -11,6 +11,10 @@
 
 namespace gdi {
 
+// Shapes made from curves (ellipses, round rectangles, polygons) are built
+// only within +-kShapeLimit rows; no surface reaches that far.
+constexpr int kShapeLimit = 1 << 16;
+
 class Region {
  public:
   enum class Op { And, Or, Xor, Diff };

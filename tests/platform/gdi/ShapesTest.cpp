@@ -56,6 +56,19 @@ TEST(Shapes, EachShapeStaysInsideItsBoxAndClip) {
   }
 }
 
+TEST(Shapes, AbsurdCoordinatesFinishQuickly) {
+  MemDC d(8, 8, 0xFF000000);
+  SelectObject(d.dc, GetStockObject(WHITE_BRUSH));
+  Ellipse(d.dc, -1000000000, -1000000000, 1000000000, 1000000000);
+  Pie(d.dc, -1000000000, -1000000000, 1000000000, 1000000000, 0, 0, 1, 1);
+  POINT tall[] = {{0, -2000000000}, {5, 2000000000}, {7, 0}};
+  Polygon(d.dc, tall, 3);
+  HRGN r = CreateEllipticRgn(-2000000000, -2000000000, 2000000000, 2000000000);
+  EXPECT_TRUE(PtInRegion(r, 0, 0));
+  DeleteObject(r);
+  EXPECT_EQ(d.Px(4, 4) & 0xFFFFFF, 0xFFFFFFu);
+}
+
 TEST(Shapes, GradientEndsAndHatchPattern) {
   MemDC d(9, 2, 0x33000000);
   TRIVERTEX v[2];
