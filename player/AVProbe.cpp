@@ -408,7 +408,7 @@ bool TAVProbe::DecodePreviousFrame(int AStreamIndex) {
   }
 }
 
-bool TAVProbe::CopyToBitmap(TProbeBitmap& ABitmap) {
+bool TAVProbe::CopyToBitmap(gdi::TBitmap& ABitmap) {
   if (!FPicture.Ready) {
     ReportMessage(AV_LOG_ERROR, "picture not ready, please decode first");
     return false;
@@ -416,10 +416,13 @@ bool TAVProbe::CopyToBitmap(TProbeBitmap& ABitmap) {
   const bool ok = PictureToBitmap(FRGBContext, FPicture.Picture, FPicture.PixFmt, FPicture.Height,
                                   FPicture.Width);
   if (ok) {
-    ABitmap.Assign(*FRGBContext.Bitmap);
+    ABitmap.Assign(FRGBContext.Bitmap.get());
   } else {
     ABitmap.SetSize(FPicture.Width, FPicture.Height);
-    ABitmap.FillBlack();
+    gdi::TCanvas* canvas = ABitmap.Canvas();
+    canvas->Brush()->SetColor(gdi::clBlack);
+    canvas->Brush()->SetStyle(gdi::bsSolid);
+    canvas->FillRect(canvas->ClipRect());
     ff::av_log(nullptr, AV_LOG_ERROR, "convert picture to bitmap failed\n");
   }
   return ok;

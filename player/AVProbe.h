@@ -41,7 +41,7 @@ class TAVProbe : public TCustomAVProbe {
   bool DecodePreviousKeyFrame(int AStreamIndex = -1);
   // Copies the held picture into ABitmap (24 bits, the picture's size).
   // On a conversion failure ABitmap becomes black at that size.
-  bool CopyToBitmap(TProbeBitmap& ABitmap);
+  bool CopyToBitmap(gdi::TBitmap& ABitmap);
 
   // EOF in the C library is a macro, hence the spelling.
   bool Eof() const { return FEOF; }

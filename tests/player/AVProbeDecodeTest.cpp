@@ -34,8 +34,8 @@ struct BGR {
   int B, G, R;
 };
 
-BGR PixelOf(const TProbeBitmap& ABitmap, int AX, int AY) {
-  const uint8_t* p = ABitmap.ScanLine(AY) + 3 * AX;
+BGR PixelOf(gdi::TBitmap& ABitmap, int AX, int AY) {
+  const uint8_t* p = static_cast<const uint8_t*>(ABitmap.ScanLine(AY)) + 3 * AX;
   return {p[0], p[1], p[2]};
 }
 
@@ -240,7 +240,7 @@ TEST_F(AVProbeDecodeTest, SinglePictureIsDecodedOnceAndNeverSeeked) {
   EXPECT_TRUE(probe->FrameInfo().Ready) << "a refused seek keeps the picture";
   EXPECT_TRUE(probe->DecodePreviousFrame());
 
-  TProbeBitmap bmp;
+  gdi::TBitmap bmp;
   ASSERT_TRUE(probe->CopyToBitmap(bmp));
   EXPECT_EQ(bmp.Width(), 64);
   EXPECT_EQ(bmp.Height(), 48);
@@ -302,13 +302,14 @@ TEST_F(AVProbeDecodeTest, RequestsThatCannotBeServed) {
     EXPECT_EQ(lines.back().Level, engine::llError);
   }
 
-  TProbeBitmap bmp;
+  gdi::TBitmap bmp;
+  bmp.SetPixelFormat(gdi::pf24bit);
   bmp.SetSize(7, 5);
-  bmp.ScanLine(0)[0] = 99;
+  static_cast<uint8_t*>(bmp.ScanLine(0))[0] = 99;
   EXPECT_FALSE(probe->CopyToBitmap(bmp));
   EXPECT_EQ(U8(probe->LastErrMsg()), "picture not ready, please decode first");
   EXPECT_EQ(bmp.Width(), 7);
-  EXPECT_EQ(bmp.ScanLine(0)[0], 99) << "the bitmap is left alone";
+  EXPECT_EQ(static_cast<uint8_t*>(bmp.ScanLine(0))[0], 99) << "the bitmap is left alone";
 }
 
 TEST_F(AVProbeDecodeTest, PicturesBecomeBitmapsWithTheirColours) {
@@ -323,16 +324,17 @@ TEST_F(AVProbeDecodeTest, PicturesBecomeBitmapsWithTheirColours) {
     SCOPED_TRACE(c.File);
     auto probe = Open(c.File);
     ASSERT_TRUE(probe->Decode()) << U8(probe->LastErrMsg());
-    TProbeBitmap bmp;
+    gdi::TBitmap bmp;
     ASSERT_TRUE(probe->CopyToBitmap(bmp));
     ASSERT_EQ(bmp.Width(), c.Width);
     ASSERT_EQ(bmp.Height(), c.Height);
+    EXPECT_EQ(bmp.PixelFormat(), gdi::pf24bit);
     ExpectNear(PixelOf(bmp, c.Width / 2, 2), {255, 0, 0}, c.Tolerance);
     ExpectNear(PixelOf(bmp, c.Width / 2, c.Height - 3), {0, 0, 255}, c.Tolerance);
 
     // The same picture as a BMP file: bottom-up rows of padded triples.
     const std::string file = Media::Get().PathOf(std::string(c.File) + ".bmp");
-    bmp.SaveToFile(file);
+    bmp.SaveToFile(S(file));
     const std::string data = probetest::ReadFile(file);
     const int rowSize = (c.Width * 3 + 3) / 4 * 4;
     ASSERT_EQ(data.size(), 54u + static_cast<size_t>(rowSize) * c.Height);
@@ -357,10 +359,10 @@ TEST_F(AVProbeDecodeTest, TestPatternMatchesTheReferenceRendering) {
 
   auto probe = Open("av.mp4");
   ASSERT_TRUE(probe->Decode());
-  TProbeBitmap bmp;
+  gdi::TBitmap bmp;
   ASSERT_TRUE(probe->CopyToBitmap(bmp));
   const std::string file = Media::Get().PathOf("frame0.bmp");
-  bmp.SaveToFile(file);
+  bmp.SaveToFile(S(file));
   const std::string saved = probetest::ReadFile(file);
   const int rowSize = 160 * 3;
   for (auto [x, y] : {std::pair{10, 10}, {80, 20}, {150, 30}, {40, 60}, {120, 90}, {5, 115}}) {
