@@ -154,8 +154,10 @@ bool BlitSurface(DeviceContext* dc, int x, int y, int w, int h, const Surface* s
       ds->BitsPerPixel() == 32) {
     // Plain 32-bit copy: rows straight from memory, or one block when whole
     // rows of both surfaces lie one after another.
-    const RECT want{std::max(x, x - sx), std::max(y, y - sy), std::min(x + w, x - sx + src->Width()),
-                    std::min(y + h, y - sy + src->Height())};
+    const auto lim = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, INT32_MIN / 2, INT32_MAX / 2)); };
+    const RECT want{lim(std::max<std::int64_t>(x, std::int64_t(x) - sx)), lim(std::max<std::int64_t>(y, std::int64_t(y) - sy)),
+                    lim(std::min<std::int64_t>(std::int64_t(x) + w, std::int64_t(x) - sx + src->Width())),
+                    lim(std::min<std::int64_t>(std::int64_t(y) + h, std::int64_t(y) - sy + src->Height()))};
     const bool sameLayout = ds->TopDown() && src->TopDown() && ds->Stride() == ds->Width() * 4 &&
                             src->Stride() == src->Width() * 4 && ds->Width() == src->Width();
     for (const RECT& c : dc->clipRegion().Rects()) {
@@ -171,26 +173,32 @@ bool BlitSurface(DeviceContext* dc, int x, int y, int w, int h, const Surface* s
     }
     return true;
   }
+  // Only destination columns that the clip lets through are mapped, so an
+  // absurd width costs nothing.
+  const RECT clipBox = dc->clipRegion().Box();
+  const int colBase = int(std::clamp<std::int64_t>(std::int64_t(clipBox.Left) - x, 0, w));
+  const int colEnd = int(std::clamp<std::int64_t>(std::int64_t(clipBox.Right) - x, colBase, w));
   std::vector<int> cols;
-  int i0 = 0, i1 = w;  // dest columns whose source column exists
+  int i0 = colBase, i1 = colEnd;  // dest columns whose source column exists
   if (usesSrc) {
-    cols.resize(w);
-    for (int i = 0; i < w; ++i) {
-      const int m = stretch ? int((2 * std::int64_t(i) + 1) * sw / (2 * std::int64_t(w))) : i;
-      cols[i] = sx + (mirrorX ? sw - 1 - m : m);
+    cols.resize(std::size_t(colEnd - colBase));
+    for (int i = colBase; i < colEnd; ++i) {
+      const std::int64_t m = stretch ? (2 * std::int64_t(i) + 1) * sw / (2 * std::int64_t(w)) : i;
+      cols[i - colBase] = int(std::clamp<std::int64_t>(sx + (mirrorX ? sw - 1 - m : m), -1, INT32_MAX));
     }
-    while (i0 < w && (cols[i0] < 0 || cols[i0] >= src->Width())) ++i0;
+    auto valid = [&](int i) { return cols[i - colBase] >= 0 && cols[i - colBase] < src->Width(); };
+    while (i0 < colEnd && !valid(i0)) ++i0;
     i1 = i0;
-    while (i1 < w && cols[i1] >= 0 && cols[i1] < src->Width()) ++i1;
-    if (i0 >= i1) return true;
+    while (i1 < colEnd && valid(i1)) ++i1;
   }
+  if (i0 >= i1) return true;
   const bool direct = usesSrc && !stretch && !mirrorX && src->BitsPerPixel() == 32;
 
   std::vector<std::uint32_t> scratchD, sbuf, pbuf, srow;
   BrushObject* brush = usesPat ? Checked(dc->st.brush, OBJ_BRUSH) : nullptr;
-  const int spanX0 = x + i0, spanX1 = x + i1;
+  const int spanX0 = int(std::int64_t(x) + i0), spanX1 = int(std::int64_t(x) + i1);
   for (const RECT& c : dc->clipRegion().Rects()) {
-    const int cy0 = std::max(c.Top, y), cy1 = std::min(c.Bottom, y + h);
+    const int cy0 = std::max(c.Top, y), cy1 = int(std::min<std::int64_t>(c.Bottom, std::int64_t(y) + h));
     const int cx0 = std::max(c.Left, spanX0), cx1 = std::min(c.Right, spanX1);
     if (cx0 >= cx1 || cy0 >= cy1) continue;
     const int n = cx1 - cx0;
@@ -205,17 +213,17 @@ bool BlitSurface(DeviceContext* dc, int x, int y, int w, int h, const Surface* s
       const std::uint32_t* s = nullptr;
       if (usesSrc) {
         if (direct) {
-          s = src->Row32(srcY) + cols[cx0 - x];
+          s = src->Row32(srcY) + cols[cx0 - x - colBase];
         } else {
           if (src->BitsPerPixel() == 32) {
             const std::uint32_t* row = src->Row32(srcY);
             sbuf.resize(n);
-            for (int k = 0; k < n; ++k) sbuf[k] = row[cols[cx0 - x + k]];
+            for (int k = 0; k < n; ++k) sbuf[k] = row[cols[cx0 - x - colBase + k]];
           } else {
             srow.resize(src->Width());
             src->ReadSpan(0, srcY, src->Width(), srow.data());
             sbuf.resize(n);
-            for (int k = 0; k < n; ++k) sbuf[k] = srow[cols[cx0 - x + k]];
+            for (int k = 0; k < n; ++k) sbuf[k] = srow[cols[cx0 - x - colBase + k]];
           }
           s = sbuf.data();
         }

@@ -67,6 +67,12 @@ TEST(Shapes, AbsurdCoordinatesFinishQuickly) {
   EXPECT_TRUE(PtInRegion(r, 0, 0));
   DeleteObject(r);
   EXPECT_EQ(d.Px(4, 4) & 0xFFFFFF, 0xFFFFFFu);
+  // Blits map only what the clip shows.
+  MemDC src(2, 2, 0xFF0000FF);
+  EXPECT_TRUE(StretchBlt(d.dc, -1000000000, 0, 2000000000, 8, src.dc, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_EQ(d.Px(4, 4), 0xFF0000FFu);
+  EXPECT_TRUE(PatBlt(d.dc, -2000000000, -2000000000, 2100000000, 2100000000, BLACKNESS));
+  EXPECT_EQ(d.Px(7, 7) & 0xFFFFFF, 0u);
 }
 
 TEST(Shapes, GradientEndsAndHatchPattern) {
