@@ -302,6 +302,13 @@ TEST_F(AVProbeDecodeTest, RequestsThatCannotBeServed) {
     EXPECT_EQ(lines.back().Level, engine::llError);
   }
 
+  // mp4 files cannot be entered at a byte position.
+  EXPECT_FALSE(probe->Seek(1000, {sfByte}));
+  const auto lines = spy.From(probe.get());
+  bool logged = false;
+  for (const auto& l : lines) logged = logged || l.Text == "could not seek to position 1000 bytes";
+  EXPECT_TRUE(logged);
+
   gdi::TBitmap bmp;
   bmp.SetPixelFormat(gdi::pf24bit);
   bmp.SetSize(7, 5);
