@@ -48,6 +48,9 @@ class Backend {
   // Input transparency (WS_EX_TRANSPARENT layered windows).
   virtual void SetInputTransparent(NativeWindow w, bool transparent) {}
   virtual void SetOpacity(NativeWindow w, BYTE alpha) {}
+  // Whether the image's alpha (premultiplied) is the window's shape of
+  // translucency (UpdateLayeredWindow with per-pixel alpha), or the window is opaque.
+  virtual void SetPerPixelAlpha(NativeWindow w, bool perPixel) {}
 
   // A real child window inside a top-level, for foreign drawing (video).
   virtual NativeWindow CreateForeignChild(NativeWindow parent, const RECT& rectInParent) { return 0; }

@@ -490,7 +490,11 @@ BOOL UpdateLayeredWindow(HWND h, HDC, POINT* pos, SIZE* size, HDC src, POINT* sr
   if (blend) w->top->alpha = blend->SourceConstantAlpha;
   w->top->colorKey = key;
   w->top->layeredFlags = flags;
-  if (w->top->native) TheBackend().SetOpacity(w->top->native, w->top->alpha);
+  bool perPixel = (flags & ULW_ALPHA) && blend && (blend->AlphaFormat & gdi::AC_SRC_ALPHA);
+  if (w->top->native) {
+    TheBackend().SetPerPixelAlpha(w->top->native, perPixel);
+    TheBackend().SetOpacity(w->top->native, w->top->alpha);
+  }
   return TRUE;
 }
 

@@ -131,6 +131,8 @@ class X11Backend final : public Backend {
     im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
     int ev, err;
     hasShape_ = XShapeQueryExtension(dpy_, &ev, &err);
+    XVisualInfo vi;
+    if (XMatchVisualInfo(dpy_, screen_, 32, TrueColor, &vi)) argbVisual_ = vi.visual;
   }
 
   ~X11Backend() override {
@@ -153,9 +155,22 @@ class X11Backend final : public Backend {
     a.bit_gravity = NorthWestGravity;
     a.win_gravity = StaticGravity;
     int w = std::max(c.screenRect.Width(), 1), h = std::max(c.screenRect.Height(), 1);
-    Window x = XCreateWindow(dpy_, root_, c.screenRect.Left, c.screenRect.Top, unsigned(w), unsigned(h), 0,
-                             CopyFromParent, InputOutput, CopyFromParent,
-                             CWEventMask | CWOverrideRedirect | CWSaveUnder | CWBackPixel | CWBitGravity | CWWinGravity, &a);
+    unsigned long mask = CWEventMask | CWOverrideRedirect | CWSaveUnder | CWBackPixel | CWBitGravity | CWWinGravity;
+    // Layered windows get an ARGB visual where a compositor can show it.
+    bool argb = (c.exStyle & WS_EX_LAYERED) && argbVisual_ && LayeringSupported();
+    int depth = CopyFromParent;
+    Visual* visual = CopyFromParent;
+    if (argb) {
+      a.colormap = XCreateColormap(dpy_, root_, argbVisual_, AllocNone);
+      a.border_pixel = 0;
+      a.background_pixel = 0;
+      mask |= CWColormap | CWBorderPixel;
+      depth = 32;
+      visual = argbVisual_;
+    }
+    Window x = XCreateWindow(dpy_, root_, c.screenRect.Left, c.screenRect.Top, unsigned(w), unsigned(h), 0, depth,
+                             InputOutput, visual, mask, &a);
+    if (argb) argb_.insert(x);
     // No decorations: frames are drawn by the windows themselves.
     long motif[5] = {2, 0, 0, 0, 0};
     XChangeProperty(dpy_, x, aMotif_, aMotif_, 32, PropModeReplace, reinterpret_cast<unsigned char*>(motif), 5);
@@ -199,6 +214,8 @@ class X11Backend final : public Backend {
       gcs_.erase(it);
     }
     tops_.erase(w);
+    argb_.erase(w);
+    perPixel_.erase(w);
     XDestroyWindow(dpy_, Window(w));
     XFlush(dpy_);
   }
@@ -256,6 +273,10 @@ class X11Backend final : public Backend {
   void Upload(NativeWindow w, const gdi::Surface& image, const gdi::Region& area) override {
     auto gc = gcs_.find(w);
     if (gc == gcs_.end()) return;
+    if (argb_.count(w)) {
+      UploadArgb(w, gc->second, image, area, perPixel_.count(w) != 0);
+      return;
+    }
     Visual* v = DefaultVisual(dpy_, screen_);
     XImage* img = XCreateImage(dpy_, v, unsigned(DefaultDepth(dpy_, screen_)), ZPixmap, 0,
                                reinterpret_cast<char*>(const_cast<std::uint8_t*>(image.Bits())),
@@ -266,6 +287,31 @@ class X11Backend final : public Backend {
       XPutImage(dpy_, Window(w), gc->second, img, r.Left, r.Top, r.Left, r.Top, unsigned(r.Width()), unsigned(r.Height()));
     img->data = nullptr;  // the surface owns the pixels
     XDestroyImage(img);
+  }
+
+  // ARGB windows take premultiplied pixels; an opaque one gets alpha 255,
+  // whatever ordinary drawing left in the alpha byte.
+  void UploadArgb(NativeWindow w, GC gc, const gdi::Surface& image, const gdi::Region& area, bool perPixel) {
+    for (const RECT& r : area.Rects()) {
+      std::vector<std::uint32_t> px(std::size_t(r.Width()) * std::size_t(r.Height()));
+      for (int y = 0; y < r.Height(); ++y) {
+        const std::uint32_t* src = image.Row32(r.Top + y) + r.Left;
+        std::uint32_t* dst = px.data() + std::size_t(y) * std::size_t(r.Width());
+        for (int x = 0; x < r.Width(); ++x) dst[x] = perPixel ? src[x] : (src[x] | 0xFF000000u);
+      }
+      XImage* img = XCreateImage(dpy_, argbVisual_, 32, ZPixmap, 0, reinterpret_cast<char*>(px.data()),
+                                 unsigned(r.Width()), unsigned(r.Height()), 32, r.Width() * 4);
+      if (!img) continue;
+      img->byte_order = LSBFirst;
+      XPutImage(dpy_, Window(w), gc, img, 0, 0, r.Left, r.Top, unsigned(r.Width()), unsigned(r.Height()));
+      img->data = nullptr;
+      XDestroyImage(img);
+    }
+  }
+
+  void SetPerPixelAlpha(NativeWindow w, bool perPixel) override {
+    if (perPixel) perPixel_.insert(w);
+    else perPixel_.erase(w);
   }
 
   void SetShape(NativeWindow w, const gdi::Region* shape) override {
@@ -377,9 +423,7 @@ class X11Backend final : public Backend {
   bool LayeringSupported() override {
     std::string name = "_NET_WM_CM_S" + std::to_string(screen_);
     Atom cm = XInternAtom(dpy_, name.c_str(), False);
-    if (XGetSelectionOwner(dpy_, cm) == None) return false;
-    XVisualInfo vi;
-    return XMatchVisualInfo(dpy_, screen_, 32, TrueColor, &vi) != 0;
+    return argbVisual_ && XGetSelectionOwner(dpy_, cm) != None;
   }
 
   void Beep() override { XBell(dpy_, 0); }
@@ -588,7 +632,8 @@ class X11Backend final : public Backend {
   std::map<NativeWindow, GC> gcs_;
   std::map<NativeWindow, RECT> tops_;
   std::map<unsigned, Cursor> cursors_;
-  std::set<NativeWindow> hiding_, iconic_;
+  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_;
+  Visual* argbVisual_ = nullptr;
   std::string clip_;
   Atom aDelete_, aProtocols_, aMotif_, aClipboard_, aUtf8_, aTargets_, aSelProp_, aWorkArea_, aName_, aType_,
       aTypeMenu_, aTypeDialog_, aOpacity_;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,35 @@
 namespace {
 
 using namespace win;
+
+// A helper program run for the length of a test.
+class Child {
+ public:
+  bool Start(const char* path, std::vector<std::string> args) {
+    if (access(path, X_OK) != 0) return false;
+    pid_ = fork();
+    if (pid_ == 0) {
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      std::vector<char*> argv{const_cast<char*>(path)};
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(path, argv.data());
+      _exit(127);
+    }
+    return pid_ > 0;
+  }
+  ~Child() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
 
 // Xvfb on a display number of its own choosing (-displayfd).
 class Xvfb {
@@ -186,8 +216,63 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
   EXPECT_EQ(rects[0].height, 40);
   XFree(rects);
 
+  EXPECT_FALSE(IsLayeringSupported());  // no compositor runs
+
   XCloseDisplay(d);
   gHook = nullptr;
+  ShutdownWindowSystem();
+}
+
+// With a compositor, a layered window shows the premultiplied pixels it was
+// given. Skips without xcompmgr.
+TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  Child comp;
+  if (!comp.Start("/usr/bin/xcompmgr", {"-d", x.Display()})) GTEST_SKIP() << "xcompmgr is not available";
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  ASSERT_TRUE(PumpUntil([] { return IsLayeringSupported(); }));
+
+  WNDCLASSW wc;
+  wc.lpfnWndProc = Proc;
+  wc.lpszClassName = u"X11Layered";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, u"X11Layered", u"", WS_POPUP, 10, 10, 20, 10, nullptr, 0,
+                           nullptr);
+  ASSERT_NE(w, nullptr);
+  // A 20x10 image: left half half-transparent red (premultiplied), right half clear.
+  gdi::BITMAPINFO bi{};
+  bi.bmiHeader.biWidth = 20;
+  bi.bmiHeader.biHeight = -10;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC mem = gdi::CreateCompatibleDC(nullptr);
+  gdi::HBITMAP bmp = gdi::CreateDIBSection(mem, &bi, gdi::DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(bits, nullptr);
+  auto* px = static_cast<std::uint32_t*>(bits);
+  for (int i = 0; i < 200; ++i) px[i] = (i % 20) < 10 ? 0x80800000u : 0u;
+  gdi::SelectObject(mem, reinterpret_cast<gdi::HGDIOBJ>(bmp));
+  POINT pos{10, 10}, src{0, 0};
+  SIZE size{20, 10};
+  gdi::BLENDFUNCTION bf;
+  bf.AlphaFormat = gdi::AC_SRC_ALPHA;
+  ASSERT_TRUE(UpdateLayeredWindow(w, nullptr, &pos, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  ShowWindow(w, SW_SHOWNA);
+  Display* d = XOpenDisplay(x.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  Window xw = Window(GetNativeWindowId(w));
+  bool ok = PumpUntil([&] {
+    XImage* img = XGetImage(d, xw, 0, 0, 20, 10, AllPlanes, ZPixmap);
+    if (!img) return false;
+    bool eq = img->depth == 32 && XGetPixel(img, 2, 2) == 0x80800000ul && XGetPixel(img, 15, 2) == 0ul;
+    XDestroyImage(img);
+    return eq;
+  });
+  EXPECT_TRUE(ok);
+  XCloseDisplay(d);
+  gdi::DeleteDC(mem);
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(bmp));
   ShutdownWindowSystem();
 }
 
