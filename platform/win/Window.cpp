@@ -484,6 +484,8 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     if (Window* o = Get(owner); o && o->top) nc.owner = o->top->native;
     nc.title = w->text;
     w->top->native = TheBackend().CreateTopLevel(nc);
+    if ((exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) == (WS_EX_LAYERED | WS_EX_TRANSPARENT))
+      TheBackend().SetInputTransparent(w->top->native, true);  // clicks go through (shadows, glows)
   }
   if ((exStyle & WS_EX_FOREIGNVIDEO) && parent) {
     Window* top = TopLevelOf(w.get());
