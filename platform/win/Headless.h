@@ -19,7 +19,9 @@ namespace win::headless {
 void UseFakeClock(bool fake);
 void AdvanceClock(std::uint32_t ms);  // wakes every queue; due timers fire on the next retrieval
 
-// Input is queued and routed when the loop retrieves it; Pump runs it.
+// Input is queued and routed when the loop retrieves it; Pump runs it. A
+// press that starts a move or size loop (caption, border) runs that loop inside
+// Pump, so queue its moves and the release before pumping, or Pump waits for them.
 void MouseMove(POINT screen);
 void MouseDown(POINT screen, int button = 0);
 void MouseUp(POINT screen, int button = 0);

@@ -14,6 +14,11 @@
 // itself inside its own procedure; the object stays alive until that call
 // returns.
 //
+// On the main thread, retrieving messages (GetMessage, PeekMessage, WaitMessage
+// and the wait inside SendMessage) also runs the methods other threads handed
+// over through the runtime library (TThread::Synchronize / Queue); an exception
+// from a queued method leaves that call, as it would leave the message loop.
+//
 // Text: window texts and class names are UTF-16 (rtl::String). The clipboard
 // holds CF_UNICODETEXT only and is read and written through text functions.
 #pragma once
