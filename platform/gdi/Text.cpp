@@ -165,6 +165,13 @@ std::shared_ptr<FontFace> FontFace::Resolve(const LOGFONTW& lf) {
 
   std::string family = rtl::StringToUtf8(name);
   if (family.empty()) family = "Liberation Sans";
+  // The Chinese system faces the converter's forms name are not on Linux;
+  // fontconfig would give a Latin face and leave every ideograph to the
+  // fallback. Use the installed Chinese face for the whole text instead.
+  static const char* const kChineseFaces[] = {"宋体", "新宋体", "SimSun", "NSimSun", "黑体", "SimHei",
+                                              "微软雅黑", "Microsoft YaHei", "楷体", "KaiTi", "仿宋", "FangSong"};
+  for (const char* f : kChineseFaces)
+    if (family == f) family = "WenQuanYi Micro Hei";
   // A Chinese character set asks fontconfig for faces that cover Chinese.
   FaceFile file = Match(family, bold, italic, lf.lfCharSet == GB2312_CHARSET);
   if (!file.face) file = Match("sans-serif", bold, italic, false);

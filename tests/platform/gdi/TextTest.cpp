@@ -83,6 +83,16 @@ TEST_F(TextTest, ArialIsMetricCompatibleAndBoldIsWider) {
   DeleteObject(bold);
 }
 
+TEST_F(TextTest, ChineseSystemFacesUseTheInstalledChineseFace) {
+  Use(MakeFont(u"宋体", -14));
+  const int viaName = Extent(u"Tavrel 视频").cx;
+  HFONT wqy = MakeFont(u"WenQuanYi Micro Hei", -14);
+  SelectObject(d.dc, wqy);
+  EXPECT_EQ(Extent(u"Tavrel 视频").cx, viaName);
+  SelectObject(d.dc, font);
+  DeleteObject(wqy);
+}
+
 TEST_F(TextTest, ChineseAndLatinLineRendersEveryGlyphWithinItsExtent) {
   Use(MakeFont(u"Arial", -16));
   SetTextColor(d.dc, RGB(0, 0, 0));
