@@ -59,7 +59,7 @@ void TAVProbe::CloseFile() {
   // The conversion cache is FFmpeg's memory: without the libraries there is
   // nothing it can hold.
   if (FRGBContext.Bitmap || FRGBContext.RGBBuf || FRGBContext.toRGB_convert_ctx)
-    ResetRGBConvertContext(FRGBContext);
+    engine::ResetRGBConvertContext(FRGBContext);
   TCustomAVProbe::CloseFile();
 }
 
@@ -413,8 +413,8 @@ bool TAVProbe::CopyToBitmap(gdi::TBitmap& ABitmap) {
     ReportMessage(AV_LOG_ERROR, "picture not ready, please decode first");
     return false;
   }
-  const bool ok = PictureToBitmap(FRGBContext, FPicture.Picture, FPicture.PixFmt, FPicture.Height,
-                                  FPicture.Width);
+  const bool ok = engine::PictureToBitmap(FRGBContext, FPicture.Picture, FPicture.PixFmt,
+                                          FPicture.Width, FPicture.Height);
   if (ok) {
     ABitmap.Assign(FRGBContext.Bitmap.get());
   } else {

@@ -20,7 +20,8 @@
 
 #include "engine/FFBaseComponent.h"
 #include "player/CustomAVProbe.h"
-#include "player/RGBConvert.h"
+#include "engine/FFUtils.h"
+#include "platform/gdi/Bitmap.h"
 
 namespace player {
 
@@ -66,7 +67,7 @@ class TAVProbe : public TCustomAVProbe {
 
   AVCodecContext* FCodec = nullptr;
   int FCodecStream = -1;  // stream whose decoder FCodec is
-  TRGBConvertContext FRGBContext;
+  engine::TRGBConvertContext FRGBContext;
   int FSeekIndex = -1;
   int64_t FStartTime = -1;
   int FDecodeIndex = -1;

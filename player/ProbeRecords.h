@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "engine/FFEntries.h"
+#include "engine/FFUtils.h"
 #include "platform/rtl/Types.h"
 
 namespace player {
@@ -59,10 +60,7 @@ struct TSubtitleStreamInfo {
 enum TPictureType : uint8_t { ptUnknown, ptI, ptP, ptB, ptS, ptSI, ptSP, ptBI };
 
 // An FFmpeg picture: four planes and their line sizes.
-struct TAVPicture {
-  uint8_t* data[4] = {};
-  int linesize[4] = {};
-};
+using engine::TAVPicture;
 
 // The last decoded picture of a probe. Buffer is owned by the probe
 // (FFmpeg allocator) and keeps its capacity across pictures.

@@ -4,10 +4,11 @@
 
 #include <vector>
 
-#include "player/RGBConvert.h"
+#include "engine/FFUtils.h"
+#include "platform/gdi/Bitmap.h"
 #include "tests/player/ProbeTestUtils.h"
 
-using namespace player;
+using namespace engine;
 
 namespace {
 
@@ -44,8 +45,8 @@ TEST(RGBConvert, CopiesDirectlyOnlyWhatHasTheBitmapsLayout) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Width);
     Pattern pattern(c.Width, c.Height, c.LineSize);
-    ASSERT_TRUE(PictureToBitmap(ctx, pattern.Picture, AV_PIX_FMT_BGR24, c.Height, c.Width));
-    EXPECT_EQ(ctx.RGBPictureRef == &pattern.Picture, c.Direct);
+    ASSERT_TRUE(PictureToBitmap(ctx, pattern.Picture, AV_PIX_FMT_BGR24, c.Width, c.Height));
+    EXPECT_EQ(ctx.RGBPictureRef.data[0] == pattern.Picture.data[0], c.Direct);
     gdi::TBitmap& bmp = *ctx.Bitmap;
     ASSERT_EQ(bmp.Width(), c.Width);
     ASSERT_EQ(bmp.Height(), c.Height);
@@ -64,7 +65,7 @@ TEST(RGBConvert, CopiesDirectlyOnlyWhatHasTheBitmapsLayout) {
   EXPECT_EQ(ctx.RGBBuf, nullptr);
   EXPECT_EQ(ctx.RGBBufSize, 0);
   EXPECT_EQ(ctx.toRGB_convert_ctx, nullptr);
-  EXPECT_EQ(ctx.RGBPictureRef, nullptr);
+  EXPECT_EQ(ctx.RGBPictureRef.data[0], nullptr);
 }
 
 TEST(RGBConvert, FormatTheScalerCannotTakeFails) {
