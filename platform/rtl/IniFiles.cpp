@@ -344,23 +344,44 @@ bool IniDocument::SetValue(const String& section, const String& key, const Strin
     const auto it = s->keys.find(Fold(k));
     if (it != s->keys.end()) {
       // In place, keeping the key as the file spells it.
+      // The key and its place stay, so the index stays valid.
       lines_[it->second] = Parse(StringToUtf8(lines_[it->second].name) + "=" + stored);
-      Changed();
       return true;
     }
   }
+  // Writing a whole text key by key must not rebuild the index each time:
+  // new lines shift the indexes after them, and the new key joins its section.
   if (!named.empty()) {
     const Section& s = *named.front();
     size_t at = s.header + 1;
     for (size_t i = s.header + 1; i < s.end; ++i)
       if (lines_[i].kind == kKey || lines_[i].kind == kOther) at = i + 1;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Parse(line));
+    for (Section& other : sections_) {
+      if (&other == &s) {
+        ++other.end;
+        continue;
+      }
+      if (other.header >= at) {
+        ++other.header;
+        ++other.end;
+      }
+      for (auto& entry : other.keys)
+        if (entry.second >= at) ++entry.second;
+    }
+    Section& target = const_cast<Section&>(s);
+    for (auto& entry : target.keys)
+      if (entry.second >= at) ++entry.second;
+    target.keys.emplace(Fold(k), at);
   } else {
     if (!lines_.empty() && lines_.back().kind != kBlank) AppendRaw(std::string());
+    if (!sections_.empty()) sections_.back().end = lines_.size();
+    byName_[Fold(sec)].push_back(sections_.size());
+    sections_.push_back(Section{sec, lines_.size(), lines_.size() + 2, {}});
     AppendRaw("[" + StringToUtf8(sec) + "]");
     AppendRaw(line);
+    sections_.back().keys.emplace(Fold(k), lines_.size() - 1);
   }
-  Changed();
   return true;
 }
 

@@ -320,4 +320,30 @@ TEST_F(Ini, MemIniFileKeepsTheFileUntilUpdateFile) {
   EXPECT_EQ(mem.ReadString(u"Extra", u"kept", u""), u"1");
 }
 
+TEST_F(Ini, KeysWrittenBetweenOthersAreFoundWhereAFreshReadFindsThem) {
+  // Writes into earlier sections shift every line after them; each value
+  // must still be found, and the text must read back the same from scratch.
+  TMemIniFile mem;
+  for (int i = 0; i < 40; ++i) {
+    const String n = Utf8ToString(std::to_string(i));
+    mem.WriteString(u"S" + Utf8ToString(std::to_string(i % 4)), u"k" + n, u"v" + n);
+    mem.WriteString(u"S0", u"k0", u"again" + n);  // in place
+  }
+  mem.EraseSection(u"S2");
+  mem.WriteString(u"S1", u"late", u"x");
+  TStringList text;
+  mem.GetStrings(&text);
+  TMemIniFile fresh;
+  fresh.SetStrings(&text);
+  for (int i = 0; i < 40; ++i) {
+    const String n = Utf8ToString(std::to_string(i));
+    const String sec = u"S" + Utf8ToString(std::to_string(i % 4));
+    const String want = i == 0 ? u"again39" : (i % 4 == 2 ? u"" : u"v" + n);
+    EXPECT_EQ(mem.ReadString(sec, u"k" + n, u""), want) << i;
+    EXPECT_EQ(fresh.ReadString(sec, u"k" + n, u""), want) << i;
+  }
+  EXPECT_EQ(mem.ReadString(u"S1", u"late", u""), u"x");
+  EXPECT_EQ(fresh.ReadString(u"S1", u"late", u""), u"x");
+}
+
 }  // namespace
