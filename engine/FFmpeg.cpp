@@ -290,6 +290,10 @@ void TCustomFFmpeg::ReleaseResources() {
     if (Finput_custom_io[i]) CloseUnicodeAVIO(&Finput_custom_io[i]);
   }
   Fnb_input_files = 0;
+  // The codec tables follow the files: a reset object starts them afresh.
+  Finput_codecs.clear();
+  Foutput_codecs.clear();
+  Fnb_icodecs = Fnb_ocodecs = 0;
   Fintra_matrix.clear();
   Finter_matrix.clear();
   if (Fvstats_file) fclose(Fvstats_file);

@@ -219,6 +219,8 @@ TEST_F(TranscoderRunTest, ResetAllowsASecondRun) {
   EXPECT_EQ(t->FTotalOutputDuration, -1);
   ASSERT_TRUE(OpenInput(*t, Fixture("audio.wav")));
   ASSERT_EQ(t->OpenOutputFile(rtl::S(tmp / "p.wav"), false), 1);
+  EXPECT_EQ(t->Fnb_icodecs, 1);  // the tables start afresh
+  EXPECT_EQ(t->Fnb_ocodecs, 1);
   t->StartConvert(true, rtl::tpNormal)->Start();
   t->Stop(true);
   EXPECT_EQ(Terminations, 2);
