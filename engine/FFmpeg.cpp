@@ -193,6 +193,8 @@ void TCustomFFmpeg::Stop(bool AWaitFor) {
     thread->Start();
   }
   if (!AWaitFor) return;
+  // Asked from inside the run (its own notification): it cannot wait for itself.
+  if (rtl::GetCurrentThreadId() == thread->ThreadID()) return;
   const bool onMain = rtl::GetCurrentThreadId() == rtl::MainThreadID();
   while (FStopEvent.WaitFor(20) != rtl::wrSignaled) {
     if (onMain) {
@@ -200,10 +202,8 @@ void TCustomFFmpeg::Stop(bool AWaitFor) {
       PumpMessages();
     }
   }
-  if (rtl::GetCurrentThreadId() != thread->ThreadID()) {
-    FThreadObj.reset();
-    FThread = nullptr;
-  }
+  FThreadObj.reset();
+  FThread = nullptr;
 }
 
 void TCustomFFmpeg::Cancel(bool AWaitFor) {

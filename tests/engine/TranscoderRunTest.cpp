@@ -144,6 +144,20 @@ TEST_F(TranscoderRunTest, ThreadRunPausesAndStops) {
   EXPECT_FALSE(t->Converting());
 }
 
+TEST_F(TranscoderRunTest, AStopFromTheRunsOwnNotificationDoesNotWaitForItself) {
+  auto t = Ready(tmp / "o.wav");
+  t->For = 2;
+  TFakeFFmpeg* raw = t.get();
+  t->FOnTerminate = [this, raw](rtl::TObject*) {
+    raw->Stop(true);
+    ++Terminations;
+  };
+  t->StartConvert(true, rtl::tpNormal)->Start();
+  while (Terminations == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  t.reset();
+  EXPECT_EQ(Terminations, 1);
+}
+
 TEST_F(TranscoderRunTest, ResumeLetsAPausedRunFinish) {
   auto t = Ready(tmp / "o.wav");
   t->For = 50;
