@@ -91,7 +91,10 @@ struct TAVOutputStream {
   AVCodecContext* enc_ctx = nullptr;  // the stream's encoder (see TOutputStreamSetup)
 };
 
-// An open codec remembered so that a run broken by an exception still closes it.
+// An open codec remembered so that a run broken by an exception still closes
+// it. CloseListedEncoders/Decoders read an item as a TAVOutputStream or
+// TAVInputStream: a run that keeps records of other types takes its items off
+// the lists before its records go.
 struct TCodecItem {
   void* st = nullptr;  // TAVOutputStream* in the encoder list, TAVInputStream* in the decoder list
   TCodecItem* Prev = nullptr;

@@ -429,6 +429,24 @@ TEST_F(TranscoderTest, PresetLookUpAndPrivateOptionsReachTheEncoder) {
   EXPECT_EQ(coder, 1);
   EXPECT_EQ(bframes, 3);
 
+  // An encoder's own option given as a plain option reaches that encoder and
+  // is passed over by others, as an unknown option always was.
+  for (const char* codec : {"libx264", "mpeg4"}) {
+    SCOPED_TRACE(codec);
+    auto p = Make();
+    ASSERT_TRUE(OpenInput(*p, transcodertest::Fixture("av.mkv")));
+    Apply(*p, "vcodec", codec);
+    Apply(*p, "crf", "30");
+    ASSERT_EQ(p->OpenOutputFile(rtl::S(tmp / "crf.mp4"), false), 1) << rtl::U8(p->LastErrMsg());
+    void* priv = p->OutputFile(0)->streams[0]->enc->priv_data;
+    if (std::string(codec) == "libx264") {
+      uint8_t* crf = nullptr;
+      ASSERT_GE(ff::av_opt_get(priv, "crf", 0, &crf), 0);
+      EXPECT_EQ(atof(reinterpret_cast<char*>(crf)), 30.0);
+      ff::av_free(crf);
+    }
+  }
+
   // The encoder meant must know the preset's own options.
   auto m = Make();
   ASSERT_TRUE(OpenInput(*m, transcodertest::Fixture("av.mkv")));
