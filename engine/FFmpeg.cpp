@@ -6,6 +6,7 @@
 #include "engine/FFmpegLoader.h"
 #include "engine/FFmpegLogger.h"
 #include "engine/MyUtils.h"
+#include "engine/TranscodeRun.h"
 #include "engine/UnicodeProtocol.h"
 #include "platform/rtl/Strings.h"
 
@@ -149,9 +150,7 @@ TConvertThread* TCustomFFmpeg::StartConvert(bool AUseThread, rtl::TThreadPriorit
   return FThread;
 }
 
-void TCustomFFmpeg::Transcode() {
-  throw FFmpegException("Transcoding is not available in this build");
-}
+void TCustomFFmpeg::Transcode() { FFinished = RunTranscode(*this); }
 
 void TCustomFFmpeg::RunConversion() {
   FFinished = false;
