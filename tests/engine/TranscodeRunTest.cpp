@@ -1,0 +1,368 @@
+// Whole conversions through the transcoder: generated fixtures converted into
+// the profiles' containers and codecs and probed back, frame-rate changes,
+// progress reports, a stop half-way, subtitles, and bad input and output.
+#include "engine/TranscodeRun.h"
+
+#include <sys/mount.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "engine/FFmpeg.h"
+#include "tests/engine/TranscodeTestUtils.h"
+
+using namespace engine;
+using transcodetest::Probe;
+using transcodetest::ToDouble;
+
+namespace {
+
+// 2 s of 320x240 at 25 fps with a stereo 44.1 kHz tone, and the same with a
+// subtitle track; made once per process.
+std::string Fixture(const std::string& AName) {
+  static enginetest::TempDir dir;
+  static std::map<std::string, std::string> made;
+  auto it = made.find(AName);
+  if (it != made.end()) return it->second;
+  const std::string path = dir / AName;
+  const std::string av =
+      "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 -f lavfi -i "
+      "'aevalsrc=0.4*sin(440*2*PI*t)|0.4*sin(660*2*PI*t):s=44100:d=2' ";
+  if (AName == "av.mkv") {
+    EXPECT_TRUE(enginetest::RunFFmpeg(av + "-c:v mpeg4 -q:v 3 -c:a pcm_s16le " + path));
+  } else if (AName == "subs.mkv") {
+    const std::string srt = dir / "subs.srt";
+    enginetest::WriteFile(srt, "1\n00:00:00,200 --> 00:00:00,900\nHello\n\n2\n00:00:01,000 --> 00:00:01,500\nAgain\n\n");
+    EXPECT_TRUE(enginetest::RunFFmpeg(av + "-i " + srt + " -map 0 -map 1 -map 2 -c:v mpeg4 -c:a pcm_s16le -c:s srt " +
+                                      path));
+  } else if (AName == "late_audio.mkv") {
+    // The sound starts half a second after the pictures.
+    EXPECT_TRUE(enginetest::RunFFmpeg(
+        "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -itsoffset 0.5 -f lavfi -i "
+        "sine=sample_rate=44100:duration=1.5 -map 0 -map 1 -c:v mpeg4 -c:a pcm_s16le " + path));
+  } else if (AName == "empty.mp4") {
+    enginetest::WriteFile(path, "");
+  } else if (AName == "text.mp4") {
+    enginetest::WriteFile(path, "This is not a video.\n");
+  } else if (AName == "absurd.mkv") {
+    // Every element size of the header claims the largest value there is.
+    std::string data = enginetest::ReadFile(Fixture("av.mkv"));
+    for (size_t k = 4; k < 200 && k < data.size(); k += 7) data[k] = '\x01', data[k + 1] = '\xff';
+    enginetest::WriteFile(path, data);
+  } else if (AName == "truncated.mkv") {
+    const std::string whole = Fixture("av.mkv");
+    std::string data = enginetest::ReadFile(whole);
+    enginetest::WriteFile(path, data.substr(0, data.size() / 2));
+  }
+  made[AName] = path;
+  return path;
+}
+
+struct Progress {
+  int file_index, frame;
+  int64_t duration;
+};
+
+class TranscodeRunTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    enginetest::LoadSystemSet(TranscoderLibraries);
+    GetFFLogger()->SetTriggerEventInMainThread(false);
+  }
+
+  std::unique_ptr<TCustomFFmpeg> Make(const std::string& AInput,
+                                      const std::vector<std::pair<const char*, const char*>>& AOptions,
+                                      const std::string& AOutput) {
+    auto t = std::make_unique<TCustomFFmpeg>(20);
+    t->Reset();
+    EXPECT_TRUE(t->OpenInputFile(rtl::S(AInput))) << rtl::U8(t->LastErrMsg());
+    for (auto& [name, value] : AOptions) t->ApplyOption(rtl::S(name), rtl::S(value));
+    EXPECT_EQ(1, t->OpenOutputFile(rtl::S(AOutput), false)) << rtl::U8(t->LastErrMsg());
+    t->FOnProgress = [this](rtl::TObject*, int AFile, int AFrame, float, float, double, int64_t, int64_t ADur,
+                            int64_t) { Reports.push_back({AFile, AFrame, ADur}); };
+    return t;
+  }
+
+  static void Run(TCustomFFmpeg& T) { T.StartConvert(false, rtl::tpNormal); }
+
+  std::vector<Progress> Reports;
+  enginetest::TempDir Dir;
+};
+
+struct Profile {
+  const char* ext;
+  std::vector<std::pair<const char*, const char*>> options;
+  const char* format;   // part of ffprobe's format_name
+  const char* vcodec;   // nullptr: no video
+  const char* acodec;
+  int width, height;
+  const char* rate;
+  int sample_rate, channels;
+};
+
+TEST_F(TranscodeRunTest, ConvertsIntoEveryProfileContainer) {
+  const Profile profiles[] = {
+      {"mp4", {{"vcodec", "libx264"}, {"acodec", "libfaac"}, {"ab", "128000"}}, "mp4", "h264", "aac", 320, 240,
+       "25/1", 44100, 2},
+      {"3gp",
+       {{"vcodec", "h263"}, {"s", "176x144"}, {"acodec", "libopencore_amrnb"}, {"ar", "8000"}, {"ac", "1"},
+        {"ab", "12200"}},
+       "3gp", "h263", "amr_nb", 176, 144, "25/1", 8000, 1},
+      {"avi", {{"vcodec", "libxvid"}, {"acodec", "libmp3lame"}}, "avi", "mpeg4", "mp3", 320, 240, "25/1", 44100, 2},
+      {"flv", {{"vcodec", "flv"}, {"acodec", "libmp3lame"}, {"ar", "22050"}}, "flv", "flv1", "mp3", 320, 240, "25/1",
+       22050, 2},
+      {"wmv", {{"vcodec", "wmv2"}, {"acodec", "wmav2"}}, "asf", "wmv2", "wmav2", 320, 240, "25/1", 44100, 2},
+      {"mpg", {{"vcodec", "mpeg2video"}, {"acodec", "mp2"}, {"s", "352x288"}}, "mpeg", "mpeg2video", "mp2", 352, 288,
+       "25/1", 44100, 2},
+      {"mkv", {{"r", "15"}}, "matroska", "h264", "vorbis", 320, 240, "15/1", 44100, 2},
+      {"mp3", {{"vn", "1"}, {"acodec", "libmp3lame"}}, "mp3", nullptr, "mp3", 0, 0, "", 44100, 2},
+      {"amr", {{"vn", "1"}, {"acodec", "libopencore_amrnb"}, {"ar", "8000"}, {"ac", "1"}, {"ab", "7400"}}, "amr",
+       nullptr, "amr_nb", 0, 0, "", 8000, 1},
+  };
+  for (const Profile& p : profiles) {
+    SCOPED_TRACE(p.ext);
+    const std::string out = Dir / (std::string("out.") + p.ext);
+    auto t = Make(Fixture("av.mkv"), p.options, out);
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    EXPECT_FALSE(t->FatalException());
+    auto info = Probe(out);
+    EXPECT_NE(std::string::npos, info["format.format_name"].find(p.format)) << info["format.format_name"];
+    // Some containers list the audio first.
+    const std::string v = info["s0.codec_type"] == "video" ? "s0." : "s1.";
+    const std::string a = p.vcodec && v == "s0." ? "s1." : "s0.";
+    if (p.vcodec) {
+      EXPECT_EQ(p.vcodec, info[v + "codec_name"]);
+      EXPECT_EQ(std::to_string(p.width), info[v + "width"]);
+      EXPECT_EQ(std::to_string(p.height), info[v + "height"]);
+      EXPECT_EQ(p.rate, info[v + "r_frame_rate"]);
+    } else {
+      EXPECT_EQ("", info["s1.codec_type"]);
+    }
+    EXPECT_EQ(p.acodec, info[a + "codec_name"]);
+    EXPECT_EQ(std::to_string(p.sample_rate), info[a + "sample_rate"]);
+    EXPECT_EQ(std::to_string(p.channels), info[a + "channels"]);
+    // Within a frame or so of the 2 s input (an audio encoder's last frame
+    // may add its padding).
+    EXPECT_NEAR(2.0, ToDouble(info["format.duration"]), 0.12) << info["format.duration"];
+    if (p.vcodec) EXPECT_NEAR(std::atoi(p.rate) * 2, transcodetest::CountFrames(out, "v"), 1);
+    ASSERT_FALSE(Reports.empty());
+    EXPECT_EQ(-1, Reports.back().file_index);  // the final report follows the trailer
+    Reports.clear();
+  }
+}
+
+TEST_F(TranscodeRunTest, FrameRateChangeDropsOrDuplicates) {
+  const struct {
+    const char* rate;
+    int frames, dup, drop;
+  } cases[] = {{"10", 20, 0, 30}, {"50", 100, 50, 0}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.rate);
+    const std::string out = Dir / "rate.avi";
+    auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"an", "1"}, {"r", c.rate}}, out);
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    EXPECT_NEAR(c.frames, transcodetest::CountFrames(out, "v"), 2);
+    EXPECT_NEAR(c.dup, t->Fnb_frames_dup, 2);
+    EXPECT_NEAR(c.drop, t->Fnb_frames_drop, 2);
+  }
+}
+
+TEST_F(TranscodeRunTest, ScalesAndKeepsTheAspect) {
+  const std::string out = Dir / "scaled.mp4";
+  auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"s", "160x120"}, {"aspect", "16:9"}, {"an", "1"}}, out);
+  Run(*t);
+  ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+  std::string cmd = "ffprobe -v error -select_streams v:0 -show_entries stream=width,height,display_aspect_ratio "
+                    "-of csv=p=0 '" + out + "'";
+  FILE* f = popen(cmd.c_str(), "r");
+  char line[128] = {};
+  ASSERT_TRUE(fgets(line, sizeof line, f));
+  pclose(f);
+  EXPECT_EQ("160,120,16:9", std::string(line).substr(0, 12));
+}
+
+TEST_F(TranscodeRunTest, ProgressArrivesAtTheIntervalThenTheFinalReport) {
+  const std::string out = Dir / "p.avi";
+  auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}}, out);
+  t->ReportInterval = 0;  // after every packet
+  Run(*t);
+  ASSERT_TRUE(t->Finished());
+  ASSERT_GT(Reports.size(), 40u);
+  for (size_t i = 1; i + 1 < Reports.size(); ++i) {
+    EXPECT_EQ(0, Reports[i].file_index);
+    EXPECT_GE(Reports[i].frame, Reports[i - 1].frame);
+    EXPECT_GE(Reports[i].frame, 1);  // nothing before the first video frame
+  }
+  EXPECT_EQ(-1, Reports.back().file_index);
+  EXPECT_EQ(50, Reports.back().frame);
+  EXPECT_NEAR(2000000, Reports.back().duration, 100000);
+
+  Reports.clear();
+  auto t2 = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}}, Dir / "p2.avi");
+  t2->ReportInterval = 3600000000LL;
+  Run(*t2);
+  ASSERT_EQ(1u, Reports.size());
+  EXPECT_EQ(-1, Reports[0].file_index);
+}
+
+TEST_F(TranscodeRunTest, StopHalfWayLeavesAPlayableShorterFile) {
+  const std::string out = Dir / "stopped.mp4";
+  auto t = Make(Fixture("av.mkv"), {{"vcodec", "libx264"}, {"acodec", "libfaac"}}, out);
+  t->ReportInterval = 0;
+  TCustomFFmpeg* raw = t.get();
+  t->FOnProgress = [raw](rtl::TObject*, int, int AFrame, float, float, double, int64_t, int64_t, int64_t) {
+    if (AFrame >= 20) raw->Stop(false);
+  };
+  Run(*t);
+  EXPECT_FALSE(t->Finished());
+  EXPECT_FALSE(t->FatalException()) << rtl::U8(t->FatalMessage());
+  auto info = Probe(out);
+  const double d = ToDouble(info["format.duration"]);
+  EXPECT_GT(d, 0.5);
+  EXPECT_LT(d, 1.7);
+  const int frames = transcodetest::CountFrames(out, "v");
+  EXPECT_GE(frames, 20);
+  EXPECT_LT(frames, 45);
+  EXPECT_GT(transcodetest::CountFrames(out, "a"), 10);
+}
+
+TEST_F(TranscodeRunTest, SubtitlesPassThrough) {
+  for (const char* codec : {"copy", "ass"}) {
+    SCOPED_TRACE(codec);
+    const std::string out = Dir / "subs.mkv";
+    auto t = Make(Fixture("subs.mkv"), {{"vcodec", "mpeg4"}, {"acodec", "libvorbis"}, {"scodec", codec}}, out);
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    auto info = Probe(out);
+    EXPECT_EQ(std::string(codec) == "copy" ? "subrip" : "ass", info["s2.codec_name"]);
+    std::string cmd = "ffprobe -v error -select_streams s:0 -show_entries packet=pts_time -of csv=p=0 '" + out + "'";
+    FILE* f = popen(cmd.c_str(), "r");
+    std::vector<double> pts;
+    char line[128];
+    while (fgets(line, sizeof line, f)) pts.push_back(std::atof(line));
+    pclose(f);
+    ASSERT_EQ(2u, pts.size());
+    EXPECT_NEAR(0.2, pts[0], 0.01);
+    EXPECT_NEAR(1.0, pts[1], 0.01);
+  }
+}
+
+TEST_F(TranscodeRunTest, RefusedCodecNamesContainerAndCodec) {
+  const std::string out = Dir / "refused.mpg";
+  auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg2video"}, {"acodec", "libfaac"}}, out);
+  Run(*t);
+  EXPECT_FALSE(t->Finished());
+  ASSERT_TRUE(t->FatalException());
+  const std::string msg = rtl::U8(t->FatalMessage());
+  EXPECT_NE(std::string::npos, msg.find("mpeg container")) << msg;
+  EXPECT_NE(std::string::npos, msg.find("aac")) << msg;
+}
+
+TEST_F(TranscodeRunTest, BadInputsEndWithAReasonOrTheReadablePart) {
+  for (const char* name : {"empty.mp4", "text.mp4", "absurd.mkv", "truncated.mkv"}) {
+    SCOPED_TRACE(name);
+    const std::string out = Dir / "bad.avi";
+    auto t = std::make_unique<TCustomFFmpeg>(20);
+    t->Reset();
+    if (!t->OpenInputFile(rtl::S(Fixture(name)))) {
+      EXPECT_FALSE(t->LastErrMsg().empty());
+      continue;
+    }
+    t->ApplyOption(u"vcodec", u"mpeg4");
+    ASSERT_EQ(1, t->OpenOutputFile(rtl::S(out), false));
+    Run(*t);
+    // Either the readable part is converted or the run says why it failed.
+    if (t->Finished()) {
+      EXPECT_GT(transcodetest::CountFrames(out, "v"), 5);
+    } else {
+      EXPECT_TRUE(t->FatalException());
+      EXPECT_FALSE(t->FatalMessage().empty());
+    }
+  }
+}
+
+TEST_F(TranscodeRunTest, FullDiskFailsInsteadOfFinishing) {
+  const std::string mnt = Dir / "small";
+  std::filesystem::create_directory(mnt);
+  if (mount("tvltmp", mnt.c_str(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "cannot mount a small tmpfs here";
+  {
+    const std::string out = mnt + "/full.avi";
+    auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"qscale", "1"}, {"acodec", "libmp3lame"}}, out);
+    Run(*t);
+    EXPECT_FALSE(t->Finished());
+    EXPECT_TRUE(t->FatalException());
+    EXPECT_FALSE(t->FatalMessage().empty());
+  }
+  umount(mnt.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TranscodeRunTest, JoinedInputsFollowEachOther) {
+  const std::string out = Dir / "joined.avi";
+  auto t = std::make_unique<TCustomFFmpeg>(20);
+  t->Reset();
+  ASSERT_TRUE(t->OpenInputFile(rtl::S(Fixture("av.mkv"))));
+  ASSERT_TRUE(t->OpenInputFile(rtl::S(Fixture("av.mkv"))));
+  t->ApplyOption(u"vcodec", u"mpeg4");
+  t->ApplyOption(u"acodec", u"libmp3lame");
+  ASSERT_GT(t->OpenOutputFile(rtl::S(out), true), 0) << rtl::U8(t->LastErrMsg());
+  Run(*t);
+  ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+  auto info = Probe(out);
+  EXPECT_NEAR(4.0, ToDouble(info["format.duration"]), 0.15);
+  EXPECT_NEAR(100, transcodetest::CountFrames(out, "v"), 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TranscodeRunTest, FrameAndTimeLimitsEndTheRun) {
+  const struct {
+    const char* name;
+    const char* value;
+    int frames;
+    double duration;
+  } cases[] = {{"vframes", "10", 10, 0.4}, {"t", "1", 25, 1.0}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string out = Dir / "limited.avi";
+    auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}, {c.name, c.value}}, out);
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    EXPECT_NEAR(c.frames, transcodetest::CountFrames(out, "v"), 1);
+    EXPECT_NEAR(c.duration, ToDouble(Probe(out)["s0.duration"]), 0.1);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TranscodeRunTest, AudioFollowsItsTimestampsOrIsPaddedToThem) {
+  // Sync method 0 keeps the late start as a timestamp; method 1 fills the
+  // gap with silence so the sound starts with the pictures.
+  for (const char* method : {"0", "1"}) {
+    SCOPED_TRACE(method);
+    const std::string out = Dir / "sync.mkv";
+    auto t = Make(Fixture("late_audio.mkv"), {{"vcodec", "mpeg4"}, {"acodec", "libvorbis"}, {"async", method}}, out);
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    std::string cmd = "ffprobe -v error -select_streams a:0 -show_entries packet=pts_time -of csv=p=0 '" + out +
+                      "' | head -1";
+    FILE* f = popen(cmd.c_str(), "r");
+    char line[64] = {};
+    ASSERT_TRUE(fgets(line, sizeof line, f));
+    pclose(f);
+    EXPECT_NEAR(std::string(method) == "0" ? 0.5 : 0.0, std::atof(line), 0.03);
+  }
+}
+
+}  // namespace
