@@ -48,6 +48,26 @@ String TagText(const AVDictionary* AMetadata, const char* AKey) {
   return engine::GetMetadataValue(AMetadata, AKey, String());
 }
 
+// Fields every stream record has.
+template <typename TInfo>
+void ReadStreamNames(const AVStream* AStream, TInfo& AInfo) {
+  AInfo.Language = TagText(AStream->metadata, "language");
+  AInfo.CodecName =
+      engine::CodecNameText(AStream->codecpar->codec_id, AStream->codecpar->codec_tag, false);
+}
+
+// Fields the audio and video records share: names, times and bit rate.
+template <typename TInfo>
+void ReadTimedStreamInfo(const AVStream* AStream, TInfo& AInfo) {
+  ReadStreamNames(AStream, AInfo);
+  const AVRational tb = RepairedTimeBase(AStream->time_base);
+  AInfo.StartTime = AStream->start_time;
+  AInfo.StartTimeScaled = ScaleToMicroseconds(AStream->start_time, tb);
+  AInfo.Duration = AStream->duration;
+  AInfo.DurationScaled = ScaleToMicroseconds(AStream->duration, tb);
+  AInfo.BitRate = ClampToInt(AStream->codecpar->bit_rate);
+}
+
 }  // namespace
 
 TCustomAVProbe::TCustomAVProbe(rtl::TComponent* AOwner) : engine::TFFBaseComponent(AOwner) {
@@ -225,7 +245,7 @@ String TCustomAVProbe::FormatLongName() {
   return f && f->long_name ? rtl::Utf8ToString(f->long_name) : String();
 }
 
-bool TCustomAVProbe::IsAudioStream(int AStreamIndex) {
+bool TCustomAVProbe::IsStreamOfKind(int AStreamIndex, AVMediaType AKind) {
   if (!FFileHandle) {
     ReportMessage(AV_LOG_WARNING, kNotLoaded);
     return false;
@@ -234,31 +254,19 @@ bool TCustomAVProbe::IsAudioStream(int AStreamIndex) {
     ReportMessage(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", AStreamIndex));
     return false;
   }
-  return StreamKind(FFileHandle->streams[AStreamIndex]) == AVMEDIA_TYPE_AUDIO;
+  return StreamKind(FFileHandle->streams[AStreamIndex]) == AKind;
+}
+
+bool TCustomAVProbe::IsAudioStream(int AStreamIndex) {
+  return IsStreamOfKind(AStreamIndex, AVMEDIA_TYPE_AUDIO);
 }
 
 bool TCustomAVProbe::IsVideoStream(int AStreamIndex) {
-  if (!FFileHandle) {
-    ReportMessage(AV_LOG_WARNING, kNotLoaded);
-    return false;
-  }
-  if (AStreamIndex < 0 || AStreamIndex >= FStreamCount) {
-    ReportMessage(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", AStreamIndex));
-    return false;
-  }
-  return StreamKind(FFileHandle->streams[AStreamIndex]) == AVMEDIA_TYPE_VIDEO;
+  return IsStreamOfKind(AStreamIndex, AVMEDIA_TYPE_VIDEO);
 }
 
 bool TCustomAVProbe::IsSubtitleStream(int AStreamIndex) {
-  if (!FFileHandle) {
-    ReportMessage(AV_LOG_WARNING, kNotLoaded);
-    return false;
-  }
-  if (AStreamIndex < 0 || AStreamIndex >= FStreamCount) {
-    ReportMessage(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", AStreamIndex));
-    return false;
-  }
-  return StreamKind(FFileHandle->streams[AStreamIndex]) == AVMEDIA_TYPE_SUBTITLE;
+  return IsStreamOfKind(AStreamIndex, AVMEDIA_TYPE_SUBTITLE);
 }
 
 TFileStreamInfo TCustomAVProbe::FileStreamInfo() {
@@ -319,14 +327,7 @@ bool TCustomAVProbe::ReadAudioStreamInfo(int AStreamIndex, TAudioStreamInfo& AIn
   if (index < 0) return false;
   const AVStream* st = FFileHandle->streams[index];
   const AVCodecParameters* par = st->codecpar;
-  const AVRational tb = RepairedTimeBase(st->time_base);
-  AInfo.Language = TagText(st->metadata, "language");
-  AInfo.CodecName = engine::CodecNameText(par->codec_id, par->codec_tag, false);
-  AInfo.StartTime = st->start_time;
-  AInfo.StartTimeScaled = ScaleToMicroseconds(st->start_time, tb);
-  AInfo.Duration = st->duration;
-  AInfo.DurationScaled = ScaleToMicroseconds(st->duration, tb);
-  AInfo.BitRate = ClampToInt(par->bit_rate);
+  ReadTimedStreamInfo(st, AInfo);
   AInfo.Channels = par->ch_layout.nb_channels;
   AInfo.SampleRate = par->sample_rate;
   AInfo.SampleFormat = static_cast<AVSampleFormat>(par->format);
@@ -339,14 +340,7 @@ bool TCustomAVProbe::ReadVideoStreamInfo(int AStreamIndex, TVideoStreamInfo& AIn
   if (index < 0) return false;
   const AVStream* st = FFileHandle->streams[index];
   const AVCodecParameters* par = st->codecpar;
-  const AVRational tb = RepairedTimeBase(st->time_base);
-  AInfo.Language = TagText(st->metadata, "language");
-  AInfo.CodecName = engine::CodecNameText(par->codec_id, par->codec_tag, false);
-  AInfo.StartTime = st->start_time;
-  AInfo.StartTimeScaled = ScaleToMicroseconds(st->start_time, tb);
-  AInfo.Duration = st->duration;
-  AInfo.DurationScaled = ScaleToMicroseconds(st->duration, tb);
-  AInfo.BitRate = ClampToInt(par->bit_rate);
+  ReadTimedStreamInfo(st, AInfo);
   AInfo.Height = par->height;
   AInfo.Width = par->width;
   const AVRational sar = par->sample_aspect_ratio;
@@ -363,9 +357,7 @@ bool TCustomAVProbe::ReadSubtitleStreamInfo(int AStreamIndex, TSubtitleStreamInf
   AInfo = TSubtitleStreamInfo{};
   const int index = CheckStreamRecord(AStreamIndex, AVMEDIA_TYPE_SUBTITLE, "subtitle");
   if (index < 0) return false;
-  const AVStream* st = FFileHandle->streams[index];
-  AInfo.Language = TagText(st->metadata, "language");
-  AInfo.CodecName = engine::CodecNameText(st->codecpar->codec_id, st->codecpar->codec_tag, false);
+  ReadStreamNames(FFileHandle->streams[index], AInfo);
   return true;
 }
 

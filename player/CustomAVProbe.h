@@ -84,6 +84,9 @@ class TCustomAVProbe : public engine::TFFBaseComponent {
   void CheckLibraries();
   // Index of the stream checked for kind AKind, or -1 after a message.
   int CheckStreamRecord(int AStreamIndex, AVMediaType AKind, const char* AKindName);
+  // Whether stream AStreamIndex is of kind AKind, after a message when there
+  // is no file or no such stream.
+  bool IsStreamOfKind(int AStreamIndex, AVMediaType AKind);
 
   AVFormatContext* FFileHandle = nullptr;
   bool FOwnHandle = false;
