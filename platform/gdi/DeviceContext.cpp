@@ -379,47 +379,42 @@ BOOL RestoreDC(HDC h, int level) {
   DeviceContext* dc = CheckedDC(h);       \
   if (!dc) return fail
 
-BOOL SetViewportOrgEx(HDC h, int x, int y, POINT* old) {
+// The origins are kept as points in the DC's state; Set* replaces one,
+// Offset* moves it, and both hand back the value it had.
+static BOOL MoveOrigin(HDC h, POINT DCState::*origin, int x, int y, bool relative, POINT* old) {
   DC_OR_FAIL(FALSE);
-  if (old) *old = dc->st.viewportOrg;
-  dc->st.viewportOrg = {x, y};
+  POINT& o = dc->st.*origin;
+  if (old) *old = o;
+  if (relative) {
+    o.X += x;
+    o.Y += y;
+  } else {
+    o = {x, y};
+  }
   return TRUE;
+}
+static BOOL GetOrigin(HDC h, POINT DCState::*origin, POINT* out) {
+  DC_OR_FAIL(FALSE);
+  if (out) *out = dc->st.*origin;
+  return TRUE;
+}
+
+BOOL SetViewportOrgEx(HDC h, int x, int y, POINT* old) {
+  return MoveOrigin(h, &DCState::viewportOrg, x, y, false, old);
 }
 BOOL OffsetViewportOrgEx(HDC h, int x, int y, POINT* old) {
-  DC_OR_FAIL(FALSE);
-  if (old) *old = dc->st.viewportOrg;
-  dc->st.viewportOrg.X += x;
-  dc->st.viewportOrg.Y += y;
-  return TRUE;
+  return MoveOrigin(h, &DCState::viewportOrg, x, y, true, old);
 }
-BOOL GetViewportOrgEx(HDC h, POINT* out) {
-  DC_OR_FAIL(FALSE);
-  if (out) *out = dc->st.viewportOrg;
-  return TRUE;
-}
+BOOL GetViewportOrgEx(HDC h, POINT* out) { return GetOrigin(h, &DCState::viewportOrg, out); }
 BOOL SetWindowOrgEx(HDC h, int x, int y, POINT* old) {
-  DC_OR_FAIL(FALSE);
-  if (old) *old = dc->st.windowOrg;
-  dc->st.windowOrg = {x, y};
-  return TRUE;
+  return MoveOrigin(h, &DCState::windowOrg, x, y, false, old);
 }
 BOOL OffsetWindowOrgEx(HDC h, int x, int y, POINT* old) {
-  DC_OR_FAIL(FALSE);
-  if (old) *old = dc->st.windowOrg;
-  dc->st.windowOrg.X += x;
-  dc->st.windowOrg.Y += y;
-  return TRUE;
+  return MoveOrigin(h, &DCState::windowOrg, x, y, true, old);
 }
-BOOL GetWindowOrgEx(HDC h, POINT* out) {
-  DC_OR_FAIL(FALSE);
-  if (out) *out = dc->st.windowOrg;
-  return TRUE;
-}
+BOOL GetWindowOrgEx(HDC h, POINT* out) { return GetOrigin(h, &DCState::windowOrg, out); }
 BOOL SetBrushOrgEx(HDC h, int x, int y, POINT* old) {
-  DC_OR_FAIL(FALSE);
-  if (old) *old = dc->st.brushOrg;
-  dc->st.brushOrg = {x, y};
-  return TRUE;
+  return MoveOrigin(h, &DCState::brushOrg, x, y, false, old);
 }
 BOOL LPtoDP(HDC h, POINT* pts, int count) {
   DC_OR_FAIL(FALSE);
