@@ -30,6 +30,24 @@ String FullPath(const String& fileName) {
 
 String SystemErrorText(int err) { return Utf8ToString(std::strerror(err)); }
 
+// Pipes and terminals hand out and take data in pieces; keep going until the
+// count is met, the source is exhausted or the handle fails.
+template <class TBytes, class TSysCall>
+Int64 TransferAll(TSysCall call, int handle, TBytes* p, Int64 count) {
+  if (count <= 0) return 0;
+  Int64 done = 0;
+  while (done < count) {
+    const ssize_t r = call(handle, p + done, static_cast<size_t>(count - done));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (r == 0) break;
+    done += r;
+  }
+  return done;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- TStream
@@ -70,37 +88,11 @@ Int64 TStream::CopyFrom(TStream* source, Int64 count) {
 // ---------------------------------------------------------------- THandleStream
 
 Int64 THandleStream::Read(void* buffer, Int64 count) {
-  if (count <= 0) return 0;
-  auto* p = static_cast<char*>(buffer);
-  Int64 done = 0;
-  // Pipes and terminals hand out data in pieces; keep going until the count
-  // is met or the source is exhausted.
-  while (done < count) {
-    const ssize_t r = ::read(handle_, p + done, static_cast<size_t>(count - done));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    if (r == 0) break;
-    done += r;
-  }
-  return done;
+  return TransferAll(::read, handle_, static_cast<char*>(buffer), count);
 }
 
 Int64 THandleStream::Write(const void* buffer, Int64 count) {
-  if (count <= 0) return 0;
-  const auto* p = static_cast<const char*>(buffer);
-  Int64 done = 0;
-  while (done < count) {
-    const ssize_t r = ::write(handle_, p + done, static_cast<size_t>(count - done));
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    if (r == 0) break;
-    done += r;
-  }
-  return done;
+  return TransferAll(::write, handle_, static_cast<const char*>(buffer), count);
 }
 
 Int64 THandleStream::Seek(Int64 offset, TSeekOrigin origin) {
