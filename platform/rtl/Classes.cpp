@@ -15,6 +15,20 @@ namespace rtl {
 
 namespace {
 
+// Runs Body as one batch of changes of List; the batch also ends when Body
+// throws, so a failed load does not leave the list updating for good.
+template <class TList, class TBody>
+void WithinUpdate(TList& List, TBody&& Body) {
+  List.BeginUpdate();
+  try {
+    Body();
+  } catch (...) {
+    List.EndUpdate();
+    throw;
+  }
+  List.EndUpdate();
+}
+
 String Num(long long v) { return Utf8ToString(std::to_string(v)); }
 
 String WithNumber(const char16_t* pattern, long long v) {
@@ -478,8 +492,7 @@ String TStrings::Text() const {
 }
 
 void TStrings::SetText(const String& text) {
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     const bool anyBreak = lineBreak_ == u"\r\n" || lineBreak_ == u"\n" || lineBreak_ == u"\r" || lineBreak_.empty();
     size_t i = 0;
@@ -498,11 +511,7 @@ void TStrings::SetText(const String& text) {
         i = at == String::npos ? n : at + lineBreak_.size();
       }
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 String TStrings::Delimited(char16_t delimiter, char16_t quote, bool strict) const {
@@ -522,8 +531,7 @@ String TStrings::Delimited(char16_t delimiter, char16_t quote, bool strict) cons
 
 void TStrings::SetDelimited(const String& text, char16_t delimiter, char16_t quote, bool strict) {
   auto isBlank = [&](char16_t c) { return !strict && c >= 1 && c <= u' '; };
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     Clear();
     const char16_t* p = text.c_str();
     const char16_t* const end = p + text.size();
@@ -547,11 +555,7 @@ void TStrings::SetDelimited(const String& text, char16_t delimiter, char16_t quo
         ++p;  // an embedded NUL separates like a blank instead of stalling
       }
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 String TStrings::DelimitedText() const { return Delimited(delimiter_, quoteChar_, strictDelimiter_); }
@@ -637,8 +641,7 @@ void TStrings::EndUpdate() {
 void TStrings::Assign(TPersistent* source) {
   if (auto* src = dynamic_cast<TStrings*>(source)) {
     if (src == this) return;
-    BeginUpdate();
-    try {
+    WithinUpdate(*this, [&] {
       Clear();
       delimiter_ = src->delimiter_;
       quoteChar_ = src->quoteChar_;
@@ -646,11 +649,7 @@ void TStrings::Assign(TPersistent* source) {
       strictDelimiter_ = src->strictDelimiter_;
       lineBreak_ = src->lineBreak_;
       AddStrings(src);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    });
     return;
   }
   TPersistent::Assign(source);
@@ -934,14 +933,9 @@ void TCollection::Delete(int index) {
 
 void TCollection::Clear() {
   if (items_.empty()) return;
-  BeginUpdate();
-  try {
+  WithinUpdate(*this, [&] {
     while (!items_.empty()) delete items_.back();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  });
 }
 
 TCollectionItem* TCollection::Items(int index) const {
@@ -965,15 +959,10 @@ void TCollection::EndUpdate() {
 void TCollection::Assign(TPersistent* source) {
   if (auto* src = dynamic_cast<TCollection*>(source)) {
     if (src == this) return;
-    BeginUpdate();
-    try {
+    WithinUpdate(*this, [&] {
       Clear();
       for (TCollectionItem* item : src->items_) Add()->Assign(item);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    });
     return;
   }
   TPersistent::Assign(source);
