@@ -10,15 +10,29 @@ namespace {
 
 constexpr TColor SysColor(int n) { return static_cast<TColor>(0xFF000000u | static_cast<unsigned>(n)); }
 
+// The eight colours, their keys and the system colours they default to.
+struct TSystemColorKey {
+  const char16_t* Name;
+  TColor TbsSkinColors::*Field;
+  int SysIndex;
+};
+constexpr TSystemColorKey kSystemColorKeys[] = {
+    {u"cbtnface", &TbsSkinColors::cBtnFace, 15},
+    {u"cbtntext", &TbsSkinColors::cBtnText, 18},
+    {u"cwindow", &TbsSkinColors::cWindow, 5},
+    {u"cwindowtext", &TbsSkinColors::cWindowText, 8},
+    {u"chighlight", &TbsSkinColors::cHighLight, 13},
+    {u"chighlighttext", &TbsSkinColors::cHighLightText, 14},
+    {u"cbtnhighlight", &TbsSkinColors::cBtnHighLight, 20},
+    {u"cbtnshadow", &TbsSkinColors::cBtnShadow, 16}};
+
 const TbsSkinKeys<TbsSkinColors>& ColorKeys() {
-  using C = TbsSkinColors;
-  static const TbsSkinKeys<C> keys{
-      Int<C>(u"cbtnface", &C::cBtnFace, SysColor(15)),       Int<C>(u"cbtntext", &C::cBtnText, SysColor(18)),
-      Int<C>(u"cwindow", &C::cWindow, SysColor(5)),          Int<C>(u"cwindowtext", &C::cWindowText, SysColor(8)),
-      Int<C>(u"chighlight", &C::cHighLight, SysColor(13)),
-      Int<C>(u"chighlighttext", &C::cHighLightText, SysColor(14)),
-      Int<C>(u"cbtnhighlight", &C::cBtnHighLight, SysColor(20)),
-      Int<C>(u"cbtnshadow", &C::cBtnShadow, SysColor(16))};
+  static const TbsSkinKeys<TbsSkinColors> keys = [] {
+    TbsSkinKeys<TbsSkinColors> k;
+    for (const auto& c : kSystemColorKeys)
+      k.push_back(Int<TbsSkinColors>(c.Name, c.Field, SysColor(c.SysIndex)));
+    return k;
+  }();
   return keys;
 }
 
@@ -88,14 +102,7 @@ const TbsSkinKeys<TbsDataSkinHintWindow>& HintKeys() {
 }  // namespace
 
 void TbsSkinColors::SetColorsToDefault() {
-  cBtnFace = SysColor(15);
-  cBtnText = SysColor(18);
-  cWindow = SysColor(5);
-  cWindowText = SysColor(8);
-  cHighLight = SysColor(13);
-  cHighLightText = SysColor(14);
-  cBtnHighLight = SysColor(20);
-  cBtnShadow = SysColor(16);
+  for (const auto& c : kSystemColorKeys) this->*c.Field = SysColor(c.SysIndex);
 }
 
 void TbsSkinColors::LoadFromFile(TCustomIniFile& IniFile) { ReadKeys(*this, IniFile, u"SKINCOLORS", ColorKeys()); }
