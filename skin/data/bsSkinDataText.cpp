@@ -4,6 +4,7 @@
 
 #include "platform/rtl/Strings.h"
 #include "skin/data/bsSkinData.h"
+#include "skin/data/bsSkinKeys.h"
 
 namespace skin {
 
@@ -12,6 +13,71 @@ namespace {
 String IntText(int v) { return rtl::Utf8ToString(std::to_string(v)); }
 
 constexpr const char16_t* kFormInfo = u"FORMINFO";
+
+// FORMINFO in the order it is written.
+const TbsSkinKeys<TbsSkinData>& FormInfoKeys() {
+  using namespace keys;
+  using C = TbsSkinData;
+  static const TbsSkinKeys<C> table{
+      Point<C>(u"lefttoppoint", &C::LTPoint),
+      Point<C>(u"righttoppoint", &C::RTPoint),
+      Point<C>(u"leftbottompoint", &C::LBPoint),
+      Point<C>(u"rightbottompoint", &C::RBPoint),
+      Rect<C>(u"clientrect", &C::ClRect),
+      Int<C>(u"bgpictureindex", &C::BGPictureIndex, -1),
+      Int<C>(u"mdibgpictureindex", &C::MDIBGPictureIndex, -1),
+      Bool<C>(u"leftstretch", &C::LeftStretch),
+      Bool<C>(u"rightstretch", &C::RightStretch),
+      Bool<C>(u"topstretch", &C::TopStretch),
+      Bool<C>(u"bottomstretch", &C::BottomStretch),
+      Bool<C>(u"stretcheffect", &C::StretchEffect),
+      Stretch<C>(u"stretchtype", &C::StretchType),
+      Bool<C>(u"mdibgstretcheffect", &C::MDIBGStretchEffect),
+      Stretch<C>(u"mdibgstretchtype", &C::MDIBGStretchType),
+      Rect<C>(u"maskrectarea", &C::MaskRectArea),
+      Point<C>(u"hittestlefttoppoint", &C::HitTestLTPoint),
+      Point<C>(u"hittestrighttoppoint", &C::HitTestRTPoint),
+      Point<C>(u"hittestleftbottompoint", &C::HitTestLBPoint),
+      Point<C>(u"hittestrightbottompoint", &C::HitTestRBPoint),
+      Rect<C>(u"buttonsrect", &C::ButtonsRect),
+      Rect<C>(u"captionrect", &C::CaptionRect),
+      Int<C>(u"buttonsoffset", &C::ButtonsOffset),
+      Bool<C>(u"buttonsinleft", &C::CapButtonsInLeft),
+      Bool<C>(u"mainmenupopupup", &C::MainMenuPopupUp),
+      Int<C>(u"borderwidth", &C::BorderW),
+      Bool<C>(u"autorenderinginactiveimage", &C::AutoRenderingInActiveImage),
+      Effect<C>(u"inactiveeffect", &C::InActiveEffect),
+      Int<C>(u"formminwidth", &C::FormMinWidth),
+      Bool<C>(u"mditabstransparent", &C::MDITabsTransparent),
+      Bool<C>(u"mainmenubartransparent", &C::MainMenuBarTransparent)};
+  return table;
+}
+
+// SKINOBJECTS and SKINCONTROLS: a count and "name:kind" entries, each
+// entry's own section read by the description the kind creates. Unknown
+// kinds are passed over.
+template <class TList, class TCreate>
+void ReadSkinList(TCustomIniFile& IniFile, const String& Section, TList& List, TCreate Create) {
+  const int count = std::min(IniFile.ReadInteger(Section, u"count", 0), kMaxSkinListEntries);
+  for (int i = 0; i < count; ++i) {
+    String name, kind;
+    TbsSkinData::SplitSkinEntry(IniFile.ReadString(Section, IntText(i), String()), name, kind);
+    if (auto entry = Create(kind, name)) {
+      List.push_back(std::move(entry));
+      List.back()->LoadFromFile(IniFile);
+    }
+  }
+}
+
+template <class TList, class TKindOf>
+void WriteSkinList(TCustomIniFile& IniFile, const String& Section, const TList& List, TKindOf KindOf) {
+  IniFile.EraseSection(Section);
+  IniFile.WriteInteger(Section, u"count", static_cast<int>(List.size()));
+  for (size_t i = 0; i < List.size(); ++i) {
+    IniFile.WriteString(Section, IntText(static_cast<int>(i)), List[i]->IDName + u":" + KindOf(*List[i]));
+    List[i]->SaveToFile(IniFile);
+  }
+}
 
 // The payload's text: the system code page, or UTF-8 / UTF-16 with a signature.
 String DecodeSkinText(const std::uint8_t* p, size_t n) {
@@ -39,27 +105,7 @@ void TbsSkinData::SplitSkinEntry(const String& Entry, String& Name, String& Kind
 }
 
 void TbsSkinData::ReadFormInfo(TCustomIniFile& IniFile) {
-  TCustomIniFile& f = IniFile;
-  LTPoint = ReadIniPoint(f, kFormInfo, u"lefttoppoint");
-  RTPoint = ReadIniPoint(f, kFormInfo, u"righttoppoint");
-  LBPoint = ReadIniPoint(f, kFormInfo, u"leftbottompoint");
-  RBPoint = ReadIniPoint(f, kFormInfo, u"rightbottompoint");
-  ClRect = ReadIniRect(f, kFormInfo, u"clientrect");
-  BGPictureIndex = f.ReadInteger(kFormInfo, u"bgpictureindex", -1);
-  MDIBGPictureIndex = f.ReadInteger(kFormInfo, u"mdibgpictureindex", -1);
-  LeftStretch = ReadIniBool(f, kFormInfo, u"leftstretch");
-  RightStretch = ReadIniBool(f, kFormInfo, u"rightstretch");
-  TopStretch = ReadIniBool(f, kFormInfo, u"topstretch");
-  BottomStretch = ReadIniBool(f, kFormInfo, u"bottomstretch");
-  StretchEffect = ReadIniBool(f, kFormInfo, u"stretcheffect");
-  StretchType = ReadIniStretchType(f, kFormInfo, u"stretchtype");
-  MDIBGStretchEffect = ReadIniBool(f, kFormInfo, u"mdibgstretcheffect");
-  MDIBGStretchType = ReadIniStretchType(f, kFormInfo, u"mdibgstretchtype");
-  MaskRectArea = ReadIniRect(f, kFormInfo, u"maskrectarea");
-  HitTestLTPoint = ReadIniPoint(f, kFormInfo, u"hittestlefttoppoint");
-  HitTestRTPoint = ReadIniPoint(f, kFormInfo, u"hittestrighttoppoint");
-  HitTestLBPoint = ReadIniPoint(f, kFormInfo, u"hittestleftbottompoint");
-  HitTestRBPoint = ReadIniPoint(f, kFormInfo, u"hittestrightbottompoint");
+  ReadKeys(*this, IniFile, kFormInfo, FormInfoKeys());
   if (!FMaskName.empty()) {
     if (MaskRectArea.IsEmpty()) {
       MaskRectArea = ClRect;
@@ -77,17 +123,6 @@ void TbsSkinData::ReadFormInfo(TCustomIniFile& IniFile) {
     fill(HitTestLBPoint, LBPoint);
     fill(HitTestRBPoint, RBPoint);
   }
-  ButtonsRect = ReadIniRect(f, kFormInfo, u"buttonsrect");
-  CaptionRect = ReadIniRect(f, kFormInfo, u"captionrect");
-  ButtonsOffset = f.ReadInteger(kFormInfo, u"buttonsoffset", 0);
-  CapButtonsInLeft = ReadIniBool(f, kFormInfo, u"buttonsinleft");
-  MainMenuPopupUp = ReadIniBool(f, kFormInfo, u"mainmenupopupup");
-  BorderW = f.ReadInteger(kFormInfo, u"borderwidth", 0);
-  FormMinWidth = f.ReadInteger(kFormInfo, u"formminwidth", 0);
-  MDITabsTransparent = ReadIniBool(f, kFormInfo, u"mditabstransparent");
-  MainMenuBarTransparent = ReadIniBool(f, kFormInfo, u"mainmenubartransparent");
-  AutoRenderingInActiveImage = ReadIniBool(f, kFormInfo, u"autorenderinginactiveimage");
-  InActiveEffect = ReadIniInactiveEffect(f, kFormInfo, u"inactiveeffect");
   if (RBPoint.X != LTPoint.X && RBPoint.Y != LTPoint.Y) {
     LTPoint.X = std::max(LTPoint.X, ClRect.Left);
     LTPoint.Y = std::max(LTPoint.Y, ClRect.Top);
@@ -101,82 +136,23 @@ void TbsSkinData::ReadFormInfo(TCustomIniFile& IniFile) {
 }
 
 void TbsSkinData::WriteFormInfo(TCustomIniFile& IniFile) {
-  TCustomIniFile& f = IniFile;
-  WriteIniPoint(f, kFormInfo, u"lefttoppoint", LTPoint);
-  WriteIniPoint(f, kFormInfo, u"righttoppoint", RTPoint);
-  WriteIniPoint(f, kFormInfo, u"leftbottompoint", LBPoint);
-  WriteIniPoint(f, kFormInfo, u"rightbottompoint", RBPoint);
-  WriteIniRect(f, kFormInfo, u"clientrect", ClRect);
-  f.WriteInteger(kFormInfo, u"bgpictureindex", BGPictureIndex);
-  f.WriteInteger(kFormInfo, u"mdibgpictureindex", MDIBGPictureIndex);
-  WriteIniBool(f, kFormInfo, u"leftstretch", LeftStretch);
-  WriteIniBool(f, kFormInfo, u"rightstretch", RightStretch);
-  WriteIniBool(f, kFormInfo, u"topstretch", TopStretch);
-  WriteIniBool(f, kFormInfo, u"bottomstretch", BottomStretch);
-  WriteIniBool(f, kFormInfo, u"stretcheffect", StretchEffect);
-  WriteIniStretchType(f, kFormInfo, u"stretchtype", StretchType);
-  WriteIniBool(f, kFormInfo, u"mdibgstretcheffect", MDIBGStretchEffect);
-  WriteIniStretchType(f, kFormInfo, u"mdibgstretchtype", MDIBGStretchType);
-  WriteIniRect(f, kFormInfo, u"maskrectarea", MaskRectArea);
-  WriteIniPoint(f, kFormInfo, u"hittestlefttoppoint", HitTestLTPoint);
-  WriteIniPoint(f, kFormInfo, u"hittestrighttoppoint", HitTestRTPoint);
-  WriteIniPoint(f, kFormInfo, u"hittestleftbottompoint", HitTestLBPoint);
-  WriteIniPoint(f, kFormInfo, u"hittestrightbottompoint", HitTestRBPoint);
-  WriteIniRect(f, kFormInfo, u"buttonsrect", ButtonsRect);
-  WriteIniRect(f, kFormInfo, u"captionrect", CaptionRect);
-  f.WriteInteger(kFormInfo, u"buttonsoffset", ButtonsOffset);
-  WriteIniBool(f, kFormInfo, u"buttonsinleft", CapButtonsInLeft);
-  WriteIniBool(f, kFormInfo, u"mainmenupopupup", MainMenuPopupUp);
-  f.WriteInteger(kFormInfo, u"borderwidth", BorderW);
-  WriteIniBool(f, kFormInfo, u"autorenderinginactiveimage", AutoRenderingInActiveImage);
-  WriteIniInactiveEffect(f, kFormInfo, u"inactiveeffect", InActiveEffect);
-  f.WriteInteger(kFormInfo, u"formminwidth", FormMinWidth);
-  WriteIniBool(f, kFormInfo, u"mditabstransparent", MDITabsTransparent);
-  WriteIniBool(f, kFormInfo, u"mainmenubartransparent", MainMenuBarTransparent);
+  WriteKeys(*this, IniFile, kFormInfo, FormInfoKeys());
 }
 
 void TbsSkinData::ReadSkinObjects(TCustomIniFile& IniFile) {
-  const int count = std::min(IniFile.ReadInteger(u"SKINOBJECTS", u"count", 0), kMaxSkinListEntries);
-  for (int i = 0; i < count; ++i) {
-    String name, kind;
-    SplitSkinEntry(IniFile.ReadString(u"SKINOBJECTS", IntText(i), String()), name, kind);
-    if (auto object = CreateSkinObjectByKind(kind, name)) {
-      ObjectList.push_back(std::move(object));
-      ObjectList.back()->LoadFromFile(IniFile);
-    }
-  }
+  ReadSkinList(IniFile, u"SKINOBJECTS", ObjectList, CreateSkinObjectByKind);
 }
 
 void TbsSkinData::ReadSkinControls(TCustomIniFile& IniFile) {
-  const int count = std::min(IniFile.ReadInteger(u"SKINCONTROLS", u"count", 0), kMaxSkinListEntries);
-  for (int i = 0; i < count; ++i) {
-    String name, kind;
-    SplitSkinEntry(IniFile.ReadString(u"SKINCONTROLS", IntText(i), String()), name, kind);
-    if (auto control = CreateSkinControlByKind(kind, name)) {
-      CtrlList.push_back(std::move(control));
-      CtrlList.back()->LoadFromFile(IniFile);
-    }
-  }
+  ReadSkinList(IniFile, u"SKINCONTROLS", CtrlList, CreateSkinControlByKind);
 }
 
 void TbsSkinData::WriteSkinObjects(TCustomIniFile& IniFile) {
-  IniFile.EraseSection(u"SKINOBJECTS");
-  IniFile.WriteInteger(u"SKINOBJECTS", u"count", static_cast<int>(ObjectList.size()));
-  for (size_t i = 0; i < ObjectList.size(); ++i) {
-    IniFile.WriteString(u"SKINOBJECTS", IntText(static_cast<int>(i)),
-                        ObjectList[i]->IDName + u":" + SkinObjectKind(*ObjectList[i]));
-    ObjectList[i]->SaveToFile(IniFile);
-  }
+  WriteSkinList(IniFile, u"SKINOBJECTS", ObjectList, SkinObjectKind);
 }
 
 void TbsSkinData::WriteSkinControls(TCustomIniFile& IniFile) {
-  IniFile.EraseSection(u"SKINCONTROLS");
-  IniFile.WriteInteger(u"SKINCONTROLS", u"count", static_cast<int>(CtrlList.size()));
-  for (size_t i = 0; i < CtrlList.size(); ++i) {
-    IniFile.WriteString(u"SKINCONTROLS", IntText(static_cast<int>(i)),
-                        CtrlList[i]->IDName + u":" + SkinControlKind(*CtrlList[i]));
-    CtrlList[i]->SaveToFile(IniFile);
-  }
+  WriteSkinList(IniFile, u"SKINCONTROLS", CtrlList, SkinControlKind);
 }
 
 void TbsSkinData::WriteActivePictureNames(TCustomIniFile& IniFile) {
