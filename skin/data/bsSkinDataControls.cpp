@@ -344,21 +344,14 @@ SKIN_KEYS_IMPL(TbsDataSkinComboBox, TbsDataSkinCustomControl, Rect<C>(u"activesk
 
 namespace {
 
-struct KindEntry {
-  const char16_t* Kind;
-  std::function<std::unique_ptr<TbsDataSkinControl>(const String&)> Create;
-  std::function<bool(const TbsDataSkinControl&)> Is;
-};
-
 template <class T>
-KindEntry Kind(const char16_t* kind) {
-  return {kind, [](const String& name) { return std::unique_ptr<TbsDataSkinControl>(new T(name)); },
-          [](const TbsDataSkinControl& c) { return dynamic_cast<const T*>(&c) != nullptr; }};
+TbsSkinKind<TbsDataSkinControl> Kind(const char16_t* kind) {
+  return KindOf<TbsDataSkinControl, T>(kind);
 }
 
 // The writer's order: a class before the class it derives from.
-const std::vector<KindEntry>& Kinds() {
-  static const std::vector<KindEntry> kinds{
+const TbsSkinKinds<TbsDataSkinControl>& Kinds() {
+  static const TbsSkinKinds<TbsDataSkinControl> kinds{
       Kind<TbsDataSkinPanelControl>(u"panel"),        Kind<TbsDataSkinExPanelControl>(u"expanel"),
       Kind<TbsDataSkinMenuButtonControl>(u"menubutton"), Kind<TbsDataSkinButtonControl>(u"button"),
       Kind<TbsDataSkinCheckRadioControl>(u"checkradio"), Kind<TbsDataSkinGaugeControl>(u"gauge"),
@@ -379,15 +372,9 @@ const std::vector<KindEntry>& Kinds() {
 }  // namespace
 
 std::unique_ptr<TbsDataSkinControl> CreateSkinControlByKind(const String& Kind, const String& AIDName) {
-  for (const auto& k : Kinds())
-    if (Kind == k.Kind) return k.Create(AIDName);
-  return nullptr;
+  return CreateByKind(Kinds(), Kind, AIDName);
 }
 
-String SkinControlKind(const TbsDataSkinControl& Control) {
-  for (const auto& k : Kinds())
-    if (k.Is(Control)) return k.Kind;
-  return String();
-}
+String SkinControlKind(const TbsDataSkinControl& Control) { return KindName(Kinds(), Control); }
 
 }  // namespace skin

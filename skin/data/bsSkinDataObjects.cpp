@@ -195,21 +195,14 @@ void TbsDataSkinCaption::LoadFromFile(TCustomIniFile& IniFile) {
 
 namespace {
 
-struct ObjectKind {
-  const char16_t* Kind;
-  std::function<std::unique_ptr<TbsDataSkinObject>(const String&)> Create;
-  std::function<bool(const TbsDataSkinObject&)> Is;
-};
-
 template <class T>
-ObjectKind Kind(const char16_t* kind) {
-  return {kind, [](const String& name) { return std::unique_ptr<TbsDataSkinObject>(new T(name)); },
-          [](const TbsDataSkinObject& o) { return dynamic_cast<const T*>(&o) != nullptr; }};
+TbsSkinKind<TbsDataSkinObject> Kind(const char16_t* kind) {
+  return KindOf<TbsDataSkinObject, T>(kind);
 }
 
 // The writer's order: a class before the classes it derives from.
-const std::vector<ObjectKind>& Kinds() {
-  static const std::vector<ObjectKind> kinds{
+const TbsSkinKinds<TbsDataSkinObject>& Kinds() {
+  static const TbsSkinKinds<TbsDataSkinObject> kinds{
       Kind<TbsDataSkinMenuItem>(u"menuitem"),         Kind<TbsDataSkinMainMenuBarItem>(u"mainmenubaritem"),
       Kind<TbsDataSkinMainMenuBarButton>(u"mainmenubarbutton"), Kind<TbsDataSkinStdButton>(u"stdbutton"),
       Kind<TbsDataSkinButton>(u"button"),             Kind<TbsDataSkinCaption>(u"caption"),
@@ -220,15 +213,9 @@ const std::vector<ObjectKind>& Kinds() {
 }  // namespace
 
 std::unique_ptr<TbsDataSkinObject> CreateSkinObjectByKind(const String& Kind, const String& AIDName) {
-  for (const auto& k : Kinds())
-    if (Kind == k.Kind) return k.Create(AIDName);
-  return nullptr;
+  return CreateByKind(Kinds(), Kind, AIDName);
 }
 
-String SkinObjectKind(const TbsDataSkinObject& Object) {
-  for (const auto& k : Kinds())
-    if (k.Is(Object)) return k.Kind;
-  return String();
-}
+String SkinObjectKind(const TbsDataSkinObject& Object) { return KindName(Kinds(), Object); }
 
 }  // namespace skin

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "skin/data/bsSkinIniValues.h"
@@ -33,6 +34,41 @@ void ReadKeys(C& Obj, TCustomIniFile& Ini, const String& Section, const TbsSkinK
 template <class C>
 void WriteKeys(const C& Obj, TCustomIniFile& Ini, const String& Section, const TbsSkinKeys<C>& Keys) {
   for (const auto& k : Keys) k.Write(Obj, Ini, Section, k.Name);
+}
+
+// The kinds of descriptions an entry list ("name:kind") may hold, each with
+// the class it creates. A table lists a class before the classes it derives
+// from, so that the first kind a description is an instance of is its own.
+template <class TBase>
+struct TbsSkinKind {
+  const char16_t* Kind;
+  std::function<std::unique_ptr<TBase>(const String& AIDName)> Create;
+  std::function<bool(const TBase&)> Is;
+};
+
+template <class TBase>
+using TbsSkinKinds = std::vector<TbsSkinKind<TBase>>;
+
+template <class TBase, class T>
+TbsSkinKind<TBase> KindOf(const char16_t* Kind) {
+  return {Kind, [](const String& AIDName) { return std::unique_ptr<TBase>(new T(AIDName)); },
+          [](const TBase& d) { return dynamic_cast<const T*>(&d) != nullptr; }};
+}
+
+// Null for a kind the table does not hold.
+template <class TBase>
+std::unique_ptr<TBase> CreateByKind(const TbsSkinKinds<TBase>& Kinds, const String& Kind, const String& AIDName) {
+  for (const auto& k : Kinds)
+    if (Kind == k.Kind) return k.Create(AIDName);
+  return nullptr;
+}
+
+// Empty for a description of no listed kind.
+template <class TBase>
+String KindName(const TbsSkinKinds<TBase>& Kinds, const TBase& Description) {
+  for (const auto& k : Kinds)
+    if (k.Is(Description)) return k.Kind;
+  return String();
 }
 
 namespace keys {
