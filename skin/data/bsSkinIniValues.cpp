@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
@@ -44,15 +45,19 @@ std::array<int, N> ParseComponents(const String& Value) {
 
 String IntText(int v) { return rtl::Utf8ToString(std::to_string(v)); }
 
+// Words are listed in the enumeration's order; an absent key reads as
+// Absent, a word that is none of them as Fallback.
 template <class E, size_t N>
 E ReadKeyword(TCustomIniFile& ini, const String& s, const String& k, const std::array<const char16_t*, N>& words,
-              E absent, E fallback, const std::array<E, N>& values) {
+              E absent, E fallback) {
   const String text = ini.ReadString(s, k, words[static_cast<size_t>(absent)]);
   for (size_t i = 0; i < N; ++i)
-    if (text == words[i]) return values[i];
+    if (text == words[i]) return static_cast<E>(i);
   return fallback;
 }
 
+constexpr std::pair<TFontStyle, const char16_t*> kStyleWords[]{
+    {fsBold, u"fsbold"}, {fsItalic, u"fsitalic"}, {fsUnderline, u"fsunderline"}, {fsStrikeOut, u"fsstrikeout"}};
 constexpr std::array<const char16_t*, 3> kAlignWords{u"taleftjustify", u"tarightjustify", u"tacenter"};
 constexpr std::array<const char16_t*, 3> kStretchWords{u"stfull", u"sthorz", u"stvert"};
 constexpr std::array<const char16_t*, 7> kMorphWords{u"mkdefault",   u"mkgradient",   u"mkleftgradient",
@@ -101,18 +106,14 @@ void WriteIniBool(TCustomIniFile& IniFile, const String& Section, const String& 
 TFontStyles ReadIniFontStyle(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
   const String text = IniFile.ReadString(Section, Ident, String());
   TFontStyles fs = 0;
-  if (text.find(u"fsbold") != String::npos) fs |= fsBold;
-  if (text.find(u"fsitalic") != String::npos) fs |= fsItalic;
-  if (text.find(u"fsunderline") != String::npos) fs |= fsUnderline;
-  if (text.find(u"fsstrikeout") != String::npos) fs |= fsStrikeOut;
+  for (const auto& [bit, word] : kStyleWords)
+    if (text.find(word) != String::npos) fs |= bit;
   return fs;
 }
 
 void WriteIniFontStyle(TCustomIniFile& IniFile, const String& Section, const String& Ident, TFontStyles FS) {
   String text;
-  const std::array<std::pair<TFontStyle, const char16_t*>, 4> words{
-      {{fsBold, u"fsbold"}, {fsItalic, u"fsitalic"}, {fsUnderline, u"fsunderline"}, {fsStrikeOut, u"fsstrikeout"}}};
-  for (const auto& [bit, word] : words)
+  for (const auto& [bit, word] : kStyleWords)
     if (FS & bit) {
       if (!text.empty()) text += u",";
       text += word;
@@ -121,10 +122,7 @@ void WriteIniFontStyle(TCustomIniFile& IniFile, const String& Section, const Str
 }
 
 TAlignment ReadIniAlignment(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
-  const String text = IniFile.ReadString(Section, Ident, u"tacenter");
-  if (text == u"tacenter") return taCenter;
-  if (text == u"taleftjustify") return taLeftJustify;
-  return taRightJustify;
+  return ReadKeyword(IniFile, Section, Ident, kAlignWords, taCenter, taRightJustify);
 }
 
 void WriteIniAlignment(TCustomIniFile& IniFile, const String& Section, const String& Ident, TAlignment A) {
@@ -132,10 +130,7 @@ void WriteIniAlignment(TCustomIniFile& IniFile, const String& Section, const Str
 }
 
 TbsStretchType ReadIniStretchType(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
-  const String text = IniFile.ReadString(Section, Ident, u"stfull");
-  if (text == u"stfull") return bsstFull;
-  if (text == u"stvert") return bsstVert;
-  return bsstHorz;
+  return ReadKeyword(IniFile, Section, Ident, kStretchWords, bsstFull, bsstHorz);
 }
 
 void WriteIniStretchType(TCustomIniFile& IniFile, const String& Section, const String& Ident, TbsStretchType T) {
@@ -143,9 +138,7 @@ void WriteIniStretchType(TCustomIniFile& IniFile, const String& Section, const S
 }
 
 TbsMorphKind ReadIniMorphKind(TCustomIniFile& IniFile, const String& Section, const String& Ident) {
-  return ReadKeyword<TbsMorphKind, 7>(
-      IniFile, Section, Ident, kMorphWords, mkDefault, mkDefault,
-      {mkDefault, mkGradient, mkLeftGradient, mkRightGradient, mkLeftSlide, mkRightSlide, mkPush});
+  return ReadKeyword(IniFile, Section, Ident, kMorphWords, mkDefault, mkDefault);
 }
 
 void WriteIniMorphKind(TCustomIniFile& IniFile, const String& Section, const String& Ident, TbsMorphKind K) {
@@ -154,9 +147,7 @@ void WriteIniMorphKind(TCustomIniFile& IniFile, const String& Section, const Str
 
 TbsInActiveEffect ReadIniInactiveEffect(TCustomIniFile& IniFile, const String& Section,
                                         const String& Ident) {
-  return ReadKeyword<TbsInActiveEffect, 6>(
-      IniFile, Section, Ident, kEffectWords, ieBrightness, ieGrayScale,
-      {ieBrightness, ieDarkness, ieGrayScale, ieNoise, ieSplitBlur, ieInvert});
+  return ReadKeyword(IniFile, Section, Ident, kEffectWords, ieBrightness, ieGrayScale);
 }
 
 void WriteIniInactiveEffect(TCustomIniFile& IniFile, const String& Section, const String& Ident,
