@@ -80,47 +80,46 @@ void ExpectSameExceptBooleans(TMemIniFile& in, TMemIniFile& back, const String& 
   }
 }
 
-TEST(SkinControlDescriptions, EveryKindRoundTripsEveryKeyThroughItsOwnField) {
-  for (const char16_t* kind : kControlKinds) {
-    auto fresh = CreateSkinControlByKind(kind, u"sec");
+// Creates each kind, writes its defaults, gives every key a value of its own,
+// reads that back into a fresh description and expects the same keys out.
+// Fixup adjusts the input for keys a kind does not keep.
+template <class TCreate, class TKindOf, class TFixup>
+void ExpectEveryKindRoundTrips(const auto& kinds, TCreate create, TKindOf kindOf, const String& section,
+                               TFixup fixup) {
+  for (const char16_t* kind : kinds) {
+    auto fresh = create(kind, section);
     ASSERT_TRUE(fresh) << rtl::U8(kind);
-    EXPECT_EQ(SkinControlKind(*fresh), kind);
+    EXPECT_EQ(kindOf(*fresh), kind);
     TMemIniFile defaults;
     fresh->LoadFromFile(defaults);
     fresh->SaveToFile(defaults);
     TMemIniFile input;
-    Perturb(defaults, u"sec", input);
-    auto loaded = CreateSkinControlByKind(kind, u"sec");
+    Perturb(defaults, section, input);
+    auto loaded = create(kind, section);
     loaded->LoadFromFile(input);
     TMemIniFile back;
     loaded->SaveToFile(back);
-    if (String(kind) == u"updown") {
-      // Its nine-part keys always read and write as zero.
-      for (const char16_t* k : {u"lefttoppoint", u"righttoppoint", u"leftbottompoint", u"rightbottompoint"})
-        input.WriteString(u"sec", k, u"0,0");
-      input.WriteString(u"sec", u"clientrect", u"0,0,0,0");
-    }
-    ExpectSameExceptBooleans(input, back, u"sec", kind);
+    fixup(String(kind), input);
+    ExpectSameExceptBooleans(input, back, section, kind);
   }
 }
 
+TEST(SkinControlDescriptions, EveryKindRoundTripsEveryKeyThroughItsOwnField) {
+  ExpectEveryKindRoundTrips(kControlKinds, CreateSkinControlByKind, SkinControlKind, u"sec",
+                            [](const String& kind, TMemIniFile& input) {
+                              if (kind != u"updown") return;
+                              // Its nine-part keys always read and write as zero.
+                              for (const char16_t* k :
+                                   {u"lefttoppoint", u"righttoppoint", u"leftbottompoint", u"rightbottompoint"})
+                                input.WriteString(u"sec", k, u"0,0");
+                              input.WriteString(u"sec", u"clientrect", u"0,0,0,0");
+                            });
+}
+
 TEST(SkinObjectDescriptions, EveryKindRoundTripsEveryKeyThroughItsOwnField) {
-  for (const char16_t* kind : kObjectKinds) {
-    auto fresh = CreateSkinObjectByKind(kind, u"obj");
-    ASSERT_TRUE(fresh) << rtl::U8(kind);
-    EXPECT_EQ(SkinObjectKind(*fresh), kind);
-    TMemIniFile defaults;
-    fresh->LoadFromFile(defaults);
-    fresh->SaveToFile(defaults);
-    TMemIniFile input;
-    Perturb(defaults, u"obj", input);
-    // Keywords must stay keywords: the command keeps its written value.
-    auto loaded = CreateSkinObjectByKind(kind, u"obj");
-    loaded->LoadFromFile(input);
-    TMemIniFile back;
-    loaded->SaveToFile(back);
-    ExpectSameExceptBooleans(input, back, u"obj", kind);
-  }
+  // Keywords must stay keywords: the command keeps its written value.
+  ExpectEveryKindRoundTrips(kObjectKinds, CreateSkinObjectByKind, SkinObjectKind, u"obj",
+                            [](const String&, TMemIniFile&) {});
 }
 
 TEST(SkinControlDescriptions, KindsAreExactAndDerivedClassesServeTheirParents) {
