@@ -1,6 +1,7 @@
 #include "engine/TranscodePacketWriter.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/FFUtils.h"
 #include "platform/rtl/Strings.h"
@@ -115,8 +116,19 @@ void TPacketWriter::Mux(AVPacket* APacket) {
   if (r < 0) throw ETranscodeError(rtl::U8(FFmpegErrorText(u"av_interleaved_write_frame()", r)));
 }
 
+std::array<std::atomic<int32_t>, 52> QPHistogram{};
+
+std::string QPHistogramText(float AQuality) {
+  const long qp = std::lrint(AQuality);
+  if (qp >= 0 && qp < 52) QPHistogram[static_cast<size_t>(qp)].fetch_add(1);
+  std::string text;
+  for (int j = 0; j < 32; ++j)
+    text += FormatText("%X", static_cast<int>(std::lrint(std::log10(QPHistogram[j].load() + 1.0) / std::log10(2.0))));
+  return text;
+}
+
 TProgressValues BuildProgress(const std::vector<TProgressVideo>& AVideo, const std::vector<double>& AOutputTimes,
-                              int64_t ASize, double AElapsed, bool ALast, int ADup, int ADrop) {
+                              int64_t ASize, double AElapsed, bool ALast, int ADup, int ADrop, bool AQpHist) {
   TProgressValues v;
   v.size = ASize;
   std::string text;
@@ -136,6 +148,7 @@ TProgressValues BuildProgress(const std::vector<TProgressVideo>& AVideo, const s
     v.quality = s.quality;
     text += FormatText("frame=%5d fps=%3d q=%3.1f ", v.frame_number, v.fps, v.quality);
     if (ALast) text += "L";
+    if (AQpHist) text += QPHistogramText(s.quality);
     videoSeen = true;
   }
   double t = 10000000000.0;

@@ -5,6 +5,8 @@
 // is the caller's. Threads: one transcode thread.
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -65,10 +67,19 @@ struct TProgressVideo {
   bool show_fps;
 };
 
+// Counts of the rounded quantiser (0 to 51) of reported pictures, shared by
+// every run of the process and never reset.
+extern std::array<std::atomic<int32_t>, 52> QPHistogram;
+
+// Counts AQuality in QPHistogram and gives the first 32 counts as hex digits
+// (log2 of count + 1, rounded).
+std::string QPHistogramText(float AQuality);
+
 // Builds the report: AVideo lists the video output streams in table order,
 // AOutputTimes every output stream's time (seconds), AElapsed the seconds
 // since the run began.
+// AQpHist: count the reported quantiser and show the histogram.
 TProgressValues BuildProgress(const std::vector<TProgressVideo>& AVideo, const std::vector<double>& AOutputTimes,
-                              int64_t ASize, double AElapsed, bool ALast, int ADup, int ADrop);
+                              int64_t ASize, double AElapsed, bool ALast, int ADup, int ADrop, bool AQpHist = false);
 
 }  // namespace engine

@@ -681,6 +681,8 @@ void TTranscodeRun::CreateStages() {
       g.out_fmt = enc->pix_fmt;
       g.sws_flags = E.Fsws_flags;
       if (E.FEnableFilter) g.user_filters = rtl::U8(E.Fvfilters);
+      // Deinterlacing goes ahead of the user's chain.
+      if (E.Fdo_deinterlace) g.user_filters = g.user_filters.empty() ? "yadif" : "yadif," + g.user_filters;
       ost.video = std::make_unique<TVideoOutput>(p, g, *ost.port, sink, &E, [this] { return E.CheckPause(); });
     }
   }
@@ -1008,7 +1010,8 @@ void TTranscodeRun::ReportProgress(int AFileIndex, bool ALast) {
     if (ost.writer) times.push_back(ost.writer->OutputTime());
   }
   const double elapsed = static_cast<double>(ff::av_gettime() - FTimerStart) / 1000000.0;
-  TProgressValues v = BuildProgress(videos, times, size, elapsed, ALast, E.Fnb_frames_dup, E.Fnb_frames_drop);
+  TProgressValues v =
+      BuildProgress(videos, times, size, elapsed, ALast, E.Fnb_frames_dup, E.Fnb_frames_drop, E.Fqp_hist);
   if (v.skipped) return;
   const bool handler = static_cast<bool>(E.FOnProgress);
   if (handler || E.Fverbose > 0 || ALast) {
