@@ -76,17 +76,12 @@ void TAVProbe::CloseDecoder() {
 void TAVProbe::ClearFrameInfo() {
   if (FPicture.PTS != AV_NOPTS_VALUE) FLastPTS = FPicture.PTS;
   if (FPicture.Position != -1) FLastPos = FPicture.Position;
-  FPicture.PixFmt = static_cast<AVPixelFormat>(-1);
-  FPicture.Width = -1;
-  FPicture.Height = -1;
-  FPicture.IsKeyFrame = false;
-  FPicture.PictureType = ptUnknown;
-  FPicture.PTS = AV_NOPTS_VALUE;
-  FPicture.OriginalDTS = AV_NOPTS_VALUE;
-  FPicture.OriginalPTS = AV_NOPTS_VALUE;
-  FPicture.StreamIndex = -1;
-  FPicture.Position = -1;
-  FPicture.Ready = false;
+  // The picture buffer and its planes stay for the next picture.
+  TFrameInfo cleared;
+  cleared.Picture = FPicture.Picture;
+  cleared.Buffer = FPicture.Buffer;
+  cleared.Size = FPicture.Size;
+  FPicture = cleared;
 }
 
 int64_t TAVProbe::InputPosition() const {
@@ -180,23 +175,11 @@ bool TAVProbe::Seek(int64_t APTS, engine::TSeekFlags ASeekFlags) {
 
 int TAVProbe::PrepareDecodeStream(int AStreamIndex) {
   if (!CheckOwnHandle()) return -1;
-  int index = AStreamIndex;
-  if (index < 0) {
-    index = FDecodeIndex >= 0 ? FDecodeIndex : FFirstVideoStreamIndex;
-    if (index < 0) {
-      ReportMessage(AV_LOG_ERROR, "no video stream.");
-      return -1;
-    }
-  } else {
-    if (index >= FStreamCount) {
-      ReportMessage(AV_LOG_ERROR, Fmt("stream index #%d is invalid.", index));
-      return -1;
-    }
-    if (StreamKind(FFileHandle->streams[index]) != AVMEDIA_TYPE_VIDEO) {
-      ReportMessage(AV_LOG_ERROR, Fmt("stream #%d is not video stream.", index));
-      return -1;
-    }
-  }
+  // Without a stream named, decoding goes on in the stream it was in.
+  const int index = AStreamIndex < 0 && FDecodeIndex >= 0
+                        ? FDecodeIndex
+                        : CheckStreamRecord(AStreamIndex, AVMEDIA_TYPE_VIDEO, "video");
+  if (index < 0) return -1;
   if (index != FDecodeIndex) ClearFrameInfo();
   FDecodeIndex = index;
   return index;
@@ -341,6 +324,11 @@ bool TAVProbe::StoreFrame(const AVFrame* AFrame, int64_t APos, int AIndex) {
   return true;
 }
 
+int64_t TAVProbe::CurrentPTS(int64_t ANone) const {
+  if (FPicture.PTS != AV_NOPTS_VALUE) return FPicture.PTS;
+  return FLastPTS != AV_NOPTS_VALUE ? FLastPTS : ANone;
+}
+
 int64_t TAVProbe::FrameDuration(int AIndex) const {
   const int64_t d = engine::FrameRateToDuration(FFileHandle->streams[AIndex]->r_frame_rate);
   // A negative rate would turn every backward step into a forward one.
@@ -360,15 +348,8 @@ bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex) {
   const int index = PrepareDecodeStream(AStreamIndex);
   if (index < 0) return false;
   const int64_t d = FrameDuration(index);
-  int64_t cur;
-  if (FPicture.PTS != AV_NOPTS_VALUE)
-    cur = FPicture.PTS;
-  else if (FLastPTS != AV_NOPTS_VALUE)
-    cur = FLastPTS;
-  else if (FFileHandle->duration != AV_NOPTS_VALUE)
-    cur = FFileHandle->duration;
-  else
-    cur = 0;
+  const int64_t cur =
+      CurrentPTS(FFileHandle->duration != AV_NOPTS_VALUE ? FFileHandle->duration : 0);
   // Where the input stands after a seek does not tell where reading goes
   // on: demuxers that fetch each packet from its own offset (mp4) leave the
   // input wherever it was. So every step decodes the key frame it lands on
@@ -394,13 +375,7 @@ bool TAVProbe::DecodePreviousFrame(int AStreamIndex) {
   const int index = PrepareDecodeStream(AStreamIndex);
   if (index < 0) return false;
   const int64_t d = FrameDuration(index);
-  int64_t target;
-  if (FPicture.PTS != AV_NOPTS_VALUE)
-    target = FPicture.PTS - 2 * d;
-  else if (FLastPTS != AV_NOPTS_VALUE)
-    target = FLastPTS - 2 * d;
-  else
-    target = -2 * d;
+  const int64_t target = CurrentPTS(0) - 2 * d;
   if (!DecodePreviousKeyFrame(index)) return false;
   for (;;) {
     if (target < FPicture.PTS) return true;

@@ -63,6 +63,8 @@ class TAVProbe : public TCustomAVProbe {
   void CloseDecoder();
   bool StoreFrame(const AVFrame* AFrame, int64_t APos, int AIndex);
   int64_t FrameDuration(int AIndex) const;
+  // The held picture's time, else the last one's, else ANone.
+  int64_t CurrentPTS(int64_t ANone) const;
   int64_t InputPosition() const;
 
   AVCodecContext* FCodec = nullptr;
