@@ -302,6 +302,18 @@ DWORD GetObjectType(HDC h) {
   return dc ? (dc->memoryDC ? OBJ_MEMDC : OBJ_DC) : 0;
 }
 
+namespace {
+// A pen's, brush's or font's description: its size without a buffer, nothing
+// into one too small for it.
+template <class TDescription>
+int CopyDescription(const TDescription& d, int size, void* out) {
+  if (!out) return int(sizeof(TDescription));
+  if (size < int(sizeof(TDescription))) return 0;
+  std::memcpy(out, &d, sizeof(TDescription));
+  return int(sizeof(TDescription));
+}
+}  // namespace
+
 int GetObject(HGDIOBJ obj, int size, void* out) {
   std::lock_guard lock(GdiLock());
   if (!Checked(obj, 0)) return 0;
@@ -325,24 +337,9 @@ int GetObject(HGDIOBJ obj, int size, void* out) {
       std::memcpy(out, &ds, n);
       return n;
     }
-    case OBJ_PEN: {
-      if (!out) return int(sizeof(LOGPEN));
-      if (size < int(sizeof(LOGPEN))) return 0;
-      std::memcpy(out, &static_cast<HPEN>(obj)->lp, sizeof(LOGPEN));
-      return int(sizeof(LOGPEN));
-    }
-    case OBJ_BRUSH: {
-      if (!out) return int(sizeof(LOGBRUSH));
-      if (size < int(sizeof(LOGBRUSH))) return 0;
-      std::memcpy(out, &static_cast<HBRUSH>(obj)->lb, sizeof(LOGBRUSH));
-      return int(sizeof(LOGBRUSH));
-    }
-    case OBJ_FONT: {
-      if (!out) return int(sizeof(LOGFONTW));
-      if (size < int(sizeof(LOGFONTW))) return 0;
-      std::memcpy(out, &static_cast<HFONT>(obj)->lf, sizeof(LOGFONTW));
-      return int(sizeof(LOGFONTW));
-    }
+    case OBJ_PEN: return CopyDescription(static_cast<HPEN>(obj)->lp, size, out);
+    case OBJ_BRUSH: return CopyDescription(static_cast<HBRUSH>(obj)->lb, size, out);
+    case OBJ_FONT: return CopyDescription(static_cast<HFONT>(obj)->lf, size, out);
     default: return 0;
   }
 }

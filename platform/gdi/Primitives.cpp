@@ -128,6 +128,10 @@ struct PenInfo {
   std::uint32_t color;
   int width;
   UINT style;
+
+  bool Draws() const { return style != PS_NULL && pen; }
+  // How far an outline reaches into a shape: nothing for a pen that draws none.
+  int OutlineWidth() const { return Draws() ? width : 0; }
 };
 
 PenInfo CurrentPen(DeviceContext* dc) {
@@ -176,7 +180,7 @@ bool ClipLongLine(const RECT& box, POINT& a, POINT& b) {
 }
 
 void DrawLine(DeviceContext* dc, const PenInfo& pen, POINT a, POINT b, int& phase) {
-  if (pen.style == PS_NULL || !pen.pen) return;
+  if (!pen.Draws()) return;
   {
     RECT box = dc->clipRegion().Box();
     box = {box.Left - pen.width - 1, box.Top - pen.width - 1, box.Right + pen.width + 1, box.Bottom + pen.width + 1};
@@ -228,13 +232,19 @@ RECT SurfaceRect(DeviceContext* dc, int l, int t, int r, int b) {
 // Pen outline of a closed shape given as a region: the shape minus the same
 // shape shrunk by the pen width.
 void OutlineShape(DeviceContext* dc, const PenInfo& pen, const Region& outer, const Region& inner) {
-  if (pen.style == PS_NULL || !pen.pen) return;
+  if (!pen.Draws()) return;
   const Region ring = Region::Combine(outer, inner, Region::Op::Diff);
   for (const RECT& r : ring.Rects())
     for (int y = r.Top; y < r.Bottom; ++y) PenSpan(dc, y, r.Left, r.Right, pen.color);
 }
 
 RECT Shrink(RECT r, int by) { return {r.Left + by, r.Top + by, r.Right - by, r.Bottom - by}; }
+
+// A closed shape: inside in the DC's brush, the ring up to outer in the pen.
+void FillAndOutline(DeviceContext* dc, const PenInfo& pen, const Region& outer, const Region& inner) {
+  FillRegionWith(dc, inner, Checked(dc->st.brush, OBJ_BRUSH), true);
+  OutlineShape(dc, pen, outer, inner);
+}
 }  // namespace
 
 void FillSurfaceRect(DeviceContext* dc, RECT r, BrushObject* brush, DWORD) {
@@ -344,14 +354,13 @@ BOOL Rectangle(HDC h, int l, int t, int r, int b) {
   DC_OR_FAIL(FALSE);
   const RECT sr = SurfaceRect(dc, l, t, r, b);
   const PenInfo pen = CurrentPen(dc);
-  BrushObject* brush = Checked(dc->st.brush, OBJ_BRUSH);
-  if (pen.style == PS_NULL || !pen.pen) {
+  if (!pen.Draws()) {
     // As on Windows, without a pen the filled area is one pixel smaller.
-    FillRegionWith(dc, Region(RECT{sr.Left, sr.Top, sr.Right - 1, sr.Bottom - 1}), brush, true);
+    FillRegionWith(dc, Region(RECT{sr.Left, sr.Top, sr.Right - 1, sr.Bottom - 1}), Checked(dc->st.brush, OBJ_BRUSH),
+                   true);
     return TRUE;
   }
-  FillRegionWith(dc, Region(Shrink(sr, pen.width)), brush, true);
-  OutlineShape(dc, pen, Region(sr), Region(Shrink(sr, pen.width)));
+  FillAndOutline(dc, pen, Region(sr), Region(Shrink(sr, pen.width)));
   return TRUE;
 }
 
@@ -359,11 +368,10 @@ BOOL RoundRect(HDC h, int l, int t, int r, int b, int ew, int eh) {
   DC_OR_FAIL(FALSE);
   const RECT sr = SurfaceRect(dc, l, t, r, b);
   const PenInfo pen = CurrentPen(dc);
-  const int w = pen.style == PS_NULL || !pen.pen ? 0 : pen.width;
+  const int w = pen.OutlineWidth();
   const Region outer = Region::RoundRect(sr, ew, eh);
   const Region inner = Region::RoundRect(Shrink(sr, w), ew - 2 * w, eh - 2 * w);
-  FillRegionWith(dc, inner, Checked(dc->st.brush, OBJ_BRUSH), true);
-  OutlineShape(dc, pen, outer, inner);
+  FillAndOutline(dc, pen, outer, inner);
   return TRUE;
 }
 
@@ -371,11 +379,10 @@ BOOL Ellipse(HDC h, int l, int t, int r, int b) {
   DC_OR_FAIL(FALSE);
   const RECT sr = SurfaceRect(dc, l, t, r, b);
   const PenInfo pen = CurrentPen(dc);
-  const int w = pen.style == PS_NULL || !pen.pen ? 0 : pen.width;
+  const int w = pen.OutlineWidth();
   const Region outer = Region::Ellipse(sr);
   const Region inner = Region::Ellipse(Shrink(sr, w));
-  FillRegionWith(dc, inner, Checked(dc->st.brush, OBJ_BRUSH), true);
-  OutlineShape(dc, pen, outer, inner);
+  FillAndOutline(dc, pen, outer, inner);
   return TRUE;
 }
 
@@ -407,7 +414,7 @@ BOOL ArcOrPie(HDC h, int l, int t, int r, int b, int xs, int ys, int xe, int ye,
   const RECT sr = SurfaceRect(dc, l, t, r, b);
   const POINT ps = dc->toSurface(xs, ys), pe = dc->toSurface(xe, ye);
   const PenInfo pen = CurrentPen(dc);
-  const int w = pen.style == PS_NULL || !pen.pen ? 0 : pen.width;
+  const int w = pen.OutlineWidth();
   // Only the visible part is tested pixel by pixel.
   const RECT visible = dc->clipRegion().Box();
   const Region outer = Sector(Region::Ellipse(sr).Intersect(visible), sr, ps, pe);
