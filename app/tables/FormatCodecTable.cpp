@@ -9,14 +9,13 @@ namespace tables {
 
 namespace {
 
-const TFormatCodecRow* FindRow(const std::vector<TFormatCodecRow>& rows, TProfileKey key) {
-  auto it = std::lower_bound(rows.begin(), rows.end(), key,
-                             [](const TFormatCodecRow& r, TProfileKey k) { return r.Key < k; });
-  return it != rows.end() && it->Key == key ? &*it : nullptr;
-}
-
+// A row leaves a text empty and a bit rate -1 where it sets nothing.
 void SetIfGiven(rtl::String& field, const rtl::String& value) {
   if (!value.empty()) field = value;
+}
+
+void SetIfGiven(std::int32_t& field, std::int32_t value) {
+  if (value != -1) field = value;
 }
 
 }  // namespace
@@ -28,11 +27,11 @@ void TFormatCodecRow::ApplyTo(TVideoFields& video) const {
   SetIfGiven(video.Video_FrameRate, FrameRate);
   SetIfGiven(video.Video_FrameSize, FrameSize);
   SetIfGiven(video.Video_FrameAspectRatio, FrameAspectRatio);
-  if (VideoBitrate != -1) video.Video_VideoBitrate = VideoBitrate;
+  SetIfGiven(video.Video_VideoBitrate, VideoBitrate);
   SetIfGiven(video.Video_AudioCodec, AudioCodec);
   SetIfGiven(video.Video_AudioChannels, AudioChannels);
   SetIfGiven(video.Video_AudioSampleRate, AudioSampleRate);
-  if (AudioBitrate != -1) video.Video_AudioBitrate = AudioBitrate;
+  SetIfGiven(video.Video_AudioBitrate, AudioBitrate);
   SetIfGiven(video.Video_TargetType, TargetType);
   SetIfGiven(video.Video_NormType, NormType);
   if (DisableVideo()) video.Video_DisableVideo = true;
@@ -60,10 +59,7 @@ TFormatCodecTable TFormatCodecTable::FromTsv(std::string_view audioSetsText,
   constexpr std::string_view kTarget = "target ";
   for (const TTsvRecord& r : ReadTsv(rowsText, source, 10)) {
     TFormatCodecRow row;
-    row.Key = TsvInt(source, r, 0);
-    if (row.Key < 0) TableError(source, r.Line, "negative key");
-    if (!t.rows_.empty() && row.Key <= t.rows_.back().Key)
-      TableError(source, r.Line, "keys must ascend");
+    row.Key = TsvRowKey(source, r, t.rows_);
     row.Ext = rtl::Utf8ToString(r.Fields[1]);
     if (row.Ext.size() < 2 || row.Ext[0] != u'.')
       TableError(source, r.Line, "the extension must be a dot and letters");
@@ -101,7 +97,7 @@ TFormatCodecTable TFormatCodecTable::FromTsv(std::string_view audioSetsText,
 }
 
 const TFormatCodecRow* TFormatCodecTable::Find(TProfileKey key) const {
-  return FindRow(rows_, key);
+  return FindRowByKey(rows_, key);
 }
 
 }  // namespace tables

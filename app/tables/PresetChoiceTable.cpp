@@ -43,10 +43,7 @@ TPresetChoiceTable TPresetChoiceTable::FromTsv(std::string_view listsText,
 
   for (const TTsvRecord& r : ReadTsv(rowsText, source, 2 + kPresetBoxCount)) {
     TPresetChoiceRow row;
-    row.Key = TsvInt(source, r, 0);
-    if (row.Key < 0) TableError(source, r.Line, "negative key");
-    if (!t.rows_.empty() && row.Key <= t.rows_.back().Key)
-      TableError(source, r.Line, "keys must ascend");
+    row.Key = TsvRowKey(source, r, t.rows_);
     for (int box = 0; box < kPresetBoxCount; ++box) {
       std::string_view cell = r.Fields[1 + box];
       const std::size_t colon = cell.find(':');
@@ -73,9 +70,7 @@ TPresetChoiceTable TPresetChoiceTable::FromTsv(std::string_view listsText,
 }
 
 const TPresetChoiceRow* TPresetChoiceTable::Find(TProfileKey key) const {
-  auto it = std::lower_bound(rows_.begin(), rows_.end(), key,
-                             [](const TPresetChoiceRow& r, TProfileKey k) { return r.Key < k; });
-  return it != rows_.end() && it->Key == key ? &*it : nullptr;
+  return FindRowByKey(rows_, key);
 }
 
 const TPresetChoiceList* TPresetChoiceTable::FindList(std::u16string_view name) const {

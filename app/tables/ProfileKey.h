@@ -3,7 +3,9 @@
 // a profile alike. No group holds 100 entries, so group and index never alias.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace tables {
 
@@ -16,6 +18,13 @@ constexpr TProfileKey ProfileKeyOf(int formatGroup, int index) {
 }
 constexpr int FormatGroupOf(TProfileKey key) { return key / kMaxEntriesPerGroup; }
 constexpr int IndexInGroup(TProfileKey key) { return key % kMaxEntriesPerGroup; }
+
+// The row with the key among rows kept in ascending Key order, or null.
+template <class TRow>
+const TRow* FindRowByKey(const std::vector<TRow>& rows, TProfileKey key) {
+  auto it = std::lower_bound(rows.begin(), rows.end(), key, [](const TRow& r, TProfileKey k) { return r.Key < k; });
+  return it != rows.end() && it->Key == key ? &*it : nullptr;
+}
 
 // What the category and format pickers show: the category picker's ItemIndex
 // and the format picker's ItemIndex (-1 when it has no selection).

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/tables/ProfileKey.h"
 #include "platform/rtl/Exceptions.h"
 
 namespace tables {
@@ -39,5 +40,15 @@ std::int32_t TsvInt(std::string_view source, const TTsvRecord& record, std::size
 // As TsvInt, but an empty field gives `unset`.
 std::int32_t TsvIntOr(std::string_view source, const TTsvRecord& record, std::size_t field,
                       std::int32_t unset);
+
+// The key in field 0 of a row of a table kept in ascending key order: not
+// negative, and above the key of the last row read so far.
+template <class TRow>
+TProfileKey TsvRowKey(std::string_view source, const TTsvRecord& record, const std::vector<TRow>& rowsSoFar) {
+  const TProfileKey key = TsvInt(source, record, 0);
+  if (key < 0) TableError(source, record.Line, "negative key");
+  if (!rowsSoFar.empty() && key <= rowsSoFar.back().Key) TableError(source, record.Line, "keys must ascend");
+  return key;
+}
 
 }  // namespace tables
