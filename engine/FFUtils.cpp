@@ -1,5 +1,6 @@
 #include "engine/FFUtils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -135,10 +136,8 @@ bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string&
   }
   if (!found) return false;
 
-  std::string optName = found->name;
-  bool known = false;
-  for (const std::string& n : AOpts.opt_names) known = known || n == optName;
-  if (!known) AOpts.opt_names.push_back(optName);
+  if (std::find(AOpts.opt_names.begin(), AOpts.opt_names.end(), found->name) == AOpts.opt_names.end())
+    AOpts.opt_names.push_back(found->name);
 
   if ((AOpts.avcodec_opts[0] && AOpts.avcodec_opts[0]->debug) ||
       (AOpts.avformat_opts && AOpts.avformat_opts->debug))

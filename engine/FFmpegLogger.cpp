@@ -151,11 +151,10 @@ extern "C" void AVLogCallback(void* avcl, int level, const char* fmt, va_list vl
   }
   va_end(copy);
 
-  size_t nl;
-  while ((nl = pending.find('\n')) != std::string::npos) {
-    std::string line;
-    SplitFirst(pending, "\n", true, line);
-    GetFFLogger()->DoAVLog(rtl::GetCurrentThreadId(), level, rtl::Utf8ToString(line));
+  for (size_t nl; (nl = pending.find('\n')) != std::string::npos;) {
+    const String line = rtl::Utf8ToString(std::string_view(pending).substr(0, nl));
+    pending.erase(0, nl + 1);
+    GetFFLogger()->DoAVLog(rtl::GetCurrentThreadId(), level, line);
   }
 }
 
