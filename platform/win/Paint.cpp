@@ -21,17 +21,9 @@ namespace win::detail {
 
 namespace {
 
-struct LiveDC {
-  HDC dc;
-  HWND hwnd;
-  bool window;
-  RECT box;  // what it may draw into, top-level coordinates
-};
-
-std::vector<LiveDC>& LiveDCs() {
-  thread_local std::vector<LiveDC> dcs;
-  return dcs;
-}
+// Kept with the thread's queue, which outlives everything a thread's exit
+// destroys on its behalf.
+std::vector<LiveDC>& LiveDCs() { return CurrentQueue().dcs; }
 
 // Region handles are deleted through the generic call; a region object is a
 // GDI object whose complete type lives inside the raster layer.

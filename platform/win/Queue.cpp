@@ -242,6 +242,7 @@ LRESULT SendMessageW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   s->sender = self;
   {
     std::lock_guard lock(target->m);
+    if (target->closed) return 0;
     target->sent.push_back(s);
   }
   target->Wake();
@@ -269,6 +270,7 @@ BOOL PostMessageW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!q) return FALSE;
   {
     std::lock_guard lock(q->m);
+    if (q->closed) return FALSE;
     q->posted.push_back(MSG{h, msg, wParam, lParam, DWORD(NowMs()), {}, 0});
   }
   q->Wake();
@@ -280,6 +282,7 @@ BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) 
   if (!q) return FALSE;
   {
     std::lock_guard lock(q->m);
+    if (q->closed) return FALSE;
     q->posted.push_back(MSG{nullptr, msg, wParam, lParam, DWORD(NowMs()), {}, 0});
   }
   q->Wake();

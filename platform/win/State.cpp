@@ -61,6 +61,7 @@ struct QueueHolder {
     std::deque<std::shared_ptr<SentMessage>> pending;
     {
       std::lock_guard lock(q->m);
+      q->closed = true;  // a sender that found this queue a moment ago must not wait on it
       pending.swap(q->sent);
     }
     for (auto& s : pending) {

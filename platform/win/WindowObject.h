@@ -126,6 +126,14 @@ struct InputEvent {
   MSG msg;  // valid when routed
 };
 
+// A device context handed out for a window (GetDC, BeginPaint).
+struct LiveDC {
+  HDC dc;
+  HWND hwnd;
+  bool window;
+  RECT box;  // what it may draw into, top-level coordinates
+};
+
 struct ThreadQueue {
   explicit ThreadQueue(DWORD tid);
   ~ThreadQueue();
@@ -146,9 +154,11 @@ struct ThreadQueue {
   std::deque<std::shared_ptr<SentMessage>> sent;
   bool quit = false;
   int quitCode = 0;
+  bool closed = false;  // the thread has ended: nothing more is accepted
 
   // Owner thread only.
   std::vector<Timer> timers;
+  std::vector<LiveDC> dcs;
   int pendingPaint = 0;  // windows of this thread with something to paint
   std::map<DWORD, std::u16string> keyText;
   DWORD nextKeyText = 1;

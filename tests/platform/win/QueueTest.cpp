@@ -235,3 +235,39 @@ TEST_F(Queue, RegisteredMessagesAreStablePerName) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+// A thread that ends without answering: its windows go with it, and a sender
+// waiting on one of them gets 0 instead of waiting for ever.
+TEST_F(Queue, SenderIsReleasedWhenTheOwnerThreadEnds) {
+  WNDCLASSW wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"Leaving";
+  RegisterClassW(&wc);
+  std::atomic<HWND> w{nullptr};
+  std::atomic<bool> go{false};
+  std::thread owner([&] {
+    w = CreateWindowExW(0, u"Leaving", u"", 0, 0, 0, 0, 0, HWND_MESSAGE, 0, nullptr);
+    while (!go) std::this_thread::yield();
+  });
+  while (!w) std::this_thread::yield();
+  std::atomic<bool> sent{false};
+  std::atomic<LRESULT> result{-1};
+  std::thread sender([&] {
+    sent = true;
+    result = SendMessageW(w, WM_USER, 0, 0);
+  });
+  while (!sent) std::this_thread::yield();
+  go = true;
+  owner.join();
+  sender.join();
+  EXPECT_EQ(result, 0);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(PostMessageW(w, WM_USER, 0, 0));
+  UnregisterClassW(u"Leaving");
+}
+
+}  // namespace
+}  // namespace wintest
