@@ -14,6 +14,7 @@
 #include "engine/FFUtils.h"
 #include "engine/FFmpeg.h"
 #include "engine/FFmpegLoader.h"
+#include "engine/TranscodeHooks.h"
 #include "engine/TranscodePacketWriter.h"
 #include "engine/VideoOutput.h"
 #include "platform/rtl/Strings.h"
@@ -684,6 +685,10 @@ void TTranscodeRun::CreateStages() {
       // Deinterlacing goes ahead of the user's chain.
       if (E.Fdo_deinterlace) g.user_filters = g.user_filters.empty() ? "yadif" : "yadif," + g.user_filters;
       ost.video = std::make_unique<TVideoOutput>(p, g, *ost.port, sink, &E, [this] { return E.CheckPause(); });
+      TInStream* src = &ist;
+      ost.video->OnEncoded = [this, src](const AVFrame* APicture, int64_t AFrameNumber) {
+        if (E.FPostHooks.Bits) RunPostHooks(E, APicture, static_cast<int>(AFrameNumber), src->pts);
+      };
     }
   }
 }
@@ -860,6 +865,7 @@ int TTranscodeRun::ProcessInputPacket(TInStream& AIst, int AIndex, const AVPacke
       const int64_t elapsed = ff::av_gettime() - AIst.start;
       if (AIst.pts - elapsed > 1000) std::this_thread::sleep_for(std::chrono::microseconds(AIst.pts - elapsed));
     }
+    if (type == AVMEDIA_TYPE_VIDEO) PreProcessVideoFrame(E, f, AIst.pts);
     if (E.Fstart_time == 0 || E.Fstart_time <= AIst.pts) OutputFrame(AIst, AIndex, f);
     ff::av_frame_unref(f);
   }

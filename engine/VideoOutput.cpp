@@ -259,6 +259,7 @@ void TVideoOutput::Encode(const AVFrame* APicture, int64_t APtsUs) {
       ff::av_frame_unref(FWork);
       throw;
     }
+    if (LastFrameSize > 0 && OnEncoded) OnEncoded(FWork, frame_number);
     ff::av_frame_unref(FWork);
     ++sync_opts;
     ++frame_number;

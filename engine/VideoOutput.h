@@ -114,6 +114,8 @@ class TVideoOutput {
   // From the last packet's quality statistics: quantiser (quality/118), picture type.
   float LastQuality = -1.0f;
   char LastPictType = '?';
+  // Called with each picture the encoder turned into a packet, and its number.
+  std::function<void(const AVFrame* APicture, int64_t AFrameNumber)> OnEncoded;
   int GraphBuilds() const { return FGraphBuilds; }
   const TVideoFilterGraph& Graph() const { return FGraph; }
   // The crop bands in use (scaled after a size change).

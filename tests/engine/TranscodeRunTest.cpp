@@ -5,11 +5,13 @@
 
 #include <sys/mount.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "engine/FFmpeg.h"
+#include "platform/gdi/Bitmap.h"
 #include "tests/engine/TranscodeTestUtils.h"
 
 using namespace engine;
@@ -362,6 +364,58 @@ TEST_F(TranscodeRunTest, AudioFollowsItsTimestampsOrIsPaddedToThem) {
     ASSERT_TRUE(fgets(line, sizeof line, f));
     pclose(f);
     EXPECT_NEAR(std::string(method) == "0" ? 0.5 : 0.0, std::atof(line), 0.03);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Mean luma of the first picture of a file.
+double FirstPictureLuma(const std::string& path) {
+  std::string cmd = "ffmpeg -v error -i '" + path + "' -frames:v 1 -f rawvideo -pix_fmt gray - 2>/dev/null";
+  FILE* f = popen(cmd.c_str(), "r");
+  double sum = 0;
+  long n = 0;
+  int c;
+  while ((c = fgetc(f)) != EOF) sum += c, ++n;
+  pclose(f);
+  return n ? sum / n : -1;
+}
+
+TEST_F(TranscodeRunTest, CustomHookDrawsIntoThePicturesUntilItStops) {
+  const std::string out = Dir / "hooked.avi";
+  auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"an", "1"}, {"qscale", "2"}}, out);
+  std::vector<int> numbers;
+  t->FOnCustomHook = [&](rtl::TObject*, void* ABitmap, int AFrame, int64_t, bool& AUpdate, bool& AStop) {
+    numbers.push_back(AFrame);
+    auto* bmp = static_cast<gdi::TBitmap*>(ABitmap);
+    for (int y = 0; y < bmp->Height(); ++y) std::memset(bmp->ScanLine(y), 0, bmp->Width() * 3);
+    AUpdate = true;
+    AStop = AFrame == 5;
+  };
+  Run(*t);
+  ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5}), numbers);
+  EXPECT_LT(FirstPictureLuma(out), 20);  // black, not the test pattern
+  EXPECT_EQ(50, transcodetest::CountFrames(out, "v"));
+}
+
+TEST_F(TranscodeRunTest, PreviewBitmapsFollowThePreviewInterval) {
+  for (int64_t interval : {int64_t(0), int64_t(3600000000LL)}) {
+    auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"an", "1"}}, Dir / "preview.avi");
+    t->SetPostHooksLocked(TPostHooks{phBitmap});
+    t->PreviewInterval = interval;
+    int calls = 0, lastFrame = -1;
+    t->FOnPreviewBitmap = [&](rtl::TObject*, void* ABitmap, int AFrame, int64_t) {
+      ++calls;
+      EXPECT_EQ(320, static_cast<gdi::TBitmap*>(ABitmap)->Width());
+      EXPECT_GT(AFrame, lastFrame);
+      lastFrame = AFrame;
+    };
+    Run(*t);
+    ASSERT_TRUE(t->Finished());
+    EXPECT_EQ(interval ? 1 : 50, calls);
   }
 }
 
