@@ -1,0 +1,186 @@
+// The task list driving real conversions: progress cadence, pause, stop and
+// a queue that mixes good and broken inputs.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+
+#include "FFmpegVCLTestSupport.h"
+#include "engine/FFmpegVCL.h"
+#include "engine/MyUtils.h"
+#include "platform/rtl/Threads.h"
+
+namespace {
+
+using engine::TFFmpegVCL;
+using engine::TProgressInfo;
+using engine::TTerminateInfo;
+using tasklisttest::U;
+using Clock = std::chrono::steady_clock;
+
+bool PumpUntil(const std::function<bool()>& APred, int ATimeoutMs = 60000) {
+  const auto end = Clock::now() + std::chrono::milliseconds(ATimeoutMs);
+  while (!APred()) {
+    if (Clock::now() > end) return false;
+    rtl::CheckSynchronize(2);
+  }
+  return true;
+}
+
+void PumpFor(int AMs) {
+  const auto end = Clock::now() + std::chrono::milliseconds(AMs);
+  while (Clock::now() < end) rtl::CheckSynchronize(2);
+}
+
+class ConvertTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { tasklisttest::LoadTranscoderLibraries(); }
+
+  void SetUp() override {
+    vcl_.OnTerminate = [this](rtl::TObject*, const TTerminateInfo& AInfo) {
+      std::lock_guard<std::mutex> g(m_);
+      terminates_.push_back(AInfo);
+    };
+    vcl_.OnProgress = [this](rtl::TObject*, engine::PProgressInfo AInfo) {
+      std::lock_guard<std::mutex> g(m_);
+      progress_.push_back({*AInfo, Clock::now()});
+    };
+  }
+  void TearDown() override { vcl_.Stop(true); }
+
+  // A task converting AInput to an MPEG-4/MP2 AVI; returns the output name.
+  std::string AddConversion(const std::string& AInput, bool AExpectAdded = true,
+                            const rtl::String& AInputText = {}) {
+    const int task = vcl_.AddTask(U(AInput), AInputText);
+    if (!AExpectAdded) {
+      EXPECT_EQ(task, -1);
+      return {};
+    }
+    EXPECT_GE(task, 0) << rtl::U8(vcl_.LastErrMsg());
+    engine::TOutputOptions out;
+    out.VideoCodec = u"mpeg4";
+    out.AudioCodec = u"mp2";
+    const std::string name = out_ / ("out" + std::to_string(task) + ".avi");
+    EXPECT_TRUE(vcl_.SetOutputFile(task, U(name), &out)) << rtl::U8(vcl_.LastErrMsg());
+    return name;
+  }
+
+  bool FinalSeen() {
+    std::lock_guard<std::mutex> g(m_);
+    return !terminates_.empty() && terminates_.back().TaskIndex == -1;
+  }
+  size_t ProgressCount() {
+    std::lock_guard<std::mutex> g(m_);
+    return progress_.size();
+  }
+  TTerminateInfo TerminateOf(int ATask) {
+    std::lock_guard<std::mutex> g(m_);
+    for (const auto& t : terminates_)
+      if (t.TaskIndex == ATask) return t;
+    ADD_FAILURE() << "no terminate event for task " << ATask;
+    return {};
+  }
+
+  enginetest::TempDir out_;
+  TFFmpegVCL vcl_{nullptr};
+  std::mutex m_;
+  std::vector<TTerminateInfo> terminates_;
+  std::vector<std::pair<TProgressInfo, Clock::time_point>> progress_;
+};
+
+TEST_F(ConvertTest, ProgressRisesPerTaskAndKeepsItsInterval) {
+  // At the clip's own pace: about ten reports per task.
+  const std::string clip = tasklisttest::Fixtures::Get().Clip(1);
+  for (int i = 0; i < 3; ++i) AddConversion(clip, true, u"re=1");
+  vcl_.SetProgressInterval(100);
+  vcl_.Start(2);
+  ASSERT_TRUE(PumpUntil([this] { return FinalSeen(); }));
+  ASSERT_EQ(terminates_.size(), 4u);
+  for (int i = 0; i < 3; ++i) {
+    const TTerminateInfo t = TerminateOf(i);
+    EXPECT_TRUE(t.Finished) << i << " " << rtl::U8(t.ExceptionMsg);
+    EXPECT_FALSE(t.Exception) << i;
+  }
+  std::map<int, std::vector<std::pair<TProgressInfo, Clock::time_point>>> perTask;
+  for (const auto& p : progress_) perTask[p.first.TaskIndex].push_back(p);
+  ASSERT_EQ(perTask.size(), 3u);
+  for (auto& [task, reports] : perTask) {
+    SCOPED_TRACE(task);
+    ASSERT_GE(reports.size(), 4u);
+    // The task's last report follows the trailers.
+    EXPECT_EQ(reports.back().first.FileIndex, -1);
+    for (size_t i = 1; i < reports.size(); ++i) {
+      EXPECT_GE(reports[i].first.CurrentDuration, reports[i - 1].first.CurrentDuration);
+      if (reports[i].first.FileIndex == -1) continue;
+      // Reports come no faster than the interval (with room for delivery).
+      EXPECT_GE(reports[i].second - reports[i - 1].second, std::chrono::milliseconds(50));
+    }
+    EXPECT_GT(reports.back().first.CurrentDuration, 900000);
+  }
+}
+
+TEST_F(ConvertTest, PauseHoldsConversionsAndStopLeavesShorterFiles) {
+  const std::string clip = tasklisttest::Fixtures::Get().Clip(20);
+  std::vector<std::string> outputs;
+  // Read at the clip's own pace, so that the run is still going when stopped.
+  for (int i = 0; i < 3; ++i) outputs.push_back(AddConversion(clip, true, u"re=1"));
+  vcl_.SetProgressInterval(100);
+  vcl_.Start(2);
+  ASSERT_TRUE(PumpUntil([this] { return ProgressCount() >= 2; }));
+  vcl_.Pause();
+  PumpFor(300);  // what was under way is delivered
+  const size_t atPause = ProgressCount();
+  PumpFor(400);
+  EXPECT_EQ(ProgressCount(), atPause);
+  vcl_.Resume();
+  ASSERT_TRUE(PumpUntil([&] { return ProgressCount() > atPause; }));
+  vcl_.Stop(true);
+  ASSERT_TRUE(PumpUntil([this] { return FinalSeen(); }));
+  for (int i = 0; i < 3; ++i) {
+    const TTerminateInfo t = TerminateOf(i);
+    EXPECT_FALSE(t.Finished) << i;
+    EXPECT_FALSE(t.Exception) << i << " " << rtl::U8(t.ExceptionMsg);
+  }
+  // The two that ran are complete, shorter files; the one that never ran wrote nothing.
+  for (int i = 0; i < 2; ++i) {
+    player::TAVProbe probe(nullptr);
+    ASSERT_TRUE(probe.LoadFile(U(outputs[i]))) << outputs[i];
+    EXPECT_GT(probe.FileStreamInfo().Duration, 0);
+    EXPECT_LT(probe.FileStreamInfo().Duration, 20000000);
+  }
+  EXPECT_TRUE(!std::filesystem::exists(outputs[2]) || std::filesystem::file_size(outputs[2]) == 0);
+}
+
+TEST_F(ConvertTest, BrokenInputsDoNotStopTheQueue) {
+  const std::string clip = tasklisttest::Fixtures::Get().Clip(1);
+  // Same header, damaged body.
+  std::string data = enginetest::ReadFile(clip);
+  for (size_t i = data.size() / 4; i < data.size() * 3 / 4; i += 7) data[i] = static_cast<char>(i * 31);
+  const std::string damaged = out_ / "damaged.avi";
+  enginetest::WriteFile(damaged, data);
+  // A header cut short: no task at all.
+  const std::string cut = out_ / "cut.avi";
+  enginetest::WriteFile(cut, data.substr(0, 200));
+
+  const std::string good0 = AddConversion(clip);
+  AddConversion(damaged);
+  AddConversion(cut, false);
+  const std::string good2 = AddConversion(clip);
+  ASSERT_EQ(vcl_.TasksCount(), 3);
+  vcl_.Start(2);
+  ASSERT_TRUE(PumpUntil([this] { return FinalSeen(); }));
+  ASSERT_EQ(terminates_.size(), 4u);
+  for (int i : {0, 2}) {
+    const TTerminateInfo t = TerminateOf(i);
+    EXPECT_TRUE(t.Finished) << i;
+    EXPECT_FALSE(t.Exception) << i << " " << rtl::U8(t.ExceptionMsg);
+  }
+  for (const std::string& out : {good0, good2}) {
+    player::TAVProbe probe(nullptr);
+    ASSERT_TRUE(probe.LoadFile(U(out))) << out;
+    EXPECT_EQ(probe.VideoStreamCount(), 1);
+    EXPECT_EQ(probe.AudioStreamCount(), 1);
+  }
+}
+
+}  // namespace

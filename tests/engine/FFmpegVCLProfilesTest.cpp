@@ -1,0 +1,196 @@
+// Every profile the 16 categories reach, converted through task records the
+// way the main window fills them from a profile's codec parameters; each
+// output is probed for its container and codecs.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "FFmpegVCLTestSupport.h"
+#include "app/tables/ProfileTables.h"
+#include "engine/FFmpegVCL.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Threads.h"
+
+namespace {
+
+using tasklisttest::U;
+
+// Profiles that cannot be produced with the FFmpeg libraries of this system,
+// and why.
+const std::map<tables::TProfileKey, const char*> kCannotProduce = {
+    {207, "AAC in an MPEG program stream (.vob): the muxer takes no AAC audio"},
+    {208, "AAC in an MPEG program stream (.mpg): the muxer takes no AAC audio"},
+};
+
+// The output record the main window builds from a profile's fields.
+engine::TOutputOptions RecordOf(const tables::TVideoFields& F) {
+  engine::TOutputOptions out;
+  if (!F.Video_VideoCodec.empty()) {
+    out.VideoCodec = F.Video_VideoCodec;
+    if (F.Video_VideoCodec == u"libx264") out.VideoPreset = u"libx264-default";
+  }
+  if (!F.Video_AudioCodec.empty()) out.AudioCodec = F.Video_AudioCodec;
+  if (!F.Video_FrameRate.empty()) out.FrameRate = F.Video_FrameRate;
+  out.DisableVideo = F.Video_DisableVideo;
+  if (!F.Video_AudioChannels.empty()) out.AudioChannels = rtl::StrToInt(F.Video_AudioChannels);
+  if (!F.Video_AudioSampleRate.empty()) out.AudioSampleRate = rtl::StrToInt(F.Video_AudioSampleRate);
+  if (!F.Video_FrameSize.empty()) out.FrameSize = F.Video_FrameSize;
+  if (!F.Video_TargetType.empty())
+    out.TargetType = F.Video_TargetType == u"vcd"    ? engine::ttVCD
+                     : F.Video_TargetType == u"svcd" ? engine::ttSVCD
+                     : F.Video_TargetType == u"dvd"  ? engine::ttDVD
+                                                     : engine::ttIgnore;
+  out.NormType = F.Video_NormType == u"PAL"    ? engine::ntPAL
+                 : F.Video_NormType == u"NTSC" ? engine::ntNTSC
+                                               : engine::ntAuto;
+  out.AudioVolume = F.Video_AudioVolume == u"256" ? 256 : rtl::StrToInt(F.Video_AudioVolume);
+  if (!F.Video_FrameAspectRatio.empty()) out.FrameAspectRatio = F.Video_FrameAspectRatio;
+  if (F.Video_AudioBitrate != -1000) out.AudioBitrate = F.Video_AudioBitrate;
+  if (!F.Video_FileFormat.empty()) out.FileFormat = F.Video_FileFormat;
+  if (!F.Video_VideoFilters.empty()) out.VideoFilters = F.Video_VideoFilters;
+  if (!F.Video_VideoTag.empty() && F.Video_VideoCodec != u"libx264") out.VideoTag = F.Video_VideoTag;
+  if (F.Video_VideoBitrate != -1000) out.VideoBitrate = F.Video_VideoBitrate;
+  return out;
+}
+
+// The codec an encoder name produces; AV_CODEC_ID_NONE when no name is given.
+AVCodecID CodecOfEncoder(const rtl::String& AName) {
+  if (AName.empty()) return AV_CODEC_ID_NONE;
+  static const std::map<std::string, AVCodecID> aliases = {
+      {"libfaac", AV_CODEC_ID_AAC}, {"libopencore_amrnb", AV_CODEC_ID_AMR_NB},
+      {"libxvid", AV_CODEC_ID_MPEG4}};
+  const std::string name = rtl::U8(AName);
+  if (auto it = aliases.find(name); it != aliases.end()) return it->second;
+  const AVCodec* codec = ff::avcodec_find_encoder_by_name(name.c_str());
+  return codec ? codec->id : AV_CODEC_ID_PROBE;  // PROBE: an encoder this system lacks
+}
+
+// The demuxer that reads what a muxer writes, as named in the probe's list.
+std::string DemuxerOf(const std::string& AMuxer) {
+  static const std::map<std::string, std::string> readers = {
+      {"ipod", "mp4"}, {"vcd", "mpeg"}, {"svcd", "mpeg"}, {"dvd", "mpeg"}, {"vob", "mpeg"},
+      {"mp2", "mp3"},  {"adts", "aac"}, {"3gp", "3gp"},   {"3g2", "3g2"}};
+  auto it = readers.find(AMuxer);
+  return it == readers.end() ? AMuxer : it->second;
+}
+
+bool NameListHas(const std::string& AList, const std::string& AName) {
+  size_t start = 0;
+  while (start <= AList.size()) {
+    size_t end = AList.find(',', start);
+    if (AList.substr(start, end == std::string::npos ? std::string::npos : end - start) == AName) return true;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return false;
+}
+
+struct Profile {
+  tables::TProfileKey Key;
+  const tables::TFormatCodecRow* Row;
+  engine::TOutputOptions Record;
+  std::string Output;
+  int Task = -1;
+};
+
+TEST(ProfilesTest, EveryReachableProfileConverts) {
+  tasklisttest::LoadTranscoderLibraries();
+  const std::string clip = tasklisttest::Fixtures::Get().Clip(1);
+  enginetest::TempDir dir;
+
+  std::vector<Profile> profiles;
+  const tables::TFormatCategories& categories = tables::FormatCategories();
+  ASSERT_EQ(categories.Count(), 16);
+  for (int c = 0; c < categories.Count(); ++c) {
+    for (int i = 0; i < categories[c].Entries; ++i) {
+      const tables::TProfileKey key = tables::ProfileKeyOf(categories[c].FormatGroup, i);
+      const tables::TFormatCodecRow* row = tables::FormatCodecTable().Find(key);
+      ASSERT_NE(row, nullptr) << key;
+      tables::TVideoFields fields;
+      fields.Reset();
+      row->ApplyTo(fields);
+      profiles.push_back({key, row, RecordOf(fields), dir / ("p" + std::to_string(key) + rtl::U8(row->Ext))});
+    }
+  }
+  ASSERT_EQ(profiles.size(), 163u);
+
+  engine::TFFmpegVCL vcl(nullptr);
+  std::mutex m;
+  std::map<int, engine::TTerminateInfo> ends;
+  std::atomic<bool> final{false};
+  vcl.OnTerminate = [&](rtl::TObject*, const engine::TTerminateInfo& AInfo) {
+    if (AInfo.TaskIndex < 0) {
+      final = true;
+      return;
+    }
+    std::lock_guard<std::mutex> g(m);
+    ends[AInfo.TaskIndex] = AInfo;
+  };
+  std::map<tables::TProfileKey, std::string> refused;
+  for (Profile& p : profiles) {
+    const int task = vcl.AddTask(U(clip), engine::PInputOptions{});
+    ASSERT_GE(task, 0);
+    if (vcl.SetOutputFile(task, U(p.Output), &p.Record)) {
+      p.Task = task;
+    } else {
+      refused[p.Key] = rtl::U8(vcl.LastErrMsg());
+      vcl.RemoveTask(task);
+    }
+  }
+  vcl.Start(static_cast<int>(std::max(2u, std::thread::hardware_concurrency())));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+  while (!final && std::chrono::steady_clock::now() < deadline) rtl::CheckSynchronize(5);
+  ASSERT_TRUE(final);
+
+  int produced = 0;
+  for (const Profile& p : profiles) {
+    SCOPED_TRACE("profile " + std::to_string(p.Key) + " " + p.Output);
+    std::string failure;
+    if (p.Task < 0) {
+      failure = "refused: " + refused[p.Key];
+    } else if (!ends[p.Task].Finished || ends[p.Task].Exception) {
+      failure = "failed: " + rtl::U8(ends[p.Task].ExceptionMsg);
+    } else {
+      player::TAVProbe probe(nullptr);
+      if (!probe.LoadFile(U(p.Output))) {
+        failure = "unreadable: " + rtl::U8(probe.LastErrMsg());
+      } else {
+        AVFormatContext* ic = probe.FileHandle();
+        const AVOutputFormat* muxer = ff::av_guess_format(
+            p.Row->Kind == tables::TCodecRowKind::Target ? rtl::U8(p.Row->TargetType).c_str() : nullptr,
+            p.Output.c_str(), nullptr);
+        std::map<AVMediaType, AVCodecID> codecs;
+        for (unsigned i = 0; i < ic->nb_streams; ++i)
+          codecs.emplace(ic->streams[i]->codecpar->codec_type, ic->streams[i]->codecpar->codec_id);
+        AVCodecID video = CodecOfEncoder(p.Record.VideoCodec);
+        AVCodecID audio = CodecOfEncoder(p.Record.AudioCodec);
+        if (p.Row->Kind == tables::TCodecRowKind::Target) {
+          video = p.Row->TargetType == u"vcd" ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO;
+          audio = AV_CODEC_ID_NONE;
+        }
+        if (!muxer || !NameListHas(ic->iformat->name, DemuxerOf(muxer->name)))
+          failure = std::string("container ") + ic->iformat->name;
+        else if (p.Record.DisableVideo ? codecs.count(AVMEDIA_TYPE_VIDEO) != 0
+                                       : codecs.count(AVMEDIA_TYPE_VIDEO) == 0)
+          failure = "video stream presence";
+        else if (!codecs.count(AVMEDIA_TYPE_AUDIO))
+          failure = "no audio stream";
+        else if (video != AV_CODEC_ID_NONE && !p.Record.DisableVideo && codecs[AVMEDIA_TYPE_VIDEO] != video)
+          failure = std::string("video codec ") + ff::avcodec_get_name(codecs[AVMEDIA_TYPE_VIDEO]);
+        else if (audio != AV_CODEC_ID_NONE && codecs[AVMEDIA_TYPE_AUDIO] != audio)
+          failure = std::string("audio codec ") + ff::avcodec_get_name(codecs[AVMEDIA_TYPE_AUDIO]);
+      }
+    }
+    auto known = kCannotProduce.find(p.Key);
+    if (known != kCannotProduce.end()) {
+      EXPECT_FALSE(failure.empty()) << "now produced; drop it from the list (" << known->second << ")";
+      continue;
+    }
+    EXPECT_TRUE(failure.empty()) << failure;
+    if (failure.empty()) ++produced;
+  }
+  RecordProperty("produced", produced);
+}
+
+}  // namespace
