@@ -437,12 +437,19 @@ bool ParseInteger(const String& s, int bits, Int64& result) {
   return true;
 }
 
-[[noreturn]] void NotInteger(const String& s) {
-  throw EConvertError(u"'" + s + u"' is not a valid integer value");
+// The raising and the defaulting form of a TryStrTo* conversion; `what`
+// names the value in the error ("integer value", ...).
+template <class T>
+T ConvertOrRaise(const String& s, bool (*tryConvert)(const String&, T&), const char16_t* what) {
+  T v;
+  if (!tryConvert(s, v)) throw EConvertError(u"'" + s + u"' is not a valid " + what);
+  return v;
 }
 
-[[noreturn]] void NotFloat(const String& s) {
-  throw EConvertError(u"'" + s + u"' is not a valid floating point value");
+template <class T>
+T ConvertOr(const String& s, bool (*tryConvert)(const String&, T&), T defaultValue) {
+  T v;
+  return tryConvert(s, v) ? v : defaultValue;
 }
 
 }  // namespace
@@ -454,29 +461,15 @@ bool TryStrToInt(const String& s, int& value) {
   return true;
 }
 
-int StrToInt(const String& s) {
-  int v;
-  if (!TryStrToInt(s, v)) NotInteger(s);
-  return v;
-}
+int StrToInt(const String& s) { return ConvertOrRaise(s, TryStrToInt, u"integer value"); }
 
-int StrToIntDef(const String& s, int defaultValue) {
-  int v;
-  return TryStrToInt(s, v) ? v : defaultValue;
-}
+int StrToIntDef(const String& s, int defaultValue) { return ConvertOr(s, TryStrToInt, defaultValue); }
 
 bool TryStrToInt64(const String& s, Int64& value) { return ParseInteger(s, 64, value); }
 
-Int64 StrToInt64(const String& s) {
-  Int64 v;
-  if (!TryStrToInt64(s, v)) NotInteger(s);
-  return v;
-}
+Int64 StrToInt64(const String& s) { return ConvertOrRaise(s, TryStrToInt64, u"integer value"); }
 
-Int64 StrToInt64Def(const String& s, Int64 defaultValue) {
-  Int64 v;
-  return TryStrToInt64(s, v) ? v : defaultValue;
-}
+Int64 StrToInt64Def(const String& s, Int64 defaultValue) { return ConvertOr(s, TryStrToInt64, defaultValue); }
 
 // ---------------------------------------------------------------------------
 // Floating-point conversions
@@ -530,16 +523,9 @@ bool TryStrToFloat(const String& s, double& value) {
   return true;
 }
 
-double StrToFloat(const String& s) {
-  double v;
-  if (!TryStrToFloat(s, v)) NotFloat(s);
-  return v;
-}
+double StrToFloat(const String& s) { return ConvertOrRaise(s, TryStrToFloat, u"floating point value"); }
 
-double StrToFloatDef(const String& s, double defaultValue) {
-  double v;
-  return TryStrToFloat(s, v) ? v : defaultValue;
-}
+double StrToFloatDef(const String& s, double defaultValue) { return ConvertOr(s, TryStrToFloat, defaultValue); }
 
 String FloatToStr(double value) { return FloatToStrF(value, ffGeneral, 15, 0); }
 
@@ -802,15 +788,8 @@ bool TryStrToBool(const String& s, bool& value) {
   return false;
 }
 
-bool StrToBool(const String& s) {
-  bool v;
-  if (!TryStrToBool(s, v)) throw EConvertError(u"'" + s + u"' is not a valid boolean value");
-  return v;
-}
+bool StrToBool(const String& s) { return ConvertOrRaise(s, TryStrToBool, u"boolean value"); }
 
-bool StrToBoolDef(const String& s, bool defaultValue) {
-  bool v;
-  return TryStrToBool(s, v) ? v : defaultValue;
-}
+bool StrToBoolDef(const String& s, bool defaultValue) { return ConvertOr(s, TryStrToBool, defaultValue); }
 
 }  // namespace rtl
