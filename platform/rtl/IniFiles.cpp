@@ -493,11 +493,12 @@ bool TCustomIniFile::ValueExists(const String& section, const String& ident) {
 
 namespace {
 
-void FillKeys(const IniDocument& doc, const String& section, TStrings* strings, bool withValues) {
+// Replaces the lines of strings in one batch of changes.
+void FillStrings(TStrings* strings, const std::vector<String>& lines) {
   strings->BeginUpdate();
   try {
     strings->Clear();
-    for (const auto& [k, v] : doc.Entries(section)) strings->Add(withValues ? k + u"=" + v : k);
+    for (const String& line : lines) strings->Add(line);
   } catch (...) {
     strings->EndUpdate();
     throw;
@@ -505,17 +506,13 @@ void FillKeys(const IniDocument& doc, const String& section, TStrings* strings, 
   strings->EndUpdate();
 }
 
-void FillSections(const IniDocument& doc, TStrings* strings) {
-  strings->BeginUpdate();
-  try {
-    strings->Clear();
-    for (const String& s : doc.SectionNames()) strings->Add(s);
-  } catch (...) {
-    strings->EndUpdate();
-    throw;
-  }
-  strings->EndUpdate();
+void FillKeys(const IniDocument& doc, const String& section, TStrings* strings, bool withValues) {
+  std::vector<String> lines;
+  for (const auto& [k, v] : doc.Entries(section)) lines.push_back(withValues ? k + u"=" + v : k);
+  FillStrings(strings, lines);
 }
+
+void FillSections(const IniDocument& doc, TStrings* strings) { FillStrings(strings, doc.SectionNames()); }
 
 }  // namespace
 
