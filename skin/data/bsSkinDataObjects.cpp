@@ -16,18 +16,21 @@ constexpr std::array<const char16_t*, 7> kCommandWords{u"cmclose",   u"cmmaximiz
                                                        u"cmsysmenu", u"cmdefault",  u"cmrollup",
                                                        u"cmminimizetotray"};
 
+// Any word but the first six, "cmminimizetotray" among them, reads as
+// cmMinimizeToTray.
 template <class C>
 TbsSkinKey<C> Command(const char16_t* Name, TbsStdCommand C::*Field) {
-  return {Name,
-          [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            const String text = ini.ReadString(s, k, u"cmdefault");
-            o.*Field = cmMinimizeToTray;
-            for (int i = 0; i < 6; ++i)
-              if (text == kCommandWords[static_cast<size_t>(i)]) o.*Field = static_cast<TbsStdCommand>(i);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            ini.WriteString(s, k, kCommandWords[static_cast<size_t>(o.*Field) % 7]);
-          }};
+  return Key(
+      Name, Field,
+      [](TCustomIniFile& ini, const String& s, const String& k) {
+        const String text = ini.ReadString(s, k, u"cmdefault");
+        for (int i = 0; i < 6; ++i)
+          if (text == kCommandWords[static_cast<size_t>(i)]) return static_cast<TbsStdCommand>(i);
+        return cmMinimizeToTray;
+      },
+      [](TCustomIniFile& ini, const String& s, const String& k, TbsStdCommand v) {
+        ini.WriteString(s, k, kCommandWords[static_cast<size_t>(v) % 7]);
+      });
 }
 
 String RestoreHintFor(const String& Hint, TbsStdCommand Command) {

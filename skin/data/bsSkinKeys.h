@@ -73,105 +73,74 @@ String KindName(const TbsSkinKinds<TBase>& Kinds, const TBase& Description) {
 
 namespace keys {
 
-template <class C>
-TbsSkinKey<C> Int(const char16_t* Name, int C::*Field, int Absent = 0) {
-  return {Name, [Field, Absent](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ini.ReadInteger(s, k, Absent);
+// A key read into Field by Read(ini, section, key) and written from it by
+// Write(ini, section, key, value).
+template <class C, class T, class TRead, class TWrite>
+TbsSkinKey<C> Key(const char16_t* Name, T C::*Field, TRead Read, TWrite Write) {
+  return {Name, [Field, Read](C& o, TCustomIniFile& ini, const String& s, const String& k) {
+            o.*Field = Read(ini, s, k);
           },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            ini.WriteInteger(s, k, o.*Field);
+          [Field, Write](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
+            Write(ini, s, k, o.*Field);
           }};
 }
 
 template <class C>
-TbsSkinKey<C> Bool(const char16_t* Name, bool C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniBool(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniBool(ini, s, k, o.*Field);
-          }};
+TbsSkinKey<C> Int(const char16_t* Name, int C::*Field, int Absent = 0) {
+  return Key(
+      Name, Field,
+      [Absent](TCustomIniFile& ini, const String& s, const String& k) { return ini.ReadInteger(s, k, Absent); },
+      [](TCustomIniFile& ini, const String& s, const String& k, int v) { ini.WriteInteger(s, k, v); });
 }
 
 template <class C>
 TbsSkinKey<C> Str(const char16_t* Name, String C::*Field, const char16_t* Absent = u"") {
-  String absent = Absent;
-  return {Name, [Field, absent](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ini.ReadString(s, k, absent);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            ini.WriteString(s, k, o.*Field);
-          }};
+  return Key(
+      Name, Field,
+      [absent = String(Absent)](TCustomIniFile& ini, const String& s, const String& k) {
+        return ini.ReadString(s, k, absent);
+      },
+      [](TCustomIniFile& ini, const String& s, const String& k, const String& v) { ini.WriteString(s, k, v); });
+}
+
+template <class C>
+TbsSkinKey<C> Bool(const char16_t* Name, bool C::*Field) {
+  return Key(Name, Field, ReadIniBool, WriteIniBool);
 }
 
 template <class C>
 TbsSkinKey<C> Rect(const char16_t* Name, TRect C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniRect(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniRect(ini, s, k, o.*Field);
-          }};
+  return Key(Name, Field, ReadIniRect, WriteIniRect);
 }
 
 template <class C>
 TbsSkinKey<C> Point(const char16_t* Name, TPoint C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniPoint(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniPoint(ini, s, k, o.*Field);
-          }};
+  return Key(Name, Field, ReadIniPoint, WriteIniPoint);
 }
 
 template <class C>
 TbsSkinKey<C> Style(const char16_t* Name, TFontStyles C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniFontStyle(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniFontStyle(ini, s, k, o.*Field);
-          }};
+  return Key(Name, Field, ReadIniFontStyle, WriteIniFontStyle);
 }
 
 template <class C>
 TbsSkinKey<C> Align(const char16_t* Name, TAlignment C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniAlignment(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniAlignment(ini, s, k, o.*Field);
-          }};
+  return Key(Name, Field, ReadIniAlignment, WriteIniAlignment);
 }
 
 template <class C>
 TbsSkinKey<C> Stretch(const char16_t* Name, TbsStretchType C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniStretchType(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniStretchType(ini, s, k, o.*Field);
-          }};
+  return Key(Name, Field, ReadIniStretchType, WriteIniStretchType);
 }
 
 template <class C>
 TbsSkinKey<C> Morph(const char16_t* Name, TbsMorphKind C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniMorphKind(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniMorphKind(ini, s, k, o.*Field);
-          }};
+  return Key(Name, Field, ReadIniMorphKind, WriteIniMorphKind);
 }
 
 template <class C>
 TbsSkinKey<C> Effect(const char16_t* Name, TbsInActiveEffect C::*Field) {
-  return {Name, [Field](C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            o.*Field = ReadIniInactiveEffect(ini, s, k);
-          },
-          [Field](const C& o, TCustomIniFile& ini, const String& s, const String& k) {
-            WriteIniInactiveEffect(ini, s, k, o.*Field);
-          }};
+  return Key(Name, Field, ReadIniInactiveEffect, WriteIniInactiveEffect);
 }
 
 }  // namespace keys
