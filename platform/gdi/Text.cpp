@@ -235,14 +235,25 @@ const Glyph& FontFace::GetGlyph(char32_t ch) {
   return cache_.emplace(ch, std::move(g)).first->second;
 }
 
+namespace {
+// Whether text[i] and text[i + 1] (of count units) form a surrogate pair.
+bool SurrogatePairAt(const WCHAR* text, std::size_t i, std::size_t count) {
+  return text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
+}
+
+char32_t PairCodePoint(const WCHAR* pair) {
+  return 0x10000 + ((char32_t(pair[0]) - 0xD800) << 10) + (char32_t(pair[1]) - 0xDC00);
+}
+}  // namespace
+
 std::u32string ToCodePoints(const WCHAR* text, int count) {
   std::u32string out;
   if (!text) return out;
   out.reserve(std::size_t(std::max(0, count)));
   for (int i = 0; i < count; ++i) {
     const char16_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      out.push_back(0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
+    if (SurrogatePairAt(text, std::size_t(i), std::size_t(count))) {
+      out.push_back(PairCodePoint(text + i));
       ++i;
     } else if (c >= 0xD800 && c < 0xE000) {
       out.push_back(0xFFFD);
@@ -399,8 +410,8 @@ BOOL GetTextExtentExPoint(HDC h, const WCHAR* text, int count, int maxExtent, in
   for (int i = 0; i < count; ++i) {
     char32_t ch = text[i];
     int units = 1;
-    if (ch >= 0xD800 && ch < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      ch = 0x10000 + ((ch - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+    if (SurrogatePairAt(text, std::size_t(i), std::size_t(count))) {
+      ch = PairCodePoint(text + i);
       units = 2;
     }
     w += f->Advance(ch);
@@ -426,8 +437,7 @@ BOOL ExtTextOut(HDC h, int x, int y, UINT options, const RECT* r, const WCHAR* t
   if (dx) {
     for (UINT i = 0, k = 0; i < count; ++i, ++k) {
       int a = dx[i];
-      if (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < count && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-        a += dx[++i];
+      if (SurrogatePairAt(text, i, count)) a += dx[++i];
       adv.push_back(a);
     }
   }
