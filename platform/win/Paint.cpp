@@ -38,7 +38,10 @@ gdi::Region WindowShapeInTop(const Window* w) {
 
 void SubtractWindow(gdi::Region& r, const Window* c) {
   POINT o = WindowOriginInTop(c);
-  gdi::Region cr(rtl::Bounds(o.X, o.Y, c->rect.Width(), c->rect.Height()));
+  RECT box = rtl::Bounds(o.X, o.Y, c->rect.Width(), c->rect.Height());
+  RECT rb = r.Box();
+  if (box.Right <= rb.Left || box.Left >= rb.Right || box.Bottom <= rb.Top || box.Top >= rb.Bottom) return;  // apart
+  gdi::Region cr(box);
   if (c->windowRgn) cr = gdi::Region::Combine(cr, WindowShapeInTop(c), gdi::Region::Op::And);
   r = gdi::Region::Combine(r, cr, gdi::Region::Op::Diff);
 }
