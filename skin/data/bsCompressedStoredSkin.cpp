@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileSys.h"
 #include "platform/rtl/Strings.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bszlibcompress.h"
@@ -54,8 +55,7 @@ void TbsCompressedStoredSkin::LoadFromIniFile(const String& AFileName) {
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   TMemIniFile ini(AFileName);
   if (!IsSkinDescription(ini)) return;
-  const size_t slash = AFileName.find_last_of(u'/');
-  const String folder = slash == String::npos ? String() : AFileName.substr(0, slash + 1);
+  const String folder = rtl::ExtractFilePath(AFileName);
   rtl::TMemoryStream payload;
   WriteInt(payload, kContainerVersion);
   for (const char16_t* key : {u"picture", u"inactivepicture", u"mask"}) {

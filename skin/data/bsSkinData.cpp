@@ -1,21 +1,13 @@
 #include "skin/data/bsSkinData.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/FileSys.h"
 #include "platform/rtl/Strings.h"
 #include "skin/data/bsCompressedSkinList.h"
 #include "skin/data/bsCompressedStoredSkin.h"
 #include "skin/data/bsResourceStrData.h"
 
 namespace skin {
-
-namespace {
-
-String ExtractFileName(const String& Path) {
-  const size_t slash = Path.find_last_of(u'/');
-  return slash == String::npos ? Path : Path.substr(slash + 1);
-}
-
-}  // namespace
 
 TbsSkinData::TbsSkinData(rtl::TComponent* AOwner)
     : rtl::TComponent(AOwner),
@@ -116,8 +108,7 @@ void TbsSkinData::ClearSkin() {
 void TbsSkinData::LoadFromFile(const String& FileName) {
   TMemIniFile ini(FileName);
   if (!IsSkinDescription(ini)) return;
-  const size_t slash = FileName.find_last_of(u'/');
-  const String folder = slash == String::npos ? String() : FileName.substr(0, slash + 1);
+  const String folder = rtl::ExtractFilePath(FileName);
   BeginChange();
   try {
     LoadFolderSkin(ini, folder);
@@ -193,8 +184,7 @@ void TbsSkinData::SaveToFile(const String& FileName) {
 
 void TbsSkinData::StoreToDisk(const String& AFileName) {
   SaveToFile(AFileName);
-  const size_t slash = AFileName.find_last_of(u'/');
-  const String folder = slash == String::npos ? String() : AFileName.substr(0, slash + 1);
+  const String folder = rtl::ExtractFilePath(AFileName);
   if (!FPicture.Empty()) FPicture.SaveToFile(folder + FPictureName);
   if (!FInActivePicture.Empty()) FInActivePicture.SaveToFile(folder + FInActivePictureName);
   if (!FMask.Empty()) FMask.SaveToFile(folder + FMaskName);
@@ -210,7 +200,7 @@ void TbsSkinData::SaveToCompressedFile(const String& FileName) {
 }
 
 void TbsSkinData::AddBitMap(const String& FileName) {
-  FActivePicturesNames.push_back(ExtractFileName(FileName));
+  FActivePicturesNames.push_back(rtl::ExtractFileName(FileName));
   FActivePictures.push_back(std::make_unique<TbsSkinPicture>());
   FActivePictures.back()->LoadFromFile(FileName);
 }
