@@ -23,6 +23,12 @@ std::string FormatText(const char* AFormat, ...) {
   return big;
 }
 
+std::string ErrorText(const std::string& APrefix, int ACode) {
+  char buf[AV_ERROR_MAX_STRING_SIZE + 64] = {};
+  if (ff::av_strerror(ACode, buf, sizeof buf) < 0) std::snprintf(buf, sizeof buf, "Error number %d occurred", ACode);
+  return APrefix + ": " + buf;
+}
+
 void LogText(rtl::TObject* ASender, TLogLevel ALevel, const std::string& AUtf8) {
   GetFFLogger()->Log(ASender, ALevel, rtl::Utf8ToString(AUtf8));
 }

@@ -26,6 +26,10 @@ class ETranscodeError : public rtl::Exception {
 // printf-style text (UTF-8).
 std::string FormatText(const char* AFormat, ...) __attribute__((format(printf, 1, 2)));
 
+// APrefix + ": " + FFmpeg's text of an error code (system errors included,
+// e.g. "No space left on device").
+std::string ErrorText(const std::string& APrefix, int ACode);
+
 // One engine log line through the global logger.
 void LogText(rtl::TObject* ASender, TLogLevel ALevel, const std::string& AUtf8);
 

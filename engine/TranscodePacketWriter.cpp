@@ -27,7 +27,7 @@ TPacketWriter::TPacketWriter(AVFormatContext* AOutput, AVStream* AStream, const 
     if (r < 0) {
       ff::av_bsf_free(&ctx);
       for (AVBSFContext*& c : FBsfs) ff::av_bsf_free(&c);
-      throw ETranscodeError(rtl::U8(FFmpegErrorText(rtl::Utf8ToString(name), r)));
+      throw ETranscodeError(ErrorText(name, r));
     }
     par = ctx->par_out;
     tb = ctx->time_base_out;
@@ -57,7 +57,7 @@ void TPacketWriter::Write(AVPacket* APacket, AVRational ATimeBase) {
       if (r < 0) {
         std::string msg = FormatText("%s failed for stream %d, codec %s", bsf->filter->name, FStream->index,
                                      FCodecName.c_str());
-        msg = rtl::U8(FFmpegErrorText(rtl::Utf8ToString(msg), r));
+        msg = ErrorText(msg, r);
         ff::av_packet_free(&p);
         if (FExitOnError) {
           ff::av_packet_free(&keep);
@@ -113,7 +113,7 @@ void TPacketWriter::Mux(AVPacket* APacket) {
   }
   ++FPackets;
   const int r = ff::av_interleaved_write_frame(FOutput, APacket);
-  if (r < 0) throw ETranscodeError(rtl::U8(FFmpegErrorText(u"av_interleaved_write_frame()", r)));
+  if (r < 0) throw ETranscodeError(ErrorText("av_interleaved_write_frame()", r));
 }
 
 std::array<std::atomic<int32_t>, 52> QPHistogram{};

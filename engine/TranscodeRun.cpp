@@ -604,11 +604,10 @@ void TTranscodeRun::WriteOutputHeaders() {
       std::string codecs;
       for (unsigned k = 0; k < outs[i]->nb_streams; ++k)
         codecs += std::string(k ? ", " : "") + ff::avcodec_get_name(outs[i]->streams[k]->codecpar->codec_id);
-      Fail(rtl::U8(FFmpegErrorText(
-          rtl::Utf8ToString(FormatText("Could not write header for output file #%d (incorrect codec parameters ?) - "
-                                       "the %s container with %s",
-                                       static_cast<int>(i), outs[i]->oformat->name, codecs.c_str())),
-          r)));
+      Fail(ErrorText(FormatText("Could not write header for output file #%d (incorrect codec parameters ?) - "
+                                "the %s container with %s",
+                                static_cast<int>(i), outs[i]->oformat->name, codecs.c_str()),
+                     r));
     }
   }
   bool allRtp = !outs.empty();
@@ -1050,8 +1049,7 @@ void TTranscodeRun::WriteTrailers() {
     }
     // A full disk shows here at the latest: the run must not pass as finished.
     if (r < 0)
-      throw FFmpegException(rtl::U8(FFmpegErrorText(
-          rtl::Utf8ToString(FormatText("Error writing output file #%d", static_cast<int>(i))), r)));
+      throw FFmpegException(ErrorText(FormatText("Error writing output file #%d", static_cast<int>(i)), r));
   }
 }
 
@@ -1146,8 +1144,7 @@ bool TTranscodeRun::Run() {
     if (r < 0) {
       AVIOContext* pb = E.Finput_files[f]->pb;
       if (r != AVERROR_EOF && pb && pb->error < 0) {
-        const std::string msg = rtl::U8(FFmpegErrorText(
-            rtl::Utf8ToString(FormatText("Error while reading input file #%d", f)), r));
+        const std::string msg = ErrorText(FormatText("Error while reading input file #%d", f), r);
         if (E.Fexit_on_error) throw FFmpegException(msg);
         LogText(&E, llError, msg);
       }
