@@ -31,6 +31,20 @@ void CopyPalette(Surface& s, const BITMAPINFO* info) {
     s.Palette()[i] = std::uint32_t(q.rgbRed) << 16 | std::uint32_t(q.rgbGreen) << 8 | q.rgbBlue;
   }
 }
+
+// Rows of a DIB, whichever way up it is stored.
+int DibHeight(const BITMAPINFOHEADER& h) { return h.biHeight < 0 ? -h.biHeight : h.biHeight; }
+
+// The caller's DIB memory seen as a surface of `rows` rows, with its colour
+// table; the memory stays the caller's.
+struct DibSurface : Surface {
+  DibSurface(const void* bits, const BITMAPINFO* info, int rows)
+      : Surface(const_cast<void*>(bits), info->bmiHeader.biWidth, rows,
+                Surface::StrideFor(info->bmiHeader.biWidth, info->bmiHeader.biBitCount), info->bmiHeader.biBitCount,
+                info->bmiHeader.biHeight < 0) {
+    CopyPalette(*this, info);
+  }
+};
 }  // namespace
 
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT, void** bits, void*, DWORD) {
@@ -39,7 +53,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT, void** bits, void*, 
   const BITMAPINFOHEADER& h = info->bmiHeader;
   std::unique_ptr<Surface> s;
   try {
-    s = std::make_unique<Surface>(h.biWidth, h.biHeight < 0 ? -h.biHeight : h.biHeight, h.biBitCount,
+    s = std::make_unique<Surface>(h.biWidth, DibHeight(h), h.biBitCount,
                                   h.biHeight < 0);
   } catch (const rtl::Exception&) {
     return nullptr;
@@ -140,10 +154,8 @@ int SetDIBits(HDC, HBITMAP bmp, UINT start, UINT lines, const void* bits, const 
   if (!o || !info || !bits || !ValidHeader(info->bmiHeader)) return 0;
   Surface& s = *o->surface;
   const BITMAPINFOHEADER& h = info->bmiHeader;
-  const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-  Surface src(const_cast<void*>(bits), h.biWidth, height, Surface::StrideFor(h.biWidth, h.biBitCount),
-              h.biBitCount, h.biHeight < 0);
-  CopyPalette(src, info);
+  const int height = DibHeight(h);
+  DibSurface src(bits, info, height);
   int copied = 0;
   std::vector<std::uint32_t> row(h.biWidth);
   const int w = std::min(s.Width(), int(h.biWidth));
@@ -165,13 +177,11 @@ int SetDIBitsToDevice(HDC dc, int xd, int yd, DWORD w, DWORD hgt, int xs, int ys
   DeviceContext* d = CheckedDC(dc);
   if (!d || !bits || !info || !ValidHeader(info->bmiHeader)) return 0;
   const BITMAPINFOHEADER& h = info->bmiHeader;
-  const int fullHeight = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+  const int fullHeight = DibHeight(h);
   // The buffer holds `lines` scans starting at startScan (DIB coordinates).
   const int bufRows = int(std::min<UINT>(lines, UINT(fullHeight)));
   if (bufRows <= 0) return 0;
-  Surface src(const_cast<void*>(bits), h.biWidth, bufRows, Surface::StrideFor(h.biWidth, h.biBitCount),
-              h.biBitCount, h.biHeight < 0);
-  CopyPalette(src, info);
+  DibSurface src(bits, info, bufRows);
   // DIB coordinates: bottom-up images count ySrc from the bottom row.
   int topRow;
   if (h.biHeight < 0) {
@@ -192,10 +202,8 @@ int StretchDIBits(HDC dc, int xd, int yd, int wd, int hd, int xs, int ys, int ws
   DeviceContext* d = CheckedDC(dc);
   if (!d || !bits || !info || !ValidHeader(info->bmiHeader)) return 0;
   const BITMAPINFOHEADER& h = info->bmiHeader;
-  const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-  Surface src(const_cast<void*>(bits), h.biWidth, height, Surface::StrideFor(h.biWidth, h.biBitCount),
-              h.biBitCount, h.biHeight < 0);
-  CopyPalette(src, info);
+  const int height = DibHeight(h);
+  DibSurface src(bits, info, height);
   // A bottom-up DIB's source rectangle is given from its bottom-left corner.
   int top = ys;
   if (h.biHeight > 0) top = hs >= 0 ? height - ys - hs : height - ys;

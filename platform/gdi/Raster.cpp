@@ -315,13 +315,23 @@ BOOL TransparentBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys
   return BlitSurface(d, dp.X, dp.Y, w, h, s->surface(), sp.X, sp.Y, ws, hs, op) ? TRUE : FALSE;
 }
 
-COLORREF SetPixel(HDC h, int x, int y, COLORREF c) {
-  std::lock_guard lock(GdiLock());
+namespace {
+// The surface of h when the logical point (x, y) is inside its clip, with
+// the point in surface coordinates; null otherwise. The caller holds the lock.
+Surface* VisiblePixel(HDC h, int x, int y, POINT& p) {
   DeviceContext* dc = CheckedDC(h);
   Surface* s = dc ? dc->surface() : nullptr;
+  if (!s) return nullptr;
+  p = dc->toSurface(x, y);
+  return dc->clipRegion().Contains(p) ? s : nullptr;
+}
+}  // namespace
+
+COLORREF SetPixel(HDC h, int x, int y, COLORREF c) {
+  std::lock_guard lock(GdiLock());
+  POINT p;
+  Surface* s = VisiblePixel(h, x, y, p);
   if (!s) return CLR_INVALID;
-  const POINT p = dc->toSurface(x, y);
-  if (!dc->clipRegion().Contains(p)) return CLR_INVALID;
   const std::uint32_t old = s->GetPixel(p.X, p.Y);
   s->SetPixel(p.X, p.Y, (old & 0xFF000000) | RefToPixel(c));
   return PixelToRef(s->GetPixel(p.X, p.Y));
@@ -331,11 +341,9 @@ BOOL SetPixelV(HDC h, int x, int y, COLORREF c) { return SetPixel(h, x, y, c) !=
 
 COLORREF GetPixel(HDC h, int x, int y) {
   std::lock_guard lock(GdiLock());
-  DeviceContext* dc = CheckedDC(h);
-  Surface* s = dc ? dc->surface() : nullptr;
+  POINT p;
+  Surface* s = VisiblePixel(h, x, y, p);
   if (!s) return CLR_INVALID;
-  const POINT p = dc->toSurface(x, y);
-  if (!dc->clipRegion().Contains(p)) return CLR_INVALID;
   return PixelToRef(s->GetPixel(p.X, p.Y));
 }
 
