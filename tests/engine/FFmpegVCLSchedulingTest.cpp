@@ -12,6 +12,10 @@
 #include <set>
 #include <thread>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include "FFmpegVCLTestSupport.h"
 #include "engine/FFmpegVCL.h"
 #include "platform/rtl/Threads.h"
@@ -35,7 +39,14 @@ struct StubControl {
   int running = 0, maxRunning = 0;
   std::vector<int> startOrder;
   std::map<int, int64_t> reportIntervals;
+  std::map<int, int> niceValues;  // of each run's thread
   std::atomic<int> stepsDone{0};
+  // What the custom hook handed back, per call: update, stop, thread.
+  struct HookResult {
+    bool Update, StopHook;
+    rtl::TThreadID Thread;
+  };
+  std::vector<HookResult> hookResults;
 
   void Release(int AId) {
     std::lock_guard<std::mutex> g(m);
@@ -67,6 +78,7 @@ class StubTask final : public engine::TFFmpeg {
       ctl_.maxRunning = std::max(ctl_.maxRunning, ++ctl_.running);
       ctl_.startOrder.push_back(id_);
       ctl_.reportIntervals[id_] = ReportInterval;
+      ctl_.niceValues[id_] = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
     }
     for (int i = 0; i < ctl_.steps; ++i) {
       if (CheckPause()) break;
@@ -77,6 +89,13 @@ class StubTask final : public engine::TFFmpeg {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(ctl_.stepMs));
       ++ctl_.stepsDone;
+      if (FOnCustomHook) {
+        bool update = true, stopHook = false;
+        FOnCustomHook(this, &picture_, i + 1, i * 40000, update, stopHook);
+        std::lock_guard<std::mutex> g(ctl_.m);
+        ctl_.hookResults.push_back({update, stopHook, rtl::GetCurrentThreadId()});
+      }
+      if (FOnPreviewBitmap) FOnPreviewBitmap(this, &picture_, i + 1, i * 40000);
       if (FOnProgress)
         FOnProgress(this, 0, i + 1, 25.0f, 3.0f, 128.0, (i + 1) * 1000, (i + 1) * 40000,
                     ctl_.steps * 40000);
@@ -92,6 +111,7 @@ class StubTask final : public engine::TFFmpeg {
  private:
   StubControl& ctl_;
   int id_;
+  int picture_ = 0;  // stands for the frame's bitmap
 };
 
 // Every event the component raised, with the thread it came on.
@@ -154,14 +174,14 @@ class SchedulingTest : public ::testing::Test {
   }
 
   // ACount tasks with one input and one output each (AWithOutput false: none).
-  void AddTasks(int ACount, bool AWithOutput = true) {
+  void AddTasks(int ACount, bool AWithOutput = true, engine::TOutputOptions* ARecord = nullptr) {
     const std::string clip = tasklisttest::Fixtures::Get().Clip(0.2);
     for (int i = 0; i < ACount; ++i) {
       const int index = vcl_->AddTask(U(clip), engine::PInputOptions{});
       ASSERT_GE(index, 0) << rtl::U8(vcl_->LastErrMsg());
       if (!AWithOutput) continue;
       const std::string out = out_ / ("out" + std::to_string(index) + ".avi");
-      ASSERT_TRUE(vcl_->SetOutputFile(index, U(out), engine::POutputOptions{}))
+      ASSERT_TRUE(vcl_->SetOutputFile(index, U(out), ARecord))
           << rtl::U8(vcl_->LastErrMsg());
     }
   }
@@ -387,6 +407,54 @@ TEST_F(SchedulingTest, ProgressIntervalAndEventThread) {
     std::lock_guard<std::mutex> c(ctl_.m);
     for (const auto& [task, interval] : ctl_.reportIntervals) EXPECT_EQ(interval, 250000);
   }
+}
+
+TEST_F(SchedulingTest, HookAndPreviewEventsReachTheirHandlers) {
+  ctl_.steps = 3;
+  engine::TOutputOptions hooked;
+  hooked.CustomHook = true;
+  AddTasks(1, true, &hooked);
+  AddTasks(1);  // no custom hook asked for
+  std::vector<std::pair<int, int>> hookCalls;  // task, frame
+  std::vector<std::pair<int, rtl::TThreadID>> previews;
+  vcl_->OnCustomHook = [&](rtl::TObject*, engine::PHookInfo AInfo) {
+    hookCalls.emplace_back(AInfo->TaskIndex, AInfo->FrameNumber);
+    EXPECT_TRUE(AInfo->Update);
+    EXPECT_FALSE(AInfo->StopHook);
+    if (AInfo->FrameNumber == 2) AInfo->Update = false;
+    if (AInfo->FrameNumber == 3) AInfo->StopHook = true;
+  };
+  vcl_->OnPreviewBitmap = [&](rtl::TObject*, const engine::TPreviewInfo& AInfo) {
+    previews.emplace_back(AInfo.TaskIndex, rtl::GetCurrentThreadId());
+  };
+  vcl_->Start(1);
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_EQ(hookCalls, (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {0, 3}}));
+  {
+    std::lock_guard<std::mutex> g(ctl_.m);
+    ASSERT_EQ(ctl_.hookResults.size(), 3u);
+    EXPECT_TRUE(ctl_.hookResults[0].Update && !ctl_.hookResults[0].StopHook);
+    EXPECT_FALSE(ctl_.hookResults[1].Update);
+    EXPECT_TRUE(ctl_.hookResults[2].StopHook);
+    for (const auto& r : ctl_.hookResults) EXPECT_NE(r.Thread, rtl::MainThreadID());
+  }
+  ASSERT_EQ(previews.size(), 6u);
+  EXPECT_EQ(previews.front().first, 0);
+  EXPECT_EQ(previews.back().first, 1);
+  for (const auto& p : previews) EXPECT_EQ(p.second, rtl::MainThreadID());
+}
+
+TEST_F(SchedulingTest, WorkersRunAtTheChosenPriority) {
+  const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
+  if (base >= 19) GTEST_SKIP() << "already at the lowest priority";
+  vcl_->SetThreadPriority(rtl::tpIdle);
+  AddTasks(2);
+  vcl_->Start(2);
+  ASSERT_TRUE(RunToEnd());
+  std::lock_guard<std::mutex> g(ctl_.m);
+  ASSERT_EQ(ctl_.niceValues.size(), 2u);
+  // Lowering needs no privilege, so it always takes effect.
+  for (const auto& [task, nice] : ctl_.niceValues) EXPECT_GT(nice, base) << task;
 }
 
 TEST_F(SchedulingTest, ListIsFrozenFromStartUntilClearTasks) {
