@@ -397,8 +397,7 @@ String TCustomAVProbe::FileInfoText() {
   else
     lines.push_back(u"Duration: " + engine::DurationToStr(info.Duration));
   if (info.StartTime >= 0)
-    lines.push_back(Fmt("StartTime: %d.%.6d", static_cast<int>(info.StartTime / 1000000),
-                        static_cast<int>(info.StartTime % 1000000)));
+    lines.push_back(u"StartTime: " + MicrosecondsText(info.StartTime));
   if (info.BitRate < 1)
     lines.push_back(u"Bit Rate: N/A");
   else

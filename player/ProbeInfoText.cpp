@@ -61,12 +61,12 @@ std::string CodecDescription(const AVCodecParameters* APar) {
   return buf;
 }
 
+}  // namespace
+
 String MicrosecondsText(int64_t AMicroseconds) {
   return Fmt("%d.%.6d", static_cast<int>(AMicroseconds / 1000000),
              static_cast<int>(AMicroseconds % 1000000));
 }
-
-}  // namespace
 
 void DumpStreamFormat(TTextLines& AList, const AVFormatContext* AContext, int AIndex) {
   const AVStream* st = AContext->streams[AIndex];
@@ -86,7 +86,7 @@ void DumpStreamFormat(TTextLines& AList, const AVFormatContext* AContext, int AI
     int darNum = 0, darDen = 0;
     ff::av_reduce(&darNum, &darDen, int64_t{par->width} * ssar.num, int64_t{par->height} * ssar.den,
                   1024 * 1024);
-    line = Fmt("%s, PAR %d:%d DAR %d:%d", rtl::U8(line).c_str(), ssar.num, ssar.den, darNum, darDen);
+    line += Fmt(", PAR %d:%d DAR %d:%d", ssar.num, ssar.den, darNum, darDen);
   }
 
   if (par->codec_type == AVMEDIA_TYPE_VIDEO) {

@@ -5,6 +5,7 @@
 // Needs avutil (and avcodec for stream lines) loaded. Reentrant.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "engine/FFEntries.h"
@@ -16,6 +17,8 @@ using TTextLines = std::vector<rtl::String>;
 
 // ", 25 fps", ", 29.97 fps" or ", 90k tbn".
 rtl::String FormatRate(double ARate, const char* AUnit);
+// "12.345678": seconds and microseconds.
+rtl::String MicrosecondsText(int64_t AMicroseconds);
 // The plain name of an ID3 frame key (case-sensitive); other keys unchanged.
 const char* MetadataKeyName(const char* AKey);
 // "<indent>Metadata:" and one line per tag except "language"; nothing when
