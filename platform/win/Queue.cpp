@@ -273,7 +273,7 @@ BOOL PostMessageW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (q->closed) return FALSE;
     q->posted.push_back(MSG{h, msg, wParam, lParam, DWORD(NowMs()), {}, 0});
   }
-  q->Wake();
+  if (q->threadId != CurrentThread()) q->Wake();  // a thread posting to itself is not asleep
   return TRUE;
 }
 
