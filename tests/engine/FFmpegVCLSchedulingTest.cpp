@@ -306,13 +306,12 @@ TEST_F(SchedulingTest, PauseHoldsEveryWorkerUntilResume) {
   vcl_->Start(2);
   ASSERT_TRUE(PumpUntil([this] { return ctl_.stepsDone >= 4; }));
   vcl_->Pause();
-  // A worker past its safe point may finish the step it is in.
+  // A worker past its safe point may finish the step it is in (each step
+  // reports once), then no more.
   const int atPause = ctl_.stepsDone;
-  PumpFor(150);
+  PumpFor(200);
   EXPECT_LE(ctl_.stepsDone, atPause + 2);
-  const size_t progressWhilePaused = log_.ProgressCount();
-  PumpFor(50);
-  EXPECT_EQ(log_.ProgressCount(), progressWhilePaused);
+  EXPECT_LE(log_.ProgressCount(), static_cast<size_t>(atPause + 2));
   vcl_->Resume();
   ASSERT_TRUE(RunToEnd());
   ExpectEachTaskOnceThenFinal(3);
