@@ -360,6 +360,35 @@ TEST_F(SchedulingTest, SerialHandlerMayStopTheQueue) {
   EXPECT_EQ(ctl_.Started(), (std::vector<int>{0}));
 }
 
+TEST_F(SchedulingTest, StopWithoutARunChangesNothing) {
+  AddTasks(2);
+  vcl_->Stop(true);
+  PumpFor(20);
+  EXPECT_TRUE(log_.terminates.empty());
+  vcl_->Start(2);
+  ASSERT_TRUE(RunToEnd());
+  ExpectEachTaskOnceThenFinal(2);
+  EXPECT_TRUE(TerminateOf(0).Finished);
+  EXPECT_TRUE(TerminateOf(1).Finished);
+}
+
+TEST_F(SchedulingTest, ProgressHandlerFailureEndsOnlyItsTask) {
+  AddTasks(3);
+  auto record = vcl_->OnProgress;
+  vcl_->OnProgress = [&](rtl::TObject* ASender, engine::PProgressInfo AInfo) {
+    record(ASender, AInfo);
+    if (AInfo->TaskIndex == 1) throw rtl::Exception("handler failed");
+  };
+  vcl_->Start(2);
+  ASSERT_TRUE(RunToEnd());
+  ExpectEachTaskOnceThenFinal(3);
+  const TTerminateInfo failed = TerminateOf(1);
+  EXPECT_TRUE(failed.Exception);
+  EXPECT_EQ(rtl::U8(failed.ExceptionMsg), "handler failed");
+  EXPECT_TRUE(TerminateOf(0).Finished);
+  EXPECT_TRUE(TerminateOf(2).Finished);
+}
+
 TEST_F(SchedulingTest, EmptyListEndsAtOnce) {
   vcl_->Start(2);
   ASSERT_TRUE(RunToEnd());
