@@ -358,10 +358,10 @@ int TStrings::CompareStrings(const String& a, const String& b) const { return An
 
 void TStrings::Put(int index, const String& s) {
   TObject* obj = GetObject(index);
-  BeginUpdate();
-  Delete(index);
-  InsertObject(index, s, obj);
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    Delete(index);
+    InsertObject(index, s, obj);
+  });
 }
 
 void TStrings::InsertObject(int index, const String& s, TObject* obj) {
@@ -383,36 +383,36 @@ int TStrings::AddObject(const String& s, TObject* obj) {
 
 void TStrings::AddStrings(const TStrings* strings) {
   if (!strings) return;
-  BeginUpdate();
   // Copy first: strings may be this list.
   const int n = strings->Count();
   std::vector<std::pair<String, TObject*>> lines;
   lines.reserve(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) lines.emplace_back(strings->Get(i), strings->GetObject(i));
-  for (auto& [s, obj] : lines) AddObject(s, obj);
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    for (auto& [s, obj] : lines) AddObject(s, obj);
+  });
 }
 
 void TStrings::Exchange(int index1, int index2) {
-  BeginUpdate();
   const String s1 = Get(index1), s2 = Get(index2);
   TObject* o1 = GetObject(index1);
   TObject* o2 = GetObject(index2);
-  Put(index1, s2);
-  PutObject(index1, o2);
-  Put(index2, s1);
-  PutObject(index2, o1);
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    Put(index1, s2);
+    PutObject(index1, o2);
+    Put(index2, s1);
+    PutObject(index2, o1);
+  });
 }
 
 void TStrings::Move(int curIndex, int newIndex) {
   if (curIndex == newIndex) return;
-  BeginUpdate();
   const String s = Get(curIndex);
   TObject* obj = GetObject(curIndex);
-  Delete(curIndex);
-  InsertObject(newIndex, s, obj);
-  EndUpdate();
+  WithinUpdate(*this, [&] {
+    Delete(curIndex);
+    InsertObject(newIndex, s, obj);
+  });
 }
 
 int TStrings::IndexOf(const String& s) const {

@@ -310,6 +310,12 @@ TEST(StringList, SortedListsRefusePositionalChangesWithoutLosingLines) {
   EXPECT_THROW(l.Put(0, u"z"), EStringListError);
   EXPECT_THROW(l.Move(0, 2), EStringListError);
   EXPECT_EQ(Lines(l), (V{"a", "b", "c"}));
+  EXPECT_EQ(l.UpdateCount(), 0) << "a refused change still ends its batch";
+  TStringList dup;
+  dup.SetCommaText(u"b,x");
+  l.SetDuplicates(dupError);
+  EXPECT_THROW(l.AddStrings(&dup), EStringListError);
+  EXPECT_EQ(l.UpdateCount(), 0);
   EXPECT_EQ(l.IndexOf(u"B"), 1);
   int at;
   EXPECT_FALSE(l.Find(u"bb", at));
