@@ -421,3 +421,46 @@ TEST_F(TranscodeRunTest, PreviewBitmapsFollowThePreviewInterval) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TranscodeRunTest, SetUpFailuresNameTheStreams) {
+  const struct {
+    std::vector<std::pair<const char*, const char*>> options;
+    const char* message;
+  } cases[] = {
+      {{{"map", "0.0"}}, "Number of stream maps must match number of output streams"},
+      {{{"map", "0.0"}, {"map", "0.7"}}, "Could not find input stream #0.7"},
+      {{{"map", "0.0"}, {"map", "0.1:3.0"}}, "Could not find sync stream #3.0"},
+      {{{"map", "0.1"}, {"map", "0.0"}}, "Codec type mismatch for mapping #0.1 (Audio) -> #0.0 (Video)"},
+      {{{"map_meta_data", "4:0"}}, "Invalid output file index 4 map_meta_data(4,0)"},
+      {{{"pass", "2"}, {"passlogfile", "/nonexistent/tvl"}},
+       "Cannot read file: Error reading log file \"/nonexistent/tvl-0.log\" for pass-2 encoding"},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    auto opts = c.options;
+    opts.insert(opts.begin(), {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}});
+    auto t = Make(Fixture("av.mkv"), opts, Dir / "setup.avi");
+    Run(*t);
+    EXPECT_FALSE(t->Finished());
+    EXPECT_EQ(c.message, rtl::U8(t->FatalMessage()));
+  }
+}
+
+TEST_F(TranscodeRunTest, TwoPassesShareTheStatisticsFile) {
+  const std::string prefix = Dir / "stats";
+  for (const char* pass : {"1", "2"}) {
+    SCOPED_TRACE(pass);
+    auto t = Make(Fixture("av.mkv"),
+                  {{"vcodec", "mpeg4"}, {"b", "300000"}, {"an", "1"}, {"pass", pass}, {"passlogfile", prefix.c_str()}},
+                  Dir / "twopass.avi");
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    const std::string stats = enginetest::ReadFile(prefix + "-0.log");
+    EXPECT_NE(std::string::npos, stats.find("in:0 out:0")) << stats.substr(0, 80);  // one line per frame
+  }
+  EXPECT_EQ(50, transcodetest::CountFrames(Dir / "twopass.avi", "v"));
+}
+
+}  // namespace
