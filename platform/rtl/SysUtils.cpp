@@ -251,18 +251,21 @@ String Format(const String& format, const TVarRec* args, int count) {
     return args[next++];
   };
   // A number or '*' (taken from the arguments); -1 when neither is there.
+  // Both are bounded alike, so a width passed as an argument cannot ask for
+  // gigabytes of padding.
+  constexpr long long kMaxNumber = 1000000;
   auto readNumber = [&]() -> int {
     if (i < n && format[i] == u'*') {
       ++i;
       const TVarRec& a = takeArg();
-      if (a.kind() != TVarRec::vtInteger) InvalidFormat(format);
+      if (a.kind() != TVarRec::vtInteger || a.AsInt64() > kMaxNumber) InvalidFormat(format);
       return static_cast<int>(a.AsInt64());
     }
     if (i >= n || format[i] < u'0' || format[i] > u'9') return -1;
     long long v = 0;
     while (i < n && format[i] >= u'0' && format[i] <= u'9') {
       v = v * 10 + (format[i] - u'0');
-      if (v > 1000000) InvalidFormat(format);
+      if (v > kMaxNumber) InvalidFormat(format);
       ++i;
     }
     return static_cast<int>(v);

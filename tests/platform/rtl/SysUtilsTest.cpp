@@ -92,6 +92,9 @@ TEST(Format, MismatchesAndMissingArgumentsRaise) {
       {u"%y", {1}, "Format '%y'" + incompatible},
       {u"50%", {}, "Format '50%'" + incompatible},
       {u"%*d", {1.0, 2}, "Format '%*d'" + incompatible},
+      {u"%*d", {2000000000, 2}, "Format '%*d'" + incompatible},     // no gigabytes of padding
+      {u"%.*d", {2000000000, 2}, "Format '%.*d'" + incompatible},
+      {u"%2000000000d", {2}, "Format '%2000000000d'" + incompatible},
       {u"%d %d", {1}, "No argument for format '%d %d'"},
       {u"%5:d", {1}, "No argument for format '%5:d'"},
   };
