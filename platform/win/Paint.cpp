@@ -115,7 +115,7 @@ void EnsureBackBuffer(Window* top) {
   // DCs handed out earlier follow the new buffer.
   for (auto& l : LiveDCs()) {
     Window* lw = Get(l.hwnd);
-    if (!lw || TopLevelOf(lw) != top) continue;
+    if (!l.pixels || !lw || TopLevelOf(lw) != top) continue;
     POINT o = l.window ? WindowOriginInTop(lw) : ClientOriginInTop(lw);
     gdi::SetSurfaceDCView(l.dc, bb.get(), o, VisibleRegion(lw, !l.window, false));
   }
@@ -318,8 +318,11 @@ HDC GetDCEx(HWND h, HRGN clip, DWORD flags) {
   if (!w) return nullptr;
   Window* top = TopLevelOf(w);
   if (!top->top || !top->top->backBuffer) {
-    // A window without pixels (message-only): a DC that draws nowhere visible.
-    return gdi::CreateCompatibleDC(nullptr);
+    // A window without pixels (message-only): a DC that draws nowhere visible,
+    // kept with the others so ReleaseDC knows it as ours.
+    HDC dc = gdi::CreateCompatibleDC(nullptr);
+    if (dc) LiveDCs().push_back({dc, h, false, RECT{}, false});
+    return dc;
   }
   bool window = (flags & DCX_WINDOW) != 0;
   bool clipChildren = (flags & DCX_CLIPCHILDREN) || (!window && (w->style & WS_CLIPCHILDREN));
@@ -344,10 +347,9 @@ HDC GetWindowDC(HWND h) { return GetDCEx(h, nullptr, DCX_WINDOW); }
 int ReleaseDC(HWND h, HDC dc) {
   auto& dcs = LiveDCs();
   auto it = std::find_if(dcs.begin(), dcs.end(), [dc](const LiveDC& l) { return l.dc == dc; });
-  if (it == dcs.end()) {
-    // A DC of a window without pixels, or not ours.
-    return gdi::DeleteDC(dc) ? 1 : 0;
-  }
+  // A DC the window system did not hand out (a caller's memory DC, or one
+  // released twice) is the caller's own: it stays as it is.
+  if (it == dcs.end()) return 0;
   if (Window* w = Get(it->hwnd); w && !it->box.IsEmpty()) MarkDirty(TopLevelOf(w), it->box);
   gdi::DeleteDC(dc);
   dcs.erase(it);

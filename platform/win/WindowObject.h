@@ -132,6 +132,7 @@ struct LiveDC {
   HWND hwnd;
   bool window;
   RECT box;  // what it may draw into, top-level coordinates
+  bool pixels = true;  // false: a window without a back buffer got a DC that draws nowhere
 };
 
 struct ThreadQueue {

@@ -238,3 +238,38 @@ TEST_F(Paint, AbsurdSizesDoNotFail) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+// A window DC draws only where its window shows: not outside it, not under a
+// sibling above it. A DC the window system did not hand out is the caller's.
+TEST_F(Paint, WindowDCClipsToTheWindowAndForeignDCsAreLeftAlone) {
+  Build();
+  HDC dc = GetDC(b);
+  RECT all = rtl::Rect(-100, -100, 200, 200);
+  HBRUSH black = gdi::CreateSolidBrush(gdi::RGB(1, 1, 1));
+  gdi::FillRect(dc, &all, black);
+  EXPECT_EQ(ReleaseDC(b, dc), 1);
+  EXPECT_EQ(ReleaseDC(b, dc), 0);  // released twice: nothing happens
+  Pump();
+  struct Case {
+    int x, y;
+    std::uint32_t rgb;
+  } cases[] = {{5, 5, pRed}, {35, 35, pBlue}, {60, 60, Rgb(1, 1, 1)}, {75, 75, pRed}};
+  for (auto& c : cases) EXPECT_EQ(Pixel(t, c.x, c.y), c.rgb) << c.x << "," << c.y;
+
+  HDC mem = gdi::CreateCompatibleDC(nullptr);
+  EXPECT_EQ(ReleaseDC(a, mem), 0);
+  EXPECT_NE(gdi::SelectObject(mem, reinterpret_cast<gdi::HGDIOBJ>(black)), nullptr);  // still usable
+  gdi::DeleteDC(mem);
+  // A window without pixels hands out a DC that ReleaseDC takes back.
+  HWND msgOnly = Make("M", 0, rtl::Bounds(0, 0, 0, 0), HWND_MESSAGE);
+  HDC none = GetDC(msgOnly);
+  ASSERT_NE(none, nullptr);
+  EXPECT_EQ(ReleaseDC(msgOnly, none), 1);
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(black));
+}
+
+}  // namespace
+}  // namespace wintest
