@@ -205,6 +205,41 @@ void InvalidateScreenArea(Window* parent, const RECT& rectInParentClient) {
   InvalidateInternal(parent, &r, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// A client DC that draws only into `area` (client coordinates): the update
+// region narrows the DC's visible region, leaving the clip region free for the
+// procedure.
+HDC UpdateAreaDC(Window* w, const gdi::Region& area) {
+  Window* top = TopLevelOf(w);
+  if (!top->top || !top->top->backBuffer) return GetDCEx(w->handle, nullptr, 0);
+  POINT o = ClientOriginInTop(w);
+  gdi::Region vis = VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0);
+  gdi::Region a = area;
+  a.Offset(o.X, o.Y);
+  HDC dc = gdi::CreateSurfaceDC(top->top->backBuffer.get(), o, gdi::Region::Combine(vis, a, gdi::Region::Op::And));
+  if (dc) LiveDCs().push_back({dc, w->handle, false, a.IsEmpty() ? RECT{} : a.Box()});
+  return dc;
+}
+
+// The frame and background of what is invalid, now; the update region stays
+// for the WM_PAINT that follows (which then has nothing left to erase).
+void EraseNow(HWND h) {
+  Window* w = Get(h);
+  if (!w || !IsReallyVisible(w)) return;
+  if (w->ncPaintPending) {
+    w->ncPaintPending = false;
+    CheckPaintCount(w);
+    SendMessageW(h, WM_NCPAINT, 1, 0);
+    if (!(w = Get(h))) return;
+  }
+  if (!w->erasePending || w->update.IsEmpty()) return;
+  w->erasePending = false;
+  gdi::Region area = w->update.Intersect(rtl::Rect(0, 0, w->client.Width(), w->client.Height()));
+  HDC dc = UpdateAreaDC(w, area);
+  if (!dc) return;
+  SendMessageW(h, WM_ERASEBKGND, WPARAM(reinterpret_cast<std::uintptr_t>(dc)), 0);
+  ReleaseDC(h, dc);
+}
+
 void ReleaseWindowRegion(Window* w) {
   if (w->windowRgnHandle) DeleteRgn(w->windowRgnHandle);
   w->windowRgnHandle = nullptr;
@@ -248,11 +283,14 @@ BOOL RedrawWindow(HWND h, const RECT* r, HRGN rgn, UINT flags) {
     collect(w);
     for (HWND x : order) UpdateWindow(x);
   } else if (flags & RDW_ERASENOW) {
-    if (w->ncPaintPending && IsReallyVisible(w)) {
-      w->ncPaintPending = false;
-      CheckPaintCount(w);
-      SendMessageW(h, WM_NCPAINT, 1, 0);
-    }
+    std::vector<HWND> order;
+    std::function<void(Window*)> collect = [&](Window* x) {
+      order.push_back(x->handle);
+      if (flags & RDW_ALLCHILDREN)
+        for (auto& c : x->children) collect(c.get());
+    };
+    collect(w);
+    for (HWND x : order) EraseNow(x);
   }
   return TRUE;
 }
@@ -380,20 +418,7 @@ HDC BeginPaint(HWND h, PAINTSTRUCT* ps) {
   w->internalPaint = false;
   CheckPaintCount(w);
 
-  // Only the update region is painted: it narrows the DC's visible region,
-  // leaving the clip region free for the procedure.
-  HDC dc = nullptr;
-  Window* top = TopLevelOf(w);
-  if (top->top && top->top->backBuffer) {
-    POINT o = ClientOriginInTop(w);
-    gdi::Region vis = VisibleRegion(w, true, (w->style & WS_CLIPCHILDREN) != 0);
-    gdi::Region a = area;
-    a.Offset(o.X, o.Y);
-    dc = gdi::CreateSurfaceDC(top->top->backBuffer.get(), o, gdi::Region::Combine(vis, a, gdi::Region::Op::And));
-    if (dc) LiveDCs().push_back({dc, h, false, a.IsEmpty() ? RECT{} : a.Box()});
-  } else {
-    dc = GetDCEx(h, nullptr, 0);
-  }
+  HDC dc = UpdateAreaDC(w, area);
   if (!dc) return nullptr;
   w->inPaint = true;
   ps->hdc = dc;

@@ -271,5 +271,56 @@ TEST_F(Paint, WindowDCClipsToTheWindowAndForeignDCsAreLeftAlone) {
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(black));
 }
 
+// RedrawWindow's immediate forms: UPDATENOW paints the tree before returning,
+// ERASENOW erases (and frames) without painting; regions and validation.
+TEST_F(Paint, RedrawWindowNowAndByRegion) {
+  Build();
+  Loud(WM_ERASEBKGND);
+  Loud(WM_PAINT);
+  rec.Clear();
+  RedrawWindow(t, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_EQ(Log(), (std::vector<std::string>{"T:WM_PAINT", "T:WM_ERASEBKGND", "A:WM_PAINT", "A:WM_ERASEBKGND",
+                                             "B:WM_PAINT", "B:WM_ERASEBKGND"}));
+  rec.Clear();
+  HRGN corner = gdi::CreateRectRgn(0, 0, 5, 5);
+  InvalidateRgn(t, corner, FALSE);
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(corner));
+  RECT u;
+  EXPECT_TRUE(GetUpdateRect(t, &u, FALSE));
+  EXPECT_EQ(u, rtl::Rect(0, 0, 5, 5));
+  EXPECT_FALSE(GetUpdateRect(a, &u, FALSE));  // the corner misses A
+  RedrawWindow(t, nullptr, nullptr, RDW_VALIDATE);
+  EXPECT_FALSE(GetUpdateRect(t, &u, FALSE));
+  UpdateWindow(t);
+  EXPECT_EQ(Log(), std::vector<std::string>{});
+
+  // Erased now, painted later without a second erase.
+  SetWindowLongPtrW(a, GWL_USERDATA, kGreen);
+  RECT part = rtl::Rect(0, 0, 10, 10);
+  InvalidateRect(a, &part, TRUE);
+  bool erasedInside = false;
+  extra = [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (h == a && m == WM_ERASEBKGND) {
+      HDC dc = reinterpret_cast<HDC>(w);
+      RECT whole = rtl::Rect(0, 0, 40, 40);
+      HBRUSH g = gdi::CreateSolidBrush(kGrey);
+      gdi::FillRect(dc, &whole, g);  // the erase DC covers the update area only
+      gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(g));
+      erasedInside = true;
+      return 1;
+    }
+    return std::nullopt;
+  };
+  RedrawWindow(a, nullptr, nullptr, RDW_ERASENOW);
+  EXPECT_EQ(Log(), std::vector<std::string>{"A:WM_ERASEBKGND"});
+  EXPECT_TRUE(erasedInside);
+  Pump();
+  EXPECT_EQ(Pixel(t, 25, 25), pBlue);  // outside the erased part: untouched
+  rec.Clear();
+  RedrawWindow(a, &part, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(Log(), std::vector<std::string>{"A:WM_PAINT"});  // no erase asked, none sent
+  EXPECT_EQ(Pixel(t, 12, 12), pGreen);
+}
+
 }  // namespace
 }  // namespace wintest
