@@ -322,5 +322,30 @@ TEST_F(Paint, RedrawWindowNowAndByRegion) {
   EXPECT_EQ(Pixel(t, 12, 12), pGreen);
 }
 
+// A child handed to another top-level window paints there and leaves its old
+// place to its former parent; a window cannot become its own descendant's child.
+TEST_F(Paint, SetParentMovesAChildBetweenTopLevels) {
+  Build();
+  HWND t2 = Make("T2", WS_POPUP | WS_VISIBLE, rtl::Bounds(200, 0, 100, 80));
+  SetWindowLongPtrW(t2, GWL_USERDATA, kGrey);
+  Pump();
+  EXPECT_EQ(SetParent(a, t2), t);
+  Pump();
+  EXPECT_EQ(Pixel(t, 15, 15), pRed);
+  EXPECT_EQ(Pixel(t2, 15, 15), pBlue);
+  EXPECT_EQ(WindowFromPoint({215, 15}), a);
+  EXPECT_EQ(GetParent(a), t2);
+  EXPECT_EQ(SetParent(t2, a), nullptr);
+  EXPECT_FALSE(IsChild(a, t2));
+  // Out to the desktop as a window of its own, and back in.
+  EXPECT_EQ(SetParent(a, nullptr), t2);
+  Pump();
+  EXPECT_EQ(Pixel(t2, 15, 15), pGrey);
+  ASSERT_NE(headless::BackBuffer(a), nullptr);
+  EXPECT_EQ(SetParent(a, t), nullptr);
+  Pump();
+  EXPECT_EQ(Pixel(t, 15, 15), pBlue);
+}
+
 }  // namespace
 }  // namespace wintest
