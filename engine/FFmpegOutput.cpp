@@ -539,21 +539,26 @@ void ParseMatrix(uint16_t* ADest, const std::string& AText) {
   const char* p = AText.c_str();
   for (int i = 0; i < 64; ++i) {
     ADest[i] = static_cast<uint16_t>(atoi(p));
+    // The MPEG encoders divide by every coefficient: a 0 (or a missing
+    // number) would end the whole process when the encoder opens.
+    const bool bad = ADest[i] == 0 || (i < 63 && !(p = strchr(p, ',')));
+    if (bad) throw FFmpegException(Fmt("Syntax error in matrix \"%s\" at coeff %d", AText.c_str(), i));
     if (i == 63) break;
-    p = strchr(p, ',');
-    if (!p) throw FFmpegException(Fmt("Syntax error in matrix \"%s\" at coeff %d", AText.c_str(), i));
     ++p;
   }
 }
 
+// A refused matrix leaves the one set before.
 void TCustomFFmpeg::SetIntraMatrix(const std::string& AText) {
-  Fintra_matrix.assign(64, 0);
-  ParseMatrix(Fintra_matrix.data(), AText);
+  std::vector<uint16_t> m(64, 0);
+  ParseMatrix(m.data(), AText);
+  Fintra_matrix = std::move(m);
 }
 
 void TCustomFFmpeg::SetInterMatrix(const std::string& AText) {
-  Finter_matrix.assign(64, 0);
-  ParseMatrix(Finter_matrix.data(), AText);
+  std::vector<uint16_t> m(64, 0);
+  ParseMatrix(m.data(), AText);
+  Finter_matrix = std::move(m);
 }
 
 void TCustomFFmpeg::SetStreamId(const String& AName, const String& AValue) {

@@ -262,6 +262,16 @@ TEST_F(TranscoderTest, HandlerChecks) {
   auto t = Make();
   EXPECT_EQ(MessageOf([&] { Apply(*t, "intra_matrix", Matrix(63).c_str()); }),
             "Syntax error in matrix \"" + Matrix(63) + "\" at coeff 62");
+  // A 0 coefficient (written or missing) would make the MPEG encoders divide
+  // by zero when they open; a refused matrix keeps the one set before.
+  Apply(*t, "inter_matrix", Matrix(64).c_str());
+  for (const std::string& bad : {"2,0" + Matrix(64).substr(3), "2,x" + Matrix(64).substr(3)}) {
+    EXPECT_EQ(MessageOf([&] { Apply(*t, "inter_matrix", bad.c_str()); }),
+              "Syntax error in matrix \"" + bad + "\" at coeff 1");
+    ASSERT_EQ(t->Finter_matrix.size(), 64u);
+    EXPECT_EQ(t->Finter_matrix[1], 2);
+  }
+  EXPECT_TRUE(t->Fintra_matrix.empty());
   Apply(*t, "pix_fmt", "yuv420p");
   EXPECT_NE(MessageOf([&] { Apply(*t, "pix_fmt", "bogus"); }), "<none>");
   EXPECT_EQ(t->Fframe_pix_fmt, -1);  // a failed look-up leaves no format
