@@ -286,6 +286,80 @@ TEST_F(TranscodeRunTest, BadInputsEndWithAReasonOrTheReadablePart) {
   }
 }
 
+// Reads through the input's own I/O until AFailAt bytes, then answers every
+// read with an I/O error, as a failing disk or a dropped network share would.
+struct TFailingRead {
+  AVIOContext* source;
+  int64_t fail_at;
+  static int Read(void* AOpaque, uint8_t* ABuf, int ASize) {
+    auto* self = static_cast<TFailingRead*>(AOpaque);
+    const int64_t pos = ff::avio_seek(self->source, 0, SEEK_CUR);
+    if (pos >= self->fail_at) return AVERROR(EIO);
+    const int n = ff::avio_read(self->source, ABuf, static_cast<int>(std::min<int64_t>(ASize, self->fail_at - pos)));
+    return n == 0 ? AVERROR_EOF : n;
+  }
+  static int64_t Seek(void* AOpaque, int64_t AOffset, int AWhence) {
+    auto* self = static_cast<TFailingRead*>(AOpaque);
+    if (AWhence == AVSEEK_SIZE) return ff::avio_size(self->source);
+    return ff::avio_seek(self->source, AOffset, AWhence & ~AVSEEK_FORCE);
+  }
+};
+
+TEST_F(TranscodeRunTest, ReadErrorMidFileFailsOrIsLoggedAndEndsTheInput) {
+  const std::string input = Fixture("av.mkv");
+  const int64_t size = static_cast<int64_t>(std::filesystem::file_size(input));
+  for (bool exitOnError : {true, false}) {
+    SCOPED_TRACE(exitOnError ? "xerror" : "no xerror");
+    const std::string out = Dir / (exitOnError ? "readerr-x.avi" : "readerr.avi");
+    auto t = Make(input, {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}}, out);
+    if (exitOnError) t->ApplyOption(u"xerror", u"1");
+
+    // The opened input reads through a context that fails half-way through the
+    // file; the demuxer's own context stays open behind it.
+    AVFormatContext* ic = t->Finput_files[0];
+    const bool closeSource = !(ic->flags & AVFMT_FLAG_CUSTOM_IO);
+    TFailingRead state{ic->pb, size / 2};
+    auto* buf = static_cast<uint8_t*>(ff::av_malloc(4096));
+    AVIOContext* failing = ff::avio_alloc_context(buf, 4096, 0, &state, &TFailingRead::Read, nullptr, &TFailingRead::Seek);
+    ASSERT_NE(nullptr, failing);
+    failing->pos = ff::avio_seek(state.source, 0, SEEK_CUR);
+    ic->pb = failing;
+    ic->flags |= AVFMT_FLAG_CUSTOM_IO;
+
+    std::vector<std::string> errors;
+    TFFLogger* logger = GetFFLogger();
+    const TLogLevel level = logger->LogLevel();
+    logger->SetLogLevel(llVerbose);
+    logger->SetOnLog([&errors](rtl::TObject*, uint32_t, TLogLevel ALevel, const rtl::String& AMsg) {
+      if (ALevel == llError) errors.push_back(rtl::U8(AMsg));
+    });
+    Run(*t);
+    logger->SetOnLog(nullptr);
+    logger->SetLogLevel(level);
+
+    const std::string msg = rtl::U8(t->FatalMessage());
+    if (exitOnError) {
+      EXPECT_FALSE(t->Finished());
+      EXPECT_TRUE(t->FatalException());
+      EXPECT_NE(std::string::npos, msg.find("Input/output error")) << msg;
+    } else {
+      // The readable part is converted; the error is in the log, not lost.
+      EXPECT_TRUE(t->Finished()) << msg;
+      EXPECT_FALSE(t->FatalException());
+      const int frames = transcodetest::CountFrames(out, "v");
+      EXPECT_GT(frames, 0);
+      EXPECT_LT(frames, 50);
+      EXPECT_TRUE(std::any_of(errors.begin(), errors.end(), [](const std::string& s) {
+        return s.find("Input/output error") != std::string::npos;
+      })) << errors.size() << " error lines";
+    }
+    t.reset();
+    if (closeSource) ff::avio_closep(&state.source);
+    ff::av_freep(&failing->buffer);
+    ff::avio_context_free(&failing);
+  }
+}
+
 TEST_F(TranscodeRunTest, FullDiskFailsInsteadOfFinishing) {
   const std::string mnt = Dir / "small";
   std::filesystem::create_directory(mnt);
