@@ -1,5 +1,9 @@
 // Opening inputs and outputs: what an input leaves in the option fields, the
 // streams and encoders an output gets, joins and the failure texts.
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <filesystem>
 
@@ -350,6 +354,24 @@ TEST_F(TranscoderTest, OutputFailures) {
     EXPECT_EQ(rtl::U8(t->LastErrMsg()), c.Message);
     EXPECT_EQ(t->nb_output_files(), 0);
     EXPECT_FALSE(std::filesystem::exists(c.File));
+  }
+  // A folder that refuses writing: read-only for everybody when a file system
+  // can be mounted here, else by its permissions (which the superuser skips).
+  const std::string locked = tmp / "locked";
+  std::filesystem::create_directory(locked);
+  std::string reason;
+  if (mount("tvlro", locked.c_str(), "tmpfs", MS_RDONLY, "size=16k") == 0)
+    reason = "Read-only file system";
+  else if (geteuid() != 0 && chmod(locked.c_str(), 0555) == 0)
+    reason = "Permission denied";
+  if (!reason.empty()) {
+    auto r = Make();
+    EXPECT_TRUE(OpenInput(*r, Fixture("av.mkv")));
+    const std::string out = locked + "/out.mp4";
+    EXPECT_EQ(r->OpenOutputFile(rtl::S(out), false), -1);
+    EXPECT_EQ(rtl::U8(r->LastErrMsg()), out + ": " + reason);
+    EXPECT_EQ(r->nb_output_files(), 0);
+    if (reason[0] == 'R') umount(locked.c_str());
   }
   // An explicit format writes into a name no muxer claims.
   auto f = Make();
