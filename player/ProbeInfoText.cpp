@@ -64,8 +64,13 @@ std::string CodecDescription(const AVCodecParameters* APar) {
 }  // namespace
 
 String MicrosecondsText(int64_t AMicroseconds) {
-  return Fmt("%d.%.6d", static_cast<int>(AMicroseconds / 1000000),
-             static_cast<int>(AMicroseconds % 1000000));
+  // A stream may start before zero (encoder priming kept by the muxer): the
+  // sign goes in front, never between seconds and fraction ("0.-023000").
+  const uint64_t magnitude = AMicroseconds < 0 ? 0 - static_cast<uint64_t>(AMicroseconds)
+                                               : static_cast<uint64_t>(AMicroseconds);
+  return Fmt("%s%llu.%.6llu", AMicroseconds < 0 ? "-" : "",
+             static_cast<unsigned long long>(magnitude / 1000000),
+             static_cast<unsigned long long>(magnitude % 1000000));
 }
 
 void DumpStreamFormat(TTextLines& AList, const AVFormatContext* AContext, int AIndex) {

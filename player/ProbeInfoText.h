@@ -17,7 +17,7 @@ using TTextLines = std::vector<rtl::String>;
 
 // ", 25 fps", ", 29.97 fps" or ", 90k tbn".
 rtl::String FormatRate(double ARate, const char* AUnit);
-// "12.345678": seconds and microseconds.
+// "12.345678": seconds and microseconds; "-0.023000" before zero.
 rtl::String MicrosecondsText(int64_t AMicroseconds);
 // The plain name of an ID3 frame key (case-sensitive); other keys unchanged.
 const char* MetadataKeyName(const char* AKey);

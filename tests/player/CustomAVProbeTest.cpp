@@ -311,6 +311,15 @@ TEST_F(CustomAVProbeTest, InformationTextOfATransportStream) {
   EXPECT_EQ(streamLines, 2);
 }
 
+TEST_F(CustomAVProbeTest, InformationTextOfAStreamStartingBeforeZero) {
+  TCustomAVProbe probe(nullptr);
+  ASSERT_TRUE(probe.LoadFile(S(Media::Get()("early.mkv"))));
+  EXPECT_EQ(probe.FirstAudioStreamInfo().StartTimeScaled, -23000);
+  const auto lines = Lines(probe.FileInfoText());
+  EXPECT_TRUE(HasLine(lines, "Stream #0", ", StartTime: -0.023000, Duration:")) << U8(probe.FileInfoText());
+  EXPECT_FALSE(HasLine(lines, "StartTime:")) << "a file start before zero gets no line of its own";
+}
+
 TEST_F(CustomAVProbeTest, InformationTextWithoutDurationOrBitRate) {
   TCustomAVProbe probe(nullptr);
   ASSERT_TRUE(probe.LoadFile(S(Media::Get()("still.png"))));

@@ -110,6 +110,8 @@ class Media {
          "-f lavfi -i testsrc=size=64x48:rate=25:duration=0.2 -c:v mpeg4 square.mkv && "
          "ffmpeg -v error -nostdin -y -i square.mkv -c copy -aspect 16:9"},
         {"still.png", "-f lavfi -i testsrc=size=64x48 -frames:v 1"},
+        // AAC priming kept as time before zero: the stream starts at -23 ms.
+        {"early.mkv", "-f lavfi -i sine=f=440:d=1 -c:a aac -avoid_negative_ts disabled"},
         {"cover.m4a",
          "-f lavfi -i sine=f=440:d=2 -f lavfi -i testsrc=size=64x64:duration=0.04 -map 0:a "
          "-map 1:v -c:a aac -c:v png -disposition:v:0 attached_pic"},
