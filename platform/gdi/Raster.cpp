@@ -127,11 +127,18 @@ bool BlitSurface(DeviceContext* dc, int x, int y, int w, int h, const Surface* s
   bool mirrorX = false, mirrorY = false;
   // A negative extent runs from the given edge pixel backwards:
   // (x, w = -4) covers x-3 .. x, as the converter's mirroring code expects.
-  if (w < 0) { x += w + 1; w = -w; mirrorX = !mirrorX; }
-  if (h < 0) { y += h + 1; h = -h; mirrorY = !mirrorY; }
+  // Worked out in 64 bits: an extent of INT_MIN has no int negation.
+  const auto flip = [](int& pos, int& len, bool& mirror) {
+    if (len >= 0) return;
+    pos = int(std::clamp<std::int64_t>(std::int64_t(pos) + len + 1, INT32_MIN, INT32_MAX));
+    len = int(std::min<std::int64_t>(-std::int64_t(len), INT32_MAX));
+    mirror = !mirror;
+  };
+  flip(x, w, mirrorX);
+  flip(y, h, mirrorY);
   if (!usesSrc) { sw = w; sh = h; sx = sy = 0; }
-  if (sw < 0) { sx += sw + 1; sw = -sw; mirrorX = !mirrorX; }
-  if (sh < 0) { sy += sh + 1; sh = -sh; mirrorY = !mirrorY; }
+  flip(sx, sw, mirrorX);
+  flip(sy, sh, mirrorY);
   if (w == 0 || h == 0 || sw == 0 || sh == 0) return true;
 
   // Copying within one surface: take the source out first so that

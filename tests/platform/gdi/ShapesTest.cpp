@@ -1,3 +1,5 @@
+#include <cstdint>
+
 #include "platform/gdi/Bitmap.h"
 #include "tests/platform/gdi/GdiTestUtil.h"
 
@@ -73,6 +75,10 @@ TEST(Shapes, AbsurdCoordinatesFinishQuickly) {
   EXPECT_EQ(d.Px(4, 4), 0xFF0000FFu);
   EXPECT_TRUE(PatBlt(d.dc, -2000000000, -2000000000, 2100000000, 2100000000, BLACKNESS));
   EXPECT_EQ(d.Px(7, 7) & 0xFFFFFF, 0u);
+  // Extents with no int negation mirror like any other negative extent.
+  EXPECT_TRUE(StretchBlt(d.dc, 0, 0, 8, 8, src.dc, 1, 1, INT32_MIN, INT32_MIN, SRCCOPY));
+  EXPECT_TRUE(StretchBlt(d.dc, 7, 7, INT32_MIN, INT32_MIN, src.dc, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_EQ(d.Px(0, 0), 0xFF0000FFu);
 }
 
 TEST(Shapes, GradientEndsAndHatchPattern) {
