@@ -181,11 +181,14 @@ std::shared_ptr<FontFace> FontFace::Resolve(const LOGFONTW& lf) {
   const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
   const long winA = os2 && os2->usWinAscent ? os2->usWinAscent : face->ascender;
   const long winD = os2 && os2->usWinAscent ? os2->usWinDescent : -face->descender;
+  // Glyphs stop growing at 2000 pixels; the cell height stops with them so
+  // that the metrics still describe what is drawn (and -INT_MIN never happens).
+  constexpr long kMaxSize = 2000;
+  const long height = std::clamp<long>(lf.lfHeight, -kMaxSize, kMaxSize);
   int ppem;
-  if (lf.lfHeight < 0) ppem = -lf.lfHeight;
-  else if (lf.lfHeight > 0) ppem = std::max(1, int(std::lround(double(lf.lfHeight) * upem / double(winA + winD))));
+  if (height < 0) ppem = int(-height);
+  else if (height > 0) ppem = std::max(1, int(std::lround(double(height) * upem / double(winA + winD))));
   else ppem = 12;
-  ppem = std::min(ppem, 2000);
 
   auto f = std::shared_ptr<FontFace>(new FontFace);
   f->primary_ = std::make_unique<Sub>();
@@ -199,7 +202,7 @@ std::shared_ptr<FontFace> FontFace::Resolve(const LOGFONTW& lf) {
   TEXTMETRICW& tm = f->tm_;
   tm.tmAscent = Scale(winA, ppem, upem);
   tm.tmDescent = Scale(winD, ppem, upem);
-  if (lf.lfHeight > 0) tm.tmDescent = std::max(0, lf.lfHeight - tm.tmAscent);
+  if (height > 0) tm.tmDescent = std::max(0, int(height) - tm.tmAscent);
   tm.tmHeight = tm.tmAscent + tm.tmDescent;
   tm.tmInternalLeading = std::max(0, tm.tmHeight - ppem);
   const auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "tests/platform/gdi/GdiTestUtil.h"
@@ -64,6 +65,25 @@ TEST_F(TextTest, SignedHeightsFollowGdiMeaning) {
   EXPECT_LT(tm.tmHeight - tm.tmInternalLeading, 20);
   SelectObject(d.dc, font);
   DeleteObject(cell);
+  // Absurd heights (a stored font record, a bad skin) stop at the largest
+  // size, and the cell still describes the glyphs drawn in it.
+  const struct { int largest, absurd; } heights[] = {
+      {-2000, INT32_MIN}, {-2000, -100000}, {2000, INT32_MAX}, {2000, 100000}};
+  for (auto c : heights) {
+    SCOPED_TRACE(c.absurd);
+    TEXTMETRICW want, got;
+    HFONT largest = MakeFont(u"Arial", c.largest), absurd = MakeFont(u"Arial", c.absurd);
+    SelectObject(d.dc, largest);
+    ASSERT_TRUE(GetTextMetrics(d.dc, &want));
+    SelectObject(d.dc, absurd);
+    ASSERT_TRUE(GetTextMetrics(d.dc, &got));
+    EXPECT_EQ(got.tmHeight, want.tmHeight);
+    EXPECT_EQ(got.tmAscent + got.tmDescent, got.tmHeight);
+    EXPECT_TRUE(TextOut(d.dc, 0, 0, u"W", 1));
+    SelectObject(d.dc, font);
+    DeleteObject(largest);
+    DeleteObject(absurd);
+  }
 }
 
 TEST_F(TextTest, ArialIsMetricCompatibleAndBoldIsWider) {
@@ -128,6 +148,17 @@ TEST_F(TextTest, OpaqueBackgroundAndClippedExtTextOut) {
   ExtTextOut(d.dc, 0, 0, ETO_CLIPPED, &clip, u"WWWWWWWW", 8, nullptr);
   EXPECT_EQ(InkColumns(d, 0xFFFFFF).second, 19);
   EXPECT_EQ(d.Px(0, 0) & 0xFFFFFF, 0x0000FFu);
+  // ETO_OPAQUE fills its rectangle with the background colour, text or not,
+  // whatever the background mode.
+  d.Fill(0xFFFFFFFF);
+  SetBkMode(d.dc, TRANSPARENT);
+  SetBkColor(d.dc, RGB(0, 255, 0));
+  RECT box{30, 5, 40, 15};
+  EXPECT_TRUE(ExtTextOut(d.dc, 0, 0, ETO_OPAQUE, &box, nullptr, 0, nullptr));
+  EXPECT_EQ(d.Px(30, 5) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(d.Px(39, 14) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(d.Px(40, 15) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(InkColumns(d, 0xFFFFFF), (std::pair{30, 39}));
 }
 
 struct DrawCase {
