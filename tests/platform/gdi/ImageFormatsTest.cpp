@@ -166,6 +166,26 @@ TEST(Picture, FileFormatFollowsTheExtension) {
   EXPECT_GE(changes, 2);  // new bitmap, then its change
 }
 
+// The debug snapshot of a DC is a PNG of exactly what the DC's surface holds.
+TEST(Picture, DebugSnapshotOfADCReadsBackAsPng) {
+  TempDir dir;
+  test::MemDC d(5, 3, 0x80102030);
+  d.S().SetPixel(4, 2, 0xFFFF0000);
+  for (bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha);
+    const std::string file = dir.File(alpha ? "alpha.png" : "opaque.png");
+    ASSERT_TRUE(WriteDCPng(d.dc, file, alpha));
+    TPNGImage png;
+    png.LoadFromFile(rtl::Utf8ToString(file));
+    const Surface& s = *png.Bitmap()->GetSurface();
+    ASSERT_EQ(s.Width(), 5);
+    ASSERT_EQ(s.Height(), 3);
+    EXPECT_EQ(s.GetPixel(0, 0), alpha ? 0x80102030u : 0xFF102030u);
+    EXPECT_EQ(s.GetPixel(4, 2), 0xFFFF0000u);
+  }
+  EXPECT_FALSE(WriteDCPng(d.dc, dir.File("missing/dir/x.png")));
+}
+
 // Bytes of a valid file of each format, then spoilt versions.
 std::vector<std::uint8_t> Encode(TGraphic& g) {
   rtl::TMemoryStream m;

@@ -190,6 +190,14 @@ TEST(DeviceState, ClippingThroughRegionsAndOrigins) {
   EXPECT_EQ(d.Map(0xFFFFFF), Rows({"........", "..#####.", "..#..##.", "..#..##.", "..#####.", "........"}));
   EXPECT_TRUE(PtVisible(d.dc, 0, 0));
   EXPECT_FALSE(PtVisible(d.dc, 1, 1));
+  // Offsetting the viewport moves drawing, not the clip set in device terms.
+  POINT before;
+  EXPECT_TRUE(OffsetViewportOrgEx(d.dc, -2, -1, &before));
+  EXPECT_EQ(before, (POINT{2, 1}));
+  d.Fill(0xFF000000);
+  SetPixel(d.dc, 2, 1, RGB(255, 255, 255));  // device (2,1): inside the clip
+  SetPixel(d.dc, 3, 2, RGB(255, 255, 255));  // device (3,2): excluded
+  EXPECT_EQ(d.Map(0xFFFFFF), Rows({"........", "..#.....", "........", "........", "........", "........"}));
 }
 
 TEST(DeviceState, SaveAndRestoreBringBackClipOriginAndObjects) {
@@ -339,6 +347,13 @@ TEST(Primitives, RectangleOutlinesWithPenFillsWithBrushAndLeavesAlpha) {
   SelectObject(d.dc, GetStockObject(NULL_PEN));
   Rectangle(d.dc, 0, 0, 4, 4);
   EXPECT_EQ(d.Map(0x0000FF), Rows({"###..", "###..", "###..", "....."}));
+  // Without a brush only the outline is drawn and the inside is left alone.
+  d.Fill(0xFF000000);
+  SelectObject(d.dc, pen);
+  SelectObject(d.dc, GetStockObject(NULL_BRUSH));
+  Rectangle(d.dc, 0, 0, 4, 4);
+  EXPECT_EQ(d.Map(0xFF0000), Rows({"####.", "#..#.", "#..#.", "####."}));
+  EXPECT_EQ(d.Map(0x000000), Rows({"....#", ".##.#", ".##.#", "....#"}));
   SelectObject(d.dc, op);
   SelectObject(d.dc, ob);
   DeleteObject(pen);
@@ -366,6 +381,21 @@ TEST(Primitives, FramesFocusAndEdges) {
   RECT one{5, 0, 6, 1};
   FillRect(d.dc, &one, reinterpret_cast<HBRUSH>(std::uintptr_t(COLOR_BTNFACE + 1)));
   EXPECT_EQ(PixelToRefForTest(d.Px(5, 0)), ColorToRGB(clBtnFace));
+  // System colour brushes are stock: deleting one changes nothing.
+  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+  EXPECT_EQ(face, GetSysColorBrush(COLOR_BTNFACE));
+  DeleteObject(face);
+  RECT two{4, 0, 5, 1};
+  EXPECT_TRUE(FillRect(d.dc, &two, face));
+  EXPECT_EQ(PixelToRefForTest(d.Px(4, 0)), GetSysColor(COLOR_BTNFACE));
+  // InvertRect flips the colour, keeps alpha, and twice restores.
+  d.Fill(0x80123456);
+  RECT inv{1, 1, 3, 2};
+  InvertRect(d.dc, &inv);
+  EXPECT_EQ(d.Px(1, 1), 0x80EDCBA9u);
+  EXPECT_EQ(d.Px(3, 1), 0x80123456u);
+  InvertRect(d.dc, &inv);
+  EXPECT_EQ(d.Px(1, 1), 0x80123456u);
 }
 
 TEST(Primitives, EllipseIsSymmetricAndInsideItsBox) {
