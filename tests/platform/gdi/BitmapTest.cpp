@@ -52,6 +52,11 @@ TEST(Bitmap, CanvasDrawsThroughPenBrushAndFont) {
   EXPECT_EQ(c->Pixels(2, 3), clRed);  // a clear brush leaves the inside
   EXPECT_GT(c->TextWidth(u"abc"), 0);
   EXPECT_EQ(c->TextHeight(u"abc"), c->TextHeight(u"视频"));
+  // A font changed after the canvas selected it is taken up by the next call.
+  const rtl::TSize small = c->TextExtent(u"abc");
+  c->Font()->SetSize(c->Font()->Size() * 2);
+  EXPECT_GT(c->TextWidth(u"abc"), small.cx);
+  EXPECT_GT(c->TextHeight(u"abc"), small.cy);
   EXPECT_EQ(c->ClipRect(), rtl::Rect(0, 0, 10, 6));
   int changes = 0;
   b.OnChange = [&](rtl::TObject* sender) {
