@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "TranscoderTestUtils.h"
+#include "engine/FFUtils.h"
 #include "engine/MyUtils.h"
 
 namespace {
@@ -359,19 +360,19 @@ TEST_F(TranscoderTest, OutputFailures) {
   // can be mounted here, else by its permissions (which the superuser skips).
   const std::string locked = tmp / "locked";
   std::filesystem::create_directory(locked);
-  std::string reason;
+  int code = 0;
   if (mount("tvlro", locked.c_str(), "tmpfs", MS_RDONLY, "size=16k") == 0)
-    reason = "Read-only file system";
+    code = AVERROR(EROFS);
   else if (geteuid() != 0 && chmod(locked.c_str(), 0555) == 0)
-    reason = "Permission denied";
-  if (!reason.empty()) {
+    code = AVERROR(EACCES);
+  if (code) {
     auto r = Make();
     EXPECT_TRUE(OpenInput(*r, Fixture("av.mkv")));
     const std::string out = locked + "/out.mp4";
     EXPECT_EQ(r->OpenOutputFile(rtl::S(out), false), -1);
-    EXPECT_EQ(rtl::U8(r->LastErrMsg()), out + ": " + reason);
+    EXPECT_EQ(r->LastErrMsg(), engine::FFmpegErrorText(rtl::S(out), code));
     EXPECT_EQ(r->nb_output_files(), 0);
-    if (reason[0] == 'R') umount(locked.c_str());
+    if (code == AVERROR(EROFS)) umount(locked.c_str());
   }
   // An explicit format writes into a name no muxer claims.
   auto f = Make();
