@@ -225,6 +225,35 @@ TEST_F(AVProbeDecodeTest, TruncatedFileEndsCleanly) {
   EXPECT_TRUE(probe.Decode());
 }
 
+TEST_F(AVProbeDecodeTest, DamagedMiddleIsDecodedPast) {
+  // A tenth of the file overwritten with noise: the pictures after the
+  // damage still come, and the file ends as any other.
+  for (const char* name : {"gop.ts", "av.mp4", "bframes.mkv"}) {
+    SCOPED_TRACE(name);
+    std::string data = probetest::ReadFile(Media::Get()(name));
+    uint32_t seed = 12345;
+    for (size_t i = data.size() * 4 / 10; i < data.size() / 2; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      data[i] = static_cast<char>(seed >> 24);
+    }
+    const std::string damaged = Media::Get().PathOf(std::string("damaged-") + name);
+    probetest::WriteFile(damaged, data);
+    TAVProbe probe(nullptr);
+    ASSERT_TRUE(probe.LoadFile(S(damaged))) << U8(probe.LastErrMsg());
+    int pictures = 0;
+    int64_t last = -1;
+    while (probe.Decode()) {
+      ++pictures;
+      last = probe.FrameInfo().PTS;
+    }
+    EXPECT_GT(pictures, 25);
+    EXPECT_TRUE(probe.Eof());
+    EXPECT_GE(last, 1800000) << "the last pictures were reached";
+    ASSERT_TRUE(probe.Seek(0)) << U8(probe.LastErrMsg());
+    EXPECT_TRUE(probe.Decode());
+  }
+}
+
 TEST_F(AVProbeDecodeTest, SinglePictureIsDecodedOnceAndNeverSeeked) {
   auto probe = Open("still.png");
   ASSERT_TRUE(probe->Decode());
