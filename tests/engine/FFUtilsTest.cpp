@@ -164,6 +164,11 @@ TEST_F(FFUtilsLibTest, ReadFileToBuffer) {
   EXPECT_EQ(ReadFileToBuffer(dir / "missing", buf, size), -1);
   EXPECT_EQ(buf, nullptr);
   EXPECT_EQ(ReadFileToBuffer(dir.path().string(), buf, size), -1);  // a folder has no size
+  // 2 GiB - 1 bytes and the terminating zero do not fit the int size: the
+  // file is refused whole rather than read short (sparse: nothing is written).
+  std::filesystem::resize_file(dir / "stats.log", 0x7FFFFFFFLL);
+  EXPECT_EQ(ReadFileToBuffer(dir / "stats.log", buf, size), -1);
+  EXPECT_EQ(buf, nullptr);
 }
 
 TEST_F(FFUtilsLibTest, MetadataValueMatchesWholeKeyWithoutCase) {
