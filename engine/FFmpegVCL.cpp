@@ -418,6 +418,7 @@ void TCustomFFmpegVCL::ClearTasks() {
     FCompleteTasks = 0;
     FCurrentTask = -1;
     FPendingTasks = 0;
+    FTaskEnded.clear();
     FThreadMode = false;
     FPaused = false;
   }
@@ -464,6 +465,7 @@ void TCustomFFmpegVCL::Start(int AThreadCount) {
   FCompleteTasks = 0;
   FCurrentTask = 0;
   FPendingTasks = TasksCount();
+  FTaskEnded.assign(FPendingTasks, false);
   FTerminated = false;
   FThreadMode = AThreadCount > 0;
   FPaused = false;
@@ -628,7 +630,8 @@ void TCustomFFmpegVCL::DoTerminate(rtl::TObject* ASender) {
   {
     std::lock_guard<rtl::TCriticalSection> g(FTerminateLock);
     const int index = FFFmpegList.IndexOf(ASender);
-    if (index < 0) return;
+    if (index < 0 || index >= static_cast<int>(FTaskEnded.size()) || FTaskEnded[index]) return;
+    FTaskEnded[index] = true;
     TFFmpeg* task = FFFmpegList.GetItem(index);
     // Its inputs are closed by now; the probes must not keep them.
     task->DetachProbes();

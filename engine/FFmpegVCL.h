@@ -277,6 +277,9 @@ class TCustomFFmpegVCL : public TFFBaseComponent {
   int FCompleteTasks = 0;
   int FCurrentTask = -1;
   int FPendingTasks = 0;
+  // Tasks already counted as ended in this run: a task whose stop crosses
+  // its own end may be reported twice, and is counted once.
+  std::vector<bool> FTaskEnded;
   bool FThreadMode = false;
   bool FPaused = false;
   rtl::TThreadID FSerialThread = 0;  // the thread inside a serial Start

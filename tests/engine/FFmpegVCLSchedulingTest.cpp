@@ -36,6 +36,7 @@ struct StubControl {
   bool gated = false;         // each task waits for Release before its first step
   std::set<int> released;
   std::set<int> failing;
+  std::set<int> reportTwice;  // these also report their end from inside the run
   int running = 0, maxRunning = 0;
   std::vector<int> startOrder;
   std::map<int, int64_t> reportIntervals;
@@ -106,6 +107,8 @@ class StubTask final : public engine::TFFmpeg {
     }
     if (ctl_.failing.count(id_)) throw engine::FFmpegException("stub failure");
     FFinished = !Broken();
+    // As when a stop crosses the run's own end: the end is reported twice.
+    if (ctl_.reportTwice.count(id_) && FOnTerminate) FOnTerminate(this);
   }
 
  private:
@@ -358,6 +361,34 @@ TEST_F(SchedulingTest, SerialHandlerMayStopTheQueue) {
   EXPECT_FALSE(TerminateOf(1).Finished);
   EXPECT_FALSE(TerminateOf(2).Finished);
   EXPECT_EQ(ctl_.Started(), (std::vector<int>{0}));
+}
+
+TEST_F(SchedulingTest, StopAfterATaskEndedLeavesItAlone) {
+  ctl_.gated = true;
+  AddTasks(4);
+  vcl_->Start(1);
+  ctl_.Release(0);
+  ASSERT_TRUE(PumpUntil([this] { return ctl_.Started().size() == 2; }));
+  // A second stop while the first is still ending the queue.
+  vcl_->Stop(false);
+  vcl_->Stop(true);
+  ASSERT_TRUE(RunToEnd());
+  vcl_.reset();  // every event delivered
+  ExpectEachTaskOnceThenFinal(4);
+  EXPECT_TRUE(TerminateOf(0).Finished);
+  for (int i = 1; i < 4; ++i) EXPECT_FALSE(TerminateOf(i).Finished) << i;
+  EXPECT_EQ(ctl_.Started(), (std::vector<int>{0, 1}));
+}
+
+TEST_F(SchedulingTest, AnEndReportedTwiceCountsOnce) {
+  ctl_.reportTwice = {0, 2};
+  AddTasks(4);
+  vcl_->Start(1);
+  ASSERT_TRUE(RunToEnd());
+  vcl_.reset();
+  ExpectEachTaskOnceThenFinal(4);
+  EXPECT_EQ(ctl_.maxRunning, 1);
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(TerminateOf(i).Finished) << i;
 }
 
 TEST_F(SchedulingTest, StopWithoutARunChangesNothing) {
