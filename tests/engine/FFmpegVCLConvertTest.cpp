@@ -40,6 +40,7 @@ class ConvertTest : public ::testing::Test {
     vcl_.OnTerminate = [this](rtl::TObject*, const TTerminateInfo& AInfo) {
       std::lock_guard<std::mutex> g(m_);
       terminates_.push_back(AInfo);
+      endedAt_[AInfo.TaskIndex] = Clock::now();
     };
     vcl_.OnProgress = [this](rtl::TObject*, engine::PProgressInfo AInfo) {
       std::lock_guard<std::mutex> g(m_);
@@ -85,6 +86,7 @@ class ConvertTest : public ::testing::Test {
   TFFmpegVCL vcl_{nullptr};
   std::mutex m_;
   std::vector<TTerminateInfo> terminates_;
+  std::map<int, Clock::time_point> endedAt_;
   std::vector<std::pair<TProgressInfo, Clock::time_point>> progress_;
 };
 
@@ -96,6 +98,7 @@ TEST_F(ConvertTest, ProgressRisesPerTaskAndKeepsItsInterval) {
   // Handled on the conversion threads, so that the times taken are those of
   // the reports themselves and not of their delivery to this thread.
   vcl_.SetTriggerEventInMainThread(false);
+  const Clock::time_point started = Clock::now();
   vcl_.Start(2);
   ASSERT_TRUE(PumpUntil([this] { return FinalSeen(); }));
   ASSERT_EQ(terminates_.size(), 4u);
@@ -112,12 +115,13 @@ TEST_F(ConvertTest, ProgressRisesPerTaskAndKeepsItsInterval) {
     ASSERT_GE(reports.size(), 4u);
     // The task's last report follows the trailers.
     EXPECT_EQ(reports.back().first.FileIndex, -1);
-    for (size_t i = 1; i < reports.size(); ++i) {
+    for (size_t i = 1; i < reports.size(); ++i)
       EXPECT_GE(reports[i].first.CurrentDuration, reports[i - 1].first.CurrentDuration);
-      if (reports[i].first.FileIndex == -1) continue;
-      // Reports come no faster than the interval (with room for scheduling).
-      EXPECT_GE(reports[i].second - reports[i - 1].second, std::chrono::milliseconds(50));
-    }
+    // No more reports than intervals in the task's whole span, plus its last
+    // one: a bound that a busy machine only loosens (the handler's own clock
+    // readings may be delayed, so gaps between them prove nothing).
+    const auto span = std::chrono::duration_cast<std::chrono::milliseconds>(endedAt_[task] - started);
+    EXPECT_LE(reports.size(), static_cast<size_t>(span.count() / 100 + 2)) << span.count() << " ms";
     EXPECT_GT(reports.back().first.CurrentDuration, 900000);
   }
 }
