@@ -52,6 +52,17 @@ std::string Fixture(const std::string& AName) {
     std::string data = enginetest::ReadFile(Fixture("av.mkv"));
     for (size_t k = 4; k < 200 && k < data.size(); k += 7) data[k] = '\x01', data[k + 1] = '\xff';
     enginetest::WriteFile(path, data);
+  } else if (AName == "many.mkv") {
+    // 20 sounds at 8 kHz, one at 22.05 kHz (stream 20) and the pictures last
+    // (stream 21): more streams than the converter's old fixed tables held.
+    std::string in, maps;
+    for (int i = 0; i < 22; ++i) {
+      in += i < 20 ? "-f lavfi -i sine=sample_rate=8000:duration=1 "
+                   : i == 20 ? "-f lavfi -i sine=sample_rate=22050:duration=1 "
+                             : "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 ";
+      maps += "-map " + std::to_string(i) + " ";
+    }
+    EXPECT_TRUE(enginetest::RunFFmpeg(in + maps + "-c:a pcm_s16le -c:v mpeg4 " + path));
   } else if (AName == "truncated.mkv") {
     const std::string whole = Fixture("av.mkv");
     std::string data = enginetest::ReadFile(whole);
@@ -250,6 +261,18 @@ TEST_F(TranscodeRunTest, SubtitlesPassThrough) {
     EXPECT_NEAR(0.2, pts[0], 0.01);
     EXPECT_NEAR(1.0, pts[1], 0.01);
   }
+}
+
+TEST_F(TranscodeRunTest, StreamsBeyondTheTwentiethAreMappedAndConverted) {
+  const std::string out = Dir / "many.mkv";
+  auto t = Make(Fixture("many.mkv"), {{"map", "0:21"}, {"map", "0:20"}, {"vcodec", "mpeg4"}, {"acodec", "copy"}}, out);
+  Run(*t);
+  ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+  auto info = Probe(out);
+  EXPECT_EQ("mpeg4", info["s0.codec_name"]);
+  EXPECT_EQ("22050", info["s1.sample_rate"]);
+  EXPECT_EQ("", info["s2.codec_type"]);
+  EXPECT_NEAR(25, transcodetest::CountFrames(out, "v"), 1);
 }
 
 TEST_F(TranscodeRunTest, RefusedCodecNamesContainerAndCodec) {
