@@ -30,6 +30,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       skin::CompressMemoryStream(&input, &stored.CompressedStream());
     }
     skinData.LoadCompressedStoredSkin(&stored);
+    // Every picture the checks let in must also decode safely, both by the
+    // skin's own pixel reader and by the framework's bitmap reader.
+    auto decode = [](const skin::TbsSkinPicture& picture) {
+      if (picture.Empty()) return;
+      (void)picture.ToPixels();
+      try {
+        (void)picture.Bitmap();
+      } catch (const rtl::Exception&) {
+      }
+    };
+    decode(skinData.Picture());
+    decode(skinData.InActivePicture());
+    decode(skinData.Mask());
+    for (const auto& picture : skinData.ActivePictures()) decode(*picture);
     if (!skinData.Empty) {
       // A loaded skin must pack again.
       skin::TbsCompressedStoredSkin again(nullptr);
