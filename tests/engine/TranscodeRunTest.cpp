@@ -63,6 +63,17 @@ std::string Fixture(const std::string& AName) {
       maps += "-map " + std::to_string(i) + " ";
     }
     EXPECT_TRUE(enginetest::RunFFmpeg(in + maps + "-c:a pcm_s16le -c:v mpeg4 " + path));
+  } else if (AName == "damaged.mkv") {
+    // PNG pictures whose 11th to 20th lost their signature: the container
+    // reads well, the decoder refuses those ten.
+    const std::string whole = dir / "png.mkv";
+    EXPECT_TRUE(enginetest::RunFFmpeg("-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -c:v png " + whole));
+    std::string data = enginetest::ReadFile(whole);
+    const std::string sig = "\x89PNG\r\n\x1a\n";
+    size_t at = 0;
+    for (int n = 0; n < 20 && (at = data.find(sig, at)) != std::string::npos; ++n, at += sig.size())
+      if (n >= 10) data.replace(at, sig.size(), sig.size(), 'x');
+    enginetest::WriteFile(path, data);
   } else if (AName == "truncated.mkv") {
     const std::string whole = Fixture("av.mkv");
     std::string data = enginetest::ReadFile(whole);
@@ -380,6 +391,25 @@ TEST_F(TranscodeRunTest, ReadErrorMidFileFailsOrIsLoggedAndEndsTheInput) {
     if (closeSource) ff::avio_closep(&state.source);
     ff::av_freep(&failing->buffer);
     ff::avio_context_free(&failing);
+  }
+}
+
+TEST_F(TranscodeRunTest, UndecodablePacketsFailWithXerrorElseAreSkipped) {
+  for (bool exitOnError : {true, false}) {
+    SCOPED_TRACE(exitOnError ? "xerror" : "no xerror");
+    const std::string out = Dir / "damaged.avi";
+    auto t = Make(Fixture("damaged.mkv"), {{"vcodec", "mpeg4"}, {"vsync", "0"}}, out);
+    if (exitOnError) t->ApplyOption(u"xerror", u"1");
+    Run(*t);
+    const std::string msg = rtl::U8(t->FatalMessage());
+    if (exitOnError) {
+      EXPECT_FALSE(t->Finished());
+      EXPECT_EQ("Error while decoding stream #0.0 (Video)", msg);
+    } else {
+      EXPECT_TRUE(t->Finished()) << msg;
+      EXPECT_FALSE(t->FatalException());
+      EXPECT_NEAR(40, transcodetest::CountFrames(out, "v"), 1);
+    }
   }
 }
 
