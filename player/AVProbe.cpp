@@ -11,6 +11,7 @@
 
 namespace player {
 
+using engine::TFFmpegLoader;
 using engine::sfBackward;
 using engine::sfByte;
 using rtl::String;
@@ -27,12 +28,26 @@ TAVProbe::TAVProbe(rtl::TComponent* AOwner) : TCustomAVProbe(AOwner) {}
 
 TAVProbe::~TAVProbe() {
   TAVProbe::CloseFile();
+  ReleaseDecodeBuffers();
+}
+
+void TAVProbe::ReleaseDecodeBuffers() {
   // Only what was allocated is freed: a probe may outlive the libraries
-  // when it never decoded anything.
+  // when it never decoded anything, or after UnloadAVLib released it all.
   if (FPicture.Buffer) ff::av_free(FPicture.Buffer);
   FPicture.Buffer = nullptr;
+  FPicture.Size = 0;
+  FPicture.Picture = engine::TAVPicture{};
   if (FFrame) ff::av_frame_free(&FFrame);
   if (FPacket) ff::av_packet_free(&FPacket);
+}
+
+void TAVProbe::UnloadAVLib() {
+  if (TFFmpegLoader::Loaded(engine::ProbeLibraries)) {
+    CloseFile();
+    ReleaseDecodeBuffers();
+  }
+  TCustomAVProbe::UnloadAVLib();
 }
 
 void TAVProbe::ReadFileInfo() {

@@ -31,6 +31,8 @@ class TAVProbe : public TCustomAVProbe {
   ~TAVProbe() override;
 
   void CloseFile() override;
+  // Also frees the picture buffers kept between files.
+  void UnloadAVLib() override;
 
   // APTS: microseconds from the start of the file, or a byte position with
   // sfByte. False when the seek failed or ended at the end of the file.
@@ -55,6 +57,7 @@ class TAVProbe : public TCustomAVProbe {
 
  private:
   void ClearFrameInfo();
+  void ReleaseDecodeBuffers();
   bool CheckOwnHandle();
   bool CanSeek();
   bool IsSinglePicture() const;

@@ -85,7 +85,12 @@ bool TCustomAVProbe::LoadAVLib(const String& APath) {
   return false;
 }
 
-void TCustomAVProbe::UnloadAVLib() { TFFmpegLoader::Unload(engine::ProbeLibraries); }
+void TCustomAVProbe::UnloadAVLib() {
+  // What the probe holds of FFmpeg can only be freed while the libraries
+  // are there: closing later would call through cleared entry points.
+  if (TFFmpegLoader::Loaded(engine::ProbeLibraries)) CloseFile();
+  TFFmpegLoader::Unload(engine::ProbeLibraries);
+}
 
 void TCustomAVProbe::CheckLibraries() {
   static const struct {

@@ -33,7 +33,8 @@ class TCustomAVProbe : public engine::TFFBaseComponent {
 
   bool AVLibLoaded() const;
   bool LoadAVLib(const rtl::String& APath);
-  void UnloadAVLib();
+  // Closes the file first: nothing of FFmpeg's may outlive the libraries.
+  virtual void UnloadAVLib();
 
   // Opens a file; AFormatName forces an input format (empty: detect).
   bool LoadFile(const rtl::String& AFileName, const rtl::String& AFormatName = {});

@@ -254,6 +254,24 @@ TEST_F(AVProbeDecodeTest, DamagedMiddleIsDecodedPast) {
   }
 }
 
+TEST_F(AVProbeDecodeTest, UnloadingTheLibrariesReleasesTheFileFirst) {
+  // Through the base class too: the decoder, the picture and the bitmap
+  // cache all go before the libraries, and the probe is freed without them.
+  {
+    auto probe = Open("av.mp4");
+    ASSERT_TRUE(probe->Decode());
+    gdi::TBitmap bmp;
+    ASSERT_TRUE(probe->CopyToBitmap(bmp));
+    static_cast<TCustomAVProbe*>(probe.get())->UnloadAVLib();
+    EXPECT_FALSE(probe->AVLibLoaded());
+    EXPECT_EQ(probe->FileHandle(), nullptr);
+    EXPECT_FALSE(probe->FrameInfo().Ready);
+  }
+  probetest::LoadProbeLibraries();
+  auto probe = Open("av.mp4");
+  EXPECT_TRUE(probe->Decode()) << "a probe works again once the libraries are back";
+}
+
 TEST_F(AVProbeDecodeTest, SinglePictureIsDecodedOnceAndNeverSeeked) {
   auto probe = Open("still.png");
   ASSERT_TRUE(probe->Decode());
