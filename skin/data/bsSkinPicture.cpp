@@ -98,6 +98,28 @@ Layout Analyse(const std::uint8_t* p) {
   return l;
 }
 
+// One colour channel of a 16- or 32-bit pixel, given by its bit mask and
+// widened to 8 bits (a 5-bit 31 and a 6-bit 63 both become 255).
+class Channel {
+ public:
+  explicit Channel(std::uint32_t Mask) : FMask(Mask) {
+    if (!Mask) return;
+    while (!((Mask >> FShift) & 1)) ++FShift;
+    while (FShift + FBits < 32 && ((Mask >> (FShift + FBits)) & 1)) ++FBits;
+  }
+  std::uint32_t Of(std::uint32_t Pixel) const {
+    if (!FMask) return 0;
+    const std::uint32_t v = (Pixel & FMask) >> FShift;
+    if (FBits >= 8) return v >> (FBits - 8);
+    const std::uint32_t max = (1u << FBits) - 1;
+    return (v * 255 + max / 2) / max;
+  }
+
+ private:
+  std::uint32_t FMask;
+  int FShift = 0, FBits = 0;
+};
+
 }  // namespace
 
 void TbsSkinPicture::Clear() {
@@ -173,6 +195,18 @@ std::vector<std::uint32_t> TbsSkinPicture::ToPixels() const {
   const std::uint32_t entries = l.Palette / entry;
   const std::uint8_t* bits = FData.data() + l.HeaderEnd();
   const std::size_t stride = ((std::size_t(l.Width) * std::size_t(l.BitCount) + 31) / 32) * 4;
+  // Bit fields follow a 40-byte header and sit inside the larger ones;
+  // without them 16-bit pixels are 5-5-5 and 32-bit pixels are X8R8G8B8.
+  std::uint32_t masks[3] = {0xFF0000u, 0xFF00u, 0xFFu};
+  if (l.Compression == 3) {
+    for (int k = 0; k < 3; ++k) masks[k] = U32(FData.data() + 14 + 40 + 4 * k);
+  } else if (l.BitCount == 16) {
+    masks[0] = 0x7C00u;
+    masks[1] = 0x03E0u;
+    masks[2] = 0x001Fu;
+  }
+  const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
+  auto rgb = [&](std::uint32_t v) { return 0xFF000000u | (red.Of(v) << 16) | (green.Of(v) << 8) | blue.Of(v); };
   auto color = [&](std::uint32_t index) -> std::uint32_t {
     if (index >= entries) return 0xFF000000u;
     const std::uint8_t* e = pal + index * entry;
@@ -186,14 +220,9 @@ std::vector<std::uint32_t> TbsSkinPicture::ToPixels() const {
         case 1: c = color((row[x / 8] >> (7 - x % 8)) & 1); break;
         case 4: c = color((row[x / 2] >> (x % 2 ? 0 : 4)) & 15); break;
         case 8: c = color(row[x]); break;
-        case 16: {
-          const std::uint16_t v = U16(row + 2 * x);
-          auto ch = [&](int shift) { return std::uint32_t((((v >> shift) & 31) * 255 + 15) / 31); };
-          c = 0xFF000000u | (ch(10) << 16) | (ch(5) << 8) | ch(0);
-          break;
-        }
+        case 16: c = rgb(U16(row + 2 * x)); break;
         case 24: c = 0xFF000000u | (std::uint32_t(row[3 * x + 2]) << 16) | (std::uint32_t(row[3 * x + 1]) << 8) | row[3 * x]; break;
-        default: c = 0xFF000000u | (U32(row + 4 * x) & 0xFFFFFFu); break;
+        default: c = rgb(U32(row + 4 * x)); break;
       }
       out[std::size_t(y) * std::size_t(l.Width) + std::size_t(x)] = c;
     }
