@@ -35,6 +35,7 @@ struct StubControl {
   int stepMs = 1;
   bool gated = false;         // each task waits for Release before its first step
   std::set<int> released;
+  std::set<int> atGate;  // past their pause point, waiting for Release
   std::set<int> failing;
   std::set<int> reportTwice;  // these also report their end from inside the run
   int running = 0, maxRunning = 0;
@@ -85,6 +86,7 @@ class StubTask final : public engine::TFFmpeg {
       if (CheckPause()) break;
       if (ctl_.gated) {
         std::unique_lock<std::mutex> g(ctl_.m);
+        ctl_.atGate.insert(id_);
         while (!ctl_.released.count(id_) && !Broken()) ctl_.cv.wait_for(g, std::chrono::milliseconds(2));
         if (Broken()) break;
       }
@@ -263,7 +265,8 @@ TEST_P(ThreadCountTest, EveryTaskEndsOnceThenTheFinalOne) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, ThreadCountTest, ::testing::Values(1, 2, 4));
+// 8: more threads than tasks.
+INSTANTIATE_TEST_SUITE_P(Threads, ThreadCountTest, ::testing::Values(1, 2, 4, 8));
 
 TEST_F(SchedulingTest, StartsUpToTheCountAndEachEndStartsTheNext) {
   ctl_.gated = true;
@@ -319,6 +322,29 @@ TEST_F(SchedulingTest, PauseHoldsEveryWorkerUntilResume) {
   ASSERT_TRUE(RunToEnd());
   ExpectEachTaskOnceThenFinal(3);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(TerminateOf(i).Finished) << i;
+}
+
+TEST_F(SchedulingTest, TaskStartedWhilePausedWaitsForResume) {
+  ctl_.gated = true;
+  ctl_.steps = 1;
+  AddTasks(2);
+  vcl_->Start(1);
+  ASSERT_TRUE(PumpUntil([this] {
+    std::lock_guard<std::mutex> g(ctl_.m);
+    return ctl_.atGate.count(0) == 1;
+  }));
+  // Task 0 is past its last pause point: it ends while paused and starts task 1.
+  vcl_->Pause();
+  ctl_.Release(0);
+  ctl_.Release(1);
+  ASSERT_TRUE(PumpUntil([this] { return ctl_.Started().size() == 2; }));
+  EXPECT_TRUE(vcl_->Task(1)->Paused());
+  EXPECT_EQ(ctl_.stepsDone, 1);
+  vcl_->Resume();
+  ASSERT_TRUE(RunToEnd());
+  ExpectEachTaskOnceThenFinal(2);
+  EXPECT_EQ(ctl_.stepsDone, 2);
+  EXPECT_TRUE(TerminateOf(1).Finished);
 }
 
 TEST_F(SchedulingTest, StopEndsPausedTasks) {
