@@ -271,3 +271,50 @@ TEST_F(Queue, SenderIsReleasedWhenTheOwnerThreadEnds) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+// Thread messages carry no window; a missing thread or window is an error,
+// not a wait.
+TEST_F(Queue, ThreadMessagesAndRetrievalErrors) {
+  DWORD gui = GetCurrentThreadId();
+  std::thread t([gui] { EXPECT_TRUE(PostThreadMessageW(gui, WM_USER + 5, 9, 0)); });
+  t.join();
+  EXPECT_EQ(Drain(), V{"?:WM_USER+5(9)"});
+  EXPECT_FALSE(PostThreadMessageW(0x7FFF1234, WM_USER, 0, 0));
+  HWND a = Make("A", WS_POPUP, rtl::Bounds(0, 0, 10, 10));
+  DestroyWindow(a);
+  MSG m;
+  EXPECT_EQ(GetMessageW(&m, a, 0, 0), -1);
+}
+
+// A window destroyed while another thread is sending to it: the sender gets
+// 0, never the procedure's answer, and goes on.
+TEST_F(Queue, SendToAWindowDestroyedBeforeItAnswers) {
+  HWND a = Make("A", WS_POPUP, rtl::Bounds(0, 0, 10, 10));
+  std::atomic<bool> started{false}, done{false};
+  std::atomic<LRESULT> result{-1};
+  gHook = [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_USER) return 7;
+    return std::nullopt;
+  };
+  std::thread sender([&] {
+    started = true;
+    result = SendMessageW(a, WM_USER, 0, 0);
+    done = true;
+  });
+  while (!started) std::this_thread::yield();
+  DestroyWindow(a);
+  // The send may land before or after the destruction; either way the loop
+  // answers it with 0 once it looks at its queue.
+  while (!done) {
+    Pump();
+    std::this_thread::yield();
+  }
+  sender.join();
+  EXPECT_EQ(result, 0);
+}
+
+}  // namespace
+}  // namespace wintest
