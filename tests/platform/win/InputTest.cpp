@@ -294,3 +294,36 @@ TEST_F(Input, SizeLoopKeepsTheMinimumTrackSize) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+// Key state as the loop saw it and as the keyboard has it, toggles included,
+// and the foreground window set by the program.
+TEST_F(Input, KeyStatesAndTheForegroundWindow) {
+  SetFocus(c1);
+  headless::KeyDown(VK_CONTROL);
+  Pump();
+  EXPECT_TRUE(GetKeyState(VK_CONTROL) & 0x8000);
+  EXPECT_TRUE(GetAsyncKeyState(VK_CONTROL) & 0x8000);
+  headless::KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_FALSE(GetAsyncKeyState(VK_CONTROL) & 0x8000);
+  bool before = GetKeyState(VK_CAPITAL) & 1;
+  headless::PressKey(VK_CAPITAL);
+  Pump();
+  EXPECT_NE(bool(GetKeyState(VK_CAPITAL) & 1), before);
+  headless::PressKey(VK_CAPITAL);
+  Pump();
+  EXPECT_EQ(bool(GetKeyState(VK_CAPITAL) & 1), before);
+
+  HWND g = Make("G", WS_POPUP | WS_VISIBLE, rtl::Bounds(500, 500, 50, 50));
+  EXPECT_EQ(GetActiveWindow(), g);
+  EXPECT_TRUE(SetForegroundWindow(f));
+  EXPECT_EQ(GetForegroundWindow(), f);
+  EXPECT_EQ(GetActiveWindow(), f);
+  EXPECT_FALSE(SetForegroundWindow(reinterpret_cast<HWND>(0x4321)));
+}
+
+}  // namespace
+}  // namespace wintest

@@ -167,3 +167,39 @@ TEST_F(MessageOrder, ShowStatesMinimizeMaximizeRestore) {
 
 }  // namespace
 }  // namespace wintest
+
+namespace wintest {
+namespace {
+
+// The default handling of system commands: the show states, and closing
+// through WM_CLOSE, which the procedure may refuse.
+TEST_F(MessageOrder, SystemCommandsByDefault) {
+  HWND a = Make("A", WS_POPUP | WS_CAPTION | WS_VISIBLE, rtl::Bounds(10, 20, 200, 100));
+  struct Case {
+    WPARAM cmd;
+    bool iconic, zoomed;
+  } cases[] = {{SC_MINIMIZE, true, false}, {SC_RESTORE, false, false}, {SC_MAXIMIZE, false, true},
+               {SC_RESTORE, false, false}};
+  for (auto& c : cases) {
+    SendMessageW(a, WM_SYSCOMMAND, c.cmd, 0);
+    EXPECT_EQ(bool(IsIconic(a)), c.iconic) << std::hex << c.cmd;
+    EXPECT_EQ(bool(IsZoomed(a)), c.zoomed) << std::hex << c.cmd;
+  }
+  RECT r;
+  GetWindowRect(a, &r);
+  EXPECT_EQ(r, rtl::Bounds(10, 20, 200, 100));
+  gHook = [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_CLOSE) return 0;
+    return std::nullopt;
+  };
+  rec.Clear();
+  SendMessageW(a, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(IsWindow(a));
+  EXPECT_EQ(Log(), (V{"A:WM_SYSCOMMAND", "A:WM_CLOSE"}));
+  gHook = nullptr;
+  SendMessageW(a, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(a));
+}
+
+}  // namespace
+}  // namespace wintest
