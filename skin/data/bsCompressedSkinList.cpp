@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/rtl/FileSys.h"
 #include "platform/rtl/Strings.h"
 
 namespace skin {
@@ -20,12 +21,36 @@ void TbsSkinListItem::Assign(rtl::TPersistent* Source) {
     return;
   }
   Description = item->Description;
-  FileName = item->FileName;
-  CompressedFileName = item->CompressedFileName;
+  FFileName = item->FFileName;
+  FCompressedFileName = item->FCompressedFileName;
   Name = item->Name;
   rtl::TMemoryStream container;
   item->WriteSkin(container);
   ReadSkin(container);
+}
+
+bool TbsSkinListItem::Designing() const {
+  auto* items = dynamic_cast<TbsSkinListItems*>(Collection());
+  auto* list = items ? dynamic_cast<TbsCompressedSkinList*>(items->GetOwner()) : nullptr;
+  return list && list->ComponentState().Contains(rtl::csDesigning) && !list->ComponentState().Contains(rtl::csLoading);
+}
+
+void TbsSkinListItem::SetFileName(const String& Value) {
+  if (!Designing()) {
+    FFileName = Value;
+    return;
+  }
+  FSkin->LoadFromIniFile(Value);
+  FFileName = rtl::ExtractFileName(Value);
+}
+
+void TbsSkinListItem::SetCompressedFileName(const String& Value) {
+  if (!Designing()) {
+    FCompressedFileName = Value;
+    return;
+  }
+  FSkin->LoadFromCompressFile(Value);
+  FCompressedFileName = rtl::ExtractFileName(Value);
 }
 
 TbsSkinListItems::TbsSkinListItems(TbsCompressedSkinList* ASkinList)

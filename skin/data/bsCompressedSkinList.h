@@ -27,13 +27,24 @@ class TbsSkinListItem : public rtl::TCollectionItem {
   void ReadSkin(rtl::TStream& Stream) { FSkin->LoadFromCompressStream(Stream); }
   void WriteSkin(rtl::TStream& Stream) { FSkin->SaveToCompressStream(Stream); }
 
+  // While the owning list is designed (and not being loaded) naming a skin
+  // description or a container file fills the skin from it and keeps the name
+  // without its folder; otherwise the value is only stored. The loading
+  // raises what LoadFromIniFile / LoadFromCompressFile raise.
+  String FileName() const { return FFileName; }
+  void SetFileName(const String& Value);
+  String CompressedFileName() const { return FCompressedFileName; }
+  void SetCompressedFileName(const String& Value);
+
   String Description;
-  String FileName;
-  String CompressedFileName;
   String Name;
 
  private:
+  bool Designing() const;
+
   std::unique_ptr<TbsCompressedStoredSkin> FSkin;
+  String FFileName;
+  String FCompressedFileName;
 };
 
 class TbsSkinListItems : public rtl::TCollection {

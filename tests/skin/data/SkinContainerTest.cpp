@@ -121,6 +121,48 @@ TEST(SkinContainer, ContainerRoundTripIsByteIdentical) {
   EXPECT_EQ(Bytes(copy.Skins()->GetItem(0)->Skin()->CompressedStream()), z);
 }
 
+// A list as the form designer holds it.
+class DesignedList : public TbsCompressedSkinList {
+ public:
+  DesignedList() : TbsCompressedSkinList(nullptr) { SetState(rtl::csDesigning, true); }
+  void SetLoading(bool On) { SetState(rtl::csLoading, On); }
+};
+
+TEST(SkinContainer, ListItemsFillFromFilesOnlyWhileDesigned) {
+  test::TempDir dir;
+  test::WriteSmallSkin(dir);
+  TbsCompressedStoredSkin packed(nullptr);
+  packed.LoadFromIniFile(dir.S("skin.ini"));
+  packed.SaveToCompressFile(dir.S("skin.skn"));
+  const auto z = Bytes(packed.CompressedStream());
+
+  // At run time the names are kept as given and no file is opened.
+  TbsCompressedSkinList running(nullptr);
+  auto* r = running.Skins()->AddItem();
+  r->SetFileName(dir.S("missing.ini"));
+  r->SetCompressedFileName(dir.S("missing.skn"));
+  EXPECT_EQ(r->FileName(), dir.S("missing.ini"));
+  EXPECT_EQ(r->CompressedFileName(), dir.S("missing.skn"));
+  EXPECT_TRUE(r->Skin()->Empty());
+
+  DesignedList designed;
+  auto* a = designed.Skins()->AddItem();
+  a->SetFileName(dir.S("skin.ini"));
+  EXPECT_EQ(a->FileName(), u"skin.ini");
+  EXPECT_EQ(Bytes(a->Skin()->CompressedStream()), z);
+  auto* b = designed.Skins()->AddItem();
+  b->SetCompressedFileName(dir.S("skin.skn"));
+  EXPECT_EQ(b->CompressedFileName(), u"skin.skn");
+  EXPECT_EQ(Bytes(b->Skin()->CompressedStream()), z);
+  EXPECT_THROW(b->SetCompressedFileName(dir.S("missing.skn")), rtl::Exception);
+  EXPECT_EQ(b->CompressedFileName(), u"skin.skn");
+  // While the form description is read the stored names come back unchanged.
+  designed.SetLoading(true);
+  b->SetFileName(dir.S("missing.ini"));
+  EXPECT_EQ(b->FileName(), dir.S("missing.ini"));
+  EXPECT_EQ(Bytes(b->Skin()->CompressedStream()), z);
+}
+
 TEST(SkinContainer, PayloadLayoutsThatLoad) {
   const auto frame = test::Bmp24(8, 6, 1);
   const auto extra = test::Bmp8(5, 3);
