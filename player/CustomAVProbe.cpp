@@ -222,6 +222,17 @@ void TCustomAVProbe::ReadFileInfo() {
       default: break;
     }
   }
+  // The stream a player would pick stands for its kind: FFmpeg's own ranking
+  // (default disposition, frames seen, bit rate) chooses among several, and
+  // the first of the kind is kept where it finds none we count.
+  const auto best = [&](AVMediaType AKind, int& AIndex) {
+    if (AIndex < 0) return;
+    const int found = ff::av_find_best_stream(ic, AKind, -1, -1, nullptr, 0);
+    if (found >= 0 && found < FStreamCount && StreamKind(ic->streams[found]) == AKind) AIndex = found;
+  };
+  best(AVMEDIA_TYPE_VIDEO, FFirstVideoStreamIndex);
+  best(AVMEDIA_TYPE_AUDIO, FFirstAudioStreamIndex);
+  best(AVMEDIA_TYPE_SUBTITLE, FFirstSubtitleStreamIndex);
 }
 
 String TCustomAVProbe::FileName() {

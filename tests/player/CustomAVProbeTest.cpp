@@ -144,6 +144,8 @@ TEST_F(CustomAVProbeTest, CountsStreamKindsOfEachContainer) {
       {"tone.wav", 1, 0, 1, 0, -1, 0, -1, 0},
       // The attachment counts as a stream of no kind.
       {"multi.mkv", 4, 1, 2, 0, 0, 1, -1, 0},
+      // The second soundtrack is the file's default: it stands for the kind.
+      {"dub.mkv", 3, 1, 2, 0, 0, 2, -1, 0},
       {"subs.mkv", 2, 1, 0, 1, 0, -1, 1, 0},
       // A sleeve picture is not a video stream.
       {"cover.m4a", 2, 0, 1, 0, -1, 0, -1, 0},

@@ -94,6 +94,10 @@ class Media {
          "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 -f lavfi -i sine=f=440:d=1 "
          "-f lavfi -i sine=f=880:d=1 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac "
          "-attach notes.txt -metadata:s:t mimetype=text/plain"},
+        {"dub.mkv",
+         "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 -f lavfi -i sine=f=440:d=1 "
+         "-f lavfi -i sine=f=880:d=1 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac "
+         "-disposition:a:0 0 -disposition:a:1 default"},
         {"subs.mkv",
          "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 -i subs.srt -map 0 -map 1 "
          "-c:v mpeg4 -c:s srt"},
