@@ -86,7 +86,9 @@ struct Window {
 
   bool created = false;     // WM_CREATE answered
   bool destroying = false;  // DestroyWindow under way
-  bool destroyed = false;   // WM_NCDESTROY sent; handle dead
+  // WM_NCDESTROY sent; handle dead. Read by any thread (IsWindow, PostMessage,
+  // SendMessage) while the owner thread destroys the window.
+  std::atomic<bool> destroyed{false};
 
   bool IsVisibleSelf() const { return (style & WS_VISIBLE) != 0; }
 };
