@@ -480,7 +480,12 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     nc.screenRect = w->rect;
     nc.style = style;
     nc.exStyle = exStyle;
-    nc.popup = (style & WS_POPUP) || (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE));
+    // Unmanaged and never focused: menus, hints and drop-downs (tool or
+    // no-activate windows, or captionless popups of an owner). Forms and
+    // dialogs, captioned or not, stay managed so they can be activated and
+    // take text from the input method.
+    nc.popup = (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) ||
+               ((style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION && owner);
     if (Window* o = Get(owner); o && o->top) nc.owner = o->top->native;
     nc.title = w->text;
     w->top->native = TheBackend().CreateTopLevel(nc);

@@ -218,6 +218,23 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
 
   EXPECT_FALSE(IsLayeringSupported());  // no compositor runs
 
+  // Dialogs stay managed; menus and captionless owned popups are not.
+  struct Case {
+    DWORD style, exStyle;
+    bool unmanaged;
+  } kinds[] = {{WS_POPUP | WS_CAPTION, 0, false},
+               {WS_POPUP, WS_EX_TOOLWINDOW, true},
+               {WS_POPUP | WS_BORDER, 0, true},
+               {WS_POPUP, WS_EX_NOACTIVATE | WS_EX_TOPMOST, true}};
+  for (auto& k : kinds) {
+    HWND p = CreateWindowExW(k.exStyle, u"X11Test", u"", k.style, 0, 0, 20, 20, w, 0, nullptr);
+    ASSERT_NE(p, nullptr);
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(d, Window(GetNativeWindowId(p)), &a));
+    EXPECT_EQ(bool(a.override_redirect), k.unmanaged) << std::hex << k.style << " " << k.exStyle;
+    DestroyWindow(p);
+  }
+
   XCloseDisplay(d);
   gHook = nullptr;
   ShutdownWindowSystem();
