@@ -235,6 +235,28 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
     DestroyWindow(p);
   }
 
+  // Copied text is offered on the CLIPBOARD selection to other clients.
+  ASSERT_TRUE(OpenClipboard(w));
+  EmptyClipboard();
+  ASSERT_TRUE(SetClipboardText(u"输出 folder"));
+  CloseClipboard();
+  Window requestor = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  Atom utf8 = XInternAtom(d, "UTF8_STRING", False), into = XInternAtom(d, "TVL_PASTE", False);
+  XConvertSelection(d, XInternAtom(d, "CLIPBOARD", False), utf8, into, requestor, CurrentTime);
+  XFlush(d);
+  XEvent ev;
+  ASSERT_TRUE(PumpUntil([&] { return XCheckTypedWindowEvent(d, requestor, SelectionNotify, &ev) == True; }));
+  ASSERT_EQ(ev.xselection.property, into);
+  Atom type;
+  int format;
+  unsigned long items, rest;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(d, requestor, into, 0, 1024, True, AnyPropertyType, &type, &format, &items, &rest, &data),
+            Success);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), items), "输出 folder");
+  XFree(data);
+  XDestroyWindow(d, requestor);
+
   XCloseDisplay(d);
   gHook = nullptr;
   ShutdownWindowSystem();
