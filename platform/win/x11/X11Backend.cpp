@@ -614,9 +614,16 @@ class X11Backend final : public Backend {
       Atom targets[] = {aTargets_, aUtf8_, XA_STRING};
       XChangeProperty(dpy_, r.requestor, prop, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(targets), 3);
       reply.property = prop;
-    } else if (r.target == aUtf8_ || r.target == XA_STRING) {
+    } else if (r.target == aUtf8_) {
       XChangeProperty(dpy_, r.requestor, prop, r.target, 8, PropModeReplace,
                       reinterpret_cast<const unsigned char*>(clip_.data()), int(clip_.size()));
+      reply.property = prop;
+    } else if (r.target == XA_STRING) {
+      // STRING is Latin-1: what it cannot hold becomes '?' rather than stray bytes.
+      std::string latin1;
+      for (char16_t c : rtl::Utf8ToString(clip_)) latin1 += c < 0x100 ? char(c) : '?';
+      XChangeProperty(dpy_, r.requestor, prop, r.target, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(latin1.data()), int(latin1.size()));
       reply.property = prop;
     }
     XSendEvent(dpy_, r.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
