@@ -171,8 +171,10 @@ void TCustomFFmpeg::RunConversion() {
 }
 
 void TCustomFFmpeg::NotifyTerminate() {
-  FConverting = false;
+  // Terminated first: a Cancel that sees the run no longer converting must
+  // not take it for one that never started and report its end again.
   FTerminated = true;
+  FConverting = false;
   // The thread object itself stays owned until it is joined.
   if (FOnTerminate) FOnTerminate(this);
 }
@@ -209,8 +211,12 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
   if (FConverting) {
     Stop(AWaitFor);
   } else if (!FTerminated) {
-    FTermThread.reset();
-    FTermThread = std::make_unique<TDoTerminateThread>(this);
+    // One notification per run: a second Cancel while the first is still
+    // being delivered only waits for it.
+    if (!FTermThread || FTermThread->Finished()) {
+      FTermThread.reset();
+      FTermThread = std::make_unique<TDoTerminateThread>(this);
+    }
     if (AWaitFor) FTermEvent.WaitFor(rtl::INFINITE);
   }
 }

@@ -210,6 +210,13 @@ TEST_F(TranscoderRunTest, CancelBeforeStartNotifiesOnAnotherThread) {
   t->Cancel(true);  // already terminated: nothing
   EXPECT_EQ(Terminations, 1);
   EXPECT_EQ(t->StartConvert(false, rtl::tpNormal), nullptr);
+
+  // A second cancel while the first is still being delivered adds no report.
+  auto u = Ready(tmp / "p.wav");
+  const int before = Terminations;
+  u->Cancel(false);
+  u->Cancel(true);
+  EXPECT_EQ(Terminations, before + 1);
 }
 
 TEST_F(TranscoderRunTest, DestroyingARunningObjectWaitsForItsRun) {
