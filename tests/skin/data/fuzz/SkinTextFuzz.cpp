@@ -25,7 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   skin::TbsCompressedStoredSkin again(nullptr);
-  again.LoadFromSkinData(&skinData);
+  try {
+    again.LoadFromSkinData(&skinData);
+  } catch (const rtl::EIniFileException&) {
+    // A description named by a text that cannot be a section name of the
+    // written description (e.g. one holding "]") is refused, not lost.
+    return 0;
+  } catch (const rtl::Exception&) {
+    __builtin_trap();
+  }
   skin::TbsSkinData reread(nullptr);
   try {
     reread.LoadCompressedStoredSkin(&again);
