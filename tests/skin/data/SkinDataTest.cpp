@@ -253,6 +253,32 @@ TEST_F(SkinDataTest, PropertySettersAnnounceOnlyRealChanges) {
   EXPECT_EQ(forms.Messages(), (std::vector<unsigned>{MSG_SKINNABLE_FORM_CHANGED, MSG_RESOURCE_STRINGS_CHANGED}));
 }
 
+// Skin data as the form designer holds it.
+class DesignedSkinData : public TbsSkinData {
+ public:
+  DesignedSkinData() : TbsSkinData(nullptr) { SetState(rtl::csDesigning, true); }
+};
+
+TEST_F(SkinDataTest, WhileDesignedReferencesAndIndexAreOnlyStored) {
+  TbsCompressedSkinList list(nullptr);
+  list.Skins()->AddItem()->Skin()->LoadFromIniFile(dir.S("skin.ini"));
+  list.Skins()->AddItem()->Skin()->LoadFromIniFile(dir.S("skin.ini"));
+  TbsResourceStrData strings(nullptr);
+  DesignedSkinData data;
+  data.SetSkinList(&list);
+  data.SetSkinIndex(1);
+  data.SetCompressedStoredSkin(list.Skins()->GetItem(0)->Skin());
+  data.SetResourceStrData(&strings);
+  data.SetSkinnableForm(!data.SkinnableForm());
+  EXPECT_TRUE(forms.log.empty());
+  EXPECT_TRUE(data.Empty);
+  EXPECT_EQ(data.SkinIndex(), 1);
+  EXPECT_EQ(data.SkinList(), &list);
+  EXPECT_EQ(data.CompressedStoredSkin(), list.Skins()->GetItem(0)->Skin());
+  data.SetSkinIndex(2);  // out of range: not stored, also while designed
+  EXPECT_EQ(data.SkinIndex(), 1);
+}
+
 TEST_F(SkinDataTest, ClearSkinSendsTheThreeMessagesEvenWhenEmpty) {
   TbsSkinData data(nullptr);
   data.ClearSkin();
