@@ -579,7 +579,8 @@ String TMemIniFile::ReadString(const String& section, const String& ident, const
 
 void TMemIniFile::WriteString(const String& section, const String& ident, const String& value) {
   if (!doc_->SetValue(section, ident, value))
-    throw EIniFileException(u"Cannot hold a line break in section \"" + section + u"\", key \"" + ident + u"\"");
+    throw EIniFileException(u"Cannot write section \"" + section + u"\", key \"" + ident +
+                            u"\": a line break, a \"]\" in the section or a \"=\" in the key would not read back");
 }
 
 void TMemIniFile::ReadSection(const String& section, TStrings* strings) { FillKeys(*doc_, section, strings, false); }
