@@ -139,16 +139,24 @@ PenInfo CurrentPen(DeviceContext* dc) {
   PenInfo info{p, 0, 1, PS_NULL};
   if (!p) return info;
   info.color = RefToPixel(PenColor(dc, p));
-  info.width = std::max(1, int(p->lp.lopnWidth.X));
+  // Wider pens than any surface cover the same pixels; the bound keeps the
+  // cost of a stamp along a line, and the shape arithmetic, finite.
+  constexpr int kMaxPenWidth = 10000;
+  info.width = std::clamp(int(p->lp.lopnWidth.X), 1, kMaxPenWidth);
   info.style = p->lp.lopnStyle & 0xF;
   return info;
 }
 
 void PlotPen(DeviceContext* dc, const PenInfo& pen, int x, int y, std::uint32_t color) {
   // x, y in surface coordinates; wide pens are square stamps around the point.
-  const int w = pen.width;
-  const int x0 = x - (w - 1) / 2, y0 = y - (w - 1) / 2;
-  for (int yy = y0; yy < y0 + w; ++yy) PenSpan(dc, yy, x0, x0 + w, color);
+  // Only the rows and columns the clip shows are visited, so an absurd pen
+  // width costs no more than the clip box.
+  const std::int64_t w = pen.width;
+  const std::int64_t x0 = std::int64_t(x) - (w - 1) / 2, y0 = std::int64_t(y) - (w - 1) / 2;
+  const RECT box = dc->clipRegion().Box();
+  const int top = int(std::max<std::int64_t>(y0, box.Top)), bottom = int(std::min<std::int64_t>(y0 + w, box.Bottom));
+  const int left = int(std::max<std::int64_t>(x0, box.Left)), right = int(std::min<std::int64_t>(x0 + w, box.Right));
+  for (int yy = top; yy < bottom; ++yy) PenSpan(dc, yy, left, right, color);
 }
 
 // Bresenham from a to b (surface coordinates), end point excluded. `phase`
@@ -182,8 +190,11 @@ bool ClipLongLine(const RECT& box, POINT& a, POINT& b) {
 void DrawLine(DeviceContext* dc, const PenInfo& pen, POINT a, POINT b, int& phase) {
   if (!pen.Draws()) return;
   {
-    RECT box = dc->clipRegion().Box();
-    box = {box.Left - pen.width - 1, box.Top - pen.width - 1, box.Right + pen.width + 1, box.Bottom + pen.width + 1};
+    const RECT clip = dc->clipRegion().Box();
+    const auto grow = [&](int v, int sign) {
+      return int(std::clamp<std::int64_t>(v + sign * (std::int64_t(pen.width) + 1), INT32_MIN, INT32_MAX));
+    };
+    const RECT box{grow(clip.Left, -1), grow(clip.Top, -1), grow(clip.Right, 1), grow(clip.Bottom, 1)};
     if (!ClipLongLine(box, a, b)) return;
   }
   static const int kDash[] = {18, 6}, kDot[] = {3, 3}, kDashDot[] = {9, 6, 3, 6},
@@ -238,7 +249,11 @@ void OutlineShape(DeviceContext* dc, const PenInfo& pen, const Region& outer, co
     for (int y = r.Top; y < r.Bottom; ++y) PenSpan(dc, y, r.Left, r.Right, pen.color);
 }
 
-RECT Shrink(RECT r, int by) { return {r.Left + by, r.Top + by, r.Right - by, r.Bottom - by}; }
+RECT Shrink(RECT r, int by) {
+  const auto at = [](std::int64_t v) { return int(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); };
+  return {at(std::int64_t(r.Left) + by), at(std::int64_t(r.Top) + by), at(std::int64_t(r.Right) - by),
+          at(std::int64_t(r.Bottom) - by)};
+}
 
 // A closed shape: inside in the DC's brush, the ring up to outer in the pen.
 void FillAndOutline(DeviceContext* dc, const PenInfo& pen, const Region& outer, const Region& inner) {

@@ -79,6 +79,25 @@ TEST(Shapes, AbsurdCoordinatesFinishQuickly) {
   EXPECT_TRUE(StretchBlt(d.dc, 0, 0, 8, 8, src.dc, 1, 1, INT32_MIN, INT32_MIN, SRCCOPY));
   EXPECT_TRUE(StretchBlt(d.dc, 7, 7, INT32_MIN, INT32_MIN, src.dc, 0, 0, 2, 2, SRCCOPY));
   EXPECT_EQ(d.Px(0, 0), 0xFF0000FFu);
+  // A pen wider than any surface covers everything it touches, quickly:
+  // the whole surface for a line, the whole box for a closed shape.
+  HPEN wide = CreatePen(PS_SOLID, INT32_MAX, RGB(255, 255, 255));
+  HGDIOBJ oldPen = SelectObject(d.dc, wide);
+  SelectObject(d.dc, GetStockObject(NULL_BRUSH));
+  for (auto shape : {+[](HDC dc) { MoveToEx(dc, 2000000000, 4, nullptr); LineTo(dc, -2000000000, 4); },
+                     +[](HDC dc) { Rectangle(dc, 1, 1, 6, 6); }, +[](HDC dc) { RoundRect(dc, 1, 1, 6, 6, 3, 3); },
+                     +[](HDC dc) { Ellipse(dc, 1, 1, 6, 6); }}) {
+    d.Fill(0xFF000000);
+    shape(d.dc);
+    EXPECT_EQ(d.Px(3, 3) & 0xFFFFFF, 0xFFFFFFu);
+  }
+  EXPECT_EQ(d.Px(0, 0) & 0xFFFFFF, 0u);
+  MoveToEx(d.dc, 2000000000, 4, nullptr);
+  LineTo(d.dc, -2000000000, 4);
+  EXPECT_EQ(d.Px(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(d.Px(7, 7) & 0xFFFFFF, 0xFFFFFFu);
+  SelectObject(d.dc, oldPen);
+  DeleteObject(wide);
 }
 
 TEST(Shapes, GradientEndsAndHatchPattern) {
