@@ -208,17 +208,23 @@ rtl::TSize TCanvas::TextExtent(const rtl::String& text) {
   return s;
 }
 
+// Lock/Unlock nest; the owner is remembered so that an Unlock from a thread
+// that holds no lock (or one too many) is a no-op instead of releasing a
+// mutex it never took.
 void TCanvas::Lock() {
   lock_.lock();
+  owner_.store(std::this_thread::get_id());
   ++lockCount_;
 }
 bool TCanvas::TryLock() {
   if (!lock_.try_lock()) return false;
+  owner_.store(std::this_thread::get_id());
   ++lockCount_;
   return true;
 }
 void TCanvas::Unlock() {
-  --lockCount_;
+  if (owner_.load() != std::this_thread::get_id() || lockCount_ <= 0) return;
+  if (--lockCount_ == 0) owner_.store(std::thread::id());
   lock_.unlock();
 }
 

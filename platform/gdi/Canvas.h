@@ -5,12 +5,15 @@
 // brush colour, or transparently when Brush.Style is bsClear. A canvas gets
 // its DC from SetHandle, or, for subclasses such as a bitmap's canvas, from
 // CreateHandle on first use. Lock/Unlock serialise threads that share a
-// canvas; everything else belongs to the thread holding the lock (the GUI
+// canvas and nest; an Unlock by a thread not holding the lock does nothing.
+// Everything else belongs to the thread holding the lock (the GUI
 // thread in practice).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/gdi/Graphics.h"
@@ -92,7 +95,8 @@ class TCanvas : public rtl::TPersistent {
   HGDIOBJ oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
   bool penValid_ = false, brushValid_ = false, fontValid_ = false;
   std::recursive_mutex lock_;
-  int lockCount_ = 0;
+  std::atomic<std::thread::id> owner_{};  // holder of lock_, if any
+  std::atomic<int> lockCount_{0};         // nesting depth of the holder
 };
 
 }  // namespace gdi

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Canvas.h"
 #include "platform/gdi/Gdi.h"
 
 namespace gdi {
@@ -61,6 +62,37 @@ TEST(GdiThreads, PreviewThreadsDrawWhileTheGuiThreadMakesAndDropsFonts) {
   }
   for (auto& w : workers) w.join();
   EXPECT_EQ(mismatches.load(), 0);
+}
+
+// Lock/Unlock nest per holder; a stray Unlock (none held, or from a thread
+// that does not hold the lock) must neither release nor miscount it.
+TEST(GdiThreads, CanvasLocksNestAndStrayUnlocksAreHarmless) {
+  TCanvas c;
+  auto otherThreadTakes = [&c](bool strayUnlockFirst) {
+    bool took = false;
+    std::thread([&] {
+      if (strayUnlockFirst) c.Unlock();
+      took = c.TryLock();
+      if (took) c.Unlock();
+    }).join();
+    return took;
+  };
+  c.Unlock();
+  EXPECT_EQ(c.LockCount(), 0);
+  c.Lock();
+  c.Lock();
+  EXPECT_EQ(c.LockCount(), 2);
+  EXPECT_FALSE(otherThreadTakes(true));
+  EXPECT_EQ(c.LockCount(), 2);
+  c.Unlock();
+  EXPECT_FALSE(otherThreadTakes(false));
+  c.Unlock();
+  c.Unlock();
+  EXPECT_EQ(c.LockCount(), 0);
+  EXPECT_TRUE(otherThreadTakes(true));
+  EXPECT_TRUE(c.TryLock());
+  EXPECT_EQ(c.LockCount(), 1);
+  c.Unlock();
 }
 
 }  // namespace
