@@ -1,6 +1,8 @@
 // Pens, brushes and the drawing primitives: lines, shapes, fills, frames.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 #include "platform/gdi/GdiObjects.h"
 
@@ -385,7 +387,12 @@ BOOL RoundRect(HDC h, int l, int t, int r, int b, int ew, int eh) {
   const PenInfo pen = CurrentPen(dc);
   const int w = pen.OutlineWidth();
   const Region outer = Region::RoundRect(sr, ew, eh);
-  const Region inner = Region::RoundRect(Shrink(sr, w), ew - 2 * w, eh - 2 * w);
+  // The inner corners are the outer ones less the pen on both sides; the
+  // sign of an ellipse size carries no meaning, and INT_MIN has no negation.
+  const auto innerSize = [w](int e) {
+    return int(std::clamp<std::int64_t>(std::abs(std::int64_t(e)) - 2 * std::int64_t(w), 0, INT32_MAX));
+  };
+  const Region inner = Region::RoundRect(Shrink(sr, w), innerSize(ew), innerSize(eh));
   FillAndOutline(dc, pen, outer, inner);
   return TRUE;
 }

@@ -127,6 +127,25 @@ TEST(Shapes, GradientEndsAndHatchPattern) {
   DeleteObject(cross);
 }
 
+// A round rectangle's corners do not depend on the sign of the ellipse
+// size, also inside a wide pen and for sizes with no int negation.
+TEST(Shapes, RoundRectCornersIgnoreTheEllipseSizeSign) {
+  const auto draw = [](int ew, int eh) {
+    MemDC d(16, 16, 0xFF000000);
+    HPEN pen = CreatePen(PS_SOLID, 3, RGB(255, 0, 0));
+    HGDIOBJ oldPen = SelectObject(d.dc, pen);
+    SelectObject(d.dc, GetStockObject(WHITE_BRUSH));
+    RoundRect(d.dc, 0, 0, 16, 16, ew, eh);
+    SelectObject(d.dc, oldPen);
+    DeleteObject(pen);
+    return d.Map(0xFFFFFF) + d.Map(0xFF0000);
+  };
+  struct Case { int ew, eh, absEw, absEh; };
+  for (const Case c : {Case{-12, -10, 12, 10}, Case{12, -16, 12, 16}, Case{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+                       Case{INT32_MIN + 1, 9, INT32_MAX, 9}})
+    EXPECT_EQ(draw(c.ew, c.eh), draw(c.absEw, c.absEh)) << c.ew << "x" << c.eh;
+}
+
 TEST(Canvas, CopyRectUsesCopyModeAndTextRectClips) {
   TBitmap src(4, 4), dst(4, 4);
   src.Canvas()->Brush()->SetColor(clBlack);
