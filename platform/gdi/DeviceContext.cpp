@@ -383,8 +383,8 @@ static BOOL MoveOrigin(HDC h, POINT DCState::*origin, int x, int y, bool relativ
   POINT& o = dc->st.*origin;
   if (old) *old = o;
   if (relative) {
-    o.X += x;
-    o.Y += y;
+    o.X = DeviceContext::Pin(std::int64_t(o.X) + x);
+    o.Y = DeviceContext::Pin(std::int64_t(o.Y) + y);
   } else {
     o = {x, y};
   }
@@ -421,8 +421,8 @@ BOOL LPtoDP(HDC h, POINT* pts, int count) {
 BOOL DPtoLP(HDC h, POINT* pts, int count) {
   DC_OR_FAIL(FALSE);
   for (int i = 0; i < count; ++i) {
-    pts[i].X += dc->st.windowOrg.X - dc->st.viewportOrg.X;
-    pts[i].Y += dc->st.windowOrg.Y - dc->st.viewportOrg.Y;
+    pts[i].X = DeviceContext::Pin(std::int64_t(pts[i].X) + dc->st.windowOrg.X - dc->st.viewportOrg.X);
+    pts[i].Y = DeviceContext::Pin(std::int64_t(pts[i].Y) + dc->st.windowOrg.Y - dc->st.viewportOrg.Y);
   }
   return TRUE;
 }
@@ -496,8 +496,11 @@ int GetClipBox(HDC h, RECT* out) {
   DC_OR_FAIL(ERROR);
   const Region& c = dc->clipRegion();
   RECT box = c.Box();
-  const int dx = dc->dx(), dy = dc->dy();
-  if (out) *out = c.IsEmpty() ? RECT{} : RECT{box.Left - dx, box.Top - dy, box.Right - dx, box.Bottom - dy};
+  const std::int64_t dx = dc->dx(), dy = dc->dy();
+  const auto pin = DeviceContext::Pin;
+  if (out)
+    *out = c.IsEmpty() ? RECT{}
+                       : RECT{pin(box.Left - dx), pin(box.Top - dy), pin(box.Right - dx), pin(box.Bottom - dy)};
   return RegionKind(c);
 }
 

@@ -2,6 +2,8 @@
 // the drawing files share. Not for use outside platform/gdi.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -35,15 +37,18 @@ struct DeviceContext {
   // Effective clip in surface coordinates (recomputed on demand).
   const Region& clipRegion();
   void invalidateClip() { clipValid = false; }
-  POINT toSurface(int x, int y) const {
-    return {x - st.windowOrg.X + st.viewportOrg.X + origin.X, y - st.windowOrg.Y + st.viewportOrg.Y + origin.Y};
-  }
+  // Coordinate sums are taken in 64 bits and pinned to the int range: an
+  // origin near the ends of the range must not wrap a shape back onto the
+  // surface (nor overflow), only push it out of reach of the clip.
+  POINT toSurface(int x, int y) const { return {Pin(x + dx()), Pin(y + dy())}; }
   POINT toDevice(int x, int y) const {
-    return {x - st.windowOrg.X + st.viewportOrg.X, y - st.windowOrg.Y + st.viewportOrg.Y};
+    return {Pin(std::int64_t(x) - st.windowOrg.X + st.viewportOrg.X),
+            Pin(std::int64_t(y) - st.windowOrg.Y + st.viewportOrg.Y)};
   }
-  // logical -> surface offset
-  int dx() const { return -st.windowOrg.X + st.viewportOrg.X + origin.X; }
-  int dy() const { return -st.windowOrg.Y + st.viewportOrg.Y + origin.Y; }
+  // logical -> surface offset (may exceed the int range)
+  std::int64_t dx() const { return -std::int64_t(st.windowOrg.X) + st.viewportOrg.X + origin.X; }
+  std::int64_t dy() const { return -std::int64_t(st.windowOrg.Y) + st.viewportOrg.Y + origin.Y; }
+  static int Pin(std::int64_t v) { return int(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); }
 
  private:
   Region clipCache;

@@ -220,13 +220,22 @@ bool Region::Intersects(const TRect& q) const {
   return false;
 }
 
-void Region::Offset(int dx, int dy) {
+// Edges pushed past the int range stop at its ends; rectangles squeezed
+// empty there are dropped and the rest normalised again.
+void Region::Offset(std::int64_t dx, std::int64_t dy) {
+  const auto pin = [](std::int64_t v, bool* pinned) {
+    const std::int64_t p = std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX);
+    if (p != v) *pinned = true;
+    return int(p);
+  };
+  bool pinned = false;
   for (TRect& r : rects_) {
-    r.Left += dx;
-    r.Right += dx;
-    r.Top += dy;
-    r.Bottom += dy;
+    r.Left = pin(r.Left + dx, &pinned);
+    r.Right = pin(r.Right + dx, &pinned);
+    r.Top = pin(r.Top + dy, &pinned);
+    r.Bottom = pin(r.Bottom + dy, &pinned);
   }
+  if (pinned) rects_ = FromRects(rects_).rects_;
 }
 
 Region Region::Intersect(const TRect& q) const {

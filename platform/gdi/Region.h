@@ -5,6 +5,7 @@
 // Value type; no threads concern.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/rtl/Types.h"
@@ -33,7 +34,8 @@ class Region {
   rtl::TRect Box() const;
   bool Contains(rtl::TPoint p) const;
   bool Intersects(const rtl::TRect& r) const;
-  void Offset(int dx, int dy);
+  // Edges pushed past the int range stop at its ends.
+  void Offset(std::int64_t dx, std::int64_t dy);
   Region Intersect(const rtl::TRect& r) const;
   friend bool operator==(const Region&, const Region&) = default;
 

@@ -447,13 +447,14 @@ BOOL ExtTextOut(HDC h, int x, int y, UINT options, const RECT* r, const WCHAR* t
   const int width = dx ? [&] { int s = 0; for (int a : adv) s += a; return s; }() : MeasureRun(f, cps.data(), int(cps.size()));
   const UINT align = dc->st.textAlign;
   POINT ref = (align & TA_UPDATECP) ? dc->st.pos : POINT{x, y};
-  int left = ref.X;
+  std::int64_t left = ref.X;
   if ((align & TA_CENTER) == TA_CENTER) left -= width / 2;
   else if (align & TA_RIGHT) left -= width;
-  int top = ref.Y;
+  std::int64_t top = ref.Y;
   if ((align & TA_BASELINE) == TA_BASELINE) top -= f->Ascent();
   else if (align & TA_BOTTOM) top -= f->Height();
-  if (align & TA_UPDATECP) dc->st.pos.X = (align & TA_RIGHT) ? ref.X - width : ref.X + width;
+  if (align & TA_UPDATECP)
+    dc->st.pos.X = DeviceContext::Pin((align & TA_RIGHT) ? std::int64_t(ref.X) - width : std::int64_t(ref.X) + width);
 
   const Region& clipAll = dc->clipRegion();
   Region clip = clipAll;
@@ -463,7 +464,12 @@ BOOL ExtTextOut(HDC h, int x, int y, UINT options, const RECT* r, const WCHAR* t
     if (options & ETO_OPAQUE) FillSurfaceSolid(dc, clipAll.Intersect(sr), RefToPixel(dc->st.bkColor));
     if (options & ETO_CLIPPED) clip = clipAll.Intersect(sr);
   }
-  const POINT sp = dc->toSurface(left, top);
+  // A run starting this far off never reaches a surface; drawing it would
+  // only take glyph sums past the int range.
+  constexpr std::int64_t kFarOff = std::int64_t(1) << 30;
+  const std::int64_t spx = left + dc->dx(), spy = top + dc->dy();
+  if (spx < -kFarOff || spx > kFarOff || spy < -kFarOff || spy > kFarOff) return TRUE;
+  const POINT sp{int(spx), int(spy)};
   if (dc->st.bkMode == OPAQUE && !(options & ETO_OPAQUE && r))
     FillSurfaceSolid(dc, clip.Intersect({sp.X, sp.Y, sp.X + width, sp.Y + f->Height()}), RefToPixel(dc->st.bkColor));
   DrawRun(dc, f, sp.X, sp.Y + f->Ascent(), cps.data(), int(cps.size()), dx ? adv.data() : nullptr, clip,

@@ -73,6 +73,93 @@ TEST(Regions, TouchingBandsMergeAndBoxesHitTestsAndOffsets) {
   DeleteObject(h);
 }
 
+// Origins and offsets at the ends of the int range push drawing out of the
+// clip; nothing wraps around onto the surface and no sum overflows.
+TEST(Regions, OriginsAndOffsetsAtTheEndsOfTheIntRangeStayClipped) {
+  using test::MemDC;
+  MemDC src(4, 4, 0xFFFFFFFF);
+  const auto drawAll = [&src](HDC dc) {
+    SelectObject(dc, GetStockObject(WHITE_PEN));
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    for (const int at : {0, 4, INT32_MAX - 40}) {
+      RECT r{at, at, at + 4, at + 4};
+      FillRect(dc, &r, HBRUSH(GetStockObject(WHITE_BRUSH)));
+      Rectangle(dc, at, at, at + 4, at + 4);
+      RoundRect(dc, at, at, at + 4, at + 4, 2, 2);
+      Ellipse(dc, at, at, at + 4, at + 4);
+      MoveToEx(dc, at, at, nullptr);
+      LineTo(dc, at + 4, at + 4);
+      POINT tri[] = {{at, at}, {at + 4, at}, {at, at + 4}};
+      Polygon(dc, tri, 3);
+      SetPixel(dc, at, at, RGB(255, 255, 255));
+      PatBlt(dc, at, at, 4, 4, WHITENESS);
+      BitBlt(dc, at, at, 4, 4, src.dc, 0, 0, SRCCOPY);
+      TextOutW(dc, at, at, u"W", 1);
+    }
+  };
+  struct Case { const char* name; void (*place)(HDC); };
+  const Case cases[] = {
+      {"viewport at max", [](HDC dc) { SetViewportOrgEx(dc, INT32_MAX, INT32_MAX, nullptr); }},
+      {"viewport at min", [](HDC dc) { SetViewportOrgEx(dc, INT32_MIN, INT32_MIN, nullptr); }},
+      {"window at min", [](HDC dc) { SetWindowOrgEx(dc, INT32_MIN, INT32_MIN, nullptr); }},
+      {"both far apart", [](HDC dc) {
+         SetWindowOrgEx(dc, INT32_MIN, INT32_MIN, nullptr);
+         SetViewportOrgEx(dc, INT32_MAX, INT32_MAX, nullptr);
+       }},
+      {"offset twice", [](HDC dc) {
+         OffsetViewportOrgEx(dc, INT32_MAX, INT32_MAX, nullptr);
+         OffsetViewportOrgEx(dc, INT32_MAX, INT32_MAX, nullptr);
+       }},
+  };
+  for (const Case& c : cases) {
+    MemDC d(8, 8, 0xFF000000);
+    c.place(d.dc);
+    drawAll(d.dc);
+    EXPECT_EQ(d.Map(0xFFFFFF).find('#'), std::string::npos) << c.name << "\n" << d.Map(0xFFFFFF);
+    RECT box{1, 1, 1, 1};
+    EXPECT_EQ(GetClipBox(d.dc, &box), SIMPLEREGION);
+  }
+  // Only the final position is pinned: a far origin still maps a far point
+  // exactly, and two far origins together take it past the end.
+  for (const bool windowToo : {false, true}) {
+    MemDC d(4, 4, 0xFF000000);
+    SetViewportOrgEx(d.dc, INT32_MAX, INT32_MAX, nullptr);
+    if (windowToo) SetWindowOrgEx(d.dc, INT32_MIN, INT32_MIN, nullptr);
+    SelectObject(d.dc, GetStockObject(WHITE_PEN));
+    SelectObject(d.dc, GetStockObject(WHITE_BRUSH));
+    Rectangle(d.dc, INT32_MIN, INT32_MIN, INT32_MIN + 4, INT32_MIN + 4);
+    HRGN far = CreateRectRgn(INT32_MIN, INT32_MIN, INT32_MIN + 2, INT32_MIN + 2);
+    FillRgn(d.dc, far, HBRUSH(GetStockObject(WHITE_BRUSH)));
+    DeleteObject(far);
+    EXPECT_EQ(d.Map(0xFFFFFF), windowToo ? test::Rows({"....", "....", "....", "...."})
+                                         : test::Rows({"###.", "###.", "###.", "...."}));
+  }
+
+  // Moved origins and mapped points stop at the ends of the range.
+  MemDC d(2, 2);
+  POINT org{};
+  OffsetViewportOrgEx(d.dc, INT32_MAX, 0, nullptr);
+  OffsetViewportOrgEx(d.dc, 1, 0, nullptr);
+  GetViewportOrgEx(d.dc, &org);
+  EXPECT_EQ(org.X, INT32_MAX);
+  POINT p{INT32_MAX, 0};
+  LPtoDP(d.dc, &p, 1);
+  EXPECT_EQ(p.X, INT32_MAX);
+  p = {INT32_MIN, 0};
+  DPtoLP(d.dc, &p, 1);
+  EXPECT_EQ(p.X, INT32_MIN);
+
+  // A region moved past the end keeps what still fits and drops the rest.
+  HRGN h = CreateRectRgn(-10, -10, 10, 10);
+  EXPECT_EQ(OffsetRgn(h, INT32_MAX, 0), SIMPLEREGION);
+  RECT box;
+  GetRgnBox(h, &box);
+  EXPECT_EQ(box, (RECT{INT32_MAX - 10, -10, INT32_MAX, 10}));
+  EXPECT_EQ(OffsetRgn(h, 0, INT32_MIN), SIMPLEREGION);
+  EXPECT_EQ(OffsetRgn(h, INT32_MAX, INT32_MAX), NULLREGION);
+  DeleteObject(h);
+}
+
 TEST(Regions, RegionDataRoundTripAndHostileCounts) {
   HRGN h = CreateRegionHandle(FromPicture({"#.#", ".#.", "#.#"}));
   const DWORD need = GetRegionData(h, 0, nullptr);
