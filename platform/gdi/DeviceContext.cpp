@@ -603,8 +603,13 @@ HRGN CreateRoundRectRgn(int l, int t, int r, int b, int ew, int eh) {
   return CreateRegionHandle(Region::RoundRect(Normal(l, t, r, b), ew, eh));
 }
 
+// Counts whose point array could not even be sized in bytes are refused like
+// negative ones, before anything is read.
+constexpr int kMaxPolygonPoints = INT32_MAX / int(sizeof(POINT));
+
 HRGN CreatePolygonRgn(const POINT* pts, int count, int) {
-  if (!pts || count < 3) return CreateRegionHandle(Region());
+  if (!pts || count < 0 || count > kMaxPolygonPoints) return nullptr;
+  if (count < 3) return CreateRegionHandle(Region());
   // Even-odd rule, pixel centres.
   int minY = pts[0].Y, maxY = pts[0].Y;
   for (int i = 0; i < count; ++i) {

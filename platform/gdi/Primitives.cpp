@@ -471,6 +471,7 @@ BOOL Polygon(HDC h, const POINT* pts, int count) {
   std::vector<POINT> sp(count);
   for (int i = 0; i < count; ++i) sp[i] = dc->toSurface(pts[i].X, pts[i].Y);
   HRGN area = CreatePolygonRgn(sp.data(), count, 1);
+  if (!area) return FALSE;
   FillRegionWith(dc, *GetRegion(area), Checked(dc->st.brush, OBJ_BRUSH), true);
   DeleteObject(area);
   const PenInfo pen = CurrentPen(dc);

@@ -176,6 +176,20 @@ TEST(Regions, RegionDataRoundTripAndHostileCounts) {
   EXPECT_EQ(ExtCreateRegion(nullptr, need, data), nullptr);
   DeleteObject(h);
   DeleteObject(back);
+
+  // Polygon counts: a negative or absurd count, or no points, is refused;
+  // fewer than three points make a valid but empty region.
+  const POINT tri[] = {{0, 0}, {4, 0}, {0, 4}};
+  for (const int bad : {-1, INT32_MIN, INT32_MAX})
+    EXPECT_EQ(CreatePolygonRgn(tri, bad, 1), nullptr) << bad;
+  EXPECT_EQ(CreatePolygonRgn(nullptr, 3, 1), nullptr);
+  for (const int count : {0, 2, 3}) {
+    HRGN p = CreatePolygonRgn(tri, count, 1);
+    ASSERT_NE(p, nullptr) << count;
+    RECT box;
+    EXPECT_EQ(GetRgnBox(p, &box), count == 3 ? COMPLEXREGION : NULLREGION) << count;
+    DeleteObject(p);
+  }
 }
 
 TEST(Regions, EllipticAndRoundRectShapes) {
