@@ -56,6 +56,8 @@ class Backend {
   virtual NativeWindow CreateForeignChild(NativeWindow parent, const RECT& rectInParent) { return 0; }
   virtual void DestroyForeignChild(NativeWindow w) {}
   virtual void PlaceForeignChild(NativeWindow w, const RECT& rectInParent, bool visible) {}
+  // Moves a foreign child into another top-level (its window changed parent).
+  virtual void ReparentForeignChild(NativeWindow w, NativeWindow newParent, const RECT& rectInParent, bool visible) {}
 
   // Pointer grab while the window system holds a capture (move/size loops,
   // menus): events outside our windows still reach us.

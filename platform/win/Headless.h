@@ -47,5 +47,9 @@ bool RenderToPng(HWND h, const std::string& path);
 void SetScreen(RECT screen, RECT workArea);
 // How many frames the back end has been given for a window (uploads).
 int UploadCount(HWND top);
+// The native child the back end keeps for a WS_EX_FOREIGNVIDEO window: the
+// top-level window it sits in and its place there (window coordinates). False
+// when the window has none.
+bool ForeignChild(HWND video, HWND* top, RECT* rectInTop, bool* visible = nullptr);
 
 }  // namespace win::headless

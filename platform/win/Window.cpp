@@ -153,6 +153,26 @@ void SyncForeignTree(Window* w) {
   for (auto& c : w->children) SyncForeignTree(c.get());
 }
 
+// A video window's native child lives inside its top-level's native window.
+// When a window changes parent, every such child below it moves into the
+// native window of its new top-level, at its new place there; with no native
+// window to hold it (a message-only tree) the child goes.
+void ReparentForeignTree(Window* w) {
+  if (w->foreign) {
+    Window* top = TopLevelOf(w);
+    if (top->top && top->top->native) {
+      POINT o = WindowOriginInTop(w);
+      TheBackend().ReparentForeignChild(w->foreign, top->top->native,
+                                        rtl::Bounds(o.X, o.Y, w->rect.Width(), w->rect.Height()),
+                                        IsReallyVisible(w) && !top->minimized);
+    } else {
+      TheBackend().DestroyForeignChild(w->foreign);
+      w->foreign = 0;
+    }
+  }
+  for (auto& c : w->children) ReparentForeignTree(c.get());
+}
+
 }  // namespace
 
 void RaiseInternal(Window* w) {
@@ -614,10 +634,10 @@ HWND SetParent(HWND h, HWND newParent) {
   bool visible = w->IsVisibleSelf();
   if (visible) ShowWindow(h, SW_HIDE);
   Unlink(w.get());
-  if (w->top && w->top->native && np) {
-    TheBackend().DestroyTopLevel(w->top->native);
-    w->top.reset();
-  }
+  // A former top-level's native window goes only after the native children
+  // of its video windows have moved out of it.
+  std::unique_ptr<TopLevelData> oldTop;
+  if (w->top && w->top->native) oldTop = std::move(w->top);
   w->parent = np;
   if (np) {
     w->style = (w->style & ~WS_POPUP) | WS_CHILD;
@@ -635,6 +655,8 @@ HWND SetParent(HWND h, HWND newParent) {
     w->top->native = TheBackend().CreateTopLevel(nc);
     PlaceInZOrder(w, HWND_TOP);
   }
+  ReparentForeignTree(w.get());
+  if (oldTop) TheBackend().DestroyTopLevel(oldTop->native);
   if (visible) ShowWindow(h, SW_SHOWNA);
   return old;
 }

@@ -2,6 +2,7 @@
 // the pointer is wherever the last synthetic input put it, and the clipboard
 // is a string in memory.
 #include <algorithm>
+#include <map>
 #include <mutex>
 
 #include "platform/gdi/Gdi.h"
@@ -16,12 +17,50 @@ namespace {
 class HeadlessBackend final : public Backend {
  public:
   const char* Name() const override { return "headless"; }
-  NativeWindow CreateTopLevel(const NativeCreate&) override { return ++next_; }
-  void DestroyTopLevel(NativeWindow) override {}
+  NativeWindow CreateTopLevel(const NativeCreate& c) override {
+    std::lock_guard lock(m_);
+    tops_[++next_] = c.hwnd;
+    return next_;
+  }
+  // As on a display, the native children inside go with the window.
+  void DestroyTopLevel(NativeWindow w) override {
+    std::lock_guard lock(m_);
+    tops_.erase(w);
+    std::erase_if(foreign_, [w](const auto& f) { return f.second.parent == w; });
+  }
   void ShowTopLevel(NativeWindow, bool, bool) override {}
   void MoveTopLevel(NativeWindow, const RECT&) override {}
   void Upload(NativeWindow, const gdi::Surface&, const gdi::Region&) override {}
-  NativeWindow CreateForeignChild(NativeWindow, const RECT&) override { return ++next_; }
+  NativeWindow CreateForeignChild(NativeWindow parent, const RECT& r) override {
+    std::lock_guard lock(m_);
+    foreign_[++next_] = {parent, r, false};
+    return next_;
+  }
+  void DestroyForeignChild(NativeWindow w) override {
+    std::lock_guard lock(m_);
+    foreign_.erase(w);
+  }
+  void PlaceForeignChild(NativeWindow w, const RECT& r, bool visible) override {
+    std::lock_guard lock(m_);
+    if (auto it = foreign_.find(w); it != foreign_.end()) {
+      it->second.rect = r;
+      it->second.visible = visible;
+    }
+  }
+  void ReparentForeignChild(NativeWindow w, NativeWindow parent, const RECT& r, bool visible) override {
+    std::lock_guard lock(m_);
+    if (auto it = foreign_.find(w); it != foreign_.end()) it->second = {parent, r, visible};
+  }
+  bool ForeignChild(NativeWindow w, HWND* top, RECT* r, bool* visible) {
+    std::lock_guard lock(m_);
+    auto it = foreign_.find(w);
+    if (it == foreign_.end()) return false;
+    auto t = tops_.find(it->second.parent);
+    if (top) *top = t == tops_.end() ? nullptr : t->second;
+    if (r) *r = it->second.rect;
+    if (visible) *visible = it->second.visible;
+    return true;
+  }
   POINT CursorPos() override {
     std::lock_guard lock(m_);
     return cursor_;
@@ -56,8 +95,15 @@ class HeadlessBackend final : public Backend {
   }
 
  private:
+  struct Foreign {
+    NativeWindow parent;
+    RECT rect;
+    bool visible;
+  };
   std::mutex m_;
   NativeWindow next_ = 0;
+  std::map<NativeWindow, HWND> tops_;       // live top-level windows
+  std::map<NativeWindow, Foreign> foreign_;  // live native children of video windows
   POINT cursor_{0, 0};
   RECT screen_ = rtl::Rect(0, 0, 1280, 1024);
   RECT work_ = rtl::Rect(0, 0, 1280, 984);
@@ -135,6 +181,13 @@ bool RenderToPng(HWND h, const std::string& path) {
   gdi::Surface out(r.Width(), r.Height());
   for (int y = 0; y < r.Height(); ++y) std::copy_n(bb.Row32(r.Top + y) + r.Left, r.Width(), out.Row32(y));
   return gdi::WriteSurfacePng(out, path);
+}
+
+bool ForeignChild(HWND video, HWND* top, RECT* rectInTop, bool* visible) {
+  auto* b = Current();
+  detail::Window* w = detail::Get(video);
+  if (!b || !w || !w->foreign) return false;
+  return b->ForeignChild(w->foreign, top, rectInTop, visible);
 }
 
 void SetScreen(RECT screen, RECT workArea) {

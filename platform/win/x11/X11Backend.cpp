@@ -361,6 +361,11 @@ class X11Backend final : public Backend {
     XSync(dpy_, False);
   }
 
+  void ReparentForeignChild(NativeWindow w, NativeWindow parent, const RECT& r, bool visible) override {
+    XReparentWindow(dpy_, Window(w), Window(parent), r.Left, r.Top);
+    PlaceForeignChild(w, r, visible);
+  }
+
   void GrabPointer(NativeWindow w, bool grab) override {
     if (grab)
       XGrabPointer(dpy_, Window(w), True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,

@@ -1,5 +1,5 @@
-// Caret, clipboard, layering, activation by clicks, cursors, and the
-// screen the headless back end reports.
+// Caret, clipboard, layering, activation by clicks, cursors, the screen the
+// headless back end reports, and the native children of video windows.
 #include "tests/platform/win/WinTestUtil.h"
 
 namespace wintest {
@@ -191,6 +191,38 @@ TEST_F(System, ScrollStateClampsToTheLastPage) {
   ShowScrollBar(a, SB_VERT, FALSE);
   GetClientRect(a, &r);
   EXPECT_EQ(r.Width(), 100);
+}
+
+// The native child of a video window stays inside the native window of the
+// video window's top-level, wherever SetParent takes it or its ancestors.
+TEST_F(System, VideoChildFollowsItsWindowToAnotherTopLevel) {
+  HWND t1 = Make("T1", WS_POPUP | WS_VISIBLE, rtl::Bounds(0, 0, 200, 150));
+  HWND t2 = Make("T2", WS_POPUP | WS_VISIBLE, rtl::Bounds(300, 0, 200, 150));
+  HWND panel = Make("P", WS_CHILD | WS_VISIBLE, rtl::Bounds(10, 10, 100, 80), t1);
+  HWND holder = Make("Q", WS_CHILD | WS_VISIBLE, rtl::Bounds(40, 30, 100, 80), t2);
+  HWND video = Make("V", WS_CHILD | WS_VISIBLE, rtl::Bounds(5, 5, 30, 20), panel, WS_EX_FOREIGNVIDEO);
+  auto where = [&](HWND wantTop, RECT wantRect, const char* step) {
+    HWND top = nullptr;
+    RECT r{};
+    bool visible = false;
+    ASSERT_TRUE(headless::ForeignChild(video, &top, &r, &visible)) << step;
+    EXPECT_EQ(top, wantTop) << step;
+    EXPECT_EQ(r, wantRect) << step;
+    EXPECT_TRUE(visible) << step;
+  };
+  where(t1, rtl::Bounds(15, 15, 30, 20), "created");
+  // Into a child of another top-level window.
+  SetParent(video, holder);
+  where(t2, rtl::Bounds(45, 35, 30, 20), "moved to another window");
+  // Its top-level window becomes a child: its native window goes, the video's stays.
+  SetParent(t2, panel);
+  MoveWindow(t2, 20, 20, 60, 50, TRUE);
+  where(t1, rtl::Bounds(10 + 20 + 40 + 5, 10 + 20 + 30 + 5, 30, 20), "top-level became a child");
+  // A child that becomes a top-level window takes the video along.
+  SetParent(panel, nullptr);
+  where(panel, rtl::Bounds(20 + 40 + 5, 20 + 30 + 5, 30, 20), "child became top-level");
+  DestroyWindow(panel);
+  EXPECT_FALSE(headless::ForeignChild(video, nullptr, nullptr));
 }
 
 }  // namespace

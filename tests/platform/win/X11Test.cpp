@@ -271,6 +271,60 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
   ShutdownWindowSystem();
 }
 
+// The X child of a video window moves into the X window of the video window's
+// new top-level, at its new place, and survives its old top-level's X window.
+TEST(X11, VideoChildFollowsSetParent) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  WNDCLASSW wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"X11Video";
+  RegisterClassW(&wc);
+  auto make = [](DWORD style, DWORD ex, int x, int y, int cx, int cy, HWND parent) {
+    return CreateWindowExW(ex, u"X11Video", u"", style | WS_VISIBLE, x, y, cx, cy, parent, 0, nullptr);
+  };
+  HWND w1 = make(WS_POPUP, 0, 40, 30, 200, 150, nullptr);
+  HWND w2 = make(WS_POPUP, WS_EX_NOACTIVATE, 300, 100, 160, 120, nullptr);  // one window takes focus
+  HWND holder = make(WS_CHILD, 0, 20, 10, 100, 80, w2);
+  HWND video = make(WS_CHILD, WS_EX_FOREIGNVIDEO, 80, 50, 30, 30, w1);
+  ASSERT_TRUE(w1 && w2 && holder && video);
+  Window x1 = Window(GetNativeWindowId(w1)), x2 = Window(GetNativeWindowId(w2));
+  Window vx = Window(GetNativeWindowId(video));
+  ASSERT_NE(vx, 0u);
+
+  Display* d = XOpenDisplay(x.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  auto childOf = [&](Window parent) {
+    Window root, p, *kids = nullptr;
+    unsigned n = 0;
+    bool found = false;
+    if (XQueryTree(d, parent, &root, &p, &kids, &n))
+      for (unsigned i = 0; i < n; ++i) found = found || kids[i] == vx;
+    if (kids) XFree(kids);
+    return found;
+  };
+  auto at = [&](int wantX, int wantY) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(d, vx, &a) && a.x == wantX && a.y == wantY && a.width == 30 && a.height == 30 &&
+           a.map_state == IsViewable;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return childOf(x1) && at(80, 50); }));
+
+  SetParent(video, holder);
+  EXPECT_EQ(Window(GetNativeWindowId(video)), vx);
+  EXPECT_TRUE(PumpUntil([&] { return childOf(x2) && at(20 + 80, 10 + 50); }));
+
+  // w2 turns into a child of w1: its X window goes, the video's X child moves out first.
+  SetParent(w2, w1);
+  MoveWindow(w2, 5, 5, 160, 120, TRUE);
+  EXPECT_TRUE(PumpUntil([&] { return childOf(x1) && at(5 + 20 + 80, 5 + 10 + 50); }));
+
+  XCloseDisplay(d);
+  ShutdownWindowSystem();
+}
+
 // With a compositor, a layered window shows the premultiplied pixels it was
 // given. Skips without xcompmgr.
 TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
