@@ -12,7 +12,6 @@
 // thread's queue runs empty.
 #include <algorithm>
 #include <functional>
-#include <map>
 
 #include "platform/gdi/Gdi.h"
 #include "platform/win/WindowObject.h"
@@ -128,11 +127,6 @@ void MarkDirty(Window* top, const RECT& r) {
   if (!add.IsEmpty()) top->top->dirty = gdi::Region::Combine(top->top->dirty, add, gdi::Region::Op::Or);
 }
 
-int& UploadCounter(HWND h) {
-  static std::map<HWND, int> counts;
-  return counts[h];
-}
-
 void FlushTopLevels(ThreadQueue& q) {
   for (auto& t : TopLevels()) {
     if (t->thread != q.threadId || !t->top || t->top->dirty.IsEmpty() || t->destroyed) continue;
@@ -141,7 +135,7 @@ void FlushTopLevels(ThreadQueue& q) {
     t->top->dirty = {};
     if (t->top->native && t->top->backBuffer) {
       TheBackend().Upload(t->top->native, *t->top->backBuffer, area);
-      ++UploadCounter(t->handle);
+      ++t->top->uploads;
     }
   }
   TheBackend().Flush();
@@ -526,7 +520,10 @@ bool IsLayeringSupported() { return TheBackend().LayeringSupported(); }
 
 namespace win::headless {
 
-int UploadCount(HWND top) { return detail::UploadCounter(top); }
+int UploadCount(HWND top) {
+  detail::Window* w = detail::Get(top);
+  return w && w->top ? w->top->uploads : 0;
+}
 
 const gdi::Surface* BackBuffer(HWND top) {
   detail::Window* w = detail::Get(top);

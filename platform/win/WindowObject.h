@@ -43,6 +43,7 @@ struct TopLevelData {
   BYTE alpha = 255;            // SetLayeredWindowAttributes
   COLORREF colorKey = 0;
   DWORD layeredFlags = 0;
+  int uploads = 0;             // frames given to the back end (tests count them)
 };
 
 struct Window {

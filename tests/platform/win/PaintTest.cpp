@@ -177,6 +177,9 @@ TEST_F(Paint, OneUploadPerFrame) {
   EXPECT_EQ(headless::UploadCount(t), before + 1);
   Pump();
   EXPECT_EQ(headless::UploadCount(t), before + 1);  // nothing new, nothing sent
+  // A destroyed window leaves no count behind.
+  DestroyWindow(t);
+  EXPECT_EQ(headless::UploadCount(t), 0);
 }
 
 TEST_F(Paint, RenderToPng) {
