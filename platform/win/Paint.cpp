@@ -327,7 +327,10 @@ BOOL GetUpdateRect(HWND h, RECT* out, BOOL erase) {
   RECT box = w->update.IsEmpty() ? RECT{} : w->update.Box();
   if (out) *out = box;
   if (erase && w->erasePending && !box.IsEmpty()) {
-    HDC dc = GetDC(h);
+    // Only what is invalid is erased, as under BeginPaint: the valid rest of
+    // the client area keeps its pixels.
+    HDC dc = UpdateAreaDC(w, w->update.Intersect(rtl::Rect(0, 0, w->client.Width(), w->client.Height())));
+    if (!dc) return TRUE;
     w->erasePending = false;
     SendMessageW(h, WM_ERASEBKGND, WPARAM(reinterpret_cast<std::uintptr_t>(dc)), 0);
     ReleaseDC(h, dc);

@@ -182,6 +182,29 @@ TEST_F(Paint, OneUploadPerFrame) {
   EXPECT_EQ(headless::UploadCount(t), 0);
 }
 
+TEST_F(Paint, GetUpdateRectErasesOnlyTheUpdateArea) {
+  Build();
+  // A background eraser that fills all it is given: the DC decides how much.
+  extra = [](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_ERASEBKGND) return std::nullopt;
+    RECT all = rtl::Rect(0, 0, 1000, 1000);
+    gdi::FillRect(HDC(w), &all, gdi::GetSysColorBrush(gdi::COLOR_BTNSHADOW));
+    return 1;
+  };
+  const std::uint32_t shadow = [] {
+    gdi::COLORREF c = gdi::GetSysColor(gdi::COLOR_BTNSHADOW);
+    return Rgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+  }();
+  ASSERT_NE(shadow, pBlue);
+  RECT r = rtl::Rect(0, 0, 10, 10), u;
+  InvalidateRect(a, &r, TRUE);
+  ASSERT_TRUE(GetUpdateRect(a, &u, TRUE));
+  EXPECT_EQ(u, r);
+  EXPECT_EQ(Pixel(t, 15, 15), shadow);  // A's client (0,0) sits at (10,10) of T
+  EXPECT_EQ(Pixel(t, 25, 25), pBlue);   // valid, so left alone
+  EXPECT_EQ(Pixel(t, 5, 5), pRed);      // the parent is never touched
+}
+
 TEST_F(Paint, RenderToPng) {
   Build();
   auto dir = std::filesystem::temp_directory_path() / ("win_png_" + std::to_string(getpid()));
