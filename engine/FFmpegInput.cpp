@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "engine/FFmpeg.h"
+#include "engine/Printf.h"
 #include "engine/FFmpegLoader.h"
 #include "engine/FFmpegLogger.h"
 #include "engine/UnicodeProtocol.h"
@@ -13,15 +14,6 @@ namespace engine {
 using rtl::String;
 
 namespace {
-
-std::string Fmt(const char* AFormat, ...) {
-  char buf[2048];
-  va_list ap;
-  va_start(ap, AFormat);
-  vsnprintf(buf, sizeof buf, AFormat, ap);
-  va_end(ap);
-  return buf;
-}
 
 int Strictness(const TFFOptions& AOpts, int AMediaType) {
   const AVCodecContext* ctx = AOpts.avcodec_opts[AMediaType];
@@ -49,22 +41,22 @@ bool TCustomFFmpeg::FindCodec(const char* AName, int AMediaType, AVCodecID& ACod
   const AVCodec* codec = AEncoder ? ff::avcodec_find_encoder_by_name(name.c_str())
                                   : ff::avcodec_find_decoder_by_name(name.c_str());
   if (!codec) {
-    FLastErrMsg = rtl::Utf8ToString(Fmt("Unknown %s '%s'", kind, AName));
+    FLastErrMsg = rtl::Utf8ToString(FmtA("Unknown %s '%s'", kind, AName));
     return false;
   }
   if (codec->type != AMediaType) {
-    FLastErrMsg = rtl::Utf8ToString(Fmt("Invalid %s type '%s'", kind, AName));
+    FLastErrMsg = rtl::Utf8ToString(FmtA("Invalid %s type '%s'", kind, AName));
     return false;
   }
   if ((codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) && AStrict > FF_COMPLIANCE_EXPERIMENTAL) {
-    std::string msg = Fmt(
+    std::string msg = FmtA(
         "%s '%s' is experimental and might produce bad results.\r\nAdd '-strict experimental' if "
         "you want to use it.",
         kind, codec->name);
     const AVCodec* other =
         AEncoder ? ff::avcodec_find_encoder(codec->id) : ff::avcodec_find_decoder(codec->id);
     if (other && !(other->capabilities & AV_CODEC_CAP_EXPERIMENTAL))
-      msg += Fmt("\r\nOr use the non experimental %s '%s'.", kind, other->name);
+      msg += FmtA("\r\nOr use the non experimental %s '%s'.", kind, other->name);
     FLastErrMsg = rtl::Utf8ToString(msg);
     return false;
   }
@@ -96,7 +88,7 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
   const AVInputFormat* fmt = nullptr;
   if (!Flast_asked_format.empty()) {
     fmt = ff::av_find_input_format(Flast_asked_format.c_str());
-    if (!fmt) throw FFmpegException(Fmt("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
+    if (!fmt) throw FFmpegException(FmtA("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
     Flast_asked_format.clear();
   }
 
@@ -119,7 +111,7 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
     return false;
   };
   if (Fnb_input_files >= FMaxFiles)
-    return fail(rtl::Utf8ToString(Fmt("max input files %d reached", FMaxFiles)));
+    return fail(rtl::Utf8ToString(FmtA("max input files %d reached", FMaxFiles)));
 
   ic = ff::avformat_alloc_context();
   if (!ic) throw FFmpegException("avformat_alloc_context failed");
@@ -127,11 +119,11 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
   // What the 0.6 format parameters told demuxers; demuxers and devices that
   // do not declare an option simply leave it unused.
   if (Fframe_rate.num && Fframe_rate.den)
-    ff::av_dict_set(&opts, "framerate", Fmt("%d/%d", Fframe_rate.num, Fframe_rate.den).c_str(), 0);
+    ff::av_dict_set(&opts, "framerate", FmtA("%d/%d", Fframe_rate.num, Fframe_rate.den).c_str(), 0);
   ff::av_dict_set_int(&opts, "sample_rate", Faudio_sample_rate, 0);
   ff::av_dict_set_int(&opts, "channels", Faudio_channels, 0);
   if (Fframe_width && Fframe_height)
-    ff::av_dict_set(&opts, "video_size", Fmt("%dx%d", Fframe_width, Fframe_height).c_str(), 0);
+    ff::av_dict_set(&opts, "video_size", FmtA("%dx%d", Fframe_width, Fframe_height).c_str(), 0);
   if (Fframe_pix_fmt != AV_PIX_FMT_NONE)
     ff::av_dict_set(&opts, "pixel_format",
                     ff::av_get_pix_fmt_name(static_cast<AVPixelFormat>(Fframe_pix_fmt)), 0);
@@ -205,7 +197,7 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
   if (ic->start_time != AV_NOPTS_VALUE) timestamp += ic->start_time;
   if (Fstart_time != 0) {
     if (ff::av_seek_frame(ic, -1, timestamp, AVSEEK_FLAG_BACKWARD) < 0 && Fverbose > 0)
-      Log(llVerbose, Fmt("%s: could not seek to position %0.3f", rtl::U8(AFileName).c_str(),
+      Log(llVerbose, FmtA("%s: could not seek to position %0.3f", rtl::U8(AFileName).c_str(),
                          timestamp / 1000000.0));
     Fstart_time = 0;
   }
@@ -234,7 +226,7 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
         AVRational codecRate = st->avg_frame_rate;
         if (codecRate.num && codecRate.den && rfps.den &&
             (codecRate.num != rfps.num || codecRate.den != rfps.den) && Fverbose >= 0)
-          Log(llInfo, Fmt("Seems stream %d codec frame rate differs from container frame rate: "
+          Log(llInfo, FmtA("Seems stream %d codec frame rate differs from container frame rate: "
                           "%2.2f (%d/%d) -> %2.2f (%d/%d)",
                           static_cast<int>(i), static_cast<double>(codecRate.num) / codecRate.den,
                           codecRate.num, codecRate.den, static_cast<double>(rfps.num) / rfps.den,

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "engine/FFmpeg.h"
+#include "engine/Printf.h"
 #include "engine/FFmpegLogger.h"
 #include "engine/MyUtils.h"
 #include "platform/rtl/StrUtils.h"
@@ -20,15 +21,6 @@ namespace engine {
 using rtl::String;
 
 namespace {
-
-std::string Fmt(const char* AFormat, ...) {
-  char buf[2048];
-  va_list ap;
-  va_start(ap, AFormat);
-  vsnprintf(buf, sizeof buf, AFormat, ap);
-  va_end(ap);
-  return buf;
-}
 
 struct TOptArg {
   const String& Name;
@@ -437,7 +429,7 @@ void TCustomFFmpeg::SetPixelFormat(const std::string& AValue) {
   }
   Fframe_pix_fmt = ff::av_get_pix_fmt(AValue.c_str());
   if (Fframe_pix_fmt == AV_PIX_FMT_NONE)
-    throw FFmpegException(Fmt("Unknown pixel format requested: %s", AValue.c_str()));
+    throw FFmpegException(FmtA("Unknown pixel format requested: %s", AValue.c_str()));
 }
 
 void TCustomFFmpeg::SetSampleFormat(const std::string& AValue) {
@@ -606,17 +598,17 @@ void TCustomFFmpeg::SetInputTimestampScale(const std::string& AValue) {
   int index = ReadIndex(p);
   double scale = strtod(p, nullptr);
   if (index < 0 || index >= MAX_STREAMS)
-    throw FFmpegException(Fmt("stream index over MAX_STREAMS(%d)", MAX_STREAMS));
+    throw FFmpegException(FmtA("stream index over MAX_STREAMS(%d)", MAX_STREAMS));
   // The scale belongs to the next input; with the table full there is none.
   if (Fnb_input_files >= FMaxFiles)
-    throw FFmpegException(Fmt("max input files %d reached", FMaxFiles));
+    throw FFmpegException(FmtA("max input files %d reached", FMaxFiles));
   Finput_files_ts_scale[Fnb_input_files][index] = scale;
 }
 
 int64_t ParseTimeOrFail(const std::string& AContext, const std::string& ATime, bool AIsDuration) {
   int64_t us = 0;
   if (ff::av_parse_time(&us, ATime.c_str(), AIsDuration ? 1 : 0) < 0)
-    throw FFmpegException(Fmt("Invalid %s specification for %s: %s",
+    throw FFmpegException(FmtA("Invalid %s specification for %s: %s",
                               AIsDuration ? "duration" : "date", AContext.c_str(), ATime.c_str()));
   return us;
 }

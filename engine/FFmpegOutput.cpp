@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "engine/FFmpeg.h"
+#include "engine/Printf.h"
 #include "engine/FFmpegLogger.h"
 #include "engine/MyUtils.h"
 #include "engine/UnicodeProtocol.h"
@@ -18,15 +19,6 @@ namespace engine {
 using rtl::String;
 
 namespace {
-
-std::string Fmt(const char* AFormat, ...) {
-  char buf[2048];
-  va_list ap;
-  va_start(ap, AFormat);
-  vsnprintf(buf, sizeof buf, AFormat, ap);
-  va_end(ap);
-  return buf;
-}
 
 bool ClassKnows(const AVClass* const* AClass, const char* AName) {
   return AClass && *AClass &&
@@ -62,7 +54,7 @@ void ChooseSampleRate(AVCodecContext* AEnc, const AVCodec* ACodec, rtl::TObject*
   if (bestDist)
     GetFFLogger()->Log(
         ASender, llWarning,
-        rtl::Utf8ToString(Fmt("Requested sampling rate unsupported using closest supported (%d)", best)));
+        rtl::Utf8ToString(FmtA("Requested sampling rate unsupported using closest supported (%d)", best)));
   AEnc->sample_rate = best;
 }
 
@@ -129,10 +121,10 @@ void TCustomFFmpeg::ApplyPrivateOptions(TOutputStreamSetup& ASetup) {
     int ret = known ? ff::av_opt_set(priv, o.Name.c_str(), o.Value.c_str(), 0) : 0;
     if (known && ret >= 0) continue;
     if (o.Required)
-      throw FFmpegException(Fmt("%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
+      throw FFmpegException(FmtA("%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
                                 o.Origin.c_str(), o.Line.c_str(), o.Name.c_str(), o.Value.c_str()));
     if (known)
-      Log(llError, Fmt("Invalid value \"%s\" for option \"%s\"", o.Value.c_str(), o.Name.c_str()));
+      Log(llError, FmtA("Invalid value \"%s\" for option \"%s\"", o.Value.c_str(), o.Name.c_str()));
   }
 }
 
@@ -381,7 +373,7 @@ int TCustomFFmpeg::OpenOutputFile(const String& AFileName, bool AJoin) {
     return -1;
   }
   if (Fnb_output_files >= FMaxFiles) {
-    FLastErrMsg = rtl::Utf8ToString(Fmt("max output files %d reached", FMaxFiles));
+    FLastErrMsg = rtl::Utf8ToString(FmtA("max output files %d reached", FMaxFiles));
     return -1;
   }
   FEnableFilter = !Fvfilters.empty();
@@ -412,14 +404,14 @@ int TCustomFFmpeg::OpenOutputFile(const String& AFileName, bool AJoin) {
   if (!Flast_asked_format.empty()) {
     ofmt = ff::av_guess_format(Flast_asked_format.c_str(), nullptr, nullptr);
     if (!ofmt)
-      return fail(rtl::Utf8ToString(Fmt("Requested output format '%s' is not a suitable output format",
+      return fail(rtl::Utf8ToString(FmtA("Requested output format '%s' is not a suitable output format",
                                         Flast_asked_format.c_str())));
     Flast_asked_format.clear();
   } else {
     ofmt = ff::av_guess_format(nullptr, name.c_str(), nullptr);
     if (!ofmt)
       return fail(rtl::Utf8ToString(
-          Fmt("Unable to find a suitable output format for '%s'", rtl::U8(AFileName).c_str())));
+          FmtA("Unable to find a suitable output format for '%s'", rtl::U8(AFileName).c_str())));
   }
   oc->oformat = ofmt;
   oc->url = ff::av_strdup(name.c_str());
@@ -542,7 +534,7 @@ void ParseMatrix(uint16_t* ADest, const std::string& AText) {
     // The MPEG encoders divide by every coefficient: a 0 (or a missing
     // number) would end the whole process when the encoder opens.
     const bool bad = ADest[i] == 0 || (i < 63 && !(p = strchr(p, ',')));
-    if (bad) throw FFmpegException(Fmt("Syntax error in matrix \"%s\" at coeff %d", AText.c_str(), i));
+    if (bad) throw FFmpegException(FmtA("Syntax error in matrix \"%s\" at coeff %d", AText.c_str(), i));
     if (i == 63) break;
     ++p;
   }
@@ -566,14 +558,14 @@ void TCustomFFmpeg::SetStreamId(const String& AName, const String& AValue) {
   size_t colon = AValue.find(u':');
   auto bad = [&] {
     return FFmpegException(
-        Fmt("Invalid value \"%s\" for option \"%s\", required syntax is \"index:value\"",
+        FmtA("Invalid value \"%s\" for option \"%s\", required syntax is \"index:value\"",
             rtl::U8(AValue).c_str(), rtl::U8(AName).c_str()));
   };
   if (colon == String::npos || colon == 0 || colon + 1 >= AValue.size()) throw bad();
   int index = rtl::StrToInt(AValue.substr(0, colon));
   int value = rtl::StrToInt(AValue.substr(colon + 1));
   if (index < 0 || index >= MAX_STREAMS)
-    throw FFmpegException(Fmt("stream index over MAX_STREAMS(%d)", MAX_STREAMS));
+    throw FFmpegException(FmtA("stream index over MAX_STREAMS(%d)", MAX_STREAMS));
   Fstreamid_map[index] = value;
 }
 

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "engine/FFmpeg.h"
+#include "engine/Printf.h"
 #include "engine/FFmpegLogger.h"
 #include "engine/MyUtils.h"
 #include "platform/rtl/StrUtils.h"
@@ -18,15 +19,6 @@ namespace engine {
 using rtl::String;
 
 namespace {
-
-std::string Fmt(const char* AFormat, ...) {
-  char buf[2048];
-  va_list ap;
-  va_start(ap, AFormat);
-  vsnprintf(buf, sizeof buf, AFormat, ap);
-  va_end(ap);
-  return buf;
-}
 
 // --- stored presets ------------------------------------------------------------
 //
@@ -190,7 +182,7 @@ void TCustomFFmpeg::SetTarget(const String& AType, const String& ANorm, const St
     }
     if (norm == nUnknown) norm = ADefaultNorm == u"film" ? nFilm : ADefaultNorm == u"ntsc" ? nNTSC : nPAL;
     if (Fverbose > 0)
-      Log(llVerbose, Fmt("Assuming %s for target.", norm == nPAL ? "PAL" : "NTSC"));
+      Log(llVerbose, FmtA("Assuming %s for target.", norm == nPAL ? "PAL" : "NTSC"));
   }
   const bool pal = norm == nPAL;
   const String rate = kFrameRates[norm];
@@ -311,7 +303,7 @@ void TCustomFFmpeg::ApplyPreset(const String& AOptionName, const String& AValue)
     std::error_code ec;
     const std::filesystem::path path(rtl::U8(AValue));
     if (!std::filesystem::is_regular_file(path, ec))
-      throw FFmpegException(Fmt("Preset \"%s\" not found", rtl::U8(AValue).c_str()));
+      throw FFmpegException(FmtA("Preset \"%s\" not found", rtl::U8(AValue).c_str()));
     std::ifstream in(path, std::ios::binary);
     text = rtl::AnsiToString(std::string(std::istreambuf_iterator<char>(in), {}));
   }
@@ -333,7 +325,7 @@ void TCustomFFmpeg::ApplyPreset(const String& AOptionName, const String& AValue)
     const String value = eq == String::npos ? String() : line.substr(eq + 1);
     const std::string line8 = rtl::StringToAnsi(line);
     if (key.empty() || value.empty())
-      throw FFmpegException(Fmt("%s: Invalid syntax: \"%s\"", preset8.c_str(), line8.c_str()));
+      throw FFmpegException(FmtA("%s: Invalid syntax: \"%s\"", preset8.c_str(), line8.c_str()));
     if (rtl::SameText(key, u"acodec")) {
       SetAudioCodec(value);
     } else if (rtl::SameText(key, u"vcodec")) {
@@ -343,7 +335,7 @@ void TCustomFFmpeg::ApplyPreset(const String& AOptionName, const String& AValue)
     } else {
       const std::string key8 = rtl::StringToAnsi(key), value8 = rtl::StringToAnsi(value);
       if (!SetPresetOption(key8, value8, mediaType, preset8, line8))
-        throw FFmpegException(Fmt("%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
+        throw FFmpegException(FmtA("%s: Invalid option or argument: \"%s\", parsed as \"%s\" = \"%s\"",
                                   preset8.c_str(), line8.c_str(), key8.c_str(), value8.c_str()));
     }
   }
@@ -359,14 +351,14 @@ void TCustomFFmpeg::SetVideoStats(bool AEnable) {
   localtime_r(&now, &local);
   char stamp[16];
   strftime(stamp, sizeof stamp, "%H%M%S", &local);
-  Fvstats_filename = Fmt("%svstats_%s.log", rtl::StringToAnsi(GetExePath()).c_str(), stamp);
+  Fvstats_filename = FmtA("%svstats_%s.log", rtl::StringToAnsi(GetExePath()).c_str(), stamp);
 }
 
 void TCustomFFmpeg::AddBitstreamFilter(const String& AOptionName, const String& AValue) {
   if (AOptionName.empty() || AValue.empty() || AValue[0] == u'=') return;
   const std::string name = rtl::StringToAnsi(AValue.substr(0, AValue.find(u'=')));
   if (!ff::av_bsf_get_by_name(name.c_str()))
-    throw FFmpegException(Fmt("Unknown bitstream filter %s", rtl::U8(rtl::Trim(AValue)).c_str()));
+    throw FFmpegException(FmtA("Unknown bitstream filter %s", rtl::U8(rtl::Trim(AValue)).c_str()));
   std::vector<std::string>& chain = AOptionName[0] == u'v'   ? Fvideo_bitstream_filters
                                     : AOptionName[0] == u'a' ? Faudio_bitstream_filters
                                                              : Fsubtitle_bitstream_filters;

@@ -5,11 +5,13 @@
 #include "engine/FFUtils.h"
 #include "engine/FFmpegLoader.h"
 #include "engine/FFmpegLogger.h"
-#include "player/ProbeFormat.h"
+#include "engine/Printf.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StrUtils.h"
 
 namespace player {
+
+using engine::Fmt;
 
 using engine::TFFmpegLoader;
 using engine::sfBackward;

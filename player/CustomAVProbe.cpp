@@ -10,12 +10,14 @@
 #include "engine/FFmpegLogger.h"
 #include "engine/MyUtils.h"
 #include "engine/UnicodeProtocol.h"
-#include "player/ProbeFormat.h"
+#include "engine/Printf.h"
 #include "player/ProbeInfoText.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
 
 namespace player {
+
+using engine::Fmt;
 
 using engine::TFFmpegLoader;
 using rtl::String;

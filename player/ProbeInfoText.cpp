@@ -5,9 +5,11 @@
 
 #include "engine/FFUtils.h"
 #include "player/CustomAVProbe.h"
-#include "player/ProbeFormat.h"
+#include "engine/Printf.h"
 
 namespace player {
+
+using engine::Fmt;
 
 using rtl::String;
 

@@ -1,6 +1,6 @@
-// printf-style formatting into the converter's strings, for the probe's
-// messages and information lines (their formats are printf's: "%.6d",
-// "%-16s", "%3.2f").
+// printf-style formatting for the engine's and the probe's messages, whose
+// formats are printf's ("%.6d", "%-16s", "%3.2f"). The result is as long as
+// the text needs: nothing is cut at a fixed buffer size.
 #pragma once
 
 #include <cstdarg>
@@ -9,7 +9,7 @@
 
 #include "platform/rtl/Strings.h"
 
-namespace player {
+namespace engine {
 
 inline std::string VFmtA(const char* AFormat, va_list AArgs) {
   va_list copy;
@@ -37,4 +37,4 @@ inline std::string VFmtA(const char* AFormat, va_list AArgs) {
   return rtl::Utf8ToString(s);
 }
 
-}  // namespace player
+}  // namespace engine
