@@ -38,7 +38,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/Threads.h"
 #include "platform/rtl/Types.h"
-#include "player/AVProbe.h"
+#include "engine/probe/AVProbe.h"
 
 namespace engine {
 

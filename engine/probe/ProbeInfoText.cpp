@@ -1,10 +1,10 @@
-#include "player/ProbeInfoText.h"
+#include "engine/probe/ProbeInfoText.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "engine/FFUtils.h"
-#include "player/CustomAVProbe.h"
+#include "engine/probe/CustomAVProbe.h"
 #include "engine/Printf.h"
 
 namespace player {

@@ -19,7 +19,7 @@
 #include <cstdint>
 
 #include "engine/FFBaseComponent.h"
-#include "player/CustomAVProbe.h"
+#include "engine/probe/CustomAVProbe.h"
 #include "engine/FFUtils.h"
 #include "platform/gdi/Bitmap.h"
 

@@ -21,7 +21,7 @@
 #include "engine/FFBaseComponent.h"
 #include "engine/FFEntries.h"
 #include "engine/FFmpegLoader.h"
-#include "player/ProbeRecords.h"
+#include "engine/probe/ProbeRecords.h"
 #include "platform/rtl/Types.h"
 
 namespace player {

@@ -1,4 +1,4 @@
-#include "player/CustomAVProbe.h"
+#include "engine/probe/CustomAVProbe.h"
 
 #include <cerrno>
 #include <climits>
@@ -11,7 +11,7 @@
 #include "engine/MyUtils.h"
 #include "engine/UnicodeProtocol.h"
 #include "engine/Printf.h"
-#include "player/ProbeInfoText.h"
+#include "engine/probe/ProbeInfoText.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
 

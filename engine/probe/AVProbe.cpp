@@ -1,4 +1,4 @@
-#include "player/AVProbe.h"
+#include "engine/probe/AVProbe.h"
 
 #include <mutex>
 

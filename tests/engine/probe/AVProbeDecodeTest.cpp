@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "player/AVProbe.h"
+#include "engine/probe/AVProbe.h"
 #include "platform/rtl/Exceptions.h"
-#include "tests/player/ProbeTestUtils.h"
+#include "tests/engine/probe/ProbeTestUtils.h"
 
 using namespace player;
 using engine::sfBackward;

@@ -6,7 +6,7 @@
 
 #include "engine/FFUtils.h"
 #include "platform/gdi/Bitmap.h"
-#include "tests/player/ProbeTestUtils.h"
+#include "tests/engine/probe/ProbeTestUtils.h"
 
 using namespace engine;
 

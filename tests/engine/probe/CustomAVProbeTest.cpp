@@ -6,10 +6,10 @@
 
 #include "engine/FFUtils.h"
 #include "engine/MyUtils.h"
-#include "player/AVProbe.h"
-#include "player/ProbeInfoText.h"
+#include "engine/probe/AVProbe.h"
+#include "engine/probe/ProbeInfoText.h"
 #include "platform/rtl/Exceptions.h"
-#include "tests/player/ProbeTestUtils.h"
+#include "tests/engine/probe/ProbeTestUtils.h"
 
 using namespace player;
 using probetest::Media;
