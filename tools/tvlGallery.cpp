@@ -117,7 +117,8 @@ class Sheet {
   // A labelled block of images in a row.
   void Block(const std::string& label, const std::vector<std::pair<std::string, Image>>& images) {
     int w = 0, h = 0;
-    for (const auto& [n, img] : images) w += std::max(img.W(), 34) + 6, h = std::max(h, img.H());
+    auto span = [](const std::string& n, const Image& img) { return std::max(img.W(), int(n.size()) * 6 + 2) + 6; };
+    for (const auto& [n, img] : images) w += span(n, img), h = std::max(h, img.H());
     w = std::max(w, int(label.size()) * 7);
     if (x_ > 10 && x_ + w > width_ - 10) NewRow();
     labels_.push_back({label, x_, y_, 12, true});
@@ -125,7 +126,7 @@ class Sheet {
     for (const auto& [n, img] : images) {
       items_.push_back({img, x, y_ + 16});
       if (!n.empty()) labels_.push_back({n, x, y_ + 18 + img.H(), 10, false});
-      x += std::max(img.W(), 34) + 6;
+      x += span(n, img);
     }
     x_ += w + 18;
     rowH_ = std::max(rowH_, h + 36);
@@ -154,7 +155,7 @@ class Sheet {
       gdi::HFONT font = gdi::CreateFont(-l.Size, 0, 0, 0, l.Bold ? 700 : 400, 0, 0, 0, 0, 0, 0, 0, 0, u"Arial");
       gdi::HGDIOBJ oldFont = gdi::SelectObject(dc, font);
       const std::u16string text = rtl::Utf8ToString(l.Text);
-      gdi::RECT rc{l.X, l.Y, l.X + 600, l.Y + l.Size + 6};
+      gdi::RECT rc{l.X, l.Y, width_ - 4, l.Y + l.Size + 6};
       gdi::DrawTextW(dc, text.c_str(), int(text.size()), &rc, gdi::DT_LEFT | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX);
       gdi::SelectObject(dc, oldFont);
       gdi::DeleteObject(font);
@@ -193,6 +194,11 @@ const T* Find(TbsSkinData& sd, const char16_t* name) {
   return i < 0 ? nullptr : dynamic_cast<const T*>(sd.ObjectList[size_t(i)].get());
 }
 
+Rgba FromTColor(rtl::TColor c) {
+  const auto v = std::uint32_t(c);
+  return Hex(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+}
+
 std::string Narrow(const rtl::String& s) { return rtl::StringToUtf8(s); }
 
 // Draws keyed images (magenta = transparent) over a target.
@@ -225,7 +231,8 @@ void WriteSkinGallery(TbsSkinData& sd, const SkinStyle& s, const std::string& Pn
                             {sd.LTPoint, sd.RTPoint, sd.LBPoint, sd.RBPoint, sd.ClRect, true, sd.StretchEffect}, W, H);
     if (!activeForm)
       for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) f.At(x, y) = Lighter(f.At(x, y), 0.35f);
+        for (int x = 0; x < W; ++x)
+          f.At(x, y) = sd.InActiveEffect == ieDarkness ? Darker(f.At(x, y), 0.3f) : Lighter(f.At(x, y), 0.35f);
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x)
         if (Luma(m.At(x, y)) > 0.01f) f.At(x, y) = sheetBg;
@@ -357,13 +364,16 @@ void WriteSkinGallery(TbsSkinData& sd, const SkinStyle& s, const std::string& Pn
             key.resize(key.size() - std::string(suffix).size());
             break;
           }
-        imgs.push_back({key, Cut(active[size_t(r.Picture)], r.Rect)});
+        Image cut = Cut(active[size_t(r.Picture)], r.Rect);
+        Image shown(cut.W(), cut.H(), s.Body);
+        DrawKeyed(shown, cut, 0, 0);
+        imgs.push_back({key, shown});
       }
     if (imgs.empty()) {
       // Colour-only descriptions (labels, list and tree views): a swatch.
       Image sw(60, 20, Hex(0xFFFFFF));
-      if (auto* v = dynamic_cast<const TbsDataSkinListView*>(c.get())) sw = Image(60, 20, Hex(std::uint32_t(((v->BGColor & 255) << 16) | (v->BGColor & 0xFF00) | ((v->BGColor >> 16) & 255))));
-      if (auto* v = dynamic_cast<const TbsDataSkinTreeView*>(c.get())) sw = Image(60, 20, Hex(std::uint32_t(((v->BGColor & 255) << 16) | (v->BGColor & 0xFF00) | ((v->BGColor >> 16) & 255))));
+      if (auto* v = dynamic_cast<const TbsDataSkinListView*>(c.get())) sw = Image(60, 20, FromTColor(v->BGColor));
+      if (auto* v = dynamic_cast<const TbsDataSkinTreeView*>(c.get())) sw = Image(60, 20, FromTColor(v->BGColor));
       if (dynamic_cast<const TbsDataSkinStdLabelControl*>(c.get())) sw = Image(60, 20, s.Body);
       imgs.push_back({"colours", sw});
     }
@@ -373,7 +383,7 @@ void WriteSkinGallery(TbsSkinData& sd, const SkinStyle& s, const std::string& Pn
 }
 
 void WriteArtworkGallery(const std::vector<Artwork>& Art, const std::string& PngPath) {
-  Sheet sheet(1240, Hex(0xFFFFFF));
+  Sheet sheet(1440, Hex(0xFFFFFF));
   sheet.Heading("artwork on white");
   for (const Artwork& a : Art)
     if (a.Picture.W() > 0) {

@@ -904,7 +904,7 @@ class Builder {
     Image page(w, h, s_.Body);
     Fill(page, Path().RoundRect(RectF{0, 0, float(w), float(h)}, 0), Solid(edge));
     Fill(page, Path().RoundRect(RectF{1, 1, float(w - 1), float(h - 1)}, 0),
-         Vertical(1, float(h - 1), Lighter(s_.Body, 0.25f), s_.Body));
+         Vertical(1, float(h - 1), Lighter(s_.Body, s_.Dark ? 0.06f : 0.25f), s_.Body));
     tab.SkinRect = ctl_.Put(page);
     tab.LTPoint = {4, 4}, tab.RTPoint = {w - 4, 4}, tab.LBPoint = {4, h - 4}, tab.RBPoint = {w - 4, h - 4};
     tab.ClRect = {3, 3, w - 3, h - 3};
@@ -916,7 +916,8 @@ class Builder {
       const RectF r{0, selected ? 0.0f : 2.0f, float(tw), float(th) + 4};
       const FaceColors f = FaceOf(s_, st);
       Fill(img, Path().RoundRect4(r, 4, 4, 0, 0), Solid(selected ? edge : f.Border));
-      const Rgba top = selected ? Lighter(s_.Body, 0.5f) : f.Top, bottom = selected ? Lighter(s_.Body, 0.25f) : f.Bottom;
+      const float lift = s_.Dark ? 0.12f : 0.5f;
+      const Rgba top = selected ? Lighter(s_.Body, lift) : f.Top, bottom = selected ? Lighter(s_.Body, lift / 2) : f.Bottom;
       Fill(img, Path().RoundRect4(r.Inset(1), 3, 3, 0, 0), Vertical(r.y0, float(th), top, bottom));
       if (selected) img.FillRect(1, 1, tw - 1, 3, WithAlpha(s_.Accent, 0.85f));
       if (!selected) img.FillRect(0, th - 1, tw, th, edge);
