@@ -30,8 +30,6 @@ constexpr int kFrameW = 360, kFrameH = 260, kBorder = 4;
 constexpr const char16_t* kFont = u"Arial";
 constexpr int kFontHeight = 14;
 
-TRect Rel(const TRect& r) { return {0, 0, r.Width(), r.Height()}; }
-
 // The nine-part layout of a control image whose corners are Corner wide.
 void NinePart(TbsDataSkinCustomControl& c, const TRect& r, int corner, bool stretch = true) {
   const int w = r.Width(), h = r.Height();
