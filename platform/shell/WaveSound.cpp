@@ -153,6 +153,11 @@ void TSdlSoundPlayer::WaitIdle() {
   cv_.wait(lock, [this] { return !hasPending_ && !busy_; });
 }
 
+bool TSdlSoundPlayer::Busy() {
+  std::lock_guard lock(m_);
+  return busy_;
+}
+
 TSoundOutcome TSdlSoundPlayer::LastOutcome() {
   std::lock_guard lock(m_);
   return last_;

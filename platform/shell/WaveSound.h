@@ -41,6 +41,7 @@ class TSdlSoundPlayer : public TSoundPlayer {
   // For tests: waits until no sound is pending or playing; the outcome of
   // the last sound and how many were taken up.
   void WaitIdle();
+  bool Busy();
   TSoundOutcome LastOutcome();
   int Finished();
 
