@@ -35,6 +35,8 @@ const char16_t kRootName[] = u"文件系统";
 constexpr std::string_view kComputerId = "computer";
 constexpr std::uint8_t ifKnown = 0x80;  // the flag byte holds what enumeration saw
 
+std::vector<TMountInfo> BrowsableMounts();
+
 // --- Paths -----------------------------------------------------------------
 
 std::string JoinPath(const std::string& dir, std::string_view name) {
@@ -481,8 +483,9 @@ class TNamespaceFolder final : public IShellFolder, public std::enable_shared_fr
     return loc;
   }
 
-  int EnumObjects(std::uint32_t flags, std::vector<TItemList>& items) const override {
+  int EnumObjects(std::uint32_t flags, std::vector<TItemList>& items, std::size_t limit) const override {
     items.clear();
+    if (limit == 0) return 0;
     switch (loc_.type) {
       case TLocation::Invalid:
         return ENOENT;
@@ -494,12 +497,13 @@ class TNamespaceFolder final : public IShellFolder, public std::enable_shared_fr
             items.emplace_back(MakeItem(TItemKind::Mount, ifKnown | ifFolder, u.Path));
           items.emplace_back(MakeItem(TItemKind::Virtual, ifKnown | ifFolder, kComputerId));
           items.emplace_back(MakeItem(TItemKind::Mount, ifKnown | ifFolder, "/"));
+          if (items.size() > limit) items.resize(limit);
         }
         return 0;
       case TLocation::Computer:
         if (flags & SHCONTF_FOLDERS)
-          for (const TMountInfo& m : ReadMounts())
-            items.emplace_back(MakeItem(TItemKind::Mount, ifKnown | ifFolder, m.MountPoint));
+          for (const TMountInfo& m : BrowsableMounts())
+            if (items.size() < limit) items.emplace_back(MakeItem(TItemKind::Mount, ifKnown | ifFolder, m.MountPoint));
         return 0;
       case TLocation::File:
         break;
@@ -532,6 +536,7 @@ class TNamespaceFolder final : public IShellFolder, public std::enable_shared_fr
       }
       if (!(flags & ((f & ifFolder) ? SHCONTF_FOLDERS : SHCONTF_NONFOLDERS))) continue;
       if (PItemIDList item = MakeItem(TItemKind::Name, f, name)) items.emplace_back(item);
+      if (items.size() >= limit) break;
     }
     ::closedir(d);
     return error;
@@ -600,7 +605,7 @@ class TNamespaceFolder final : public IShellFolder, public std::enable_shared_fr
     if (::lstat(path.c_str(), &st) != 0) return errno;
     // Desktop, computer, the longest mount point above the path, then names.
     std::string mount = "/";
-    for (const TMountInfo& m : ReadMounts()) {
+    for (const TMountInfo& m : BrowsableMounts()) {
       const std::string& mp = m.MountPoint;
       if (mp.size() > mount.size() && path.compare(0, mp.size(), mp) == 0 &&
           (path.size() == mp.size() || path[mp.size()] == '/'))
@@ -687,7 +692,10 @@ std::vector<std::string> ReadMountPoints() {
   return r;
 }
 
-std::vector<TMountInfo> ReadMounts() {
+namespace {
+
+// The browsable mounts without the details that take a look at devices.
+std::vector<TMountInfo> BrowsableMounts() {
   std::vector<TMountInfo> r;
   TMountInfo root;
   root.MountPoint = "/";
@@ -711,6 +719,13 @@ std::vector<TMountInfo> ReadMounts() {
   }
   std::sort(r.begin(), r.end(), [](const TMountInfo& a, const TMountInfo& b) { return a.MountPoint < b.MountPoint; });
   r.insert(r.begin(), std::move(root));
+  return r;
+}
+
+}  // namespace
+
+std::vector<TMountInfo> ReadMounts() {
+  std::vector<TMountInfo> r = BrowsableMounts();
   for (TMountInfo& m : r) {
     m.Removable = RemovableDevice(m.Source, m.FileSystem) || m.MountPoint.rfind("/media/", 0) == 0 ||
                   m.MountPoint.rfind("/run/media/", 0) == 0;
@@ -863,7 +878,7 @@ bool ItemHasSubFolders(const PShellFolder& ParentFolder, PCItemIDList Id) {
 bool FolderHasItems(const PShellFolder& Folder, std::uint32_t Flags) {
   if (!Folder) return false;
   std::vector<TItemList> items;
-  return Folder->EnumObjects(Flags, items) == 0 && !items.empty();
+  return Folder->EnumObjects(Flags, items, 1) == 0 && !items.empty();
 }
 
 String ItemDisplayText(const PShellFolder& Folder, PCItemIDList Id, std::uint32_t Flags) {

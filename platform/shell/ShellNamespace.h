@@ -136,9 +136,11 @@ class IShellFolder {
   virtual ~IShellFolder() = default;
   // The folder's absolute list (owned by the folder).
   virtual PCItemIDList AbsoluteID() const = 0;
-  // One-item relative ids of the children that Flags (SHCONTF_*) ask for.
-  // Returns 0 or the system error code (errno) that made reading fail.
-  virtual int EnumObjects(std::uint32_t Flags, std::vector<TItemList>& Items) const = 0;
+  // One-item relative ids of the children that Flags (SHCONTF_*) ask for,
+  // at most Limit of them. Returns 0 or the system error code (errno) that
+  // made reading fail.
+  virtual int EnumObjects(std::uint32_t Flags, std::vector<TItemList>& Items,
+                          std::size_t Limit = SIZE_MAX) const = 0;
   // The folder of a child item; null when the item is no folder.
   virtual std::shared_ptr<IShellFolder> BindToObject(PCItemIDList Id) const = 0;
   // Negative when A comes first, 0 for the same item, positive otherwise.

@@ -9,6 +9,7 @@
 
 #include "platform/rtl/DynLib.h"
 #include "platform/rtl/Strings.h"
+#include "platform/shell/ShellNamespace.h"
 #include "platform/shell/SystemServices.h"
 #include "platform/shell/WaveSound.h"
 #include "tests/platform/shell/ShellFixture.h"
@@ -80,6 +81,23 @@ TEST(OpenDocument, StartsTheOpenerWithTheTargetAsOneArgument) {
   EXPECT_FALSE(OpenDocument(u""));
   SetOpenCommandForTests(u"/no/such/opener");
   EXPECT_FALSE(OpenDocument(u"/tmp"));
+  SetOpenCommandForTests(u"");
+}
+
+TEST(OpenDocument, DefaultActionOfAnItemOpensItsPath) {
+  TTempTree tree;
+  const std::string out = tree.Path("args");
+  SetOpenCommandForTests(S(ArgumentRecorder(tree, out)));
+  const std::string clip = tree.File("片段 1.mp4");
+  TItemList list;
+  ASSERT_EQ(GetDesktopShellFolder()->ParseDisplayName(S(clip), list), 0);
+  std::unique_ptr<TbsShellFolder> item(FolderObjectFromItemList(list.get()));
+  EXPECT_EQ(item->ExecuteDefault(), 1);
+  EXPECT_EQ(AwaitFile(out), clip + "\n");
+  // The computer has no path to open.
+  TRoot root = u"rfMyComputer";
+  std::unique_ptr<TbsShellFolder> computer(ResolveRootFolder(nullptr, u"", root));
+  EXPECT_EQ(computer->ExecuteDefault(), 0);
   SetOpenCommandForTests(u"");
 }
 
