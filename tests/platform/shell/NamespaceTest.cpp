@@ -449,3 +449,30 @@ TEST_F(NamespaceTest, ObjectsMadeFromListsAndTheirLevels) {
   EXPECT_TRUE(FolderHasItems(lv->ShellFolder(), SHCONTF_FOLDERS));
   EXPECT_FALSE(FolderHasItems(kids[0]->ShellFolder(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS));
 }
+
+TEST_F(NamespaceTest, AncestorsOfAPathLeadBackToTheDesktop) {
+  SetMountInfoFileForTests(tree.File("mountinfo", "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"));
+  tree.Dir("a/b");
+  TItemList list;
+  ASSERT_EQ(GetDesktopShellFolder()->ParseDisplayName(S(tree.Path("a/b")), list), 0);
+  auto ancestors = ItemListAncestors(list.get());
+  std::vector<String> names;
+  for (PItemIDList l : ancestors) {
+    std::unique_ptr<TbsShellFolder> f(FolderObjectFromItemList(l));
+    names.push_back(f->DisplayName());
+    EXPECT_TRUE(f->IsFolder() || ItemListCount(l) == 0);
+  }
+  ItemListAncestorsFree(ancestors);
+  const std::string root = tree.Root().substr(5);  // below "/tmp/"
+  EXPECT_EQ(names, (std::vector<String>{S("桌面"), S("计算机"), S("文件系统"), u"tmp", S(root), u"a"}));
+
+  // The child "b" of the folder object of "a" is the parsed item itself.
+  TItemList parentList(ItemListClone(list.get()));
+  ItemListStripLast(parentList.get());
+  std::unique_ptr<TbsShellFolder> a(FolderObjectFromItemList(parentList.get()));
+  std::vector<std::unique_ptr<TbsShellFolder>> kids;
+  ASSERT_EQ(EnumerateChildren(a.get(), Bit(otFolders), kids), 0);
+  ASSERT_EQ(kids.size(), 1u);
+  EXPECT_EQ(kids[0]->Parent(), a.get());
+  EXPECT_TRUE(ItemListsEqual(kids[0]->AbsoluteID(), list.get()));
+}
