@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/rtl/FileSys.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
 #include "platform/shell/ShellNamespace.h"
 #include "tests/platform/shell/ShellFixture.h"
@@ -142,6 +143,12 @@ TEST_F(NamespaceTest, FixtureFolderEnumeratesWithNamesKindsAndHiddenFiles) {
   EXPECT_EQ(rtl::StringToFileName(full), tree.Path("d/" + odd));
   EXPECT_TRUE(rtl::FileExists(full));
   EXPECT_EQ(rtl::FileSize(full), 9);
+  rtl::TFileStream stream(full, rtl::fmOpenRead);
+  EXPECT_EQ(stream.Size(), 9);
+  rtl::TSearchRec rec;
+  ASSERT_EQ(rtl::FindFirst(S(tree.Path("d/bad*")), rtl::faAnyFile, rec), 0);
+  EXPECT_EQ(rec.Name, items[2]->DisplayName());
+  rtl::FindClose(rec);
 
   // Hidden entries only on request, and marked as such.
   ASSERT_EQ(EnumerateChildren(dir.get(), Bit(otFolders) | Bit(otNonFolders) | Bit(otHidden), items), 0);
