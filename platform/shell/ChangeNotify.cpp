@@ -64,7 +64,12 @@ bool TChangeWorker::Wait(int Fd, short Events, bool& Readable) {
 }
 
 void TChangeWorker::DeliverChange() {
-  if (!Terminated() && FDeliver) Synchronize(FDeliver);
+  if (Terminated() || !FDeliver) return;
+  try {
+    Synchronize(FDeliver);
+  } catch (...) {
+    // A handler that failed on one change must not end the watching.
+  }
 }
 
 // --- TChangeNotifierBase ------------------------------------------------------------
@@ -241,8 +246,13 @@ class TWatchSet {
     const int wd = ::inotify_add_watch(fd_, path.c_str(), mask);
     if (wd < 0) return;
     if (isRoot) rootWd_ = wd;
-    // The same folder reached twice (a bind mount inside itself) is not walked again.
-    if (!watches_.emplace(wd, path).second) return;
+    // The same folder reached twice (a bind mount inside itself, or a
+    // watched folder moved within the tree) keeps its watch under its latest
+    // path and is not walked again.
+    if (auto [it, added] = watches_.emplace(wd, path); !added) {
+      it->second = path;
+      return;
+    }
     if (!subTree_) return;
     DIR* d = ::opendir(path.c_str());
     if (!d) return;

@@ -39,6 +39,8 @@ void ItemListRelease(PCItemIDList List);
 // The item after the first one of List (List must not be the terminator).
 PCItemIDList ItemListNextId(PCItemIDList List);
 int ItemListCount(PCItemIDList List);
+// Whether List is at its terminator (an empty list, or the end of one).
+inline bool ItemListAtEnd(PCItemIDList List) { return List[0] == 0 && List[1] == 0; }
 // Sum of the items' cb plus 2 for the terminator; 0 for null.
 std::size_t ItemListByteSize(PCItemIDList List);
 PItemIDList ItemListClone(PCItemIDList List);

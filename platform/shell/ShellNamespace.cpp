@@ -329,7 +329,7 @@ void Walk(TLocation& loc, PCItemIDList list) {
     loc.type = TLocation::Invalid;
     return;
   }
-  for (PCItemIDList p = list; ItemListByteSize(p) > 2 && loc.type != TLocation::Invalid; p = ItemListNextId(p))
+  for (PCItemIDList p = list; !ItemListAtEnd(p) && loc.type != TLocation::Invalid; p = ItemListNextId(p))
     Step(loc, ReadItem(p));
 }
 
@@ -551,13 +551,14 @@ class TNamespaceFolder final : public IShellFolder, public std::enable_shared_fr
   }
 
   int CompareIDs(int column, PCItemIDList a, PCItemIDList b) const override {
+    if (!a || !b) return a == b ? 0 : a ? 1 : -1;
     const bool single = ItemListCount(a) == 1 && ItemListCount(b) == 1 &&
                         ReadItem(a).Kind == TItemKind::Name && ReadItem(b).Kind == TItemKind::Name;
     if (!single && SameLocation(Child(a), Child(b))) return 0;
     TLocation ctx = loc_;
     PCItemIDList pa = a, pb = b;
     for (;;) {
-      const bool ea = ItemListByteSize(pa) <= 2, eb = ItemListByteSize(pb) <= 2;
+      const bool ea = ItemListAtEnd(pa), eb = ItemListAtEnd(pb);
       if (ea || eb) return ea && eb ? 0 : ea ? -1 : 1;
       const TItemView ia = ReadItem(pa), ib = ReadItem(pb);
       if (int r = CompareItem(ctx, ia, ib)) return r;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Threads.h"
@@ -116,6 +117,31 @@ TEST_F(ChangeNotifyTest, SubTreeIsWatchedOnlyWhenAsked) {
   const int before = changes;
   tree.File("t/new/inside.txt");
   ASSERT_TRUE(PumpUntil([&] { return changes > before; }));
+}
+
+TEST_F(ChangeNotifyTest, FolderMovedWithinTheTreeStaysWatched) {
+  tree.Dir("m/a");
+  auto n = Watch(tree.Path("m"), true);
+  ASSERT_EQ(std::rename(tree.Path("m/a").c_str(), tree.Path("m/moved").c_str()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return changes >= 1; }));
+  tree.Dir("m/moved/inner");
+  ASSERT_TRUE(PumpUntil([&] { return n->Worker()->WatchedFolders() == 3; }));
+  const int before = changes;
+  tree.File("m/moved/inner/file");
+  ASSERT_TRUE(PumpUntil([&] { return changes > before; }));
+}
+
+TEST_F(ChangeNotifyTest, AFailingHandlerDoesNotEndTheWatching) {
+  const std::string dir = tree.Dir("h");
+  auto n = Watch(dir, false);
+  n->SetOnChange([&] {
+    if (++changes == 1) throw std::runtime_error("refresh failed");
+  });
+  tree.File("h/1");
+  ASSERT_TRUE(PumpUntil([&] { return changes >= 1; }));
+  tree.File("h/2");
+  ASSERT_TRUE(PumpUntil([&] { return changes >= 2; }));
+  EXPECT_TRUE(n->Watching());
 }
 
 TEST_F(ChangeNotifyTest, FiltersChooseTheKindsOfChange) {
