@@ -111,8 +111,9 @@ struct TMountInfo {
 };
 // The mounted file systems a user can browse: "/" first, then the others in
 // path order; pseudo file systems, system trees (/proc, /sys, /dev, /run but
-// /run/media) and mounts that are not folders are left out.
-std::vector<TMountInfo> ReadMounts();
+// /run/media) and mounts that are not folders are left out. Without Details
+// Label and Removable stay unset (no look at the devices).
+std::vector<TMountInfo> ReadMounts(bool Details = true);
 // Every mount point of the mount table, unfiltered, in table order.
 std::vector<std::string> ReadMountPoints();
 // The mount table read by ReadMounts; /proc/self/mountinfo unless a test set
@@ -126,6 +127,8 @@ struct TUserFolder {
 // The XDG user folders that exist and are not the home folder itself.
 std::vector<TUserFolder> UserFolders();
 std::string HomeFolder();
+// $XDG_CONFIG_HOME, or ~/.config.
+std::string ConfigFolder();
 
 // --- Shell folders ----------------------------------------------------------------
 
