@@ -33,7 +33,7 @@ bool NeedsUnicodeName(const String& AFileName) {
 }
 
 std::string MakeUnicodeAVFileName(const String& AFileName) {
-  return std::string(UnicodeNamePrefix) + rtl::U8(AFileName);
+  return std::string(UnicodeNamePrefix) + rtl::StringToFileName(AFileName);
 }
 
 bool IsUnicodeAVFileName(std::string_view AName) {
@@ -42,7 +42,7 @@ bool IsUnicodeAVFileName(std::string_view AName) {
 }
 
 String UnicodeAVFileNameToWide(std::string_view AName) {
-  String s = rtl::Utf8ToString(AName.substr(0, AName.find('\0')));
+  String s = rtl::FileNameToString(AName.substr(0, AName.find('\0')));
   for (int i = 0; i < 2; ++i) {
     size_t colon = s.find(u':');
     if (colon == String::npos) break;
@@ -82,7 +82,7 @@ int OpenUnicodeFile(const String& AFileName, int AFlags) {
     mode = O_WRONLY | O_CREAT | O_TRUNC;
   else
     mode = O_RDONLY;
-  return open(rtl::U8(AFileName).c_str(), mode | O_CLOEXEC, 0666);
+  return open(rtl::StringToFileName(AFileName).c_str(), mode | O_CLOEXEC, 0666);
 }
 
 int UnicodeRead(void* AOpaque, uint8_t* ABuffer, int ASize) {

@@ -99,6 +99,20 @@ TEST_F(UnicodeAVIOTest, WritingTruncatesAndReadingEndsWithEof) {
   EXPECT_EQ(CloseUnicodeAVIO(&pb), 0);
 }
 
+// A name that is not UTF-8 (a byte Latin-1 wrote) still opens: its bytes
+// travel through the unicode name unchanged.
+TEST_F(UnicodeAVIOTest, NameWithBytesThatAreNotUtf8) {
+  const std::string path = dir / "caf\xe9.bin";
+  enginetest::WriteFile(path, "abc");
+  const rtl::String name = rtl::FileNameToString(path);
+  AVIOContext* pb = nullptr;
+  ASSERT_EQ(OpenUnicodeAVIO(&pb, MakeUnicodeAVFileName(name), AVIO_FLAG_READ), 0);
+  unsigned char buf[8];
+  EXPECT_EQ(ff::avio_read(pb, buf, sizeof buf), 3);
+  EXPECT_EQ(CloseUnicodeAVIO(&pb), 0);
+  EXPECT_EQ(UnicodeAVFileNameToWide(MakeUnicodeAVFileName(name)), name);
+}
+
 TEST_F(UnicodeAVIOTest, SizeAndSeekBeyondFourGigabytes) {
   const std::string path = dir / "大文件.bin";
   int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0644);
