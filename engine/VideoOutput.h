@@ -36,6 +36,9 @@ struct TVideoFilterParams {
   int in_w = 0, in_h = 0;
   AVPixelFormat in_fmt = AV_PIX_FMT_NONE;
   AVRational in_sar{0, 1};
+  // Degrees to turn the pictures clockwise first (see DisplayRotation); crop
+  // and scale then apply to the turned picture.
+  double rotation = 0;
   int crop_top = 0, crop_bottom = 0, crop_left = 0, crop_right = 0;
   int out_w = 0, out_h = 0;  // the encoder's size
   AVPixelFormat out_fmt = AV_PIX_FMT_NONE;
@@ -43,7 +46,10 @@ struct TVideoFilterParams {
   std::string user_filters;  // the user's chain ("" for none)
 };
 
-// One graph: src -> [crop] -> [scale] -> [user chain] -> out.
+// The size of the input pictures once turned upright.
+void TurnedSize(const TVideoFilterParams& AParams, int& AWidth, int& AHeight);
+
+// One graph: src -> [turn] -> [crop] -> [scale] -> [user chain] -> out.
 class TVideoFilterGraph {
  public:
   TVideoFilterGraph() = default;

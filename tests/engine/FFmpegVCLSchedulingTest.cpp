@@ -376,7 +376,7 @@ TEST_F(SchedulingTest, SerialModeRunsEverythingInTheCaller) {
 
 TEST_F(SchedulingTest, SerialHandlerMayStopTheQueue) {
   AddTasks(3);
-  auto record = vcl_->OnTerminate;
+  auto record = vcl_->OnTerminate.Get();
   vcl_->OnTerminate = [&](rtl::TObject* ASender, const TTerminateInfo& AInfo) {
     record(ASender, AInfo);
     if (AInfo.TaskIndex == 0) vcl_->Stop(true);
@@ -431,7 +431,7 @@ TEST_F(SchedulingTest, StopWithoutARunChangesNothing) {
 
 TEST_F(SchedulingTest, ProgressHandlerFailureEndsOnlyItsTask) {
   AddTasks(3);
-  auto record = vcl_->OnProgress;
+  auto record = vcl_->OnProgress.Get();
   vcl_->OnProgress = [&](rtl::TObject* ASender, engine::PProgressInfo AInfo) {
     record(ASender, AInfo);
     if (AInfo->TaskIndex == 1) throw rtl::Exception("handler failed");
