@@ -316,6 +316,10 @@ class TCustomFFmpeg : public rtl::TObject {
   TProgressEvent FOnProgress;
   int64_t ReportInterval = 500000;
   int64_t PreviewInterval = 100000;
+  // Conversions the caller runs at the same time as this one, itself
+  // included (the task list's busy slots); the run counts at least those when
+  // it shares out the idle cores. 0: only the runs under way count.
+  int ExpectedConcurrentRuns = 0;
 
   // --- state read by the stream set-up, the transcode and tests -------------------
   // Capacity and file tables.

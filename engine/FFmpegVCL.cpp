@@ -1,5 +1,6 @@
 #include "engine/FFmpegVCL.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/FFmpegLoader.h"
@@ -467,6 +468,7 @@ void TCustomFFmpegVCL::Start(int AThreadCount) {
   FTaskEnded.assign(FPendingTasks, false);
   FTerminated = false;
   FThreadMode = AThreadCount > 0;
+  FThreadSlots = FThreadMode ? AThreadCount : 1;
   FPaused = false;
   FWorking = true;
   if (FPendingTasks == 0) {
@@ -514,8 +516,12 @@ void TCustomFFmpegVCL::StartNextTask() {
     --FPendingTasks;
     // Advanced before the start: a refused start ends the task at once and
     // may start the next one from inside StartConvert.
+    // The tasks that will run beside this one share the cores with it: as
+    // the queue drains, later tasks get the cores that fall idle.
+    const int running = FCurrentTask - FCompleteTasks;
     task = FFFmpegList.GetItem(FCurrentTask++);
     task->ReportInterval = static_cast<int64_t>(FProgressInterval) * 1000;
+    task->ExpectedConcurrentRuns = std::max(1, std::min(FThreadSlots, running + 1 + FPendingTasks));
     if (FThreadMode) {
       // Under the lock, so that Stop cannot slip between the start of the
       // run and the start of its thread.

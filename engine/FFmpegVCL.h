@@ -285,6 +285,7 @@ class TCustomFFmpegVCL : public TFFBaseComponent {
   // its own end may be reported twice, and is counted once.
   std::vector<bool> FTaskEnded;
   bool FThreadMode = false;
+  int FThreadSlots = 1;  // tasks that may run at once
   bool FPaused = false;
   rtl::TThreadID FSerialThread = 0;  // the thread inside a serial Start
   bool FFinalDue = false;            // the final event waits for that Start

@@ -1,6 +1,9 @@
 #include "engine/TranscodeRun.h"
 
+#include <sched.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -160,6 +163,7 @@ class TTranscodeRun {
   int FGroupSize = 0;
   int64_t FTimerStart = 0;
   double FReportedTime = 0;
+  int FCodecThreads = 1;  // per video decoder and encoder
   std::vector<uint8_t> FSubtitleBuffer;
   AVPacket* FPkt = nullptr;
 };
@@ -513,6 +517,10 @@ void TTranscodeRun::OpenEncoders() {
         }
       }
     }
+    if (ost.setup->type == AVMEDIA_TYPE_VIDEO && FCodecThreads > 1) {
+      enc->thread_count = FCodecThreads;
+      enc->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    }
     int r;
     {
       std::lock_guard<std::recursive_mutex> g(CodecLock);
@@ -563,6 +571,7 @@ void TTranscodeRun::OpenDecoders() {
     if (!ist.dec_ctx || !ist.frame || ff::avcodec_parameters_to_context(ist.dec_ctx, par) < 0)
       throw FFmpegException(std::string("av_mallocz fail"));
     ist.dec_ctx->pkt_timebase = ist.st->time_base;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO && FCodecThreads > 1) ist.dec_ctx->thread_count = FCodecThreads;
     int r;
     {
       std::lock_guard<std::recursive_mutex> g(CodecLock);
@@ -717,6 +726,7 @@ void TTranscodeRun::CreateStages() {
       p.enc_tb = enc->time_base;
       p.start_time = E.Fstart_time;
       p.max_frames = E.Fmax_frames[AVMEDIA_TYPE_VIDEO];
+      if (E.Frecording_time != INT64_MAX) p.end_time = E.Frecording_time + E.Fstart_time;
       p.quality = (enc->flags & AV_CODEC_FLAG_QSCALE) ? enc->global_quality : 0;
       p.interlaced = (enc->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME)) != 0;
       p.top_field_first = E.Ftop_field_first;
@@ -944,7 +954,7 @@ void TTranscodeRun::OutputFrame(TInStream& AIst, int AIndex, AVFrame* AFrame) {
       const int64_t before = ost.video->EncodedBytes;
       const int dup = ost.video->nb_frames_dup, drop = ost.video->nb_frames_drop;
       const std::string label = FormatText("#%d.%d", AIst.file_index, AIst.index);
-      ost.video->Write(AFrame, sync.pts, label.c_str());
+      ost.video->Write(AFrame, sync.pts, label.c_str(), sync.next_pts);
       E.Fvideo_size += ost.video->EncodedBytes - before;
       E.Fnb_frames_dup += ost.video->nb_frames_dup - dup;
       E.Fnb_frames_drop += ost.video->nb_frames_drop - drop;
@@ -1175,6 +1185,8 @@ void TTranscodeRun::FreeStreamTables() {
 }
 
 bool TTranscodeRun::Run() {
+  // Cores that no other conversion uses go to this one's video codecs.
+  FCodecThreads = CodecThreadCount(UsableCores(), std::max(RunningTranscodes(), E.ExpectedConcurrentRuns));
   FNoPacket.assign(static_cast<size_t>(std::max(E.Fnb_input_files, 1)), 0);
   BuildInputStreamTable();
   BuildOutputStreamTable();
@@ -1282,9 +1294,28 @@ std::string TTranscodeRun::NothingToConvert(const TOutStream& AOst, const TInStr
                     ff::avcodec_get_name(AIst.st->codecpar->codec_id));
 }
 
+std::atomic<int> GRunningTranscodes{0};
+
 }  // namespace
 
+int RunningTranscodes() { return GRunningTranscodes.load(); }
+
+int UsableCores() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+int CodecThreadCount(int ACores, int ARunning) {
+  return std::clamp(ACores / std::max(ARunning, 1), 1, kMaxCodecThreads);
+}
+
 bool RunTranscode(TCustomFFmpeg& AEngine) {
+  struct Running {
+    Running() { ++GRunningTranscodes; }
+    ~Running() { --GRunningTranscodes; }
+  } running;
   TTranscodeRun run(AEngine);
   return run.Run();
 }

@@ -183,9 +183,11 @@ TVideoOutput::TVideoOutput(const TVideoOutputParams& AParams, const TVideoFilter
       FBroken(std::move(ABroken)) {
   FFiltered = ff::av_frame_alloc();
   FWork = ff::av_frame_alloc();
-  if (!FFiltered || !FWork) {
+  FLast = ff::av_frame_alloc();
+  if (!FFiltered || !FWork || !FLast) {
     ff::av_frame_free(&FFiltered);
     ff::av_frame_free(&FWork);
+    ff::av_frame_free(&FLast);
     throw ETranscodeError(std::string("Cannot allocate temp picture, check pix fmt"));
   }
   if (NeedsGraph(FGeom)) {
@@ -193,6 +195,7 @@ TVideoOutput::TVideoOutput(const TVideoOutputParams& AParams, const TVideoFilter
     if (!FGraph.Build(FGeom, err)) {
       ff::av_frame_free(&FFiltered);
       ff::av_frame_free(&FWork);
+      ff::av_frame_free(&FLast);
       throw ETranscodeError("Error opening filters: " + err);
     }
     ++FGraphBuilds;
@@ -202,6 +205,7 @@ TVideoOutput::TVideoOutput(const TVideoOutputParams& AParams, const TVideoFilter
 TVideoOutput::~TVideoOutput() {
   ff::av_frame_free(&FFiltered);
   ff::av_frame_free(&FWork);
+  ff::av_frame_free(&FLast);
 }
 
 bool TVideoOutput::NeedsGraph(const TVideoFilterParams& AP) const {
@@ -248,7 +252,8 @@ void TVideoOutput::Rebuild(const AVFrame* APicture, const char* AInputLabel) {
   ++FGraphBuilds;
 }
 
-void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel) {
+void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel, int64_t AEndUs) {
+  if (AEndUs != AV_NOPTS_VALUE && AEndUs > APtsUs) FLastEnd = AEndUs;
   if (APicture->width != FGeom.in_w || APicture->height != FGeom.in_h || APicture->format != FGeom.in_fmt)
     Rebuild(APicture, AInputLabel);
   if (!FGraph.Built()) {
@@ -296,6 +301,10 @@ void TVideoOutput::Encode(const AVFrame* APicture, int64_t APtsUs) {
       throw;
     }
     if (LastFrameSize > 0 && OnEncoded) OnEncoded(FWork, frame_number);
+    if (FWork != FLast) {
+      ff::av_frame_unref(FLast);
+      ff::av_frame_ref(FLast, FWork);
+    }
     ff::av_frame_unref(FWork);
     ++sync_opts;
     ++frame_number;
@@ -325,6 +334,32 @@ void TVideoOutput::Drain() {
     while (FGraph.Pull(FFiltered) >= 0) {
       Encode(FFiltered, FFiltered->pts);
       ff::av_frame_unref(FFiltered);
+    }
+  }
+  // The last picture is shown until its display ends: at a constant rate it
+  // is repeated up to there (the last frame of a 1 fps input lasts a second).
+  const bool constantRate = P.sync_method == 1 || (P.sync_method < 0 && !P.variable_fps);
+  if (constantRate && FLast->buf[0] && FLastEnd != AV_NOPTS_VALUE) {
+    const int64_t end = std::min(FLastEnd, P.end_time);
+    const double endFrame = static_cast<double>(end - P.start_time) / 1000000.0 / av_q2d(P.enc_tb);
+    int64_t count = std::llrint(endFrame) - sync_opts;
+    count = std::min(count, P.max_frames - frame_number);
+    if (count > 0) {
+      nb_frames_dup += static_cast<int>(count);
+      ShowDupOrDrop = true;
+      AVFrame* last = ff::av_frame_clone(FLast);
+      if (!last) throw ETranscodeError(std::string("Video encoding failed"));
+      try {
+        for (int64_t i = 0; i < count && !(FBroken && FBroken()); ++i) {
+          const int64_t at = sync_opts;
+          Encode(last, static_cast<int64_t>(P.start_time + at * av_q2d(P.enc_tb) * 1000000.0 + 0.5));
+          if (sync_opts == at) break;  // nothing was written
+        }
+      } catch (...) {
+        ff::av_frame_free(&last);
+        throw;
+      }
+      ff::av_frame_free(&last);
     }
   }
   EncodeAndDeliver(FPort, nullptr, P.enc_tb, [this](AVPacket* p, AVRational tb) { Deliver(p, tb); },
