@@ -386,3 +386,44 @@ TEST_F(RealWorldTest, H264ProgressNeverGoesBackNorRunsAheadAndCountsBufferedByte
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CodecThreadsTest, IdleCoresAreSharedOut) {
+  const struct {
+    int cores, running, threads;
+  } cases[] = {{8, 1, 8}, {8, 2, 4}, {8, 3, 2}, {8, 8, 1}, {8, 20, 1}, {1, 1, 1}, {8, 0, 8}, {64, 1, kMaxCodecThreads}};
+  for (const auto& c : cases) EXPECT_EQ(c.threads, CodecThreadCount(c.cores, c.running)) << c.cores << "/" << c.running;
+  EXPECT_GE(UsableCores(), 1);
+}
+
+TEST_F(RealWorldTest, ALoneRunGivesItsVideoCodecsTheIdleCores) {
+  // What the encoders were opened with, seen from inside the run.
+  for (int beside : {0, UsableCores()}) {
+    SCOPED_TRACE(beside);
+    const std::string out = Dir / "threads.mp4";
+    auto t = Make(Fixture("long.mp4"), {{"vcodec", "libx264"}, {"acodec", "aac"}}, out);
+    t->ExpectedConcurrentRuns = beside;
+    int running = -1, videoThreads = -1, audioThreads = -1;
+    t->ReportInterval = 0;
+    t->FOnProgress = [&](rtl::TObject*, int, int, float, float, double, int64_t, int64_t, int64_t) {
+      running = RunningTranscodes();
+      videoThreads = t->OutputFile(0)->streams[0]->enc->thread_count;
+      audioThreads = t->OutputFile(0)->streams[1]->enc->thread_count;
+    };
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    EXPECT_EQ(1, running);
+    EXPECT_EQ(0, RunningTranscodes());
+    EXPECT_EQ(beside ? 1 : CodecThreadCount(UsableCores(), 1), videoThreads);
+    EXPECT_EQ(1, audioThreads);
+    // The output is the same kind of file either way.
+    auto p = Probe(out);
+    EXPECT_EQ("h264", p["s0.codec_name"]);
+    EXPECT_EQ("320", p["s0.width"]);
+    EXPECT_EQ("25/1", p["s0.r_frame_rate"]);
+    EXPECT_EQ(100, CountFrames(out, "v"));
+  }
+}
+
+}  // namespace
