@@ -514,11 +514,11 @@ void TCustomFFmpegVCL::StartNextTask() {
     std::unique_lock<rtl::TCriticalSection> g(FTerminateLock);
     if (FPendingTasks <= 0) return;
     --FPendingTasks;
-    // Advanced before the start: a refused start ends the task at once and
-    // may start the next one from inside StartConvert.
     // The tasks that will run beside this one share the cores with it: as
     // the queue drains, later tasks get the cores that fall idle.
     const int running = FCurrentTask - FCompleteTasks;
+    // Advanced before the start: a refused start ends the task at once and
+    // may start the next one from inside StartConvert.
     task = FFFmpegList.GetItem(FCurrentTask++);
     task->ReportInterval = static_cast<int64_t>(FProgressInterval) * 1000;
     task->ExpectedConcurrentRuns = std::max(1, std::min(FThreadSlots, running + 1 + FPendingTasks));

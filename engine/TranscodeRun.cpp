@@ -30,6 +30,15 @@ constexpr AVRational kMicro{1, 1000000};
 
 std::string TypeText(int AType) { return rtl::U8(MediaTypeText(AType)); }
 
+#if defined(__SANITIZE_THREAD__)
+// ThreadSanitizer cannot see how the (uninstrumented) FFmpeg libraries
+// synchronise their codec threads, and would report their work as races: a
+// build made for it keeps one thread per codec.
+constexpr bool kCodecThreadsSeen = false;
+#else
+constexpr bool kCodecThreadsSeen = true;
+#endif
+
 using i128 = __int128;
 constexpr i128 kNoTs = static_cast<i128>(AV_NOPTS_VALUE);
 
@@ -1186,7 +1195,9 @@ void TTranscodeRun::FreeStreamTables() {
 
 bool TTranscodeRun::Run() {
   // Cores that no other conversion uses go to this one's video codecs.
-  FCodecThreads = CodecThreadCount(UsableCores(), std::max(RunningTranscodes(), E.ExpectedConcurrentRuns));
+  FCodecThreads = kCodecThreadsSeen
+                      ? CodecThreadCount(UsableCores(), std::max(RunningTranscodes(), E.ExpectedConcurrentRuns))
+                      : 1;
   FNoPacket.assign(static_cast<size_t>(std::max(E.Fnb_input_files, 1)), 0);
   BuildInputStreamTable();
   BuildOutputStreamTable();
