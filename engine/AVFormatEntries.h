@@ -20,7 +20,7 @@ extern "C" {
   X(avformat_alloc_output_context2) X(avformat_new_stream) X(av_new_program)   \
   X(av_program_add_stream_index) X(av_find_program_from_stream)                \
   X(av_find_best_stream) X(av_guess_frame_rate) X(av_guess_sample_aspect_ratio)\
-  X(av_stream_get_side_data)                                                   \
+  X(av_stream_get_side_data) X(av_stream_new_side_data)                        \
   /* reading */                                                                \
   X(avformat_open_input) X(avformat_find_stream_info) X(avformat_close_input)  \
   X(av_read_frame) X(av_read_pause) X(av_read_play) X(av_seek_frame)           \

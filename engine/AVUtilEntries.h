@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/avutil.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
+#include <libavutil/display.h>
 #include <libavutil/error.h>
 #include <libavutil/fifo.h>
 #include <libavutil/frame.h>
@@ -35,6 +36,7 @@ extern "C" {
   X(av_freep) X(av_strdup) X(av_strndup) X(av_strlcpy) X(av_strlcat)          \
   X(av_strstart) X(av_stristart) X(av_strcasecmp) X(av_strncasecmp)           \
   X(av_fast_malloc) X(av_fast_realloc) X(av_get_token) X(av_strerror)          \
+  X(av_display_rotation_get)                                                   \
   X(av_get_media_type_string) X(av_get_picture_type_char)                      \
   /* arithmetic and time */                                                    \
   X(av_compare_ts) X(av_gcd) X(av_reduce) X(av_rescale) X(av_rescale_rnd)      \

@@ -1,6 +1,8 @@
 #include "engine/FFUtils.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -53,12 +55,43 @@ String FFmpegErrorText(const String& APrefix, int ACode) {
     case AVERROR_PROTOCOL_NOT_FOUND: text = "Unsupported network protocol"; break;
     default: break;
   }
-  char buf[64];
+  // Any other code gets the system's text (a negative errno value) or
+  // FFmpeg's own, so that a user learns what went wrong ("Read-only file
+  // system", "Is a directory"); only a code nobody knows keeps the number.
+  char buf[AV_ERROR_MAX_STRING_SIZE + 64];
+  if (!text && ACode < 0) {
+    if (ff::av_strerror) {
+      if (ff::av_strerror(ACode, buf, sizeof buf) >= 0) text = buf;
+    } else if (ACode > -4096) {
+      char sys[256];
+      const char* s = strerror_r(-ACode, sys, sizeof sys);
+      if (s && std::strncmp(s, "Unknown error", 13) != 0) {
+        snprintf(buf, sizeof buf, "%s", s);
+        text = buf;
+      }
+    }
+  }
   if (!text) {
     snprintf(buf, sizeof buf, "Error number %d occurred", ACode);
     text = buf;
   }
   return APrefix + u": " + rtl::Utf8ToString(text);
+}
+
+double DisplayRotation(const AVStream* AStream) {
+  if (!AStream) return 0;
+  double theta = 0;
+  size_t size = 0;
+  const uint8_t* sd =
+      ff::av_stream_get_side_data ? ff::av_stream_get_side_data(AStream, AV_PKT_DATA_DISPLAYMATRIX, &size) : nullptr;
+  if (sd && size >= 9 * sizeof(int32_t)) {
+    theta = -std::round(ff::av_display_rotation_get(reinterpret_cast<const int32_t*>(sd)));
+  } else if (const AVDictionaryEntry* tag = ff::av_dict_get(AStream->metadata, "rotate", nullptr, 0)) {
+    theta = std::atof(tag->value);
+  }
+  if (!std::isfinite(theta)) return 0;
+  theta -= 360 * std::floor(theta / 360 + 0.9 / 360);
+  return std::fabs(theta) < 1.0 || std::fabs(theta - 360) < 1.0 ? 0 : theta;
 }
 
 String MediaTypeText(int AMediaType) {

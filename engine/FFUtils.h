@@ -29,6 +29,10 @@ int64_t FrameRateToDuration(AVRational ARate);
 // APrefix + ": " + the text of an FFmpeg error code ("Error number %d
 // occurred" for a code without a text of its own).
 rtl::String FFmpegErrorText(const rtl::String& APrefix, int ACode);
+// How far a video stream's pictures must be turned clockwise to stand upright
+// (its display matrix, else its "rotate" tag), in degrees from 0 to below 360;
+// 0 when upright.
+double DisplayRotation(const AVStream* AStream);
 // "Video", "Audio", "Data", "Subtitle", "Attachment" or "Unknown".
 rtl::String MediaTypeText(int AMediaType);
 

@@ -273,7 +273,7 @@ void TCustomFFmpeg::ReleaseOutputFile(TOutputFile& AFile) {
   }
   if (oc->url) {
     String name = DecodeAVFileName(oc->url);
-    if (FileSizeByName(name) == 0) std::remove(rtl::U8(name).c_str());
+    if (AFile.remove_on_release || FileSizeByName(name) == 0) std::remove(rtl::U8(name).c_str());
   }
   ff::avformat_free_context(oc);
   AFile.ctx = nullptr;

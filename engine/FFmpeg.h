@@ -139,6 +139,7 @@ struct TOutputFile {
   AVFormatContext* ctx = nullptr;
   AVDictionary* muxer_opts = nullptr;
   std::vector<std::unique_ptr<TOutputStreamSetup>> streams;
+  bool remove_on_release = false;  // a failed run: the file goes when released
 };
 
 class TCustomFFmpeg;
@@ -276,6 +277,9 @@ class TCustomFFmpeg : public rtl::TObject {
   void SetMuxPreload(float AValue);
   void SetPostHooks(TPostHooks AHooks);
   void SetPostHooksLocked(TPostHooks AHooks);
+  // The post-hook set, read under the post-hook lock (the task list changes
+  // it while the run goes on).
+  TPostHooks PostHooks() const;
 
   // --- files -----------------------------------------------------------------
   bool OpenInputFile(const rtl::String& AFileName);
@@ -283,6 +287,9 @@ class TCustomFFmpeg : public rtl::TObject {
   int OpenOutputFile(const rtl::String& AFileName, bool AJoin);
   bool FindCodec(const char* AName, int AMediaType, AVCodecID& ACodecId, int AStrict, bool AEncoder);
   void GetInputStreamKinds(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle);
+  // The index of the open input (AInputs) or output file that AFileName
+  // names, or -1.
+  int SameFileIndex(const rtl::String& AFileName, bool AInputs) const;
 
   // --- open-codec lists --------------------------------------------------------
   static void AddCodecItem(TCodecItem*& AList, void* AStream);
@@ -309,6 +316,10 @@ class TCustomFFmpeg : public rtl::TObject {
   TProgressEvent FOnProgress;
   int64_t ReportInterval = 500000;
   int64_t PreviewInterval = 100000;
+  // Conversions the caller runs at the same time as this one, itself
+  // included (the task list's busy slots); the run counts at least those when
+  // it shares out the idle cores. 0: only the runs under way count.
+  int ExpectedConcurrentRuns = 0;
 
   // --- state read by the stream set-up, the transcode and tests -------------------
   // Capacity and file tables.
@@ -500,6 +511,9 @@ void ChoosePixelFormat(AVCodecContext* AEnc, const AVCodec* ACodec);
 void ParseMatrix(uint16_t* ADest, const std::string& AText);
 // An 8-bit time or date into microseconds (FFmpegException on bad text).
 int64_t ParseTimeOrFail(const std::string& AContext, const std::string& ATime, bool AIsDuration);
+// True when the two paths name one file: the same device and inode when both
+// exist, else the same path once resolved (links, "." and "..").
+bool SameFile(const std::string& APathA, const std::string& APathB);
 // The process-wide lock of the live-preview post hooks.
 std::recursive_mutex& PostHookLock();
 

@@ -72,7 +72,10 @@ void TCustomFFmpeg::GetInputStreamKinds(bool& AHasVideo, bool& AHasAudio, bool A
     AVFormatContext* ic = Finput_files[j];
     for (unsigned i = 0; i < ic->nb_streams; ++i) {
       switch (ic->streams[i]->codecpar->codec_type) {
-        case AVMEDIA_TYPE_VIDEO: AHasVideo = true; break;
+        case AVMEDIA_TYPE_VIDEO:
+          // Cover art is a picture that goes with the sound, not a video.
+          if (!(ic->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC)) AHasVideo = true;
+          break;
         case AVMEDIA_TYPE_AUDIO: AHasAudio = true; break;
         case AVMEDIA_TYPE_SUBTITLE: AHasSubtitle = true; break;
         case AVMEDIA_TYPE_DATA:
@@ -112,6 +115,9 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
   };
   if (Fnb_input_files >= FMaxFiles)
     return fail(rtl::Utf8ToString(FmtA("max input files %d reached", FMaxFiles)));
+  if (const int same = SameFileIndex(AFileName, false); same >= 0)
+    return fail(rtl::Utf8ToString(FmtA("Input file '%s' is the same file as output file #%d",
+                                       rtl::U8(AFileName).c_str(), same)));
 
   ic = ff::avformat_alloc_context();
   if (!ic) throw FFmpegException("avformat_alloc_context failed");
@@ -210,6 +216,13 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
     const AVCodecParameters* par = st->codecpar;
     switch (par->codec_type) {
       case AVMEDIA_TYPE_VIDEO: {
+        Finput_codecs.push_back(decoderByName(Fvideo_codec_name));
+        if (Fvideo_disable)
+          st->discard = AVDISCARD_ALL;
+        else if (Fvideo_discard)
+          st->discard = static_cast<AVDiscard>(Fvideo_discard);
+        // Cover art gives the output neither its size nor its rate.
+        if (st->disposition & AV_DISPOSITION_ATTACHED_PIC) break;
         Fframe_height = par->height;
         Fframe_width = par->width;
         AVRational sar = st->sample_aspect_ratio.num ? st->sample_aspect_ratio : par->sample_aspect_ratio;
@@ -232,11 +245,12 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
                           codecRate.num, codecRate.den, static_cast<double>(rfps.num) / rfps.den,
                           rfps.num, rfps.den));
         Fframe_rate = rfps;
-        Finput_codecs.push_back(decoderByName(Fvideo_codec_name));
-        if (Fvideo_disable)
-          st->discard = AVDISCARD_ALL;
-        else if (Fvideo_discard)
-          st->discard = static_cast<AVDiscard>(Fvideo_discard);
+        // Pictures shown turned are turned by the conversion: the output's
+        // size is that of the upright picture.
+        if (const double turn = DisplayRotation(st); std::fabs(turn - 90) < 1 || std::fabs(turn - 270) < 1) {
+          std::swap(Fframe_width, Fframe_height);
+          if (Fframe_aspect_ratio > 0) Fframe_aspect_ratio = 1.0f / Fframe_aspect_ratio;
+        }
         break;
       }
       case AVMEDIA_TYPE_AUDIO:

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
 
 #include "engine/FFmpeg.h"
 #include "engine/Printf.h"
@@ -33,6 +35,27 @@ AVRational SampleAspect(float AAspect, int AWidth, int AHeight) {
 }
 
 }  // namespace
+
+bool SameFile(const std::string& APathA, const std::string& APathB) {
+  struct stat a {}, b {};
+  if (stat(APathA.c_str(), &a) == 0 && stat(APathB.c_str(), &b) == 0)
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  std::error_code ea, eb;
+  const std::filesystem::path ca = std::filesystem::weakly_canonical(APathA, ea);
+  const std::filesystem::path cb = std::filesystem::weakly_canonical(APathB, eb);
+  if (ea || eb) return APathA == APathB;
+  return ca == cb;
+}
+
+int TCustomFFmpeg::SameFileIndex(const String& AFileName, bool AInputs) const {
+  const std::string path = rtl::U8(AFileName);
+  const int count = AInputs ? Fnb_input_files : Fnb_output_files;
+  for (int i = 0; i < count; ++i) {
+    const AVFormatContext* ctx = AInputs ? Finput_files[i] : Foutput_files[i];
+    if (ctx && ctx->url && SameFile(path, rtl::U8(DecodeAVFileName(ctx->url)))) return i;
+  }
+  return -1;
+}
 
 void ChooseSampleFormat(AVCodecContext* AEnc, const AVCodec* ACodec) {
   if (!ACodec || !ACodec->sample_fmts) return;
@@ -374,6 +397,12 @@ int TCustomFFmpeg::OpenOutputFile(const String& AFileName, bool AJoin) {
   }
   if (Fnb_output_files >= FMaxFiles) {
     FLastErrMsg = rtl::Utf8ToString(FmtA("max output files %d reached", FMaxFiles));
+    return -1;
+  }
+  // Before anything is opened: writing into an input would destroy it.
+  if (const int same = SameFileIndex(AFileName, true); same >= 0) {
+    FLastErrMsg = rtl::Utf8ToString(FmtA("Output file '%s' is the same file as input file #%d: a file cannot be converted into itself",
+                                         rtl::U8(AFileName).c_str(), same));
     return -1;
   }
   FEnableFilter = !Fvfilters.empty();

@@ -396,4 +396,9 @@ void TCustomFFmpeg::SetPostHooksLocked(TPostHooks AHooks) {
   SetPostHooks(AHooks);
 }
 
+TPostHooks TCustomFFmpeg::PostHooks() const {
+  std::lock_guard<std::recursive_mutex> g(PostHookLock());
+  return FPostHooks;
+}
+
 }  // namespace engine

@@ -1,5 +1,6 @@
 #include "engine/FFmpegVCL.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/FFmpegLoader.h"
@@ -176,10 +177,9 @@ void TFFmpegList::SetPreviewBitmapAll(bool AValue) {
 // delivered, so that handlers see the events in the order the tasks ended.
 class TCustomFFmpegVCL::TDoTerminateThread final : public rtl::TThread {
  public:
-  TDoTerminateThread(rtl::TObject* ASender, const TTerminateInfo& ATerminateInfo,
-                     TTerminateEvent AOnTerminate, std::shared_ptr<rtl::TEvent> APrevious)
-      : FOnTerminate(std::move(AOnTerminate)),
-        FSender(ASender),
+  TDoTerminateThread(TCustomFFmpegVCL* ASender, const TTerminateInfo& ATerminateInfo,
+                     std::shared_ptr<rtl::TEvent> APrevious)
+      : FSender(ASender),
         FTerminateInfo(ATerminateInfo),
         FPrevious(std::move(APrevious)),
         FDone(std::make_shared<rtl::TEvent>(true, false)) {
@@ -195,7 +195,8 @@ class TCustomFFmpegVCL::TDoTerminateThread final : public rtl::TThread {
     if (FPrevious) FPrevious->WaitFor(rtl::INFINITE);
     FPrevious.reset();
     try {
-      if (FOnTerminate) FOnTerminate(FSender, FTerminateInfo);
+      // The handler assigned now: one cleared meanwhile is not called.
+      FSender->OnTerminate(FSender, FTerminateInfo);
     } catch (...) {
       FDone->SetEvent();
       throw;
@@ -204,8 +205,7 @@ class TCustomFFmpegVCL::TDoTerminateThread final : public rtl::TThread {
   }
 
  private:
-  TTerminateEvent FOnTerminate;
-  rtl::TObject* FSender;
+  TCustomFFmpegVCL* FSender;
   TTerminateInfo FTerminateInfo;
   std::shared_ptr<rtl::TEvent> FPrevious;
   std::shared_ptr<rtl::TEvent> FDone;
@@ -214,7 +214,7 @@ class TCustomFFmpegVCL::TDoTerminateThread final : public rtl::TThread {
 void TCustomFFmpegVCL::DeliverTerminate(const TTerminateInfo& AInfo) {
   ReapTerminateThreads(false);
   std::lock_guard<std::mutex> g(FDeliveryLock);
-  auto thread = std::make_unique<TDoTerminateThread>(this, AInfo, OnTerminate, FLastDelivered);
+  auto thread = std::make_unique<TDoTerminateThread>(this, AInfo, FLastDelivered);
   FLastDelivered = thread->Done();
   FDeliveryThreads.push_back(std::move(thread));
 }
@@ -468,6 +468,7 @@ void TCustomFFmpegVCL::Start(int AThreadCount) {
   FTaskEnded.assign(FPendingTasks, false);
   FTerminated = false;
   FThreadMode = AThreadCount > 0;
+  FThreadSlots = FThreadMode ? AThreadCount : 1;
   FPaused = false;
   FWorking = true;
   if (FPendingTasks == 0) {
@@ -513,10 +514,14 @@ void TCustomFFmpegVCL::StartNextTask() {
     std::unique_lock<rtl::TCriticalSection> g(FTerminateLock);
     if (FPendingTasks <= 0) return;
     --FPendingTasks;
+    // The tasks that will run beside this one share the cores with it: as
+    // the queue drains, later tasks get the cores that fall idle.
+    const int running = FCurrentTask - FCompleteTasks;
     // Advanced before the start: a refused start ends the task at once and
     // may start the next one from inside StartConvert.
     task = FFFmpegList.GetItem(FCurrentTask++);
     task->ReportInterval = static_cast<int64_t>(FProgressInterval) * 1000;
+    task->ExpectedConcurrentRuns = std::max(1, std::min(FThreadSlots, running + 1 + FPendingTasks));
     if (FThreadMode) {
       // Under the lock, so that Stop cannot slip between the start of the
       // run and the start of its thread.
@@ -575,9 +580,7 @@ void TCustomFFmpegVCL::DoProgress(rtl::TObject* ASender, int AFileIndex, int AFr
   info.CurrentDuration = ACurrentDuration;
   info.TotalDuration = ATotalDuration;
   if (FTriggerEventInMainThread) {
-    CallMethodInMainThread([this, &info] {
-      if (OnProgress) OnProgress(this, &info);
-    });
+    CallMethodInMainThread([this, &info] { OnProgress(this, &info); });
   } else {
     std::lock_guard<rtl::TCriticalSection> g(FProgressLock);
     OnProgress(this, &info);
@@ -593,9 +596,7 @@ void TCustomFFmpegVCL::DoPreviewBitmap(rtl::TObject* ASender, void* ABitmap, int
   info.FrameNumber = AFrameNumber;
   info.PTS = APTS;
   if (FTriggerEventInMainThread) {
-    CallMethodInMainThread([this, &info] {
-      if (OnPreviewBitmap) OnPreviewBitmap(this, info);
-    });
+    CallMethodInMainThread([this, &info] { OnPreviewBitmap(this, info); });
   } else {
     std::lock_guard<rtl::TCriticalSection> g(FPreviewLock);
     OnPreviewBitmap(this, info);
@@ -635,18 +636,18 @@ void TCustomFFmpegVCL::DoTerminate(rtl::TObject* ASender) {
     TFFmpeg* task = FFFmpegList.GetItem(index);
     // Its inputs are closed by now; the probes must not keep them.
     task->DetachProbes();
-    if (OnTerminate) {
-      TTerminateInfo info;
-      info.TaskIndex = index;
-      info.Finished = task->Finished();
-      info.Exception = task->FatalException();
-      info.ExceptionMsg = task->FatalMessage();
-      if (FThreadMode) {
-        DeliverTerminate(info);
-      } else {
-        direct = std::move(info);
-        raiseDirect = true;
-      }
+    // Raised whether or not a handler is assigned now: the handler is looked
+    // up on delivery.
+    TTerminateInfo info;
+    info.TaskIndex = index;
+    info.Finished = task->Finished();
+    info.Exception = task->FatalException();
+    info.ExceptionMsg = task->FatalMessage();
+    if (FThreadMode) {
+      DeliverTerminate(info);
+    } else {
+      direct = std::move(info);
+      raiseDirect = true;
     }
     ++FCompleteTasks;
     if (FPendingTasks > 0) {
@@ -665,7 +666,6 @@ void TCustomFFmpegVCL::DoTerminate(rtl::TObject* ASender) {
 bool TCustomFFmpegVCL::EndQueueLocked(TTerminateInfo& AFinal) {
   // Marked first: a handler may clear the list as soon as it hears of the end.
   FTerminated = true;
-  if (!OnTerminate) return false;
   AFinal = TTerminateInfo{};
   AFinal.TaskIndex = -1;
   AFinal.Finished = true;

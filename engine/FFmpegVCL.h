@@ -22,6 +22,7 @@
 //   task's own, also after Stop. In serial mode on the thread that called
 //   Start (or the transcoder's own terminate thread for a task that Stop
 //   ended before it started).
+// Handlers are looked up when an event is delivered, not when it arises.
 // Every task produces exactly one OnTerminate per Start.
 #pragma once
 
@@ -32,6 +33,7 @@
 #include <mutex>
 #include <vector>
 
+#include "engine/EventHandler.h"
 #include "engine/FFBaseComponent.h"
 #include "engine/FFmpeg.h"
 #include "engine/TaskOptions.h"
@@ -220,11 +222,13 @@ class TCustomFFmpegVCL : public TFFBaseComponent {
   bool Terminated() const { return FTerminated.load(); }
   bool Working() const { return FWorking.load(); }
 
-  // Set before Start; not while a run goes on.
-  TProgressEvent OnProgress;
-  TTerminateEvent OnTerminate;
-  TPreviewBitmapEvent OnPreviewBitmap;
-  TCustomHookEvent OnCustomHook;
+  // May be set or cleared at any time, also while tasks end: once the
+  // assignment returns, a replaced handler is not running and is not called
+  // again (see TEventHandler).
+  TEventHandler<void(rtl::TObject* Sender, PProgressInfo AProgressInfo)> OnProgress;
+  TEventHandler<void(rtl::TObject* Sender, const TTerminateInfo& ATerminateInfo)> OnTerminate;
+  TEventHandler<void(rtl::TObject* Sender, const TPreviewInfo& APreviewInfo)> OnPreviewBitmap;
+  TEventHandler<void(rtl::TObject* Sender, PHookInfo AHookInfo)> OnCustomHook;
 
   // Seam for tests and tools: how a new task's transcoder is made.
   void SetTaskFactory(TTaskFactory AFactory) { FTaskFactory = std::move(AFactory); }
@@ -281,6 +285,7 @@ class TCustomFFmpegVCL : public TFFBaseComponent {
   // its own end may be reported twice, and is counted once.
   std::vector<bool> FTaskEnded;
   bool FThreadMode = false;
+  int FThreadSlots = 1;  // tasks that may run at once
   bool FPaused = false;
   rtl::TThreadID FSerialThread = 0;  // the thread inside a serial Start
   bool FFinalDue = false;            // the final event waits for that Start

@@ -151,12 +151,11 @@ TProgressValues BuildProgress(const std::vector<TProgressVideo>& AVideo, const s
     if (AQpHist) text += QPHistogramText(s.quality);
     videoSeen = true;
   }
-  double t = 10000000000.0;
-  for (double ot : AOutputTimes)
-    if (ot < t && ot > 0) t = ot;
-  if (t == 10000000000.0) t = 0;  // nothing written yet
+  // The time all streams have reached: one that wrote nothing yet holds it.
+  double t = 0;
+  if (!AOutputTimes.empty()) t = *std::min_element(AOutputTimes.begin(), AOutputTimes.end());
+  v.time = std::max(t, 0.0);
   if (t < 0.01) t = 0.01;
-  v.time = t;
   v.bitrate = static_cast<double>(ASize) * 8 / t / 1000.0;
   text += FormatText("size=%8.0fkB time=%0.2f bitrate=%6.1fkbits/s", static_cast<double>(ASize) / 1024.0, t,
                      v.bitrate);

@@ -76,8 +76,9 @@ extern std::array<std::atomic<int32_t>, 52> QPHistogram;
 std::string QPHistogramText(float AQuality);
 
 // Builds the report: AVideo lists the video output streams in table order,
-// AOutputTimes every output stream's time (seconds), AElapsed the seconds
-// since the run began.
+// AOutputTimes the times (seconds) of the output streams that still hold the
+// report back (the earliest is the time reported), AElapsed the seconds since
+// the run began.
 // AQpHist: count the reported quantiser and show the histogram.
 TProgressValues BuildProgress(const std::vector<TProgressVideo>& AVideo, const std::vector<double>& AOutputTimes,
                               int64_t ASize, double AElapsed, bool ALast, int ADup, int ADrop, bool AQpHist = false);

@@ -1,6 +1,9 @@
 #include "engine/TranscodeRun.h"
 
+#include <sched.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -27,7 +30,43 @@ constexpr AVRational kMicro{1, 1000000};
 
 std::string TypeText(int AType) { return rtl::U8(MediaTypeText(AType)); }
 
+#if defined(__SANITIZE_THREAD__)
+// ThreadSanitizer cannot see how the (uninstrumented) FFmpeg libraries
+// synchronise their codec threads, and would report their work as races: a
+// build made for it keeps one thread per codec.
+constexpr bool kCodecThreadsSeen = false;
+#else
+constexpr bool kCodecThreadsSeen = true;
+#endif
+
+using i128 = __int128;
+constexpr i128 kNoTs = static_cast<i128>(AV_NOPTS_VALUE);
+
+// Timestamps between microseconds and a stream's time base, rounded to the
+// nearest, in 128 bits.
+i128 RoundDiv(i128 AValue, i128 ANum, i128 ADen) {
+  if (ADen == 0) return AValue;
+  const i128 p = AValue * ANum;
+  return p >= 0 ? (p + ADen / 2) / ADen : -((-p + ADen / 2) / ADen);
+}
+i128 FromMicro128(i128 AMicro, AVRational ATimeBase) {
+  return RoundDiv(AMicro, ATimeBase.den, static_cast<i128>(ATimeBase.num) * 1000000);
+}
+i128 ToMicro128(i128 AValue, AVRational ATimeBase) {
+  return RoundDiv(AValue, static_cast<i128>(ATimeBase.num) * 1000000, ATimeBase.den);
+}
+// A timestamp is a 64-bit value other than the no-timestamp one.
+bool Fits64(i128 AValue) { return AValue > INT64_MIN && AValue <= INT64_MAX; }
+int64_t Clamp64(i128 AValue) {
+  return AValue > INT64_MAX ? INT64_MAX : AValue < -INT64_MAX ? -INT64_MAX : static_cast<int64_t>(AValue);
+}
+i128 ScaleTs(i128 AValue, double AScale) {
+  const double v = static_cast<double>(AValue) * AScale;
+  return std::fabs(v) < 9.0e18 ? static_cast<i128>(std::llrint(v)) : kNoTs;
+}
+
 struct TInFile {
+  i128 ts_discont = 0;  // microseconds added by timestamp discontinuities
   int eof_reached = 0;
   int ist_index = 0;
   int nb_streams = 0;
@@ -72,6 +111,9 @@ struct TOutStream : TAVOutputStream {
   bool first_group = true;  // its encoder is opened (join mode opens group 0 only)
 };
 
+// An attached picture (cover art) is never the source of a video stream.
+bool IsCoverArt(const TInStream& AIst) { return (AIst.st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0; }
+
 class TTranscodeRun {
  public:
   explicit TTranscodeRun(TCustomFFmpeg& AEngine) : E(AEngine) {}
@@ -107,6 +149,8 @@ class TTranscodeRun {
   void EndOfInput(int AFile, bool& AStopLoop);
   void ReportProgress(int AFileIndex, bool ALast);
   void WriteTrailers();
+  void CheckEveryStreamWritten();
+  std::string NothingToConvert(const TOutStream& AOst, const TInStream& AIst);
   void CloseCodecs();
   void FreeStreamTables();
   void Fail(const std::string& AText) {
@@ -127,6 +171,8 @@ class TTranscodeRun {
   int FNoPacketCount = 0;
   int FGroupSize = 0;
   int64_t FTimerStart = 0;
+  double FReportedTime = 0;
+  int FCodecThreads = 1;  // per video decoder and encoder
   std::vector<uint8_t> FSubtitleBuffer;
   AVPacket* FPkt = nullptr;
 };
@@ -237,7 +283,7 @@ void TTranscodeRun::FindSourceStream(TOutStream& AOst, int AFile) {
   int found = -1, score = -1;
   for (size_t j = 0; j < FIst.size(); ++j) {
     const TInStream& ist = *FIst[j];
-    if (!ist.discard || ist.st->discard == AVDISCARD_ALL || excluded(ist) ||
+    if (!ist.discard || ist.st->discard == AVDISCARD_ALL || excluded(ist) || IsCoverArt(ist) ||
         ist.st->codecpar->codec_type != type || (E.FJoinMode && ist.file_index != AFile))
       continue;
     const int s = best[ist.file_index] == ist.index ? 1 : 0;
@@ -248,7 +294,7 @@ void TTranscodeRun::FindSourceStream(TOutStream& AOst, int AFile) {
   }
   if (found < 0 && E.Fopt_programid == 0 && !E.FJoinMode)
     for (size_t j = 0; j < FIst.size(); ++j)
-      if (FIst[j]->st->codecpar->codec_type == type && FIst[j]->st->discard != AVDISCARD_ALL)
+      if (FIst[j]->st->codecpar->codec_type == type && FIst[j]->st->discard != AVDISCARD_ALL && !IsCoverArt(*FIst[j]))
         found = static_cast<int>(j);
   if (found < 0) {
     ff::av_dump_format(AOst.oc, AOst.file_index, AOst.oc->url, 1);
@@ -303,9 +349,18 @@ void TTranscodeRun::SetupOutputCodec(TOutStream& AOst, TInStream& AIst) {
         throw FFmpegException(std::string("-vcodec copy and CustomHook are incompatible (frames are not decoded)"));
       if (E.Fusing_vhook)
         throw FFmpegException(std::string("-vcodec copy and -vhook are incompatible (frames are not decoded)"));
-      if (E.FPostHooks.Bits)
+      if (E.PostHooks().Bits)
         throw FFmpegException(std::string("-vcodec copy and PostHooks are incompatible (frames are not decoded)"));
       AOst.st->sample_aspect_ratio = AIst.st->sample_aspect_ratio;
+      // Copied pictures are not turned: the output keeps how to show them.
+      {
+        size_t size = 0;
+        const uint8_t* m = ff::av_stream_get_side_data(AIst.st, AV_PKT_DATA_DISPLAYMATRIX, &size);
+        if (m && size) {
+          uint8_t* copy = ff::av_stream_new_side_data(AOst.st, AV_PKT_DATA_DISPLAYMATRIX, size);
+          if (copy) std::memcpy(copy, m, size);
+        }
+      }
       break;
     case AVMEDIA_TYPE_AUDIO:
       if (E.Faudio_volume != 256)
@@ -331,20 +386,35 @@ void TTranscodeRun::PrepareEncoding(int AIndex, TOutStream& AOst, TInStream& AIs
     case AVMEDIA_TYPE_VIDEO: {
       if (enc->pix_fmt == AV_PIX_FMT_NONE)
         throw FFmpegException(std::string("Video pixel format is unknown, stream cannot be encoded"));
-      const int cw = ipar->width - (E.Fframe_leftBand + E.Fframe_rightBand);
-      const int ch = ipar->height - (E.Fframe_topBand + E.Fframe_bottomBand);
+      // Opening the file decoded no picture of the stream (no data, or none
+      // that decodes): nothing tells what its pictures are.
+      if (ipar->format == AV_PIX_FMT_NONE || ipar->width <= 0 || ipar->height <= 0)
+        throw FFmpegException(NothingToConvert(AOst, AIst));
+      // Sizes are those of the picture turned upright.
+      TVideoFilterParams turned;
+      turned.in_w = ipar->width;
+      turned.in_h = ipar->height;
+      turned.rotation = DisplayRotation(AIst.st);
+      int tw = 0, th = 0;
+      TurnedSize(turned, tw, th);
+      const int cw = tw - (E.Fframe_leftBand + E.Fframe_rightBand);
+      const int ch = th - (E.Fframe_topBand + E.Fframe_bottomBand);
       if (enc->width <= 0 || enc->height <= 0) {
         enc->width = cw;
         enc->height = ch;
       }
-      if (enc->sample_aspect_ratio.num == 0 && ipar->sample_aspect_ratio.num > 0 && enc->width == cw &&
-          enc->height == ch)
-        enc->sample_aspect_ratio = AOst.st->sample_aspect_ratio = ipar->sample_aspect_ratio;
+      AVRational isar = ipar->sample_aspect_ratio;
+      if (tw != ipar->width) std::swap(isar.num, isar.den);
+      if (enc->sample_aspect_ratio.num == 0 && isar.num > 0 && isar.den > 0 && enc->width == cw && enc->height == ch)
+        enc->sample_aspect_ratio = AOst.st->sample_aspect_ratio = isar;
+      // The output shows the turned pictures as they are.
+      if (turned.rotation != 0) ff::av_dict_set(&AOst.st->metadata, "rotate", nullptr, 0);
       if (E.FEnableFilter && !E.Fvfilters.empty()) {
         // The user's chain may change the size: the encoder takes the sink's.
         TVideoFilterParams g;
         g.in_w = ipar->width;
         g.in_h = ipar->height;
+        g.rotation = turned.rotation;
         g.in_fmt = static_cast<AVPixelFormat>(ipar->format);
         g.crop_top = E.Fframe_topBand;
         g.crop_bottom = E.Fframe_bottomBand;
@@ -456,6 +526,10 @@ void TTranscodeRun::OpenEncoders() {
         }
       }
     }
+    if (ost.setup->type == AVMEDIA_TYPE_VIDEO && FCodecThreads > 1) {
+      enc->thread_count = FCodecThreads;
+      enc->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    }
     int r;
     {
       std::lock_guard<std::recursive_mutex> g(CodecLock);
@@ -506,6 +580,7 @@ void TTranscodeRun::OpenDecoders() {
     if (!ist.dec_ctx || !ist.frame || ff::avcodec_parameters_to_context(ist.dec_ctx, par) < 0)
       throw FFmpegException(std::string("av_mallocz fail"));
     ist.dec_ctx->pkt_timebase = ist.st->time_base;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO && FCodecThreads > 1) ist.dec_ctx->thread_count = FCodecThreads;
     int r;
     {
       std::lock_guard<std::recursive_mutex> g(CodecLock);
@@ -660,6 +735,7 @@ void TTranscodeRun::CreateStages() {
       p.enc_tb = enc->time_base;
       p.start_time = E.Fstart_time;
       p.max_frames = E.Fmax_frames[AVMEDIA_TYPE_VIDEO];
+      if (E.Frecording_time != INT64_MAX) p.end_time = E.Frecording_time + E.Fstart_time;
       p.quality = (enc->flags & AV_CODEC_FLAG_QSCALE) ? enc->global_quality : 0;
       p.interlaced = (enc->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME)) != 0;
       p.top_field_first = E.Ftop_field_first;
@@ -672,6 +748,7 @@ void TTranscodeRun::CreateStages() {
       g.in_h = ipar->height;
       g.in_fmt = static_cast<AVPixelFormat>(ipar->format);
       g.in_sar = ipar->sample_aspect_ratio;
+      g.rotation = DisplayRotation(ist.st);
       g.crop_top = E.Fframe_topBand;
       g.crop_bottom = E.Fframe_bottomBand;
       g.crop_left = E.Fframe_leftBand;
@@ -686,7 +763,7 @@ void TTranscodeRun::CreateStages() {
       ost.video = std::make_unique<TVideoOutput>(p, g, *ost.port, sink, &E, [this] { return E.CheckPause(); });
       TInStream* src = &ist;
       ost.video->OnEncoded = [this, src](const AVFrame* APicture, int64_t AFrameNumber) {
-        if (E.FPostHooks.Bits) RunPostHooks(E, APicture, static_cast<int>(AFrameNumber), src->pts);
+        if (E.PostHooks().Bits) RunPostHooks(E, APicture, static_cast<int>(AFrameNumber), src->pts);
       };
     }
   }
@@ -748,33 +825,38 @@ void TTranscodeRun::HandlePacket(int AFile, AVPacket* APacket) {
   const int index = FInFiles[AFile].ist_index + APacket->stream_index;
   TInStream& ist = *FIst[index];
   if (ist.discard) return;
+  // Timestamps are worked in 128 bits: a file whose timestamps jump near the
+  // ends of the 64-bit range has a discontinuity, not a wrap.
   const AVRational tb = ist.st->time_base;
-  const int64_t offset = ff::av_rescale_q(E.Finput_files_ts_offset[ist.file_index], kMicro, tb);
-  if (APacket->dts != AV_NOPTS_VALUE) APacket->dts += offset;
-  if (APacket->pts != AV_NOPTS_VALUE) APacket->pts += offset;
+  TInFile& file = FInFiles[ist.file_index];
+  const i128 offset = FromMicro128(E.Finput_files_ts_offset[ist.file_index] + file.ts_discont, tb);
+  i128 dts = APacket->dts != AV_NOPTS_VALUE ? APacket->dts + offset : kNoTs;
+  i128 pts = APacket->pts != AV_NOPTS_VALUE ? APacket->pts + offset : kNoTs;
   if (APacket->stream_index < MAX_STREAMS) {
     const double scale = E.Finput_files_ts_scale[AFile][APacket->stream_index];
     if (scale != 0.0) {
-      if (APacket->pts != AV_NOPTS_VALUE) APacket->pts = std::llrint(APacket->pts * scale);
-      if (APacket->dts != AV_NOPTS_VALUE) APacket->dts = std::llrint(APacket->dts * scale);
+      if (pts != kNoTs) pts = ScaleTs(pts, scale);
+      if (dts != kNoTs) dts = ScaleTs(dts, scale);
     }
   }
-  if (APacket->dts != AV_NOPTS_VALUE && ist.next_pts != AV_NOPTS_VALUE &&
-      (E.Finput_files[AFile]->iformat->flags & AVFMT_TS_DISCONT)) {
-    const int64_t dtsUs = ff::av_rescale_q(APacket->dts, tb, kMicro);
-    const int64_t delta = dtsUs - ist.next_pts;
-    if ((std::llabs(delta) > static_cast<int64_t>(E.Fdts_delta_threshold * 1000000.0) || dtsUs + 1 < ist.pts) &&
-        !E.Fcopy_ts) {
-      E.Finput_files_ts_offset[ist.file_index] -= delta;
+  if (dts != kNoTs && ist.next_pts != AV_NOPTS_VALUE && (E.Finput_files[AFile]->iformat->flags & AVFMT_TS_DISCONT)) {
+    const i128 dtsUs = ToMicro128(dts, tb);
+    const i128 delta = dtsUs - ist.next_pts;
+    const i128 limit = static_cast<i128>(E.Fdts_delta_threshold * 1000000.0);
+    if (((delta < 0 ? -delta : delta) > limit || dtsUs + 1 < ist.pts) && !E.Fcopy_ts) {
+      file.ts_discont -= delta;
       if (E.Fverbose > 2)
         LogText(&E, llVerbose,
-                FormatText("timestamp discontinuity %lld, new offset= %lld", static_cast<long long>(delta),
-                           static_cast<long long>(E.Finput_files_ts_offset[ist.file_index])));
-      const int64_t d = ff::av_rescale_q(delta, kMicro, tb);
-      APacket->dts -= d;
-      if (APacket->pts != AV_NOPTS_VALUE) APacket->pts -= d;
+                FormatText("timestamp discontinuity %lld, new offset= %lld", static_cast<long long>(Clamp64(delta)),
+                           static_cast<long long>(Clamp64(E.Finput_files_ts_offset[ist.file_index] + file.ts_discont))));
+      const i128 d = FromMicro128(delta, tb);
+      dts -= d;
+      if (pts != kNoTs) pts -= d;
     }
   }
+  // What still does not fit has no timestamp.
+  APacket->dts = Fits64(dts) ? static_cast<int64_t>(dts) : AV_NOPTS_VALUE;
+  APacket->pts = Fits64(pts) ? static_cast<int64_t>(pts) : AV_NOPTS_VALUE;
   if (E.Frecording_time != INT64_MAX && APacket->pts != AV_NOPTS_VALUE &&
       ff::av_compare_ts(APacket->pts, tb, E.Frecording_time + E.Fstart_time, kMicro) >= 0) {
     ist.is_past_recording_time = 1;
@@ -792,21 +874,20 @@ int TTranscodeRun::ProcessInputPacket(TInStream& AIst, int AIndex, const AVPacke
   if (AIst.next_pts == AV_NOPTS_VALUE) AIst.next_pts = AIst.pts;
   const AVRational tb = AIst.st->time_base;
   const AVCodecParameters* par = AIst.st->codecpar;
-  if (APacket && APacket->dts != AV_NOPTS_VALUE)
-    AIst.pts = AIst.next_pts = ff::av_rescale_q(APacket->dts, tb, kMicro);
+  if (APacket && APacket->dts != AV_NOPTS_VALUE) AIst.pts = AIst.next_pts = Clamp64(ToMicro128(APacket->dts, tb));
 
   if (!AIst.decoding_needed) {
     if (!APacket) return 0;
     AIst.pts = AIst.next_pts;
     if (par->codec_type == AVMEDIA_TYPE_AUDIO && par->sample_rate > 0 && par->frame_size > 0) {
-      AIst.next_pts += 1000000LL * par->frame_size / par->sample_rate;
+      AIst.next_pts = Clamp64(static_cast<i128>(AIst.next_pts) + 1000000LL * par->frame_size / par->sample_rate);
     } else if (par->codec_type == AVMEDIA_TYPE_AUDIO && APacket->duration > 0) {
-      AIst.next_pts += ff::av_rescale_q(APacket->duration, tb, kMicro);
+      AIst.next_pts = Clamp64(static_cast<i128>(AIst.next_pts) + ff::av_rescale_q(APacket->duration, tb, kMicro));
     } else if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
       if (APacket->duration > 0)
-        AIst.next_pts += ff::av_rescale_q(APacket->duration, tb, kMicro);
+        AIst.next_pts = Clamp64(static_cast<i128>(AIst.next_pts) + ff::av_rescale_q(APacket->duration, tb, kMicro));
       else if (AIst.st->avg_frame_rate.num)
-        AIst.next_pts += std::llrint(1000000.0 / av_q2d(AIst.st->avg_frame_rate));
+        AIst.next_pts = Clamp64(static_cast<i128>(AIst.next_pts) + std::llrint(1000000.0 / av_q2d(AIst.st->avg_frame_rate)));
     }
     if (E.Fstart_time == 0 || E.Fstart_time <= AIst.pts)
       for (auto& p : FOst)
@@ -846,10 +927,10 @@ int TTranscodeRun::ProcessInputPacket(TInStream& AIst, int AIndex, const AVPacke
     AVFrame* f = AIst.frame;
     // The packets carry the input's offset already; decoded timestamps follow them.
     const int64_t ts = f->best_effort_timestamp;
-    AIst.pts = ts != AV_NOPTS_VALUE ? ff::av_rescale_q(ts, tb, kMicro) : AIst.next_pts;
+    AIst.pts = ts != AV_NOPTS_VALUE ? Clamp64(ToMicro128(ts, tb)) : AIst.next_pts;
     if (type == AVMEDIA_TYPE_AUDIO) {
       const int rate = f->sample_rate > 0 ? f->sample_rate : par->sample_rate;
-      if (rate > 0) AIst.next_pts = AIst.pts + 1000000LL * f->nb_samples / rate;
+      if (rate > 0) AIst.next_pts = Clamp64(static_cast<i128>(AIst.pts) + 1000000LL * f->nb_samples / rate);
       ApplyVolume(f, E.Faudio_volume);
     } else {
       AIst.quality = f->quality;
@@ -858,7 +939,7 @@ int TTranscodeRun::ProcessInputPacket(TInStream& AIst, int AIndex, const AVPacke
         const AVRational fr = ff::av_guess_frame_rate(E.Finput_files[AIst.file_index], AIst.st, f);
         if (fr.num > 0 && fr.den > 0) d = std::llrint(1000000.0 / av_q2d(fr) * (1 + f->repeat_pict / 2.0));
       }
-      AIst.next_pts = AIst.pts + d;
+      AIst.next_pts = Clamp64(static_cast<i128>(AIst.pts) + d);
     }
     if (E.Frate_emu) {
       const int64_t elapsed = ff::av_gettime() - AIst.start;
@@ -882,7 +963,7 @@ void TTranscodeRun::OutputFrame(TInStream& AIst, int AIndex, AVFrame* AFrame) {
       const int64_t before = ost.video->EncodedBytes;
       const int dup = ost.video->nb_frames_dup, drop = ost.video->nb_frames_drop;
       const std::string label = FormatText("#%d.%d", AIst.file_index, AIst.index);
-      ost.video->Write(AFrame, sync.pts, label.c_str());
+      ost.video->Write(AFrame, sync.pts, label.c_str(), sync.next_pts);
       E.Fvideo_size += ost.video->EncodedBytes - before;
       E.Fnb_frames_dup += ost.video->nb_frames_dup - dup;
       E.Fnb_frames_drop += ost.video->nb_frames_drop - drop;
@@ -997,10 +1078,12 @@ void TTranscodeRun::EndOfInput(int AFile, bool& AStopLoop) {
 
 void TTranscodeRun::ReportProgress(int AFileIndex, bool ALast) {
   AVFormatContext* oc = E.Foutput_files.empty() ? nullptr : E.Foutput_files[0];
+  // The bytes written so far, those still in the write buffer included; at
+  // the end the file's size when the muxer went back to patch a header.
   int64_t size = 0;
   if (oc && oc->pb) {
-    size = ff::avio_size(oc->pb);
-    if (size < 0) size = ff::avio_seek(oc->pb, 0, SEEK_CUR);
+    size = std::max<int64_t>(0, ff::avio_seek(oc->pb, 0, SEEK_CUR));
+    if (ALast) size = std::max(size, ff::avio_size(oc->pb));
   }
   std::vector<TProgressVideo> videos;
   std::vector<double> times;
@@ -1012,12 +1095,28 @@ void TTranscodeRun::ReportProgress(int AFileIndex, bool ALast) {
       const float q = ost.stream_copy ? -1.0f : owner.video ? owner.video->LastQuality : -1.0f;
       videos.push_back({frames, q, ost.show_fps == 1});
     }
-    if (ost.writer) times.push_back(ost.writer->OutputTime());
   }
+  // The time every output stream has reached: a stream that wrote nothing yet
+  // (an encoder that holds frames back) holds it at 0; a stream whose input
+  // has ended no longer holds it back, and once all have, the latest counts.
+  // Joined inputs write through the streams of the first group.
+  double ended = 0;
+  for (auto& p : FOst) {
+    TOutStream& ost = *p;
+    if (!ost.writer || !ost.first_group) continue;
+    const double t = ost.writer->OutputTime();
+    if (ALast || FInFiles[FIst[ost.source_index]->file_index].eof_reached)
+      ended = std::max(ended, t);
+    else
+      times.push_back(t);
+  }
+  if (times.empty()) times.push_back(ended);
   const double elapsed = static_cast<double>(ff::av_gettime() - FTimerStart) / 1000000.0;
   TProgressValues v =
       BuildProgress(videos, times, size, elapsed, ALast, E.Fnb_frames_dup, E.Fnb_frames_drop, E.Fqp_hist);
   if (v.skipped) return;
+  // Never backwards within the run.
+  v.time = FReportedTime = std::max(FReportedTime, v.time);
   const bool handler = static_cast<bool>(E.FOnProgress);
   if (handler || E.Fverbose > 0 || ALast) {
     if ((E.Fnb_frames_dup || E.Fnb_frames_drop) && E.FShowDupOrDrop && E.Fverbose >= 0 && handler) {
@@ -1095,6 +1194,10 @@ void TTranscodeRun::FreeStreamTables() {
 }
 
 bool TTranscodeRun::Run() {
+  // Cores that no other conversion uses go to this one's video codecs.
+  FCodecThreads = kCodecThreadsSeen
+                      ? CodecThreadCount(UsableCores(), std::max(RunningTranscodes(), E.ExpectedConcurrentRuns))
+                      : 1;
   FNoPacket.assign(static_cast<size_t>(std::max(E.Fnb_input_files, 1)), 0);
   BuildInputStreamTable();
   BuildOutputStreamTable();
@@ -1176,12 +1279,54 @@ bool TTranscodeRun::Run() {
   WriteTrailers();
   ReportProgress(-1, true);
   CloseCodecs();
-  return !E.Broken();
+  const bool broken = E.Broken();
+  if (!broken) CheckEveryStreamWritten();
+  return !broken;
 }
+
+void TTranscodeRun::CheckEveryStreamWritten() {
+  // An output that lacks a stream it was meant to hold is a failed
+  // conversion, however well the rest went; it is not left behind.
+  for (auto& p : FOst) {
+    const TOutStream& ost = *p;
+    const int type = ost.setup->type;
+    if (!ost.first_group || (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO)) continue;
+    if (E.Fmax_frames[type] <= 0 || (ost.writer && ost.writer->Packets() > 0)) continue;
+    for (int i = 0; i < OutputCount(); ++i)
+      if (TOutputFile* f = E.OutputFile(i)) f->remove_on_release = true;
+    Fail(NothingToConvert(ost, *FIst[ost.source_index]));
+  }
+}
+
+std::string TTranscodeRun::NothingToConvert(const TOutStream& AOst, const TInStream& AIst) {
+  return FormatText("Nothing could be converted for output stream #%d.%d (%s): input stream #%d.%d (%s) gave no "
+                    "frame that could be decoded",
+                    AOst.file_index, AOst.index, TypeText(AOst.setup->type).c_str(), AIst.file_index, AIst.index,
+                    ff::avcodec_get_name(AIst.st->codecpar->codec_id));
+}
+
+std::atomic<int> GRunningTranscodes{0};
 
 }  // namespace
 
+int RunningTranscodes() { return GRunningTranscodes.load(); }
+
+int UsableCores() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+int CodecThreadCount(int ACores, int ARunning) {
+  return std::clamp(ACores / std::max(ARunning, 1), 1, kMaxCodecThreads);
+}
+
 bool RunTranscode(TCustomFFmpeg& AEngine) {
+  struct Running {
+    Running() { ++GRunningTranscodes; }
+    ~Running() { --GRunningTranscodes; }
+  } running;
   TTranscodeRun run(AEngine);
   return run.Run();
 }

@@ -12,7 +12,8 @@
 // engine's exception) with the converter's message.
 //
 // Threads: runs on the conversion thread (or the caller's); the progress
-// event is raised from that thread.
+// event is raised from that thread. Codecs may run threads of their own (see
+// CodecThreadCount).
 #pragma once
 
 namespace engine {
@@ -21,5 +22,17 @@ class TCustomFFmpeg;
 
 // Returns True when the run ended without a stop request.
 bool RunTranscode(TCustomFFmpeg& AEngine);
+
+// Codec threads. A run's video decoders and encoders get the cores that the
+// conversions running beside it leave idle (FFmpeg's frame and slice
+// threads); with every core taken each codec keeps one thread.
+inline constexpr int kMaxCodecThreads = 16;
+// Conversions whose transcode is under way in this process.
+int RunningTranscodes();
+// The cores this process may run on.
+int UsableCores();
+// Threads per video codec of a run that shares ACores with ARunning runs
+// (itself included): its share of the cores, 1 to kMaxCodecThreads.
+int CodecThreadCount(int ACores, int ARunning);
 
 }  // namespace engine

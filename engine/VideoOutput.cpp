@@ -29,6 +29,16 @@ int VideoSyncCount(int AMethod, bool AVariableFps, double ASyncTime, int64_t& AS
 // ---------------------------------------------------------------------------
 // Filter graph
 
+namespace {
+bool Near(double A, double B) { return std::fabs(A - B) < 1.0; }
+}  // namespace
+
+void TurnedSize(const TVideoFilterParams& AP, int& AWidth, int& AHeight) {
+  const bool across = Near(AP.rotation, 90) || Near(AP.rotation, 270);
+  AWidth = across ? AP.in_h : AP.in_w;
+  AHeight = across ? AP.in_w : AP.in_h;
+}
+
 TVideoFilterGraph::~TVideoFilterGraph() { Clear(); }
 
 void TVideoFilterGraph::Clear() {
@@ -64,8 +74,28 @@ bool TVideoFilterGraph::Build(const TVideoFilterParams& AP, std::string& AError)
     if (r < 0) return fail("buffersink", r);
   }
   AVFilterContext* last = FSrc;
-  const int cw = AP.in_w - (AP.crop_left + AP.crop_right);
-  const int ch = AP.in_h - (AP.crop_top + AP.crop_bottom);
+  // Turned as the pictures are meant to be shown.
+  auto addFilter = [&](const char* AName, const std::string& AArgs) {
+    AVFilterContext* f = nullptr;
+    int e = ff::avfilter_graph_create_filter(&f, ff::avfilter_get_by_name(AName), AName, AArgs.c_str(), nullptr,
+                                             FGraph);
+    if (e >= 0) e = ff::avfilter_link(last, 0, f, 0);
+    if (e >= 0) last = f;
+    return e;
+  };
+  if (Near(AP.rotation, 90)) {
+    if ((r = addFilter("transpose", "dir=clock")) < 0) return fail("transpose", r);
+  } else if (Near(AP.rotation, 180)) {
+    if ((r = addFilter("hflip", "")) < 0 || (r = addFilter("vflip", "")) < 0) return fail("flip", r);
+  } else if (Near(AP.rotation, 270)) {
+    if ((r = addFilter("transpose", "dir=cclock")) < 0) return fail("transpose", r);
+  } else if (AP.rotation != 0) {
+    if ((r = addFilter("rotate", FormatText("angle=%f", AP.rotation * M_PI / 180))) < 0) return fail("rotate", r);
+  }
+  int tw = 0, th = 0;
+  TurnedSize(AP, tw, th);
+  const int cw = tw - (AP.crop_left + AP.crop_right);
+  const int ch = th - (AP.crop_top + AP.crop_bottom);
   if (AP.crop_top || AP.crop_bottom || AP.crop_left || AP.crop_right) {
     AVFilterContext* crop = nullptr;
     // The cropped picture is what the scaler works on; the encoder's size is
@@ -153,9 +183,11 @@ TVideoOutput::TVideoOutput(const TVideoOutputParams& AParams, const TVideoFilter
       FBroken(std::move(ABroken)) {
   FFiltered = ff::av_frame_alloc();
   FWork = ff::av_frame_alloc();
-  if (!FFiltered || !FWork) {
+  FLast = ff::av_frame_alloc();
+  if (!FFiltered || !FWork || !FLast) {
     ff::av_frame_free(&FFiltered);
     ff::av_frame_free(&FWork);
+    ff::av_frame_free(&FLast);
     throw ETranscodeError(std::string("Cannot allocate temp picture, check pix fmt"));
   }
   if (NeedsGraph(FGeom)) {
@@ -163,6 +195,7 @@ TVideoOutput::TVideoOutput(const TVideoOutputParams& AParams, const TVideoFilter
     if (!FGraph.Build(FGeom, err)) {
       ff::av_frame_free(&FFiltered);
       ff::av_frame_free(&FWork);
+      ff::av_frame_free(&FLast);
       throw ETranscodeError("Error opening filters: " + err);
     }
     ++FGraphBuilds;
@@ -172,12 +205,15 @@ TVideoOutput::TVideoOutput(const TVideoOutputParams& AParams, const TVideoFilter
 TVideoOutput::~TVideoOutput() {
   ff::av_frame_free(&FFiltered);
   ff::av_frame_free(&FWork);
+  ff::av_frame_free(&FLast);
 }
 
 bool TVideoOutput::NeedsGraph(const TVideoFilterParams& AP) const {
-  const int cw = AP.in_w - (AP.crop_left + AP.crop_right);
-  const int ch = AP.in_h - (AP.crop_top + AP.crop_bottom);
-  return AP.crop_top || AP.crop_bottom || AP.crop_left || AP.crop_right || !AP.user_filters.empty() ||
+  int tw = 0, th = 0;
+  TurnedSize(AP, tw, th);
+  const int cw = tw - (AP.crop_left + AP.crop_right);
+  const int ch = th - (AP.crop_top + AP.crop_bottom);
+  return AP.rotation != 0 || AP.crop_top || AP.crop_bottom || AP.crop_left || AP.crop_right || !AP.user_filters.empty() ||
          (AP.out_w > 0 && AP.out_w != cw) || (AP.out_h > 0 && AP.out_h != ch) ||
          (AP.out_fmt != AV_PIX_FMT_NONE && AP.out_fmt != AP.in_fmt);
 }
@@ -188,14 +224,18 @@ void TVideoOutput::Rebuild(const AVFrame* APicture, const char* AInputLabel) {
           FormatText("Input Stream %s frame size changed to %dx%d, %s", AInputLabel, APicture->width,
                      APicture->height, fmtName ? fmtName : "none"));
   TVideoFilterParams g = FGeom;
-  // The bands keep their proportion to the picture, on even lines and columns.
-  auto scaleBand = [](int ABand, int ANew, int AOld) { return AOld > 0 ? (ANew * ABand / AOld) & ~1 : 0; };
-  g.crop_top = scaleBand(FOriginal.crop_top, APicture->height, FOriginal.in_h);
-  g.crop_bottom = scaleBand(FOriginal.crop_bottom, APicture->height, FOriginal.in_h);
-  g.crop_left = scaleBand(FOriginal.crop_left, APicture->width, FOriginal.in_w);
-  g.crop_right = scaleBand(FOriginal.crop_right, APicture->width, FOriginal.in_w);
   g.in_w = APicture->width;
   g.in_h = APicture->height;
+  // The bands keep their proportion to the (turned) picture, on even lines
+  // and columns.
+  int oldW = 0, oldH = 0, newW = 0, newH = 0;
+  TurnedSize(FOriginal, oldW, oldH);
+  TurnedSize(g, newW, newH);
+  auto scaleBand = [](int ABand, int ANew, int AOld) { return AOld > 0 ? (ANew * ABand / AOld) & ~1 : 0; };
+  g.crop_top = scaleBand(FOriginal.crop_top, newH, oldH);
+  g.crop_bottom = scaleBand(FOriginal.crop_bottom, newH, oldH);
+  g.crop_left = scaleBand(FOriginal.crop_left, newW, oldW);
+  g.crop_right = scaleBand(FOriginal.crop_right, newW, oldW);
   g.in_fmt = static_cast<AVPixelFormat>(APicture->format);
   g.in_sar = APicture->sample_aspect_ratio;
   // Pictures still inside the old graph are given to the encoder first.
@@ -212,7 +252,8 @@ void TVideoOutput::Rebuild(const AVFrame* APicture, const char* AInputLabel) {
   ++FGraphBuilds;
 }
 
-void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel) {
+void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel, int64_t AEndUs) {
+  if (AEndUs != AV_NOPTS_VALUE && AEndUs > APtsUs) FLastEnd = AEndUs;
   if (APicture->width != FGeom.in_w || APicture->height != FGeom.in_h || APicture->format != FGeom.in_fmt)
     Rebuild(APicture, AInputLabel);
   if (!FGraph.Built()) {
@@ -260,6 +301,10 @@ void TVideoOutput::Encode(const AVFrame* APicture, int64_t APtsUs) {
       throw;
     }
     if (LastFrameSize > 0 && OnEncoded) OnEncoded(FWork, frame_number);
+    if (FWork != FLast) {
+      ff::av_frame_unref(FLast);
+      ff::av_frame_ref(FLast, FWork);
+    }
     ff::av_frame_unref(FWork);
     ++sync_opts;
     ++frame_number;
@@ -274,6 +319,9 @@ void TVideoOutput::Deliver(AVPacket* APacket, AVRational ATimeBase) {
     LastQuality = static_cast<float>(q) / FF_QP2LAMBDA;
     LastPictType = ff::av_get_picture_type_char(static_cast<AVPictureType>(sd[4]));
   }
+  // Each packet is one picture shown for one frame of the encoder's rate:
+  // without a duration the last picture would have no display time.
+  if (APacket->duration <= 0) APacket->duration = 1;
   LastFrameSize = APacket->size;
   EncodedBytes += APacket->size;
   if (P.pass_log && P.enc && P.enc->stats_out) std::fputs(P.enc->stats_out, P.pass_log);
@@ -286,6 +334,32 @@ void TVideoOutput::Drain() {
     while (FGraph.Pull(FFiltered) >= 0) {
       Encode(FFiltered, FFiltered->pts);
       ff::av_frame_unref(FFiltered);
+    }
+  }
+  // The last picture is shown until its display ends: at a constant rate it
+  // is repeated up to there (the last frame of a 1 fps input lasts a second).
+  const bool constantRate = P.sync_method == 1 || (P.sync_method < 0 && !P.variable_fps);
+  if (constantRate && FLast->buf[0] && FLastEnd != AV_NOPTS_VALUE) {
+    const int64_t end = std::min(FLastEnd, P.end_time);
+    const double endFrame = static_cast<double>(end - P.start_time) / 1000000.0 / av_q2d(P.enc_tb);
+    int64_t count = std::llrint(endFrame) - sync_opts;
+    count = std::min(count, P.max_frames - frame_number);
+    if (count > 0) {
+      nb_frames_dup += static_cast<int>(count);
+      ShowDupOrDrop = true;
+      AVFrame* last = ff::av_frame_clone(FLast);
+      if (!last) throw ETranscodeError(std::string("Video encoding failed"));
+      try {
+        for (int64_t i = 0; i < count && !(FBroken && FBroken()); ++i) {
+          const int64_t at = sync_opts;
+          Encode(last, static_cast<int64_t>(P.start_time + at * av_q2d(P.enc_tb) * 1000000.0 + 0.5));
+          if (sync_opts == at) break;  // nothing was written
+        }
+      } catch (...) {
+        ff::av_frame_free(&last);
+        throw;
+      }
+      ff::av_frame_free(&last);
     }
   }
   EncodeAndDeliver(FPort, nullptr, P.enc_tb, [this](AVPacket* p, AVRational tb) { Deliver(p, tb); },

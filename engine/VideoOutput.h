@@ -36,6 +36,9 @@ struct TVideoFilterParams {
   int in_w = 0, in_h = 0;
   AVPixelFormat in_fmt = AV_PIX_FMT_NONE;
   AVRational in_sar{0, 1};
+  // Degrees to turn the pictures clockwise first (see DisplayRotation); crop
+  // and scale then apply to the turned picture.
+  double rotation = 0;
   int crop_top = 0, crop_bottom = 0, crop_left = 0, crop_right = 0;
   int out_w = 0, out_h = 0;  // the encoder's size
   AVPixelFormat out_fmt = AV_PIX_FMT_NONE;
@@ -43,7 +46,10 @@ struct TVideoFilterParams {
   std::string user_filters;  // the user's chain ("" for none)
 };
 
-// One graph: src -> [crop] -> [scale] -> [user chain] -> out.
+// The size of the input pictures once turned upright.
+void TurnedSize(const TVideoFilterParams& AParams, int& AWidth, int& AHeight);
+
+// One graph: src -> [turn] -> [crop] -> [scale] -> [user chain] -> out.
 class TVideoFilterGraph {
  public:
   TVideoFilterGraph() = default;
@@ -85,6 +91,7 @@ struct TVideoOutputParams {
   int top_field_first = -1;      // -1: as the input picture says
   int me_threshold = 0;
   int verbose = 1;
+  int64_t end_time = INT64_MAX;  // microseconds: no picture is shown past it (the recording limit)
   FILE* pass_log = nullptr;      // pass-1 statistics file (not owned)
   AVCodecContext* enc = nullptr; // source of the statistics text (not owned)
 };
@@ -101,8 +108,12 @@ class TVideoOutput {
 
   // One decoded picture whose sync stream stands at APtsUs (microseconds).
   // AInputLabel names the input stream in the size-change line ("#0.0").
-  void Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel = "#0.0");
-  // The encoder's delayed packets.
+  // AEndUs: when the picture's display ends (AV_NOPTS_VALUE: not known).
+  void Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel = "#0.0",
+             int64_t AEndUs = AV_NOPTS_VALUE);
+  // The encoder's delayed packets. At a constant frame rate the last picture
+  // is first repeated until its display ends, so that the output lasts as
+  // long as the input.
   void Drain();
 
   int64_t sync_opts = 0;
@@ -138,6 +149,8 @@ class TVideoOutput {
   int FGraphBuilds = 0;
   AVFrame* FFiltered = nullptr;
   AVFrame* FWork = nullptr;
+  AVFrame* FLast = nullptr;              // the last picture encoded
+  int64_t FLastEnd = AV_NOPTS_VALUE;     // when the last input picture's display ends
 };
 
 // Encodes a decoded subtitle whose packet pts is APts (in AInTimeBase;

@@ -29,6 +29,7 @@ TEST(FrameRateToDurationTest, Cases) {
 }
 
 TEST(FFmpegErrorTextTest, KnownCodesAndFallback) {
+  enginetest::LoadSystemSet(TranscoderLibraries);
   const std::pair<int, const char*> cases[] = {
       {-2, "No such file or directory"},
       {-5, "I/O error"},
@@ -43,7 +44,12 @@ TEST(FFmpegErrorTextTest, KnownCodesAndFallback) {
       {AVERROR_INVALIDDATA, "Invalid data found when processing input"},
       {AVERROR_DEMUXER_NOT_FOUND, "Unknown format"},
       {AVERROR_PROTOCOL_NOT_FOUND, "Unsupported network protocol"},
-      {-7, "Error number -7 occurred"},
+      // Other codes: the system's or FFmpeg's own text.
+      {-7, "Argument list too long"},
+      {AVERROR(EROFS), "Read-only file system"},
+      {AVERROR(EISDIR), "Is a directory"},
+      {AVERROR_UNKNOWN, "Unknown error occurred"},
+      {-1313558101, "Unknown error occurred"},
       {0, "Error number 0 occurred"}};
   for (auto [code, text] : cases)
     EXPECT_EQ(rtl::U8(FFmpegErrorText(u"in.avi", code)), std::string("in.avi: ") + text) << code;

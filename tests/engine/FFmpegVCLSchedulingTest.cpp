@@ -41,6 +41,7 @@ struct StubControl {
   int running = 0, maxRunning = 0;
   std::vector<int> startOrder;
   std::map<int, int64_t> reportIntervals;
+  std::map<int, int> expectedRuns;  // the runs each was told share the cores
   std::map<int, int> niceValues;  // of each run's thread
   std::atomic<int> stepsDone{0};
   // What the custom hook handed back, per call: update, stop, thread.
@@ -80,6 +81,7 @@ class StubTask final : public engine::TFFmpeg {
       ctl_.maxRunning = std::max(ctl_.maxRunning, ++ctl_.running);
       ctl_.startOrder.push_back(id_);
       ctl_.reportIntervals[id_] = ReportInterval;
+      ctl_.expectedRuns[id_] = ExpectedConcurrentRuns;
       ctl_.niceValues[id_] = getpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)));
     }
     for (int i = 0; i < ctl_.steps; ++i) {
@@ -286,6 +288,40 @@ TEST_F(SchedulingTest, StartsUpToTheCountAndEachEndStartsTheNext) {
   EXPECT_EQ(log_.terminates[0].TaskIndex, 1);
 }
 
+TEST_F(SchedulingTest, EachTaskCountsTheTasksThatRunBesideIt) {
+  // Four tasks on three workers: the first three run together; the last
+  // starts when one has ended and the queue is drained, beside the other
+  // two. One task alone, or in series, shares with nobody.
+  ctl_.gated = true;
+  AddTasks(4);
+  vcl_->Start(3);
+  ASSERT_TRUE(PumpUntil([this] { return ctl_.Started().size() == 3; }));
+  ctl_.Release(0);
+  ASSERT_TRUE(PumpUntil([this] { return ctl_.Started().size() == 4; }));
+  for (int i = 1; i < 4; ++i) ctl_.Release(i);
+  ASSERT_TRUE(RunToEnd());
+  {
+    std::lock_guard<std::mutex> g(ctl_.m);
+    EXPECT_EQ(ctl_.expectedRuns, (std::map<int, int>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
+  }
+  auto clear = [this] {
+    vcl_->ClearTasks();
+    std::lock_guard<std::mutex> g(log_.m);
+    log_.terminates.clear();
+  };
+  clear();
+  ctl_.gated = false;
+  ctl_.expectedRuns.clear();
+  AddTasks(1);
+  vcl_->Start(8);
+  ASSERT_TRUE(RunToEnd());
+  clear();
+  AddTasks(2);
+  vcl_->Start(0);
+  std::lock_guard<std::mutex> g(ctl_.m);
+  EXPECT_EQ(ctl_.expectedRuns, (std::map<int, int>{{4, 1}, {5, 1}, {6, 1}}));
+}
+
 TEST_F(SchedulingTest, StopEndsRunningAndPendingTasks) {
   ctl_.gated = true;
   AddTasks(4);
@@ -376,7 +412,7 @@ TEST_F(SchedulingTest, SerialModeRunsEverythingInTheCaller) {
 
 TEST_F(SchedulingTest, SerialHandlerMayStopTheQueue) {
   AddTasks(3);
-  auto record = vcl_->OnTerminate;
+  auto record = vcl_->OnTerminate.Get();
   vcl_->OnTerminate = [&](rtl::TObject* ASender, const TTerminateInfo& AInfo) {
     record(ASender, AInfo);
     if (AInfo.TaskIndex == 0) vcl_->Stop(true);
@@ -431,7 +467,7 @@ TEST_F(SchedulingTest, StopWithoutARunChangesNothing) {
 
 TEST_F(SchedulingTest, ProgressHandlerFailureEndsOnlyItsTask) {
   AddTasks(3);
-  auto record = vcl_->OnProgress;
+  auto record = vcl_->OnProgress.Get();
   vcl_->OnProgress = [&](rtl::TObject* ASender, engine::PProgressInfo AInfo) {
     record(ASender, AInfo);
     if (AInfo->TaskIndex == 1) throw rtl::Exception("handler failed");

@@ -11,12 +11,18 @@ TEST(ProgressTextTest, ReportsTheFirstShownVideoStream) {
   // No picture written yet: nothing is reported.
   EXPECT_TRUE(BuildProgress({{0, -1, true}}, {0.0}, 0, 0.5, false, 0, 0).skipped);
 
-  TProgressValues v = BuildProgress({{120, 2.5f, true}, {40, 4.0f, true}}, {4.8, 5.0, 0.0}, 512000, 2.0, true, 3, 1);
+  // A stream whose encoder still holds its pictures back holds the time at 0:
+  // the report is never ahead of what every stream has written.
+  TProgressValues early = BuildProgress({{12, 2.5f, true}}, {0.0, 0.5}, 4096, 0.5, false, 0, 0);
+  EXPECT_DOUBLE_EQ(0.0, early.time);
+  EXPECT_NE(std::string::npos, early.text.find("time=0.01 ")) << early.text;
+
+  TProgressValues v = BuildProgress({{120, 2.5f, true}, {40, 4.0f, true}}, {4.8, 5.0}, 512000, 2.0, true, 3, 1);
   EXPECT_FALSE(v.skipped);
   EXPECT_EQ(120, v.frame_number);
   EXPECT_EQ(60, v.fps);
   EXPECT_FLOAT_EQ(2.5f, v.quality);
-  EXPECT_DOUBLE_EQ(4.8, v.time);  // the slowest stream that has begun
+  EXPECT_DOUBLE_EQ(4.8, v.time);  // the slowest stream
   EXPECT_NEAR(512000 * 8 / 4.8 / 1000, v.bitrate, 1e-6);
   EXPECT_EQ("frame=  120 fps= 60 q=2.5 Lq=4.0 size=     500kB time=4.80 bitrate= 853.3kbits/s dup=3 drop=1",
             v.text);
