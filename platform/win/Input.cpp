@@ -16,6 +16,9 @@ namespace {
 struct InputState {
   HWND focus = nullptr, active = nullptr, capture = nullptr;
   bool appActive = false;
+  // The top-level native window the display last said has the keyboard focus
+  // (0: none of ours). Activating it needs no request to the display.
+  NativeWindow displayFocus = 0;
   // Tracking for WM_MOUSELEAVE / WM_NCMOUSELEAVE.
   HWND tracked = nullptr;
   // Double clicks.
@@ -379,7 +382,10 @@ void ActivateInternal(HWND h, WORD how) {
   auto keepNew = Find(h);
   Window* w = keepNew.get();
   RaiseInternal(w);
-  if (w->top && w->top->native) TheBackend().Activate(w->top->native);
+  // A window the display has just focused is not asked for again: answering
+  // each focus notice with a request would make two windows shown at once
+  // hand the focus back and forth for ever.
+  if (w->top && w->top->native && w->top->native != s.displayFocus) TheBackend().Activate(w->top->native);
   CallProc(w, WM_NCACTIVATE, TRUE, LPARAM(reinterpret_cast<std::intptr_t>(old)));
   if (!IsWindow(h) || s.active != h) return;
   CallProc(w, WM_ACTIVATE, MAKEWPARAM(how, w->minimized ? 1 : 0), LPARAM(reinterpret_cast<std::intptr_t>(old)));
@@ -752,6 +758,19 @@ Window* ForeignIn(Window* w, NativeWindow n) {
   return nullptr;
 }
 
+// The visible, enabled top-level window `t` owns (directly or through owned
+// windows that are disabled themselves), topmost first: a modal dialog.
+Window* EnabledOwnedWindow(Window* t, int depth = 0) {
+  if (depth > 16) return nullptr;
+  for (auto& o : TopLevels()) {
+    if (o->owner != t->handle || o->destroyed || !o->IsVisibleSelf() || o->minimized) continue;
+    if (o->thread != CurrentThread() || (o->exStyle & WS_EX_NOACTIVATE)) continue;
+    if (!(o->style & WS_DISABLED)) return o.get();
+    if (Window* deeper = EnabledOwnedWindow(o.get(), depth + 1)) return deeper;
+  }
+  return nullptr;
+}
+
 void Exposed(NativeWindow n) {
   if (Window* t = TopByNative(n)) {
     MarkDirty(t, rtl::Rect(0, 0, t->rect.Width(), t->rect.Height()));
@@ -773,10 +792,29 @@ void MovedByDisplay(NativeWindow n, POINT topLeft) {
 }
 
 void FocusChanged(NativeWindow n, bool in) {
+  InputState& s = S();
+  if (in) s.displayFocus = n;
+  else if (s.displayFocus == n) s.displayFocus = 0;
   Window* t = TopByNative(n);
   if (!t) return;
-  if (in && S().active != t->handle && !(t->exStyle & WS_EX_NOACTIVATE)) ActivateInternal(t->handle, WA_ACTIVE);
-  if (!in && S().active == t->handle) ActivateInternal(nullptr, WA_INACTIVE);
+  if (!in) {
+    if (s.active == t->handle) ActivateInternal(nullptr, WA_INACTIVE);
+    return;
+  }
+  if (t->exStyle & WS_EX_NOACTIVATE) return;
+  // A disabled window (the owner of a modal dialog) hands activation to the
+  // enabled window it owns, which asks the display for the focus back.
+  if (t->style & WS_DISABLED) {
+    Window* owned = EnabledOwnedWindow(t);
+    if (!owned) return;
+    if (s.active == owned->handle) {
+      if (owned->top && owned->top->native) TheBackend().Activate(owned->top->native);
+    } else {
+      ActivateInternal(owned->handle, WA_ACTIVE);
+    }
+    return;
+  }
+  if (s.active != t->handle) ActivateInternal(t->handle, WA_ACTIVE);
 }
 
 void CloseRequested(NativeWindow n) {

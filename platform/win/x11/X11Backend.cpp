@@ -265,6 +265,10 @@ class X11Backend final : public Backend {
       e.xclient.data.l[1] = CurrentTime;
       XSendEvent(dpy_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     } else if (a.map_state == IsViewable) {
+      Window focused = 0;
+      int revert = 0;
+      XGetInputFocus(dpy_, &focused, &revert);
+      if (focused == Window(w)) return;  // already there: no new focus events
       XSetInputFocus(dpy_, Window(w), RevertToParent, CurrentTime);
     }
     XFlush(dpy_);

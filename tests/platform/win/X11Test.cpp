@@ -9,6 +9,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <map>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -106,9 +108,9 @@ LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProcW(h, m, w, l);
 }
 
-// Runs the message loop until `done` or two seconds pass.
-bool PumpUntil(const std::function<bool()>& done) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+// Runs the message loop until `done` or the time (three seconds) passes.
+bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   MSG m;
   while (std::chrono::steady_clock::now() < until) {
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -375,6 +377,71 @@ TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
   XCloseDisplay(d);
   gdi::DeleteDC(mem);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(bmp));
+  ShutdownWindowSystem();
+}
+
+// Two managed windows shown and activated at once settle with the second one
+// active (the display's focus notices are not answered with new requests), and
+// the display focusing the disabled owner of a modal dialog gives the focus
+// back to the dialog.
+TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  WNDCLASSW wc;
+  wc.lpfnWndProc = Proc;
+  wc.lpszClassName = u"X11Focus";
+  RegisterClassW(&wc);
+  std::map<HWND, int> activations;
+  gHook = [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+    if (m == WM_ACTIVATE && LOWORD(w) != WA_INACTIVE) ++activations[h];
+    return std::nullopt;
+  };
+  auto form = [](int x, HWND owner) {
+    return CreateWindowExW(0, u"X11Focus", u"", WS_POPUP | WS_CAPTION, x, 20, 150, 100, owner, 0, nullptr);
+  };
+  HWND a = form(10, nullptr), b = form(200, nullptr);
+  ASSERT_TRUE(a && b);
+  Display* d = XOpenDisplay(x.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  auto xFocus = [&] {
+    Window f = 0;
+    int revert = 0;
+    XGetInputFocus(d, &f, &revert);
+    return f;
+  };
+  auto xOf = [](HWND h) { return Window(GetNativeWindowId(h)); };
+  ShowWindow(a, SW_SHOW);
+  ShowWindow(b, SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return xFocus() == xOf(b) && GetActiveWindow() == b; }));
+  // Quiet from here on: no more activations once both sides agree.
+  int before = activations[a] + activations[b];
+  PumpUntil([] { return false; }, 500);  // a while longer
+  EXPECT_EQ(activations[a] + activations[b], before);
+  EXPECT_LE(before, 4);
+  EXPECT_EQ(GetActiveWindow(), b);
+  EXPECT_EQ(xFocus(), xOf(b));
+
+  // A modal dialog over `a`: `a` is disabled, the dialog owns the focus.
+  HWND dlg = form(60, a);
+  ASSERT_NE(dlg, nullptr);
+  EnableWindow(a, FALSE);
+  ShowWindow(dlg, SW_SHOW);
+  ASSERT_TRUE(PumpUntil([&] { return xFocus() == xOf(dlg) && GetActiveWindow() == dlg; }));
+  activations.clear();
+  // Something else (a click, a window manager) focuses the disabled owner.
+  XSetInputFocus(d, xOf(a), RevertToParent, CurrentTime);
+  XFlush(d);
+  EXPECT_TRUE(PumpUntil([&] { return xFocus() == xOf(dlg); }));
+  PumpUntil([] { return false; }, 500);  // a while longer
+  EXPECT_EQ(GetActiveWindow(), dlg);
+  EXPECT_EQ(xFocus(), xOf(dlg));
+  EXPECT_EQ(activations[a], 0);
+  EXPECT_LE(activations[dlg], 1);
+
+  XCloseDisplay(d);
+  gHook = nullptr;
   ShutdownWindowSystem();
 }
 
