@@ -511,7 +511,9 @@ HCURSOR SetCursor(HCURSOR c) {
   HCURSOR old = s.cursorHandle;
   if (c != old) {
     s.cursorHandle = c;
-    TheBackend().SetCursorShape(reinterpret_cast<std::uintptr_t>(c));
+    auto key = reinterpret_cast<std::uintptr_t>(c);
+    if (auto d = FindIcon(c)) TheBackend().SetCursorImage(key, d->Image());
+    else TheBackend().SetCursorShape(key);
   }
   return old;
 }

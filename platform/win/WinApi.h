@@ -207,7 +207,7 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT stepIfAni
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);  // DI_NORMAL | DI_DEFAULTSIZE
 // A window's icons are set with WM_SETICON (ICON_BIG or ICON_SMALL, returns
 // the previous handle) and read with WM_GETICON (ICON_SMALL2: the small icon,
-// else the big one), both answered by DefWindowProc. As on Windows the window
+// or the big one when there is no small one), both answered by DefWindowProc. As on Windows the window
 // only keeps the handle: the caller owns the icon and destroys it after
 // replacing it. The pixels of a top-level window's icons go to the display
 // when they are set (X11: _NET_WM_ICON with both sizes).

@@ -82,6 +82,8 @@ struct Window {
   // Mouse tracking.
   DWORD trackFlags = 0;
 
+  HICON iconBig = nullptr, iconSmall = nullptr;  // WM_SETICON; not owned
+
   std::unique_ptr<TopLevelData> top;
   NativeWindow foreign = 0;  // WS_EX_FOREIGNVIDEO: the back end's child window
 
@@ -171,6 +173,21 @@ struct ThreadQueue {
   MSG lastMsg;
   std::uint64_t lastFlush = 0;
 };
+
+// What an icon or cursor handle stands for. Immutable once made.
+struct IconData {
+  int width = 0, height = 0;
+  bool icon = true;
+  POINT hotSpot;
+  std::vector<std::uint32_t> color;     // straight ARGB; empty for a monochrome icon
+  bool alpha = false;                   // `color` carries alpha
+  std::vector<std::uint8_t> andMask;    // 1 = transparent (or inverted with xorMask set)
+  std::vector<std::uint8_t> xorMask;    // monochrome only: 1 = white
+  std::vector<std::uint32_t> Shown() const;  // straight ARGB as it shows on a display
+  IconImage Image() const;
+};
+std::shared_ptr<const IconData> FindIcon(HICON h);  // nullptr: not a live icon object
+void SendIconsToDisplay(Window* top);
 
 // ---- Global state ------------------------------------------------------------
 std::recursive_mutex& TreeLock();

@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/Xrender.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
@@ -139,6 +140,8 @@ class X11Backend final : public Backend {
     for (auto& [w, ic] : ics_) XDestroyIC(ic);
     if (im_) XCloseIM(im_);
     for (auto& [id, c] : cursors_) XFreeCursor(dpy_, c);
+    for (auto& [id, c] : imageCursors_)
+      if (c) XFreeCursor(dpy_, c);
     XDestroyWindow(dpy_, helper_);
     XCloseDisplay(dpy_);
   }
@@ -200,6 +203,7 @@ class X11Backend final : public Backend {
     }
     gcs_[x] = XCreateGC(dpy_, x, 0, nullptr);
     tops_[x] = c.screenRect;
+    if (shownCursor_) XDefineCursor(dpy_, x, shownCursor_);
     XFlush(dpy_);
     return x;
   }
@@ -391,11 +395,44 @@ class X11Backend final : public Backend {
       case IDC_HAND: shape = XC_hand2; break;
       case IDC_CROSS: shape = XC_crosshair; break;
       case IDC_SIZEALL: shape = XC_fleur; break;
+      case IDC_UPARROW: shape = XC_sb_up_arrow; break;
+      case IDC_NO: case IDC_NODROP: shape = XC_circle; break;
+      case IDC_APPSTARTING: shape = XC_watch; break;
+      case IDC_HELP: shape = XC_question_arrow; break;
+      case IDC_DRAG: shape = XC_dotbox; break;
+      case IDC_MULTIDRAG: shape = XC_draped_box; break;
+      case IDC_HSPLIT: shape = XC_sb_h_double_arrow; break;
+      case IDC_VSPLIT: shape = XC_sb_v_double_arrow; break;
       default: break;
     }
     Cursor& c = cursors_[shape];
     if (!c) c = XCreateFontCursor(dpy_, shape);
-    for (auto& [w, r] : tops_) XDefineCursor(dpy_, Window(w), c);
+    DefineCursor(c);
+  }
+
+  // ARGB cursors through RENDER; without it a two-colour cursor (black where
+  // dark, white where light, shown where alpha is at least half).
+  void SetCursorImage(std::uintptr_t key, const IconImage& img) override {
+    Cursor& c = imageCursors_[key];
+    if (!c) c = MakeCursor(img);
+    if (c) DefineCursor(c);
+  }
+
+  void SetIcons(NativeWindow w, const std::vector<IconImage>& icons) override {
+    Atom prop = XInternAtom(dpy_, "_NET_WM_ICON", False);
+    if (icons.empty()) {
+      XDeleteProperty(dpy_, Window(w), prop);
+      XFlush(dpy_);
+      return;
+    }
+    std::vector<unsigned long> data;  // format 32 travels as longs
+    for (const IconImage& i : icons) {
+      data.push_back((unsigned long)i.width);
+      data.push_back((unsigned long)i.height);
+      for (std::uint32_t px : i.argb) data.push_back(px);
+    }
+    XChangeProperty(dpy_, Window(w), prop, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(data.data()), int(data.size()));
     XFlush(dpy_);
   }
 
@@ -488,6 +525,62 @@ class X11Backend final : public Backend {
   }
 
  private:
+  void DefineCursor(Cursor c) {
+    shownCursor_ = c;
+    for (auto& [w, r] : tops_) XDefineCursor(dpy_, Window(w), c);
+    XFlush(dpy_);
+  }
+
+  Cursor MakeCursor(const IconImage& img) {
+    if (img.width <= 0 || img.height <= 0 || img.argb.size() < std::size_t(img.width) * std::size_t(img.height)) return 0;
+    int ev, err;
+    XRenderPictFormat* fmt = XRenderFindStandardFormat(dpy_, PictStandardARGB32);
+    if (XRenderQueryExtension(dpy_, &ev, &err) && fmt) {
+      std::vector<std::uint32_t> pm(img.argb.size());  // RENDER wants premultiplied pixels
+      for (std::size_t i = 0; i < pm.size(); ++i) {
+        std::uint32_t c = img.argb[i], a = c >> 24;
+        auto ch = [&](int shift) { return (((c >> shift) & 0xFF) * a + 127) / 255 << shift; };
+        pm[i] = (a << 24) | ch(16) | ch(8) | ch(0);
+      }
+      Pixmap pix = XCreatePixmap(dpy_, root_, unsigned(img.width), unsigned(img.height), 32);
+      XImage* xi = XCreateImage(dpy_, nullptr, 32, ZPixmap, 0, reinterpret_cast<char*>(pm.data()), unsigned(img.width),
+                                unsigned(img.height), 32, img.width * 4);
+      if (!xi) {
+        XFreePixmap(dpy_, pix);
+        return 0;
+      }
+      xi->byte_order = LSBFirst;
+      GC gc = XCreateGC(dpy_, pix, 0, nullptr);
+      XPutImage(dpy_, pix, gc, xi, 0, 0, 0, 0, unsigned(img.width), unsigned(img.height));
+      XFreeGC(dpy_, gc);
+      xi->data = nullptr;
+      XDestroyImage(xi);
+      Picture pic = XRenderCreatePicture(dpy_, pix, fmt, 0, nullptr);
+      Cursor c = XRenderCreateCursor(dpy_, pic, unsigned(img.hotSpot.X), unsigned(img.hotSpot.Y));
+      XRenderFreePicture(dpy_, pic);
+      XFreePixmap(dpy_, pix);
+      return c;
+    }
+    int stride = (img.width + 7) / 8;
+    std::vector<char> src(std::size_t(stride) * img.height), mask(src.size());
+    for (int y = 0; y < img.height; ++y)
+      for (int x = 0; x < img.width; ++x) {
+        std::uint32_t c = img.argb[std::size_t(y) * img.width + x];
+        int lum = int(((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF));
+        std::size_t i = std::size_t(y) * stride + x / 8;
+        if ((c >> 24) >= 128) mask[i] = char(mask[i] | (1 << (x % 8)));
+        if (lum < 384) src[i] = char(src[i] | (1 << (x % 8)));  // foreground (black)
+      }
+    Pixmap sp = XCreateBitmapFromData(dpy_, root_, src.data(), unsigned(img.width), unsigned(img.height));
+    Pixmap mp = XCreateBitmapFromData(dpy_, root_, mask.data(), unsigned(img.width), unsigned(img.height));
+    XColor black{}, white{};
+    white.red = white.green = white.blue = 0xFFFF;
+    Cursor c = XCreatePixmapCursor(dpy_, sp, mp, &black, &white, unsigned(img.hotSpot.X), unsigned(img.hotSpot.Y));
+    XFreePixmap(dpy_, sp);
+    XFreePixmap(dpy_, mp);
+    return c;
+  }
+
   bool HasWindowManager() {
     Atom check = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
     Atom type;
@@ -648,6 +741,8 @@ class X11Backend final : public Backend {
   std::map<NativeWindow, GC> gcs_;
   std::map<NativeWindow, RECT> tops_;
   std::map<unsigned, Cursor> cursors_;
+  std::map<std::uintptr_t, Cursor> imageCursors_;
+  Cursor shownCursor_ = 0;  // given to every window made from now on
   std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_;
   Visual* argbVisual_ = nullptr;
   std::string clip_;
