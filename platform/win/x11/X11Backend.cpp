@@ -126,6 +126,7 @@ class X11Backend final : public Backend {
     aType_ = atom("_NET_WM_WINDOW_TYPE");
     aTypeMenu_ = atom("_NET_WM_WINDOW_TYPE_POPUP_MENU");
     aTypeDialog_ = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+    aTypeNormal_ = atom("_NET_WM_WINDOW_TYPE_NORMAL");
     aOpacity_ = atom("_NET_WM_WINDOW_OPACITY");
     helper_ = XCreateSimpleWindow(dpy_, root_, -10, -10, 1, 1, 0, 0, 0);
     XSetLocaleModifiers("");  // honours XMODIFIERS (the user's input method)
@@ -187,9 +188,13 @@ class X11Backend final : public Backend {
     wm.flags = InputHint;
     wm.input = c.popup ? False : True;
     XSetWMHints(dpy_, x, &wm);
-    Atom type = c.popup ? aTypeMenu_ : (c.owner ? aTypeDialog_ : 0);
-    if (type) XChangeProperty(dpy_, x, aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
-    if (c.owner) XSetTransientForHint(dpy_, x, Window(c.owner));
+    if (c.popup) {
+      Atom type = aTypeMenu_;
+      XChangeProperty(dpy_, x, aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+      if (c.owner) XSetTransientForHint(dpy_, x, Window(c.owner));
+    } else if (c.owner) {
+      owners_[x] = c.owner;  // transient-for or not is decided when it is shown
+    }
     if ((c.exStyle & WS_EX_TOPMOST) && !c.popup) {
       Atom above = XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False);
       XChangeProperty(dpy_, x, XInternAtom(dpy_, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
@@ -208,6 +213,13 @@ class X11Backend final : public Backend {
     return x;
   }
 
+  NativeWindow RecreateLayered(NativeWindow old, const NativeCreate& c) override {
+    if (argb_.count(old) || !LayeringSupported()) return 0;
+    NativeCreate layered = c;
+    layered.exStyle |= WS_EX_LAYERED;
+    return CreateTopLevel(layered);
+  }
+
   void DestroyTopLevel(NativeWindow w) override {
     if (auto it = ics_.find(w); it != ics_.end()) {
       XDestroyIC(it->second);
@@ -218,6 +230,8 @@ class X11Backend final : public Backend {
       gcs_.erase(it);
     }
     tops_.erase(w);
+    mapped_.erase(w);
+    owners_.erase(w);
     argb_.erase(w);
     perPixel_.erase(w);
     XDestroyWindow(dpy_, Window(w));
@@ -227,9 +241,12 @@ class X11Backend final : public Backend {
   void ShowTopLevel(NativeWindow w, bool show, bool activate) override {
     if (show) {
       iconic_.erase(w);
+      if (!mapped_.count(w)) PlaceUnderOwner(w);
+      mapped_.insert(w);
       XMapRaised(dpy_, Window(w));
     } else {
       hiding_.insert(w);
+      mapped_.erase(w);
       XUnmapWindow(dpy_, Window(w));
     }
     XFlush(dpy_);
@@ -525,6 +542,24 @@ class X11Backend final : public Backend {
   }
 
  private:
+  // A managed window owned by a shown window is its dialog: transient for it,
+  // kept above it, no task-bar entry of its own. Owned by a window that is not
+  // shown (the application's hidden window) it is an ordinary window of its own,
+  // as the window manager would otherwise keep it off the task bar for good.
+  void PlaceUnderOwner(NativeWindow w) {
+    auto it = owners_.find(w);
+    if (it == owners_.end()) return;
+    Atom transient = XInternAtom(dpy_, "WM_TRANSIENT_FOR", False);
+    Atom type = aTypeNormal_;
+    if (mapped_.count(it->second)) {
+      XSetTransientForHint(dpy_, Window(w), Window(it->second));
+      type = aTypeDialog_;
+    } else {
+      XDeleteProperty(dpy_, Window(w), transient);
+    }
+    XChangeProperty(dpy_, Window(w), aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+  }
+
   void DefineCursor(Cursor c) {
     shownCursor_ = c;
     for (auto& [w, r] : tops_) XDefineCursor(dpy_, Window(w), c);
@@ -743,11 +778,12 @@ class X11Backend final : public Backend {
   std::map<unsigned, Cursor> cursors_;
   std::map<std::uintptr_t, Cursor> imageCursors_;
   Cursor shownCursor_ = 0;  // given to every window made from now on
-  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_;
+  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_;
+  std::map<NativeWindow, NativeWindow> owners_;  // managed owned windows: their owner
   Visual* argbVisual_ = nullptr;
   std::string clip_;
   Atom aDelete_, aProtocols_, aMotif_, aClipboard_, aUtf8_, aTargets_, aSelProp_, aWorkArea_, aName_, aType_,
-      aTypeMenu_, aTypeDialog_, aOpacity_;
+      aTypeMenu_, aTypeDialog_, aTypeNormal_, aOpacity_;
 };
 
 }  // namespace

@@ -327,8 +327,9 @@ TEST(X11, VideoChildFollowsSetParent) {
   ShutdownWindowSystem();
 }
 
-// With a compositor, a layered window shows the premultiplied pixels it was
-// given. Skips without xcompmgr.
+// With a compositor (started here), a layered window shows the premultiplied
+// pixels it was given, also when it became layered after creation (its X
+// window is made again with an ARGB visual). Skips without xcompmgr.
 TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
   Xvfb x;
   if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
@@ -342,9 +343,6 @@ TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
   wc.lpfnWndProc = Proc;
   wc.lpszClassName = u"X11Layered";
   RegisterClassW(&wc);
-  HWND w = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, u"X11Layered", u"", WS_POPUP, 10, 10, 20, 10, nullptr, 0,
-                           nullptr);
-  ASSERT_NE(w, nullptr);
   // A 20x10 image: left half half-transparent red (premultiplied), right half clear.
   gdi::BITMAPINFO bi{};
   bi.bmiHeader.biWidth = 20;
@@ -357,23 +355,46 @@ TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
   auto* px = static_cast<std::uint32_t*>(bits);
   for (int i = 0; i < 200; ++i) px[i] = (i % 20) < 10 ? 0x80800000u : 0u;
   gdi::SelectObject(mem, reinterpret_cast<gdi::HGDIOBJ>(bmp));
-  POINT pos{10, 10}, src{0, 0};
-  SIZE size{20, 10};
-  gdi::BLENDFUNCTION bf;
-  bf.AlphaFormat = gdi::AC_SRC_ALPHA;
-  ASSERT_TRUE(UpdateLayeredWindow(w, nullptr, &pos, &size, mem, &src, 0, &bf, ULW_ALPHA));
-  ShowWindow(w, SW_SHOWNA);
   Display* d = XOpenDisplay(x.Display().c_str());
   ASSERT_NE(d, nullptr);
-  Window xw = Window(GetNativeWindowId(w));
-  bool ok = PumpUntil([&] {
-    XImage* img = XGetImage(d, xw, 0, 0, 20, 10, AllPlanes, ZPixmap);
-    if (!img) return false;
-    bool eq = img->depth == 32 && XGetPixel(img, 2, 2) == 0x80800000ul && XGetPixel(img, 15, 2) == 0ul;
-    XDestroyImage(img);
-    return eq;
-  });
-  EXPECT_TRUE(ok);
+  for (bool later : {false, true}) {
+    HWND w = CreateWindowExW((later ? 0 : WS_EX_LAYERED) | WS_EX_TOOLWINDOW, u"X11Layered", u"", WS_POPUP, 10, 10, 20,
+                             10, nullptr, 0, nullptr);
+    ASSERT_NE(w, nullptr);
+    Window before = Window(GetNativeWindowId(w));
+    if (later) {
+      SetWindowRgn(w, gdi::CreateRectRgn(0, 0, 18, 10), FALSE);
+      SetWindowLongW(w, GWL_EXSTYLE, GetWindowLongW(w, GWL_EXSTYLE) | WS_EX_LAYERED);
+      EXPECT_NE(Window(GetNativeWindowId(w)), before);
+    }
+    POINT pos{10, 10}, src{0, 0};
+    SIZE size{20, 10};
+    gdi::BLENDFUNCTION bf;
+    bf.AlphaFormat = gdi::AC_SRC_ALPHA;
+    ASSERT_TRUE(UpdateLayeredWindow(w, nullptr, &pos, &size, mem, &src, 0, &bf, ULW_ALPHA));
+    ShowWindow(w, SW_SHOWNA);
+    Window xw = Window(GetNativeWindowId(w));
+    bool ok = PumpUntil([&] {
+      XImage* img = XGetImage(d, xw, 0, 0, 20, 10, AllPlanes, ZPixmap);
+      if (!img) return false;
+      bool eq = img->depth == 32 && XGetPixel(img, 2, 2) == 0x80800000ul && XGetPixel(img, 15, 2) == 0ul;
+      XDestroyImage(img);
+      return eq;
+    });
+    EXPECT_TRUE(ok) << (later ? "made layered after creation" : "layered from the start");
+    if (later) {
+      // The window region moved over to the new X window; the old one is gone.
+      int count = 0, ordering = 0;
+      XRectangle* rects = XShapeGetRectangles(d, xw, ShapeBounding, &count, &ordering);
+      ASSERT_EQ(count, 1);
+      EXPECT_EQ(rects[0].width, 18);
+      XFree(rects);
+      XWindowAttributes a;
+      XSync(d, False);
+      EXPECT_FALSE(XGetWindowAttributes(d, before, &a));
+    }
+    DestroyWindow(w);
+  }
   XCloseDisplay(d);
   gdi::DeleteDC(mem);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(bmp));
@@ -442,6 +463,113 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
 
   XCloseDisplay(d);
   gHook = nullptr;
+  ShutdownWindowSystem();
+}
+
+// Popups, hints and layer windows owned by the application's hidden window
+// are unmanaged (no task-bar entry); a form it owns is an ordinary managed
+// window (not transient for a window nobody sees), and the form's dialog is
+// transient for the form. The form's icon reaches the window manager.
+TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  WNDCLASSW wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"X11Owner";
+  RegisterClassW(&wc);
+  auto make = [](DWORD style, DWORD ex, HWND owner) {
+    return CreateWindowExW(ex, u"X11Owner", u"", style, 20, 20, 60, 40, owner, 0, nullptr);
+  };
+  HWND app = make(WS_POPUP, 0, nullptr);  // never shown
+  HWND form = make(WS_POPUP | WS_CAPTION, 0, app);
+  ShowWindow(form, SW_SHOW);
+  HWND dialog = make(WS_POPUP | WS_CAPTION, 0, form);
+  ShowWindow(dialog, SW_SHOW);
+  struct Popup {
+    const char* what;
+    DWORD style, ex;
+  } popups[] = {{"hint", WS_POPUP | WS_BORDER, WS_EX_TOPMOST},
+                {"layer", WS_POPUP, WS_EX_LAYERED | WS_EX_TRANSPARENT},
+                {"drop-down", WS_POPUP | WS_BORDER, WS_EX_TOOLWINDOW},
+                {"menu", WS_POPUP, WS_EX_TOPMOST | WS_EX_NOACTIVATE}};
+  std::vector<HWND> shown;
+  for (auto& p : popups) {
+    shown.push_back(make(p.style, p.ex, app));
+    ShowWindow(shown.back(), SW_SHOWNOACTIVATE);
+  }
+  // An icon for the form: 2x1, opaque blue and half-transparent red.
+  gdi::HBITMAP colour = gdi::CreateBitmapFromSurface(std::make_unique<gdi::Surface>(2, 1, 32));
+  gdi::GetBitmapSurface(colour)->Row32(0)[0] = 0xFF0000FFu;
+  gdi::GetBitmapSurface(colour)->Row32(0)[1] = 0x80FF0000u;
+  ICONINFO ii;
+  ii.hbmColor = colour;
+  ii.hbmMask = gdi::CreateBitmap(2, 1, 1, 1, nullptr);
+  HICON icon = CreateIconIndirect(&ii);
+  ASSERT_NE(icon, nullptr);
+  SendMessageW(form, WM_SETICON, ICON_BIG, LPARAM(icon));
+  PumpUntil([] { return false; }, 300);
+
+  Display* d = XOpenDisplay(x.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  auto xOf = [](HWND h) { return Window(GetNativeWindowId(h)); };
+  XWindowAttributes a;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    ASSERT_TRUE(XGetWindowAttributes(d, xOf(shown[i]), &a));
+    EXPECT_TRUE(a.override_redirect) << popups[i].what;
+    EXPECT_EQ(a.map_state, IsViewable) << popups[i].what;
+  }
+  ASSERT_TRUE(XGetWindowAttributes(d, xOf(app), &a));
+  EXPECT_EQ(a.map_state, IsUnmapped);
+  auto typeOf = [&](Window w) -> std::string {
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), 0, 1, False, XA_ATOM, &type, &format,
+                           &n, &after, &data) == Success &&
+        data && n == 1) {
+      char* s = XGetAtomName(d, *reinterpret_cast<Atom*>(data));
+      name = s;
+      XFree(s);
+    }
+    if (data) XFree(data);
+    return name;
+  };
+  Window transientFor = 0;
+  ASSERT_TRUE(XGetWindowAttributes(d, xOf(form), &a));
+  EXPECT_FALSE(a.override_redirect);
+  EXPECT_FALSE(XGetTransientForHint(d, xOf(form), &transientFor));
+  EXPECT_EQ(typeOf(xOf(form)), "_NET_WM_WINDOW_TYPE_NORMAL");
+  ASSERT_TRUE(XGetWindowAttributes(d, xOf(dialog), &a));
+  EXPECT_FALSE(a.override_redirect);
+  ASSERT_TRUE(XGetTransientForHint(d, xOf(dialog), &transientFor));
+  EXPECT_EQ(transientFor, xOf(form));
+  EXPECT_EQ(typeOf(xOf(dialog)), "_NET_WM_WINDOW_TYPE_DIALOG");
+  // Showing the popups took the activation from nobody.
+  EXPECT_EQ(GetActiveWindow(), dialog);
+
+  // _NET_WM_ICON: width, height, then ARGB pixels.
+  Atom type;
+  int format;
+  unsigned long n = 0, after;
+  unsigned char* data = nullptr;
+  ASSERT_EQ(XGetWindowProperty(d, xOf(form), XInternAtom(d, "_NET_WM_ICON", False), 0, 64, False, XA_CARDINAL, &type,
+                               &format, &n, &after, &data),
+            Success);
+  ASSERT_NE(data, nullptr);
+  auto* v = reinterpret_cast<unsigned long*>(data);  // 32-bit items in longs
+  std::vector<unsigned long> items;
+  for (unsigned long i = 0; i < n; ++i) items.push_back(v[i] & 0xFFFFFFFFul);
+  EXPECT_EQ(items, (std::vector<unsigned long>{2, 1, 0xFF0000FFul, 0x80FF0000ul}));
+  XFree(data);
+
+  XCloseDisplay(d);
+  DestroyIcon(icon);
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(ii.hbmMask));
   ShutdownWindowSystem();
 }
 
