@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -69,6 +70,8 @@ int KeysymToVk(KeySym k) {
     case XK_KP_Add: return VK_ADD;
     case XK_KP_Subtract: return VK_SUBTRACT;
     case XK_KP_Decimal: return VK_DECIMAL;
+    case XK_KP_Separator: return VK_SEPARATOR;
+    case XK_KP_Begin: case XK_Clear: return VK_CLEAR;
     case XK_KP_Divide: return VK_DIVIDE;
     case XK_semicolon: case XK_colon: return VK_OEM_1;
     case XK_equal: case XK_plus: return VK_OEM_PLUS;
@@ -616,6 +619,30 @@ class X11Backend final : public Backend {
     return c;
   }
 
+  // The key's symbol for its virtual key: the unshifted one, except on the
+  // keypad, where Num Lock (unless Shift undoes it) makes the digit keys
+  // digits (VK_NUMPAD0..9, VK_DECIMAL) rather than navigation keys.
+  KeySym KeyOf(XKeyEvent& k) {
+    KeySym plain = XLookupKeysym(&k, 0), second = XLookupKeysym(&k, 1);
+    if (!IsKeypadKey(second)) return plain;
+    bool numLock = (k.state & NumLockMask()) != 0, shift = (k.state & ShiftMask) != 0;
+    return numLock != shift ? second : plain;
+  }
+
+  unsigned NumLockMask() {
+    if (numLockMask_) return *numLockMask_;
+    unsigned mask = 0;
+    KeyCode nl = XKeysymToKeycode(dpy_, XK_Num_Lock);
+    if (XModifierKeymap* m = XGetModifierMapping(dpy_)) {
+      for (int mod = 0; mod < 8; ++mod)
+        for (int i = 0; i < m->max_keypermod; ++i)
+          if (nl && m->modifiermap[mod * m->max_keypermod + i] == nl) mask |= 1u << mod;
+      XFreeModifiermap(m);
+    }
+    numLockMask_ = mask;
+    return mask;
+  }
+
   bool HasWindowManager() {
     Atom check = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
     Atom type;
@@ -680,7 +707,7 @@ class X11Backend final : public Backend {
           XPeekEvent(dpy_, &next);
           if (next.type == KeyPress && next.xkey.keycode == e.xkey.keycode && next.xkey.time == e.xkey.time) break;
         }
-        KeySym ks = XLookupKeysym(&e.xkey, 0);
+        KeySym ks = KeyOf(e.xkey);
         std::u16string text;
         if (down) {
           char buf[64];
@@ -716,6 +743,10 @@ class X11Backend final : public Backend {
           input::CloseRequested(e.xclient.window);
         break;
       case SelectionRequest: ServeSelection(e.xselectionrequest); break;
+      case MappingNotify:
+        XRefreshKeyboardMapping(&e.xmapping);
+        numLockMask_.reset();
+        break;
       case SelectionClear: clip_.clear(); break;
       case UnmapNotify: {
         Window w = e.xunmap.window;
@@ -777,7 +808,8 @@ class X11Backend final : public Backend {
   std::map<NativeWindow, RECT> tops_;
   std::map<unsigned, Cursor> cursors_;
   std::map<std::uintptr_t, Cursor> imageCursors_;
-  Cursor shownCursor_ = 0;  // given to every window made from now on
+  Cursor shownCursor_ = 0;
+  std::optional<unsigned> numLockMask_;  // given to every window made from now on
   std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_;
   std::map<NativeWindow, NativeWindow> owners_;  // managed owned windows: their owner
   Visual* argbVisual_ = nullptr;

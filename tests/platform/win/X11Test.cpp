@@ -22,6 +22,7 @@
 
 // Xlib last: its macros (None, Status, ...) would break the headers above.
 #include <X11/Xlib.h>
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -570,6 +571,86 @@ TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
   DestroyIcon(icon);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(ii.hbmMask));
+  ShutdownWindowSystem();
+}
+
+// A window of the test class that takes keys, shown and focused on the
+// display: every key message and typed character is recorded.
+struct KeyWindow {
+  HWND h = nullptr;
+  std::vector<int> downs;
+  int ups = 0;
+  std::u16string typed;
+  bool Open(Display* d) {
+    WNDCLASSW wc;
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = u"X11Keys";
+    RegisterClassW(&wc);
+    gHook = [this](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+      if (m == WM_KEYDOWN) downs.push_back(int(w));
+      if (m == WM_KEYUP) ++ups;
+      if (m == WM_CHAR) typed += char16_t(w);
+      return std::nullopt;
+    };
+    h = CreateWindowExW(0, u"X11Keys", u"", WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, 20, 200, 100, nullptr, 0, nullptr);
+    SetFocus(h);
+    return h && PumpUntil([&] {
+             Window f = 0;
+             int revert = 0;
+             XGetInputFocus(d, &f, &revert);
+             return f == Window(GetNativeWindowId(h));
+           });
+  }
+  // Presses and releases a key; true once its release arrived.
+  bool Press(Display* d, KeyCode code) {
+    int before = ups;
+    XTestFakeKeyEvent(d, code, True, 0);
+    XTestFakeKeyEvent(d, code, False, 0);
+    XFlush(d);
+    return PumpUntil([&] { return ups > before; });
+  }
+};
+
+// With Num Lock on the keypad types digits as VK_NUMPAD0..9 and VK_DECIMAL;
+// with it off the same keys are navigation keys that type nothing. The
+// operators are the same either way.
+TEST(X11, KeypadFollowsNumLock) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  Display* d = XOpenDisplay(x.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  KeyWindow kw;
+  ASSERT_TRUE(kw.Open(d));
+  unsigned numLock = XkbKeysymToModifiers(d, XK_Num_Lock);
+  ASSERT_NE(numLock, 0u);
+  struct Case {
+    bool numLock;
+    KeySym key;  // names the physical key by its symbol without Num Lock
+    int vk;
+    std::u16string text;
+  } cases[] = {
+      {true, XK_KP_Home, VK_NUMPAD0 + 7, u"7"},  {true, XK_KP_Insert, VK_NUMPAD0, u"0"},
+      {true, XK_KP_Delete, VK_DECIMAL, u"."},    {true, XK_KP_Multiply, VK_MULTIPLY, u"*"},
+      {true, XK_KP_Divide, VK_DIVIDE, u"/"},     {true, XK_KP_Add, VK_ADD, u"+"},
+      {true, XK_KP_Subtract, VK_SUBTRACT, u"-"}, {false, XK_KP_Home, VK_HOME, u""},
+      {false, XK_KP_Down, VK_DOWN, u""},         {false, XK_KP_Delete, VK_DELETE, u""},
+      {false, XK_KP_Begin, VK_CLEAR, u""},       {false, XK_KP_Multiply, VK_MULTIPLY, u"*"},
+  };
+  for (const Case& c : cases) {
+    XkbLockModifiers(d, XkbUseCoreKbd, numLock, c.numLock ? numLock : 0);
+    XSync(d, False);
+    kw.downs.clear();
+    kw.typed.clear();
+    KeyCode code = XKeysymToKeycode(d, c.key);
+    ASSERT_NE(code, 0);
+    ASSERT_TRUE(kw.Press(d, code)) << XKeysymToString(c.key);
+    EXPECT_EQ(kw.downs, std::vector<int>{c.vk}) << XKeysymToString(c.key) << " num lock " << c.numLock;
+    EXPECT_EQ(kw.typed, c.text) << XKeysymToString(c.key) << " num lock " << c.numLock;
+  }
+  XCloseDisplay(d);
+  gHook = nullptr;
   ShutdownWindowSystem();
 }
 
