@@ -336,6 +336,19 @@ void CaretDraw() {
   s.caretOn = !s.caretOn;
 }
 
+// Tells the back end where the caret is (top-level window coordinates), so an
+// input method shows its pre-edit and candidates there.
+void CaretToDisplay() {
+  InputState& s = S();
+  Window* w = Get(s.caretWnd);
+  if (!w) return;
+  Window* top = TopLevelOf(w);
+  if (!top->top || !top->top->native) return;
+  POINT o = ClientOriginInTop(w);
+  TheBackend().SetTextCursor(top->top->native,
+                             rtl::Bounds(o.X + s.caretPos.X, o.Y + s.caretPos.Y, s.caretW, s.caretH));
+}
+
 void CaretBlink(HWND, UINT, std::uintptr_t, DWORD) {
   InputState& s = S();
   if (!IsWindow(s.caretWnd)) return;
@@ -608,6 +621,7 @@ BOOL CreateCaret(HWND h, void*, int width, int height) {
   s.caretPos = {0, 0};
   s.caretHidden = 1;
   s.caretOn = false;
+  CaretToDisplay();
   return TRUE;
 }
 
@@ -627,8 +641,10 @@ BOOL SetCaretPos(int x, int y) {
   if (!s.caretWnd) return FALSE;
   bool on = s.caretOn;
   if (on) CaretDraw();
+  bool moved = s.caretPos != POINT{x, y};
   s.caretPos = {x, y};
   if (on) CaretDraw();
+  if (moved) CaretToDisplay();
   return TRUE;
 }
 

@@ -15,6 +15,9 @@
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
+#include <clocale>
+#include <langinfo.h>
+
 #include <chrono>
 #include <cstring>
 #include <map>
@@ -134,6 +137,7 @@ class X11Backend final : public Backend {
     helper_ = XCreateSimpleWindow(dpy_, root_, -10, -10, 1, 1, 0, 0, 0);
     XSetLocaleModifiers("");  // honours XMODIFIERS (the user's input method)
     im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+    if (im_) imStyle_ = PickInputStyle();
     int ev, err;
     hasShape_ = XShapeQueryExtension(dpy_, &ev, &err);
     XVisualInfo vi;
@@ -143,6 +147,7 @@ class X11Backend final : public Backend {
   ~X11Backend() override {
     for (auto& [w, ic] : ics_) XDestroyIC(ic);
     if (im_) XCloseIM(im_);
+    if (fontSet_) XFreeFontSet(dpy_, fontSet_);
     for (auto& [id, c] : cursors_) XFreeCursor(dpy_, c);
     for (auto& [id, c] : imageCursors_)
       if (c) XFreeCursor(dpy_, c);
@@ -204,11 +209,8 @@ class X11Backend final : public Backend {
                       reinterpret_cast<unsigned char*>(&above), 1);
     }
     SetTitle(x, c.title);
-    if (im_ && !c.popup) {
-      XIC ic = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, x, XNFocusWindow, x,
-                         nullptr);
-      if (ic) ics_[x] = ic;
-    }
+    if (im_ && !c.popup)
+      if (XIC ic = CreateInputContext(x)) ics_[x] = ic;
     gcs_[x] = XCreateGC(dpy_, x, 0, nullptr);
     tops_[x] = c.screenRect;
     if (shownCursor_) XDefineCursor(dpy_, x, shownCursor_);
@@ -456,6 +458,16 @@ class X11Backend final : public Backend {
     XFlush(dpy_);
   }
 
+  void SetTextCursor(NativeWindow w, const RECT& caret) override {
+    auto ic = ics_.find(w);
+    if (ic == ics_.end() || !(imStyle_ & XIMPreeditPosition)) return;
+    XPoint spot{short(caret.Left), short(caret.Bottom)};  // the spot is on the text's base line
+    XVaNestedList pre = XVaCreateNestedList(0, XNSpotLocation, &spot, nullptr);
+    XSetICValues(ic->second, XNPreeditAttributes, pre, nullptr);
+    XFree(pre);
+    XFlush(dpy_);
+  }
+
   POINT CursorPos() override {
     Window rr, cr;
     int rx = 0, ry = 0, wx, wy;
@@ -561,6 +573,51 @@ class X11Backend final : public Backend {
       XDeleteProperty(dpy_, Window(w), transient);
     }
     XChangeProperty(dpy_, Window(w), aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+  }
+
+  // Over the spot (the pre-edit and candidates at the caret) when the input
+  // method offers it, else the root style, else none.
+  XIMStyle PickInputStyle() {
+    XIMStyles* offered = nullptr;
+    if (XGetIMValues(im_, XNQueryInputStyle, &offered, nullptr) != nullptr || !offered) return 0;
+    const XIMStyle wanted[] = {XIMPreeditPosition | XIMStatusNothing, XIMPreeditPosition | XIMStatusNone,
+                               XIMPreeditNothing | XIMStatusNothing, XIMPreeditNothing | XIMStatusNone,
+                               XIMPreeditNone | XIMStatusNone};
+    XIMStyle pick = 0;
+    for (XIMStyle w : wanted) {
+      for (unsigned short i = 0; i < offered->count_styles && !pick; ++i)
+        if (offered->supported_styles[i] == w) pick = w;
+      if (pick) break;
+    }
+    XFree(offered);
+    return pick;
+  }
+
+  XIC CreateInputContext(Window x) {
+    if (!imStyle_) return nullptr;
+    if (imStyle_ & XIMPreeditPosition) {
+      if (!fontSetTried_) {
+        fontSetTried_ = true;
+        char** missing = nullptr;
+        int count = 0;
+        char* def = nullptr;
+        fontSet_ = XCreateFontSet(dpy_, "-*-*-medium-r-normal--16-*-*-*-*-*-*-*,-*-*-*-*-*-*-16-*-*-*-*-*-*-*,*",
+                                  &missing, &count, &def);
+        if (missing) XFreeStringList(missing);
+      }
+      XPoint spot{0, 0};
+      XVaNestedList pre = fontSet_ ? XVaCreateNestedList(0, XNSpotLocation, &spot, XNFontSet, fontSet_, nullptr)
+                                   : XVaCreateNestedList(0, XNSpotLocation, &spot, nullptr);
+      XIC ic = XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, x, XNFocusWindow, x, XNPreeditAttributes, pre,
+                         nullptr);
+      XFree(pre);
+      if (ic) return ic;
+      // Some input methods refuse it after all: the root style then.
+      XIMStyle root = (imStyle_ & XIMStatusNone) ? (XIMPreeditNothing | XIMStatusNone)
+                                                 : (XIMPreeditNothing | XIMStatusNothing);
+      return XCreateIC(im_, XNInputStyle, root, XNClientWindow, x, XNFocusWindow, x, nullptr);
+    }
+    return XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, x, XNFocusWindow, x, nullptr);
   }
 
   void DefineCursor(Cursor c) {
@@ -710,16 +767,22 @@ class X11Backend final : public Backend {
         KeySym ks = KeyOf(e.xkey);
         std::u16string text;
         if (down) {
-          char buf[64];
+          std::vector<char> buf(64);
           KeySym typed = 0;
           Status st = 0;
           auto ic = ics_.find(e.xkey.window);
-          int n = 0;
           if (ic != ics_.end()) {
-            n = Xutf8LookupString(ic->second, &e.xkey, buf, sizeof buf - 1, &typed, &st);
-            if (st == XLookupChars || st == XLookupBoth) text = rtl::Utf8ToString(std::string(buf, std::size_t(n)));
+            int n = Xutf8LookupString(ic->second, &e.xkey, buf.data(), int(buf.size()), &typed, &st);
+            if (st == XBufferOverflow) {
+              // A commit longer than the buffer (a phrase from the input
+              // method): the same event read again gives it whole.
+              buf.resize(std::size_t(n) + 1);
+              n = Xutf8LookupString(ic->second, &e.xkey, buf.data(), int(buf.size()), &typed, &st);
+            }
+            if ((st == XLookupChars || st == XLookupBoth) && n > 0)
+              text = rtl::Utf8ToString(std::string(buf.data(), std::size_t(n)));
           } else {
-            n = XLookupString(&e.xkey, buf, sizeof buf - 1, &typed, nullptr);
+            XLookupString(&e.xkey, buf.data(), int(buf.size()), &typed, nullptr);
             text = KeysymText(typed);
           }
           if (e.xkey.state & ControlMask) text.clear();  // control chords type nothing here
@@ -802,6 +865,9 @@ class X11Backend final : public Backend {
   int screen_;
   Window root_, helper_;
   XIM im_ = nullptr;
+  XIMStyle imStyle_ = 0;
+  XFontSet fontSet_ = nullptr;
+  bool fontSetTried_ = false;
   bool hasShape_ = false;
   std::map<NativeWindow, XIC> ics_;
   std::map<NativeWindow, GC> gcs_;
@@ -818,11 +884,25 @@ class X11Backend final : public Backend {
       aTypeMenu_, aTypeDialog_, aTypeNormal_, aOpacity_;
 };
 
+// Text input needs a locale that can hold any character: the user's, or a
+// UTF-8 one when theirs is plain ASCII or unknown to Xlib. Numbers stay in the
+// C format the program reads and writes them in.
+void SetUpLocale() {
+  const char* got = setlocale(LC_ALL, "");
+  std::string codeset = got ? nl_langinfo(CODESET) : "";
+  if (!got || !XSupportsLocale() || codeset == "ANSI_X3.4-1968") {
+    for (const char* utf8 : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
+      if (setlocale(LC_CTYPE, utf8) && XSupportsLocale()) break;
+  }
+  setlocale(LC_NUMERIC, "C");
+}
+
 }  // namespace
 
 std::unique_ptr<Backend> CreateX11Backend() {
   static bool threads = XInitThreads() != 0;
   (void)threads;
+  SetUpLocale();
   Display* d = XOpenDisplay(nullptr);
   if (!d) return nullptr;
   return std::make_unique<X11Backend>(d);

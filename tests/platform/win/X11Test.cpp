@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 #include "platform/win/WinApi.h"
 
@@ -652,6 +653,93 @@ TEST(X11, KeypadFollowsNumLock) {
   XCloseDisplay(d);
   gHook = nullptr;
   ShutdownWindowSystem();
+}
+
+// Text from an input method (a test XIM server): a commit of 30 Chinese
+// characters, longer than any fixed lookup buffer, arrives whole and in order
+// as WM_CHARs, also when the program starts in the plain C locale. The server
+// is asked for the over-the-spot style, the spot following the caret, or for
+// the root style when it offers nothing else.
+TEST(X11, InputMethodCommitsLongTextAtTheCaret) {
+#ifndef TVL_XIM_SERVER
+  GTEST_SKIP() << "the test input method server was not built (libxcb-imdkit-dev)";
+#else
+  const std::u16string text = u"视频转换器把所有格式的电影和音乐都转成手机可以播放的文件了吧";
+  ASSERT_EQ(text.size(), 30u);
+  for (bool rootOnly : {false, true}) {
+    SCOPED_TRACE(rootOnly ? "root style" : "over the spot");
+    Xvfb x;
+    if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+    setenv("DISPLAY", x.Display().c_str(), 1);
+    setenv("XMODIFIERS", "@im=tvltest", 1);
+    setenv("LANG", "C", 1);
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    Display* d = XOpenDisplay(x.Display().c_str());
+    ASSERT_NE(d, nullptr);
+    KeyCode key = XKeysymToKeycode(d, XK_F5);
+    std::vector<std::string> args{x.Display(), std::to_string(key), rtl::StringToUtf8(text)};
+    if (rootOnly) args.push_back("root");
+    Child server;
+    ASSERT_TRUE(server.Start(TVL_XIM_SERVER, args));
+    Atom serverAtom = XInternAtom(d, "@server=tvltest", False);
+    ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) != 0; }));
+    ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+
+    KeyWindow kw;
+    ASSERT_TRUE(kw.Open(d));
+    ASSERT_TRUE(CreateCaret(kw.h, nullptr, 2, 16));
+    SetCaretPos(37, 11);
+    ShowCaret(kw.h);
+    auto property = [&](const char* name, int count) {
+      std::vector<long> values;
+      Atom type;
+      int format;
+      unsigned long n = 0, after;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, count, False, AnyPropertyType,
+                             &type, &format, &n, &after, &data) == Success &&
+          data) {
+        auto* v = reinterpret_cast<long*>(data);
+        values.assign(v, v + n);
+      }
+      if (data) XFree(data);
+      return values;
+    };
+    // The spot: the caret's bottom left in the X window's coordinates.
+    auto spotOf = [&](int cx, int cy) {
+      POINT p{cx, cy + 16};
+      ClientToScreen(kw.h, &p);
+      RECT r;
+      GetWindowRect(kw.h, &r);
+      return std::vector<long>{p.X - r.Left, p.Y - r.Top};
+    };
+    const long position = 0x0004 | 0x0400, root = 0x0008 | 0x0400;  // pre-edit | status styles
+    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_STYLE", 1) == std::vector<long>{rootOnly ? root : position}; }));
+    if (!rootOnly) {
+      EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(37, 11); }));
+      SetCaretPos(80, 11);
+      EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(80, 11); }));
+    }
+
+    kw.typed.clear();
+    XTestFakeKeyEvent(d, key, True, 0);
+    XTestFakeKeyEvent(d, key, False, 0);
+    XFlush(d);
+    EXPECT_TRUE(PumpUntil([&] { return kw.typed.size() >= text.size(); }));
+    EXPECT_EQ(rtl::StringToUtf8(kw.typed), rtl::StringToUtf8(text));
+    // Keys the input method does not want still type as before.
+    // (The release comes straight from the server, the press through the input method.)
+    kw.typed.clear();
+    kw.Press(d, XKeysymToKeycode(d, XK_b));
+    EXPECT_TRUE(PumpUntil([&] { return kw.typed == u"b"; }));
+
+    XCloseDisplay(d);
+    gHook = nullptr;
+    ShutdownWindowSystem();
+  }
+  unsetenv("XMODIFIERS");
+#endif
 }
 
 }  // namespace
