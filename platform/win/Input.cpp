@@ -433,6 +433,12 @@ void OnWindowDestroyed(Window* w) {
   if (InSubtree(s.clipOwner, w)) s.clipOwner = nullptr;
 }
 
+void DestroyNative(NativeWindow n) {
+  // X window ids may be handed out again: a later window must not pass for focused.
+  if (S().displayFocus == n) S().displayFocus = 0;
+  TheBackend().DestroyTopLevel(n);
+}
+
 void ResetInputState() {
   S() = InputState{};
   for (auto& k : asyncKeys) k = 0;

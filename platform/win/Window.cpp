@@ -116,7 +116,7 @@ void Finalize(Window* w) {
   ReleaseWindowDCs(w);
   ReleaseWindowRegion(w);
   if (w->foreign) TheBackend().DestroyForeignChild(w->foreign);
-  if (w->top && w->top->native) TheBackend().DestroyTopLevel(w->top->native);
+  if (w->top && w->top->native) DestroyNative(w->top->native);
   {
     std::lock_guard lock(TreeLock());
     auto& sib = SiblingsLocked(w);
@@ -208,7 +208,7 @@ void RecreateNativeForLayering(Window* w) {
   MarkDirty(w, rtl::Rect(0, 0, w->rect.Width(), w->rect.Height()));
   bool shown = w->IsVisibleSelf() && !w->minimized;
   if (shown) b.ShowTopLevel(n, true, false);
-  b.DestroyTopLevel(old);
+  DestroyNative(old);
   if (shown && GetActiveWindow() == w->handle) b.Activate(n);
 }
 
@@ -677,7 +677,7 @@ HWND SetParent(HWND h, HWND newParent) {
     PlaceInZOrder(w, HWND_TOP);
   }
   ReparentForeignTree(w.get());
-  if (oldTop) TheBackend().DestroyTopLevel(oldTop->native);
+  if (oldTop) DestroyNative(oldTop->native);
   if (visible) ShowWindow(h, SW_SHOWNA);
   return old;
 }

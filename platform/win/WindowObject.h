@@ -242,6 +242,7 @@ bool RouteInput(InputEvent& ev, MSG& out);   // false: event swallowed
 void OnWindowDestroyed(Window* w);          // clears focus, capture, active, tracking
 void OnWindowHidden(Window* w);             // moves focus and activation away
 void ActivateInternal(HWND h, WORD how);
+void DestroyNative(NativeWindow n);           // the back end's window goes; the display's focus record with it
 void ResetInputState();                     // a fresh window system    // h nullptr: the application loses activation
 void CaretHideForPaint(HWND h, bool hide);
 void PumpBackend(int timeoutMs);

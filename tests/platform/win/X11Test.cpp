@@ -27,6 +27,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
@@ -740,6 +741,66 @@ TEST(X11, InputMethodCommitsLongTextAtTheCaret) {
   }
   unsetenv("XMODIFIERS");
 #endif
+}
+
+// A cursor made by the program becomes an ARGB X cursor with its hot spot;
+// the framework's split cursor is a different one.
+TEST(X11, CustomCursorsAreShown) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  Display* d = XOpenDisplay(x.Display().c_str());
+  ASSERT_NE(d, nullptr);
+  int ev = 0, err = 0;
+  if (!XFixesQueryExtension(d, &ev, &err)) GTEST_SKIP() << "no XFIXES";
+  KeyWindow kw;
+  ASSERT_TRUE(kw.Open(d));
+  XTestFakeMotionEvent(d, -1, 60, 60, 0);
+  XFlush(d);
+  PumpUntil([] { return false; }, 200);
+
+  // 3x2: opaque red, half-transparent white, clear; second row opaque black.
+  gdi::HBITMAP colour = gdi::CreateBitmapFromSurface(std::make_unique<gdi::Surface>(3, 2, 32));
+  std::uint32_t px[6] = {0xFFFF0000u, 0x80FFFFFFu, 0u, 0xFF000000u, 0xFF000000u, 0xFF000000u};
+  for (int i = 0; i < 6; ++i) gdi::GetBitmapSurface(colour)->Row32(i / 3)[i % 3] = px[i];
+  ICONINFO ii;
+  ii.fIcon = FALSE;
+  ii.xHotspot = 1;
+  ii.yHotspot = 1;
+  ii.hbmColor = colour;
+  ii.hbmMask = gdi::CreateBitmap(3, 2, 1, 1, nullptr);
+  HCURSOR c = CreateIconIndirect(&ii);
+  ASSERT_NE(c, nullptr);
+  SetCursor(c);
+  XFixesCursorImage* img = nullptr;
+  EXPECT_TRUE(PumpUntil([&] {
+    if (img) XFree(img);
+    img = XFixesGetCursorImage(d);
+    return img && img->width == 3 && img->height == 2;
+  }));
+  ASSERT_NE(img, nullptr);
+  EXPECT_EQ(img->xhot, 1);
+  EXPECT_EQ(img->yhot, 1);
+  std::vector<unsigned long> got(img->pixels, img->pixels + 6), want{0xFFFF0000ul, 0x80808080ul, 0ul,
+                                                                     0xFF000000ul, 0xFF000000ul, 0xFF000000ul};
+  for (auto& p : got) p &= 0xFFFFFFFFul;
+  EXPECT_EQ(got, want);  // premultiplied
+  XFree(img);
+  img = nullptr;
+  SetCursor(LoadCursorW(nullptr, IDC_HSPLIT));
+  EXPECT_TRUE(PumpUntil([&] {
+    if (img) XFree(img);
+    img = XFixesGetCursorImage(d);
+    return img && !(img->width == 3 && img->height == 2);
+  }));
+  if (img) XFree(img);
+  DestroyCursor(c);
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(ii.hbmMask));
+  XCloseDisplay(d);
+  gHook = nullptr;
+  ShutdownWindowSystem();
 }
 
 }  // namespace
