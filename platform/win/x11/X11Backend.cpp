@@ -575,6 +575,26 @@ class X11Backend final : public Backend {
     XChangeProperty(dpy_, Window(w), aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
   }
 
+  static bool CountsAsFocus(const XEvent& e) {
+    return e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior && e.xfocus.detail != NotifyPointer;
+  }
+
+  // Whether a FocusIn for one of our top-level windows is already read and waiting.
+  bool FocusInQueued() {
+    struct Scan {
+      const std::map<NativeWindow, RECT>* tops;
+      bool found;
+    } scan{&tops_, false};
+    auto look = [](Display*, XEvent* ev, XPointer arg) -> Bool {
+      auto* s = reinterpret_cast<Scan*>(arg);
+      if (ev->type == FocusIn && CountsAsFocus(*ev) && s->tops->count(ev->xfocus.window)) s->found = true;
+      return False;  // leaves every event where it is
+    };
+    XEvent none;
+    XCheckIfEvent(dpy_, &none, look, reinterpret_cast<XPointer>(&scan));
+    return scan.found;
+  }
+
   // Over the spot (the pre-edit and candidates at the caret) when the input
   // method offers it, else the root style, else none.
   XIMStyle PickInputStyle() {
@@ -793,11 +813,14 @@ class X11Backend final : public Backend {
         break;
       }
       case FocusIn: case FocusOut:
-        if (e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior && e.xfocus.detail != NotifyPointer) {
+        if (CountsAsFocus(e)) {
           if (auto ic = ics_.find(e.xfocus.window); ic != ics_.end()) {
             if (e.type == FocusIn) XSetICFocus(ic->second);
             else XUnsetICFocus(ic->second);
           }
+          // Focus moving between two of our windows: the application stays
+          // active (the FocusIn already read activates the other window).
+          if (e.type == FocusOut && FocusInQueued()) break;
           input::FocusChanged(e.xfocus.window, e.type == FocusIn);
         }
         break;

@@ -418,8 +418,10 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
   wc.lpszClassName = u"X11Focus";
   RegisterClassW(&wc);
   std::map<HWND, int> activations;
+  int appDeactivations = 0;
   gHook = [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
     if (m == WM_ACTIVATE && LOWORD(w) != WA_INACTIVE) ++activations[h];
+    if (m == WM_ACTIVATEAPP && !w) ++appDeactivations;
     return std::nullopt;
   };
   auto form = [](int x, HWND owner) {
@@ -446,6 +448,14 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
   EXPECT_LE(before, 4);
   EXPECT_EQ(GetActiveWindow(), b);
   EXPECT_EQ(xFocus(), xOf(b));
+  // The display moving the focus from one of our windows to the other keeps
+  // the application active.
+  appDeactivations = 0;
+  XSetInputFocus(d, xOf(a), RevertToParent, CurrentTime);
+  XFlush(d);
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == a; }));
+  EXPECT_EQ(appDeactivations, 0);
+  EXPECT_EQ(xFocus(), xOf(a));
 
   // A modal dialog over `a`: `a` is disabled, the dialog owns the focus.
   HWND dlg = form(60, a);
