@@ -320,7 +320,7 @@ HWND NextToActivate(Window* leaving) {
   for (auto& t : TopLevels()) {
     if (t.get() == leaving || t->destroyed || t->destroying || t->messageOnly || !t->IsVisibleSelf() || t->minimized)
       continue;
-    if (t->exStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW) || (t->style & WS_DISABLED)) continue;
+    if (IsUnmanagedPopup(t.get()) || (t->style & WS_DISABLED)) continue;
     if (t->thread != CurrentThread()) continue;
     return t->handle;
   }

@@ -173,6 +173,15 @@ void ReparentForeignTree(Window* w) {
   for (auto& c : w->children) ReparentForeignTree(c.get());
 }
 
+}  // namespace
+
+bool IsUnmanagedPopup(const Window* w) {
+  return (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) ||
+         ((w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION && w->owner);
+}
+
+namespace {
+
 // What the back end needs to make a top-level window's native window.
 NativeCreate NativeCreateFor(Window* w) {
   NativeCreate nc;
@@ -184,8 +193,7 @@ NativeCreate NativeCreateFor(Window* w) {
   // no-activate windows, or captionless popups of an owner, such as the
   // application's hidden window). Forms and dialogs, captioned or not, stay
   // managed so they can be activated and take text from the input method.
-  nc.popup = (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) ||
-             ((w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION && w->owner);
+  nc.popup = IsUnmanagedPopup(w);
   if (Window* o = Get(w->owner); o && o->top) nc.owner = o->top->native;
   nc.title = w->text;
   return nc;
@@ -674,6 +682,7 @@ HWND SetParent(HWND h, HWND newParent) {
     w->top = std::make_unique<TopLevelData>();
     EnsureBackBuffer(w.get());
     w->top->native = TheBackend().CreateTopLevel(NativeCreateFor(w.get()));
+    SendIconsToDisplay(w.get());
     PlaceInZOrder(w, HWND_TOP);
   }
   ReparentForeignTree(w.get());

@@ -253,6 +253,10 @@ bool NextTimerMessage(ThreadQueue& q, HWND filter, MSG& out, bool remove);
 int MsUntilNextTimer(ThreadQueue& q);
 
 // Window management
+// Menus, hints, drop-downs and layer windows: tool or no-activate windows, or
+// caption-less popups of an owner. Unmanaged on a display, never activated
+// when activation passes on.
+bool IsUnmanagedPopup(const Window* w);
 void SendSizeMove(Window* w);
 void RaiseInternal(Window* w);  // top of its band, no messages
 BOOL SetWindowPosInternal(Window* w, HWND after, int x, int y, int cx, int cy, UINT flags);
