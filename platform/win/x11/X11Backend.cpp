@@ -19,6 +19,7 @@
 #include <langinfo.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -137,7 +138,13 @@ class X11Backend final : public Backend {
     helper_ = XCreateSimpleWindow(dpy_, root_, -10, -10, 1, 1, 0, 0, 0);
     XSetLocaleModifiers("");  // honours XMODIFIERS (the user's input method)
     im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
-    if (im_) imStyle_ = PickInputStyle();
+    if (im_) {
+      imStyle_ = PickInputStyle();
+      // The input method server may quit or crash: Xlib says so here.
+      XIMCallback gone{reinterpret_cast<XPointer>(this), &X11Backend::InputMethodGone};
+      XSetIMValues(im_, XNDestroyCallback, &gone, nullptr);
+      imServer_ = ServerSelection();
+    }
     int ev, err;
     hasShape_ = XShapeQueryExtension(dpy_, &ev, &err);
     XVisualInfo vi;
@@ -145,8 +152,10 @@ class X11Backend final : public Backend {
   }
 
   ~X11Backend() override {
-    for (auto& [w, ic] : ics_) XDestroyIC(ic);
-    if (im_) XCloseIM(im_);
+    if (InputMethodAlive()) {
+      for (auto& [w, ic] : ics_) XDestroyIC(ic);
+      if (im_) XCloseIM(im_);
+    }
     if (fontSet_) XFreeFontSet(dpy_, fontSet_);
     for (auto& [id, c] : cursors_) XFreeCursor(dpy_, c);
     for (auto& [id, c] : imageCursors_)
@@ -227,7 +236,7 @@ class X11Backend final : public Backend {
 
   void DestroyTopLevel(NativeWindow w) override {
     if (auto it = ics_.find(w); it != ics_.end()) {
-      XDestroyIC(it->second);
+      if (InputMethodAlive()) XDestroyIC(it->second);
       ics_.erase(it);
     }
     if (auto it = gcs_.find(w); it != gcs_.end()) {
@@ -595,6 +604,26 @@ class X11Backend final : public Backend {
     return scan.found;
   }
 
+  // Xlib waits for the server's answer when an input context goes: with the
+  // server gone it would wait for ever, so the contexts are left as they are.
+  static void InputMethodGone(XIM, XPointer self, XPointer) {
+    auto* b = reinterpret_cast<X11Backend*>(self);
+    b->ics_.clear();
+    b->im_ = nullptr;
+  }
+
+  // The selection a server named in XMODIFIERS (@im=name) holds while it runs.
+  Atom ServerSelection() {
+    const char* mods = std::getenv("XMODIFIERS");
+    const char* at = mods ? std::strstr(mods, "@im=") : nullptr;
+    if (!at) return 0;
+    std::string name(at + 4);
+    name = name.substr(0, name.find('@'));
+    return name.empty() ? 0 : XInternAtom(dpy_, ("@server=" + name).c_str(), False);
+  }
+
+  bool InputMethodAlive() { return im_ && (!imServer_ || XGetSelectionOwner(dpy_, imServer_) != 0); }
+
   // Over the spot (the pre-edit and candidates at the caret) when the input
   // method offers it, else the root style, else none.
   XIMStyle PickInputStyle() {
@@ -889,6 +918,7 @@ class X11Backend final : public Backend {
   Window root_, helper_;
   XIM im_ = nullptr;
   XIMStyle imStyle_ = 0;
+  Atom imServer_ = 0;
   XFontSet fontSet_ = nullptr;
   bool fontSetTried_ = false;
   bool hasShape_ = false;

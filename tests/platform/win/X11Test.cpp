@@ -1,6 +1,8 @@
-// The X11 back end against a private Xvfb: a window appears with the pixels of
-// its back buffer, and a synthetic click arrives as WM_LBUTTONDOWN. Skips when
-// Xvfb is not installed.
+// The X11 back end against a private Xvfb: pixels, clicks, keys and the
+// keypad, shapes, the clipboard, video children, layered windows (with a
+// compositor), activation and modal dialogs, unmanaged popups of a hidden
+// owner, icons, cursors, and text from an input method (a test XIM server).
+// Skips when Xvfb is not installed.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -53,12 +55,14 @@ class Child {
     }
     return pid_ > 0;
   }
-  ~Child() {
+  void Stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
+    pid_ = -1;
   }
+  ~Child() { Stop(); }
 
  private:
   pid_t pid_ = -1;
@@ -127,17 +131,39 @@ bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
   return done();
 }
 
-TEST(X11, WindowPixelsClicksKeysAndShape) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  ASSERT_STREQ(CurrentBackend()->Name(), "x11");
+// Each test gets an Xvfb of its own, a client connection `d` to look at what
+// the server holds, and a fresh window system on that display.
+class X11 : public ::testing::Test {
+ protected:
+  // Starts the server and opens `d`; false (the test skips) without Xvfb.
+  bool StartServer() {
+    if (!xvfb.Start()) return false;
+    setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    d = XOpenDisplay(xvfb.Display().c_str());
+    return d != nullptr;
+  }
+  // The X11 window system on it, with a window class `cls` of `proc`.
+  static bool StartWindowSystem(const char16_t* cls, WNDPROC proc = Proc) {
+    if (!InitWindowSystem(BackendKind::X11)) return false;
+    WNDCLASSW wc;
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = cls;
+    RegisterClassW(&wc);
+    return true;
+  }
+  void TearDown() override {
+    gHook = nullptr;
+    ShutdownWindowSystem();
+    if (d) XCloseDisplay(d);
+  }
+  Xvfb xvfb;
+  Display* d = nullptr;
+};
 
-  WNDCLASSW wc;
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"X11Test";
-  RegisterClassW(&wc);
+TEST_F(X11, WindowPixelsClicksKeysAndShape) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Test"));
+  ASSERT_STREQ(CurrentBackend()->Name(), "x11");
   POINT clicked{-1, -1};
   std::u16string typed;
   gHook = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
@@ -165,8 +191,6 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
   Window xw = Window(GetNativeWindowId(w));
   ASSERT_NE(xw, 0u);
 
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto rgbOf = [](gdi::COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); };
   // The server's pixels equal what was painted (left of the video child).
   bool same = PumpUntil([&] {
@@ -271,22 +295,13 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
   EXPECT_EQ(paste(XA_STRING), "?? folder");  // Latin-1 only
   XDestroyWindow(d, requestor);
 
-  XCloseDisplay(d);
-  gHook = nullptr;
-  ShutdownWindowSystem();
 }
 
 // The X child of a video window moves into the X window of the video window's
 // new top-level, at its new place, and survives its old top-level's X window.
-TEST(X11, VideoChildFollowsSetParent) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  WNDCLASSW wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = u"X11Video";
-  RegisterClassW(&wc);
+TEST_F(X11, VideoChildFollowsSetParent) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Video", DefWindowProcW));
   auto make = [](DWORD style, DWORD ex, int x, int y, int cx, int cy, HWND parent) {
     return CreateWindowExW(ex, u"X11Video", u"", style | WS_VISIBLE, x, y, cx, cy, parent, 0, nullptr);
   };
@@ -299,8 +314,6 @@ TEST(X11, VideoChildFollowsSetParent) {
   Window vx = Window(GetNativeWindowId(video));
   ASSERT_NE(vx, 0u);
 
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto childOf = [&](Window parent) {
     Window root, p, *kids = nullptr;
     unsigned n = 0;
@@ -326,26 +339,17 @@ TEST(X11, VideoChildFollowsSetParent) {
   MoveWindow(w2, 5, 5, 160, 120, TRUE);
   EXPECT_TRUE(PumpUntil([&] { return childOf(x1) && at(5 + 20 + 80, 5 + 10 + 50); }));
 
-  XCloseDisplay(d);
-  ShutdownWindowSystem();
 }
 
 // With a compositor (started here), a layered window shows the premultiplied
 // pixels it was given, also when it became layered after creation (its X
 // window is made again with an ARGB visual). Skips without xcompmgr.
-TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
+TEST_F(X11, LayeredWindowKeepsPerPixelAlpha) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
   Child comp;
-  if (!comp.Start("/usr/bin/xcompmgr", {"-d", x.Display()})) GTEST_SKIP() << "xcompmgr is not available";
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  if (!comp.Start("/usr/bin/xcompmgr", {"-d", xvfb.Display()})) GTEST_SKIP() << "xcompmgr is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Layered"));
   ASSERT_TRUE(PumpUntil([] { return IsLayeringSupported(); }));
-
-  WNDCLASSW wc;
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"X11Layered";
-  RegisterClassW(&wc);
   // A 20x10 image: left half half-transparent red (premultiplied), right half clear.
   gdi::BITMAPINFO bi{};
   bi.bmiHeader.biWidth = 20;
@@ -358,8 +362,6 @@ TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
   auto* px = static_cast<std::uint32_t*>(bits);
   for (int i = 0; i < 200; ++i) px[i] = (i % 20) < 10 ? 0x80800000u : 0u;
   gdi::SelectObject(mem, reinterpret_cast<gdi::HGDIOBJ>(bmp));
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   for (bool later : {false, true}) {
     HWND w = CreateWindowExW((later ? 0 : WS_EX_LAYERED) | WS_EX_TOOLWINDOW, u"X11Layered", u"", WS_POPUP, 10, 10, 20,
                              10, nullptr, 0, nullptr);
@@ -398,25 +400,17 @@ TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
     }
     DestroyWindow(w);
   }
-  XCloseDisplay(d);
   gdi::DeleteDC(mem);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(bmp));
-  ShutdownWindowSystem();
 }
 
 // Two managed windows shown and activated at once settle with the second one
 // active (the display's focus notices are not answered with new requests), and
 // the display focusing the disabled owner of a modal dialog gives the focus
 // back to the dialog.
-TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  WNDCLASSW wc;
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"X11Focus";
-  RegisterClassW(&wc);
+TEST_F(X11, ActivationSettlesAndModalDialogKeepsFocus) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Focus"));
   std::map<HWND, int> activations;
   int appDeactivations = 0;
   gHook = [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
@@ -429,8 +423,6 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
   };
   HWND a = form(10, nullptr), b = form(200, nullptr);
   ASSERT_TRUE(a && b);
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto xFocus = [&] {
     Window f = 0;
     int revert = 0;
@@ -474,24 +466,15 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
   EXPECT_EQ(activations[a], 0);
   EXPECT_LE(activations[dlg], 1);
 
-  XCloseDisplay(d);
-  gHook = nullptr;
-  ShutdownWindowSystem();
 }
 
 // Popups, hints and layer windows owned by the application's hidden window
 // are unmanaged (no task-bar entry); a form it owns is an ordinary managed
 // window (not transient for a window nobody sees), and the form's dialog is
 // transient for the form. The form's icon reaches the window manager.
-TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  WNDCLASSW wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = u"X11Owner";
-  RegisterClassW(&wc);
+TEST_F(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Owner", DefWindowProcW));
   auto make = [](DWORD style, DWORD ex, HWND owner) {
     return CreateWindowExW(ex, u"X11Owner", u"", style, 20, 20, 60, 40, owner, 0, nullptr);
   };
@@ -524,8 +507,6 @@ TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
   SendMessageW(form, WM_SETICON, ICON_BIG, LPARAM(icon));
   PumpUntil([] { return false; }, 300);
 
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto xOf = [](HWND h) { return Window(GetNativeWindowId(h)); };
   XWindowAttributes a;
   for (std::size_t i = 0; i < shown.size(); ++i) {
@@ -579,11 +560,9 @@ TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
   EXPECT_EQ(items, (std::vector<unsigned long>{2, 1, 0xFF0000FFul, 0x80FF0000ul}));
   XFree(data);
 
-  XCloseDisplay(d);
   DestroyIcon(icon);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(ii.hbmMask));
-  ShutdownWindowSystem();
 }
 
 // A window of the test class that takes keys, shown and focused on the
@@ -593,11 +572,7 @@ struct KeyWindow {
   std::vector<int> downs;
   int ups = 0;
   std::u16string typed;
-  bool Open(Display* d) {
-    WNDCLASSW wc;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = u"X11Keys";
-    RegisterClassW(&wc);
+  bool Open(Display* d) {  // the window system runs with the class X11Keys
     gHook = [this](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
       if (m == WM_KEYDOWN) downs.push_back(int(w));
       if (m == WM_KEYUP) ++ups;
@@ -626,13 +601,9 @@ struct KeyWindow {
 // With Num Lock on the keypad types digits as VK_NUMPAD0..9 and VK_DECIMAL;
 // with it off the same keys are navigation keys that type nothing. The
 // operators are the same either way.
-TEST(X11, KeypadFollowsNumLock) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
+TEST_F(X11, KeypadFollowsNumLock) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
   KeyWindow kw;
   ASSERT_TRUE(kw.Open(d));
   unsigned numLock = XkbKeysymToModifiers(d, XK_Num_Lock);
@@ -661,107 +632,105 @@ TEST(X11, KeypadFollowsNumLock) {
     EXPECT_EQ(kw.downs, std::vector<int>{c.vk}) << XKeysymToString(c.key) << " num lock " << c.numLock;
     EXPECT_EQ(kw.typed, c.text) << XKeysymToString(c.key) << " num lock " << c.numLock;
   }
-  XCloseDisplay(d);
-  gHook = nullptr;
-  ShutdownWindowSystem();
 }
 
 // Text from an input method (a test XIM server): a commit of 30 Chinese
 // characters, longer than any fixed lookup buffer, arrives whole and in order
 // as WM_CHARs, also when the program starts in the plain C locale. The server
 // is asked for the over-the-spot style, the spot following the caret, or for
-// the root style when it offers nothing else.
-TEST(X11, InputMethodCommitsLongTextAtTheCaret) {
+// the root style when it offers nothing else (parameter true).
+class X11InputMethod : public X11, public ::testing::WithParamInterface<bool> {
+ protected:
+  void TearDown() override {
+    X11::TearDown();
+    unsetenv("XMODIFIERS");
+  }
+};
+
+TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
 #ifndef TVL_XIM_SERVER
   GTEST_SKIP() << "the test input method server was not built (libxcb-imdkit-dev)";
 #else
+  const bool rootOnly = GetParam();
   const std::u16string text = u"视频转换器把所有格式的电影和音乐都转成手机可以播放的文件了吧";
   ASSERT_EQ(text.size(), 30u);
-  for (bool rootOnly : {false, true}) {
-    SCOPED_TRACE(rootOnly ? "root style" : "over the spot");
-    Xvfb x;
-    if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-    setenv("DISPLAY", x.Display().c_str(), 1);
-    setenv("XMODIFIERS", "@im=tvltest", 1);
-    setenv("LANG", "C", 1);
-    unsetenv("LC_ALL");
-    unsetenv("LC_CTYPE");
-    Display* d = XOpenDisplay(x.Display().c_str());
-    ASSERT_NE(d, nullptr);
-    KeyCode key = XKeysymToKeycode(d, XK_F5);
-    std::vector<std::string> args{x.Display(), std::to_string(key), rtl::StringToUtf8(text)};
-    if (rootOnly) args.push_back("root");
-    Child server;
-    ASSERT_TRUE(server.Start(TVL_XIM_SERVER, args));
-    Atom serverAtom = XInternAtom(d, "@server=tvltest", False);
-    ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) != 0; }));
-    ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("XMODIFIERS", "@im=tvltest", 1);
+  setenv("LANG", "C", 1);
+  unsetenv("LC_ALL");
+  unsetenv("LC_CTYPE");
+  KeyCode key = XKeysymToKeycode(d, XK_F5);
+  std::vector<std::string> args{xvfb.Display(), std::to_string(key), rtl::StringToUtf8(text)};
+  if (rootOnly) args.push_back("root");
+  Child server;
+  ASSERT_TRUE(server.Start(TVL_XIM_SERVER, args));
+  Atom serverAtom = XInternAtom(d, "@server=tvltest", False);
+  ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) != 0; }));
+  ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
 
-    KeyWindow kw;
-    ASSERT_TRUE(kw.Open(d));
-    ASSERT_TRUE(CreateCaret(kw.h, nullptr, 2, 16));
-    SetCaretPos(37, 11);
-    ShowCaret(kw.h);
-    auto property = [&](const char* name, int count) {
-      std::vector<long> values;
-      Atom type;
-      int format;
-      unsigned long n = 0, after;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, count, False, AnyPropertyType,
-                             &type, &format, &n, &after, &data) == Success &&
-          data) {
-        auto* v = reinterpret_cast<long*>(data);
-        values.assign(v, v + n);
-      }
-      if (data) XFree(data);
-      return values;
-    };
-    // The spot: the caret's bottom left in the X window's coordinates.
-    auto spotOf = [&](int cx, int cy) {
-      POINT p{cx, cy + 16};
-      ClientToScreen(kw.h, &p);
-      RECT r;
-      GetWindowRect(kw.h, &r);
-      return std::vector<long>{p.X - r.Left, p.Y - r.Top};
-    };
-    const long position = 0x0004 | 0x0400, root = 0x0008 | 0x0400;  // pre-edit | status styles
-    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_STYLE", 1) == std::vector<long>{rootOnly ? root : position}; }));
-    if (!rootOnly) {
-      EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(37, 11); }));
-      SetCaretPos(80, 11);
-      EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(80, 11); }));
+  KeyWindow kw;
+  ASSERT_TRUE(kw.Open(d));
+  ASSERT_TRUE(CreateCaret(kw.h, nullptr, 2, 16));
+  SetCaretPos(37, 11);
+  ShowCaret(kw.h);
+  auto property = [&](const char* name, int count) {
+    std::vector<long> values;
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, count, False, AnyPropertyType,
+                           &type, &format, &n, &after, &data) == Success &&
+        data) {
+      auto* v = reinterpret_cast<long*>(data);
+      values.assign(v, v + n);
     }
-
-    kw.typed.clear();
-    XTestFakeKeyEvent(d, key, True, 0);
-    XTestFakeKeyEvent(d, key, False, 0);
-    XFlush(d);
-    EXPECT_TRUE(PumpUntil([&] { return kw.typed.size() >= text.size(); }));
-    EXPECT_EQ(rtl::StringToUtf8(kw.typed), rtl::StringToUtf8(text));
-    // Keys the input method does not want still type as before.
-    // (The release comes straight from the server, the press through the input method.)
-    kw.typed.clear();
-    kw.Press(d, XKeysymToKeycode(d, XK_b));
-    EXPECT_TRUE(PumpUntil([&] { return kw.typed == u"b"; }));
-
-    XCloseDisplay(d);
-    gHook = nullptr;
-    ShutdownWindowSystem();
+    if (data) XFree(data);
+    return values;
+  };
+  // The spot: the caret's bottom left in the X window's coordinates.
+  auto spotOf = [&](int cx, int cy) {
+    POINT p{cx, cy + 16};
+    ClientToScreen(kw.h, &p);
+    RECT r;
+    GetWindowRect(kw.h, &r);
+    return std::vector<long>{p.X - r.Left, p.Y - r.Top};
+  };
+  const long position = 0x0004 | 0x0400, root = 0x0008 | 0x0400;  // pre-edit | status styles
+  EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_STYLE", 1) == std::vector<long>{rootOnly ? root : position}; }));
+  if (!rootOnly) {
+    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(37, 11); }));
+    SetCaretPos(80, 11);
+    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(80, 11); }));
   }
-  unsetenv("XMODIFIERS");
+
+  kw.typed.clear();
+  XTestFakeKeyEvent(d, key, True, 0);
+  XTestFakeKeyEvent(d, key, False, 0);
+  XFlush(d);
+  EXPECT_TRUE(PumpUntil([&] { return kw.typed.size() >= text.size(); }));
+  EXPECT_EQ(rtl::StringToUtf8(kw.typed), rtl::StringToUtf8(text));
+  // Keys the input method does not want still type as before (the release
+  // comes straight from the server, the press back through the input method).
+  kw.typed.clear();
+  kw.Press(d, XKeysymToKeycode(d, XK_b));
+  EXPECT_TRUE(PumpUntil([&] { return kw.typed == u"b"; }));
+
+  // The input method server goes away: closing the window must not wait for it.
+  server.Stop();
+  ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) == 0; }));
+  EXPECT_TRUE(DestroyWindow(kw.h));
 #endif
 }
 
+INSTANTIATE_TEST_SUITE_P(Styles, X11InputMethod, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "RootStyle" : "OverTheSpot"; });
+
 // A cursor made by the program becomes an ARGB X cursor with its hot spot;
 // the framework's split cursor is a different one.
-TEST(X11, CustomCursorsAreShown) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
+TEST_F(X11, CustomCursorsAreShown) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
   int ev = 0, err = 0;
   if (!XFixesQueryExtension(d, &ev, &err)) GTEST_SKIP() << "no XFIXES";
   KeyWindow kw;
@@ -808,9 +777,6 @@ TEST(X11, CustomCursorsAreShown) {
   DestroyCursor(c);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(ii.hbmMask));
-  XCloseDisplay(d);
-  gHook = nullptr;
-  ShutdownWindowSystem();
 }
 
 }  // namespace
