@@ -1,8 +1,10 @@
 // The X11 back end: one undecorated X window per top-level window (override-
 // redirect for popups, which never take focus), composed images uploaded with
-// XPutImage, window regions as XShape, keysyms turned into virtual keys, text
-// through XIM, the CLIPBOARD selection, work areas from _NET_WORKAREA, and real
-// child windows for foreign video output.
+// XPutImage (ARGB windows for layered ones where a compositor runs), window
+// regions as XShape, keysyms turned into virtual keys (the keypad by Num
+// Lock), text through XIM (over the spot at the caret), the CLIPBOARD
+// selection, work areas from _NET_WORKAREA, icons as _NET_WM_ICON, font and
+// ARGB cursors, and real child windows for foreign video output.
 //
 // Only the GUI thread calls in; XInitThreads runs before the connection is
 // opened because the video player's library talks to the same server from its
