@@ -214,10 +214,10 @@ class X11Backend final : public Backend {
     } else if (c.owner) {
       owners_[x] = c.owner;  // transient-for or not is decided when it is shown
     }
-    if ((c.exStyle & WS_EX_TOPMOST) && !c.popup) {
-      Atom above = XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False);
-      XChangeProperty(dpy_, x, XInternAtom(dpy_, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(&above), 1);
+    if (!c.popup) {
+      if (c.exStyle & WS_EX_TOPMOST) topmost_.insert(x);
+      if (c.exStyle & WS_EX_APPWINDOW) appWindows_.insert(x);
+      SetWindowState(x, false);
     }
     SetTitle(x, c.title);
     if (im_ && !c.popup)
@@ -248,6 +248,8 @@ class X11Backend final : public Backend {
     tops_.erase(w);
     mapped_.erase(w);
     owners_.erase(w);
+    topmost_.erase(w);
+    appWindows_.erase(w);
     argb_.erase(w);
     perPixel_.erase(w);
     XDestroyWindow(dpy_, Window(w));
@@ -577,13 +579,28 @@ class X11Backend final : public Backend {
     if (it == owners_.end()) return;
     Atom transient = XInternAtom(dpy_, "WM_TRANSIENT_FOR", False);
     Atom type = aTypeNormal_;
-    if (mapped_.count(it->second)) {
+    bool dialog = mapped_.count(it->second) != 0;
+    if (dialog) {
       XSetTransientForHint(dpy_, Window(w), Window(it->second));
       type = aTypeDialog_;
     } else {
       XDeleteProperty(dpy_, Window(w), transient);
     }
     XChangeProperty(dpy_, Window(w), aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+    SetWindowState(w, dialog && !appWindows_.count(w));
+  }
+
+  // _NET_WM_STATE of a managed window before it is mapped: above the others
+  // (WS_EX_TOPMOST), off the task bar (an owned window, as on Windows).
+  void SetWindowState(NativeWindow w, bool skipTaskBar) {
+    std::vector<Atom> state;
+    if (topmost_.count(w)) state.push_back(XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False));
+    if (skipTaskBar) state.push_back(XInternAtom(dpy_, "_NET_WM_STATE_SKIP_TASKBAR", False));
+    Atom prop = XInternAtom(dpy_, "_NET_WM_STATE", False);
+    if (state.empty()) XDeleteProperty(dpy_, Window(w), prop);
+    else
+      XChangeProperty(dpy_, Window(w), prop, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
   }
 
   static bool CountsAsFocus(const XEvent& e) {
@@ -931,7 +948,7 @@ class X11Backend final : public Backend {
   std::map<std::uintptr_t, Cursor> imageCursors_;
   Cursor shownCursor_ = 0;
   std::optional<unsigned> numLockMask_;  // given to every window made from now on
-  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_;
+  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_, topmost_, appWindows_;
   std::map<NativeWindow, NativeWindow> owners_;  // managed owned windows: their owner
   Visual* argbVisual_ = nullptr;
   std::string clip_;

@@ -542,6 +542,23 @@ TEST_F(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
   ASSERT_TRUE(XGetTransientForHint(d, xOf(dialog), &transientFor));
   EXPECT_EQ(transientFor, xOf(form));
   EXPECT_EQ(typeOf(xOf(dialog)), "_NET_WM_WINDOW_TYPE_DIALOG");
+  // The dialog has no task-bar entry of its own; the form has one.
+  auto skipsTaskBar = [&](Window w) {
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    bool skip = false;
+    Atom want = XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), 0, 8, False, XA_ATOM, &type, &format, &n,
+                           &after, &data) == Success &&
+        data)
+      for (unsigned long i = 0; i < n; ++i) skip = skip || reinterpret_cast<Atom*>(data)[i] == want;
+    if (data) XFree(data);
+    return skip;
+  };
+  EXPECT_TRUE(skipsTaskBar(xOf(dialog)));
+  EXPECT_FALSE(skipsTaskBar(xOf(form)));
   // Showing the popups took the activation from nobody.
   EXPECT_EQ(GetActiveWindow(), dialog);
 
