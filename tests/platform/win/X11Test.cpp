@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -155,6 +156,27 @@ class X11 : public ::testing::Test {
     gHook = nullptr;
     ShutdownWindowSystem();
     if (d) XCloseDisplay(d);
+  }
+  // The first items of a 32-bit property of `w` (empty when it has none).
+  std::vector<long> Property(Window w, const char* name, long count = 64) {
+    std::vector<long> values;
+    Atom type;
+    int format = 0;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, count, False, AnyPropertyType, &type, &format, &n,
+                           &after, &data) == Success &&
+        data && format == 32) {
+      auto* v = reinterpret_cast<long*>(data);  // 32-bit items travel in longs
+      values.assign(v, v + n);
+    }
+    if (data) XFree(data);
+    return values;
+  }
+  // Whether an atom-list property of `w` holds the atom named `atom`.
+  bool HasAtom(Window w, const char* name, const char* atom) {
+    auto values = Property(w, name);
+    return std::find(values.begin(), values.end(), long(XInternAtom(d, atom, False))) != values.end();
   }
   Xvfb xvfb;
   Display* d = nullptr;
@@ -516,66 +538,26 @@ TEST_F(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
   }
   ASSERT_TRUE(XGetWindowAttributes(d, xOf(app), &a));
   EXPECT_EQ(a.map_state, IsUnmapped);
-  auto typeOf = [&](Window w) -> std::string {
-    Atom type;
-    int format;
-    unsigned long n = 0, after;
-    unsigned char* data = nullptr;
-    std::string name;
-    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), 0, 1, False, XA_ATOM, &type, &format,
-                           &n, &after, &data) == Success &&
-        data && n == 1) {
-      char* s = XGetAtomName(d, *reinterpret_cast<Atom*>(data));
-      name = s;
-      XFree(s);
-    }
-    if (data) XFree(data);
-    return name;
-  };
   Window transientFor = 0;
   ASSERT_TRUE(XGetWindowAttributes(d, xOf(form), &a));
   EXPECT_FALSE(a.override_redirect);
   EXPECT_FALSE(XGetTransientForHint(d, xOf(form), &transientFor));
-  EXPECT_EQ(typeOf(xOf(form)), "_NET_WM_WINDOW_TYPE_NORMAL");
+  EXPECT_TRUE(HasAtom(xOf(form), "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL"));
   ASSERT_TRUE(XGetWindowAttributes(d, xOf(dialog), &a));
   EXPECT_FALSE(a.override_redirect);
   ASSERT_TRUE(XGetTransientForHint(d, xOf(dialog), &transientFor));
   EXPECT_EQ(transientFor, xOf(form));
-  EXPECT_EQ(typeOf(xOf(dialog)), "_NET_WM_WINDOW_TYPE_DIALOG");
+  EXPECT_TRUE(HasAtom(xOf(dialog), "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG"));
   // The dialog has no task-bar entry of its own; the form has one.
-  auto skipsTaskBar = [&](Window w) {
-    Atom type;
-    int format;
-    unsigned long n = 0, after;
-    unsigned char* data = nullptr;
-    bool skip = false;
-    Atom want = XInternAtom(d, "_NET_WM_STATE_SKIP_TASKBAR", False);
-    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), 0, 8, False, XA_ATOM, &type, &format, &n,
-                           &after, &data) == Success &&
-        data)
-      for (unsigned long i = 0; i < n; ++i) skip = skip || reinterpret_cast<Atom*>(data)[i] == want;
-    if (data) XFree(data);
-    return skip;
-  };
-  EXPECT_TRUE(skipsTaskBar(xOf(dialog)));
-  EXPECT_FALSE(skipsTaskBar(xOf(form)));
+  EXPECT_TRUE(HasAtom(xOf(dialog), "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
+  EXPECT_FALSE(HasAtom(xOf(form), "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
   // Showing the popups took the activation from nobody.
   EXPECT_EQ(GetActiveWindow(), dialog);
 
   // _NET_WM_ICON: width, height, then ARGB pixels.
-  Atom type;
-  int format;
-  unsigned long n = 0, after;
-  unsigned char* data = nullptr;
-  ASSERT_EQ(XGetWindowProperty(d, xOf(form), XInternAtom(d, "_NET_WM_ICON", False), 0, 64, False, XA_CARDINAL, &type,
-                               &format, &n, &after, &data),
-            Success);
-  ASSERT_NE(data, nullptr);
-  auto* v = reinterpret_cast<unsigned long*>(data);  // 32-bit items in longs
-  std::vector<unsigned long> items;
-  for (unsigned long i = 0; i < n; ++i) items.push_back(v[i] & 0xFFFFFFFFul);
-  EXPECT_EQ(items, (std::vector<unsigned long>{2, 1, 0xFF0000FFul, 0x80FF0000ul}));
-  XFree(data);
+  std::vector<long> items;
+  for (long v : Property(xOf(form), "_NET_WM_ICON")) items.push_back(v & 0xFFFFFFFFl);
+  EXPECT_EQ(items, (std::vector<long>{2, 1, 0xFF0000FFl, 0x80FF0000l}));
 
   DestroyIcon(icon);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
@@ -690,21 +672,7 @@ TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
   ASSERT_TRUE(CreateCaret(kw.h, nullptr, 2, 16));
   SetCaretPos(37, 11);
   ShowCaret(kw.h);
-  auto property = [&](const char* name, int count) {
-    std::vector<long> values;
-    Atom type;
-    int format;
-    unsigned long n = 0, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), 0, count, False, AnyPropertyType,
-                           &type, &format, &n, &after, &data) == Success &&
-        data) {
-      auto* v = reinterpret_cast<long*>(data);
-      values.assign(v, v + n);
-    }
-    if (data) XFree(data);
-    return values;
-  };
+  auto property = [&](const char* name, int count) { return Property(DefaultRootWindow(d), name, count); };
   // The spot: the caret's bottom left in the X window's coordinates.
   auto spotOf = [&](int cx, int cy) {
     POINT p{cx, cy + 16};
