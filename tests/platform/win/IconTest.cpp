@@ -2,6 +2,7 @@
 // alpha or masks, handed to the back end as window icons and cursors.
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "tests/platform/win/WinTestUtil.h"
 
@@ -178,7 +179,7 @@ TEST_F(Icons, WindowIconsGoToTheDisplay) {
 
 // A picture of icons drawn by DrawIconEx on light and dark ground, at their
 // own size and stretched: an alpha icon (a disc with a soft edge) and a masked
-// one (a frame), written to icons.png in the test's folder.
+// one (a frame), written to gallery/icons.png next to the test program.
 TEST_F(Icons, GalleryOfDrawnIcons) {
   std::vector<std::uint32_t> disc(32 * 32);
   for (int y = 0; y < 32; ++y)
@@ -223,7 +224,9 @@ TEST_F(Icons, GalleryOfDrawnIcons) {
     return 0;
   };
   InvalidateRect(w, nullptr, TRUE);
-  EXPECT_TRUE(headless::RenderToPng(w, "icons.png"));
+  auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "gallery";
+  std::filesystem::create_directories(dir);
+  EXPECT_TRUE(headless::RenderToPng(w, (dir / "icons.png").string()));
   // Stretched to 48 the disc's middle is the triangle's white, its corner the
   // ground; the frame's hole shows the ground and its dot the ground inverted.
   EXPECT_EQ(Pixel(w, 70 + 26, 6 + 24), Rgb(255, 255, 255));
