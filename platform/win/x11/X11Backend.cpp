@@ -248,6 +248,7 @@ class X11Backend final : public Backend {
     tops_.erase(w);
     mapped_.erase(w);
     owners_.erase(w);
+    overTheSpot_.erase(w);
     topmost_.erase(w);
     appWindows_.erase(w);
     argb_.erase(w);
@@ -473,7 +474,7 @@ class X11Backend final : public Backend {
 
   void SetTextCursor(NativeWindow w, const RECT& caret) override {
     auto ic = ics_.find(w);
-    if (ic == ics_.end() || !(imStyle_ & XIMPreeditPosition)) return;
+    if (ic == ics_.end() || !overTheSpot_.count(w)) return;
     XPoint spot{short(caret.Left), short(caret.Bottom)};  // the spot is on the text's base line
     XVaNestedList pre = XVaCreateNestedList(0, XNSpotLocation, &spot, nullptr);
     XSetICValues(ic->second, XNPreeditAttributes, pre, nullptr);
@@ -628,6 +629,7 @@ class X11Backend final : public Backend {
   static void InputMethodGone(XIM, XPointer self, XPointer) {
     auto* b = reinterpret_cast<X11Backend*>(self);
     b->ics_.clear();
+    b->overTheSpot_.clear();
     b->im_ = nullptr;
   }
 
@@ -679,7 +681,10 @@ class X11Backend final : public Backend {
       XIC ic = XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, x, XNFocusWindow, x, XNPreeditAttributes, pre,
                          nullptr);
       XFree(pre);
-      if (ic) return ic;
+      if (ic) {
+        overTheSpot_.insert(x);
+        return ic;
+      }
       // Some input methods refuse it after all: the root style then.
       XIMStyle root = (imStyle_ & XIMStatusNone) ? (XIMPreeditNothing | XIMStatusNone)
                                                  : (XIMPreeditNothing | XIMStatusNothing);
@@ -949,6 +954,7 @@ class X11Backend final : public Backend {
   Cursor shownCursor_ = 0;
   std::optional<unsigned> numLockMask_;  // given to every window made from now on
   std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_, topmost_, appWindows_;
+  std::set<NativeWindow> overTheSpot_;  // input contexts that take a spot location
   std::map<NativeWindow, NativeWindow> owners_;  // managed owned windows: their owner
   Visual* argbVisual_ = nullptr;
   std::string clip_;
