@@ -682,10 +682,10 @@ TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
     return std::vector<long>{p.X - r.Left, p.Y - r.Top};
   };
   const long position = 0x0004 | 0x0400, root = 0x0008 | 0x0400;  // pre-edit | status styles
-  // Over the spot needs a font set, so core fonts (xfonts-base); without any
-  // the root style stands in.
+  // Over the spot needs a font set, so Unicode core fonts (xfonts-base); without
+  // them the root style stands in.
   int fonts = 0;
-  if (char** names = XListFonts(d, "*", 1, &fonts)) XFreeFontNames(names);
+  if (char** names = XListFonts(d, "-*-*-*-*-*-*-*-*-*-*-*-*-iso10646-1", 1, &fonts)) XFreeFontNames(names);
   const bool spot = !rootOnly && fonts > 0;
   EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_STYLE", 1) == std::vector<long>{spot ? position : root}; }));
   if (spot) {
