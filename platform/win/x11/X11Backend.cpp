@@ -139,14 +139,8 @@ class X11Backend final : public Backend {
     aOpacity_ = atom("_NET_WM_WINDOW_OPACITY");
     helper_ = XCreateSimpleWindow(dpy_, root_, -10, -10, 1, 1, 0, 0, 0);
     XSetLocaleModifiers("");  // honours XMODIFIERS (the user's input method)
-    im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
-    if (im_) {
-      imStyle_ = PickInputStyle();
-      // The input method server may quit or crash: Xlib says so here.
-      XIMCallback gone{reinterpret_cast<XPointer>(this), &X11Backend::InputMethodGone};
-      XSetIMValues(im_, XNDestroyCallback, &gone, nullptr);
-      imServer_ = ServerSelection();
-    }
+    imServer_ = ServerSelection();
+    OpenInputMethod();
     int ev, err;
     hasShape_ = XShapeQueryExtension(dpy_, &ev, &err);
     XVisualInfo vi;
@@ -154,6 +148,9 @@ class X11Backend final : public Backend {
   }
 
   ~X11Backend() override {
+    if (imWaiting_)
+      XUnregisterIMInstantiateCallback(dpy_, nullptr, nullptr, nullptr, &X11Backend::InputMethodReady,
+                                       reinterpret_cast<XPointer>(this));
     if (InputMethodAlive()) {
       for (auto& [w, ic] : ics_) XDestroyIC(ic);
       if (im_) XCloseIM(im_);
@@ -220,6 +217,7 @@ class X11Backend final : public Backend {
       SetWindowState(x, false);
     }
     SetTitle(x, c.title);
+    if (!c.popup) managed_.insert(x);
     if (im_ && !c.popup)
       if (XIC ic = CreateInputContext(x)) ics_[x] = ic;
     gcs_[x] = XCreateGC(dpy_, x, 0, nullptr);
@@ -247,6 +245,7 @@ class X11Backend final : public Backend {
     }
     tops_.erase(w);
     mapped_.erase(w);
+    managed_.erase(w);
     owners_.erase(w);
     overTheSpot_.erase(w);
     topmost_.erase(w);
@@ -565,8 +564,12 @@ class X11Backend final : public Backend {
     while (XPending(dpy_)) {
       XEvent e;
       XNextEvent(dpy_, &e);
-      if (XFilterEvent(&e, None)) continue;  // the input method took it
-      Handle(e);
+      bool filtered = XFilterEvent(&e, None);  // the input method took it
+      if (imLost_) {
+        imLost_ = false;
+        OpenInputMethod();
+      }
+      if (!filtered) Handle(e);
     }
   }
 
@@ -631,6 +634,41 @@ class X11Backend final : public Backend {
     b->ics_.clear();
     b->overTheSpot_.clear();
     b->im_ = nullptr;
+    b->imLost_ = true;  // waited for again once this event is through
+  }
+
+  // Opens the input method, or, when its server does not run (yet, or any
+  // more), waits for it to start: the windows then get their input contexts.
+  void OpenInputMethod() {
+    im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+    if (!im_) {
+      if (!imWaiting_)
+        imWaiting_ = XRegisterIMInstantiateCallback(dpy_, nullptr, nullptr, nullptr, &X11Backend::InputMethodReady,
+                                                    reinterpret_cast<XPointer>(this));
+      return;
+    }
+    if (imWaiting_) {
+      XUnregisterIMInstantiateCallback(dpy_, nullptr, nullptr, nullptr, &X11Backend::InputMethodReady,
+                                       reinterpret_cast<XPointer>(this));
+      imWaiting_ = false;
+    }
+    imStyle_ = PickInputStyle();
+    // The server may quit or crash: Xlib says so here.
+    XIMCallback gone{reinterpret_cast<XPointer>(this), &X11Backend::InputMethodGone};
+    XSetIMValues(im_, XNDestroyCallback, &gone, nullptr);
+    Window focused = 0;
+    int revert = 0;
+    XGetInputFocus(dpy_, &focused, &revert);
+    for (NativeWindow w : managed_)
+      if (XIC ic = CreateInputContext(Window(w))) {
+        ics_[w] = ic;
+        if (Window(w) == focused) XSetICFocus(ic);
+      }
+  }
+
+  static void InputMethodReady(Display*, XPointer self, XPointer) {
+    auto* b = reinterpret_cast<X11Backend*>(self);
+    if (!b->im_) b->OpenInputMethod();
   }
 
   // The selection a server named in XMODIFIERS (@im=name) holds while it runs.
@@ -955,6 +993,9 @@ class X11Backend final : public Backend {
   std::optional<unsigned> numLockMask_;  // given to every window made from now on
   std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_, topmost_, appWindows_;
   std::set<NativeWindow> overTheSpot_;  // input contexts that take a spot location
+  std::set<NativeWindow> managed_;      // windows that take text (have or get an input context)
+  bool imWaiting_ = false;              // for an input method server to start
+  bool imLost_ = false;
   std::map<NativeWindow, NativeWindow> owners_;  // managed owned windows: their owner
   Visual* argbVisual_ = nullptr;
   std::string clip_;

@@ -640,10 +640,52 @@ TEST_F(X11, KeypadFollowsNumLock) {
 // the root style when it offers nothing else (parameter true).
 class X11InputMethod : public X11, public ::testing::WithParamInterface<bool> {
  protected:
+  // Starts the display with the environment of a user of the test input
+  // method in the plain C locale.
+  bool StartServerForIm() {
+    if (!StartServer()) return false;
+    setenv("XMODIFIERS", "@im=tvltest", 1);
+    setenv("LANG", "C", 1);
+    unsetenv("LC_ALL");
+    unsetenv("LC_CTYPE");
+    key = XKeysymToKeycode(d, XK_F5);
+    return true;
+  }
+  // Starts the test input method server (only the root style: rootOnly) and
+  // waits until it runs.
+  bool StartIm(bool rootOnly = false) {
+#ifdef TVL_XIM_SERVER
+    std::vector<std::string> args{xvfb.Display(), std::to_string(key), rtl::StringToUtf8(text)};
+    if (rootOnly) args.push_back("root");
+    XDeleteProperty(d, DefaultRootWindow(d), XInternAtom(d, "TVL_XIM_STYLE", False));
+    return server.Start(TVL_XIM_SERVER, args) && PumpUntil([&] { return XGetSelectionOwner(d, ServerAtom()) != 0; });
+#else
+    return false;
+#endif
+  }
+  void StopIm() {
+    server.Stop();
+    PumpUntil([&] { return XGetSelectionOwner(d, ServerAtom()) == 0; });
+  }
+  Atom ServerAtom() { return XInternAtom(d, "@server=tvltest", False); }
+  std::vector<long> ImProperty(const char* name, int count) { return Property(DefaultRootWindow(d), name, count); }
+  // Presses the key the server commits `text` for; what the window got.
+  std::u16string Commit(KeyWindow& kw) {
+    kw.typed.clear();
+    XTestFakeKeyEvent(d, key, True, 0);
+    XTestFakeKeyEvent(d, key, False, 0);
+    XFlush(d);
+    PumpUntil([&] { return kw.typed.size() >= text.size(); });
+    return kw.typed;
+  }
   void TearDown() override {
     X11::TearDown();
     unsetenv("XMODIFIERS");
   }
+
+  const std::u16string text = u"视频转换器把所有格式的电影和音乐都转成手机可以播放的文件了吧";
+  KeyCode key = 0;
+  Child server;  // stops after the window system (TearDown)
 };
 
 TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
@@ -651,20 +693,9 @@ TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
   GTEST_SKIP() << "the test input method server was not built (libxcb-imdkit-dev)";
 #else
   const bool rootOnly = GetParam();
-  const std::u16string text = u"视频转换器把所有格式的电影和音乐都转成手机可以播放的文件了吧";
   ASSERT_EQ(text.size(), 30u);
-  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("XMODIFIERS", "@im=tvltest", 1);
-  setenv("LANG", "C", 1);
-  unsetenv("LC_ALL");
-  unsetenv("LC_CTYPE");
-  KeyCode key = XKeysymToKeycode(d, XK_F5);
-  std::vector<std::string> args{xvfb.Display(), std::to_string(key), rtl::StringToUtf8(text)};
-  if (rootOnly) args.push_back("root");
-  Child server;
-  ASSERT_TRUE(server.Start(TVL_XIM_SERVER, args));
-  Atom serverAtom = XInternAtom(d, "@server=tvltest", False);
-  ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) != 0; }));
+  if (!StartServerForIm()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartIm(rootOnly));
   ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
 
   KeyWindow kw;
@@ -672,7 +703,6 @@ TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
   ASSERT_TRUE(CreateCaret(kw.h, nullptr, 2, 16));
   SetCaretPos(37, 11);
   ShowCaret(kw.h);
-  auto property = [&](const char* name, int count) { return Property(DefaultRootWindow(d), name, count); };
   // The spot: the caret's bottom left in the X window's coordinates.
   auto spotOf = [&](int cx, int cy) {
     POINT p{cx, cy + 16};
@@ -687,19 +717,13 @@ TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
   int fonts = 0;
   if (char** names = XListFonts(d, "-*-*-*-*-*-*-*-*-*-*-*-*-iso10646-1", 1, &fonts)) XFreeFontNames(names);
   const bool spot = !rootOnly && fonts > 0;
-  EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_STYLE", 1) == std::vector<long>{spot ? position : root}; }));
+  EXPECT_TRUE(PumpUntil([&] { return ImProperty("TVL_XIM_STYLE", 1) == std::vector<long>{spot ? position : root}; }));
   if (spot) {
-    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(37, 11); }));
+    EXPECT_TRUE(PumpUntil([&] { return ImProperty("TVL_XIM_SPOT", 2) == spotOf(37, 11); }));
     SetCaretPos(80, 11);
-    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(80, 11); }));
+    EXPECT_TRUE(PumpUntil([&] { return ImProperty("TVL_XIM_SPOT", 2) == spotOf(80, 11); }));
   }
-
-  kw.typed.clear();
-  XTestFakeKeyEvent(d, key, True, 0);
-  XTestFakeKeyEvent(d, key, False, 0);
-  XFlush(d);
-  EXPECT_TRUE(PumpUntil([&] { return kw.typed.size() >= text.size(); }));
-  EXPECT_EQ(rtl::StringToUtf8(kw.typed), rtl::StringToUtf8(text));
+  EXPECT_EQ(rtl::StringToUtf8(Commit(kw)), rtl::StringToUtf8(text));
   // Keys the input method does not want still type as before (the release
   // comes straight from the server, the press back through the input method).
   kw.typed.clear();
@@ -707,9 +731,29 @@ TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
   EXPECT_TRUE(PumpUntil([&] { return kw.typed == u"b"; }));
 
   // The input method server goes away: closing the window must not wait for it.
-  server.Stop();
-  ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) == 0; }));
+  StopIm();
   EXPECT_TRUE(DestroyWindow(kw.h));
+#endif
+}
+
+// An input method server started after the program, or started again after
+// it went away, is taken into use by the windows already open.
+TEST_F(X11InputMethod, ServerStartedLaterIsUsed) {
+#ifndef TVL_XIM_SERVER
+  GTEST_SKIP() << "the test input method server was not built (libxcb-imdkit-dev)";
+#else
+  if (!StartServerForIm()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
+  KeyWindow kw;
+  ASSERT_TRUE(kw.Open(d));
+  for (const char* when : {"started later", "started again"}) {
+    SCOPED_TRACE(when);
+    ASSERT_TRUE(StartIm());
+    EXPECT_TRUE(PumpUntil([&] { return !ImProperty("TVL_XIM_STYLE", 1).empty(); }));
+    EXPECT_EQ(rtl::StringToUtf8(Commit(kw)), rtl::StringToUtf8(text));
+    StopIm();
+    PumpUntil([] { return false; }, 200);  // the window system notices
+  }
 #endif
 }
 
