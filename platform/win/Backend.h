@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
@@ -26,6 +27,13 @@ struct NativeCreate {
   bool popup = false;        // never takes focus, not managed (menus, hints, drop-downs)
   NativeWindow owner = 0;    // transient-for
   std::u16string title;
+};
+
+// An icon or cursor picture: straight-alpha 0xAARRGGBB pixels, top-down.
+struct IconImage {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> argb;
+  POINT hotSpot;  // cursors
 };
 
 class Backend {
@@ -63,6 +71,18 @@ class Backend {
   // menus): events outside our windows still reach us.
   virtual void GrabPointer(NativeWindow w, bool grab) {}
   virtual void SetCursorShape(std::uintptr_t idc) {}
+  // A cursor made by the program; `key` stays the same for the same cursor
+  // object, so the back end may keep what it made for it.
+  virtual void SetCursorImage(std::uintptr_t key, const IconImage& image) {}
+  // The window's icons for the window manager (every size it has; may be empty).
+  virtual void SetIcons(NativeWindow w, const std::vector<IconImage>& icons) {}
+  // A native window like the one given, but made for per-pixel alpha (a window
+  // that became layered after creation); 0 when the back end keeps the old one.
+  // The caller moves shape, opacity, icons and contents over and destroys the old one.
+  virtual NativeWindow RecreateLayered(NativeWindow old, const NativeCreate& c) { return 0; }
+  // Where the text caret of a window inside `w` is (window coordinates of `w`),
+  // for an input method's pre-edit and candidate window.
+  virtual void SetTextCursor(NativeWindow w, const RECT& caret) {}
   virtual POINT CursorPos() = 0;
   virtual void WarpCursor(POINT p) {}
 

@@ -332,6 +332,19 @@ LRESULT DefWindowProcW(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         SendMessageW(GetAncestor(h, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, LPARAM(wParam));
       return 0;
     case WM_GETDLGCODE: return 0;
+    case WM_SETICON: {
+      HICON icon = reinterpret_cast<HICON>(lParam);
+      HICON& slot = wParam == ICON_BIG ? w->iconBig : w->iconSmall;
+      HICON old = slot;
+      slot = icon;
+      SendIconsToDisplay(w);
+      return LRESULT(reinterpret_cast<std::intptr_t>(old));
+    }
+    case WM_GETICON: {
+      HICON icon = wParam == ICON_BIG ? w->iconBig : w->iconSmall;
+      if (wParam == ICON_SMALL2 && !icon) icon = w->iconBig;
+      return LRESULT(reinterpret_cast<std::intptr_t>(icon));
+    }
     default: return 0;
   }
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/gdi/Surface.h"
+#include "platform/win/Backend.h"
 #include "platform/win/WinTypes.h"
 
 namespace win::headless {
@@ -51,5 +52,11 @@ int UploadCount(HWND top);
 // top-level window it sits in and its place there (window coordinates). False
 // when the window has none.
 bool ForeignChild(HWND video, HWND* top, RECT* rectInTop, bool* visible = nullptr);
+
+// The cursor the back end was last told to show: a system cursor number
+// (IDC_*), or 0 for a cursor object, whose picture goes to *image.
+std::uintptr_t ShownCursor(IconImage* image = nullptr);
+// The icons the back end was last given for a top-level window.
+std::vector<IconImage> WindowIcons(HWND top);
 
 }  // namespace win::headless

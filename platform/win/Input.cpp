@@ -16,6 +16,9 @@ namespace {
 struct InputState {
   HWND focus = nullptr, active = nullptr, capture = nullptr;
   bool appActive = false;
+  // The top-level native window the display last said has the keyboard focus
+  // (0: none of ours). Activating it needs no request to the display.
+  NativeWindow displayFocus = 0;
   // Tracking for WM_MOUSELEAVE / WM_NCMOUSELEAVE.
   HWND tracked = nullptr;
   // Double clicks.
@@ -317,7 +320,7 @@ HWND NextToActivate(Window* leaving) {
   for (auto& t : TopLevels()) {
     if (t.get() == leaving || t->destroyed || t->destroying || t->messageOnly || !t->IsVisibleSelf() || t->minimized)
       continue;
-    if (t->exStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW) || (t->style & WS_DISABLED)) continue;
+    if (IsUnmanagedPopup(t.get()) || (t->style & WS_DISABLED)) continue;
     if (t->thread != CurrentThread()) continue;
     return t->handle;
   }
@@ -331,6 +334,19 @@ void CaretDraw() {
   gdi::PatBlt(dc, s.caretPos.X, s.caretPos.Y, s.caretW, s.caretH, gdi::DSTINVERT);
   ReleaseDC(s.caretWnd, dc);
   s.caretOn = !s.caretOn;
+}
+
+// Tells the back end where the caret is (top-level window coordinates), so an
+// input method shows its pre-edit and candidates there.
+void CaretToDisplay() {
+  InputState& s = S();
+  Window* w = Get(s.caretWnd);
+  if (!w) return;
+  Window* top = TopLevelOf(w);
+  if (!top->top || !top->top->native) return;
+  POINT o = ClientOriginInTop(w);
+  TheBackend().SetTextCursor(top->top->native,
+                             rtl::Bounds(o.X + s.caretPos.X, o.Y + s.caretPos.Y, s.caretW, s.caretH));
 }
 
 void CaretBlink(HWND, UINT, std::uintptr_t, DWORD) {
@@ -379,7 +395,10 @@ void ActivateInternal(HWND h, WORD how) {
   auto keepNew = Find(h);
   Window* w = keepNew.get();
   RaiseInternal(w);
-  if (w->top && w->top->native) TheBackend().Activate(w->top->native);
+  // A window the display has just focused is not asked for again: answering
+  // each focus notice with a request would make two windows shown at once
+  // hand the focus back and forth for ever.
+  if (w->top && w->top->native && w->top->native != s.displayFocus) TheBackend().Activate(w->top->native);
   CallProc(w, WM_NCACTIVATE, TRUE, LPARAM(reinterpret_cast<std::intptr_t>(old)));
   if (!IsWindow(h) || s.active != h) return;
   CallProc(w, WM_ACTIVATE, MAKEWPARAM(how, w->minimized ? 1 : 0), LPARAM(reinterpret_cast<std::intptr_t>(old)));
@@ -412,6 +431,12 @@ void OnWindowDestroyed(Window* w) {
   if (InSubtree(s.tracked, w)) s.tracked = nullptr;
   if (InSubtree(s.clickWnd, w)) s.clickValid = false;
   if (InSubtree(s.clipOwner, w)) s.clipOwner = nullptr;
+}
+
+void DestroyNative(NativeWindow n) {
+  // X window ids may be handed out again: a later window must not pass for focused.
+  if (S().displayFocus == n) S().displayFocus = 0;
+  TheBackend().DestroyTopLevel(n);
 }
 
 void ResetInputState() {
@@ -505,7 +530,9 @@ HCURSOR SetCursor(HCURSOR c) {
   HCURSOR old = s.cursorHandle;
   if (c != old) {
     s.cursorHandle = c;
-    TheBackend().SetCursorShape(reinterpret_cast<std::uintptr_t>(c));
+    auto key = reinterpret_cast<std::uintptr_t>(c);
+    if (auto d = FindIcon(c)) TheBackend().SetCursorImage(key, d->Image());
+    else TheBackend().SetCursorShape(key);
   }
   return old;
 }
@@ -600,6 +627,7 @@ BOOL CreateCaret(HWND h, void*, int width, int height) {
   s.caretPos = {0, 0};
   s.caretHidden = 1;
   s.caretOn = false;
+  CaretToDisplay();
   return TRUE;
 }
 
@@ -619,8 +647,10 @@ BOOL SetCaretPos(int x, int y) {
   if (!s.caretWnd) return FALSE;
   bool on = s.caretOn;
   if (on) CaretDraw();
+  bool moved = s.caretPos != POINT{x, y};
   s.caretPos = {x, y};
   if (on) CaretDraw();
+  if (moved) CaretToDisplay();
   return TRUE;
 }
 
@@ -752,6 +782,19 @@ Window* ForeignIn(Window* w, NativeWindow n) {
   return nullptr;
 }
 
+// The visible, enabled top-level window `t` owns (directly or through owned
+// windows that are disabled themselves), topmost first: a modal dialog.
+Window* EnabledOwnedWindow(Window* t, int depth = 0) {
+  if (depth > 16) return nullptr;
+  for (auto& o : TopLevels()) {
+    if (o->owner != t->handle || o->destroyed || !o->IsVisibleSelf() || o->minimized) continue;
+    if (o->thread != CurrentThread() || (o->exStyle & WS_EX_NOACTIVATE)) continue;
+    if (!(o->style & WS_DISABLED)) return o.get();
+    if (Window* deeper = EnabledOwnedWindow(o.get(), depth + 1)) return deeper;
+  }
+  return nullptr;
+}
+
 void Exposed(NativeWindow n) {
   if (Window* t = TopByNative(n)) {
     MarkDirty(t, rtl::Rect(0, 0, t->rect.Width(), t->rect.Height()));
@@ -773,10 +816,29 @@ void MovedByDisplay(NativeWindow n, POINT topLeft) {
 }
 
 void FocusChanged(NativeWindow n, bool in) {
+  InputState& s = S();
+  if (in) s.displayFocus = n;
+  else if (s.displayFocus == n) s.displayFocus = 0;
   Window* t = TopByNative(n);
   if (!t) return;
-  if (in && S().active != t->handle && !(t->exStyle & WS_EX_NOACTIVATE)) ActivateInternal(t->handle, WA_ACTIVE);
-  if (!in && S().active == t->handle) ActivateInternal(nullptr, WA_INACTIVE);
+  if (!in) {
+    if (s.active == t->handle) ActivateInternal(nullptr, WA_INACTIVE);
+    return;
+  }
+  if (t->exStyle & WS_EX_NOACTIVATE) return;
+  // A disabled window (the owner of a modal dialog) hands activation to the
+  // enabled window it owns, which asks the display for the focus back.
+  if (t->style & WS_DISABLED) {
+    Window* owned = EnabledOwnedWindow(t);
+    if (!owned) return;
+    if (s.active == owned->handle) {
+      if (owned->top && owned->top->native) TheBackend().Activate(owned->top->native);
+    } else {
+      ActivateInternal(owned->handle, WA_ACTIVE);
+    }
+    return;
+  }
+  if (s.active != t->handle) ActivateInternal(t->handle, WA_ACTIVE);
 }
 
 void CloseRequested(NativeWindow n) {

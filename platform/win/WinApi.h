@@ -148,7 +148,13 @@ HWND SetCapture(HWND h);
 BOOL ReleaseCapture();
 HWND GetCapture();
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme);
-HCURSOR LoadCursorW(void* instance, std::uintptr_t id);
+HCURSOR LoadCursorW(void* instance, std::uintptr_t id);  // system cursors only (IDC_*)
+// A monochrome cursor from its AND and XOR planes (1 bit per pixel, rows
+// padded to 16 bits): AND 0 XOR 0 black, 0 1 white, 1 0 transparent, 1 1 inverted
+// (shown as black). nullptr when a size is not positive or a plane is missing.
+HCURSOR CreateCursor(void* instance, int xHotspot, int yHotspot, int width, int height, const void* andPlane,
+                     const void* xorPlane);
+BOOL DestroyCursor(HCURSOR c);  // objects only; system cursors stay
 HCURSOR SetCursor(HCURSOR c);
 HCURSOR GetCursor();
 BOOL GetCursorPos(POINT* out);
@@ -178,6 +184,34 @@ BOOL EmptyClipboard();
 BOOL IsClipboardFormatAvailable(UINT format);
 BOOL SetClipboardText(const rtl::String& text);  // CF_UNICODETEXT, between Open/CloseClipboard
 BOOL GetClipboardText(rtl::String* out);
+
+// ---- Icons ----------------------------------------------------------------------
+// Icon objects own copies of the bitmaps they are made from: the caller keeps
+// (and deletes) its own. Handles of destroyed icons fail safely. The window
+// system's icon functions may be called from any thread.
+HICON CreateIconIndirect(const ICONINFO* info);
+HICON CopyIcon(HICON icon);
+BOOL DestroyIcon(HICON icon);
+// Fresh copies of the bitmaps (hbmColor 32-bit with the icon's alpha, or
+// nullptr for a monochrome one; hbmMask 1-bit); the caller deletes them.
+BOOL GetIconInfo(HICON icon, ICONINFO* out);
+// The icon's pixel size (our addition; Windows reads it from GetIconInfo's bitmaps).
+BOOL GetIconSize(HICON icon, SIZE* out);
+// Draws the icon stretched to cx x cy (0: its own size; DI_DEFAULTSIZE: the
+// SM_CXICON metrics), blended by its alpha, or through its masks (AND mask,
+// then the image XORed: set mask bits with a coloured image invert). DI_MASK
+// or DI_IMAGE alone copy that part (SRCCOPY, no transparency). `flickerBrush`
+// non-null: drawn first onto a cx x cy area filled with the brush in an
+// off-screen bitmap, then copied.
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT stepIfAniCur, HBRUSH flickerBrush,
+                UINT flags);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);  // DI_NORMAL | DI_DEFAULTSIZE
+// A window's icons are set with WM_SETICON (ICON_BIG or ICON_SMALL, returns
+// the previous handle) and read with WM_GETICON (ICON_SMALL2: the small icon,
+// or the big one when there is no small one), both answered by DefWindowProc.
+// As on Windows the window only keeps the handle: the caller owns the icon
+// and destroys it after replacing it. The pixels of a top-level window's icons go to the display
+// when they are set (X11: _NET_WM_ICON with both sizes).
 
 // ---- Layering, monitors, metrics ---------------------------------------------------
 BOOL SetLayeredWindowAttributes(HWND h, COLORREF key, BYTE alpha, DWORD flags);

@@ -38,8 +38,13 @@ using ATOM = WORD;
 
 struct WindowHandle;  // opaque: a handle value, never dereferenced
 using HWND = WindowHandle*;
-struct CursorHandle;
-using HCURSOR = CursorHandle*;
+// Icons and cursors are one kind of object, as on Windows: a cursor is an icon
+// with a hot spot. A handle below 0x10000 is a system cursor (the IDC_ number
+// LoadCursor was given); anything else is an object from CreateIconIndirect,
+// CreateCursor or CopyIcon.
+struct IconHandle;
+using HICON = IconHandle*;
+using HCURSOR = HICON;
 struct MonitorHandle;
 using HMONITOR = MonitorHandle*;
 using HMENU = std::uintptr_t;  // a child window's ID travels here, as in Windows
@@ -132,6 +137,23 @@ struct MONITORINFO {
 };
 
 using gdi::BLENDFUNCTION;
+
+// CreateIconIndirect / GetIconInfo. hbmColor: a 32-bit colour bitmap whose
+// alpha byte, when any pixel has one other than 0, is the icon's per-pixel
+// (straight) alpha; otherwise the AND mask says which pixels show. hbmMask:
+// the 1-bit AND mask (1 = transparent); without a colour bitmap it is twice as
+// tall, AND mask above XOR mask (a monochrome icon or cursor).
+struct ICONINFO {
+  BOOL fIcon = TRUE;  // FALSE: a cursor, the hot spot counts
+  DWORD xHotspot = 0, yHotspot = 0;
+  gdi::HBITMAP hbmMask = nullptr;
+  gdi::HBITMAP hbmColor = nullptr;
+};
+// DrawIconEx
+constexpr UINT DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_COMPAT = 0x4, DI_DEFAULTSIZE = 0x8,
+               DI_NOMIRROR = 0x10;
+// WM_SETICON / WM_GETICON wParam
+constexpr WPARAM ICON_SMALL = 0, ICON_BIG = 1, ICON_SMALL2 = 2;
 
 struct SCROLLINFO {
   UINT cbSize = sizeof(SCROLLINFO);
@@ -277,6 +299,10 @@ constexpr std::uintptr_t IDC_ARROW = 32512, IDC_IBEAM = 32513, IDC_WAIT = 32514,
                          IDC_UPARROW = 32516, IDC_SIZENWSE = 32642, IDC_SIZENESW = 32643, IDC_SIZEWE = 32644,
                          IDC_SIZENS = 32645, IDC_SIZEALL = 32646, IDC_NO = 32648, IDC_HAND = 32649,
                          IDC_APPSTARTING = 32650, IDC_HELP = 32651;
+// The framework's own cursors (drag and drop, splitters), not Windows numbers:
+// LoadCursor(nullptr, IDC_DRAG) etc. give them like the system ones.
+constexpr std::uintptr_t IDC_DRAG = 32760, IDC_MULTIDRAG = 32761, IDC_NODROP = 32762, IDC_HSPLIT = 32763,
+                         IDC_VSPLIT = 32764;
 
 // System metrics
 constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL = 3, SM_CYCAPTION = 4,

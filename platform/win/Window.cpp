@@ -116,7 +116,7 @@ void Finalize(Window* w) {
   ReleaseWindowDCs(w);
   ReleaseWindowRegion(w);
   if (w->foreign) TheBackend().DestroyForeignChild(w->foreign);
-  if (w->top && w->top->native) TheBackend().DestroyTopLevel(w->top->native);
+  if (w->top && w->top->native) DestroyNative(w->top->native);
   {
     std::lock_guard lock(TreeLock());
     auto& sib = SiblingsLocked(w);
@@ -171,6 +171,53 @@ void ReparentForeignTree(Window* w) {
     }
   }
   for (auto& c : w->children) ReparentForeignTree(c.get());
+}
+
+}  // namespace
+
+bool IsUnmanagedPopup(const Window* w) {
+  return (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) ||
+         ((w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION && w->owner);
+}
+
+namespace {
+
+// What the back end needs to make a top-level window's native window.
+NativeCreate NativeCreateFor(Window* w) {
+  NativeCreate nc;
+  nc.hwnd = w->handle;
+  nc.screenRect = w->rect;
+  nc.style = w->style;
+  nc.exStyle = w->exStyle;
+  // Unmanaged and never focused: menus, hints and drop-downs (tool or
+  // no-activate windows, or captionless popups of an owner, such as the
+  // application's hidden window). Forms and dialogs, captioned or not, stay
+  // managed so they can be activated and take text from the input method.
+  nc.popup = IsUnmanagedPopup(w);
+  if (Window* o = Get(w->owner); o && o->top) nc.owner = o->top->native;
+  nc.title = w->text;
+  return nc;
+}
+
+// A top-level window made layered after creation gets a native window made
+// for per-pixel alpha where the back end has one; what the old native window
+// showed and knew moves over.
+void RecreateNativeForLayering(Window* w) {
+  NativeWindow old = w->top->native;
+  NativeWindow n = TheBackend().RecreateLayered(old, NativeCreateFor(w));
+  if (!n || n == old) return;
+  w->top->native = n;
+  Backend& b = TheBackend();
+  if (w->windowRgn) b.SetShape(n, &*w->windowRgn);
+  if (w->exStyle & WS_EX_TRANSPARENT) b.SetInputTransparent(n, true);
+  if (w->top->alpha != 255) b.SetOpacity(n, w->top->alpha);
+  SendIconsToDisplay(w);
+  ReparentForeignTree(w);
+  MarkDirty(w, rtl::Rect(0, 0, w->rect.Width(), w->rect.Height()));
+  bool shown = w->IsVisibleSelf() && !w->minimized;
+  if (shown) b.ShowTopLevel(n, true, false);
+  DestroyNative(old);
+  if (shown && GetActiveWindow() == w->handle) b.Activate(n);
 }
 
 }  // namespace
@@ -495,20 +542,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
 
   if (w->top) {
     EnsureBackBuffer(w.get());
-    NativeCreate nc;
-    nc.hwnd = h;
-    nc.screenRect = w->rect;
-    nc.style = style;
-    nc.exStyle = exStyle;
-    // Unmanaged and never focused: menus, hints and drop-downs (tool or
-    // no-activate windows, or captionless popups of an owner). Forms and
-    // dialogs, captioned or not, stay managed so they can be activated and
-    // take text from the input method.
-    nc.popup = (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) ||
-               ((style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION && owner);
-    if (Window* o = Get(owner); o && o->top) nc.owner = o->top->native;
-    nc.title = w->text;
-    w->top->native = TheBackend().CreateTopLevel(nc);
+    w->top->native = TheBackend().CreateTopLevel(NativeCreateFor(w.get()));
     if ((exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT)) == (WS_EX_LAYERED | WS_EX_TRANSPARENT))
       TheBackend().SetInputTransparent(w->top->native, true);  // clicks go through (shadows, glows)
   }
@@ -647,16 +681,12 @@ HWND SetParent(HWND h, HWND newParent) {
     w->style &= ~WS_CHILD;
     w->top = std::make_unique<TopLevelData>();
     EnsureBackBuffer(w.get());
-    NativeCreate nc;
-    nc.hwnd = h;
-    nc.screenRect = w->rect;
-    nc.style = w->style;
-    nc.exStyle = w->exStyle;
-    w->top->native = TheBackend().CreateTopLevel(nc);
+    w->top->native = TheBackend().CreateTopLevel(NativeCreateFor(w.get()));
+    SendIconsToDisplay(w.get());
     PlaceInZOrder(w, HWND_TOP);
   }
   ReparentForeignTree(w.get());
-  if (oldTop) TheBackend().DestroyTopLevel(oldTop->native);
+  if (oldTop) DestroyNative(oldTop->native);
   if (visible) ShowWindow(h, SW_SHOWNA);
   return old;
 }
@@ -944,7 +974,9 @@ LONG_PTR SetWindowLongPtrW(HWND h, int index, LONG_PTR value) {
       DWORD ex = DWORD(value);
       if (w->top && w->top->native && ((ex ^ w->exStyle) & WS_EX_TRANSPARENT))
         TheBackend().SetInputTransparent(w->top->native, (ex & WS_EX_TRANSPARENT) && (ex & WS_EX_LAYERED));
+      bool layering = (ex & WS_EX_LAYERED) && !(w->exStyle & WS_EX_LAYERED);
       w->exStyle = ex;
+      if (layering && !w->parent && w->top && w->top->native) RecreateNativeForLayering(w);
       break;
     }
     case GWL_USERDATA: w->userData = value; break;

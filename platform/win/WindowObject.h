@@ -82,6 +82,8 @@ struct Window {
   // Mouse tracking.
   DWORD trackFlags = 0;
 
+  HICON iconBig = nullptr, iconSmall = nullptr;  // WM_SETICON; not owned
+
   std::unique_ptr<TopLevelData> top;
   NativeWindow foreign = 0;  // WS_EX_FOREIGNVIDEO: the back end's child window
 
@@ -172,6 +174,21 @@ struct ThreadQueue {
   std::uint64_t lastFlush = 0;
 };
 
+// What an icon or cursor handle stands for. Immutable once made.
+struct IconData {
+  int width = 0, height = 0;
+  bool icon = true;
+  POINT hotSpot;
+  std::vector<std::uint32_t> color;     // straight ARGB; empty for a monochrome icon
+  bool alpha = false;                   // `color` carries alpha
+  std::vector<std::uint8_t> andMask;    // 1 = transparent (or inverted with xorMask set)
+  std::vector<std::uint8_t> xorMask;    // monochrome only: 1 = white
+  std::vector<std::uint32_t> Shown() const;  // straight ARGB as it shows on a display
+  IconImage Image() const;
+};
+std::shared_ptr<const IconData> FindIcon(HICON h);  // nullptr: not a live icon object
+void SendIconsToDisplay(Window* top);
+
 // ---- Global state ------------------------------------------------------------
 std::recursive_mutex& TreeLock();
 
@@ -225,6 +242,7 @@ bool RouteInput(InputEvent& ev, MSG& out);   // false: event swallowed
 void OnWindowDestroyed(Window* w);          // clears focus, capture, active, tracking
 void OnWindowHidden(Window* w);             // moves focus and activation away
 void ActivateInternal(HWND h, WORD how);
+void DestroyNative(NativeWindow n);           // the back end's window goes; the display's focus record with it
 void ResetInputState();                     // a fresh window system    // h nullptr: the application loses activation
 void CaretHideForPaint(HWND h, bool hide);
 void PumpBackend(int timeoutMs);
@@ -235,6 +253,10 @@ bool NextTimerMessage(ThreadQueue& q, HWND filter, MSG& out, bool remove);
 int MsUntilNextTimer(ThreadQueue& q);
 
 // Window management
+// Menus, hints, drop-downs and layer windows: tool or no-activate windows, or
+// caption-less popups of an owner. Unmanaged on a display, never activated
+// when activation passes on.
+bool IsUnmanagedPopup(const Window* w);
 void SendSizeMove(Window* w);
 void RaiseInternal(Window* w);  // top of its band, no messages
 BOOL SetWindowPosInternal(Window* w, HWND after, int x, int y, int cx, int cy, UINT flags);

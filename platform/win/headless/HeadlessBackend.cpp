@@ -26,6 +26,7 @@ class HeadlessBackend final : public Backend {
   void DestroyTopLevel(NativeWindow w) override {
     std::lock_guard lock(m_);
     tops_.erase(w);
+    icons_.erase(w);
     std::erase_if(foreign_, [w](const auto& f) { return f.second.parent == w; });
   }
   void ShowTopLevel(NativeWindow, bool, bool) override {}
@@ -84,6 +85,30 @@ class HeadlessBackend final : public Backend {
     return true;
   }
 
+  void SetCursorShape(std::uintptr_t idc) override {
+    std::lock_guard lock(m_);
+    cursorId_ = idc;
+  }
+  void SetCursorImage(std::uintptr_t, const IconImage& image) override {
+    std::lock_guard lock(m_);
+    cursorId_ = 0;
+    cursorImage_ = image;
+  }
+  void SetIcons(NativeWindow w, const std::vector<IconImage>& icons) override {
+    std::lock_guard lock(m_);
+    icons_[w] = icons;
+  }
+  std::uintptr_t ShownCursor(IconImage* image) {
+    std::lock_guard lock(m_);
+    if (image) *image = cursorImage_;
+    return cursorId_;
+  }
+  std::vector<IconImage> Icons(NativeWindow w) {
+    std::lock_guard lock(m_);
+    auto it = icons_.find(w);
+    return it == icons_.end() ? std::vector<IconImage>{} : it->second;
+  }
+
   void SetCursor(POINT p) {
     std::lock_guard lock(m_);
     cursor_ = p;
@@ -108,6 +133,9 @@ class HeadlessBackend final : public Backend {
   RECT screen_ = rtl::Rect(0, 0, 1280, 1024);
   RECT work_ = rtl::Rect(0, 0, 1280, 984);
   std::u16string clip_;
+  std::uintptr_t cursorId_ = 0;
+  IconImage cursorImage_;
+  std::map<NativeWindow, std::vector<IconImage>> icons_;
 };
 
 HeadlessBackend* Current() { return dynamic_cast<HeadlessBackend*>(CurrentBackend()); }
@@ -188,6 +216,18 @@ bool ForeignChild(HWND video, HWND* top, RECT* rectInTop, bool* visible) {
   detail::Window* w = detail::Get(video);
   if (!b || !w || !w->foreign) return false;
   return b->ForeignChild(w->foreign, top, rectInTop, visible);
+}
+
+std::uintptr_t ShownCursor(IconImage* image) {
+  auto* b = Current();
+  return b ? b->ShownCursor(image) : 0;
+}
+
+std::vector<IconImage> WindowIcons(HWND top) {
+  auto* b = Current();
+  detail::Window* w = detail::Get(top);
+  if (!b || !w || !w->top) return {};
+  return b->Icons(w->top->native);
 }
 
 void SetScreen(RECT screen, RECT workArea) {

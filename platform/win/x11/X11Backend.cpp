@@ -1,8 +1,10 @@
 // The X11 back end: one undecorated X window per top-level window (override-
 // redirect for popups, which never take focus), composed images uploaded with
-// XPutImage, window regions as XShape, keysyms turned into virtual keys, text
-// through XIM, the CLIPBOARD selection, work areas from _NET_WORKAREA, and real
-// child windows for foreign video output.
+// XPutImage (ARGB windows for layered ones where a compositor runs), window
+// regions as XShape, keysyms turned into virtual keys (the keypad by Num
+// Lock), text through XIM (over the spot at the caret), the CLIPBOARD
+// selection, work areas from _NET_WORKAREA, icons as _NET_WM_ICON, font and
+// ARGB cursors, and real child windows for foreign video output.
 //
 // Only the GUI thread calls in; XInitThreads runs before the connection is
 // opened because the video player's library talks to the same server from its
@@ -11,12 +13,18 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
+#include <X11/extensions/Xrender.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
+#include <clocale>
+#include <langinfo.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -68,6 +76,8 @@ int KeysymToVk(KeySym k) {
     case XK_KP_Add: return VK_ADD;
     case XK_KP_Subtract: return VK_SUBTRACT;
     case XK_KP_Decimal: return VK_DECIMAL;
+    case XK_KP_Separator: return VK_SEPARATOR;
+    case XK_KP_Begin: case XK_Clear: return VK_CLEAR;
     case XK_KP_Divide: return VK_DIVIDE;
     case XK_semicolon: case XK_colon: return VK_OEM_1;
     case XK_equal: case XK_plus: return VK_OEM_PLUS;
@@ -125,10 +135,12 @@ class X11Backend final : public Backend {
     aType_ = atom("_NET_WM_WINDOW_TYPE");
     aTypeMenu_ = atom("_NET_WM_WINDOW_TYPE_POPUP_MENU");
     aTypeDialog_ = atom("_NET_WM_WINDOW_TYPE_DIALOG");
+    aTypeNormal_ = atom("_NET_WM_WINDOW_TYPE_NORMAL");
     aOpacity_ = atom("_NET_WM_WINDOW_OPACITY");
     helper_ = XCreateSimpleWindow(dpy_, root_, -10, -10, 1, 1, 0, 0, 0);
     XSetLocaleModifiers("");  // honours XMODIFIERS (the user's input method)
-    im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+    imServer_ = ServerSelection();
+    OpenInputMethod();
     int ev, err;
     hasShape_ = XShapeQueryExtension(dpy_, &ev, &err);
     XVisualInfo vi;
@@ -136,9 +148,17 @@ class X11Backend final : public Backend {
   }
 
   ~X11Backend() override {
-    for (auto& [w, ic] : ics_) XDestroyIC(ic);
-    if (im_) XCloseIM(im_);
+    if (imWaiting_)
+      XUnregisterIMInstantiateCallback(dpy_, nullptr, nullptr, nullptr, &X11Backend::InputMethodReady,
+                                       reinterpret_cast<XPointer>(this));
+    if (InputMethodAlive()) {
+      for (auto& [w, ic] : ics_) XDestroyIC(ic);
+      if (im_) XCloseIM(im_);
+    }
+    if (fontSet_) XFreeFontSet(dpy_, fontSet_);
     for (auto& [id, c] : cursors_) XFreeCursor(dpy_, c);
+    for (auto& [id, c] : imageCursors_)
+      if (c) XFreeCursor(dpy_, c);
     XDestroyWindow(dpy_, helper_);
     XCloseDisplay(dpy_);
   }
@@ -184,29 +204,39 @@ class X11Backend final : public Backend {
     wm.flags = InputHint;
     wm.input = c.popup ? False : True;
     XSetWMHints(dpy_, x, &wm);
-    Atom type = c.popup ? aTypeMenu_ : (c.owner ? aTypeDialog_ : 0);
-    if (type) XChangeProperty(dpy_, x, aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
-    if (c.owner) XSetTransientForHint(dpy_, x, Window(c.owner));
-    if ((c.exStyle & WS_EX_TOPMOST) && !c.popup) {
-      Atom above = XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False);
-      XChangeProperty(dpy_, x, XInternAtom(dpy_, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(&above), 1);
+    if (c.popup) {
+      Atom type = aTypeMenu_;
+      XChangeProperty(dpy_, x, aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+      if (c.owner) XSetTransientForHint(dpy_, x, Window(c.owner));
+    } else if (c.owner) {
+      owners_[x] = c.owner;  // transient-for or not is decided when it is shown
+    }
+    if (!c.popup) {
+      if (c.exStyle & WS_EX_TOPMOST) topmost_.insert(x);
+      if (c.exStyle & WS_EX_APPWINDOW) appWindows_.insert(x);
+      SetWindowState(x, false);
     }
     SetTitle(x, c.title);
-    if (im_ && !c.popup) {
-      XIC ic = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, x, XNFocusWindow, x,
-                         nullptr);
-      if (ic) ics_[x] = ic;
-    }
+    if (!c.popup) managed_.insert(x);
+    if (im_ && !c.popup)
+      if (XIC ic = CreateInputContext(x)) ics_[x] = ic;
     gcs_[x] = XCreateGC(dpy_, x, 0, nullptr);
     tops_[x] = c.screenRect;
+    if (shownCursor_) XDefineCursor(dpy_, x, shownCursor_);
     XFlush(dpy_);
     return x;
   }
 
+  NativeWindow RecreateLayered(NativeWindow old, const NativeCreate& c) override {
+    if (argb_.count(old) || !LayeringSupported()) return 0;
+    NativeCreate layered = c;
+    layered.exStyle |= WS_EX_LAYERED;
+    return CreateTopLevel(layered);
+  }
+
   void DestroyTopLevel(NativeWindow w) override {
     if (auto it = ics_.find(w); it != ics_.end()) {
-      XDestroyIC(it->second);
+      if (InputMethodAlive()) XDestroyIC(it->second);
       ics_.erase(it);
     }
     if (auto it = gcs_.find(w); it != gcs_.end()) {
@@ -214,6 +244,12 @@ class X11Backend final : public Backend {
       gcs_.erase(it);
     }
     tops_.erase(w);
+    mapped_.erase(w);
+    managed_.erase(w);
+    owners_.erase(w);
+    overTheSpot_.erase(w);
+    topmost_.erase(w);
+    appWindows_.erase(w);
     argb_.erase(w);
     perPixel_.erase(w);
     XDestroyWindow(dpy_, Window(w));
@@ -223,9 +259,12 @@ class X11Backend final : public Backend {
   void ShowTopLevel(NativeWindow w, bool show, bool activate) override {
     if (show) {
       iconic_.erase(w);
+      if (!mapped_.count(w)) PlaceUnderOwner(w);
+      mapped_.insert(w);
       XMapRaised(dpy_, Window(w));
     } else {
       hiding_.insert(w);
+      mapped_.erase(w);
       XUnmapWindow(dpy_, Window(w));
     }
     XFlush(dpy_);
@@ -265,6 +304,10 @@ class X11Backend final : public Backend {
       e.xclient.data.l[1] = CurrentTime;
       XSendEvent(dpy_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     } else if (a.map_state == IsViewable) {
+      Window focused = 0;
+      int revert = 0;
+      XGetInputFocus(dpy_, &focused, &revert);
+      if (focused == Window(w)) return;  // already there: no new focus events
       XSetInputFocus(dpy_, Window(w), RevertToParent, CurrentTime);
     }
     XFlush(dpy_);
@@ -387,11 +430,54 @@ class X11Backend final : public Backend {
       case IDC_HAND: shape = XC_hand2; break;
       case IDC_CROSS: shape = XC_crosshair; break;
       case IDC_SIZEALL: shape = XC_fleur; break;
+      case IDC_UPARROW: shape = XC_sb_up_arrow; break;
+      case IDC_NO: case IDC_NODROP: shape = XC_circle; break;
+      case IDC_APPSTARTING: shape = XC_watch; break;
+      case IDC_HELP: shape = XC_question_arrow; break;
+      case IDC_DRAG: shape = XC_dotbox; break;
+      case IDC_MULTIDRAG: shape = XC_draped_box; break;
+      case IDC_HSPLIT: shape = XC_sb_h_double_arrow; break;
+      case IDC_VSPLIT: shape = XC_sb_v_double_arrow; break;
       default: break;
     }
     Cursor& c = cursors_[shape];
     if (!c) c = XCreateFontCursor(dpy_, shape);
-    for (auto& [w, r] : tops_) XDefineCursor(dpy_, Window(w), c);
+    DefineCursor(c);
+  }
+
+  // ARGB cursors through RENDER; without it a two-colour cursor (black where
+  // dark, white where light, shown where alpha is at least half).
+  void SetCursorImage(std::uintptr_t key, const IconImage& img) override {
+    Cursor& c = imageCursors_[key];
+    if (!c) c = MakeCursor(img);
+    if (c) DefineCursor(c);
+  }
+
+  void SetIcons(NativeWindow w, const std::vector<IconImage>& icons) override {
+    Atom prop = XInternAtom(dpy_, "_NET_WM_ICON", False);
+    if (icons.empty()) {
+      XDeleteProperty(dpy_, Window(w), prop);
+      XFlush(dpy_);
+      return;
+    }
+    std::vector<unsigned long> data;  // format 32 travels as longs
+    for (const IconImage& i : icons) {
+      data.push_back((unsigned long)i.width);
+      data.push_back((unsigned long)i.height);
+      for (std::uint32_t px : i.argb) data.push_back(px);
+    }
+    XChangeProperty(dpy_, Window(w), prop, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(data.data()), int(data.size()));
+    XFlush(dpy_);
+  }
+
+  void SetTextCursor(NativeWindow w, const RECT& caret) override {
+    auto ic = ics_.find(w);
+    if (ic == ics_.end() || !overTheSpot_.count(w)) return;
+    XPoint spot{short(caret.Left), short(caret.Bottom)};  // the spot is on the text's base line
+    XVaNestedList pre = XVaCreateNestedList(0, XNSpotLocation, &spot, nullptr);
+    XSetICValues(ic->second, XNPreeditAttributes, pre, nullptr);
+    XFree(pre);
     XFlush(dpy_);
   }
 
@@ -478,12 +564,253 @@ class X11Backend final : public Backend {
     while (XPending(dpy_)) {
       XEvent e;
       XNextEvent(dpy_, &e);
-      if (XFilterEvent(&e, None)) continue;  // the input method took it
-      Handle(e);
+      bool filtered = XFilterEvent(&e, None);  // the input method took it
+      if (imLost_) {
+        imLost_ = false;
+        OpenInputMethod();
+      }
+      if (!filtered) Handle(e);
     }
   }
 
  private:
+  // A managed window owned by a shown window is its dialog: transient for it,
+  // kept above it, no task-bar entry of its own. Owned by a window that is not
+  // shown (the application's hidden window) it is an ordinary window of its own,
+  // as the window manager would otherwise keep it off the task bar for good.
+  void PlaceUnderOwner(NativeWindow w) {
+    auto it = owners_.find(w);
+    if (it == owners_.end()) return;
+    Atom transient = XInternAtom(dpy_, "WM_TRANSIENT_FOR", False);
+    Atom type = aTypeNormal_;
+    bool dialog = mapped_.count(it->second) != 0;
+    if (dialog) {
+      XSetTransientForHint(dpy_, Window(w), Window(it->second));
+      type = aTypeDialog_;
+    } else {
+      XDeleteProperty(dpy_, Window(w), transient);
+    }
+    XChangeProperty(dpy_, Window(w), aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+    SetWindowState(w, dialog && !appWindows_.count(w));
+  }
+
+  // _NET_WM_STATE of a managed window before it is mapped: above the others
+  // (WS_EX_TOPMOST), off the task bar (an owned window, as on Windows).
+  void SetWindowState(NativeWindow w, bool skipTaskBar) {
+    std::vector<Atom> state;
+    if (topmost_.count(w)) state.push_back(XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False));
+    if (skipTaskBar) state.push_back(XInternAtom(dpy_, "_NET_WM_STATE_SKIP_TASKBAR", False));
+    Atom prop = XInternAtom(dpy_, "_NET_WM_STATE", False);
+    if (state.empty()) XDeleteProperty(dpy_, Window(w), prop);
+    else
+      XChangeProperty(dpy_, Window(w), prop, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
+  }
+
+  static bool CountsAsFocus(const XEvent& e) {
+    return e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior && e.xfocus.detail != NotifyPointer;
+  }
+
+  // Whether a FocusIn for one of our top-level windows is already read and waiting.
+  bool FocusInQueued() {
+    struct Scan {
+      const std::map<NativeWindow, RECT>* tops;
+      bool found;
+    } scan{&tops_, false};
+    auto look = [](Display*, XEvent* ev, XPointer arg) -> Bool {
+      auto* s = reinterpret_cast<Scan*>(arg);
+      if (ev->type == FocusIn && CountsAsFocus(*ev) && s->tops->count(ev->xfocus.window)) s->found = true;
+      return False;  // leaves every event where it is
+    };
+    XEvent none;
+    XCheckIfEvent(dpy_, &none, look, reinterpret_cast<XPointer>(&scan));
+    return scan.found;
+  }
+
+  // Xlib waits for the server's answer when an input context goes: with the
+  // server gone it would wait for ever, so the contexts are left as they are.
+  static void InputMethodGone(XIM, XPointer self, XPointer) {
+    auto* b = reinterpret_cast<X11Backend*>(self);
+    b->ics_.clear();
+    b->overTheSpot_.clear();
+    b->im_ = nullptr;
+    b->imLost_ = true;  // waited for again once this event is through
+  }
+
+  // Opens the input method, or, when its server does not run (yet, or any
+  // more), waits for it to start: the windows then get their input contexts.
+  void OpenInputMethod() {
+    im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+    if (!im_) {
+      if (!imWaiting_)
+        imWaiting_ = XRegisterIMInstantiateCallback(dpy_, nullptr, nullptr, nullptr, &X11Backend::InputMethodReady,
+                                                    reinterpret_cast<XPointer>(this));
+      return;
+    }
+    if (imWaiting_) {
+      XUnregisterIMInstantiateCallback(dpy_, nullptr, nullptr, nullptr, &X11Backend::InputMethodReady,
+                                       reinterpret_cast<XPointer>(this));
+      imWaiting_ = false;
+    }
+    imStyle_ = PickInputStyle();
+    // The server may quit or crash: Xlib says so here.
+    XIMCallback gone{reinterpret_cast<XPointer>(this), &X11Backend::InputMethodGone};
+    XSetIMValues(im_, XNDestroyCallback, &gone, nullptr);
+    Window focused = 0;
+    int revert = 0;
+    XGetInputFocus(dpy_, &focused, &revert);
+    for (NativeWindow w : managed_)
+      if (XIC ic = CreateInputContext(Window(w))) {
+        ics_[w] = ic;
+        if (Window(w) == focused) XSetICFocus(ic);
+      }
+  }
+
+  static void InputMethodReady(Display*, XPointer self, XPointer) {
+    auto* b = reinterpret_cast<X11Backend*>(self);
+    if (!b->im_) b->OpenInputMethod();
+  }
+
+  // The selection a server named in XMODIFIERS (@im=name) holds while it runs.
+  Atom ServerSelection() {
+    const char* mods = std::getenv("XMODIFIERS");
+    const char* at = mods ? std::strstr(mods, "@im=") : nullptr;
+    if (!at) return 0;
+    std::string name(at + 4);
+    name = name.substr(0, name.find('@'));
+    return name.empty() ? 0 : XInternAtom(dpy_, ("@server=" + name).c_str(), False);
+  }
+
+  bool InputMethodAlive() { return im_ && (!imServer_ || XGetSelectionOwner(dpy_, imServer_) != 0); }
+
+  // Over the spot (the pre-edit and candidates at the caret) when the input
+  // method offers it, else the root style, else none.
+  XIMStyle PickInputStyle() {
+    XIMStyles* offered = nullptr;
+    if (XGetIMValues(im_, XNQueryInputStyle, &offered, nullptr) != nullptr || !offered) return 0;
+    const XIMStyle wanted[] = {XIMPreeditPosition | XIMStatusNothing, XIMPreeditPosition | XIMStatusNone,
+                               XIMPreeditNothing | XIMStatusNothing, XIMPreeditNothing | XIMStatusNone,
+                               XIMPreeditNone | XIMStatusNone};
+    XIMStyle pick = 0;
+    for (XIMStyle w : wanted) {
+      for (unsigned short i = 0; i < offered->count_styles && !pick; ++i)
+        if (offered->supported_styles[i] == w) pick = w;
+      if (pick) break;
+    }
+    XFree(offered);
+    return pick;
+  }
+
+  XIC CreateInputContext(Window x) {
+    if (!imStyle_) return nullptr;
+    if (imStyle_ & XIMPreeditPosition) {
+      if (!fontSetTried_) {
+        fontSetTried_ = true;
+        char** missing = nullptr;
+        int count = 0;
+        char* def = nullptr;
+        fontSet_ = XCreateFontSet(dpy_, "-*-*-medium-r-normal--16-*-*-*-*-*-*-*,-*-*-*-*-*-*-16-*-*-*-*-*-*-*,*",
+                                  &missing, &count, &def);
+        if (missing) XFreeStringList(missing);
+      }
+      XPoint spot{0, 0};
+      XVaNestedList pre = fontSet_ ? XVaCreateNestedList(0, XNSpotLocation, &spot, XNFontSet, fontSet_, nullptr)
+                                   : XVaCreateNestedList(0, XNSpotLocation, &spot, nullptr);
+      XIC ic = XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, x, XNFocusWindow, x, XNPreeditAttributes, pre,
+                         nullptr);
+      XFree(pre);
+      if (ic) {
+        overTheSpot_.insert(x);
+        return ic;
+      }
+      // Some input methods refuse it after all: the root style then.
+      XIMStyle root = (imStyle_ & XIMStatusNone) ? (XIMPreeditNothing | XIMStatusNone)
+                                                 : (XIMPreeditNothing | XIMStatusNothing);
+      return XCreateIC(im_, XNInputStyle, root, XNClientWindow, x, XNFocusWindow, x, nullptr);
+    }
+    return XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, x, XNFocusWindow, x, nullptr);
+  }
+
+  void DefineCursor(Cursor c) {
+    shownCursor_ = c;
+    for (auto& [w, r] : tops_) XDefineCursor(dpy_, Window(w), c);
+    XFlush(dpy_);
+  }
+
+  Cursor MakeCursor(const IconImage& img) {
+    if (img.width <= 0 || img.height <= 0 || img.argb.size() < std::size_t(img.width) * std::size_t(img.height)) return 0;
+    int ev, err;
+    XRenderPictFormat* fmt = XRenderFindStandardFormat(dpy_, PictStandardARGB32);
+    if (XRenderQueryExtension(dpy_, &ev, &err) && fmt) {
+      std::vector<std::uint32_t> pm(img.argb.size());  // RENDER wants premultiplied pixels
+      for (std::size_t i = 0; i < pm.size(); ++i) {
+        std::uint32_t c = img.argb[i], a = c >> 24;
+        auto ch = [&](int shift) { return (((c >> shift) & 0xFF) * a + 127) / 255 << shift; };
+        pm[i] = (a << 24) | ch(16) | ch(8) | ch(0);
+      }
+      Pixmap pix = XCreatePixmap(dpy_, root_, unsigned(img.width), unsigned(img.height), 32);
+      XImage* xi = XCreateImage(dpy_, nullptr, 32, ZPixmap, 0, reinterpret_cast<char*>(pm.data()), unsigned(img.width),
+                                unsigned(img.height), 32, img.width * 4);
+      if (!xi) {
+        XFreePixmap(dpy_, pix);
+        return 0;
+      }
+      xi->byte_order = LSBFirst;
+      GC gc = XCreateGC(dpy_, pix, 0, nullptr);
+      XPutImage(dpy_, pix, gc, xi, 0, 0, 0, 0, unsigned(img.width), unsigned(img.height));
+      XFreeGC(dpy_, gc);
+      xi->data = nullptr;
+      XDestroyImage(xi);
+      Picture pic = XRenderCreatePicture(dpy_, pix, fmt, 0, nullptr);
+      Cursor c = XRenderCreateCursor(dpy_, pic, unsigned(img.hotSpot.X), unsigned(img.hotSpot.Y));
+      XRenderFreePicture(dpy_, pic);
+      XFreePixmap(dpy_, pix);
+      return c;
+    }
+    int stride = (img.width + 7) / 8;
+    std::vector<char> src(std::size_t(stride) * img.height), mask(src.size());
+    for (int y = 0; y < img.height; ++y)
+      for (int x = 0; x < img.width; ++x) {
+        std::uint32_t c = img.argb[std::size_t(y) * img.width + x];
+        int lum = int(((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF));
+        std::size_t i = std::size_t(y) * stride + x / 8;
+        if ((c >> 24) >= 128) mask[i] = char(mask[i] | (1 << (x % 8)));
+        if (lum < 384) src[i] = char(src[i] | (1 << (x % 8)));  // foreground (black)
+      }
+    Pixmap sp = XCreateBitmapFromData(dpy_, root_, src.data(), unsigned(img.width), unsigned(img.height));
+    Pixmap mp = XCreateBitmapFromData(dpy_, root_, mask.data(), unsigned(img.width), unsigned(img.height));
+    XColor black{}, white{};
+    white.red = white.green = white.blue = 0xFFFF;
+    Cursor c = XCreatePixmapCursor(dpy_, sp, mp, &black, &white, unsigned(img.hotSpot.X), unsigned(img.hotSpot.Y));
+    XFreePixmap(dpy_, sp);
+    XFreePixmap(dpy_, mp);
+    return c;
+  }
+
+  // The key's symbol for its virtual key: the unshifted one, except on the
+  // keypad, where Num Lock (unless Shift undoes it) makes the digit keys
+  // digits (VK_NUMPAD0..9, VK_DECIMAL) rather than navigation keys.
+  KeySym KeyOf(XKeyEvent& k) {
+    KeySym plain = XLookupKeysym(&k, 0), second = XLookupKeysym(&k, 1);
+    if (!IsKeypadKey(second)) return plain;
+    bool numLock = (k.state & NumLockMask()) != 0, shift = (k.state & ShiftMask) != 0;
+    return numLock != shift ? second : plain;
+  }
+
+  unsigned NumLockMask() {
+    if (numLockMask_) return *numLockMask_;
+    unsigned mask = 0;
+    KeyCode nl = XKeysymToKeycode(dpy_, XK_Num_Lock);
+    if (XModifierKeymap* m = XGetModifierMapping(dpy_)) {
+      for (int mod = 0; mod < 8; ++mod)
+        for (int i = 0; i < m->max_keypermod; ++i)
+          if (nl && m->modifiermap[mod * m->max_keypermod + i] == nl) mask |= 1u << mod;
+      XFreeModifiermap(m);
+    }
+    numLockMask_ = mask;
+    return mask;
+  }
+
   bool HasWindowManager() {
     Atom check = XInternAtom(dpy_, "_NET_SUPPORTING_WM_CHECK", False);
     Atom type;
@@ -548,19 +875,25 @@ class X11Backend final : public Backend {
           XPeekEvent(dpy_, &next);
           if (next.type == KeyPress && next.xkey.keycode == e.xkey.keycode && next.xkey.time == e.xkey.time) break;
         }
-        KeySym ks = XLookupKeysym(&e.xkey, 0);
+        KeySym ks = KeyOf(e.xkey);
         std::u16string text;
         if (down) {
-          char buf[64];
+          std::vector<char> buf(64);
           KeySym typed = 0;
           Status st = 0;
           auto ic = ics_.find(e.xkey.window);
-          int n = 0;
           if (ic != ics_.end()) {
-            n = Xutf8LookupString(ic->second, &e.xkey, buf, sizeof buf - 1, &typed, &st);
-            if (st == XLookupChars || st == XLookupBoth) text = rtl::Utf8ToString(std::string(buf, std::size_t(n)));
+            int n = Xutf8LookupString(ic->second, &e.xkey, buf.data(), int(buf.size()), &typed, &st);
+            if (st == XBufferOverflow) {
+              // A commit longer than the buffer (a phrase from the input
+              // method): the same event read again gives it whole.
+              buf.resize(std::size_t(n) + 1);
+              n = Xutf8LookupString(ic->second, &e.xkey, buf.data(), int(buf.size()), &typed, &st);
+            }
+            if ((st == XLookupChars || st == XLookupBoth) && n > 0)
+              text = rtl::Utf8ToString(std::string(buf.data(), std::size_t(n)));
           } else {
-            n = XLookupString(&e.xkey, buf, sizeof buf - 1, &typed, nullptr);
+            XLookupString(&e.xkey, buf.data(), int(buf.size()), &typed, nullptr);
             text = KeysymText(typed);
           }
           if (e.xkey.state & ControlMask) text.clear();  // control chords type nothing here
@@ -571,11 +904,14 @@ class X11Backend final : public Backend {
         break;
       }
       case FocusIn: case FocusOut:
-        if (e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior && e.xfocus.detail != NotifyPointer) {
+        if (CountsAsFocus(e)) {
           if (auto ic = ics_.find(e.xfocus.window); ic != ics_.end()) {
             if (e.type == FocusIn) XSetICFocus(ic->second);
             else XUnsetICFocus(ic->second);
           }
+          // Focus moving between two of our windows: the application stays
+          // active (the FocusIn already read activates the other window).
+          if (e.type == FocusOut && FocusInQueued()) break;
           input::FocusChanged(e.xfocus.window, e.type == FocusIn);
         }
         break;
@@ -584,6 +920,10 @@ class X11Backend final : public Backend {
           input::CloseRequested(e.xclient.window);
         break;
       case SelectionRequest: ServeSelection(e.xselectionrequest); break;
+      case MappingNotify:
+        XRefreshKeyboardMapping(&e.xmapping);
+        numLockMask_.reset();
+        break;
       case SelectionClear: clip_.clear(); break;
       case UnmapNotify: {
         Window w = e.xunmap.window;
@@ -639,23 +979,49 @@ class X11Backend final : public Backend {
   int screen_;
   Window root_, helper_;
   XIM im_ = nullptr;
+  XIMStyle imStyle_ = 0;
+  Atom imServer_ = 0;
+  XFontSet fontSet_ = nullptr;
+  bool fontSetTried_ = false;
   bool hasShape_ = false;
   std::map<NativeWindow, XIC> ics_;
   std::map<NativeWindow, GC> gcs_;
   std::map<NativeWindow, RECT> tops_;
   std::map<unsigned, Cursor> cursors_;
-  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_;
+  std::map<std::uintptr_t, Cursor> imageCursors_;
+  Cursor shownCursor_ = 0;
+  std::optional<unsigned> numLockMask_;  // given to every window made from now on
+  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_, topmost_, appWindows_;
+  std::set<NativeWindow> overTheSpot_;  // input contexts that take a spot location
+  std::set<NativeWindow> managed_;      // windows that take text (have or get an input context)
+  bool imWaiting_ = false;              // for an input method server to start
+  bool imLost_ = false;
+  std::map<NativeWindow, NativeWindow> owners_;  // managed owned windows: their owner
   Visual* argbVisual_ = nullptr;
   std::string clip_;
   Atom aDelete_, aProtocols_, aMotif_, aClipboard_, aUtf8_, aTargets_, aSelProp_, aWorkArea_, aName_, aType_,
-      aTypeMenu_, aTypeDialog_, aOpacity_;
+      aTypeMenu_, aTypeDialog_, aTypeNormal_, aOpacity_;
 };
+
+// Text input needs a locale that can hold any character: the user's, or a
+// UTF-8 one when theirs is plain ASCII or unknown to Xlib. Numbers stay in the
+// C format the program reads and writes them in.
+void SetUpLocale() {
+  const char* got = setlocale(LC_ALL, "");
+  std::string codeset = got ? nl_langinfo(CODESET) : "";
+  if (!got || !XSupportsLocale() || codeset == "ANSI_X3.4-1968") {
+    for (const char* utf8 : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
+      if (setlocale(LC_CTYPE, utf8) && XSupportsLocale()) break;
+  }
+  setlocale(LC_NUMERIC, "C");
+}
 
 }  // namespace
 
 std::unique_ptr<Backend> CreateX11Backend() {
   static bool threads = XInitThreads() != 0;
   (void)threads;
+  SetUpLocale();
   Display* d = XOpenDisplay(nullptr);
   if (!d) return nullptr;
   return std::make_unique<X11Backend>(d);
