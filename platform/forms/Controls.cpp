@@ -1167,7 +1167,14 @@ TRect TWinControl::ClientRect() {
     GetClientRect(handle_, &r);
     return r;
   }
-  return TControl::ClientRect();
+  // No window yet: the frame its style will give it still takes its room.
+  TCreateParams p;
+  CreateParams(p);
+  if (!(p.Style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME | WS_DLGFRAME)) && !(p.ExStyle & WS_EX_CLIENTEDGE))
+    return TControl::ClientRect();
+  RECT frame = rtl::Rect(0, 0, 0, 0);
+  AdjustWindowRectEx(&frame, p.Style, FALSE, p.ExStyle);
+  return rtl::Rect(0, 0, std::max(0, Width() - frame.Width()), std::max(0, Height() - frame.Height()));
 }
 
 TPoint TWinControl::ClientOrigin() {
