@@ -158,6 +158,17 @@ HCURSOR CursorHandle(TCursor c) {
   return LoadCursorW(nullptr, id);
 }
 
+int DrawTextIn(HDC dc, gdi::TFont* font, TColor color, const String& text, RECT& r, UINT flags) {
+  gdi::HGDIOBJ old = gdi::SelectObject(dc, font->Handle());
+  int oldMode = gdi::SetBkMode(dc, gdi::TRANSPARENT);
+  gdi::COLORREF oldColor = gdi::SetTextColor(dc, gdi::ColorToRGB(color));
+  int h = gdi::DrawTextW(dc, text.c_str(), int(text.size()), &r, flags);
+  gdi::SetTextColor(dc, oldColor);
+  gdi::SetBkMode(dc, oldMode);
+  gdi::SelectObject(dc, old);
+  return h;
+}
+
 void SetCursorHandle(TCursor c, HCURSOR h) {
   if (h) CustomCursors()[c] = h;
   else CustomCursors().erase(c);

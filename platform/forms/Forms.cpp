@@ -548,12 +548,8 @@ void THintWindow::Paint() {
   c->FillRect(r);
   c->Brush()->SetColor(gdi::clInfoText);
   c->FrameRect(r);
-  TRect t = rtl::Rect(r.Left + 4, r.Top + 2, r.Right - 4, r.Bottom - 2);
-  c->Brush()->SetStyle(gdi::bsClear);
-  c->Font()->SetColor(Font()->Color());
-  RECT tr = t;
-  gdi::DrawTextW(c->Handle(), Caption().c_str(), int(Caption().size()), &tr,
-                 gdi::DT_LEFT | gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
+  RECT t = rtl::Rect(r.Left + 4, r.Top + 2, r.Right - 4, r.Bottom - 2);
+  detail::DrawTextIn(c->Handle(), Font(), Font()->Color(), Caption(), t, gdi::DT_LEFT | gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
 }
 
 void THintWindow::Dispatch(TMessage& m) {
@@ -774,12 +770,11 @@ class TMessageForm : public TForm {
  protected:
   void Paint() override {
     gdi::TCanvas* c = Canvas();
-    c->Brush()->SetStyle(gdi::bsClear);
     RECT r = textRect_;
-    gdi::DrawTextW(c->Handle(), text_.c_str(), int(text_.size()), &r, gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
+    detail::DrawTextIn(c->Handle(), Font(), gdi::clBtnText, text_, r, gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
     RECT b = button_;
     gdi::DrawEdge(c->Handle(), &b, gdi::EDGE_RAISED, gdi::BF_RECT);
-    gdi::DrawTextW(c->Handle(), u"OK", 2, &b, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    detail::DrawTextIn(c->Handle(), Font(), gdi::clBtnText, u"OK", b, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
   }
 
  private:

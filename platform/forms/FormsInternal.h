@@ -29,6 +29,9 @@ extern std::function<TCursor()> gScreenCursor;
 win::HCURSOR CursorHandle(TCursor c);
 void SetCursorHandle(TCursor c, win::HCURSOR h);
 
+// Draws text in a font and colour, transparently, leaving the DC's selection as it was.
+int DrawTextIn(HDC dc, gdi::TFont* font, TColor color, const String& text, win::RECT& r, win::UINT flags);
+
 // Called when a control goes away: it stops being the pointer's or the capture's control.
 void ForgetControl(TControl* c);
 

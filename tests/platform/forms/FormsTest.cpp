@@ -416,3 +416,46 @@ TEST_F(FormsTest, TerminateFromAnotherThreadWakesTheLoop) {
 
 }  // namespace
 }  // namespace formstest
+
+namespace formstest {
+namespace {
+
+// Pictures to look at: written to gallery/ in the test's build folder.
+TEST_F(FormsTest, GalleryOfPlainForms) {
+  std::filesystem::create_directories("gallery");
+  auto* main = new TForm(Application);
+  main->SetCaption(u"TavrelAndroid手机视频转换器");
+  main->SetBorderStyle(bsSingle);
+  main->SetBorderIcons({biSystemMenu, biMinimize});
+  main->SetClientSize(805, 541);
+  EXPECT_TRUE(RenderToPng(main, "gallery/main_form.png"));
+
+  TForm* d = MakeForm(320, 180, false);
+  d->SetCaption(u"选项 Options");
+  d->SetBorderStyle(bsDialog);
+  auto* label = Make<TTestLabel>(d, 12, 14, 120, 17, u"输出文件夹:");
+  auto* edit = Make<TTestEdit>(d, 12, 36, 280, 22);
+  edit->typed = u"/home/user/Tavrel视频软件/输出";
+  auto* ok = Make<TTestButton>(d, 120, 110, 80, 26, u"确定(&O)");
+  Make<TTestButton>(d, 210, 110, 80, 26, u"&Cancel")->SetEnabled(false);
+  ok->Default = true;
+  (void)label;
+  d->Show();
+  Pump();
+  ok->SetFocus();
+  Pump();
+  EXPECT_TRUE(RenderToPng(d, "gallery/dialog.png"));
+  EXPECT_TRUE(RenderClientToPng(d, "gallery/dialog_client.png"));
+
+  ok->SetHint(u"保存设置并关闭 Save and close");
+  ok->SetShowHint(true);
+  headless::MouseMove(Scr(ok, 10, 10));
+  Pump();
+  headless::AdvanceClock(Application->HintPause);
+  Pump();
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_TRUE(RenderToPng(Application->HintWindow(), "gallery/hint.png"));
+}
+
+}  // namespace
+}  // namespace formstest

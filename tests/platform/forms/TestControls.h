@@ -15,6 +15,16 @@ namespace formstest {
 
 using namespace forms;
 
+// Caption text in the control's font, transparently.
+inline void DrawCaption(gdi::TCanvas* c, gdi::TFont* font, rtl::TColor color, const std::u16string& text, gdi::RECT r,
+                        unsigned flags) {
+  gdi::HGDIOBJ old = gdi::SelectObject(c->Handle(), font->Handle());
+  gdi::SetBkMode(c->Handle(), gdi::TRANSPARENT);
+  gdi::SetTextColor(c->Handle(), gdi::ColorToRGB(color));
+  gdi::DrawTextW(c->Handle(), text.c_str(), int(text.size()), &r, flags);
+  gdi::SelectObject(c->Handle(), old);
+}
+
 class TTestButton : public TCustomControl {
  public:
   explicit TTestButton(rtl::TComponent* owner) : TCustomControl(owner) {
@@ -73,10 +83,8 @@ class TTestButton : public TCustomControl {
     c->Brush()->SetColor(Color());
     c->FillRect(r);
     gdi::DrawEdge(c->Handle(), &r, gdi::EDGE_RAISED, gdi::BF_RECT);
-    c->Brush()->SetStyle(gdi::bsClear);
-    gdi::SetTextColor(c->Handle(), gdi::ColorToRGB(Enabled() ? gdi::clBtnText : gdi::clGrayText));
-    gdi::DrawTextW(c->Handle(), Caption().c_str(), int(Caption().size()), &r,
-                   gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    DrawCaption(c, Font(), Enabled() ? gdi::clBtnText : gdi::clGrayText, Caption(), r,
+                gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     if (Focused()) {
       gdi::RECT f = rtl::Rect(r.Left + 4, r.Top + 4, r.Right - 4, r.Bottom - 4);
       c->DrawFocusRect(f);
@@ -97,9 +105,8 @@ class TTestLabel : public TGraphicControl {
       c->Brush()->SetColor(Color());
       c->FillRect(r);
     }
-    c->Brush()->SetStyle(gdi::bsClear);
-    gdi::SetTextColor(c->Handle(), gdi::ColorToRGB(Enabled() ? Font()->Color() : gdi::clGrayText));
-    gdi::DrawTextW(c->Handle(), Caption().c_str(), int(Caption().size()), &r, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    DrawCaption(c, Font(), Enabled() ? Font()->Color() : gdi::clGrayText, Caption(), r,
+                gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
   }
 };
 
@@ -119,9 +126,7 @@ class TTestPanel : public TCustomControl {
     c->FillRect(r);
     gdi::DrawEdge(c->Handle(), &r, gdi::BDR_RAISEDINNER, gdi::BF_RECT);
     if (!Caption().empty()) {
-      c->Brush()->SetStyle(gdi::bsClear);
-      gdi::DrawTextW(c->Handle(), Caption().c_str(), int(Caption().size()), &r,
-                     gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+      DrawCaption(c, Font(), Font()->Color(), Caption(), r, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
   }
 };
@@ -162,8 +167,7 @@ class TTestEdit : public TCustomControl {
     c->FillRect(r);
     gdi::DrawEdge(c->Handle(), &r, gdi::EDGE_SUNKEN, gdi::BF_RECT);
     gdi::RECT t = rtl::Rect(r.Left + 4, r.Top, r.Right - 2, r.Bottom);
-    c->Brush()->SetStyle(gdi::bsClear);
-    gdi::DrawTextW(c->Handle(), typed.c_str(), int(typed.size()), &t, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    DrawCaption(c, Font(), Font()->Color(), typed, t, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
   }
 };
 
