@@ -268,6 +268,41 @@ TEST_F(FormsTest, EnterAndLeaveFollowTheInnermostControlAlsoDuringCapture) {
                                            "off:MOUSEENTER", "off:MOUSELEAVE", "label:MOUSEENTER",
                                            "label:MOUSELEAVE", "form:MOUSEENTER"}));
   EXPECT_EQ(MouseControl(), f);
+  // Leaving every window of the program leaves the last control.
+  log.clear();
+  headless::MouseMove({1250, 1000});
+  Pump();
+  Pump();  // the leave notice is posted while the move is routed
+  EXPECT_EQ(log, (std::vector<std::string>{"form:MOUSELEAVE"}));
+  EXPECT_EQ(MouseControl(), nullptr);
+  for (TControl* c : std::initializer_list<TControl*>{f, a, b, off, label}) c->WindowProc = nullptr;
+}
+
+TEST_F(FormsTest, TheCursorIsTheControlsOwnUnlessTheScreenSetsOne) {
+  TForm* f = MakeForm();
+  auto* button = Make<TTestButton>(f, 10, 10, 75, 25);
+  auto* label = Make<TTestLabel>(f, 100, 10, 60, 15, u"link");
+  button->SetCursor(crHandPoint);
+  label->SetCursor(crIBeam);
+  struct Case {
+    TControl* over;
+    TCursor screen;
+    std::uintptr_t idc;
+  } cases[] = {
+      {button, crDefault, IDC_HAND},
+      {label, crDefault, IDC_IBEAM},
+      {f, crDefault, IDC_ARROW},
+      {button, crHourGlass, IDC_WAIT},
+  };
+  for (const Case& c : cases) {
+    Screen->SetCursor(c.screen);
+    headless::MouseMove(Scr(f, 250, 150));
+    Pump();
+    headless::MouseMove(Scr(c.over, 3, 3));
+    Pump();
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, c.idc));
+  }
+  Screen->SetCursor(crDefault);
 }
 
 TEST_F(FormsTest, AlignmentPlacesTopBottomLeftRightThenClient) {

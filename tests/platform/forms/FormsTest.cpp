@@ -405,6 +405,34 @@ TEST_F(FormsTest, TheMainLoopRunsSynchronizedMethodsAndEndsOnTerminate) {
   EXPECT_TRUE(Application->Terminated());
 }
 
+TEST_F(FormsTest, QueuedMethodsRunInTheLoopWithoutTheWorkerWaiting) {
+  headless::UseFakeClock(false);
+  MakeForm();
+  std::atomic<int> queued{0};
+  std::thread t([&] {
+    for (int i = 0; i < 5; ++i) rtl::TThread::Queue(nullptr, [&] { queued.fetch_add(1); });
+    rtl::TThread::Queue(nullptr, [] { Application->Terminate(); });
+  });
+  Application->Run();
+  t.join();
+  EXPECT_EQ(queued.load(), 5);
+}
+
+TEST_F(FormsTest, MinimizeAndRestoreTheMainForm) {
+  auto* main = Application->CreateForm<TForm>();
+  main->Show();
+  Pump();
+  Application->OnMinimize = Logger("minimize");
+  Application->OnRestore = Logger("restore");
+  Application->Minimize();
+  Pump();
+  EXPECT_EQ(main->WindowState(), wsMinimized);
+  Application->Restore();
+  Pump();
+  EXPECT_EQ(main->WindowState(), wsNormal);
+  EXPECT_EQ(log, (std::vector<std::string>{"minimize", "restore"}));
+}
+
 TEST_F(FormsTest, TerminateFromAnotherThreadWakesTheLoop) {
   headless::UseFakeClock(false);
   MakeForm();
