@@ -1288,6 +1288,16 @@ void TWinControl::SelectNext(TWinControl* cur, bool goForward, bool checkTabStop
   if (TWinControl* c = FindNextControl(cur, goForward, checkTabStop, !checkTabStop)) c->SetFocus();
 }
 
+void TWinControl::KeyDown(rtl::Word& key, TShiftState shift) {
+  if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+void TWinControl::KeyPress(char16_t& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+}
+void TWinControl::KeyUp(rtl::Word& key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
 void TWinControl::DoEnter() {
   if (OnEnter) OnEnter(this);
 }
@@ -1303,8 +1313,6 @@ bool TWinControl::DoKeyDown(rtl::Word& key, TShiftState shift) {
   if (!live.Alive()) return true;
   if (!ControlStyle().Contains(csNoStdEvents)) {
     KeyDown(key, shift);
-    if (!live.Alive()) return true;
-    if (OnKeyDown) OnKeyDown(this, key, shift);
     if (!live.Alive() || key == 0) return true;
   }
   return false;
@@ -1317,8 +1325,6 @@ bool TWinControl::DoKeyPress(char16_t& key) {
   if (!live.Alive()) return true;
   if (!ControlStyle().Contains(csNoStdEvents)) {
     KeyPress(key);
-    if (!live.Alive()) return true;
-    if (OnKeyPress) OnKeyPress(this, key);
     if (!live.Alive() || key == 0) return true;
   }
   return false;
@@ -1331,8 +1337,6 @@ bool TWinControl::DoKeyUp(rtl::Word& key, TShiftState shift) {
   if (!live.Alive()) return true;
   if (!ControlStyle().Contains(csNoStdEvents)) {
     KeyUp(key, shift);
-    if (!live.Alive()) return true;
-    if (OnKeyUp) OnKeyUp(this, key, shift);
     if (!live.Alive() || key == 0) return true;
   }
   return false;

@@ -400,9 +400,11 @@ class TWinControl : public TControl {
   virtual bool DoKeyDown(rtl::Word& key, TShiftState shift);
   virtual bool DoKeyPress(char16_t& key);
   virtual bool DoKeyUp(rtl::Word& key, TShiftState shift);
-  virtual void KeyDown(rtl::Word& key, TShiftState shift) {}
-  virtual void KeyPress(char16_t& key) {}
-  virtual void KeyUp(rtl::Word& key, TShiftState shift) {}
+  // Fire OnKeyDown / OnKeyPress / OnKeyUp; a descendant calls them before its
+  // own handling, which it skips when the event cleared the key.
+  virtual void KeyDown(rtl::Word& key, TShiftState shift);
+  virtual void KeyPress(char16_t& key);
+  virtual void KeyUp(rtl::Word& key, TShiftState shift);
   virtual void DoEnter();
   virtual void DoExit();
   void SetZOrder(bool topMost) override;

@@ -421,21 +421,18 @@ bool TCustomForm::IsShortCut(MSG& msg) {
 bool TCustomForm::PreviewKeyDown(rtl::Word& key, TShiftState shift) {
   TLiveness live = Liveness();
   KeyDown(key, shift);
-  if (live.Alive() && OnKeyDown) OnKeyDown(this, key, shift);
   return !live.Alive() || key == 0;
 }
 
 bool TCustomForm::PreviewKeyPress(char16_t& key) {
   TLiveness live = Liveness();
   KeyPress(key);
-  if (live.Alive() && OnKeyPress) OnKeyPress(this, key);
   return !live.Alive() || key == 0;
 }
 
 bool TCustomForm::PreviewKeyUp(rtl::Word& key, TShiftState shift) {
   TLiveness live = Liveness();
   KeyUp(key, shift);
-  if (live.Alive() && OnKeyUp) OnKeyUp(this, key, shift);
   return !live.Alive() || key == 0;
 }
 

@@ -184,6 +184,46 @@ TEST_F(DialogKeys, AcceleratorsClickTheButtonWhoseCaptionNamesTheKey) {
   EXPECT_EQ(StripHotkey(u"Save &As && Close"), u"Save As & Close");
 }
 
+TEST_F(DialogKeys, KeyPreviewLetsTheFormSeeKeysFirstAndEventsMayDropThem) {
+  edit->SetFocus();
+  Pump();
+  edit->WindowProc = nullptr;
+  edit->OnKeyDown = [&](rtl::TObject*, rtl::Word& key, TShiftState) { Log("edit " + std::to_string(key)); };
+  f->SetKeyPreview(true);
+  f->OnKeyDown = [&](rtl::TObject*, rtl::Word& key, TShiftState) {
+    Log("form " + std::to_string(key));
+    if (key == VK_F3) key = 0;
+  };
+  f->OnKeyPress = [&](rtl::TObject*, char16_t& key) {
+    if (key == u'q') key = u'Q';
+  };
+  edit->OnKeyPress = [&](rtl::TObject*, char16_t& key) {
+    if (key == u'z') key = 0;
+  };
+  Key(VK_F3);
+  Key(VK_F4);
+  Key('Q', u"q");
+  Key('Z', u"z");
+  Key('A', u"a");
+  EXPECT_EQ(log, (std::vector<std::string>{"form 114", "form 115", "edit 115", "form 81", "edit 81", "form 90",
+                                           "edit 90", "form 65", "edit 65"}));
+  EXPECT_EQ(edit->typed, u"Qa");
+}
+
+TEST_F(DialogKeys, APressTellsTheFocusedControlToCancelItsModes) {
+  edit->SetFocus();
+  Pump();
+  TControl* sender = nullptr;
+  auto inner = edit->WindowProc;
+  edit->WindowProc = [&](TMessage& m) {
+    if (m.Msg == CM_CANCELMODE) sender = reinterpret_cast<TControl*>(m.LParam);
+    inner(m);
+  };
+  Click(other);
+  EXPECT_EQ(sender, other);
+  edit->WindowProc = inner;
+}
+
 TEST_F(FormsTest, ClickNeedsPressAndReleaseInsideTheSameControl) {
   struct Case {
     const char* name;
@@ -519,6 +559,34 @@ TEST_F(FormsTest, ParentFontAndColorFlowToChildrenUntilSetThemselves) {
   EXPECT_NE(b->Font()->Name(), u"Liberation Serif");
   EXPECT_EQ(a->Color(), gdi::clYellow);
   EXPECT_NE(b->Color(), gdi::clYellow);
+}
+
+// Sizes itself to its caption: ten pixels a character.
+class SizedToText : public TTestLabel {
+ public:
+  using TTestLabel::TTestLabel;
+  void SetText(const rtl::String& v) override {
+    TTestLabel::SetText(v);
+    AdjustSize();
+  }
+ protected:
+  bool CanAutoSize(int& w, int& h) override {
+    w = int(Caption().size()) * 10;
+    h = 16;
+    return true;
+  }
+};
+
+TEST_F(FormsTest, AutoSizeAsksTheControlForItsSize) {
+  TForm* f = MakeForm();
+  auto* l = Make<SizedToText>(f, 5, 5, 100, 30, u"abc");
+  EXPECT_EQ(l->Width(), 100);  // not yet auto-sized
+  l->SetAutoSize(true);
+  EXPECT_EQ(l->BoundsRect(), rtl::Bounds(5, 5, 30, 16));
+  l->SetCaption(u"abcdef");
+  EXPECT_EQ(l->Width(), 60);
+  l->SetWidth(500);  // any size asked for goes through it
+  EXPECT_EQ(l->Width(), 60);
 }
 
 TEST_F(FormsTest, RecreatingAWindowKeepsTheControlsAndFocus) {

@@ -124,6 +124,39 @@ TEST_F(FormsTest, FormEventsComeInTheFrameworksOrder) {
                                            "deactivate", "destroy"}));
 }
 
+TEST_F(FormsTest, BorderStyleAndIconsGiveTheWindowStyle) {
+  struct Case {
+    TFormBorderStyle border;
+    TBorderIcons icons;
+    TFormStyle style;
+    DWORD has, hasNot, exHas;
+  } cases[] = {
+      {bsSizeable, {biSystemMenu, biMinimize, biMaximize}, fsNormal, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0, 0},
+      {bsSingle, {biSystemMenu, biMinimize}, fsNormal, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_THICKFRAME | WS_MAXIMIZEBOX, 0},
+      {bsDialog, {biSystemMenu, biMinimize}, fsNormal, WS_CAPTION | WS_SYSMENU | WS_POPUP, WS_MINIMIZEBOX, WS_EX_DLGMODALFRAME},
+      {bsNone, {}, fsStayOnTop, WS_POPUP, WS_CAPTION, WS_EX_TOPMOST},
+      {bsToolWindow, {biSystemMenu}, fsNormal, WS_CAPTION, WS_THICKFRAME, WS_EX_TOOLWINDOW},
+      {bsSizeable, {}, fsNormal, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU | WS_MINIMIZEBOX, 0},
+  };
+  for (const Case& c : cases) {
+    auto* f = new TForm(Application);
+    f->SetBorderStyle(c.border);
+    f->SetBorderIcons(c.icons);
+    f->SetFormStyle(c.style);
+    HWND h = f->Handle();
+    DWORD style = DWORD(GetWindowLongPtrW(h, GWL_STYLE)), ex = DWORD(GetWindowLongPtrW(h, GWL_EXSTYLE));
+    EXPECT_EQ(style & c.has, c.has) << c.border;
+    EXPECT_EQ(style & c.hasNot, 0u) << c.border;
+    EXPECT_EQ(ex & c.exHas, c.exHas) << c.border;
+    // Changing the border later makes the window anew with the new style.
+    bool toNone = c.border != bsNone;
+    f->SetBorderStyle(toNone ? bsNone : bsSingle);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(DWORD(GetWindowLongPtrW(f->Handle(), GWL_STYLE)) & WS_CAPTION, toNone ? 0u : WS_CAPTION);
+    f->Free();
+  }
+}
+
 TEST_F(FormsTest, ClosingTheMainFormEndsTheApplication) {
   auto* main = Application->CreateForm<TForm>();
   auto* second = Application->CreateForm<TForm>();
@@ -140,14 +173,16 @@ TEST_F(FormsTest, ClosingTheMainFormEndsTheApplication) {
 }
 
 TEST_F(FormsTest, PositionPlacesAFormOnItsFirstShow) {
-  TForm* main = MakeForm(400, 300);
-  main->SetBounds(100, 100, 400, 300);
+  auto* owner = Application->CreateForm<TForm>();  // the main form
+  owner->SetBounds(100, 100, 400, 300);
+  owner->Show();
   struct Case {
     TPosition pos;
     rtl::TPoint expected;
   } cases[] = {
       {poDesigned, {7, 9}},
       {poScreenCenter, {(1280 - 200) / 2, (984 - 100) / 2}},
+      {poMainFormCenter, {100 + (400 - 200) / 2, 100 + (300 - 100) / 2}},
   };
   for (const Case& c : cases) {
     auto* f = new TForm(Application);

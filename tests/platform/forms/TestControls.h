@@ -144,12 +144,6 @@ class TTestEdit : public TCustomControl {
   void Dispatch(TMessage& m) override {
     switch (m.Msg) {
       case win::WM_GETDLGCODE: m.Result = win::DLGC_WANTARROWS | win::DLGC_WANTCHARS; return;
-      case win::WM_CHAR:
-        if (m.WParam >= 0x20) {
-          typed += char16_t(m.WParam);
-          Invalidate();
-        }
-        break;
       case win::WM_LBUTTONDOWN:
         if (CanFocus()) SetFocus();
         break;
@@ -159,7 +153,14 @@ class TTestEdit : public TCustomControl {
   }
 
  protected:
-  void KeyPress(char16_t& key) override {}
+  // Typing comes after OnKeyPress, which may change or drop the character.
+  void KeyPress(char16_t& key) override {
+    TCustomControl::KeyPress(key);
+    if (key >= 0x20) {
+      typed += key;
+      Invalidate();
+    }
+  }
   void Paint() override {
     gdi::TCanvas* c = Canvas();
     gdi::RECT r = ClientRect();
