@@ -807,11 +807,11 @@ void TApplication::SetHintWindowClass(THintWindowClass cls) {
 
 void TApplication::StartHintTimer(int ms, int kind) {
   hintTimerKind_ = kind;
-  detail::StartUtilTimer(0xB1E7, unsigned(std::max(1, ms)), [this] { HintTimerExpired(); });
+  hintTimerId_ = detail::StartUtilTimer(hintTimerId_, unsigned(std::max(1, ms)), [this] { HintTimerExpired(); });
 }
 
 void TApplication::StopHintTimer() {
-  if (hintTimerKind_) detail::StopUtilTimer(0xB1E7);
+  if (hintTimerKind_) detail::StopUtilTimer(hintTimerId_);
   hintTimerKind_ = 0;
 }
 

@@ -280,6 +280,7 @@ class TApplication : public TComponent {
   TLiveness hintControlLive_;
   TRect hintCursorRect_;
   int hintTimerKind_ = 0;  // 0 none, 1 show, 2 hide
+  std::uintptr_t hintTimerId_ = 0;
   bool hintActive_ = false;
   bool handlingException_ = false;
 };

@@ -453,6 +453,28 @@ TEST_F(FormsTest, QueuedMethodsRunInTheLoopWithoutTheWorkerWaiting) {
   EXPECT_EQ(queued.load(), 5);
 }
 
+TEST_F(FormsTest, OnMessageSeesMessagesBeforeDispatchAndMayKeepThem) {
+  TForm* f = MakeForm();
+  int reached = 0;
+  f->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_USER + 1) ++reached;
+    f->WndProc(m);
+  };
+  std::vector<WPARAM> seen;
+  Application->OnMessage = [&](MSG& m, bool& handled) {
+    if (m.message != WM_USER + 1) return;
+    seen.push_back(m.wParam);
+    handled = m.wParam == 2;
+  };
+  PostMessageW(f->Handle(), WM_USER + 1, 1, 0);
+  PostMessageW(f->Handle(), WM_USER + 1, 2, 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(seen, (std::vector<WPARAM>{1, 2}));
+  EXPECT_EQ(reached, 1);
+  f->WindowProc = nullptr;
+  Application->OnMessage = nullptr;
+}
+
 TEST_F(FormsTest, MinimizeAndRestoreTheMainForm) {
   auto* main = Application->CreateForm<TForm>();
   main->Show();
