@@ -101,6 +101,7 @@ void Perform(benchmark::State& state, int depth) {
   for (auto _ : state)
     for (int i = 0; i < batch; ++i) benchmark::DoNotOptimize(b->Perform(win::WM_USER + 7, 1, 2));
   state.SetItemsProcessed(state.iterations() * batch);
+  state.counters["ends_in_window_proc"] = b->HandleAllocated() ? 1 : 0;
   b->WindowProc = nullptr;
   DoneForms();
   win::ShutdownWindowSystem();

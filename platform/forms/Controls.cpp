@@ -925,8 +925,10 @@ void TWinControl::RecreateWnd() {
   HWND fh = GetFocus();
   TWinControl* focused = fh && (fh == handle_ || IsChild(handle_, fh)) ? FromHandle(fh) : nullptr;
   TLiveness live = focused ? focused->Liveness() : TLiveness();
+  bool wasActive = !Parent() && GetActiveWindow() == handle_;
   DestroyHandle();
   HandleNeeded();
+  if (wasActive && handle_ && IsWindowVisible(handle_)) SetActiveWindow(handle_);
   if (focused && live.Alive() && focused->HandleAllocated() && focused->CanFocus()) win::SetFocus(focused->Handle());
 }
 

@@ -111,6 +111,8 @@ void TCustomForm::CreateParams(TCreateParams& p) {
   }
   if (formStyle_ == fsStayOnTop) p.ExStyle |= WS_EX_TOPMOST;
   if (!Enabled()) p.Style |= WS_DISABLED;
+  // A shown form whose window is made anew (a new border style) stays shown.
+  if (Visible() && shownOnce_) p.Style |= WS_VISIBLE;
   // Forms of a program sit above its main form; a caption-less form stays
   // unowned so that the display manages it like any form.
   p.WndParent = nullptr;
@@ -164,11 +166,9 @@ void TCustomForm::VisibleChanged() {
   }
   TLiveness live = Liveness();
   if (Visible()) {
-    if (!shownOnce_) {
-      shownOnce_ = true;
-      PlaceOnFirstShow();
-    }
-    HandleNeeded();
+    if (!shownOnce_) PlaceOnFirstShow();
+    HandleNeeded();  // made hidden: OnShow comes before the window shows
+    shownOnce_ = true;
     DoShow();
     if (!live.Alive() || !Visible()) return;
     ShowWindow(Handle(), SW_SHOW);

@@ -138,6 +138,16 @@ TEST_F(FormsTest, BorderStyleAndIconsGiveTheWindowStyle) {
       {bsToolWindow, {biSystemMenu}, fsNormal, WS_CAPTION, WS_THICKFRAME, WS_EX_TOOLWINDOW},
       {bsSizeable, {}, fsNormal, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU | WS_MINIMIZEBOX, 0},
   };
+  // A shown form stays shown and active when its window is made anew.
+  TForm* shown = MakeForm();
+  auto* e = Make<TTestEdit>(shown, 5, 5, 50, 20);
+  e->SetFocus();
+  Pump();
+  shown->SetBorderStyle(bsDialog);
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(shown->Handle()));
+  EXPECT_EQ(GetActiveWindow(), shown->Handle());
+  EXPECT_TRUE(e->Focused());
   for (const Case& c : cases) {
     auto* f = new TForm(Application);
     f->SetBorderStyle(c.border);
@@ -505,15 +515,16 @@ TEST_F(FormsTest, TerminateFromAnotherThreadWakesTheLoop) {
 namespace formstest {
 namespace {
 
-// Pictures to look at: written to gallery/ in the test's build folder.
+// Pictures to look at: written to gallery/ beside the test program, in the build folder.
 TEST_F(FormsTest, GalleryOfPlainForms) {
-  std::filesystem::create_directories("gallery");
+  std::string dir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/gallery/";
+  std::filesystem::create_directories(dir);
   auto* main = new TForm(Application);
   main->SetCaption(u"TavrelAndroid手机视频转换器");
   main->SetBorderStyle(bsSingle);
   main->SetBorderIcons({biSystemMenu, biMinimize});
   main->SetClientSize(805, 541);
-  EXPECT_TRUE(RenderToPng(main, "gallery/main_form.png"));
+  EXPECT_TRUE(RenderToPng(main, dir + "main_form.png"));
 
   TForm* d = MakeForm(320, 180, false);
   d->SetCaption(u"选项 Options");
@@ -529,8 +540,8 @@ TEST_F(FormsTest, GalleryOfPlainForms) {
   Pump();
   ok->SetFocus();
   Pump();
-  EXPECT_TRUE(RenderToPng(d, "gallery/dialog.png"));
-  EXPECT_TRUE(RenderClientToPng(d, "gallery/dialog_client.png"));
+  EXPECT_TRUE(RenderToPng(d, dir + "dialog.png"));
+  EXPECT_TRUE(RenderClientToPng(d, dir + "dialog_client.png"));
 
   ok->SetHint(u"保存设置并关闭 Save and close");
   ok->SetShowHint(true);
@@ -539,7 +550,7 @@ TEST_F(FormsTest, GalleryOfPlainForms) {
   headless::AdvanceClock(Application->HintPause);
   Pump();
   ASSERT_NE(Application->HintWindow(), nullptr);
-  EXPECT_TRUE(RenderToPng(Application->HintWindow(), "gallery/hint.png"));
+  EXPECT_TRUE(RenderToPng(Application->HintWindow(), dir + "hint.png"));
 }
 
 }  // namespace
