@@ -80,6 +80,9 @@ class Backend {
   // that became layered after creation); 0 when the back end keeps the old one.
   // The caller moves shape, opacity, icons and contents over and destroys the old one.
   virtual NativeWindow RecreateLayered(NativeWindow old, const NativeCreate& c) { return 0; }
+  // Where the text caret of a window inside `w` is (window coordinates of `w`),
+  // for an input method's pre-edit and candidate window.
+  virtual void SetTextCursor(NativeWindow w, const RECT& caret) {}
   virtual POINT CursorPos() = 0;
   virtual void WarpCursor(POINT p) {}
 

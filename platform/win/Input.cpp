@@ -320,7 +320,7 @@ HWND NextToActivate(Window* leaving) {
   for (auto& t : TopLevels()) {
     if (t.get() == leaving || t->destroyed || t->destroying || t->messageOnly || !t->IsVisibleSelf() || t->minimized)
       continue;
-    if (t->exStyle & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW) || (t->style & WS_DISABLED)) continue;
+    if (IsUnmanagedPopup(t.get()) || (t->style & WS_DISABLED)) continue;
     if (t->thread != CurrentThread()) continue;
     return t->handle;
   }
@@ -334,6 +334,19 @@ void CaretDraw() {
   gdi::PatBlt(dc, s.caretPos.X, s.caretPos.Y, s.caretW, s.caretH, gdi::DSTINVERT);
   ReleaseDC(s.caretWnd, dc);
   s.caretOn = !s.caretOn;
+}
+
+// Tells the back end where the caret is (top-level window coordinates), so an
+// input method shows its pre-edit and candidates there.
+void CaretToDisplay() {
+  InputState& s = S();
+  Window* w = Get(s.caretWnd);
+  if (!w) return;
+  Window* top = TopLevelOf(w);
+  if (!top->top || !top->top->native) return;
+  POINT o = ClientOriginInTop(w);
+  TheBackend().SetTextCursor(top->top->native,
+                             rtl::Bounds(o.X + s.caretPos.X, o.Y + s.caretPos.Y, s.caretW, s.caretH));
 }
 
 void CaretBlink(HWND, UINT, std::uintptr_t, DWORD) {
@@ -418,6 +431,12 @@ void OnWindowDestroyed(Window* w) {
   if (InSubtree(s.tracked, w)) s.tracked = nullptr;
   if (InSubtree(s.clickWnd, w)) s.clickValid = false;
   if (InSubtree(s.clipOwner, w)) s.clipOwner = nullptr;
+}
+
+void DestroyNative(NativeWindow n) {
+  // X window ids may be handed out again: a later window must not pass for focused.
+  if (S().displayFocus == n) S().displayFocus = 0;
+  TheBackend().DestroyTopLevel(n);
 }
 
 void ResetInputState() {
@@ -608,6 +627,7 @@ BOOL CreateCaret(HWND h, void*, int width, int height) {
   s.caretPos = {0, 0};
   s.caretHidden = 1;
   s.caretOn = false;
+  CaretToDisplay();
   return TRUE;
 }
 
@@ -627,8 +647,10 @@ BOOL SetCaretPos(int x, int y) {
   if (!s.caretWnd) return FALSE;
   bool on = s.caretOn;
   if (on) CaretDraw();
+  bool moved = s.caretPos != POINT{x, y};
   s.caretPos = {x, y};
   if (on) CaretDraw();
+  if (moved) CaretToDisplay();
   return TRUE;
 }
 

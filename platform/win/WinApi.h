@@ -198,18 +198,19 @@ BOOL GetIconInfo(HICON icon, ICONINFO* out);
 // The icon's pixel size (our addition; Windows reads it from GetIconInfo's bitmaps).
 BOOL GetIconSize(HICON icon, SIZE* out);
 // Draws the icon stretched to cx x cy (0: its own size; DI_DEFAULTSIZE: the
-// SM_CXICON metrics), blended by its alpha or masked by its AND mask. DI_MASK
-// or DI_IMAGE alone draw that part alone (the mask as SRCAND, the image as
-// SRCCOPY with no transparency). `flickerBrush` non-null: drawn first onto a
-// cx x cy area filled with the brush in an off-screen bitmap, then copied.
+// SM_CXICON metrics), blended by its alpha, or through its masks (AND mask,
+// then the image XORed: set mask bits with a coloured image invert). DI_MASK
+// or DI_IMAGE alone copy that part (SRCCOPY, no transparency). `flickerBrush`
+// non-null: drawn first onto a cx x cy area filled with the brush in an
+// off-screen bitmap, then copied.
 BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT stepIfAniCur, HBRUSH flickerBrush,
                 UINT flags);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);  // DI_NORMAL | DI_DEFAULTSIZE
 // A window's icons are set with WM_SETICON (ICON_BIG or ICON_SMALL, returns
 // the previous handle) and read with WM_GETICON (ICON_SMALL2: the small icon,
-// or the big one when there is no small one), both answered by DefWindowProc. As on Windows the window
-// only keeps the handle: the caller owns the icon and destroys it after
-// replacing it. The pixels of a top-level window's icons go to the display
+// or the big one when there is no small one), both answered by DefWindowProc.
+// As on Windows the window only keeps the handle: the caller owns the icon
+// and destroys it after replacing it. The pixels of a top-level window's icons go to the display
 // when they are set (X11: _NET_WM_ICON with both sizes).
 
 // ---- Layering, monitors, metrics ---------------------------------------------------

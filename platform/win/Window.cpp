@@ -116,7 +116,7 @@ void Finalize(Window* w) {
   ReleaseWindowDCs(w);
   ReleaseWindowRegion(w);
   if (w->foreign) TheBackend().DestroyForeignChild(w->foreign);
-  if (w->top && w->top->native) TheBackend().DestroyTopLevel(w->top->native);
+  if (w->top && w->top->native) DestroyNative(w->top->native);
   {
     std::lock_guard lock(TreeLock());
     auto& sib = SiblingsLocked(w);
@@ -173,6 +173,15 @@ void ReparentForeignTree(Window* w) {
   for (auto& c : w->children) ReparentForeignTree(c.get());
 }
 
+}  // namespace
+
+bool IsUnmanagedPopup(const Window* w) {
+  return (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) ||
+         ((w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION && w->owner);
+}
+
+namespace {
+
 // What the back end needs to make a top-level window's native window.
 NativeCreate NativeCreateFor(Window* w) {
   NativeCreate nc;
@@ -184,8 +193,7 @@ NativeCreate NativeCreateFor(Window* w) {
   // no-activate windows, or captionless popups of an owner, such as the
   // application's hidden window). Forms and dialogs, captioned or not, stay
   // managed so they can be activated and take text from the input method.
-  nc.popup = (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) ||
-             ((w->style & WS_POPUP) && (w->style & WS_CAPTION) != WS_CAPTION && w->owner);
+  nc.popup = IsUnmanagedPopup(w);
   if (Window* o = Get(w->owner); o && o->top) nc.owner = o->top->native;
   nc.title = w->text;
   return nc;
@@ -208,7 +216,7 @@ void RecreateNativeForLayering(Window* w) {
   MarkDirty(w, rtl::Rect(0, 0, w->rect.Width(), w->rect.Height()));
   bool shown = w->IsVisibleSelf() && !w->minimized;
   if (shown) b.ShowTopLevel(n, true, false);
-  b.DestroyTopLevel(old);
+  DestroyNative(old);
   if (shown && GetActiveWindow() == w->handle) b.Activate(n);
 }
 
@@ -674,10 +682,11 @@ HWND SetParent(HWND h, HWND newParent) {
     w->top = std::make_unique<TopLevelData>();
     EnsureBackBuffer(w.get());
     w->top->native = TheBackend().CreateTopLevel(NativeCreateFor(w.get()));
+    SendIconsToDisplay(w.get());
     PlaceInZOrder(w, HWND_TOP);
   }
   ReparentForeignTree(w.get());
-  if (oldTop) TheBackend().DestroyTopLevel(oldTop->native);
+  if (oldTop) DestroyNative(oldTop->native);
   if (visible) ShowWindow(h, SW_SHOWNA);
   return old;
 }

@@ -242,6 +242,7 @@ bool RouteInput(InputEvent& ev, MSG& out);   // false: event swallowed
 void OnWindowDestroyed(Window* w);          // clears focus, capture, active, tracking
 void OnWindowHidden(Window* w);             // moves focus and activation away
 void ActivateInternal(HWND h, WORD how);
+void DestroyNative(NativeWindow n);           // the back end's window goes; the display's focus record with it
 void ResetInputState();                     // a fresh window system    // h nullptr: the application loses activation
 void CaretHideForPaint(HWND h, bool hide);
 void PumpBackend(int timeoutMs);
@@ -252,6 +253,10 @@ bool NextTimerMessage(ThreadQueue& q, HWND filter, MSG& out, bool remove);
 int MsUntilNextTimer(ThreadQueue& q);
 
 // Window management
+// Menus, hints, drop-downs and layer windows: tool or no-activate windows, or
+// caption-less popups of an owner. Unmanaged on a display, never activated
+// when activation passes on.
+bool IsUnmanagedPopup(const Window* w);
 void SendSizeMove(Window* w);
 void RaiseInternal(Window* w);  // top of its band, no messages
 BOOL SetWindowPosInternal(Window* w, HWND after, int x, int y, int cx, int cy, UINT flags);

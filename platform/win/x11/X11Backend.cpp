@@ -1,8 +1,10 @@
 // The X11 back end: one undecorated X window per top-level window (override-
 // redirect for popups, which never take focus), composed images uploaded with
-// XPutImage, window regions as XShape, keysyms turned into virtual keys, text
-// through XIM, the CLIPBOARD selection, work areas from _NET_WORKAREA, and real
-// child windows for foreign video output.
+// XPutImage (ARGB windows for layered ones where a compositor runs), window
+// regions as XShape, keysyms turned into virtual keys (the keypad by Num
+// Lock), text through XIM (over the spot at the caret), the CLIPBOARD
+// selection, work areas from _NET_WORKAREA, icons as _NET_WM_ICON, font and
+// ARGB cursors, and real child windows for foreign video output.
 //
 // Only the GUI thread calls in; XInitThreads runs before the connection is
 // opened because the video player's library talks to the same server from its
@@ -15,9 +17,14 @@
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
+#include <clocale>
+#include <langinfo.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -69,6 +76,8 @@ int KeysymToVk(KeySym k) {
     case XK_KP_Add: return VK_ADD;
     case XK_KP_Subtract: return VK_SUBTRACT;
     case XK_KP_Decimal: return VK_DECIMAL;
+    case XK_KP_Separator: return VK_SEPARATOR;
+    case XK_KP_Begin: case XK_Clear: return VK_CLEAR;
     case XK_KP_Divide: return VK_DIVIDE;
     case XK_semicolon: case XK_colon: return VK_OEM_1;
     case XK_equal: case XK_plus: return VK_OEM_PLUS;
@@ -131,6 +140,13 @@ class X11Backend final : public Backend {
     helper_ = XCreateSimpleWindow(dpy_, root_, -10, -10, 1, 1, 0, 0, 0);
     XSetLocaleModifiers("");  // honours XMODIFIERS (the user's input method)
     im_ = XOpenIM(dpy_, nullptr, nullptr, nullptr);
+    if (im_) {
+      imStyle_ = PickInputStyle();
+      // The input method server may quit or crash: Xlib says so here.
+      XIMCallback gone{reinterpret_cast<XPointer>(this), &X11Backend::InputMethodGone};
+      XSetIMValues(im_, XNDestroyCallback, &gone, nullptr);
+      imServer_ = ServerSelection();
+    }
     int ev, err;
     hasShape_ = XShapeQueryExtension(dpy_, &ev, &err);
     XVisualInfo vi;
@@ -138,8 +154,11 @@ class X11Backend final : public Backend {
   }
 
   ~X11Backend() override {
-    for (auto& [w, ic] : ics_) XDestroyIC(ic);
-    if (im_) XCloseIM(im_);
+    if (InputMethodAlive()) {
+      for (auto& [w, ic] : ics_) XDestroyIC(ic);
+      if (im_) XCloseIM(im_);
+    }
+    if (fontSet_) XFreeFontSet(dpy_, fontSet_);
     for (auto& [id, c] : cursors_) XFreeCursor(dpy_, c);
     for (auto& [id, c] : imageCursors_)
       if (c) XFreeCursor(dpy_, c);
@@ -195,17 +214,14 @@ class X11Backend final : public Backend {
     } else if (c.owner) {
       owners_[x] = c.owner;  // transient-for or not is decided when it is shown
     }
-    if ((c.exStyle & WS_EX_TOPMOST) && !c.popup) {
-      Atom above = XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False);
-      XChangeProperty(dpy_, x, XInternAtom(dpy_, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(&above), 1);
+    if (!c.popup) {
+      if (c.exStyle & WS_EX_TOPMOST) topmost_.insert(x);
+      if (c.exStyle & WS_EX_APPWINDOW) appWindows_.insert(x);
+      SetWindowState(x, false);
     }
     SetTitle(x, c.title);
-    if (im_ && !c.popup) {
-      XIC ic = XCreateIC(im_, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, x, XNFocusWindow, x,
-                         nullptr);
-      if (ic) ics_[x] = ic;
-    }
+    if (im_ && !c.popup)
+      if (XIC ic = CreateInputContext(x)) ics_[x] = ic;
     gcs_[x] = XCreateGC(dpy_, x, 0, nullptr);
     tops_[x] = c.screenRect;
     if (shownCursor_) XDefineCursor(dpy_, x, shownCursor_);
@@ -222,7 +238,7 @@ class X11Backend final : public Backend {
 
   void DestroyTopLevel(NativeWindow w) override {
     if (auto it = ics_.find(w); it != ics_.end()) {
-      XDestroyIC(it->second);
+      if (InputMethodAlive()) XDestroyIC(it->second);
       ics_.erase(it);
     }
     if (auto it = gcs_.find(w); it != gcs_.end()) {
@@ -232,6 +248,9 @@ class X11Backend final : public Backend {
     tops_.erase(w);
     mapped_.erase(w);
     owners_.erase(w);
+    overTheSpot_.erase(w);
+    topmost_.erase(w);
+    appWindows_.erase(w);
     argb_.erase(w);
     perPixel_.erase(w);
     XDestroyWindow(dpy_, Window(w));
@@ -453,6 +472,16 @@ class X11Backend final : public Backend {
     XFlush(dpy_);
   }
 
+  void SetTextCursor(NativeWindow w, const RECT& caret) override {
+    auto ic = ics_.find(w);
+    if (ic == ics_.end() || !overTheSpot_.count(w)) return;
+    XPoint spot{short(caret.Left), short(caret.Bottom)};  // the spot is on the text's base line
+    XVaNestedList pre = XVaCreateNestedList(0, XNSpotLocation, &spot, nullptr);
+    XSetICValues(ic->second, XNPreeditAttributes, pre, nullptr);
+    XFree(pre);
+    XFlush(dpy_);
+  }
+
   POINT CursorPos() override {
     Window rr, cr;
     int rx = 0, ry = 0, wx, wy;
@@ -551,13 +580,117 @@ class X11Backend final : public Backend {
     if (it == owners_.end()) return;
     Atom transient = XInternAtom(dpy_, "WM_TRANSIENT_FOR", False);
     Atom type = aTypeNormal_;
-    if (mapped_.count(it->second)) {
+    bool dialog = mapped_.count(it->second) != 0;
+    if (dialog) {
       XSetTransientForHint(dpy_, Window(w), Window(it->second));
       type = aTypeDialog_;
     } else {
       XDeleteProperty(dpy_, Window(w), transient);
     }
     XChangeProperty(dpy_, Window(w), aType_, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+    SetWindowState(w, dialog && !appWindows_.count(w));
+  }
+
+  // _NET_WM_STATE of a managed window before it is mapped: above the others
+  // (WS_EX_TOPMOST), off the task bar (an owned window, as on Windows).
+  void SetWindowState(NativeWindow w, bool skipTaskBar) {
+    std::vector<Atom> state;
+    if (topmost_.count(w)) state.push_back(XInternAtom(dpy_, "_NET_WM_STATE_ABOVE", False));
+    if (skipTaskBar) state.push_back(XInternAtom(dpy_, "_NET_WM_STATE_SKIP_TASKBAR", False));
+    Atom prop = XInternAtom(dpy_, "_NET_WM_STATE", False);
+    if (state.empty()) XDeleteProperty(dpy_, Window(w), prop);
+    else
+      XChangeProperty(dpy_, Window(w), prop, XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
+  }
+
+  static bool CountsAsFocus(const XEvent& e) {
+    return e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior && e.xfocus.detail != NotifyPointer;
+  }
+
+  // Whether a FocusIn for one of our top-level windows is already read and waiting.
+  bool FocusInQueued() {
+    struct Scan {
+      const std::map<NativeWindow, RECT>* tops;
+      bool found;
+    } scan{&tops_, false};
+    auto look = [](Display*, XEvent* ev, XPointer arg) -> Bool {
+      auto* s = reinterpret_cast<Scan*>(arg);
+      if (ev->type == FocusIn && CountsAsFocus(*ev) && s->tops->count(ev->xfocus.window)) s->found = true;
+      return False;  // leaves every event where it is
+    };
+    XEvent none;
+    XCheckIfEvent(dpy_, &none, look, reinterpret_cast<XPointer>(&scan));
+    return scan.found;
+  }
+
+  // Xlib waits for the server's answer when an input context goes: with the
+  // server gone it would wait for ever, so the contexts are left as they are.
+  static void InputMethodGone(XIM, XPointer self, XPointer) {
+    auto* b = reinterpret_cast<X11Backend*>(self);
+    b->ics_.clear();
+    b->overTheSpot_.clear();
+    b->im_ = nullptr;
+  }
+
+  // The selection a server named in XMODIFIERS (@im=name) holds while it runs.
+  Atom ServerSelection() {
+    const char* mods = std::getenv("XMODIFIERS");
+    const char* at = mods ? std::strstr(mods, "@im=") : nullptr;
+    if (!at) return 0;
+    std::string name(at + 4);
+    name = name.substr(0, name.find('@'));
+    return name.empty() ? 0 : XInternAtom(dpy_, ("@server=" + name).c_str(), False);
+  }
+
+  bool InputMethodAlive() { return im_ && (!imServer_ || XGetSelectionOwner(dpy_, imServer_) != 0); }
+
+  // Over the spot (the pre-edit and candidates at the caret) when the input
+  // method offers it, else the root style, else none.
+  XIMStyle PickInputStyle() {
+    XIMStyles* offered = nullptr;
+    if (XGetIMValues(im_, XNQueryInputStyle, &offered, nullptr) != nullptr || !offered) return 0;
+    const XIMStyle wanted[] = {XIMPreeditPosition | XIMStatusNothing, XIMPreeditPosition | XIMStatusNone,
+                               XIMPreeditNothing | XIMStatusNothing, XIMPreeditNothing | XIMStatusNone,
+                               XIMPreeditNone | XIMStatusNone};
+    XIMStyle pick = 0;
+    for (XIMStyle w : wanted) {
+      for (unsigned short i = 0; i < offered->count_styles && !pick; ++i)
+        if (offered->supported_styles[i] == w) pick = w;
+      if (pick) break;
+    }
+    XFree(offered);
+    return pick;
+  }
+
+  XIC CreateInputContext(Window x) {
+    if (!imStyle_) return nullptr;
+    if (imStyle_ & XIMPreeditPosition) {
+      if (!fontSetTried_) {
+        fontSetTried_ = true;
+        char** missing = nullptr;
+        int count = 0;
+        char* def = nullptr;
+        fontSet_ = XCreateFontSet(dpy_, "-*-*-medium-r-normal--16-*-*-*-*-*-*-*,-*-*-*-*-*-*-16-*-*-*-*-*-*-*,*",
+                                  &missing, &count, &def);
+        if (missing) XFreeStringList(missing);
+      }
+      XPoint spot{0, 0};
+      XVaNestedList pre = fontSet_ ? XVaCreateNestedList(0, XNSpotLocation, &spot, XNFontSet, fontSet_, nullptr)
+                                   : XVaCreateNestedList(0, XNSpotLocation, &spot, nullptr);
+      XIC ic = XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, x, XNFocusWindow, x, XNPreeditAttributes, pre,
+                         nullptr);
+      XFree(pre);
+      if (ic) {
+        overTheSpot_.insert(x);
+        return ic;
+      }
+      // Some input methods refuse it after all: the root style then.
+      XIMStyle root = (imStyle_ & XIMStatusNone) ? (XIMPreeditNothing | XIMStatusNone)
+                                                 : (XIMPreeditNothing | XIMStatusNothing);
+      return XCreateIC(im_, XNInputStyle, root, XNClientWindow, x, XNFocusWindow, x, nullptr);
+    }
+    return XCreateIC(im_, XNInputStyle, imStyle_, XNClientWindow, x, XNFocusWindow, x, nullptr);
   }
 
   void DefineCursor(Cursor c) {
@@ -614,6 +747,30 @@ class X11Backend final : public Backend {
     XFreePixmap(dpy_, sp);
     XFreePixmap(dpy_, mp);
     return c;
+  }
+
+  // The key's symbol for its virtual key: the unshifted one, except on the
+  // keypad, where Num Lock (unless Shift undoes it) makes the digit keys
+  // digits (VK_NUMPAD0..9, VK_DECIMAL) rather than navigation keys.
+  KeySym KeyOf(XKeyEvent& k) {
+    KeySym plain = XLookupKeysym(&k, 0), second = XLookupKeysym(&k, 1);
+    if (!IsKeypadKey(second)) return plain;
+    bool numLock = (k.state & NumLockMask()) != 0, shift = (k.state & ShiftMask) != 0;
+    return numLock != shift ? second : plain;
+  }
+
+  unsigned NumLockMask() {
+    if (numLockMask_) return *numLockMask_;
+    unsigned mask = 0;
+    KeyCode nl = XKeysymToKeycode(dpy_, XK_Num_Lock);
+    if (XModifierKeymap* m = XGetModifierMapping(dpy_)) {
+      for (int mod = 0; mod < 8; ++mod)
+        for (int i = 0; i < m->max_keypermod; ++i)
+          if (nl && m->modifiermap[mod * m->max_keypermod + i] == nl) mask |= 1u << mod;
+      XFreeModifiermap(m);
+    }
+    numLockMask_ = mask;
+    return mask;
   }
 
   bool HasWindowManager() {
@@ -680,19 +837,25 @@ class X11Backend final : public Backend {
           XPeekEvent(dpy_, &next);
           if (next.type == KeyPress && next.xkey.keycode == e.xkey.keycode && next.xkey.time == e.xkey.time) break;
         }
-        KeySym ks = XLookupKeysym(&e.xkey, 0);
+        KeySym ks = KeyOf(e.xkey);
         std::u16string text;
         if (down) {
-          char buf[64];
+          std::vector<char> buf(64);
           KeySym typed = 0;
           Status st = 0;
           auto ic = ics_.find(e.xkey.window);
-          int n = 0;
           if (ic != ics_.end()) {
-            n = Xutf8LookupString(ic->second, &e.xkey, buf, sizeof buf - 1, &typed, &st);
-            if (st == XLookupChars || st == XLookupBoth) text = rtl::Utf8ToString(std::string(buf, std::size_t(n)));
+            int n = Xutf8LookupString(ic->second, &e.xkey, buf.data(), int(buf.size()), &typed, &st);
+            if (st == XBufferOverflow) {
+              // A commit longer than the buffer (a phrase from the input
+              // method): the same event read again gives it whole.
+              buf.resize(std::size_t(n) + 1);
+              n = Xutf8LookupString(ic->second, &e.xkey, buf.data(), int(buf.size()), &typed, &st);
+            }
+            if ((st == XLookupChars || st == XLookupBoth) && n > 0)
+              text = rtl::Utf8ToString(std::string(buf.data(), std::size_t(n)));
           } else {
-            n = XLookupString(&e.xkey, buf, sizeof buf - 1, &typed, nullptr);
+            XLookupString(&e.xkey, buf.data(), int(buf.size()), &typed, nullptr);
             text = KeysymText(typed);
           }
           if (e.xkey.state & ControlMask) text.clear();  // control chords type nothing here
@@ -703,11 +866,14 @@ class X11Backend final : public Backend {
         break;
       }
       case FocusIn: case FocusOut:
-        if (e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior && e.xfocus.detail != NotifyPointer) {
+        if (CountsAsFocus(e)) {
           if (auto ic = ics_.find(e.xfocus.window); ic != ics_.end()) {
             if (e.type == FocusIn) XSetICFocus(ic->second);
             else XUnsetICFocus(ic->second);
           }
+          // Focus moving between two of our windows: the application stays
+          // active (the FocusIn already read activates the other window).
+          if (e.type == FocusOut && FocusInQueued()) break;
           input::FocusChanged(e.xfocus.window, e.type == FocusIn);
         }
         break;
@@ -716,6 +882,10 @@ class X11Backend final : public Backend {
           input::CloseRequested(e.xclient.window);
         break;
       case SelectionRequest: ServeSelection(e.xselectionrequest); break;
+      case MappingNotify:
+        XRefreshKeyboardMapping(&e.xmapping);
+        numLockMask_.reset();
+        break;
       case SelectionClear: clip_.clear(); break;
       case UnmapNotify: {
         Window w = e.xunmap.window;
@@ -771,14 +941,20 @@ class X11Backend final : public Backend {
   int screen_;
   Window root_, helper_;
   XIM im_ = nullptr;
+  XIMStyle imStyle_ = 0;
+  Atom imServer_ = 0;
+  XFontSet fontSet_ = nullptr;
+  bool fontSetTried_ = false;
   bool hasShape_ = false;
   std::map<NativeWindow, XIC> ics_;
   std::map<NativeWindow, GC> gcs_;
   std::map<NativeWindow, RECT> tops_;
   std::map<unsigned, Cursor> cursors_;
   std::map<std::uintptr_t, Cursor> imageCursors_;
-  Cursor shownCursor_ = 0;  // given to every window made from now on
-  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_;
+  Cursor shownCursor_ = 0;
+  std::optional<unsigned> numLockMask_;  // given to every window made from now on
+  std::set<NativeWindow> hiding_, iconic_, argb_, perPixel_, mapped_, topmost_, appWindows_;
+  std::set<NativeWindow> overTheSpot_;  // input contexts that take a spot location
   std::map<NativeWindow, NativeWindow> owners_;  // managed owned windows: their owner
   Visual* argbVisual_ = nullptr;
   std::string clip_;
@@ -786,11 +962,25 @@ class X11Backend final : public Backend {
       aTypeMenu_, aTypeDialog_, aTypeNormal_, aOpacity_;
 };
 
+// Text input needs a locale that can hold any character: the user's, or a
+// UTF-8 one when theirs is plain ASCII or unknown to Xlib. Numbers stay in the
+// C format the program reads and writes them in.
+void SetUpLocale() {
+  const char* got = setlocale(LC_ALL, "");
+  std::string codeset = got ? nl_langinfo(CODESET) : "";
+  if (!got || !XSupportsLocale() || codeset == "ANSI_X3.4-1968") {
+    for (const char* utf8 : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
+      if (setlocale(LC_CTYPE, utf8) && XSupportsLocale()) break;
+  }
+  setlocale(LC_NUMERIC, "C");
+}
+
 }  // namespace
 
 std::unique_ptr<Backend> CreateX11Backend() {
   static bool threads = XInitThreads() != 0;
   (void)threads;
+  SetUpLocale();
   Display* d = XOpenDisplay(nullptr);
   if (!d) return nullptr;
   return std::make_unique<X11Backend>(d);

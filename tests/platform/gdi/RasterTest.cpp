@@ -72,14 +72,26 @@ TEST(Blits, AlphaRulesForCopiesBetweenDepths) {
 }
 
 TEST(Blits, OverlappingCopyWithinOneSurfaceReadsOriginalPixels) {
-  MemDC d(6, 1, 0xFF000000);
-  for (int x = 0; x < 6; ++x) d.S().SetPixel(x, 0, 0xFF000000 | std::uint32_t(x + 1));
-  BitBlt(d.dc, 1, 0, 5, 1, d.dc, 0, 0, SRCCOPY);  // scroll right by one
-  const std::uint32_t want[] = {1, 1, 2, 3, 4, 5};
-  for (int x = 0; x < 6; ++x) EXPECT_EQ(d.Px(x, 0) & 0xFF, want[x]) << x;
-  BitBlt(d.dc, 0, 0, 5, 1, d.dc, 1, 0, SRCCOPY);  // and back left
-  const std::uint32_t back[] = {1, 2, 3, 4, 5, 5};
-  for (int x = 0; x < 6; ++x) EXPECT_EQ(d.Px(x, 0) & 0xFF, back[x]) << x;
+  // A 6x6 surface whose pixel (x, y) holds 10 * y + x + 1, scrolled by one
+  // pixel in each direction within itself; the vacated row or column keeps its pixels.
+  struct Case {
+    const char* what;
+    int dx, dy;
+  } cases[] = {{"right", 1, 0}, {"left", -1, 0}, {"down", 0, 1}, {"up", 0, -1}, {"down and right", 1, 1}};
+  for (const Case& c : cases) {
+    MemDC d(6, 6, 0xFF000000);
+    auto value = [](int x, int y) { return std::uint32_t(10 * y + x + 1); };
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 6; ++x) d.S().SetPixel(x, y, 0xFF000000 | value(x, y));
+    int sx = std::max(0, -c.dx), sy = std::max(0, -c.dy), tx = std::max(0, c.dx), ty = std::max(0, c.dy);
+    BitBlt(d.dc, tx, ty, 6 - std::abs(c.dx), 6 - std::abs(c.dy), d.dc, sx, sy, SRCCOPY);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 6; ++x) {
+        bool moved = x >= tx && x < tx + 6 - std::abs(c.dx) && y >= ty && y < ty + 6 - std::abs(c.dy);
+        std::uint32_t want = moved ? value(x - c.dx, y - c.dy) : value(x, y);
+        ASSERT_EQ(d.Px(x, y) & 0xFF, want) << c.what << " at " << x << "," << y;
+      }
+  }
 }
 
 TEST(Blits, CopyTakesOnlyPixelsThatExistInTheSourceAndPassTheClip) {

@@ -48,6 +48,19 @@ TEST(Regions, CombineModesOnOverlappingRectangles) {
     EXPECT_TRUE(EqualRgn(d, same));
     for (HRGN r : {a, b, d, same}) DeleteObject(r);
   }
+  // An empty first operand: nothing to take from, everything to add to.
+  const struct {
+    int mode, result;
+    const char* what;
+  } empties[] = {{RGN_DIFF, NULLREGION, "diff"}, {RGN_AND, NULLREGION, "and"}, {RGN_OR, SIMPLEREGION, "or"},
+                 {RGN_XOR, SIMPLEREGION, "xor"}};
+  for (const auto& e : empties) {
+    HRGN none = CreateRectRgn(0, 0, 0, 0), b = CreateRectRgn(2, 2, 6, 5), d = CreateRectRgn(0, 0, 1, 1);
+    EXPECT_EQ(CombineRgn(d, none, b, e.mode), e.result) << e.what;
+    EXPECT_EQ(e.result == NULLREGION, GetRegion(d)->IsEmpty()) << e.what;
+    if (e.result != NULLREGION) EXPECT_TRUE(EqualRgn(d, b)) << e.what;
+    for (HRGN r : {none, b, d}) DeleteObject(r);
+  }
   HRGN a = CreateRectRgn(0, 0, 2, 2), d = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(CombineRgn(d, a, a, RGN_XOR), NULLREGION);
   EXPECT_EQ(CombineRgn(d, a, nullptr, RGN_OR), ERROR);

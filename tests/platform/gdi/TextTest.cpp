@@ -183,6 +183,25 @@ TEST_F(TextTest, DrawTextAlignmentAndCalcRect) {
     EXPECT_GE(ink.first, c.left) << c.flags;
     EXPECT_LE(ink.first, c.left + 2) << c.flags;
   }
+  // Vertically the line's box sits at the top, the middle or the bottom of the rectangle.
+  struct { UINT flags; int top; } rows[] = {
+      {DT_TOP, 0}, {DT_VCENTER, (40 - ext.cy) / 2}, {DT_BOTTOM, 40 - ext.cy}};
+  for (auto c : rows) {
+    d.Fill(0xFFFFFFFF);
+    RECT r{0, 0, 200, 40};
+    DrawText(d.dc, u"Open", -1, &r, c.flags | DT_SINGLELINE);
+    int first = -1, last = -1;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 200; ++x)
+        if ((d.Px(x, y) & 0xFFFFFF) != 0xFFFFFF) {
+          if (first < 0) first = y;
+          last = y;
+          break;
+        }
+    EXPECT_GE(first, c.top) << c.flags;
+    EXPECT_LT(last, c.top + ext.cy) << c.flags;
+    EXPECT_GT(first, c.top) << c.flags;  // capitals start below the box's top (internal leading)
+  }
 }
 
 TEST_F(TextTest, WordBreakEllipsesAndPrefixes) {

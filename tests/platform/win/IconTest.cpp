@@ -1,5 +1,9 @@
 // Icons and cursors: objects made from bitmaps or planes, drawn with their
 // alpha or masks, handed to the back end as window icons and cursors.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
 #include "tests/platform/win/WinTestUtil.h"
 
 namespace wintest {
@@ -171,6 +175,67 @@ TEST_F(Icons, WindowIconsGoToTheDisplay) {
   EXPECT_TRUE(DestroyIcon(small));
   EXPECT_EQ(headless::WindowIcons(w).size(), 1u);
   DestroyIcon(big);
+}
+
+// A picture of icons drawn by DrawIconEx on light and dark ground, at their
+// own size and stretched: an alpha icon (a disc with a soft edge) and a masked
+// one (a frame), written to gallery/icons.png next to the test program.
+TEST_F(Icons, GalleryOfDrawnIcons) {
+  std::vector<std::uint32_t> disc(32 * 32);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      double r = std::hypot(x + 0.5 - 16, y + 0.5 - 16);
+      int a = int(std::clamp((15.5 - r) * 255.0, 0.0, 255.0));
+      bool tri = x >= 12 && x < 22 && std::abs(y - 16) < (22 - x) / 2 + 1;
+      disc[std::size_t(y) * 32 + x] = (std::uint32_t(a) << 24) | (tri ? 0xFFFFFFu : 0x2060C0u);
+    }
+  std::vector<std::string> noMask(32, std::string(32, '.'));
+  HICON alpha = Make(disc, noMask, 32, 32);
+  // A red frame round a hole (mask set, colour black) and an inverting dot
+  // in the hole's middle (mask set, colour white).
+  std::vector<std::uint32_t> frame(16 * 16, 0x00C03030u);
+  std::vector<std::string> hole(16, std::string(16, '.'));
+  for (int y = 4; y < 12; ++y) {
+    hole[y] = "....########....";
+    for (int x = 4; x < 12; ++x) frame[std::size_t(y) * 16 + x] = (x >= 7 && x < 9 && y >= 7 && y < 9) ? 0xFFFFFFu : 0;
+  }
+  HICON masked = Make(frame, hole, 16, 16);
+  ASSERT_TRUE(alpha && masked);
+  HWND w = WinTest::Make("Gallery", WS_POPUP | WS_VISIBLE, rtl::Bounds(0, 0, 240, 120));
+  gHook = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+    if (m != WM_PAINT) return std::nullopt;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT light = rtl::Rect(0, 0, 240, 60), dark = rtl::Rect(0, 60, 240, 120);
+    gdi::FillRect(dc, &light, gdi::GetSysColorBrush(gdi::COLOR_BTNFACE));
+    HBRUSH black = gdi::CreateSolidBrush(gdi::RGB(30, 30, 30));
+    gdi::FillRect(dc, &dark, black);
+    gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(black));
+    for (int row = 0; row < 2; ++row) {
+      int y = row * 60 + 6;
+      DrawIconEx(dc, 6, y, alpha, 16, 16, 0, nullptr, DI_NORMAL);
+      DrawIconEx(dc, 30, y, alpha, 0, 0, 0, nullptr, DI_NORMAL);
+      DrawIconEx(dc, 70, y, alpha, 48, 48, 0, nullptr, DI_NORMAL);
+      DrawIconEx(dc, 130, y, masked, 0, 0, 0, nullptr, DI_NORMAL);
+      DrawIconEx(dc, 160, y, masked, 32, 32, 0, nullptr, DI_NORMAL);
+      DrawIcon(dc, 200, y, masked);
+    }
+    EndPaint(h, &ps);
+    return 0;
+  };
+  InvalidateRect(w, nullptr, TRUE);
+  auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "gallery";
+  std::filesystem::create_directories(dir);
+  EXPECT_TRUE(headless::RenderToPng(w, (dir / "icons.png").string()));
+  // Stretched to 48 the disc's middle is the triangle's white, its corner the
+  // ground; the frame's hole shows the ground and its dot the ground inverted.
+  EXPECT_EQ(Pixel(w, 70 + 26, 6 + 24), Rgb(255, 255, 255));
+  EXPECT_EQ(Pixel(w, 70, 6), Pixel(w, 2, 2));
+  EXPECT_EQ(Pixel(w, 130 + 5, 6 + 5), Pixel(w, 2, 2));
+  EXPECT_EQ(Pixel(w, 130 + 7, 6 + 7), Pixel(w, 2, 2) ^ 0xFFFFFFu);
+  EXPECT_EQ(Pixel(w, 130 + 1, 6 + 1), Rgb(0xC0, 0x30, 0x30));
+  DestroyIcon(alpha);
+  DestroyIcon(masked);
 }
 
 }  // namespace

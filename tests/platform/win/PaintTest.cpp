@@ -71,6 +71,29 @@ TEST_F(Paint, ParentInvalidationReachesChildrenUnlessClipChildren) {
   Pump();
   EXPECT_EQ(painted, (std::vector<std::string>{"T", "A"}));
 
+  // The part reaches a child in the child's client coordinates, past its frame.
+  struct Framed {
+    DWORD style;
+    int frame;
+  } frames[] = {{0, 0}, {WS_BORDER, 1}, {WS_THICKFRAME, 4}};
+  for (const Framed& f : frames) {
+    HWND c = Make("C", WS_CHILD | WS_VISIBLE | f.style, rtl::Rect(10, 10, 60, 60), t);
+    SetWindowLongPtrW(c, GWL_USERDATA, kGreen);
+    Pump();
+    RECT got{};
+    extra = [&](HWND h, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (m == WM_PAINT && h == c) GetUpdateRect(h, &got, FALSE);
+      return std::nullopt;
+    };
+    RECT part = rtl::Rect(20, 25, 40, 35);
+    InvalidateRect(t, &part, TRUE);
+    Pump();
+    int o = 10 + f.frame;
+    EXPECT_EQ(got, rtl::Rect(20 - o, 25 - o, 40 - o, 35 - o)) << "frame " << f.frame;
+    extra = nullptr;
+    DestroyWindow(c);
+  }
+
   DestroyWindow(t);
   painted.clear();
   Build(WS_CLIPCHILDREN);

@@ -225,5 +225,27 @@ TEST_F(System, VideoChildFollowsItsWindowToAnotherTopLevel) {
   EXPECT_FALSE(headless::ForeignChild(video, nullptr, nullptr));
 }
 
+// The application's hidden window owns forms, hints and popups but is never
+// activated: showing an owned hint leaves the activation alone, and as owned
+// forms go the activation passes to the next form, then to nobody.
+TEST_F(System, HiddenOwnerNeverTakesActivation) {
+  HWND app = Make("App", WS_POPUP, rtl::Bounds(0, 0, 0, 0));
+  HWND f1 = Make("F1", WS_POPUP | WS_CAPTION | WS_VISIBLE, rtl::Bounds(10, 10, 100, 80), app);
+  HWND f2 = Make("F2", WS_POPUP | WS_CAPTION | WS_VISIBLE, rtl::Bounds(200, 10, 100, 80), app);
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), f2);
+  HWND hint = Make("Hint", WS_POPUP | WS_BORDER, rtl::Bounds(20, 20, 50, 16), app, WS_EX_TOPMOST);
+  ShowWindow(hint, SW_SHOWNOACTIVATE);
+  HWND layer = Make("Layer", WS_POPUP, rtl::Bounds(20, 20, 50, 16), app, WS_EX_LAYERED | WS_EX_TRANSPARENT);
+  ShowWindow(layer, SW_SHOWNA);
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), f2);
+  DestroyWindow(f2);
+  EXPECT_EQ(GetActiveWindow(), f1);
+  DestroyWindow(f1);
+  EXPECT_NE(GetActiveWindow(), app);
+  EXPECT_FALSE(IsWindowVisible(app));
+}
+
 }  // namespace
 }  // namespace wintest

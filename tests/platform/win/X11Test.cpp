@@ -1,11 +1,14 @@
-// The X11 back end against a private Xvfb: a window appears with the pixels of
-// its back buffer, and a synthetic click arrives as WM_LBUTTONDOWN. Skips when
-// Xvfb is not installed.
+// The X11 back end against a private Xvfb: pixels, clicks, keys and the
+// keypad, shapes, the clipboard, video children, layered windows (with a
+// compositor), activation and modal dialogs, unmanaged popups of a hidden
+// owner, icons, cursors, and text from an input method (a test XIM server).
+// Skips when Xvfb is not installed.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -17,14 +20,17 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 #include "platform/win/WinApi.h"
 
 // Xlib last: its macros (None, Status, ...) would break the headers above.
 #include <X11/Xlib.h>
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 
@@ -50,12 +56,14 @@ class Child {
     }
     return pid_ > 0;
   }
-  ~Child() {
+  void Stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
     }
+    pid_ = -1;
   }
+  ~Child() { Stop(); }
 
  private:
   pid_t pid_ = -1;
@@ -124,17 +132,60 @@ bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
   return done();
 }
 
-TEST(X11, WindowPixelsClicksKeysAndShape) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  ASSERT_STREQ(CurrentBackend()->Name(), "x11");
+// Each test gets an Xvfb of its own, a client connection `d` to look at what
+// the server holds, and a fresh window system on that display.
+class X11 : public ::testing::Test {
+ protected:
+  // Starts the server and opens `d`; false (the test skips) without Xvfb.
+  bool StartServer() {
+    if (!xvfb.Start()) return false;
+    setenv("DISPLAY", xvfb.Display().c_str(), 1);
+    d = XOpenDisplay(xvfb.Display().c_str());
+    return d != nullptr;
+  }
+  // The X11 window system on it, with a window class `cls` of `proc`.
+  static bool StartWindowSystem(const char16_t* cls, WNDPROC proc = Proc) {
+    if (!InitWindowSystem(BackendKind::X11)) return false;
+    WNDCLASSW wc;
+    wc.lpfnWndProc = proc;
+    wc.lpszClassName = cls;
+    RegisterClassW(&wc);
+    return true;
+  }
+  void TearDown() override {
+    gHook = nullptr;
+    ShutdownWindowSystem();
+    if (d) XCloseDisplay(d);
+  }
+  // The first items of a 32-bit property of `w` (empty when it has none).
+  std::vector<long> Property(Window w, const char* name, long count = 64) {
+    std::vector<long> values;
+    Atom type;
+    int format = 0;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, count, False, AnyPropertyType, &type, &format, &n,
+                           &after, &data) == Success &&
+        data && format == 32) {
+      auto* v = reinterpret_cast<long*>(data);  // 32-bit items travel in longs
+      values.assign(v, v + n);
+    }
+    if (data) XFree(data);
+    return values;
+  }
+  // Whether an atom-list property of `w` holds the atom named `atom`.
+  bool HasAtom(Window w, const char* name, const char* atom) {
+    auto values = Property(w, name);
+    return std::find(values.begin(), values.end(), long(XInternAtom(d, atom, False))) != values.end();
+  }
+  Xvfb xvfb;
+  Display* d = nullptr;
+};
 
-  WNDCLASSW wc;
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"X11Test";
-  RegisterClassW(&wc);
+TEST_F(X11, WindowPixelsClicksKeysAndShape) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Test"));
+  ASSERT_STREQ(CurrentBackend()->Name(), "x11");
   POINT clicked{-1, -1};
   std::u16string typed;
   gHook = [&](HWND h, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
@@ -162,8 +213,6 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
   Window xw = Window(GetNativeWindowId(w));
   ASSERT_NE(xw, 0u);
 
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto rgbOf = [](gdi::COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); };
   // The server's pixels equal what was painted (left of the video child).
   bool same = PumpUntil([&] {
@@ -268,22 +317,13 @@ TEST(X11, WindowPixelsClicksKeysAndShape) {
   EXPECT_EQ(paste(XA_STRING), "?? folder");  // Latin-1 only
   XDestroyWindow(d, requestor);
 
-  XCloseDisplay(d);
-  gHook = nullptr;
-  ShutdownWindowSystem();
 }
 
 // The X child of a video window moves into the X window of the video window's
 // new top-level, at its new place, and survives its old top-level's X window.
-TEST(X11, VideoChildFollowsSetParent) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  WNDCLASSW wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = u"X11Video";
-  RegisterClassW(&wc);
+TEST_F(X11, VideoChildFollowsSetParent) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Video", DefWindowProcW));
   auto make = [](DWORD style, DWORD ex, int x, int y, int cx, int cy, HWND parent) {
     return CreateWindowExW(ex, u"X11Video", u"", style | WS_VISIBLE, x, y, cx, cy, parent, 0, nullptr);
   };
@@ -296,8 +336,6 @@ TEST(X11, VideoChildFollowsSetParent) {
   Window vx = Window(GetNativeWindowId(video));
   ASSERT_NE(vx, 0u);
 
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto childOf = [&](Window parent) {
     Window root, p, *kids = nullptr;
     unsigned n = 0;
@@ -323,26 +361,17 @@ TEST(X11, VideoChildFollowsSetParent) {
   MoveWindow(w2, 5, 5, 160, 120, TRUE);
   EXPECT_TRUE(PumpUntil([&] { return childOf(x1) && at(5 + 20 + 80, 5 + 10 + 50); }));
 
-  XCloseDisplay(d);
-  ShutdownWindowSystem();
 }
 
 // With a compositor (started here), a layered window shows the premultiplied
 // pixels it was given, also when it became layered after creation (its X
 // window is made again with an ARGB visual). Skips without xcompmgr.
-TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
+TEST_F(X11, LayeredWindowKeepsPerPixelAlpha) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
   Child comp;
-  if (!comp.Start("/usr/bin/xcompmgr", {"-d", x.Display()})) GTEST_SKIP() << "xcompmgr is not available";
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  if (!comp.Start("/usr/bin/xcompmgr", {"-d", xvfb.Display()})) GTEST_SKIP() << "xcompmgr is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Layered"));
   ASSERT_TRUE(PumpUntil([] { return IsLayeringSupported(); }));
-
-  WNDCLASSW wc;
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"X11Layered";
-  RegisterClassW(&wc);
   // A 20x10 image: left half half-transparent red (premultiplied), right half clear.
   gdi::BITMAPINFO bi{};
   bi.bmiHeader.biWidth = 20;
@@ -355,8 +384,6 @@ TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
   auto* px = static_cast<std::uint32_t*>(bits);
   for (int i = 0; i < 200; ++i) px[i] = (i % 20) < 10 ? 0x80800000u : 0u;
   gdi::SelectObject(mem, reinterpret_cast<gdi::HGDIOBJ>(bmp));
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   for (bool later : {false, true}) {
     HWND w = CreateWindowExW((later ? 0 : WS_EX_LAYERED) | WS_EX_TOOLWINDOW, u"X11Layered", u"", WS_POPUP, 10, 10, 20,
                              10, nullptr, 0, nullptr);
@@ -395,28 +422,22 @@ TEST(X11, LayeredWindowKeepsPerPixelAlpha) {
     }
     DestroyWindow(w);
   }
-  XCloseDisplay(d);
   gdi::DeleteDC(mem);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(bmp));
-  ShutdownWindowSystem();
 }
 
 // Two managed windows shown and activated at once settle with the second one
 // active (the display's focus notices are not answered with new requests), and
 // the display focusing the disabled owner of a modal dialog gives the focus
 // back to the dialog.
-TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  WNDCLASSW wc;
-  wc.lpfnWndProc = Proc;
-  wc.lpszClassName = u"X11Focus";
-  RegisterClassW(&wc);
+TEST_F(X11, ActivationSettlesAndModalDialogKeepsFocus) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Focus"));
   std::map<HWND, int> activations;
+  int appDeactivations = 0;
   gHook = [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
     if (m == WM_ACTIVATE && LOWORD(w) != WA_INACTIVE) ++activations[h];
+    if (m == WM_ACTIVATEAPP && !w) ++appDeactivations;
     return std::nullopt;
   };
   auto form = [](int x, HWND owner) {
@@ -424,8 +445,6 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
   };
   HWND a = form(10, nullptr), b = form(200, nullptr);
   ASSERT_TRUE(a && b);
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto xFocus = [&] {
     Window f = 0;
     int revert = 0;
@@ -443,6 +462,14 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
   EXPECT_LE(before, 4);
   EXPECT_EQ(GetActiveWindow(), b);
   EXPECT_EQ(xFocus(), xOf(b));
+  // The display moving the focus from one of our windows to the other keeps
+  // the application active.
+  appDeactivations = 0;
+  XSetInputFocus(d, xOf(a), RevertToParent, CurrentTime);
+  XFlush(d);
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == a; }));
+  EXPECT_EQ(appDeactivations, 0);
+  EXPECT_EQ(xFocus(), xOf(a));
 
   // A modal dialog over `a`: `a` is disabled, the dialog owns the focus.
   HWND dlg = form(60, a);
@@ -461,24 +488,15 @@ TEST(X11, ActivationSettlesAndModalDialogKeepsFocus) {
   EXPECT_EQ(activations[a], 0);
   EXPECT_LE(activations[dlg], 1);
 
-  XCloseDisplay(d);
-  gHook = nullptr;
-  ShutdownWindowSystem();
 }
 
 // Popups, hints and layer windows owned by the application's hidden window
 // are unmanaged (no task-bar entry); a form it owns is an ordinary managed
 // window (not transient for a window nobody sees), and the form's dialog is
 // transient for the form. The form's icon reaches the window manager.
-TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
-  Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
-  setenv("DISPLAY", x.Display().c_str(), 1);
-  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
-  WNDCLASSW wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.lpszClassName = u"X11Owner";
-  RegisterClassW(&wc);
+TEST_F(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Owner", DefWindowProcW));
   auto make = [](DWORD style, DWORD ex, HWND owner) {
     return CreateWindowExW(ex, u"X11Owner", u"", style, 20, 20, 60, 40, owner, 0, nullptr);
   };
@@ -511,8 +529,6 @@ TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
   SendMessageW(form, WM_SETICON, ICON_BIG, LPARAM(icon));
   PumpUntil([] { return false; }, 300);
 
-  Display* d = XOpenDisplay(x.Display().c_str());
-  ASSERT_NE(d, nullptr);
   auto xOf = [](HWND h) { return Window(GetNativeWindowId(h)); };
   XWindowAttributes a;
   for (std::size_t i = 0; i < shown.size(); ++i) {
@@ -522,55 +538,235 @@ TEST(X11, HiddenOwnerKeepsPopupsOffTheTaskBar) {
   }
   ASSERT_TRUE(XGetWindowAttributes(d, xOf(app), &a));
   EXPECT_EQ(a.map_state, IsUnmapped);
-  auto typeOf = [&](Window w) -> std::string {
-    Atom type;
-    int format;
-    unsigned long n = 0, after;
-    unsigned char* data = nullptr;
-    std::string name;
-    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), 0, 1, False, XA_ATOM, &type, &format,
-                           &n, &after, &data) == Success &&
-        data && n == 1) {
-      char* s = XGetAtomName(d, *reinterpret_cast<Atom*>(data));
-      name = s;
-      XFree(s);
-    }
-    if (data) XFree(data);
-    return name;
-  };
   Window transientFor = 0;
   ASSERT_TRUE(XGetWindowAttributes(d, xOf(form), &a));
   EXPECT_FALSE(a.override_redirect);
   EXPECT_FALSE(XGetTransientForHint(d, xOf(form), &transientFor));
-  EXPECT_EQ(typeOf(xOf(form)), "_NET_WM_WINDOW_TYPE_NORMAL");
+  EXPECT_TRUE(HasAtom(xOf(form), "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL"));
   ASSERT_TRUE(XGetWindowAttributes(d, xOf(dialog), &a));
   EXPECT_FALSE(a.override_redirect);
   ASSERT_TRUE(XGetTransientForHint(d, xOf(dialog), &transientFor));
   EXPECT_EQ(transientFor, xOf(form));
-  EXPECT_EQ(typeOf(xOf(dialog)), "_NET_WM_WINDOW_TYPE_DIALOG");
+  EXPECT_TRUE(HasAtom(xOf(dialog), "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG"));
+  // The dialog has no task-bar entry of its own; the form has one.
+  EXPECT_TRUE(HasAtom(xOf(dialog), "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
+  EXPECT_FALSE(HasAtom(xOf(form), "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
   // Showing the popups took the activation from nobody.
   EXPECT_EQ(GetActiveWindow(), dialog);
 
   // _NET_WM_ICON: width, height, then ARGB pixels.
-  Atom type;
-  int format;
-  unsigned long n = 0, after;
-  unsigned char* data = nullptr;
-  ASSERT_EQ(XGetWindowProperty(d, xOf(form), XInternAtom(d, "_NET_WM_ICON", False), 0, 64, False, XA_CARDINAL, &type,
-                               &format, &n, &after, &data),
-            Success);
-  ASSERT_NE(data, nullptr);
-  auto* v = reinterpret_cast<unsigned long*>(data);  // 32-bit items in longs
-  std::vector<unsigned long> items;
-  for (unsigned long i = 0; i < n; ++i) items.push_back(v[i] & 0xFFFFFFFFul);
-  EXPECT_EQ(items, (std::vector<unsigned long>{2, 1, 0xFF0000FFul, 0x80FF0000ul}));
-  XFree(data);
+  std::vector<long> items;
+  for (long v : Property(xOf(form), "_NET_WM_ICON")) items.push_back(v & 0xFFFFFFFFl);
+  EXPECT_EQ(items, (std::vector<long>{2, 1, 0xFF0000FFl, 0x80FF0000l}));
 
-  XCloseDisplay(d);
   DestroyIcon(icon);
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
   gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(ii.hbmMask));
-  ShutdownWindowSystem();
+}
+
+// A window of the test class that takes keys, shown and focused on the
+// display: every key message and typed character is recorded.
+struct KeyWindow {
+  HWND h = nullptr;
+  std::vector<int> downs;
+  int ups = 0;
+  std::u16string typed;
+  bool Open(Display* d) {  // the window system runs with the class X11Keys
+    gHook = [this](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+      if (m == WM_KEYDOWN) downs.push_back(int(w));
+      if (m == WM_KEYUP) ++ups;
+      if (m == WM_CHAR) typed += char16_t(w);
+      return std::nullopt;
+    };
+    h = CreateWindowExW(0, u"X11Keys", u"", WS_POPUP | WS_CAPTION | WS_VISIBLE, 20, 20, 200, 100, nullptr, 0, nullptr);
+    SetFocus(h);
+    return h && PumpUntil([&] {
+             Window f = 0;
+             int revert = 0;
+             XGetInputFocus(d, &f, &revert);
+             return f == Window(GetNativeWindowId(h));
+           });
+  }
+  // Presses and releases a key; true once its release arrived.
+  bool Press(Display* d, KeyCode code) {
+    int before = ups;
+    XTestFakeKeyEvent(d, code, True, 0);
+    XTestFakeKeyEvent(d, code, False, 0);
+    XFlush(d);
+    return PumpUntil([&] { return ups > before; });
+  }
+};
+
+// With Num Lock on the keypad types digits as VK_NUMPAD0..9 and VK_DECIMAL;
+// with it off the same keys are navigation keys that type nothing. The
+// operators are the same either way.
+TEST_F(X11, KeypadFollowsNumLock) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
+  KeyWindow kw;
+  ASSERT_TRUE(kw.Open(d));
+  unsigned numLock = XkbKeysymToModifiers(d, XK_Num_Lock);
+  ASSERT_NE(numLock, 0u);
+  struct Case {
+    bool numLock;
+    KeySym key;  // names the physical key by its symbol without Num Lock
+    int vk;
+    std::u16string text;
+  } cases[] = {
+      {true, XK_KP_Home, VK_NUMPAD0 + 7, u"7"},  {true, XK_KP_Insert, VK_NUMPAD0, u"0"},
+      {true, XK_KP_Delete, VK_DECIMAL, u"."},    {true, XK_KP_Multiply, VK_MULTIPLY, u"*"},
+      {true, XK_KP_Divide, VK_DIVIDE, u"/"},     {true, XK_KP_Add, VK_ADD, u"+"},
+      {true, XK_KP_Subtract, VK_SUBTRACT, u"-"}, {false, XK_KP_Home, VK_HOME, u""},
+      {false, XK_KP_Down, VK_DOWN, u""},         {false, XK_KP_Delete, VK_DELETE, u""},
+      {false, XK_KP_Begin, VK_CLEAR, u""},       {false, XK_KP_Multiply, VK_MULTIPLY, u"*"},
+  };
+  for (const Case& c : cases) {
+    XkbLockModifiers(d, XkbUseCoreKbd, numLock, c.numLock ? numLock : 0);
+    XSync(d, False);
+    kw.downs.clear();
+    kw.typed.clear();
+    KeyCode code = XKeysymToKeycode(d, c.key);
+    ASSERT_NE(code, 0);
+    ASSERT_TRUE(kw.Press(d, code)) << XKeysymToString(c.key);
+    EXPECT_EQ(kw.downs, std::vector<int>{c.vk}) << XKeysymToString(c.key) << " num lock " << c.numLock;
+    EXPECT_EQ(kw.typed, c.text) << XKeysymToString(c.key) << " num lock " << c.numLock;
+  }
+}
+
+// Text from an input method (a test XIM server): a commit of 30 Chinese
+// characters, longer than any fixed lookup buffer, arrives whole and in order
+// as WM_CHARs, also when the program starts in the plain C locale. The server
+// is asked for the over-the-spot style, the spot following the caret, or for
+// the root style when it offers nothing else (parameter true).
+class X11InputMethod : public X11, public ::testing::WithParamInterface<bool> {
+ protected:
+  void TearDown() override {
+    X11::TearDown();
+    unsetenv("XMODIFIERS");
+  }
+};
+
+TEST_P(X11InputMethod, CommitsLongTextAtTheCaret) {
+#ifndef TVL_XIM_SERVER
+  GTEST_SKIP() << "the test input method server was not built (libxcb-imdkit-dev)";
+#else
+  const bool rootOnly = GetParam();
+  const std::u16string text = u"视频转换器把所有格式的电影和音乐都转成手机可以播放的文件了吧";
+  ASSERT_EQ(text.size(), 30u);
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  setenv("XMODIFIERS", "@im=tvltest", 1);
+  setenv("LANG", "C", 1);
+  unsetenv("LC_ALL");
+  unsetenv("LC_CTYPE");
+  KeyCode key = XKeysymToKeycode(d, XK_F5);
+  std::vector<std::string> args{xvfb.Display(), std::to_string(key), rtl::StringToUtf8(text)};
+  if (rootOnly) args.push_back("root");
+  Child server;
+  ASSERT_TRUE(server.Start(TVL_XIM_SERVER, args));
+  Atom serverAtom = XInternAtom(d, "@server=tvltest", False);
+  ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) != 0; }));
+  ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
+
+  KeyWindow kw;
+  ASSERT_TRUE(kw.Open(d));
+  ASSERT_TRUE(CreateCaret(kw.h, nullptr, 2, 16));
+  SetCaretPos(37, 11);
+  ShowCaret(kw.h);
+  auto property = [&](const char* name, int count) { return Property(DefaultRootWindow(d), name, count); };
+  // The spot: the caret's bottom left in the X window's coordinates.
+  auto spotOf = [&](int cx, int cy) {
+    POINT p{cx, cy + 16};
+    ClientToScreen(kw.h, &p);
+    RECT r;
+    GetWindowRect(kw.h, &r);
+    return std::vector<long>{p.X - r.Left, p.Y - r.Top};
+  };
+  const long position = 0x0004 | 0x0400, root = 0x0008 | 0x0400;  // pre-edit | status styles
+  // Over the spot needs a font set, so Unicode core fonts (xfonts-base); without
+  // them the root style stands in.
+  int fonts = 0;
+  if (char** names = XListFonts(d, "-*-*-*-*-*-*-*-*-*-*-*-*-iso10646-1", 1, &fonts)) XFreeFontNames(names);
+  const bool spot = !rootOnly && fonts > 0;
+  EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_STYLE", 1) == std::vector<long>{spot ? position : root}; }));
+  if (spot) {
+    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(37, 11); }));
+    SetCaretPos(80, 11);
+    EXPECT_TRUE(PumpUntil([&] { return property("TVL_XIM_SPOT", 2) == spotOf(80, 11); }));
+  }
+
+  kw.typed.clear();
+  XTestFakeKeyEvent(d, key, True, 0);
+  XTestFakeKeyEvent(d, key, False, 0);
+  XFlush(d);
+  EXPECT_TRUE(PumpUntil([&] { return kw.typed.size() >= text.size(); }));
+  EXPECT_EQ(rtl::StringToUtf8(kw.typed), rtl::StringToUtf8(text));
+  // Keys the input method does not want still type as before (the release
+  // comes straight from the server, the press back through the input method).
+  kw.typed.clear();
+  kw.Press(d, XKeysymToKeycode(d, XK_b));
+  EXPECT_TRUE(PumpUntil([&] { return kw.typed == u"b"; }));
+
+  // The input method server goes away: closing the window must not wait for it.
+  server.Stop();
+  ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, serverAtom) == 0; }));
+  EXPECT_TRUE(DestroyWindow(kw.h));
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Styles, X11InputMethod, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "RootStyle" : "OverTheSpot"; });
+
+// A cursor made by the program becomes an ARGB X cursor with its hot spot;
+// the framework's split cursor is a different one.
+TEST_F(X11, CustomCursorsAreShown) {
+  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+  ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
+  int ev = 0, err = 0;
+  if (!XFixesQueryExtension(d, &ev, &err)) GTEST_SKIP() << "no XFIXES";
+  KeyWindow kw;
+  ASSERT_TRUE(kw.Open(d));
+  XTestFakeMotionEvent(d, -1, 60, 60, 0);
+  XFlush(d);
+  PumpUntil([] { return false; }, 200);
+
+  // 3x2: opaque red, half-transparent white, clear; second row opaque black.
+  gdi::HBITMAP colour = gdi::CreateBitmapFromSurface(std::make_unique<gdi::Surface>(3, 2, 32));
+  std::uint32_t px[6] = {0xFFFF0000u, 0x80FFFFFFu, 0u, 0xFF000000u, 0xFF000000u, 0xFF000000u};
+  for (int i = 0; i < 6; ++i) gdi::GetBitmapSurface(colour)->Row32(i / 3)[i % 3] = px[i];
+  ICONINFO ii;
+  ii.fIcon = FALSE;
+  ii.xHotspot = 1;
+  ii.yHotspot = 1;
+  ii.hbmColor = colour;
+  ii.hbmMask = gdi::CreateBitmap(3, 2, 1, 1, nullptr);
+  HCURSOR c = CreateIconIndirect(&ii);
+  ASSERT_NE(c, nullptr);
+  SetCursor(c);
+  XFixesCursorImage* img = nullptr;
+  EXPECT_TRUE(PumpUntil([&] {
+    if (img) XFree(img);
+    img = XFixesGetCursorImage(d);
+    return img && img->width == 3 && img->height == 2;
+  }));
+  ASSERT_NE(img, nullptr);
+  EXPECT_EQ(img->xhot, 1);
+  EXPECT_EQ(img->yhot, 1);
+  std::vector<unsigned long> got(img->pixels, img->pixels + 6), want{0xFFFF0000ul, 0x80808080ul, 0ul,
+                                                                     0xFF000000ul, 0xFF000000ul, 0xFF000000ul};
+  for (auto& p : got) p &= 0xFFFFFFFFul;
+  EXPECT_EQ(got, want);  // premultiplied
+  XFree(img);
+  img = nullptr;
+  SetCursor(LoadCursorW(nullptr, IDC_HSPLIT));
+  EXPECT_TRUE(PumpUntil([&] {
+    if (img) XFree(img);
+    img = XFixesGetCursorImage(d);
+    return img && !(img->width == 3 && img->height == 2);
+  }));
+  if (img) XFree(img);
+  DestroyCursor(c);
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(colour));
+  gdi::DeleteObject(reinterpret_cast<gdi::HGDIOBJ>(ii.hbmMask));
 }
 
 }  // namespace
