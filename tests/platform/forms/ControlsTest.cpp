@@ -439,6 +439,25 @@ TEST_F(FormsTest, AnchorsFollowTheParentsSize) {
   EXPECT_EQ(fixed->BoundsRect(), rtl::Bounds(10, 40, 30, 20));
 }
 
+TEST_F(FormsTest, AFormResizedByTheWindowSystemLaysOutItsControls) {
+  TForm* f = MakeForm(300, 200);
+  int resized = 0;
+  f->OnResize = [&](rtl::TObject*) { ++resized; };
+  auto* status = Make<TTestPanel>(f, 0, 0, 10, 20);
+  status->SetAlign(alBottom);
+  auto* ok = Make<TTestButton>(f, 200, 100, 75, 25);
+  ok->SetAnchors({akRight, akBottom});
+  rtl::TRect before = ok->BoundsRect();
+  // As a border drag or the window manager would: through the window, not the control.
+  SetWindowPos(f->Handle(), nullptr, 100, 100, 400, 260, SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  EXPECT_EQ(f->Width(), 400);
+  EXPECT_EQ(f->Height(), 260);
+  EXPECT_EQ(resized, 1);
+  EXPECT_EQ(status->BoundsRect(), rtl::Bounds(0, f->ClientHeight() - 20, f->ClientWidth(), 20));
+  EXPECT_EQ(ok->BoundsRect(), rtl::Bounds(before.Left + 100, before.Top + 60, 75, 25));
+}
+
 TEST_F(FormsTest, AControlReleasedOrFreedInItsOwnClickIsGoneSafely) {
   TForm* f = MakeForm();
   auto* released = Make<TTestButton>(f, 10, 10, 75, 25);
