@@ -384,6 +384,41 @@ TEST_F(FormsTest, HintsShowAfterThePauseInTheReplaceableHintWindow) {
   EXPECT_TRUE(log.empty());
 }
 
+TEST_F(FormsTest, HintTextComesFromTheParentsAndMayBeChangedOrRefused) {
+  TForm* f = MakeForm();
+  auto* panel = Make<TTestPanel>(f, 0, 0, 200, 100);
+  panel->SetHint(u"panel hint");
+  panel->SetShowHint(true);
+  auto* inner = Make<TTestLabel>(panel, 10, 10, 60, 15, u"x");  // no hint of its own; shows its parent's
+  auto* refusing = Make<TTestButton>(panel, 100, 10, 60, 25);
+  refusing->SetHint(u"never");
+  refusing->WindowProc = [refusing](TMessage& m) {
+    if (m.Msg == CM_HINTSHOW) {
+      m.Result = 1;
+      return;
+    }
+    refusing->WndProc(m);
+  };
+  Application->SetHintWindowClass([this](rtl::TComponent* o) { return new RecordingHint(o, &log); });
+  Application->OnShowHint = [](rtl::String& s, bool&, THintInfo& info) {
+    s += u"!";
+    EXPECT_NE(info.HintControl, nullptr);
+  };
+  for (TControl* c : std::initializer_list<TControl*>{inner, refusing}) {
+    headless::MouseMove(Scr(f, 250, 150));
+    Pump();
+    headless::AdvanceClock(3000);
+    Pump();
+    headless::MouseMove(Scr(c, 3, 3));
+    Pump();
+    headless::AdvanceClock(Application->HintPause);
+    Pump();
+  }
+  EXPECT_EQ(log, (std::vector<std::string>{"show panel hint!"}));
+  refusing->WindowProc = nullptr;
+  Application->OnShowHint = nullptr;
+}
+
 TEST_F(FormsTest, ScreenKnowsFormsTheActiveFormAndTheWorkArea) {
   TForm* a = MakeForm();
   TForm* b = MakeForm();

@@ -163,6 +163,22 @@ TEST_F(FormsTest, ImageListsDrawNormalAndDisabledLooks) {
   EXPECT_EQ(out.Canvas()->Pixels(2 + 12, 2 + 12), gdi::ColorToRGB(gdi::clBtnHighlight));  // etched edge
   EXPECT_EQ(out.Canvas()->Pixels(2 + 1, 2 + 1), gdi::clWhite);
   il.Draw(out.Canvas(), 0, 0, 5);  // out of range: nothing
+  // Move and Replace keep the other images where they are.
+  il.Move(0, 1);
+  clear();
+  il.Draw(out.Canvas(), 0, 0, 0);
+  EXPECT_EQ(out.Canvas()->Pixels(1, 1), gdi::clLime);
+  gdi::TBitmap blue(16, 16);
+  blue.Canvas()->Brush()->SetColor(gdi::clBlue);
+  blue.Canvas()->FillRect(rtl::Rect(0, 0, 16, 16));
+  il.Replace(0, &blue, nullptr);
+  clear();
+  il.Draw(out.Canvas(), 0, 0, 0);
+  il.Draw(out.Canvas(), 20, 0, 1);
+  EXPECT_EQ(out.Canvas()->Pixels(1, 1), gdi::clBlue);
+  EXPECT_EQ(out.Canvas()->Pixels(26, 6), gdi::clRed);
+  il.Clear();
+  il.AddMasked(strip.get(), gdi::clFuchsia);
   il.Delete(0);
   EXPECT_EQ(il.Count(), 1);
   clear();
