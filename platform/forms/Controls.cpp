@@ -1597,10 +1597,6 @@ void TWinControl::Repaint() {
   RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void TWinControl::UpdateShowing() {
-  if (handle_) ShowWindow(handle_, Visible() ? SW_SHOWNA : SW_HIDE);
-}
-
 // ------------------------------------------------------------------ TCustomControl
 TCustomControl::TCustomControl(TComponent* owner)
     : TWinControl(owner), canvas_(std::make_unique<TControlCanvas>(this)) {}

@@ -241,7 +241,6 @@ class TControl : public TComponent {
   // Applies a bounds change without the checks of SetBounds (used by alignment).
   void UpdateBoundsRect(const TRect& r);
   bool Loading() const { return ComponentState().Contains(rtl::csLoading); }
-  TWinControl* GetParentWinControlForPaint() const { return parent_; }
 
   void WMMouseButton(TMessage& m, TMouseButton button, bool down, bool dbl);
   void WMMouseMove(TMessage& m);
@@ -408,7 +407,6 @@ class TWinControl : public TControl {
   virtual void DoEnter();
   virtual void DoExit();
   void SetZOrder(bool topMost) override;
-  void UpdateShowing();
 
   void InsertControl(TControl* c);
   void RemoveControl(TControl* c);
