@@ -1,0 +1,204 @@
+// The framework on the X11 back end, against a private Xvfb driven by
+// xdotool: a form's buttons are clicked and its edit typed into, and the
+// events arrive in order; a modal dialog over the form keeps the focus while
+// the form below is clicked. Skips when Xvfb or xdotool is missing.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/forms/Forms.h"
+#include "platform/forms/Timers.h"
+#include "platform/win/Backend.h"
+#include "tests/platform/forms/TestControls.h"
+
+namespace formstest {
+namespace {
+
+using namespace win;
+
+// Xvfb on a display number of its own choosing (-displayfd).
+class Xvfb {
+ public:
+  bool Start() {
+    if (access("/usr/bin/Xvfb", X_OK) != 0) return false;
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      std::string fd = std::to_string(fds[1]);
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 2);
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string num;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
+    close(fds[0]);
+    if (num.empty()) return false;
+    display_ = ":" + num;
+    return true;
+  }
+  ~Xvfb() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& Display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// xdotool run in the background while the test's loop keeps pumping.
+class XdoTool {
+ public:
+  explicit XdoTool(std::vector<std::string> args) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      std::vector<char*> argv{const_cast<char*>("xdotool")};
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execv("/usr/bin/xdotool", argv.data());
+      _exit(127);
+    }
+  }
+  bool Done() {
+    if (pid_ <= 0) return true;
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      ok_ = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+      return true;
+    }
+    return false;
+  }
+  bool Ok() const { return ok_; }
+  ~XdoTool() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool ok_ = false;
+};
+
+// Runs the application's loop until `done` or the time passes (a bound for a
+// broken run, not a measurement).
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    Application->ProcessMessages();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return done();
+}
+
+std::string Centre(TControl* c, bool y) {
+  rtl::TPoint p = c->ClientToScreen({c->Width() / 2, c->Height() / 2});
+  return std::to_string(y ? p.Y : p.X);
+}
+
+TEST(FormsX11, ClicksAndTypingArriveInOrderAndAModalDialogKeepsTheFocus) {
+  Xvfb x;
+  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "xdotool is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
+  InitForms();
+  std::vector<std::string> log;
+  {
+    auto* f = new TForm(Application);
+    f->SetCaption(u"X11 form");
+    f->SetBounds(60, 60, 360, 160);
+    auto make = [&](auto* c, int l, int t, const char16_t* caption) {
+      c->SetBounds(l, t, 90, 26);
+      c->SetCaption(caption);
+      c->SetParent(f);
+      return c;
+    };
+    auto* b1 = make(new TTestButton(f), 10, 10, u"One");
+    auto* b2 = make(new TTestButton(f), 110, 10, u"Two");
+    auto* edit = make(new TTestEdit(f), 10, 60, u"");
+    edit->SetWidth(200);
+    b1->OnClick = [&](rtl::TObject*) { log.push_back("one"); };
+    edit->OnEnter = [&](rtl::TObject*) { log.push_back("edit enter"); };
+    edit->OnKeyPress = [&](rtl::TObject*, char16_t& k) { log.push_back(std::string("key ") + char(k)); };
+    f->AfterConstruction();
+    f->Show();
+    ASSERT_TRUE(PumpUntil([&] { return f->Active(); }));
+    PumpUntil([] { return false; }, 200);  // let the display settle
+
+    XdoTool typing({"mousemove", Centre(b1, false), Centre(b1, true), "click", "1", "mousemove", Centre(edit, false),
+                    Centre(edit, true), "click", "1", "type", "--delay", "30", "abc"});
+    EXPECT_TRUE(PumpUntil([&] { return typing.Done() && log.size() >= 5; }));
+    EXPECT_TRUE(typing.Ok());
+    EXPECT_EQ(log, (std::vector<std::string>{"one", "edit enter", "key a", "key b", "key c"}));
+    EXPECT_EQ(edit->typed, u"abc");
+
+    // A modal dialog over the form: clicking the form below does nothing,
+    // typing goes to the dialog, Escape cancels it.
+    auto* d = new TForm(Application);
+    d->SetCaption(u"Dialog");
+    d->SetBorderStyle(bsDialog);
+    d->SetBounds(100, 180, 260, 110);
+    auto* dedit = new TTestEdit(d);
+    dedit->SetBounds(10, 10, 200, 22);
+    dedit->SetParent(d);
+    auto* cancel = new TTestButton(d);
+    cancel->SetBounds(10, 50, 80, 26);
+    cancel->Cancel = true;
+    cancel->ModalResult = mrCancel;
+    cancel->SetParent(d);
+    d->AfterConstruction();
+    // Ends a dialog the input never reached (a bound for a broken run).
+    auto* guard = new TTimer(d);
+    guard->SetInterval(8000);
+    guard->OnTimer = [d](rtl::TObject*) { d->SetModalResult(mrAbort); };
+    std::unique_ptr<XdoTool> underModal;
+    d->OnShow = [&](rtl::TObject*) {
+      underModal = std::make_unique<XdoTool>(std::vector<std::string>{
+          "sleep", "0.3", "mousemove", Centre(b1, false), Centre(b1, true), "click", "1", "sleep", "0.2", "key",
+          "--delay", "30", "x", "y", "Escape"});
+    };
+    int result = -1;
+    b2->OnClick = [&](rtl::TObject*) { result = d->ShowModal(); };
+    log.clear();
+    XdoTool openDialog({"mousemove", Centre(b2, false), Centre(b2, true), "click", "1"});
+    EXPECT_TRUE(PumpUntil([&] { return result != -1; }));
+    EXPECT_EQ(result, mrCancel);
+    EXPECT_EQ(dedit->typed, u"xy");
+    EXPECT_EQ(edit->typed, u"abc");
+    EXPECT_EQ(b1->clicks, 1);  // the form below stayed disabled
+    EXPECT_TRUE(IsWindowEnabled(f->Handle()));
+    if (underModal) PumpUntil([&] { return underModal->Done(); }, 3000);
+  }
+  DoneForms();
+  ShutdownWindowSystem();
+  unsetenv("DISPLAY");
+}
+
+}  // namespace
+}  // namespace formstest
