@@ -2,6 +2,7 @@
 // the pointer is wherever the last synthetic input put it, and the clipboard
 // is a string in memory.
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -74,6 +75,8 @@ class HeadlessBackend final : public Backend {
     std::lock_guard lock(m_);
     return work_;
   }
+  bool LayeringSupported() override { return layering_; }
+  void SetLayering(bool supported) { layering_ = supported; }
   void SetClipboardText(const std::u16string& text) override {
     std::lock_guard lock(m_);
     clip_ = text;
@@ -108,6 +111,7 @@ class HeadlessBackend final : public Backend {
   RECT screen_ = rtl::Rect(0, 0, 1280, 1024);
   RECT work_ = rtl::Rect(0, 0, 1280, 984);
   std::u16string clip_;
+  std::atomic<bool> layering_{false};  // no display: no compositor unless a test says so
 };
 
 HeadlessBackend* Current() { return dynamic_cast<HeadlessBackend*>(CurrentBackend()); }
@@ -192,6 +196,10 @@ bool ForeignChild(HWND video, HWND* top, RECT* rectInTop, bool* visible) {
 
 void SetScreen(RECT screen, RECT workArea) {
   if (auto* b = Current()) b->SetScreen(screen, workArea);
+}
+
+void SimulateLayering(bool supported) {
+  if (auto* b = Current()) b->SetLayering(supported);
 }
 
 }  // namespace headless
