@@ -221,10 +221,10 @@ void TbsBitmap::MergeDraw(TbsBitmap* Bitmap, int X, int Y, const TRect& SrcRect)
   if (!Bitmap || !Bitmap->Bits() || !FBits) return;
   const TRect s = Intersect(SrcRect, rtl::Rect(0, 0, Bitmap->Width(), Bitmap->Height()));
   for (int y = s.Top; y < s.Bottom; ++y) {
-    const int dy = Y + y - SrcRect.Top;
+    const int dy = Y + y - s.Top;
     if (dy < 0 || dy >= FHeight) continue;
     for (int x = s.Left; x < s.Right; ++x) {
-      const int dx = X + x - SrcRect.Left;
+      const int dx = X + x - s.Left;
       if (dx < 0 || dx >= FWidth) continue;
       TbsColor& d = *GetPixelPtr(dx, dy);
       const TbsColor a = d >> 24;

@@ -10,6 +10,8 @@
 
 namespace skin {
 
+// Weights are held as doubles (1 - Kf included) and the products summed in
+// extended precision before rounding, so 255 darkened by 0.3 gives 178.
 namespace {
 
 constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
@@ -127,11 +129,11 @@ void TbsEffectBmp::DrawRect(gdi::HDC hDC, int hx, int hy, int x, int y, int cx, 
 
 void TbsEffectBmp::Morph(const TbsEffectBmp& BMP, double Kf) {
   if (!SameSize(BMP)) return;
-  const long double k = std::clamp(Kf, 0.0, 1.0);
+  const double k = std::clamp(Kf, 0.0, 1.0), k1 = 1 - k;
   for (int y = 0; y < FHeight; ++y) {
     std::uint8_t* a = ScanLinePtr(y);
     const std::uint8_t* b = BMP.ScanLinePtr(y);
-    for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((1 - k) * a[i] + k * b[i]);
+    for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((long double)k1 * a[i] + (long double)k * b[i]);
   }
 }
 
@@ -251,14 +253,14 @@ void TbsEffectBmp::MorphRightSlide(const TbsEffectBmp& BMP, double Kf) {
 
 void TbsEffectBmp::MorphRect(const TbsEffectBmp& BMP, double Kf, const rtl::TRect& Rct, int StartX, int StartY) {
   if (!FBits || !BMP.FBits) return;
-  const long double k = std::clamp(Kf, 0.0, 1.0);
+  const double k = std::clamp(Kf, 0.0, 1.0), k1 = 1 - k;
   for (int y = Rct.Top, by = StartY; y < Rct.Bottom; ++y, ++by) {
     if (y < 0 || y >= FHeight || by < 0 || by >= BMP.FHeight) continue;
     for (int x = Rct.Left, bx = StartX; x < Rct.Right; ++x, ++bx) {
       if (x < 0 || x >= FWidth || bx < 0 || bx >= BMP.FWidth) continue;
       std::uint8_t* a = ScanLinePtr(y) + 3 * x;
       const std::uint8_t* b = BMP.ScanLinePtr(by) + 3 * bx;
-      for (int c = 0; c < 3; ++c) a[c] = Clamp255((1 - k) * a[c] + k * b[c]);
+      for (int c = 0; c < 3; ++c) a[c] = Clamp255((long double)k1 * a[c] + (long double)k * b[c]);
     }
   }
 }
@@ -275,18 +277,18 @@ void TbsEffectBmp::CopyRect(const TbsEffectBmp& BMP, const rtl::TRect& Rct, int 
 // ---- Effects ------------------------------------------------------------------------
 
 void TbsEffectBmp::ChangeBrightness(double Kf) {
-  const long double k = std::clamp(Kf, 0.0, 1.0);
+  const double k = std::clamp(Kf, 0.0, 1.0), k1 = 1 - k;
   for (int y = 0; y < FHeight; ++y) {
     std::uint8_t* a = ScanLinePtr(y);
-    for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((1 - k) * a[i] + 255 * k);
+    for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((long double)k1 * a[i] + 255 * (long double)k);
   }
 }
 
 void TbsEffectBmp::ChangeDarkness(double Kf) {
-  const long double k = std::clamp(Kf, 0.0, 1.0);
+  const double k1 = 1 - std::clamp(Kf, 0.0, 1.0);
   for (int y = 0; y < FHeight; ++y) {
     std::uint8_t* a = ScanLinePtr(y);
-    for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((1 - k) * a[i]);
+    for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((long double)k1 * a[i]);
   }
 }
 
@@ -441,12 +443,12 @@ void TbsEffectBmp::MaskFillColor(const TbsEffectBmp& Msk, rtl::TColor C, double 
   const gdi::COLORREF rgb = gdi::ColorToRGB(C);
   const long double col[3] = {(long double)gdi::GetBValue(rgb), (long double)gdi::GetGValue(rgb),
                               (long double)gdi::GetRValue(rgb)};
-  const long double k = kf;
+  const double k = kf, k1 = 1 - kf;
   for (int y = 0; y < FHeight; ++y)
     for (int x = 0; x < FWidth; ++x) {
       if (IsWhite(Msk, x, y)) continue;
       std::uint8_t* p = ScanLinePtr(y) + 3 * x;
-      for (int c = 0; c < 3; ++c) p[c] = Clamp255((1 - k) * p[c] + k * col[c]);
+      for (int c = 0; c < 3; ++c) p[c] = Clamp255((long double)k1 * p[c] + (long double)k * col[c]);
     }
 }
 
