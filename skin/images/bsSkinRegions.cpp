@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/rtl/Exceptions.h"
+
 #include "skin/images/bsSkinCompose.h"
 
 namespace skin {
@@ -89,7 +91,11 @@ void CreateSkinMaskRegion(gdi::HRGN& Rgn, TPoint LT, TPoint RT, TPoint LB, TPoin
   Rgn = nullptr;
   if (NRT.X < NLT.X || NLB.Y < NLT.Y || !Mask || Mask->Empty()) return;
   gdi::TBitmap top, left, right, bottom;
-  ComposeSkinBorderStrips(LT, RT, LB, RB, Cl, NLT, NRT, NLB, NRB, NCl, Mask, &top, &left, &right, &bottom, W, H);
+  try {
+    ComposeSkinBorderStrips(LT, RT, LB, RB, Cl, NLT, NRT, NLB, NRB, NCl, Mask, &top, &left, &right, &bottom, W, H);
+  } catch (const rtl::EOutOfResources&) {
+    return;  // a size no window can have: no region rather than a failed paint
+  }
   std::vector<rtl::TRect> rects;
   const auto add = [&](gdi::TBitmap& strip, int x, int y) {
     if (strip.Width() <= 0 || strip.Height() <= 0) return;

@@ -46,8 +46,9 @@ std::vector<rtl::TRect> MaskToRects(gdi::TBitmap* Mask, int X, int Y);
 
 void CreateRegionFromMask(gdi::HRGN& Rgn, gdi::TBitmap* Mask);
 // The region of Mask resized to W x H with the nine-part geometry (Mask's own
-// coordinates); no region when the target is smaller than the corners. The
-// client rectangle NCl always lies inside.
+// coordinates); no region when the target is smaller than the corners or so
+// large that its border strips cannot be had. The client rectangle NCl
+// always lies inside.
 void CreateSkinMaskRegion(gdi::HRGN& Rgn, TPoint LT, TPoint RT, TPoint LB, TPoint RB, TRect Cl, TPoint NLT,
                           TPoint NRT, TPoint NLB, TPoint NRB, TRect NCl, gdi::TBitmap* Mask, int W, int H);
 
