@@ -385,4 +385,22 @@ bool IsWindowsXPOrLater() {
 
 bool IsLayeringSupported() { return win::IsLayeringSupported(); }
 
+void GetScreenWorkArea(bool WorkArea, TRect& R) {
+  if (WorkArea) {
+    win::SystemParametersInfoW(win::SPI_GETWORKAREA, 0, &R, 0);
+    return;
+  }
+  R = {0, 0, win::GetSystemMetrics(win::SM_CXSCREEN), win::GetSystemMetrics(win::SM_CYSCREEN)};
+}
+
+void GetMonitorWorkArea(win::HWND Handle, bool WorkArea, TRect& R) {
+  if (win::GetSystemMetrics(win::SM_CMONITORS) <= 1) {
+    GetScreenWorkArea(WorkArea, R);
+    return;
+  }
+  win::MONITORINFO mi;
+  if (win::GetMonitorInfoW(win::MonitorFromWindow(Handle, win::MONITOR_DEFAULTTONEAREST), &mi))
+    R = WorkArea ? mi.rcWork : mi.rcMonitor;
+}
+
 }  // namespace skin

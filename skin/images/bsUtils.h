@@ -16,6 +16,7 @@
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/rtl/Types.h"
+#include "platform/win/WinTypes.h"
 
 namespace skin {
 
@@ -112,5 +113,10 @@ bool IsWindowsVistaOrLater();
 bool IsWindowsXPOrLater();
 // Per-pixel alpha windows: only with an ARGB visual and a running compositor.
 bool IsLayeringSupported();
+// The primary screen's work area (WorkArea) or its whole area.
+void GetScreenWorkArea(bool WorkArea, TRect& R);
+// The same for the monitor nearest to Handle; with one monitor, the screen's.
+// R is left as it was when the monitor cannot be asked.
+void GetMonitorWorkArea(win::HWND Handle, bool WorkArea, TRect& R);
 
 }  // namespace skin

@@ -132,4 +132,16 @@ TEST_F(LayerTest, ConstantAlphaOfAWholeWindow) {
   EXPECT_EQ(alpha, 77);
 }
 
+TEST_F(LayerTest, WorkAreasOfTheScreen) {
+  win::headless::SetScreen(rtl::Rect(0, 0, 1024, 768), rtl::Rect(0, 30, 1024, 768));
+  TRect r{1, 2, 3, 4};
+  GetScreenWorkArea(false, r);
+  EXPECT_EQ(r, rtl::Rect(0, 0, 1024, 768));
+  GetScreenWorkArea(true, r);
+  EXPECT_EQ(r, rtl::Rect(0, 30, 1024, 768));
+  TRect m;
+  GetMonitorWorkArea(nullptr, true, m);  // one monitor: the primary work area
+  EXPECT_EQ(m, r);
+}
+
 }  // namespace
