@@ -1,8 +1,10 @@
 #include "skin/images/bsGlowText.h"
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
+#include "platform/rtl/Exceptions.h"
 #include "skin/images/bsUtils.h"
 
 namespace skin {
@@ -38,9 +40,17 @@ void BlurLine(const int* in, int* out, int n, int stride, int r, std::int64_t di
   }
 }
 
-// A work bitmap for text effects with the canvas's font in red and a clear brush.
-void PrepareWork(TbsBitmap& work, gdi::TCanvas* Canvas, int w, int h) {
-  if (w > 0 && h > 0) work.SetSize(w, h);
+// A work bitmap for text effects with the canvas's font in red and a clear
+// brush. A size no bitmap can have leaves it empty: the effect is left out
+// and only the text is drawn.
+void PrepareWork(TbsBitmap& work, gdi::TCanvas* Canvas, std::int64_t w, std::int64_t h) {
+  if (w > 0 && h > 0 && w <= INT32_MAX && h <= INT32_MAX) {
+    try {
+      work.SetSize(int(w), int(h));
+    } catch (const rtl::Exception&) {
+      return;
+    }
+  }
   gdi::TCanvas* c = work.Canvas();
   c->Font()->Assign(Canvas->Font());
   c->Font()->SetColor(0x0000FF);
@@ -71,7 +81,8 @@ int TextWithGlow(gdi::TCanvas* Canvas, TRect Rect, const String& Text, int GlowS
                  unsigned Format, bool shiftedCopies) {
   if (!Canvas) return 0;
   TbsBitmap work;
-  PrepareWork(work, Canvas, RectWidth(Rect) + 2 * GlowSize, RectHeight(Rect) + 2 * GlowSize);
+  PrepareWork(work, Canvas, std::int64_t(RectWidth(Rect)) + 2 * std::int64_t(GlowSize),
+              std::int64_t(RectHeight(Rect)) + 2 * std::int64_t(GlowSize));
   if (work.Bits()) {
     const TRect t{GlowSize, GlowSize, work.Width() - GlowSize, work.Height() - GlowSize};
     DrawTextInto(work.Canvas(), Text, t, Format);
@@ -122,7 +133,7 @@ int DrawWideTextWithHalo(gdi::TCanvas* Canvas, TRect Rect, const String& Text, T
   if (!Canvas) return 0;
   constexpr int S = 12;
   TbsBitmap work;
-  PrepareWork(work, Canvas, RectWidth(Rect) + 2 * S, RectHeight(Rect) + 2 * S);
+  PrepareWork(work, Canvas, std::int64_t(RectWidth(Rect)) + 2 * S, std::int64_t(RectHeight(Rect)) + 2 * S);
   if (work.Bits()) {
     gdi::TCanvas* c = work.Canvas();
     const TRect t{S, S, work.Width() - S, work.Height() - S};

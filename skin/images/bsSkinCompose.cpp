@@ -64,31 +64,27 @@ void Copy(TBitmap* B, const TRect& d, TBitmap* SB, const TRect& s) {
   B->Canvas()->CopyRect(d, SB->Canvas(), s);
 }
 
-// Copies of s laid along x over x0..x1 (cut at x1), each as high as y0..y1.
-void TileX(TBitmap* B, int x0, int x1, int y0, int y1, TBitmap* SB, const TRect& s) {
-  const int step = s.Width();
-  if (step <= 0 || x1 <= x0 || y1 <= y0 || s.Height() <= 0) return;
-  if (y1 - y0 == s.Height()) {
-    TileRect(DCOf(B), rtl::Rect(x0, y0, x1, y1), DCOf(SB), s);
+// Copies of s laid along one axis over a0..a1 (cut at a1), each spanning
+// c0..c1 across; a cross span of the source's own size tiles in memory.
+void TileAlong(bool alongX, TBitmap* B, int a0, int a1, int c0, int c1, TBitmap* SB, const TRect& s) {
+  const int step = alongX ? s.Width() : s.Height(), across = alongX ? s.Height() : s.Width();
+  if (step <= 0 || across <= 0 || a1 <= a0 || c1 <= c0) return;
+  if (c1 - c0 == across) {
+    TileRect(DCOf(B), alongX ? rtl::Rect(a0, c0, a1, c1) : rtl::Rect(c0, a0, c1, a1), DCOf(SB), s);
     return;
   }
-  for (int x = x0; x < x1; x += step) {
-    const int w = std::min(step, x1 - x);
-    Copy(B, rtl::Rect(x, y0, x + w, y1), SB, rtl::Rect(s.Left, s.Top, s.Left + w, s.Bottom));
+  for (int a = a0; a < a1; a += step) {
+    const int n = std::min(step, a1 - a);
+    if (alongX) Copy(B, rtl::Rect(a, c0, a + n, c1), SB, rtl::Rect(s.Left, s.Top, s.Left + n, s.Bottom));
+    else Copy(B, rtl::Rect(c0, a, c1, a + n), SB, rtl::Rect(s.Left, s.Top, s.Right, s.Top + n));
   }
 }
 
+void TileX(TBitmap* B, int x0, int x1, int y0, int y1, TBitmap* SB, const TRect& s) {
+  TileAlong(true, B, x0, x1, y0, y1, SB, s);
+}
 void TileY(TBitmap* B, int y0, int y1, int x0, int x1, TBitmap* SB, const TRect& s) {
-  const int step = s.Height();
-  if (step <= 0 || y1 <= y0 || x1 <= x0 || s.Width() <= 0) return;
-  if (x1 - x0 == s.Width()) {
-    TileRect(DCOf(B), rtl::Rect(x0, y0, x1, y1), DCOf(SB), s);
-    return;
-  }
-  for (int y = y0; y < y1; y += step) {
-    const int h = std::min(step, y1 - y);
-    Copy(B, rtl::Rect(x0, y, x1, y + h), SB, rtl::Rect(s.Left, s.Top, s.Right, s.Top + h));
-  }
+  TileAlong(false, B, y0, y1, x0, x1, SB, s);
 }
 
 void EdgeX(bool stretch, TBitmap* B, int x0, int x1, int y0, int y1, TBitmap* SB, const TRect& s) {

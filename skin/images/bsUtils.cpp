@@ -43,48 +43,25 @@ void CalcGlyphAndCaptionPos(TbsButtonLayout Layout, const TRect& R, int gw, int 
                             int Margin, int& TextX, int& TextY, int& GlyphX, int& GlyphY) {
   const int s = gw == 0 ? 0 : Spacing;
   const int cx = R.Left + RectWidth(R) / 2, cy = R.Top + RectHeight(R) / 2;
-  const int hw = (tw + gw + s) / 2, hh = (th + gh + s) / 2;
-  switch (Layout) {
-    case blGlyphLeft:
-    case blGlyphRight:
-      GlyphY = cy - gh / 2;
-      TextY = cy - th / 2;
-      if (Layout == blGlyphLeft) {
-        if (Margin == -1) {
-          GlyphX = cx - hw;
-          TextX = cx + hw - tw;
-        } else {
-          GlyphX = R.Left + Margin;
-          TextX = GlyphX + gw + s;
-        }
-      } else if (Margin == -1) {
-        TextX = cx - hw;
-        GlyphX = cx + hw - gw;
-      } else {
-        GlyphX = R.Right - gw - Margin;
-        TextX = GlyphX - s - tw;
-      }
-      break;
-    case blGlyphTop:
-    case blGlyphBottom:
-      GlyphX = cx - gw / 2;
-      TextX = cx - tw / 2;
-      if (Layout == blGlyphTop) {
-        if (Margin == -1) {
-          GlyphY = cy - hh;
-          TextY = cy + hh - th;
-        } else {
-          GlyphY = R.Top + Margin;
-          TextY = GlyphY + gh + s;
-        }
-      } else if (Margin == -1) {
-        TextY = cy - hh;
-        GlyphY = cy + hh - gh;
-      } else {
-        GlyphY = R.Bottom - gh - Margin;
-        TextY = GlyphY - s - th;
-      }
-      break;
+  // Along the layout's axis: glyph before the caption (left, top) or after it.
+  const auto along = [&](bool glyphFirst, int lo, int hi, int centre, int g, int t, int& gp, int& tp) {
+    const int half = (t + g + s) / 2;
+    if (Margin == -1) {
+      gp = glyphFirst ? centre - half : centre + half - g;
+      tp = glyphFirst ? centre + half - t : centre - half;
+    } else {
+      gp = glyphFirst ? lo + Margin : hi - g - Margin;
+      tp = glyphFirst ? gp + g + s : gp - s - t;
+    }
+  };
+  if (Layout == blGlyphLeft || Layout == blGlyphRight) {
+    along(Layout == blGlyphLeft, R.Left, R.Right, cx, gw, tw, GlyphX, TextX);
+    GlyphY = cy - gh / 2;
+    TextY = cy - th / 2;
+  } else {
+    along(Layout == blGlyphTop, R.Top, R.Bottom, cy, gh, th, GlyphY, TextY);
+    GlyphX = cx - gw / 2;
+    TextX = cx - tw / 2;
   }
 }
 

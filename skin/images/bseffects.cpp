@@ -221,7 +221,9 @@ void TbsEffectBmp::MorphPush(const TbsEffectBmp& BMP, double Kf) {
   }
 }
 
-void TbsEffectBmp::MorphLeftSlide(const TbsEffectBmp& BMP, double Kf) {
+// Columns W - n .. W - 1 of BMP slide in at the left (toLeft), or columns
+// 0 .. n - 1 at the right.
+void TbsEffectBmp::Slide(const TbsEffectBmp& BMP, double Kf, bool toLeft) {
   if (!SameSize(BMP)) return;
   const int W = FWidth;
   const int n = std::min(std::max(RoundInt((long double)W * Kf), 1), W - 1);
@@ -231,25 +233,14 @@ void TbsEffectBmp::MorphLeftSlide(const TbsEffectBmp& BMP, double Kf) {
     int j = std::max(W - 1 - n, 0);
     for (int k = 0; k < n; ++k) {
       j = std::min(j + 1, W - 1);
-      std::memcpy(a + 3 * k, b + 3 * j, 3);
+      if (toLeft) std::memcpy(a + 3 * k, b + 3 * j, 3);
+      else std::memcpy(a + 3 * j, b + 3 * k, 3);
     }
   }
 }
 
-void TbsEffectBmp::MorphRightSlide(const TbsEffectBmp& BMP, double Kf) {
-  if (!SameSize(BMP)) return;
-  const int W = FWidth;
-  const int n = std::min(std::max(RoundInt((long double)W * Kf), 1), W - 1);
-  for (int y = 0; y < FHeight; ++y) {
-    std::uint8_t* a = ScanLinePtr(y);
-    const std::uint8_t* b = BMP.ScanLinePtr(y);
-    int j = std::max(W - 1 - n, 0);
-    for (int k = 0; k < n; ++k) {
-      j = std::min(j + 1, W - 1);
-      std::memcpy(a + 3 * j, b + 3 * k, 3);
-    }
-  }
-}
+void TbsEffectBmp::MorphLeftSlide(const TbsEffectBmp& BMP, double Kf) { Slide(BMP, Kf, true); }
+void TbsEffectBmp::MorphRightSlide(const TbsEffectBmp& BMP, double Kf) { Slide(BMP, Kf, false); }
 
 void TbsEffectBmp::MorphRect(const TbsEffectBmp& BMP, double Kf, const rtl::TRect& Rct, int StartX, int StartY) {
   if (!FBits || !BMP.FBits) return;

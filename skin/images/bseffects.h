@@ -86,6 +86,7 @@ class TbsEffectBmp {
   // The mean of four diagonal neighbours, Amount rows and columns away.
   void NeighbourMean(int x, int y, int Amount, std::uint8_t out[3]) const;
   bool MaskUsable(const TbsEffectBmp& Msk, int Amount) const;
+  void Slide(const TbsEffectBmp& BMP, double Kf, bool toLeft);
   static bool IsWhite(const TbsEffectBmp& Msk, int x, int y);
 
   gdi::HBITMAP FHandle = nullptr;

@@ -152,6 +152,21 @@ TEST(GlowTextTest, ReflectionLiesBelowTheText) {
   DrawWideTextWithReflection(empty.C(), {10, 10, 10, 10}, u"x", 0x0000FF, 0, 0);  // no room: nothing breaks
 }
 
+TEST(GlowTextTest, HostileSizesLeaveOutTheEffectAndKeepTheText) {
+  TbsBitmap b;
+  Fill(b, 9, 5, [](int x, int) { return std::uint32_t(x * 20); });
+  BlurAlphaBitmap(&b, INT_MAX);  // taken as the largest radius: bounded, symmetric work
+  for (int i = 0; i < 45; ++i) EXPECT_LE(b.Bits()[i] & 0xFF, 160u);
+  TextCanvas t(100, 40);
+  t.C()->Font()->SetColor(0x000000);
+  const TRect r{10, 5, 90, 35};
+  DrawTextWithGlow(t.C(), r, u"Text", INT_MAX / 2, 0xFF0000, 0, gdi::DT_SINGLELINE);
+  DrawWideTextWithGlow(t.C(), {INT_MIN / 2, 0, INT_MAX / 2, 35}, u"Text", 3, 0xFF0000, 0, gdi::DT_SINGLELINE);
+  DrawWideTextWithHalo(t.C(), {0, INT_MIN / 2, 100, INT_MAX / 2}, u"Text", 0xFF0000, gdi::DT_SINGLELINE);
+  DrawWideTextWithReflection(t.C(), {0, 0, 100000, 100000}, u"Text", 0xFF0000, 0, gdi::DT_SINGLELINE);
+  EXPECT_LT(t.Changed().Left, t.Changed().Right);  // the text itself is there
+}
+
 TEST(GlowTextGallery, EffectsOnAFrameColour) {
   gdi::TBitmap sheet;
   Fill(sheet, 320, 150, [](int, int y) { return 0xFF000000u | std::uint32_t(0x30 + y / 3) << 16 | std::uint32_t(0x50 + y / 3) << 8 | 0x90; });
