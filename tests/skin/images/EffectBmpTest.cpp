@@ -222,3 +222,46 @@ TEST(TbsEffectBmpIO, CopyFromAHandleAndDrawBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two button faces (blue and orange gradients with a dark border), every
+// morph at five steps, then the six inactive looks of the first face.
+TEST(TbsEffectBmpGallery, MorphStepsAndInactiveLooks) {
+  const auto face = [](bool second) {
+    gdi::TBitmap b;
+    imgtest::Fill(b, 60, 24, [&](int x, int y) -> std::uint32_t {
+      if (x == 0 || y == 0 || x == 59 || y == 23) return 0xFF203040u;
+      const std::uint32_t v = std::uint32_t(0x60 + y * 5);
+      return second ? 0xFF000000u | 0xF0u << 16 | v << 8 | 0x30 : 0xFF000000u | 0x30u << 16 | v << 8 | 0xE0;
+    });
+    return std::unique_ptr<TbsEffectBmp>(TbsEffectBmp::CreateFromhWnd(b.Handle()));
+  };
+  gdi::TBitmap sheet;
+  imgtest::Fill(sheet, 6 * 66 + 6, 8 * 30 + 6, [](int, int) { return 0xFFF4F4F4u; }, gdi::pf24bit);
+  using Morph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
+  const Morph morphs[7] = {&TbsEffectBmp::Morph,         &TbsEffectBmp::MorphGrad,      &TbsEffectBmp::MorphLeftGrad,
+                           &TbsEffectBmp::MorphRightGrad, &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
+                           &TbsEffectBmp::MorphPush};
+  for (int m = 0; m < 7; ++m)
+    for (int k = 0; k < 5; ++k) {
+      auto a = face(false), b = face(true);
+      ((*a).*morphs[m])(*b, k / 4.0);
+      a->Draw(sheet.Canvas()->Handle(), 6 + k * 66, 6 + m * 30);
+    }
+  for (int e = 0; e < 6; ++e) {
+    auto a = face(false);
+    switch (e) {
+      case 0: a->ChangeBrightness(0.5); break;
+      case 1: a->ChangeDarkness(0.3); break;
+      case 2: a->GrayScale(); break;
+      case 3: a->AddMonoNoise(50); break;
+      case 4: a->SplitBlur(1); break;
+      case 5: a->Invert(); break;
+    }
+    a->Draw(sheet.Canvas()->Handle(), 6 + e * 66, 6 + 7 * 30);
+  }
+  EXPECT_TRUE(gdi::WriteSurfacePng(*sheet.GetSurface(), imgtest::PictureDir() + "/skin_effects_gallery.png"));
+}
+
+}  // namespace
