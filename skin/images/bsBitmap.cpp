@@ -230,7 +230,8 @@ void TbsBitmap::LoadFromStream(rtl::TStream& Stream) {
   Stream.ReadBuffer(&h, 4);
   const std::int64_t aw = std::llabs(std::int64_t(w)), ah = std::llabs(std::int64_t(h));
   // Pixels the stream cannot hold are never allocated for.
-  if (aw * ah * 4 > Stream.Size() - Stream.Position()) throw rtl::EReadError("Stream read error");
+  const rtl::Int64 rest = Stream.Size() - Stream.Position();
+  if (aw > 0 && ah > 0 && aw > rest / 4 / ah) throw rtl::EReadError("Stream read error");
   SetSize(w, h);
   if (aw > 0 && ah > 0 && FWidth == aw && FHeight == ah && FBits) Stream.ReadBuffer(FBits, aw * ah * 4);
   if (h <= 0) FlipVert();

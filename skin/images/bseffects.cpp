@@ -16,9 +16,10 @@ namespace {
 
 constexpr std::int64_t kMaxPixels = std::int64_t(1) << 28;
 
+// A factor that is not a number counts as 0 throughout.
 inline std::uint8_t Clamp255(long double v) {
   const long double r = std::nearbyint(v);
-  return std::uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
+  return std::uint8_t(r > 0 ? (r > 255 ? 255 : r) : 0);
 }
 
 // Each channel of a from self (weight t) and other (weight 1 - t).
@@ -39,7 +40,16 @@ int NoiseValue(int amount) {
   return int(Noise()() % std::uint32_t(amount)) - amount / 2;
 }
 
-int RoundInt(long double v) { return int(std::nearbyint(v)); }
+// Kf clamped to 0..1; not a number counts as 0.
+double Factor(double Kf) { return Kf == Kf ? std::clamp(Kf, 0.0, 1.0) : 0.0; }
+
+// Counts far beyond any image stop at +-2^29, where the sums made of them
+// (sizes minus counts) still fit an int.
+int RoundInt(long double v) {
+  if (!(v == v)) return 0;
+  constexpr long double kLimit = 1 << 29;
+  return int(std::clamp<long double>(std::nearbyint(v), -kLimit, kLimit));
+}
 
 }  // namespace
 
@@ -129,7 +139,7 @@ void TbsEffectBmp::DrawRect(gdi::HDC hDC, int hx, int hy, int x, int y, int cx, 
 
 void TbsEffectBmp::Morph(const TbsEffectBmp& BMP, double Kf) {
   if (!SameSize(BMP)) return;
-  const double k = std::clamp(Kf, 0.0, 1.0), k1 = 1 - k;
+  const double k = Factor(Kf), k1 = 1 - k;
   for (int y = 0; y < FHeight; ++y) {
     std::uint8_t* a = ScanLinePtr(y);
     const std::uint8_t* b = BMP.ScanLinePtr(y);
@@ -244,7 +254,7 @@ void TbsEffectBmp::MorphRightSlide(const TbsEffectBmp& BMP, double Kf) { Slide(B
 
 void TbsEffectBmp::MorphRect(const TbsEffectBmp& BMP, double Kf, const rtl::TRect& Rct, int StartX, int StartY) {
   if (!FBits || !BMP.FBits) return;
-  const double k = std::clamp(Kf, 0.0, 1.0), k1 = 1 - k;
+  const double k = Factor(Kf), k1 = 1 - k;
   for (int y = Rct.Top, by = StartY; y < Rct.Bottom; ++y, ++by) {
     if (y < 0 || y >= FHeight || by < 0 || by >= BMP.FHeight) continue;
     for (int x = Rct.Left, bx = StartX; x < Rct.Right; ++x, ++bx) {
@@ -268,7 +278,7 @@ void TbsEffectBmp::CopyRect(const TbsEffectBmp& BMP, const rtl::TRect& Rct, int 
 // ---- Effects ------------------------------------------------------------------------
 
 void TbsEffectBmp::ChangeBrightness(double Kf) {
-  const double k = std::clamp(Kf, 0.0, 1.0), k1 = 1 - k;
+  const double k = Factor(Kf), k1 = 1 - k;
   for (int y = 0; y < FHeight; ++y) {
     std::uint8_t* a = ScanLinePtr(y);
     for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((long double)k1 * a[i] + 255 * (long double)k);
@@ -276,7 +286,7 @@ void TbsEffectBmp::ChangeBrightness(double Kf) {
 }
 
 void TbsEffectBmp::ChangeDarkness(double Kf) {
-  const double k1 = 1 - std::clamp(Kf, 0.0, 1.0);
+  const double k1 = 1 - Factor(Kf);
   for (int y = 0; y < FHeight; ++y) {
     std::uint8_t* a = ScanLinePtr(y);
     for (int i = 0; i < 3 * FWidth; ++i) a[i] = Clamp255((long double)k1 * a[i]);

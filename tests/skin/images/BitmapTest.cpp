@@ -202,6 +202,13 @@ TEST(TbsBitmapStream, AStreamShorterThanItsPixelsIsRefusedBeforeAllocating) {
   TbsBitmap b;
   EXPECT_THROW(b.LoadFromStream(m), rtl::EReadError);
   EXPECT_TRUE(b.Empty());
+  rtl::TMemoryStream huge;  // sizes whose product passes 64 bits
+  const std::int32_t top = INT32_MAX, bottom = INT32_MIN;
+  huge.WriteBuffer(&none, 4);
+  huge.WriteBuffer(&top, 4);
+  huge.WriteBuffer(&bottom, 4);
+  huge.SetPosition(0);
+  EXPECT_THROW(b.LoadFromStream(huge), rtl::EReadError);
 }
 
 TEST(TbsBitmapChecks, TransparentToleranceAndAlphaWrites) {

@@ -1,6 +1,7 @@
 // TbsEffectBmp: layout, morphs between two known pictures, the inactive
 // effects and the geometry routines, sampled at chosen pixels.
 #include <climits>
+#include <cmath>
 #include <memory>
 
 #include "ImagesTestUtil.h"
@@ -60,11 +61,22 @@ TEST(TbsEffectBmpMorph, MorphRoundsHalvesToEvenAndClampsTheFactor) {
   auto c = Solid(2, 1, 0x101010);
   c->Morph(*b, -0.2);
   EXPECT_EQ(c->ReadPixel(0, 0), 0x101010);
+  c->Morph(*b, std::nan(""));  // not a number: as 0
+  EXPECT_EQ(c->ReadPixel(0, 0), 0x101010);
   auto other = Solid(3, 1, 0);
   c->Morph(*other, 1);  // another size: unchanged
   c->MorphPush(*other, 1);
   c->MorphHGrad(*other, 1);
   EXPECT_EQ(c->ReadPixel(0, 0), 0x101010);
+  for (double wild : {1e300, -1e300, std::nan("")}) {  // factors far outside 0..1 stay inside the image
+    auto d = Solid(2, 1, 0x101010);
+    d->MorphHGrad(*b, wild);
+    d->MorphVGrad(*b, wild);
+    d->MorphPush(*b, wild);
+    d->MorphLeftGrad(*b, wild);
+    d->MorphRightGrad(*b, wild);
+    d->MorphLeftSlide(*b, wild);
+  }
 }
 
 TEST(TbsEffectBmpMorph, HorizontalGradientWeightsFromTheMiddle) {
