@@ -91,6 +91,43 @@ TEST(DrawGlyphAndCaptionTest, GlyphPlacedBesideTheCaptionOrLeftOut) {
   EXPECT_EQ(imgtest::Px(bar.bmp, 4, 26), 0xFFFFFFFFu);
 }
 
+TEST(DrawGlyphAndCaptionTest, ColourBarUnderTheGlyphAndLeftAlignedCaption) {
+  Sheet s(60, 40);
+  FakeList list;
+  DrawGlyphAndCaption(s.C(), {0, 0, 60, 40}, 2, 0, blGlyphLeft, u"", 0, &list, false, true, true, kBlue);
+  ASSERT_EQ(list.drawn.size(), 1u);
+  const int gx = list.drawn[0].x, gy = list.drawn[0].y;
+  EXPECT_EQ(gx, 2);
+  for (int dy : {-2, -1, 0}) {  // three rows, the last just under the glyph
+    EXPECT_EQ(imgtest::Px(s.bmp, gx, gy + 12 + dy), 0xFF0000FFu);
+    EXPECT_EQ(imgtest::Px(s.bmp, gx + 15, gy + 12 + dy), 0xFF0000FFu);
+    EXPECT_EQ(imgtest::Px(s.bmp, gx + 16, gy + 12 + dy), 0xFFFFFFFFu);
+  }
+  EXPECT_EQ(imgtest::Px(s.bmp, gx, gy + 9), 0xFFFFFFFFu);
+
+  Sheet left(200, 40), centred(200, 40);
+  for (Sheet* sh : {&left, &centred}) {
+    sh->C()->Font()->SetName(u"Arial");
+    sh->C()->Font()->SetHeight(-12);
+    sh->C()->Font()->SetColor(0);
+  }
+  // A caption wider than its room wraps; left-aligned lines start at the rectangle's left.
+  const String text = u"Wi Wiiiiiiiiiiiiiiii";
+  const int room = WideTextWidth(left.C(), u"Wiiiiiiiiiiiiiiii") + 4;
+  DrawGlyphAndCaptionLeftAligned(left.C(), {0, 0, room, 40}, 0, 0, blGlyphLeft, text, -1, nullptr, false, true, false, 0);
+  DrawGlyphAndCaption(centred.C(), {0, 0, room, 40}, 0, 0, blGlyphLeft, text, -1, nullptr, false, true, false, 0);
+  const auto firstInk = [](Sheet& sh, int y0, int y1) {
+    for (int x = 0; x < 200; ++x)
+      for (int y = y0; y < y1; ++y)
+        if (imgtest::Px(sh.bmp, x, y) != 0xFFFFFFFFu) return x;
+    return 200;
+  };
+  const int lineH = WideTextHeight(left.C(), u"W");
+  EXPECT_LT(firstInk(left, 0, 40 / 2 - lineH / 2), 3);  // "Wi" starts at the left ...
+  EXPECT_GT(firstInk(centred, 0, 40 / 2 - lineH / 2), 10);  // ... or centred over the longer line
+  EXPECT_LT(firstInk(centred, 40 / 2, 40), 3);
+}
+
 TEST(DrawBitmapGlyphAndCaptionTest, DrawsTheChosenFrameTransparently) {
   gdi::TBitmap glyph;  // three 4 x 3 frames on a magenta key; frame n has n dark columns
   imgtest::Fill(glyph, 12, 3, [](int x, int y) {
