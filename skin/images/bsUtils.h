@@ -9,9 +9,12 @@
 //
 // Image lists: the glyph routines take the smallest view of an image list
 // they need (TbsGlyphList: size, count, draw one image), so that they work
-// with any list that can show one image at a place, enabled or greyed.
+// with any list that can show one image at a place, enabled or greyed; the
+// template forms take such a list directly.
 // GUI thread.
 #pragma once
+
+#include <type_traits>
 
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Canvas.h"
@@ -37,6 +40,29 @@ class TbsGlyphList {
   virtual void Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) = 0;
 };
 
+// A view of any image list that has Width(), Height(), Count() and
+// Draw(canvas, x, y, index, enabled), such as the framework's.
+template <class List>
+class TbsGlyphListOf final : public TbsGlyphList {
+ public:
+  explicit TbsGlyphListOf(List* L) : FList(L) {}
+  int Width() const override { return FList->Width(); }
+  int Height() const override { return FList->Height(); }
+  int Count() const override { return FList->Count(); }
+  void Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) override { FList->Draw(Canvas, X, Y, Index, Enabled); }
+
+ private:
+  List* FList;
+};
+
+template <class List>
+concept ImageListLike = !std::is_base_of_v<TbsGlyphList, List> && requires(List* l, TCanvas* c) {
+  l->Width();
+  l->Height();
+  l->Count();
+  l->Draw(c, 0, 0, 0, true);
+};
+
 // The canvas's DC with its font, text colour and background mode selected,
 // ready for the system's text calls.
 gdi::HDC CanvasTextDC(TCanvas* Canvas);
@@ -51,6 +77,23 @@ void DrawGlyphAndCaption(TCanvas* Canvas, TRect R, int Margin, int Spacing, TbsB
 void DrawGlyphAndCaptionLeftAligned(TCanvas* Canvas, TRect R, int Margin, int Spacing, TbsButtonLayout Layout,
                                     const String& Caption, int ImageIndex, TbsGlyphList* ImageList, bool AddY,
                                     bool Enabled, bool DrawColorBar, TColor ColorBarColor);
+// The same with an image list of the framework (or any list of that shape).
+template <ImageListLike List>
+void DrawGlyphAndCaption(TCanvas* Canvas, TRect R, int Margin, int Spacing, TbsButtonLayout Layout,
+                         const String& Caption, int ImageIndex, List* ImageList, bool AddY, bool Enabled,
+                         bool DrawColorBar, TColor ColorBarColor) {
+  TbsGlyphListOf<List> view(ImageList);
+  DrawGlyphAndCaption(Canvas, R, Margin, Spacing, Layout, Caption, ImageIndex, ImageList ? &view : nullptr, AddY,
+                      Enabled, DrawColorBar, ColorBarColor);
+}
+template <ImageListLike List>
+void DrawGlyphAndCaptionLeftAligned(TCanvas* Canvas, TRect R, int Margin, int Spacing, TbsButtonLayout Layout,
+                                    const String& Caption, int ImageIndex, List* ImageList, bool AddY, bool Enabled,
+                                    bool DrawColorBar, TColor ColorBarColor) {
+  TbsGlyphListOf<List> view(ImageList);
+  DrawGlyphAndCaptionLeftAligned(Canvas, R, Margin, Spacing, Layout, Caption, ImageIndex, ImageList ? &view : nullptr,
+                                 AddY, Enabled, DrawColorBar, ColorBarColor);
+}
 void DrawBitmapGlyphAndCaption(TCanvas* Canvas, TRect R, int Margin, int Spacing, TbsButtonLayout Layout,
                                const String& Caption, gdi::TBitmap* Glyph, int NumGlyphs, int GlyphNum, bool AddY,
                                bool DrawColorBar, TColor ColorBarColor);

@@ -128,6 +128,24 @@ TEST(DrawGlyphAndCaptionTest, ColourBarUnderTheGlyphAndLeftAlignedCaption) {
   EXPECT_LT(firstInk(centred, 40 / 2, 40), 3);
 }
 
+// An image list of the framework's shape, not derived from TbsGlyphList.
+struct PlainList {
+  int Width() const { return 10; }
+  int Height() const { return 10; }
+  int Count() const { return 1; }
+  void Draw(TCanvas*, int X, int, int, bool) { lastX = X; }
+  int lastX = -1;
+};
+
+TEST(DrawGlyphAndCaptionTest, TakesAFrameworkShapedImageList) {
+  Sheet s(40, 20);
+  PlainList list;
+  DrawGlyphAndCaption(s.C(), {0, 0, 40, 20}, 3, 0, blGlyphLeft, u"", 0, &list, false, true, false, 0);
+  EXPECT_EQ(list.lastX, 3);
+  DrawGlyphAndCaptionLeftAligned(s.C(), {0, 0, 40, 20}, 5, 0, blGlyphLeft, u"", 0, &list, false, true, false, 0);
+  EXPECT_EQ(list.lastX, 5);
+}
+
 TEST(DrawBitmapGlyphAndCaptionTest, DrawsTheChosenFrameTransparently) {
   gdi::TBitmap glyph;  // three 4 x 3 frames on a magenta key; frame n has n dark columns
   imgtest::Fill(glyph, 12, 3, [](int x, int y) {
