@@ -47,12 +47,11 @@ void RegisterLayerClass() {
 
 TbsLayerWindow::TbsLayerWindow(TbsLayerManager* Manager, int X, int Y, int Width, int Height) {
   RegisterLayerClass();
-  FHandle = win::CreateWindowExW(win::WS_EX_TOOLWINDOW | win::WS_EX_TRANSPARENT, kLayerClass, u"", win::WS_POPUP, X,
-                                 Y, Width, Height, nullptr, 0, nullptr);
-  if (!FHandle) return;
-  win::SetWindowLongPtrW(FHandle, win::GWL_USERDATA, reinterpret_cast<win::LONG_PTR>(Manager));
-  win::SetWindowLongPtrW(FHandle, win::GWL_EXSTYLE,
-                         win::GetWindowLongPtrW(FHandle, win::GWL_EXSTYLE) | win::WS_EX_LAYERED);
+  // Layered from the start, so that the display gives it a visual with alpha
+  // right away instead of replacing its native window afterwards.
+  FHandle = win::CreateWindowExW(win::WS_EX_TOOLWINDOW | win::WS_EX_TRANSPARENT | win::WS_EX_LAYERED, kLayerClass, u"",
+                                 win::WS_POPUP, X, Y, Width, Height, nullptr, 0, nullptr);
+  if (FHandle) win::SetWindowLongPtrW(FHandle, win::GWL_USERDATA, reinterpret_cast<win::LONG_PTR>(Manager));
 }
 
 TbsLayerWindow::~TbsLayerWindow() {

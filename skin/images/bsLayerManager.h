@@ -8,8 +8,8 @@
 // and Hide do nothing and the caller simply has no glow.
 //
 // The layer window is a window of the window system itself (its handle is
-// all the manager needs): popup style, tool and transparent extended styles,
-// made layered after creation; its timer drives the fade.
+// all the manager needs): popup style, tool, transparent and layered extended
+// styles; its timer drives the fade.
 // GUI thread.
 #pragma once
 
