@@ -4,6 +4,7 @@
 
 #include "platform/rtl/Exceptions.h"
 
+#include "skin/images/bsDib24.h"
 #include "skin/images/bsSkinCompose.h"
 
 namespace skin {
@@ -11,18 +12,9 @@ namespace skin {
 TbsFBitmap::TbsFBitmap(gdi::HBITMAP HBmp) {
   gdi::BITMAP bm{};
   if (!HBmp || gdi::GetObject(HBmp, sizeof(bm), &bm) == 0 || bm.bmWidth <= 0 || bm.bmHeight == 0) return;
-  gdi::BITMAPINFO info{};
-  info.bmiHeader.biWidth = bm.bmWidth;
-  info.bmiHeader.biHeight = -std::abs(bm.bmHeight);
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  Handle = gdi::CreateDIBSection(nullptr, &info, gdi::DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!Handle || !bits) {
-    if (Handle) gdi::DeleteObject(Handle);
-    Handle = nullptr;
-    return;
-  }
-  Bits = static_cast<std::uint8_t*>(bits);
+  gdi::BITMAPINFO info;
+  Handle = CreateDib24(bm.bmWidth, std::abs(bm.bmHeight), info, Bits);
+  if (!Handle) return;
   Width = bm.bmWidth;
   Height = std::abs(bm.bmHeight);
   gdi::GetDIBits(nullptr, HBmp, 0, gdi::UINT(Height), Bits, &info, gdi::DIB_RGB_COLORS);

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/gdi/Colors.h"
+#include "skin/images/bsDib24.h"
 
 namespace skin {
 
@@ -55,17 +56,8 @@ int RoundInt(long double v) {
 
 TbsEffectBmp::TbsEffectBmp(int cx, int cy) {
   if (cx <= 0 || cy <= 0 || std::int64_t(cx) * cy > kMaxPixels) return;
-  FBmpInfo.bmiHeader.biWidth = cx;
-  FBmpInfo.bmiHeader.biHeight = -cy;
-  FBmpInfo.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  FHandle = gdi::CreateDIBSection(nullptr, &FBmpInfo, gdi::DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!FHandle || !bits) {
-    if (FHandle) gdi::DeleteObject(FHandle);
-    FHandle = nullptr;
-    return;
-  }
-  FBits = static_cast<std::uint8_t*>(bits);
+  FHandle = CreateDib24(cx, cy, FBmpInfo, FBits);
+  if (!FHandle) return;
   FWidth = cx;
   FHeight = cy;
   FSize = RowSize() * cy;
