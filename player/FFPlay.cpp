@@ -97,10 +97,12 @@ TCustomPlayer::TCustomPlayer(rtl::TComponent* AOwner) : TFFBaseComponent(AOwner)
 }
 
 TCustomPlayer::~TCustomPlayer() {
+  // The handlers are dropped once the threads that call them have ended.
+  FDestroying = true;
+  Stop(true);
   OnPosition = nullptr;
   OnState = nullptr;
   OnHook = nullptr;
-  Stop(true);
   FAVProbe.reset();
   if (engine::TFFmpegLoader::Loaded(engine::TLibraries{engine::avUtil, engine::swScale})) {
     FRGBContext.reset();
@@ -151,6 +153,7 @@ void TCustomPlayer::ResetState() {
 }
 
 void TCustomPlayer::Deliver(const std::function<void()>& AMethod) {
+  if (FDestroying.load()) return;
   if (FTriggerEventInMainThread)
     engine::CallMethodInMainThread(AMethod);
   else
@@ -271,9 +274,9 @@ void TCustomPlayer::DoFileOpen() {
   TVideoState* is = FVideoState.load();
   if (is && OnFileOpen) {
     int w = -1, h = -1;
-    if (is->video_st && is->video_st->codecpar->width > 0) {
-      w = is->video_st->codecpar->width;
-      h = is->video_st->codecpar->height;
+    if (is->video_st && is->video_st.load()->codecpar->width > 0) {
+      w = is->video_st.load()->codecpar->width;
+      h = is->video_st.load()->codecpar->height;
     }
     const int64_t duration = is->IsImage2 ? 0 : is->Duration;
     OnFileOpen(this, duration, w, h, Fscreen_width, Fscreen_height);
@@ -757,7 +760,7 @@ gdi::TBitmap* TCustomPlayer::CurrentFrame(int64_t& APTS) {
     bmp->SetSize(0, 0);
     return bmp;
   }
-  bmp->SetSize(is->video_st->codecpar->width, is->video_st->codecpar->height);
+  bmp->SetSize(is->video_st.load()->codecpar->width, is->video_st.load()->codecpar->height);
   for (int y = 0; y < bmp->Height(); ++y) std::memset(bmp->ScanLine(y), 0, size_t(bmp->Width()) * 3);
   const int slot = is->pictq_shown.load();
   if (slot < 0) return bmp;
@@ -780,7 +783,7 @@ gdi::TBitmap* TCustomPlayer::CurrentFrame(int64_t& APTS) {
 
 bool TCustomPlayer::DoHook(const engine::TAVPicture& ASource, AVPixelFormat ASourceFormat, uint8_t* const ADest[3],
                            const int ADestPitch[3], double APts, int AHeight, int AWidth) {
-  if (!FHook.load() || !OnHook) return false;
+  if (!FHook.load() || FDestroying.load() || !OnHook) return false;
   if (!FHookContext) FHookContext = std::make_unique<engine::TRGBConvertContext>();
   engine::TRGBConvertContext& ctx = *FHookContext;
   if (!engine::PictureToBitmap(ctx, ASource, ASourceFormat, AWidth, AHeight)) {

@@ -224,6 +224,7 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   std::recursive_timed_mutex FDataLock;
   std::mutex FPosLock;  // FLastPTS: refresh and end of file report from two threads
   std::atomic<bool> FEventThreadDone{true};
+  std::atomic<bool> FDestroying{false};  // events are no longer delivered
   AVPacket FFlushPacket{};
   TManualEvent FSeekEvent{true}, FPictEvent{true}, FStopEvent{true};
   TPlayEvent FPlayEvent;

@@ -76,7 +76,7 @@ void TPlayerEngine::RefreshThread(TVideoState* is) {
       ev.user.data1 = is;
       ff::SDL_PushEvent(&ev);
     }
-    SleepMs(is->audio_st && is->show_audio.load() ? std::max(1, is->Owner->rdftspeed) : 5);
+    SleepMs(is->audio_stream.load() >= 0 && is->show_audio.load() ? std::max(1, is->Owner->rdftspeed) : 5);
   }
 }
 
@@ -259,6 +259,13 @@ void TPlayerEngine::ImageDisplay(TVideoState* is, int ASlot) {
 }
 
 void TPlayerEngine::AudioDisplay(TVideoState* is) {
+  // The audio callback writes the sample ring.
+  ff::SDL_LockAudio();
+  AudioDisplayLocked(is);
+  ff::SDL_UnlockAudio();
+}
+
+void TPlayerEngine::AudioDisplayLocked(TVideoState* is) {
   TCustomPlayer* p = is->Owner;
   SDL_Surface* screen = p->Fscreen;
   const int channels = std::max(1, is->audio_tgt_channels);
@@ -361,17 +368,16 @@ int AudioDecodeFrame(TVideoState* is, double& APts) {
   for (;;) {
     while (ff::avcodec_receive_frame(dec, is->audio_frame) >= 0) {
       AVFrame* f = is->audio_frame;
-      if (f->pts != AV_NOPTS_VALUE) is->audio_clock = f->pts * av_q2d(is->audio_st->time_base);
+      if (f->pts != AV_NOPTS_VALUE) is->audio_clock = f->pts * av_q2d(is->audio_st.load()->time_base);
       const double pts = is->audio_clock.load();
       const double dur = f->sample_rate > 0 ? static_cast<double>(f->nb_samples) / f->sample_rate : 0;
       is->audio_clock = pts + dur;
-      const double skip = is->audio_skip_until.load();
-      if (skip > -1e299) {
-        if (pts + dur <= skip) {
+      if (is->audio_skip_active > -1e299) {
+        if (pts + dur <= is->audio_skip_active) {
           ff::av_frame_unref(f);
           continue;
         }
-        is->audio_skip_until = -1e300;
+        is->audio_skip_active = -1e300;
       }
       if (!is->swr_ctx || f->format != is->swr_fmt || f->sample_rate != is->swr_rate ||
           ff::av_channel_layout_compare(&f->ch_layout, &is->swr_layout) != 0) {
@@ -418,6 +424,7 @@ int AudioDecodeFrame(TVideoState* is, double& APts) {
     if (is->audioq.Get(pkt, false) <= 0) return -1;
     if (is->audioq.IsFlush(pkt)) {
       ff::avcodec_flush_buffers(dec);
+      is->audio_skip_active = is->audio_skip_until.load();
       continue;
     }
     if (ff::avcodec_send_packet(dec, pkt) < 0)

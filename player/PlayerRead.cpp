@@ -332,6 +332,9 @@ int TPlayerEngine::ComponentOpen(TVideoState* is, int AStreamIndex) {
   st->discard = AVDISCARD_DEFAULT;
   switch (dec->codec_type) {
     case AVMEDIA_TYPE_AUDIO:
+      // The device is open but paused; its lock orders this set-up before
+      // the first callback.
+      ff::SDL_LockAudio();
       is->audio_st = st;
       is->audio_dec = dec;
       is->AudioDuration = st->duration != AV_NOPTS_VALUE
@@ -345,6 +348,7 @@ int TPlayerEngine::ComponentOpen(TVideoState* is, int AStreamIndex) {
       is->audioq.Put(p->Fflush_pkt);
       is->audio_stream = AStreamIndex;
       is->audio_open = true;
+      ff::SDL_UnlockAudio();
       ff::SDL_PauseAudio(0);
       break;
     case AVMEDIA_TYPE_VIDEO:

@@ -65,7 +65,7 @@ struct TVideoState {
 
   // Audio.
   std::atomic<int> audio_stream{-1};
-  AVStream* audio_st = nullptr;
+  std::atomic<AVStream*> audio_st{nullptr};
   AVCodecContext* audio_dec = nullptr;
   TPacketQueue audioq;
   std::atomic<double> audio_clock{0};
@@ -83,6 +83,7 @@ struct TVideoState {
   int swr_fmt = -1, swr_rate = 0;
   AVChannelLayout swr_layout{};
   std::atomic<double> audio_skip_until{-1e300};  // seconds: audio before it is dropped after a seek
+  double audio_skip_active = -1e300;              // the same, taken with the flush (callback only)
   std::atomic<int> show_audio{0};
   std::vector<int16_t> sample_array = std::vector<int16_t>(SampleArraySize);
   int sample_array_index = 0;
@@ -96,7 +97,7 @@ struct TVideoState {
   // Subtitles.
   std::atomic<int> subtitle_stream{-1};
   std::atomic<int> subtitle_stream_changed{0};
-  AVStream* subtitle_st = nullptr;
+  std::atomic<AVStream*> subtitle_st{nullptr};
   AVCodecContext* subtitle_dec = nullptr;
   TPacketQueue subtitleq;
   TSubPicture subpq[SubtitleQueueSize];
@@ -109,7 +110,7 @@ struct TVideoState {
   double frame_last_pts = 0, frame_last_delay = 0;
   std::atomic<double> video_clock{0};
   std::atomic<int> video_stream{-1};
-  AVStream* video_st = nullptr;
+  std::atomic<AVStream*> video_st{nullptr};
   AVCodecContext* video_dec = nullptr;
   TPacketQueue videoq;
   std::atomic<double> video_current_pts{0};
@@ -122,7 +123,7 @@ struct TVideoState {
   std::condition_variable pictq_cond;
   std::atomic<int> alloc_width{0}, alloc_height{0};  // size of the overlay asked for
   AVRational frame_rate{0, 1};
-  std::atomic<double> seek_target{-1e300};  // seconds: pictures before it are skipped after a seek
+  std::atomic<double> seek_target{-1e300};  // seconds: pictures before it are skipped after the next flush
   AVFrame* held_frame = nullptr;            // last skipped picture, shown when the end comes first
 
   std::string filename;
@@ -160,6 +161,7 @@ struct TPlayerEngine {
   static void VideoDisplay(TVideoState* is, int ASlot);
   static void ImageDisplay(TVideoState* is, int ASlot);
   static void AudioDisplay(TVideoState* is);
+  static void AudioDisplayLocked(TVideoState* is);
   static double AudioClock(TVideoState* is);
   static double VideoClock(TVideoState* is);
   static double ExternalClock(TVideoState* is);

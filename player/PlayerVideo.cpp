@@ -26,7 +26,7 @@ struct TVideoFilter {
     if (!graph) return false;
     graph->scale_sws_opts = ff::av_strdup("flags=bicubic");
     graph->nb_threads = 1;
-    const AVRational tb = is->video_st->time_base;
+    const AVRational tb = is->video_st.load()->time_base;
     const AVRational sar = AFrame->sample_aspect_ratio.num ? AFrame->sample_aspect_ratio : AVRational{0, 1};
     char args[256];
     snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", AFrame->width,
@@ -172,6 +172,8 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
   const std::string description = rtl::U8(p->Fvfilters);
   const double frameDur = is->frame_rate.num && is->frame_rate.den ? av_q2d(av_inv_q(is->frame_rate)) : 0.04;
   bool draining = false, failed = false;
+  // Pictures before it are decoded only; taken from the seek with its flush.
+  double skipUntil = -1e300;
   // Sends one decoded picture through the graph and queues what comes out.
   auto push = [&](AVFrame* AIn) {
     if (!filter.graph || AIn->width != filter.width || AIn->height != filter.height ||
@@ -211,6 +213,7 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
       is->skip_frames = 1;
       is->skip_frames_index = 0;
       if (is->held_frame) ff::av_frame_unref(is->held_frame);
+      skipUntil = is->seek_target.load();
       is->seek_flushed = 1;
       continue;
     }
@@ -249,23 +252,22 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
       is->skip_frames_index -= std::max(is->skip_frames.load(), 1.0f);
       // After a seek the pictures before the target are decoded only; the
       // last of them is kept for a target past the final picture.
-      const double target = is->seek_target.load();
-      if (target > -1e299) {
-        if (pts != AV_NOPTS_VALUE && pts * av_q2d(is->video_st->time_base) + frameDur <= target + 1e-6) {
+      if (skipUntil > -1e299) {
+        if (pts != AV_NOPTS_VALUE && pts * av_q2d(is->video_st.load()->time_base) + frameDur <= skipUntil + 1e-6) {
           if (!is->held_frame) is->held_frame = ff::av_frame_alloc();
           ff::av_frame_unref(is->held_frame);
           ff::av_frame_move_ref(is->held_frame, frame);
           continue;
         }
-        is->seek_target = -1e300;
+        skipUntil = -1e300;
         if (is->held_frame) ff::av_frame_unref(is->held_frame);
       }
       failed = !push(frame);
       ff::av_frame_unref(frame);
     }
     if (endMark) {
-      if (is->seek_target.load() > -1e299 && is->held_frame && is->held_frame->buf[0]) {
-        is->seek_target = -1e300;
+      if (skipUntil > -1e299 && is->held_frame && is->held_frame->buf[0]) {
+        skipUntil = -1e300;
         failed = !push(is->held_frame);
         ff::av_frame_unref(is->held_frame);
       }
@@ -315,7 +317,7 @@ void TPlayerEngine::SubtitleThread(TVideoState* is) {
       break;
     }
     TSubPicture& sp = is->subpq[is->subpq_windex];
-    const double pts = pkt->pts != AV_NOPTS_VALUE ? av_q2d(is->subtitle_st->time_base) * pkt->pts : 0;
+    const double pts = pkt->pts != AV_NOPTS_VALUE ? av_q2d(is->subtitle_st.load()->time_base) * pkt->pts : 0;
     int got = 0;
     ff::avsubtitle_free(&sp.sub);
     ff::avcodec_decode_subtitle2(is->subtitle_dec, &sp.sub, &got, pkt);
