@@ -134,7 +134,7 @@ TEST_F(PreviewerTest, ConversionPreviewPaintsFramesAndItsCloseStopsThePreviewOnl
   vcl.OnTerminate = [&](rtl::TObject*, const TTerminateInfo& AInfo) {
     if (AInfo.TaskIndex == -1)
       done = true;
-    else if (AInfo.Finished)
+    else if (AInfo.Finished && !AInfo.Exception)
       ++finished;
   };
   vcl.SetPreview(true);
