@@ -291,6 +291,8 @@ void TCustomPlayer::DoFileOpen() {
 
 bool TCustomPlayer::StreamOpen(const rtl::String& AFileName, const AVInputFormat* AInputFormat, bool APaused) {
   auto* is = new TVideoState(this);
+  FFramesShown = 0;
+  FFramesDropped = 0;
   if (APaused) {
     is->paused = 1;
     is->open_paused = 1;

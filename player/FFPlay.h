@@ -83,6 +83,11 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   gdi::TBitmap* CurrentFrame(int64_t& APTS);
   // X moves a child window with its parent: nothing to follow.
   void UpdateScreenPosition() {}
+  // Diagnostics of the file playing (or played last): pictures shown, and
+  // pictures dropped because they came too late (by the refresh, or left
+  // undecoded by the decoder's skipping).
+  int64_t FramesShown() const { return FFramesShown.load(); }
+  int64_t FramesDropped() const { return FFramesDropped.load(); }
 
   // Properties.
   rtl::String About() const { return FAbout; }
@@ -225,6 +230,7 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   std::mutex FPosLock;  // FLastPTS: refresh and end of file report from two threads
   std::atomic<bool> FEventThreadDone{true};
   std::atomic<bool> FDestroying{false};  // events are no longer delivered
+  std::atomic<int64_t> FFramesShown{0}, FFramesDropped{0};
   AVPacket FFlushPacket{};
   TManualEvent FSeekEvent{true}, FPictEvent{true}, FStopEvent{true};
   TPlayEvent FPlayEvent;

@@ -135,6 +135,7 @@ void TPlayerEngine::Refresh(TVideoState* is, bool AAdvance) {
     if ((p->framedrop && now > next && !is->IsDevice) || force) {
       is->skip_frames = is->skip_frames.load() * 1.05f;
       if (size == 2 || now > next + 0.5 || force) {
+        if (!force) p->FFramesDropped++;
         Advance(is);
         report = false;
         continue;
@@ -174,7 +175,10 @@ void TPlayerEngine::Refresh(TVideoState* is, bool AAdvance) {
       }
     }
     VideoDisplay(is, slot);
-    if (AAdvance) Advance(is);
+    if (AAdvance) {
+      p->FFramesShown++;
+      Advance(is);
+    }
   }
   if (!report) return;
   p->DoPosition();

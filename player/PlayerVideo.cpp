@@ -246,6 +246,7 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
       frame->pts = pts;
       is->skip_frames_index += 1;
       if (is->skip_frames_index < is->skip_frames.load()) {
+        p->FFramesDropped++;
         ff::av_frame_unref(frame);
         continue;
       }
