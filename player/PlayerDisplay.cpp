@@ -333,11 +333,12 @@ void TPlayerEngine::AudioDisplayLocked(TVideoState* is) {
       if (is->rdft) ff::av_rdft_end(is->rdft);
       is->rdft = ff::av_rdft_init(bits, DFT_R2C);
       is->rdft_bits = bits;
-      is->rdft_data.assign(size_t(4) * freqs, 0.0f);
+      ff::av_free(is->rdft_data);
+      is->rdft_data = static_cast<float*>(ff::av_mallocz(sizeof(float) * 4 * freqs));
     }
-    if (!is->rdft) return;
+    if (!is->rdft || !is->rdft_data) return;
     for (int ch = 0; ch < nb; ++ch) {
-      float* data = is->rdft_data.data() + size_t(2) * freqs * ch;
+      float* data = is->rdft_data + size_t(2) * freqs * ch;
       int i = start + ch;
       for (int x = 0; x < 2 * freqs; ++x) {
         const double w = static_cast<double>(x - freqs) / freqs;
@@ -348,7 +349,7 @@ void TPlayerEngine::AudioDisplayLocked(TVideoState* is) {
     }
     for (int y = 0; y < is->height && y < freqs; ++y) {
       auto level = [&](int ch) {
-        const float* d = is->rdft_data.data() + size_t(2) * freqs * ch;
+        const float* d = is->rdft_data + size_t(2) * freqs * ch;
         const double m = std::sqrt(double(d[2 * y]) * d[2 * y] + double(d[2 * y + 1]) * d[2 * y + 1]);
         return std::min(255, static_cast<int>(std::lround(std::sqrt(m / std::sqrt(double(freqs))))));
       };

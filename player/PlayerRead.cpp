@@ -92,6 +92,7 @@ TVideoState::TVideoState(TCustomPlayer* AOwner)
 
 TVideoState::~TVideoState() {
   if (rdft) ff::av_rdft_end(rdft);
+  if (rdft_data) ff::av_free(rdft_data);
   if (held_frame) ff::av_frame_free(&held_frame);
 }
 

@@ -90,7 +90,7 @@ struct TVideoState {
   int last_i_start = 0;
   RDFTContext* rdft = nullptr;
   int rdft_bits = 0;
-  std::vector<float> rdft_data;
+  float* rdft_data = nullptr;  // av_malloc'ed: the transform wants aligned memory
   int xpos = 0;
   bool audio_open = false;
 

@@ -12,6 +12,8 @@
 #include "engine/probe/AVProbe.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/rtl/Threads.h"
+#include "platform/win/Backend.h"
+#include "platform/win/WinApi.h"
 #include "tests/player/PlayerTestUtils.h"
 
 using namespace player;
@@ -267,6 +269,63 @@ TEST_F(PlayerTest, EventsReachTheMainThreadWhenAsked) {
   for (int i = 0; i < 100; ++i) rtl::CheckSynchronize(10);
   player_->Stop(true);
   EXPECT_FALSE(elsewhere.load());
+}
+
+}  // namespace
+
+namespace {
+
+class PlayerHostTest : public PlayerTest {
+ protected:
+  void SetUp() override {
+    win::InitWindowSystem(win::BackendKind::Headless);
+    PlayerTest::SetUp();
+    win::WNDCLASSW wc{};
+    wc.lpfnWndProc = win::DefWindowProcW;
+    wc.lpszClassName = u"PlayerHost";
+    win::RegisterClassW(&wc);
+  }
+};
+
+TEST_F(PlayerHostTest, HostWindowSizesTheSurfaceAndKeepsItsWindowWhileOpen) {
+  const win::HWND top = win::CreateWindowExW(0, u"PlayerHost", u"", win::WS_POPUP | win::WS_VISIBLE, 0, 0, 400, 300,
+                                             nullptr, 0, nullptr);
+  const win::HWND screen = win::CreateWindowExW(win::WS_EX_FOREIGNVIDEO, u"PlayerHost", u"",
+                                                win::WS_CHILD | win::WS_VISIBLE, 10, 10, 200, 124, top, 0, nullptr);
+  ASSERT_NE(screen, nullptr);
+  player_->SetScreenWidth(0);
+  player_->SetScreenHeight(0);
+  ASSERT_TRUE(player_->Open(S(Media::Get()("av.mp4")), screen, true)) << U8(player_->LastErrMsg());
+  EXPECT_EQ(player_->ScreenHandle(), screen);
+  EXPECT_EQ(player_->ScreenWidth(), 200) << "the host's client size when the handler sets none";
+  EXPECT_EQ(player_->ScreenHeight(), 124);
+  ASSERT_TRUE(rec_.WaitState(psPause));
+  win::SendMessageW(screen, win::WM_CLOSE, 0, 0);
+  EXPECT_TRUE(win::IsWindow(screen)) << "the video window ignores a close while a file is open";
+  win::MoveWindow(screen, 10, 10, 240, 136, true);
+  for (int i = 0; i < 200 && player_->ScreenWidth() != 240; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(player_->ScreenWidth(), 240) << "a resized host resizes the surface";
+  EXPECT_EQ(player_->ScreenHeight(), 136);
+  int64_t pts;
+  EXPECT_EQ(player_->CurrentFrame(pts)->Width(), 160) << "the picture keeps its own size";
+  player_->Stop(true);
+  win::DestroyWindow(top);
+}
+
+TEST_F(PlayerTest, SoundDisplaysDrawForFilesWithoutPictures) {
+  for (TShowAudio mode : {saWave, saRDFT}) {
+    player_->SetShowAudio(mode);
+    ASSERT_TRUE(Open("tone.wav", false));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    player_->ToggleAudioDisplay();
+    player_->Pause();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    player_->Resume();
+    ASSERT_TRUE(rec_.WaitState(psEnd, 1, 15));
+    player_->Stop(true);
+    rec_.Clear();
+  }
 }
 
 }  // namespace
