@@ -279,7 +279,10 @@ void TCustomPlayer::DoFileOpen() {
       h = is->video_st.load()->codecpar->height;
     }
     const int64_t duration = is->IsImage2 ? 0 : is->Duration;
-    OnFileOpen(this, duration, w, h, Fscreen_width, Fscreen_height);
+    int sw = Fscreen_width.load(), sh = Fscreen_height.load();
+    OnFileOpen(this, duration, w, h, sw, sh);
+    Fscreen_width = sw;
+    Fscreen_height = sh;
   }
   if (FScreenHandle && (Fscreen_width == 0 || Fscreen_height == 0)) {
     win::RECT r{};

@@ -144,9 +144,9 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   void SetFrameHeight(int A) { Fframe_height = A; }
   bool Hook() const { return FHook.load(); }
   void SetHook(bool A) { FHook = A; }
-  int ScreenWidth() const { return Fscreen_width; }
+  int ScreenWidth() const { return Fscreen_width.load(); }
   void SetScreenWidth(int A) { Fscreen_width = A; }
-  int ScreenHeight() const { return Fscreen_height; }
+  int ScreenHeight() const { return Fscreen_height.load(); }
   void SetScreenHeight(int A) { Fscreen_height = A; }
   bool TriggerEventInMainThread() const { return FTriggerEventInMainThread; }
   void SetTriggerEventInMainThread(bool A) { FTriggerEventInMainThread = A; }
@@ -208,7 +208,7 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   const AVInputFormat* Ffile_iformat = nullptr;
   rtl::String Finput_filename;
   int Ffs_screen_width = 0, Ffs_screen_height = 0;
-  int Fscreen_width = 0, Fscreen_height = 0;
+  std::atomic<int> Fscreen_width{0}, Fscreen_height{0};  // the play thread follows resizes
   int Fframe_width = 0, Fframe_height = 0;
   AVPixelFormat Fframe_pix_fmt = AV_PIX_FMT_NONE;
   bool Faudio_disable = false, Fvideo_disable = false, Fdisplay_disable = false;
