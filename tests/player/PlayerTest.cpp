@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "engine/FFmpegLogger.h"
 #include "engine/probe/AVProbe.h"
@@ -326,6 +327,40 @@ TEST_F(PlayerTest, SoundDisplaysDrawForFilesWithoutPictures) {
     player_->Stop(true);
     rec_.Clear();
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The sound written by SDL's disk driver: the largest sample of a run.
+int LoudestSample(TRIDodevu& APlayer, Recorder& ARec, const std::string& AOut) {
+  ::setenv("SDL_AUDIODRIVER", "disk", 1);
+  ::setenv("SDL_DISKAUDIOFILE", AOut.c_str(), 1);
+  ::setenv("SDL_DISKAUDIODELAY", "0", 1);
+  EXPECT_TRUE(APlayer.Open(S(Media::Get()("tone.wav")), nullptr, false));
+  EXPECT_TRUE(ARec.WaitState(psEnd, 1, 15));
+  APlayer.Stop(true);
+  ARec.Clear();
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  std::ifstream in(AOut, std::ios::binary);
+  std::string data((std::istreambuf_iterator<char>(in)), {});
+  int loudest = 0;
+  for (size_t i = 0; i + 1 < data.size(); i += 2)
+    loudest = std::max(loudest, std::abs(static_cast<int16_t>(uint8_t(data[i]) | (uint8_t(data[i + 1]) << 8))));
+  EXPECT_GT(data.size(), 40000u) << "a second of 16-bit mono at 22050 Hz";
+  return loudest;
+}
+
+TEST_F(PlayerTest, MuteAndVolumeReachTheSoundOutput) {
+  const std::string out = std::filesystem::path(Media::Get()("tone.wav")).parent_path().string() + "/out.raw";
+  player_->SetShowAudio(saNone);
+  EXPECT_GT(LoudestSample(*player_, rec_, out), 3000) << "the sine at full volume";
+  player_->SetAudioVolume(0);
+  EXPECT_EQ(LoudestSample(*player_, rec_, out), 0);
+  player_->SetAudioVolume(128);
+  player_->SetMute(true);
+  EXPECT_EQ(LoudestSample(*player_, rec_, out), 0);
 }
 
 }  // namespace
