@@ -92,7 +92,7 @@ TEST_F(PreviewerTest, FirstFrameOpensACentredWindowThatClosesForGood) {
   EXPECT_NEAR((window.Left + window.Right) / 2, 640, 2);
   EXPECT_EQ(rtl::U8(win::GetWindowText(h)), "01:02:03.456");
   win::headless::Pump();
-  EXPECT_TRUE(win::headless::RenderToPng(h, "preview-window.png"));
+  EXPECT_TRUE(win::headless::RenderToPng(h, TVL_PLAYER_PICTURES "/preview-window.png"));
   win::POINT centre{160, 180};
   win::ClientToScreen(h, &centre);
   const gdi::Surface* back = win::headless::BackBuffer(h);
@@ -154,7 +154,7 @@ TEST_F(PreviewerTest, ConversionPreviewPaintsFramesAndItsCloseStopsThePreviewOnl
   const std::string caption = rtl::U8(win::GetWindowText(first));
   EXPECT_EQ(caption.size(), 12u) << caption;
   win::headless::Pump();
-  EXPECT_TRUE(win::headless::RenderToPng(first, "preview-conversion.png"));
+  EXPECT_TRUE(win::headless::RenderToPng(first, TVL_PLAYER_PICTURES "/preview-conversion.png"));
   win::PostMessageW(first, win::WM_CLOSE, 0, 0);
   // The first task goes on without a window; the second opens its own.
   ASSERT_TRUE(PumpUntil([&] { return done.load(); }, 60));
