@@ -364,3 +364,31 @@ TEST_F(PlayerTest, MuteAndVolumeReachTheSoundOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlayerTest, SteppingShowsTheNextPicturesAndPausesAgain) {
+  ASSERT_TRUE(Open("av.mp4", true));
+  ASSERT_TRUE(rec_.WaitState(psPause));
+  auto shown = [&] {
+    int64_t pts = -1;
+    player_->CurrentFrame(pts);
+    return pts;
+  };
+  int64_t before = -1;
+  for (int i = 0; i < 100 && (before = shown()) < 40000; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  player_->StepToNextFrame();
+  player_->StepToNextFrame();
+  int64_t after = before;
+  for (int i = 0; i < 200 && (after = shown()) <= before; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_GT(after, before);
+  EXPECT_LE(after, before + 200000) << "a step is a picture or two, not playback";
+  const auto states = rec_.States();
+  EXPECT_EQ(std::count(states.begin(), states.end(), psStep), 1);
+  for (int i = 0; i < 100 && !player_->Paused(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(player_->Paused());
+}
+
+}  // namespace
