@@ -1,4 +1,5 @@
 #include "engine/FFmpeg.h"
+#include "engine/FrameHook.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -314,6 +315,8 @@ void TCustomFFmpeg::ReleaseResources() {
   Fsubtitle_language.clear();
   Fsubtitle_codec_tag = 0;
   Fvideo_hooks.clear();
+  if (FFirstHook) FrameHookRelease(FFirstHook);
+  Fusing_vhook = false;
   if (Fgraph) ff::avfilter_graph_free(&Fgraph);
   if (FHookContext) ResetRGBConvertContext(*FHookContext);
   if (FPostContext.Context) ResetRGBConvertContext(*FPostContext.Context);

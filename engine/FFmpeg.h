@@ -413,6 +413,7 @@ class TCustomFFmpeg : public rtl::TObject {
   std::vector<std::string> Fvideo_bitstream_filters, Faudio_bitstream_filters,
       Fsubtitle_bitstream_filters;
   std::vector<std::vector<std::string>> Fvideo_hooks;  // library path and its arguments
+  struct TFrameHookEntry* FFirstHook = nullptr;       // the loaded hooks, in option order
 
   // Work state of the transcode kept beside the options.
   int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;

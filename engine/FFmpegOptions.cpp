@@ -1,6 +1,5 @@
 // The option vocabulary of the transcoder: reset values, the name dispatcher
 // and the small handlers.
-#include <dlfcn.h>
 
 #include <cmath>
 #include <cstdarg>
@@ -11,6 +10,7 @@
 #include "engine/FFmpeg.h"
 #include "engine/Printf.h"
 #include "engine/FFmpegLogger.h"
+#include "engine/FrameHook.h"
 #include "engine/MyUtils.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Strings.h"
@@ -275,6 +275,7 @@ void TCustomFFmpeg::ResetOptions() {
   Fbit_buffer_size = 262144;
   FTotalOutputDuration = -1;
   Fvideo_hooks.clear();
+  if (FFirstHook) FrameHookRelease(FFirstHook);
   FHookFrameNumber = 0;
   if (FHookContext) ResetRGBConvertContext(*FHookContext);
   if (FPostContext.Context) ResetRGBConvertContext(*FPostContext.Context);
@@ -541,16 +542,9 @@ std::vector<std::string> SplitVideoHookArgs(const std::string& AValue) {
 
 void TCustomFFmpeg::AddVideoHook(const std::string& AValue) {
   std::vector<std::string> args = SplitVideoHookArgs(AValue);
-  // The library is checked now so that a bad hook fails the option; the hook
-  // chain loads it again when the conversion starts.
-  bool ok = false;
-  if (!args.empty()) {
-    if (void* h = dlopen(args[0].c_str(), RTLD_NOW | RTLD_LOCAL)) {
-      ok = dlsym(h, "Process") != nullptr;
-      dlclose(h);
-    }
-  }
-  if (!ok) throw FFmpegException("Failed to add video hook function: " + AValue);
+  // The hook is loaded and configured now, so a bad hook fails the option;
+  // it runs on every decoded picture of the conversion.
+  if (FrameHookAdd(FFirstHook, args) != 0) throw FFmpegException("Failed to add video hook function: " + AValue);
   Fvideo_hooks.push_back(std::move(args));
   Fusing_vhook = true;
 }

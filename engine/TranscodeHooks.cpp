@@ -3,6 +3,8 @@
 #include <mutex>
 
 #include "engine/FFmpeg.h"
+#include "engine/FrameHook.h"
+#include "engine/Previewer.h"
 #include "engine/TranscodeCommon.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/rtl/Strings.h"
@@ -31,7 +33,22 @@ bool WriteBack(TRGBConvertContext& AContext, AVFrame* AFrame) {
 
 void PreProcessVideoFrame(TCustomFFmpeg& E, AVFrame* AFrame, int64_t APtsUs) {
   ++E.FHookFrameNumber;
-  if (!E.FOnCustomHook) return;
+  if (!E.FOnCustomHook) {
+    if (!E.Fusing_vhook || !E.FFirstHook) return;
+    // The hook libraries change the picture in place: the decoder's buffer
+    // is copied first when it is shared.
+    if (ff::av_frame_make_writable(AFrame) < 0) {
+      LogText(&E, llError, "hook buf malloc error.");
+      return;
+    }
+    TFrameHookPicture pict;
+    for (int i = 0; i < 4; ++i) {
+      pict.data[i] = AFrame->data[i];
+      pict.linesize[i] = AFrame->linesize[i];
+    }
+    FrameHookProcess(E.FFirstHook, &pict, AFrame->format, AFrame->width, AFrame->height, APtsUs);
+    return;
+  }
   if (!E.FHookContext) E.FHookContext = std::make_unique<TRGBConvertContext>();
   TRGBConvertContext& ctx = *E.FHookContext;
   bool stop = false;
@@ -56,26 +73,55 @@ void PreProcessVideoFrame(TCustomFFmpeg& E, AVFrame* AFrame, int64_t APtsUs) {
       }
     }
   }
-  if (stop) E.FOnCustomHook = nullptr;
+  if (stop) {
+    E.FOnCustomHook = nullptr;
+    E.Fusing_vhook = false;
+  }
 }
 
 void RunPostHooks(TCustomFFmpeg& E, const AVFrame* APicture, int AFrameNumber, int64_t APtsUs) {
-  bool bitmap = false;
+  // Under the lock: which preview, the throttle, and the preview window's
+  // state. The bitmap event and the painting (both wait for the GUI thread)
+  // run after the lock is released.
+  TPostHook kind;
+  std::shared_ptr<TPreviewWindow> window;
   {
     std::lock_guard<std::recursive_mutex> g(PostHookLock());
     const TPostHooks hooks = E.FPostHooks;
-    if (!hooks.Contains(phBitmap) || !E.FOnPreviewBitmap) return;  // the preview window is not built here
+    if (hooks.Contains(phBitmap) && E.FOnPreviewBitmap)
+      kind = phBitmap;
+    else if (hooks.Contains(phPreview))
+      kind = phPreview;
+    else
+      return;
     E.FPostContext.preview_cur_time = ff::av_gettime();
     if (E.FPostContext.preview_last_time != 0 &&
         E.FPostContext.preview_cur_time - E.FPostContext.preview_last_time < E.PreviewInterval)
       return;
     E.FPostContext.preview_last_time = E.FPostContext.preview_cur_time;
-    bitmap = true;
+    if (kind == phPreview) {
+      if (!E.FPostContext.Previewer) E.FPostContext.Previewer = std::make_unique<TPreviewer>();
+      window = static_cast<TPreviewer*>(E.FPostContext.Previewer.get())->Share();
+    }
   }
-  if (!bitmap) return;
   if (!E.FPostContext.Context) E.FPostContext.Context = std::make_unique<TRGBConvertContext>();
-  if (!PictureToBitmap(*E.FPostContext.Context, APicture)) return;
-  E.FOnPreviewBitmap(&E, E.FPostContext.Context->Bitmap.get(), AFrameNumber, APtsUs);
+  bool keep;
+  if (!PictureToBitmap(*E.FPostContext.Context, APicture)) {
+    LogText(&E, llError, "Cannot initialize the toRGB conversion context");
+    keep = false;
+  } else if (kind == phBitmap) {
+    E.FOnPreviewBitmap(&E, E.FPostContext.Context->Bitmap.get(), AFrameNumber, APtsUs);
+    keep = true;
+  } else {
+    // False once the user has closed the window.
+    keep = window->PaintFrame(E.FPostContext.Context->Bitmap.get(), AFrameNumber, APtsUs);
+  }
+  if (!keep) {
+    std::lock_guard<std::recursive_mutex> g(PostHookLock());
+    TPostHooks hooks = E.FPostHooks;
+    hooks.Bits &= static_cast<uint8_t>(~(1u << kind));
+    E.SetPostHooks(hooks);
+  }
 }
 
 }  // namespace engine

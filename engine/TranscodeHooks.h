@@ -1,12 +1,14 @@
-// The frame hooks of a transcode: the custom hook on every decoded picture
-// (the application draws on a 24-bit bitmap that is written back into the
-// picture) and the bitmap preview after encoded pictures, throttled by the
-// transcoder's PreviewInterval.
+// The frame hooks of a transcode: on every decoded picture either the custom
+// hook (the application draws on a 24-bit bitmap that is written back into
+// the picture) or the chain of video-hook libraries ("vhook"); after encoded
+// pictures the live preview, as a bitmap event or in the transcoder's own
+// preview window, throttled by the transcoder's PreviewInterval.
 //
 // Threads: called on the transcode's thread. The post-hook lock guards only
-// the reading of the post-hook set and the throttle; the preview event runs
-// after it is released, so a handler that waits for the GUI thread cannot
-// hold up other transcoders.
+// the reading of the post-hook set, the throttle and the preview window's
+// creation; the preview event and the painting run after it is released, so
+// a handler or a window that waits for the GUI thread cannot hold up other
+// transcoders, nor a GUI thread that changes the set.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "engine/probe/AVProbe.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "engine/FFUtils.h"
@@ -23,6 +24,36 @@ namespace {
 const char* const kEOFReached = "stream eof reached.";
 const char* const kReadOnly = "file cannot be seeked, handle is readonly.";
 constexpr AVRational kMicroseconds{1, 1000000};
+
+// Containers searched by time stamps (MPEG-TS, MPEG-PS) may land a backward
+// seek just after the key picture the target needs. Reads ahead to the first
+// picture of AStream: while it is not a key picture at or before ATarget
+// (stream time base), seeks earlier (half a second, then twice as far each
+// time), and finally puts the input back where the good landing began.
+void SeekBackToKeyPicture(AVFormatContext* ic, int AStream, int64_t ATarget, int AFlags) {
+  if (AStream < 0 || !ic->pb || !(ic->iformat->flags & AVFMT_TS_DISCONT)) return;
+  const AVStream* st = ic->streams[AStream];
+  const int64_t second = ff::av_rescale_q(1000000, kMicroseconds, st->time_base);
+  const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+  AVPacket* pkt = ff::av_packet_alloc();
+  int64_t landing = -1;
+  for (int64_t back = second / 2;; back *= 2) {
+    landing = -1;
+    bool ok = false;
+    for (int n = 0; n < 2000 && ff::av_read_frame(ic, pkt) >= 0; ++n) {
+      if (landing < 0) landing = pkt->pos;
+      const bool video = pkt->stream_index == AStream;
+      const int64_t ts = pkt->pts != AV_NOPTS_VALUE ? pkt->pts : pkt->dts;
+      ok = video && (pkt->flags & AV_PKT_FLAG_KEY) && ts != AV_NOPTS_VALUE && ts <= ATarget + second / 25;
+      ff::av_packet_unref(pkt);
+      if (video) break;
+    }
+    if (ok || ATarget - back / 2 < start || back > 64 * second) break;
+    if (ff::av_seek_frame(ic, AStream, std::max(start, ATarget - back), AFlags | AVSEEK_FLAG_BACKWARD) < 0) break;
+  }
+  ff::av_packet_free(&pkt);
+  if (landing >= 0) ff::av_seek_frame(ic, -1, landing, AVSEEK_FLAG_BYTE);
+}
 
 }  // namespace
 
@@ -170,6 +201,8 @@ bool TAVProbe::Seek(int64_t APTS, engine::TSeekFlags ASeekFlags) {
   int r;
   if (APTS > 0) {
     r = ff::av_seek_frame(ic, FSeekIndex, target, flags);
+    if (r >= 0 && (flags & AVSEEK_FLAG_BACKWARD) && !(flags & (AVSEEK_FLAG_BYTE | AVSEEK_FLAG_ANY)))
+      SeekBackToKeyPicture(ic, FSeekIndex, target, flags);
   } else {
     r = ff::av_seek_frame(ic, FSeekIndex, 0, flags | AVSEEK_FLAG_BACKWARD);
     if (r < 0) r = ff::av_seek_frame(ic, FSeekIndex, APTS, flags & ~AVSEEK_FLAG_BACKWARD);

@@ -114,6 +114,23 @@ class Media {
          "-f lavfi -i testsrc=size=64x48:rate=25:duration=0.2 -c:v mpeg4 square.mkv && "
          "ffmpeg -v error -nostdin -y -i square.mkv -c copy -aspect 16:9"},
         {"still.png", "-f lavfi -i testsrc=size=64x48 -frames:v 1"},
+        {"video.mkv",
+         "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -c:v mpeg4 -q:v 5 -g 10 -bf 0 -pix_fmt yuv420p"},
+        // Sound that goes on for a second after the last picture.
+        {"longaudio.mkv",
+         "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 "
+         "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 "
+         "-map 0:v -map 1:a -c:v mpeg4 -q:v 5 -g 10 -c:a aac -b:a 48k"},
+        // Streams that start late, as camcorder, DVD and broadcast files do.
+        {"late.ts",
+         "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -f lavfi -i sine=f=440:d=2 "
+         "-c:v mpeg2video -q:v 4 -g 12 -bf 0 -c:a mp2 -output_ts_offset 1.4"},
+        {"late10h.ts",
+         "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -f lavfi -i sine=f=440:d=2 "
+         "-c:v mpeg2video -q:v 4 -g 12 -bf 0 -c:a mp2 -output_ts_offset 36000"},
+        {"late.mpg",
+         "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -f lavfi -i sine=f=440:d=2 "
+         "-c:v mpeg2video -q:v 4 -g 12 -bf 0 -c:a mp2 -f mpeg -output_ts_offset 1.4"},
         // AAC priming kept as time before zero: the stream starts at -23 ms.
         {"early.mkv", "-f lavfi -i sine=f=440:d=1 -c:a aac -avoid_negative_ts disabled"},
         {"cover.m4a",

@@ -1,0 +1,83 @@
+// Helpers of the player suite: the player's libraries, SDL's headless
+// drivers, media made with the ffmpeg tool on first use, and a recorder of
+// the player's events with bounded waits.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/FFmpegLoader.h"
+#include "platform/rtl/Strings.h"
+#include "player/FFPlay.h"
+#include "tests/engine/probe/ProbeTestUtils.h"
+
+namespace playertest {
+
+// Media made with the ffmpeg tool on first use (the probe suite's recipes).
+using Media = probetest::Media;
+
+inline void UseHeadlessSDL() {
+  ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ::unsetenv("DISPLAY");
+}
+
+inline void LoadPlayerLibraries() {
+  engine::TFFmpegLoader::SetLibraryPath(u"");
+  ASSERT_TRUE(engine::TFFmpegLoader::Load(engine::PlayerLibraries))
+      << rtl::U8(engine::TFFmpegLoader::GetLastErrMsg());
+}
+
+// Records states and positions; waits are bounded, never fixed sleeps.
+class Recorder {
+ public:
+  void Attach(player::TCustomPlayer& P) {
+    P.OnState = [this](rtl::TObject*, player::TPlayState s) {
+      std::lock_guard g(lock_);
+      states_.push_back(s);
+      cond_.notify_all();
+    };
+    P.OnPosition = [this](rtl::TObject*, int64_t pts) {
+      std::lock_guard g(lock_);
+      positions_.push_back(pts);
+      cond_.notify_all();
+    };
+  }
+  // True when AState has been recorded ACount times within the time.
+  bool WaitState(player::TPlayState AState, int ACount = 1, int ASeconds = 10) {
+    std::unique_lock g(lock_);
+    return cond_.wait_for(g, std::chrono::seconds(ASeconds),
+                          [&] { return std::count(states_.begin(), states_.end(), AState) >= ACount; });
+  }
+  std::vector<player::TPlayState> States() {
+    std::lock_guard g(lock_);
+    return states_;
+  }
+  std::vector<int64_t> Positions() {
+    std::lock_guard g(lock_);
+    return positions_;
+  }
+  void Clear() {
+    std::lock_guard g(lock_);
+    states_.clear();
+    positions_.clear();
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable cond_;
+  std::vector<player::TPlayState> states_;
+  std::vector<int64_t> positions_;
+};
+
+}  // namespace playertest
