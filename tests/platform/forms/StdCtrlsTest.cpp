@@ -1,0 +1,2 @@
+#include "platform/forms/StdCtrls.h"
+#include "tests/platform/forms/FormsTestUtil.h"
