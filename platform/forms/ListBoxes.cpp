@@ -500,8 +500,6 @@ void TCustomComboBox::Notification(TComponent* component, rtl::TOperation operat
   }
 }
 
-void TCustomComboBox::SetParent(TWinControl* parent) { TCustomControl::SetParent(parent); }
-
 TRect TCustomComboBox::ButtonRect() {
   TRect r = ClientRect();
   int w = GetSystemMetrics(SM_CXVSCROLL);

@@ -372,7 +372,6 @@ class TCustomComboBox : public TCustomControl {
   void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void Resize() override;
-  void SetParent(TWinControl* parent) override;
   virtual void Change();
   virtual void Select();
   TRect ButtonRect();
