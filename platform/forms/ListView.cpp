@@ -530,7 +530,14 @@ void TCustomListView::Change(TListItem* item, int change) {
 }
 
 void TCustomListView::SetItemIndex(int v) {
-  ChangeSelection([&] { model_.SetItemIndex(v); });
+  ChangeSelection([&] {
+    if (v >= 0 && v < model_.Count()) {
+      model_.ClickRow(v);  // that item alone, focused
+    } else {
+      for (int r : std::vector<int>(model_.SelectedRows())) model_.SetSelected(r, false);
+      model_.SetItemIndex(-1);
+    }
+  });
 }
 void TCustomListView::SetItemSelected(int index, bool v) {
   if (index < 0 || index >= items_->Count()) return;
@@ -558,9 +565,7 @@ TListItem* TCustomListView::Selected() {
   const auto& s = model_.SelectedRows();
   return s.empty() ? nullptr : ItemOf(s.front());
 }
-void TCustomListView::SetSelected(TListItem* item) {
-  ChangeSelection([&] { model_.SetItemIndex(item ? item->Index() : -1); });
-}
+void TCustomListView::SetSelected(TListItem* item) { SetItemIndex(item ? item->Index() : -1); }
 TListItem* TCustomListView::ItemFocused() { return ItemOf(model_.CaretRow()); }
 void TCustomListView::SetItemFocused(TListItem* item) {
   if (item) SetItemFocusedIndex(item->Index());
