@@ -220,12 +220,12 @@ void TListItems::EndUpdate() { owner_->EndUpdate(); }
 
 // ------------------------------------------------------------------ list view
 TCustomListView::TCustomListView(TComponent* owner) : TCustomControl(owner) {
+  items_ = std::make_unique<TListItems>(this);
+  columns_ = std::make_unique<TListColumns>(this);
   SetControlStyle({csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque, csAcceptsControls});
   SetBounds(0, 0, 250, 150);
   SetTabStop(true);
   SetColor(gdi::clWindow);
-  items_ = std::make_unique<TListItems>(this);
-  columns_ = std::make_unique<TListColumns>(this);
   UpdateViewport();
 }
 

@@ -226,11 +226,11 @@ void TTreeNodes::EndUpdate() { owner_->EndUpdate(); }
 
 // ------------------------------------------------------------------ TCustomTreeView
 TCustomTreeView::TCustomTreeView(TComponent* owner) : TCustomControl(owner) {
+  items_ = std::make_unique<TTreeNodes>(this);
   SetControlStyle({csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque});
   SetBounds(0, 0, 121, 97);
   SetTabStop(true);
   SetColor(gdi::clWindow);
-  items_ = std::make_unique<TTreeNodes>(this);
 }
 
 TCustomTreeView::~TCustomTreeView() {

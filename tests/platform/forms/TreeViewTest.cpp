@@ -118,6 +118,8 @@ TEST_F(TreeViewTest, ScrollModelInVisibleRows) {
   tv->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 10));
   EXPECT_EQ(tv->TopRow(), 10);
   EXPECT_EQ(tv->TopItem()->Text(), u"node 10");
+  tv->SetFocus();  // the wheel goes to the focus
+  Pump();
   headless::Wheel(Scr(tv, 20, 20), 120);
   Pump();
   EXPECT_EQ(tv->TopRow(), 7);
