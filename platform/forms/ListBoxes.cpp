@@ -67,7 +67,19 @@ void TCustomListBox::UpdateViewport() {
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     si.nMin = s.Min, si.nMax = s.Max, si.nPage = UINT(s.Page), si.nPos = s.Pos;
     SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    // The bar shows while there are more rows than room (not on the drop-down's own list).
+    if (!showingBars_ && !(GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_POPUP)) {
+      showingBars_ = true;
+      bars_.AutoShow(SB_VERT);
+      showingBars_ = false;
+    }
+    bars_.Refresh();
   }
+}
+
+void TCustomListBox::CreateWnd() {
+  TCustomControl::CreateWnd();
+  UpdateViewport();
 }
 
 void TCustomListBox::Resize() {
@@ -291,6 +303,7 @@ void TCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int 
 }
 
 void TCustomListBox::Dispatch(TMessage& m) {
+  if (bars_.Handle(m)) return;
   switch (m.Msg) {
     case WM_GETDLGCODE: m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_SETFOCUS: case WM_KILLFOCUS: Invalidate(); break;

@@ -362,16 +362,40 @@ void TCustomListView::UpdateViewport() {
 
 void TCustomListView::UpdateScroll() {
   if (!HandleAllocated() || Updating()) return;
-  TListModel::TScrollState s = model_.VerticalScroll();
-  SCROLLINFO si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  si.nMin = s.Min, si.nMax = s.Max, si.nPage = UINT(s.Page), si.nPos = s.Pos;
-  SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
-  si.nMin = 0;
-  si.nMax = std::max(0, TotalColumnWidth() - 1);
-  si.nPage = UINT(std::max(0, ItemsArea().Width()));
-  si.nPos = scrollX_;
-  SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
+  TRect a = ItemsArea();
+  SCROLLINFO v, h;
+  v.fMask = h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  v.nMin = h.nMin = 0;
+  if (viewStyle_ == vsReport) {
+    TListModel::TScrollState s = model_.VerticalScroll();
+    v.nMin = s.Min, v.nMax = s.Max, v.nPage = UINT(s.Page), v.nPos = s.Pos;
+    h.nMax = std::max(0, TotalColumnWidth() - 1), h.nPage = UINT(std::max(0, a.Width())), h.nPos = scrollX_;
+  } else if (viewStyle_ == vsList) {  // columns of items side by side: horizontal in pixels
+    int n = items_->Count();
+    h.nMax = n ? IconCellRect(n - 1).Right + scrollX_ - a.Left - 1 : 0;
+    h.nPage = UINT(std::max(0, a.Width())), h.nPos = scrollX_;
+    v.nMax = 0, v.nPage = 0, v.nPos = 0;
+  } else {  // icons in rows: vertical in pixels
+    int n = items_->Count();
+    v.nMax = n ? IconCellRect(n - 1).Bottom + iconScrollY_ - a.Top - 1 : 0;
+    v.nPage = UINT(std::max(0, a.Height())), v.nPos = iconScrollY_;
+    h.nMax = 0, h.nPage = 0, h.nPos = 0;
+  }
+  SetScrollInfo(Handle(), SB_VERT, &v, TRUE);
+  SetScrollInfo(Handle(), SB_HORZ, &h, TRUE);
+  if (nativeBars_ && !showingBars_) {
+    showingBars_ = true;
+    bars_.AutoShow(SB_VERT);
+    bars_.AutoShow(SB_HORZ);
+    showingBars_ = false;
+  }
+  bars_.Refresh();
+}
+
+void TCustomListView::SetNativeScrollBars(bool v) {
+  nativeBars_ = v;
+  if (!v && HandleAllocated()) ShowScrollBar(Handle(), SB_BOTH, FALSE);
+  UpdateScroll();
 }
 
 void TCustomListView::Resize() {
@@ -664,10 +688,12 @@ void TCustomListView::Scroll(int dx, int dy) {
     int rows = dy / RowHeight();
     model_.SetTopIndex(model_.TopIndex() + rows);
     scrollX_ = std::clamp(scrollX_ + dx, 0, std::max(0, TotalColumnWidth() - a.Width()));
-  } else if (viewStyle_ == vsList) {
-    scrollX_ = std::max(0, scrollX_ + dx);
+  } else if (int n = items_->Count(); viewStyle_ == vsList) {
+    int content = n ? IconCellRect(n - 1).Right + scrollX_ - a.Left : 0;
+    scrollX_ = std::clamp(scrollX_ + dx, 0, std::max(0, content - a.Width()));
   } else {
-    iconScrollY_ = std::max(0, iconScrollY_ + dy);
+    int content = n ? IconCellRect(n - 1).Bottom + iconScrollY_ - a.Top : 0;
+    iconScrollY_ = std::clamp(iconScrollY_ + dy, 0, std::max(0, content - a.Height()));
   }
   UpdateScroll();
   if (header_) InvalidateRect(header_, nullptr, FALSE);
@@ -1001,6 +1027,7 @@ void TCustomListView::EndEdit(bool accept) {
 }
 
 void TCustomListView::Dispatch(TMessage& m) {
+  if (bars_.Handle(m)) return;
   switch (m.Msg) {
     case WM_GETDLGCODE: m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_SETFOCUS: case WM_KILLFOCUS: Invalidate(); break;
@@ -1009,6 +1036,20 @@ void TCustomListView::Dispatch(TMessage& m) {
       m.Result = 1;
       return;
     case WM_VSCROLL: {
+      if (viewStyle_ != vsReport) {  // icon styles: pixels
+        int y = iconScrollY_, page = ItemsArea().Height();
+        switch (LOWORD(m.WParam)) {
+          case SB_LINEUP: y -= RowHeight(); break;
+          case SB_LINEDOWN: y += RowHeight(); break;
+          case SB_PAGEUP: y -= page; break;
+          case SB_PAGEDOWN: y += page; break;
+          case SB_TOP: y = 0; break;
+          case SB_THUMBPOSITION: case SB_THUMBTRACK: y = int(HIWORD(m.WParam)); break;
+          default: break;
+        }
+        Scroll(0, y - iconScrollY_);
+        return;
+      }
       int top = model_.TopIndex();
       switch (LOWORD(m.WParam)) {
         case SB_LINEUP: --top; break;

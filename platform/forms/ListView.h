@@ -191,6 +191,9 @@ class TCustomListView : public TCustomControl {
   void SetSmallImages(TCustomImageList* v);
   TCustomImageList* LargeImages() const { return largeImages_; }
   void SetLargeImages(TCustomImageList* v);
+  // Window scroll bars shown when needed (off for views that draw their own).
+  bool NativeScrollBars() const { return nativeBars_; }
+  void SetNativeScrollBars(bool v);
   TCustomImageList* StateImages() const { return stateImages_; }
   void SetStateImages(TCustomImageList* v) { stateImages_ = v; Invalidate(); }
 
@@ -298,6 +301,8 @@ class TCustomListView : public TCustomControl {
   int dragColumn_ = -1, dragStartX_ = 0, dragStartWidth_ = 0, pressedSection_ = -1;
   TCustomEdit* editor_ = nullptr;
   int editIndex_ = -1;
+  TWindowScrollBars bars_{this};
+  bool nativeBars_ = true, showingBars_ = false;
 };
 
 class TListView : public TCustomListView {

@@ -977,9 +977,11 @@ void TMemo::RowsChanged() {
   si.nPage = UINT(std::max(1, FormatRect().Width()));
   si.nPos = ScrollX();
   SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
+  bars_.Refresh();
 }
 
 void TMemo::Dispatch(TMessage& m) {
+  if (bars_.Handle(m)) return;
   switch (m.Msg) {
     case WM_VSCROLL: {
       int top = TopRow();

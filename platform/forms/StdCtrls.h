@@ -18,6 +18,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/ListModel.h"
 #include "platform/forms/Menus.h"
+#include "platform/forms/ScrollBars.h"
 
 namespace forms {
 
@@ -223,6 +224,7 @@ class TMemo : public TCustomEdit {
   std::unique_ptr<TControlStrings> lines_;
   bool syncing_ = false;
   TScrollStyle scrollBars_ = ssNone;
+  TWindowScrollBars bars_{this};
 };
 
 // ------------------------------------------------------------------ list box
@@ -284,6 +286,7 @@ class TCustomListBox : public TCustomControl {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void Resize() override;
+  void CreateWnd() override;
   TRect InnerRect();
   void ItemsChanged(TControlStrings::TChange change, int index);
   void UpdateViewport();
@@ -292,6 +295,8 @@ class TCustomListBox : public TCustomControl {
 
  private:
   int TopOfRow(int index);
+  TWindowScrollBars bars_{this};
+  bool showingBars_ = false;
   std::unique_ptr<TControlStrings> items_;
   int itemHeight_ = 16;
   bool itemHeightSet_ = false;

@@ -462,6 +462,13 @@ void TCustomTreeView::UpdateScroll() {
   si.nPage = UINT(ItemsArea().Width());
   si.nPos = scrollX_;
   SetScrollInfo(Handle(), SB_HORZ, &si, TRUE);
+  if (!showingBars_) {
+    showingBars_ = true;
+    bars_.AutoShow(SB_VERT);
+    bars_.AutoShow(SB_HORZ);
+    showingBars_ = false;
+  }
+  bars_.Refresh();
 }
 
 void TCustomTreeView::Resize() {
@@ -646,6 +653,7 @@ void TCustomTreeView::DblClick() {
 }
 
 void TCustomTreeView::Dispatch(TMessage& m) {
+  if (bars_.Handle(m)) return;
   switch (m.Msg) {
     case WM_GETDLGCODE: m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_SETFOCUS: case WM_KILLFOCUS: Invalidate(); break;

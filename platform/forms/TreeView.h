@@ -213,6 +213,8 @@ class TCustomTreeView : public TCustomControl {
   bool rowsValid_ = false;
   int topRow_ = 0, scrollX_ = 0, widest_ = 0;
   int updateCount_ = 0;
+  TWindowScrollBars bars_{this};
+  bool showingBars_ = false;
   String search_;
   win::DWORD searchTime_ = 0;
 };

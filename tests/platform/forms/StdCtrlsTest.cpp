@@ -528,3 +528,89 @@ TEST_F(StdCtrls, LabelSizesToItsTextAndFocusesItsControl) {
 
 }  // namespace
 }  // namespace formstest
+
+namespace formstest {
+namespace {
+
+// Window scroll bars: drawn in the frame, clicks and holds and thumb drags
+// arrive as WM_VSCROLL.
+TEST_F(StdCtrls, WindowScrollBarsSendScrollMessages) {
+  auto* lb = Make<TListBox>(form, 10, 10, 150, 10 * 16 + 4);
+  lb->SetItemHeight(16);
+  for (int i = 0; i < 100; ++i) lb->Items()->Add(u"row " + rtl::IntToStr64(i));
+  Pump();
+  ASSERT_TRUE(GetWindowLongPtrW(lb->Handle(), GWL_STYLE) & WS_VSCROLL);  // shown when needed
+  EXPECT_EQ(lb->ClientWidth(), 150 - GetSystemMetrics(SM_CXVSCROLL));
+  TWindowScrollBars bars(lb);
+  auto partPoint = [&](TWindowScrollBars::TPart part) {
+    TRect r = bars.PartRect(SB_VERT, part);
+    RECT wr;
+    GetWindowRect(lb->Handle(), &wr);
+    return POINT{wr.Left + (r.Left + r.Right) / 2, wr.Top + (r.Top + r.Bottom) / 2};
+  };
+  // A click on the down arrow: one line.
+  headless::Click(partPoint(TWindowScrollBars::spLineDown));
+  Pump();
+  EXPECT_EQ(lb->TopIndex(), 1);
+  // Held: repeats after the first delay, then at the repeat rate.
+  headless::AdvanceClock(1000);
+  headless::MouseDown(partPoint(TWindowScrollBars::spLineDown));
+  Pump();
+  EXPECT_EQ(lb->TopIndex(), 2);
+  headless::AdvanceClock(kScrollFirstDelay);
+  Pump();
+  EXPECT_EQ(lb->TopIndex(), 3);
+  for (int i = 0; i < 3; ++i) {
+    headless::AdvanceClock(kScrollRepeat);
+    Pump();
+  }
+  EXPECT_EQ(lb->TopIndex(), 6);
+  headless::MouseUp(partPoint(TWindowScrollBars::spLineDown));
+  Pump();
+  headless::AdvanceClock(1000);
+  Pump();
+  EXPECT_EQ(lb->TopIndex(), 6);
+  // A page click below the thumb.
+  headless::AdvanceClock(1000);
+  headless::Click(partPoint(TWindowScrollBars::spPageDown));
+  Pump();
+  EXPECT_EQ(lb->TopIndex(), 16);
+  // Dragging the thumb to the bottom of the track.
+  POINT t = partPoint(TWindowScrollBars::spThumb);
+  TRect bar = bars.BarRect(SB_VERT);
+  headless::AdvanceClock(1000);
+  headless::MouseDown(t);
+  headless::MouseMove({t.X, t.Y + 40});
+  Pump();
+  int during = lb->TopIndex();
+  EXPECT_GT(during, 16);
+  headless::MouseMove({t.X, t.Y + bar.Height()});
+  headless::MouseUp({t.X, t.Y + bar.Height()});
+  Pump();
+  EXPECT_EQ(lb->TopIndex(), 90);
+}
+
+TEST_F(StdCtrls, ScrollBarControlStepsAndReportsToItsParent) {
+  auto* sb = Make<TScrollBar>(form, 10, 10, 200, 17);
+  sb->SetParams(0, 0, 100);
+  sb->SetLargeChange(10);
+  std::vector<int> positions;
+  sb->OnScroll = [&](TObject*, TScrollCode code, int& pos) {
+    if (code != scEndScroll) positions.push_back(pos);
+  };
+  int changes = 0;
+  sb->OnChange = [&](TObject*) { ++changes; };
+  Click(sb, 200 - 5, 8);  // right arrow
+  headless::AdvanceClock(1000);
+  Click(sb, 150, 8);  // page right
+  sb->SetFocus();
+  Pump();
+  Key(VK_END);
+  Key(VK_LEFT);
+  EXPECT_EQ(positions, (std::vector<int>{1, 11, 100, 99}));
+  EXPECT_EQ(changes, 4);
+  EXPECT_THROW(sb->SetParams(0, 10, 5), rtl::Exception);
+}
+
+}  // namespace
+}  // namespace formstest
