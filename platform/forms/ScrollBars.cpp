@@ -315,7 +315,8 @@ TScrollBar::TScrollBar(TComponent* owner) : TCustomControl(owner) {
 void TScrollBar::SetKind(TScrollBarKind v) {
   if (kind_ == v) return;
   kind_ = v;
-  SetBounds(Left(), Top(), Height(), Width());
+  // A bar shaped for the other kind turns round.
+  if ((v == sbVertical) == (Width() > Height())) SetBounds(Left(), Top(), Height(), Width());
   Invalidate();
 }
 

@@ -1,5 +1,6 @@
 // A picture of every standard control in its plain look, written to the
 // build folder (stdctrls_gallery.png) for a person to look at.
+#include "platform/forms/ExtCtrls.h"
 #include "platform/forms/FormRender.h"
 #include "platform/forms/ListView.h"
 #include "platform/forms/StdCtrls.h"
@@ -10,7 +11,7 @@ namespace formstest {
 namespace {
 
 TEST_F(FormsTest, GalleryOfThePlainLooks) {
-  TForm* f = MakeForm(760, 520, false);
+  TForm* f = MakeForm(760, 640, false);
   f->SetCaption(u"标准控件");
   f->SetColor(gdi::clBtnFace);
   auto* lbl = new TLabel(f);
@@ -90,11 +91,71 @@ TEST_F(FormsTest, GalleryOfThePlainLooks) {
   c->Expand(false);
   tv->SetSelected(c);
 
+  // The rest, along the bottom.
+  auto* pages = Make<TPageControl>(f, 10, 320, 300, 140);
+  for (const char16_t* name : {u"常规", u"视频", u"音频", u"高级"}) {
+    auto* ts = new TTabSheet(f);
+    ts->SetCaption(name);
+    ts->SetPageControl(pages);
+  }
+  pages->SetActivePageIndex(1);
+  auto* pbar = new TProgressBar(f);
+  pbar->SetParent(pages->ActivePage());
+  pbar->SetBounds(10, 10, 200, 18);
+  pbar->SetPosition(45);
+  auto* smooth = new TProgressBar(f);
+  smooth->SetParent(pages->ActivePage());
+  smooth->SetBounds(10, 36, 200, 18);
+  smooth->SetSmooth(true);
+  smooth->SetPosition(70);
+  auto* hsb = Make<TScrollBar>(pages->ActivePage(), 10, 62, 200, 17);
+  hsb->SetParams(30, 0, 100);
+  hsb->SetPageSize(20);
+
+  auto* panel = Make<TPanel>(f, 320, 320, 170, 60, u"面板");
+  panel->SetBevelInner(bvLowered);
+  auto* bevel = new TBevel(f);
+  bevel->SetParent(f);
+  bevel->SetBounds(320, 390, 170, 30);
+  bevel->SetShape(bsFrame);
+  auto* line = new TBevel(f);
+  line->SetParent(f);
+  line->SetBounds(320, 430, 170, 2);
+  line->SetShape(bsTopLine);
+  auto* vsb = Make<TScrollBar>(f, 470, 440, 17, 100);
+  vsb->SetKind(sbVertical);
+  vsb->SetParams(80, 0, 100);
+
+  auto* box = Make<TScrollBox>(f, 10, 470, 300, 150);
+  auto* host = Make<TPanel>(box, 0, 0, 400, 80);
+  auto* left = Make<TPanel>(host, 0, 0, 120, 10, u"左");
+  left->SetAlign(alLeft);
+  auto* split = new TSplitter(f);
+  split->SetParent(host);
+  split->SetLeft(120);
+  split->SetBeveled(true);
+  auto* right = Make<TPanel>(host, 0, 0, 10, 10, u"右");
+  right->SetAlign(alClient);
+  Make<TButton>(box, 20, 200, 75, 25, u"更远");
+
+  auto* img = new TImage(f);
+  img->SetParent(f);
+  img->SetBounds(320, 440, 140, 100);
+  gdi::TBitmap* bmp = img->Picture()->Bitmap();
+  bmp->SetSize(64, 32);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) bmp->Canvas()->SetPixels(x, y, rtl::TColor((x * 4) | ((y * 8) << 8) | (0x80 << 16)));
+  img->SetStretch(true);
+  img->SetProportional(true);
+  img->SetCenter(true);
+
   f->Show();
   Pump();
   lv->SetFocus();
   Pump();
   ASSERT_TRUE(RenderToPng(f, "stdctrls_gallery.png"));
+  ASSERT_TRUE(RenderToPng(pages, "stdctrls_gallery_pages.png"));
+  ASSERT_TRUE(RenderToPng(edit, "stdctrls_gallery_edit.png"));
 }
 
 }  // namespace
