@@ -772,7 +772,6 @@ void TCustomComboBox::Dispatch(TMessage& m) {
       bool inside = to && (to == (HandleAllocated() ? Handle() : nullptr) ||
                            (edit_ && edit_->HandleAllocated() && to == edit_->Handle()));
       if (!inside) CloseUp(false);
-      if (m.Msg == WM_KILLFOCUS && edit_ && edit_->HandleAllocated() && HWND(m.LParam) == nullptr) {}
       Invalidate();
       TCustomControl::Dispatch(m);
       return;
