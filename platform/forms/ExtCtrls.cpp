@@ -402,17 +402,10 @@ void TScrollBox::Dispatch(TMessage& m) {
       SCROLLINFO si;
       si.fMask = SIF_ALL;
       GetScrollInfo(Handle(), vert ? SB_VERT : SB_HORZ, &si);
-      int pos = si.nPos, page = int(si.nPage), line = 8;
-      switch (LOWORD(m.WParam)) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= page; break;
-        case SB_PAGEDOWN: pos += page; break;
-        case SB_TOP: pos = si.nMin; break;
-        case SB_BOTTOM: pos = si.nMax; break;
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: pos = si.nTrackPos; break;
-        default: return;
-      }
+      int page = int(si.nPage);
+      std::optional<int> req = ScrollRequestPos(m.WParam, si.nPos, 8, page, si.nMax, si.nTrackPos);
+      if (!req) return;
+      int pos = *req;
       pos = std::clamp(pos, 0, std::max(0, si.nMax - page + 1));
       if (vert) ScrollTo(x_, pos);
       else ScrollTo(pos, y_);

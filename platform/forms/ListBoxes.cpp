@@ -53,11 +53,7 @@ void TCustomListBox::ItemsChanged(TControlStrings::TChange change, int index) {
   Invalidate();
 }
 
-TRect TCustomListBox::InnerRect() {
-  TRect r = ClientRect();
-  int b = borderStyle_ == bsSingleBorder ? 2 : 0;
-  return rtl::Rect(r.Left + b, r.Top + b, std::max(r.Left + b, r.Right - b), std::max(r.Top + b, r.Bottom - b));
-}
+TRect TCustomListBox::InnerRect() { return stddraw::InsideBorder(ClientRect(), borderStyle_ == bsSingleBorder); }
 
 void TCustomListBox::UpdateViewport() {
   model_.SetViewport(InnerRect().Height(), itemHeight_);
@@ -193,12 +189,8 @@ void TCustomListBox::UserChanged() {
 
 void TCustomListBox::Paint() {
   HDC dc = Canvas()->Handle();
-  TRect client = ClientRect();
-  stddraw::FillSolid(dc, client, Color());
-  if (borderStyle_ == bsSingleBorder) stddraw::DrawSunkenBorder(dc, client);
   TRect in = InnerRect();
-  int saved = gdi::SaveDC(dc);
-  gdi::IntersectClipRect(dc, in.Left, in.Top, in.Right, in.Bottom);
+  int saved = stddraw::BeginFramedPaint(dc, ClientRect(), Color(), borderStyle_ == bsSingleBorder, in);
   for (int i = model_.TopIndex(); i < Count(); ++i) {
     TRect r = ItemRect(i);
     if (r.Top >= in.Bottom) break;
@@ -312,18 +304,8 @@ void TCustomListBox::Dispatch(TMessage& m) {
       m.Result = 1;
       return;
     case WM_VSCROLL: {
-      int top = model_.TopIndex();
-      switch (LOWORD(m.WParam)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= model_.PageRows(); break;
-        case SB_PAGEDOWN: top += model_.PageRows(); break;
-        case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = Count(); break;
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: top = int(HIWORD(m.WParam)); break;
-        default: break;
-      }
-      SetTopIndex(top);
+      if (auto top = ScrollRequestPos(m.WParam, model_.TopIndex(), 1, model_.PageRows(), Count(), HIWORD(m.WParam)))
+        SetTopIndex(std::max(0, *top));
       return;
     }
     case LB_ADDSTRING: {

@@ -331,10 +331,9 @@ int TCustomListView::HeaderHeight() {
 }
 
 TRect TCustomListView::ItemsArea() {
-  TRect r = ClientRect();
-  int b = borderStyle_ == bsSingleBorder ? 2 : 0;
-  return rtl::Rect(r.Left + b, r.Top + b + HeaderHeight(), std::max(r.Left + b, r.Right - b),
-                   std::max(r.Top + b + HeaderHeight(), r.Bottom - b));
+  TRect r = stddraw::InsideBorder(ClientRect(), borderStyle_ == bsSingleBorder);
+  r.Top = std::min(r.Bottom, r.Top + HeaderHeight());
+  return r;
 }
 
 void TCustomListView::LayoutHeader() {
@@ -888,12 +887,8 @@ void TCustomListView::DrawIconItem(HDC dc, int index, TRect rect) {
 
 void TCustomListView::Paint() {
   HDC dc = Canvas()->Handle();
-  TRect client = ClientRect();
-  stddraw::FillSolid(dc, client, Color());
-  if (borderStyle_ == bsSingleBorder) stddraw::DrawSunkenBorder(dc, client);
   TRect a = ItemsArea();
-  int saved = gdi::SaveDC(dc);
-  gdi::IntersectClipRect(dc, a.Left, a.Top, a.Right, a.Bottom);
+  int saved = stddraw::BeginFramedPaint(dc, ClientRect(), Color(), borderStyle_ == bsSingleBorder, a);
   gdi::SelectObject(dc, Font()->Handle());
   TRect clip = Canvas()->ClipRect();
   int count = items_->Count();
@@ -1037,47 +1032,17 @@ void TCustomListView::Dispatch(TMessage& m) {
       return;
     case WM_VSCROLL: {
       if (viewStyle_ != vsReport) {  // icon styles: pixels
-        int y = iconScrollY_, page = ItemsArea().Height();
-        switch (LOWORD(m.WParam)) {
-          case SB_LINEUP: y -= RowHeight(); break;
-          case SB_LINEDOWN: y += RowHeight(); break;
-          case SB_PAGEUP: y -= page; break;
-          case SB_PAGEDOWN: y += page; break;
-          case SB_TOP: y = 0; break;
-          case SB_THUMBPOSITION: case SB_THUMBTRACK: y = int(HIWORD(m.WParam)); break;
-          default: break;
-        }
-        Scroll(0, y - iconScrollY_);
+        if (auto y = ScrollRequestPos(m.WParam, iconScrollY_, RowHeight(), ItemsArea().Height(), 1 << 30, HIWORD(m.WParam)))
+          Scroll(0, *y - iconScrollY_);
         return;
       }
-      int top = model_.TopIndex();
-      switch (LOWORD(m.WParam)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= model_.PageRows(); break;
-        case SB_PAGEDOWN: top += model_.PageRows(); break;
-        case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = model_.Count(); break;
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: top = int(HIWORD(m.WParam)); break;
-        default: break;
-      }
-      Scroll(0, (top - model_.TopIndex()) * RowHeight());
+      if (auto top = ScrollRequestPos(m.WParam, model_.TopIndex(), 1, model_.PageRows(), model_.Count(), HIWORD(m.WParam)))
+        Scroll(0, (*top - model_.TopIndex()) * RowHeight());
       return;
     }
     case WM_HSCROLL: {
-      int x = scrollX_;
-      int page = ItemsArea().Width();
-      switch (LOWORD(m.WParam)) {
-        case SB_LINELEFT: x -= kHLineStep; break;
-        case SB_LINERIGHT: x += kHLineStep; break;
-        case SB_PAGELEFT: x -= page; break;
-        case SB_PAGERIGHT: x += page; break;
-        case SB_LEFT: x = 0; break;
-        case SB_RIGHT: x = TotalColumnWidth(); break;
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: x = int(HIWORD(m.WParam)); break;
-        default: break;
-      }
-      Scroll(x - scrollX_, 0);
+      if (auto x = ScrollRequestPos(m.WParam, scrollX_, kHLineStep, ItemsArea().Width(), 1 << 30, HIWORD(m.WParam)))
+        Scroll(*x - scrollX_, 0);
       return;
     }
     case LVM_GETITEMCOUNT: m.Result = items_->Count(); return;

@@ -52,6 +52,19 @@ TGeometry Measure(const TRect& bar, bool vertical, const SCROLLINFO& si) {
 
 }  // namespace
 
+std::optional<int> ScrollRequestPos(WPARAM request, int pos, int line, int page, int last, int thumb) {
+  switch (LOWORD(request)) {
+    case SB_LINEUP: return pos - line;
+    case SB_LINEDOWN: return pos + line;
+    case SB_PAGEUP: return pos - page;
+    case SB_PAGEDOWN: return pos + page;
+    case SB_TOP: return 0;
+    case SB_BOTTOM: return last;
+    case SB_THUMBPOSITION: case SB_THUMBTRACK: return thumb;
+    default: return std::nullopt;
+  }
+}
+
 // ------------------------------------------------------------------ geometry and drawing
 TRect TWindowScrollBars::PartIn(const TRect& bar, bool vertical, const SCROLLINFO& si, TPart part) {
   TGeometry g = Measure(bar, vertical, si);

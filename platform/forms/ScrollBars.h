@@ -11,12 +11,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/forms/Controls.h"
 
 namespace forms {
 
 constexpr unsigned kScrollFirstDelay = 300, kScrollRepeat = 100;
+
+// The position a WM_HSCROLL/WM_VSCROLL request asks for, from the present
+// one: line and page steps, the ends (0 and `last`), the thumb at `thumb`.
+// Not clamped; nothing for a request that moves nothing (SB_ENDSCROLL).
+std::optional<int> ScrollRequestPos(win::WPARAM request, int pos, int line, int page, int last, int thumb);
 
 // The bar machinery a control with window bars runs from its Dispatch:
 // Handle takes the bar's messages (non-client paint, hit test and presses,

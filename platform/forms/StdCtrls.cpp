@@ -49,6 +49,19 @@ void DrawTextIn(HDC dc, const String& text, TRect r, TColor color, unsigned flag
 
 void DrawSunkenBorder(HDC dc, TRect r) { gdi::DrawEdge(dc, &r, gdi::EDGE_SUNKEN, gdi::BF_RECT); }
 
+TRect InsideBorder(const TRect& r, bool border) {
+  int b = border ? 2 : 0;
+  return rtl::Rect(r.Left + b, r.Top + b, std::max(r.Left + b, r.Right - b), std::max(r.Top + b, r.Bottom - b));
+}
+
+int BeginFramedPaint(HDC dc, const TRect& client, TColor color, bool border, const TRect& clip) {
+  FillSolid(dc, client, color);
+  if (border) DrawSunkenBorder(dc, client);
+  int saved = gdi::SaveDC(dc);
+  gdi::IntersectClipRect(dc, clip.Left, clip.Top, clip.Right, clip.Bottom);
+  return saved;
+}
+
 }  // namespace stddraw
 
 int FontTextHeight(gdi::TFont* font) {
@@ -984,18 +997,8 @@ void TMemo::Dispatch(TMessage& m) {
   if (bars_.Handle(m)) return;
   switch (m.Msg) {
     case WM_VSCROLL: {
-      int top = TopRow();
-      switch (LOWORD(m.WParam)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= VisibleRows(); break;
-        case SB_PAGEDOWN: top += VisibleRows(); break;
-        case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = int(Rows().size()); break;
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: top = int(HIWORD(m.WParam)); break;
-        default: break;
-      }
-      SetTopRow(top);
+      if (auto top = ScrollRequestPos(m.WParam, TopRow(), 1, VisibleRows(), int(Rows().size()), HIWORD(m.WParam)))
+        SetTopRow(*top);
       return;
     }
     case WM_MOUSEWHEEL: {

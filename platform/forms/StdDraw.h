@@ -29,5 +29,10 @@ void FillSolid(HDC dc, const TRect& r, TColor color);
 // Text in a colour with a transparent background.
 void DrawTextIn(HDC dc, const String& text, TRect r, TColor color, unsigned flags);
 void DrawSunkenBorder(HDC dc, TRect r);
+// The area inside a control's sunken border (2 pixels), or all of it without one.
+TRect InsideBorder(const TRect& r, bool border);
+// The start of a framed control's paint: the client area filled, the border
+// drawn, drawing clipped to `clip`. Returns the SaveDC level to restore.
+int BeginFramedPaint(HDC dc, const TRect& client, TColor color, bool border, const TRect& clip);
 
 }  // namespace forms::stddraw

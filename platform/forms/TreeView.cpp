@@ -388,11 +388,7 @@ int TCustomTreeView::RowHeight() {
   return h;
 }
 
-TRect TCustomTreeView::ItemsArea() {
-  TRect r = ClientRect();
-  int b = borderStyle_ == bsSingleBorder ? 2 : 0;
-  return rtl::Rect(r.Left + b, r.Top + b, std::max(r.Left + b, r.Right - b), std::max(r.Top + b, r.Bottom - b));
-}
+TRect TCustomTreeView::ItemsArea() { return stddraw::InsideBorder(ClientRect(), borderStyle_ == bsSingleBorder); }
 
 int TCustomTreeView::GetVisibleCount() { return std::max(1, ItemsArea().Height() / RowHeight()); }
 
@@ -557,12 +553,8 @@ void TCustomTreeView::DrawNode(HDC dc, TTreeNode* node, int row, TRect r) {
 
 void TCustomTreeView::Paint() {
   HDC dc = Canvas()->Handle();
-  TRect client = ClientRect();
-  stddraw::FillSolid(dc, client, Color());
-  if (borderStyle_ == bsSingleBorder) stddraw::DrawSunkenBorder(dc, client);
   TRect a = ItemsArea();
-  int saved = gdi::SaveDC(dc);
-  gdi::IntersectClipRect(dc, a.Left, a.Top, a.Right, a.Bottom);
+  int saved = stddraw::BeginFramedPaint(dc, ClientRect(), Color(), borderStyle_ == bsSingleBorder, a);
   gdi::SelectObject(dc, Font()->Handle());
   int rh = RowHeight();
   int n = RowCount();
@@ -663,27 +655,16 @@ void TCustomTreeView::Dispatch(TMessage& m) {
       return;
     case WM_VSCROLL: case WM_HSCROLL: {
       bool vert = m.Msg == WM_VSCROLL;
-      int pos = vert ? topRow_ : scrollX_;
-      int page = vert ? GetVisibleCount() : ItemsArea().Width();
-      int line = vert ? 1 : indent_;
-      switch (LOWORD(m.WParam)) {
-        case SB_LINEUP: pos -= line; break;
-        case SB_LINEDOWN: pos += line; break;
-        case SB_PAGEUP: pos -= page; break;
-        case SB_PAGEDOWN: pos += page; break;
-        case SB_TOP: pos = 0; break;
-        case SB_BOTTOM: pos = 1 << 30; break;
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: {
-          pos = int(HIWORD(m.WParam));
-          SCROLLINFO si;
-          si.fMask = SIF_TRACKPOS | SIF_RANGE;
-          // The full position, past the 16 bits of the message.
-          if (HandleAllocated() && GetScrollInfo(Handle(), vert ? SB_VERT : SB_HORZ, &si) && si.nMax > 0xFFFF)
-            pos = si.nTrackPos;
-          break;
-        }
-        default: break;
-      }
+      int thumb = int(HIWORD(m.WParam));
+      SCROLLINFO si;
+      si.fMask = SIF_TRACKPOS | SIF_RANGE;
+      // The full position, past the 16 bits of the message.
+      if (HandleAllocated() && GetScrollInfo(Handle(), vert ? SB_VERT : SB_HORZ, &si) && si.nMax > 0xFFFF)
+        thumb = si.nTrackPos;
+      std::optional<int> req = ScrollRequestPos(m.WParam, vert ? topRow_ : scrollX_, vert ? 1 : indent_,
+                                                vert ? GetVisibleCount() : ItemsArea().Width(), 1 << 30, thumb);
+      if (!req) return;
+      int pos = *req;
       if (vert) {
         SetTopRow(pos);
       } else {
