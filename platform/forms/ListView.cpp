@@ -15,40 +15,12 @@ constexpr const char16_t* kHeaderClass = u"SysHeader32";
 constexpr int kHLineStep = 8;       // pixels a horizontal line step scrolls
 constexpr int kIconCellWidth = 75;  // icon style grid
 constexpr int kListCellWidth = 120;  // list and small-icon styles
+constexpr DWORD kSearchResetMs = 1000;  // typed prefixes older than this start again
 
 // The list view a header window belongs to.
 TCustomListView* ListOfHeader(HWND h) {
   return dynamic_cast<TCustomListView*>(TWinControl::FromHandle(GetParent(h)));
 }
-
-// The in-place editor of a label: Enter commits, Escape cancels, leaving commits.
-class TLabelEdit : public TCustomEdit {
- public:
-  TLabelEdit(TComponent* owner, TCustomListView* lv) : TCustomEdit(owner), lv_(lv) {}
-  void Dispatch(TMessage& m) override {
-    switch (m.Msg) {
-      case WM_GETDLGCODE: m.Result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; return;
-      case WM_KEYDOWN:
-        if (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) {
-          lv_->EndEdit(m.WParam == VK_RETURN);
-          return;
-        }
-        break;
-      case WM_CHAR:
-        if (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) return;
-        break;
-      case WM_KILLFOCUS:
-        TCustomEdit::Dispatch(m);
-        if (lv_->Editor() == this) lv_->EndEdit(true);
-        return;
-      default: break;
-    }
-    TCustomEdit::Dispatch(m);
-  }
-
- private:
-  TCustomListView* lv_;
-};
 
 }  // namespace
 
@@ -959,6 +931,22 @@ void TCustomListView::KeyDown(rtl::Word& key, TShiftState shift) {
   if (top != model_.TopIndex()) Invalidate();
 }
 
+void TCustomListView::KeyPress(char16_t& key) {
+  TCustomControl::KeyPress(key);
+  if (key < 0x20) return;
+  // Type-ahead: the typed prefix selects the next item it starts.
+  DWORD now = GetTickCountWin();
+  if (now - searchTime_ > kSearchResetMs) search_.clear();
+  searchTime_ = now;
+  search_ += key;
+  int from = model_.CaretRow();
+  auto caption = [this](int i) { return items_->Items(i)->Caption(); };
+  int hit = TListModel::FindPrefix(caption, items_->Count(), search_, search_.size() > 1 ? from - 1 : from);
+  if (hit < 0) return;
+  ChangeSelection([&] { model_.ClickRow(hit); });
+  Invalidate();
+}
+
 void TCustomListView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   TLiveness live = Liveness();
   if (editor_) EndEdit(true);
@@ -990,9 +978,8 @@ void TCustomListView::EditItem(int index) {
   if (!allow) return;
   item->MakeVisible(false);
   TRect r = GetItemRect(index, drLabel);
-  auto* e = new TLabelEdit(this, this);
+  auto* e = new TInplaceEdit(this, [this](bool accept) { EndEdit(accept); });
   e->SetFont(Font());
-  e->SetBorderStyle(bsNoBorder);
   int h = FontTextHeight(Font()) + 4;
   e->SetBounds(r.Left + 2, r.Top + (r.Height() - h) / 2, std::max(40, r.Width() - 2), h);
   e->SetText(item->Caption());

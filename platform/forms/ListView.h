@@ -265,6 +265,7 @@ class TCustomListView : public TCustomControl {
   void Paint() override;
   void Resize() override;
   void KeyDown(rtl::Word& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   virtual void Change(TListItem* item, int change);
   virtual void DrawRow(HDC dc, int index, TRect rect);
@@ -303,6 +304,8 @@ class TCustomListView : public TCustomControl {
   int editIndex_ = -1;
   TWindowScrollBars bars_{this};
   bool nativeBars_ = true, showingBars_ = false;
+  String search_;
+  win::DWORD searchTime_ = 0;
 };
 
 class TListView : public TCustomListView {

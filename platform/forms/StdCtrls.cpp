@@ -896,6 +896,34 @@ void TCustomEdit::Dispatch(TMessage& m) {
   TCustomControl::Dispatch(m);
 }
 
+// ------------------------------------------------------------------ TInplaceEdit
+TInplaceEdit::TInplaceEdit(TComponent* owner, TDone done) : TCustomEdit(owner), done_(std::move(done)) {
+  SetBorderStyle(bsNoBorder);
+}
+
+void TInplaceEdit::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case WM_GETDLGCODE: m.Result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; return;
+    case WM_KEYDOWN:
+      if (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) {
+        if (done_) done_(m.WParam == VK_RETURN);
+        return;
+      }
+      break;
+    case WM_CHAR:
+      if (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) return;
+      break;
+    case WM_KILLFOCUS: {
+      TLiveness live = Liveness();
+      TCustomEdit::Dispatch(m);
+      if (live.Alive() && done_) done_(true);
+      return;
+    }
+    default: break;
+  }
+  TCustomEdit::Dispatch(m);
+}
+
 // ------------------------------------------------------------------ TMemo
 TMemo::TMemo(TComponent* owner) : TCustomEdit(owner) {
   Buffer().SetMultiLine(true);

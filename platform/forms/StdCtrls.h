@@ -197,6 +197,18 @@ class TEdit : public TCustomEdit {
   explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
 };
 
+// The in-place editor of a label (list and tree views): Enter commits,
+// Escape cancels, losing the focus commits; `done` learns which.
+class TInplaceEdit : public TCustomEdit {
+ public:
+  using TDone = std::function<void(bool accept)>;
+  TInplaceEdit(TComponent* owner, TDone done);
+  void Dispatch(TMessage& m) override;
+
+ private:
+  TDone done_;
+};
+
 // A multi-line edit: Lines, word wrap, scroll bars (WS_VSCROLL/WS_HSCROLL
 // with the window's scroll state), Enter and Tab typed when wanted.
 class TMemo : public TCustomEdit {

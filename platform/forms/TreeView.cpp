@@ -149,6 +149,20 @@ void TTreeNode::DeleteChildren() {
   tv->EndUpdate();
 }
 
+void TTreeNode::EditText() { TreeView()->EditNode(this); }
+
+void TTreeNode::CustomSort(const std::function<int(TTreeNode*, TTreeNode*)>& compare, bool recurse) {
+  std::stable_sort(children_.begin(), children_.end(),
+                   [&](const auto& a, const auto& b) { return compare(a.get(), b.get()) < 0; });
+  if (recurse)
+    for (auto& c : children_) c->CustomSort(compare, true);
+  TreeView()->NodesChanged();
+}
+
+void TTreeNode::AlphaSort(bool recurse) {
+  CustomSort([](TTreeNode* a, TTreeNode* b) { return rtl::AnsiCompareText(a->text_, b->text_); }, recurse);
+}
+
 // ------------------------------------------------------------------ TTreeNodes
 TTreeNodes::TTreeNodes(TCustomTreeView* owner) : owner_(owner) {}
 TTreeNodes::~TTreeNodes() = default;
@@ -305,6 +319,7 @@ void TCustomTreeView::NodeRemoving(TTreeNode* node) {
       Change(next);
     }
   }
+  if (editNode_ == node) EndEdit(false);
   if (OnDeletion) OnDeletion(this, node);
   rowsValid_ = false;
 }
@@ -479,6 +494,52 @@ void TCustomTreeView::FullExpand() {
   for (int i = 0; i < items_->RootCount(); ++i) items_->Root(i)->Expand(true);
   EndUpdate();
 }
+void TCustomTreeView::AlphaSort(bool recurse) {
+  BeginUpdate();
+  auto cmp = [](const auto& a, const auto& b) { return rtl::AnsiCompareText(a->Text(), b->Text()) < 0; };
+  auto& roots = items_->roots_;
+  std::stable_sort(roots.begin(), roots.end(), cmp);
+  if (recurse)
+    for (auto& r : roots) r->AlphaSort(true);
+  EndUpdate();
+}
+
+void TCustomTreeView::EditNode(TTreeNode* node) {
+  if (readOnly_ || !node || node->owner_ != items_.get() || editor_) return;
+  bool allow = true;
+  if (OnEditing) OnEditing(this, node, allow);
+  if (!allow) return;
+  node->MakeVisible();
+  TRect r = NodeRect(node, true);
+  auto* e = new TInplaceEdit(this, [this](bool accept) { EndEdit(accept); });
+  e->SetFont(Font());
+  int h = FontTextHeight(Font()) + 4;
+  e->SetBounds(r.Left, r.Top + (r.Height() - h) / 2, std::max(80, r.Width() + 20), h);
+  e->SetText(node->text_);
+  e->SetParent(this);
+  editor_ = e;
+  editNode_ = node;
+  e->SelectAll();
+  if (e->CanFocus()) e->SetFocus();
+}
+
+void TCustomTreeView::EndEdit(bool accept) {
+  if (!editor_) return;
+  TCustomEdit* e = editor_;
+  TTreeNode* node = editNode_;
+  editor_ = nullptr;
+  editNode_ = nullptr;
+  bool hadFocus = e->Focused();
+  String s = e->Text();
+  e->Hide();
+  e->Release();
+  TLiveness live = Liveness();
+  if (hadFocus && CanFocus()) SetFocus();
+  if (!live.Alive() || !accept || !node) return;
+  if (OnEdited) OnEdited(this, node, s);
+  if (live.Alive()) node->SetText(s);
+}
+
 void TCustomTreeView::FullCollapse() {
   BeginUpdate();
   for (int i = 0; i < items_->RootCount(); ++i) items_->Root(i)->Collapse(true);
@@ -594,6 +655,7 @@ void TCustomTreeView::KeyDown(rtl::Word& key, TShiftState shift) {
     case VK_ADD: if (s) s->Expand(false); break;
     case VK_SUBTRACT: if (s) s->Collapse(false); break;
     case VK_MULTIPLY: if (s) s->Expand(true); break;
+    case VK_F2: if (s) EditNode(s); break;
     default: return;
   }
   key = 0;
@@ -619,6 +681,8 @@ void TCustomTreeView::MouseDown(TMouseButton button, TShiftState shift, int x, i
     SetFocus();
     if (!live.Alive()) return;
   }
+  if (editor_) EndEdit(true);
+  if (!live.Alive()) return;
   TTreeNode* node = GetNodeAt(x, y);
   if (node && !shift.Contains(ssDouble)) {
     TRect b = ButtonRect(node);

@@ -66,6 +66,10 @@ class TTreeNode {
   TRect DisplayRect(bool textOnly);
   void Delete();
   void DeleteChildren();
+  void EditText();
+  // Orders the children (and, with recurse, theirs): by text without case, or by `compare` (<0, 0, >0).
+  void AlphaSort(bool recurse = false);
+  void CustomSort(const std::function<int(TTreeNode* a, TTreeNode* b)>& compare, bool recurse = false);
   TCustomTreeView* TreeView() const;
   TTreeNodes* Owner() const { return owner_; }
 
@@ -106,6 +110,7 @@ class TTreeNodes {
 
  private:
   friend class TTreeNode;
+  friend class TCustomTreeView;
   TTreeNode* InsertAt(TTreeNode* parent, int index, const String& text);
   std::vector<std::unique_ptr<TTreeNode>>& SiblingsOf(TTreeNode* parent);
   void Remove(TTreeNode* node);
@@ -119,6 +124,8 @@ using TTVChangingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bo
 using TTVExpandingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
 using TTVCollapsingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowCollapse)>;
 using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+using TTVEditingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVEditedEvent = std::function<void(TObject* Sender, TTreeNode* Node, String& S)>;
 
 class TCustomTreeView : public TCustomControl {
  public:
@@ -165,6 +172,14 @@ class TCustomTreeView : public TCustomControl {
   TRect ItemsArea();
   void FullExpand();
   void FullCollapse();
+  void AlphaSort(bool recurse = true);
+  // Label editing (F2 or EditText): OnEditing may refuse, OnEdited may change the text.
+  bool IsEditing() const { return editor_ != nullptr; }
+  TCustomEdit* Editor() const { return editor_; }
+  void EditNode(TTreeNode* node);
+  void EndEdit(bool accept);
+  TTVEditingEvent OnEditing;
+  TTVEditedEvent OnEdited;
 
   TTVChangedEvent OnChange, OnDeletion;
   TTVChangingEvent OnChanging;
@@ -213,6 +228,8 @@ class TCustomTreeView : public TCustomControl {
   bool rowsValid_ = false;
   int topRow_ = 0, scrollX_ = 0, widest_ = 0;
   int updateCount_ = 0;
+  TCustomEdit* editor_ = nullptr;
+  TTreeNode* editNode_ = nullptr;
   TWindowScrollBars bars_{this};
   bool showingBars_ = false;
   String search_;

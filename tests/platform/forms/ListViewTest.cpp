@@ -252,6 +252,19 @@ TEST_F(ListViewTest, LabelEditingCommitsOnEnterAndCancelsOnEscape) {
   EXPECT_FALSE(lv->IsEditing());
 }
 
+TEST_F(ListViewTest, TypingFindsTheItemItsPrefixStarts) {
+  Fill(30);
+  lv->SetFocus();
+  Pump();
+  headless::TypeText(u"2");
+  Pump();
+  EXPECT_EQ(lv->ItemIndex(), 2);
+  headless::TypeText(u"5");
+  Pump();
+  EXPECT_EQ(lv->ItemIndex(), 25);
+  EXPECT_EQ(sel, (std::vector<std::string>{"2+", "2-", "25+"}));
+}
+
 TEST_F(ListViewTest, OwnerDataAsksOnlyForTheRowsItShows) {
   std::vector<int> asked;
   lv->SetOwnerData(true);

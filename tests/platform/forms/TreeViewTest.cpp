@@ -140,3 +140,34 @@ TEST_F(TreeViewTest, ScrollModelInVisibleRows) {
 
 }  // namespace
 }  // namespace formstest
+
+namespace formstest {
+namespace {
+
+TEST_F(TreeViewTest, LabelEditingAndSorting) {
+  TTreeNode* b = Root(u"beta", false);
+  Root(u"Alpha", false);
+  Root(u"gamma", false);
+  tv->AlphaSort();
+  EXPECT_EQ(tv->Items()->Item(0)->Text(), u"Alpha");
+  EXPECT_EQ(tv->Items()->Item(2)->Text(), u"gamma");
+  tv->OnEdited = [&](TObject*, TTreeNode*, String& s) { s += u"!"; };
+  tv->SetFocus();
+  Pump();
+  tv->SetSelected(b);
+  Key(VK_F2);
+  ASSERT_TRUE(tv->IsEditing());
+  headless::TypeText(u"文件夹");
+  Pump();
+  Key(VK_RETURN, u"\r");
+  EXPECT_FALSE(tv->IsEditing());
+  EXPECT_EQ(b->Text(), u"文件夹!");
+  b->EditText();
+  ASSERT_TRUE(tv->IsEditing());
+  Click(tv, 150, 140);  // clicking elsewhere commits
+  EXPECT_FALSE(tv->IsEditing());
+  EXPECT_EQ(b->Text(), u"文件夹!!");
+}
+
+}  // namespace
+}  // namespace formstest
