@@ -475,11 +475,15 @@ void TCustomEdit::DoEnter() {
 }
 
 // ---- painting
+void TCustomEdit::PaintBackground(HDC dc, const TRect& client) {
+  stddraw::FillSolid(dc, client, Color());
+  if (borderStyle_ == bsSingleBorder) stddraw::DrawSunkenBorder(dc, client);
+}
+
 void TCustomEdit::Paint() {
   HDC dc = Canvas()->Handle();
   TRect client = ClientRect();
-  stddraw::FillSolid(dc, client, Color());
-  if (borderStyle_ == bsSingleBorder) stddraw::DrawSunkenBorder(dc, client);
+  PaintBackground(dc, client);
   TRect fr = FormatRect();
   gdi::SelectObject(dc, Font()->Handle());
   int saved = gdi::SaveDC(dc);

@@ -134,6 +134,8 @@ class TCustomEdit : public TCustomControl {
  protected:
   virtual void Change();
   void Paint() override;
+  // The ground under the text and the border: Color, or what a skinned edit supplies.
+  virtual void PaintBackground(HDC dc, const TRect& client);
   void KeyDown(rtl::Word& key, TShiftState shift) override;
   void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
