@@ -457,6 +457,18 @@ void TCustomEdit::ScrollCaret() {
   UpdateCaret();
 }
 
+void TCustomEdit::SetScrollX(int x) {
+  if (buf_.MultiLine() && wordWrap_) return;
+  int widest = 0;
+  for (const TRow& r : Rows()) widest = std::max(widest, FontTextWidth(Font(), Shown(r.start, r.length)));
+  x = std::clamp(x, 0, std::max(0, widest - FormatRect().Width() + 1));
+  if (x == scrollX_) return;
+  scrollX_ = x;
+  RowsChanged();
+  Invalidate();
+  UpdateCaret();
+}
+
 void TCustomEdit::UpdateCaret() {
   if (!caretMade_ || !HandleAllocated()) return;
   TPoint p = CaretPoint();
@@ -1031,6 +1043,12 @@ void TMemo::Dispatch(TMessage& m) {
     case WM_VSCROLL: {
       if (auto top = ScrollRequestPos(m.WParam, TopRow(), 1, VisibleRows(), int(Rows().size()), HIWORD(m.WParam)))
         SetTopRow(*top);
+      return;
+    }
+    case WM_HSCROLL: {
+      int page = FormatRect().Width();
+      if (auto x = ScrollRequestPos(m.WParam, ScrollX(), FontTextWidth(Font(), u"W"), page, 1 << 30, HIWORD(m.WParam)))
+        SetScrollX(*x);
       return;
     }
     case WM_MOUSEWHEEL: {

@@ -124,6 +124,8 @@ class TCustomEdit : public TCustomControl {
   // Text area inside the border and margins (EM_SETRECTNP changes it).
   TRect FormatRect();
   int ScrollX() const { return scrollX_; }
+  // Scrolls the text sideways (pixels; kept within the widest row).
+  void SetScrollX(int x);
 
   TNotifyEvent OnChange;
   // The default context menu (made on first use); a PopupMenu replaces it.

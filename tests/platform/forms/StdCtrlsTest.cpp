@@ -316,6 +316,17 @@ TEST_F(StdCtrls, MemoWordWrapAndVerticalScroll) {
   headless::Wheel(Scr(m, 20, 20), -120);
   Pump();
   EXPECT_EQ(m->TopLine(), 3);
+  // Without wrapping, long lines scroll sideways.
+  m->SetWordWrap(false);
+  m->SetScrollBars(ssBoth);
+  m->SetText(u"a very long line that certainly does not fit in the memo's width at all");
+  m->Perform(WM_HSCROLL, SB_LINERIGHT);
+  EXPECT_GT(m->ScrollX(), 0);
+  m->Perform(WM_HSCROLL, SB_RIGHT);
+  int right = m->ScrollX();
+  m->Perform(WM_HSCROLL, SB_LEFT);
+  EXPECT_EQ(m->ScrollX(), 0);
+  EXPECT_EQ(right + m->FormatRect().Width() - 1, FontTextWidth(m->Font(), m->Text()));
 }
 
 // ------------------------------------------------------------------ list box
