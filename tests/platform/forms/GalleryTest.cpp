@@ -156,6 +156,10 @@ TEST_F(FormsTest, GalleryOfThePlainLooks) {
   ASSERT_TRUE(RenderToPng(f, "stdctrls_gallery.png"));
   ASSERT_TRUE(RenderToPng(pages, "stdctrls_gallery_pages.png"));
   ASSERT_TRUE(RenderToPng(edit, "stdctrls_gallery_edit.png"));
+  cb->SetDroppedDown(true);
+  Pump();
+  ASSERT_TRUE(RenderToPng(cb->ListControl(), "stdctrls_gallery_dropdown.png"));
+  cb->SetDroppedDown(false);
 }
 
 }  // namespace
