@@ -212,7 +212,6 @@ void TCustomListView::Notification(TComponent* component, rtl::TOperation operat
   if (operation != rtl::opRemove) return;
   if (component == smallImages_) smallImages_ = nullptr;
   if (component == largeImages_) largeImages_ = nullptr;
-  if (component == stateImages_) stateImages_ = nullptr;
   if (component == editor_) editor_ = nullptr;
 }
 

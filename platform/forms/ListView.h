@@ -194,8 +194,6 @@ class TCustomListView : public TCustomControl {
   // Window scroll bars shown when needed (off for views that draw their own).
   bool NativeScrollBars() const { return nativeBars_; }
   void SetNativeScrollBars(bool v);
-  TCustomImageList* StateImages() const { return stateImages_; }
-  void SetStateImages(TCustomImageList* v) { stateImages_ = v; Invalidate(); }
 
   int ItemIndex() const { return model_.ItemIndex(); }
   void SetItemIndex(int v);
@@ -292,7 +290,7 @@ class TCustomListView : public TCustomControl {
   bool rowSelect_ = false, gridLines_ = false, readOnly_ = false, hideSelection_ = true;
   bool showColumnHeaders_ = true, ownerData_ = false;
   TBorderStyle borderStyle_ = bsSingleBorder;
-  TCustomImageList *smallImages_ = nullptr, *largeImages_ = nullptr, *stateImages_ = nullptr;
+  TCustomImageList *smallImages_ = nullptr, *largeImages_ = nullptr;
   int scrollX_ = 0;
   int iconScrollY_ = 0;
   HWND header_ = nullptr;
