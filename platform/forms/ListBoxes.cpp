@@ -600,6 +600,9 @@ void TCustomComboBox::EnsureList() {
   list_->SetStyle(style_ == csOwnerDrawFixed ? lbOwnerDrawFixed : style_ == csOwnerDrawVariable ? lbOwnerDrawVariable
                                                                                                   : lbStandard);
   list_->Items()->Assign(items_.get());
+  list_->OnMeasureItem = [this](TWinControl*, int index, int& h) {
+    if (OnMeasureItem) OnMeasureItem(this, index, h);
+  };
 }
 
 bool TCustomComboBox::DroppedDown() const { return dropped_; }
@@ -615,7 +618,8 @@ void TCustomComboBox::SetDroppedDown(bool v) {
   if (!live.Alive() || !HandleAllocated()) return;
   EnsureList();
   int rows = std::clamp(items_->Count(), 1, dropDownCount_);
-  int h = rows * itemHeight_ + 2;
+  int h = 2;
+  for (int i = 0; i < rows; ++i) h += i < items_->Count() ? list_->RowHeight(i) : itemHeight_;
   TPoint p = ClientToScreen({0, Height()});
   TRect wa;
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &wa, 0);

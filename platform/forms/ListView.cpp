@@ -779,6 +779,13 @@ void TCustomListView::PaintHeader(HDC dc) {
     TListColumn* c = columns_->Items(i);
     TRect t = rtl::Rect(r.Left + 6, r.Top + 1, r.Right - 6, r.Bottom - 1);
     if (pressed) t = rtl::Rect(t.Left + 1, t.Top + 1, t.Right + 1, t.Bottom + 1);
+    if (smallImages_ && c->ImageIndex() >= 0 && c->ImageIndex() < smallImages_->Count() && t.Width() > 0) {
+      int save = gdi::SaveDC(dc);
+      gdi::IntersectClipRect(dc, r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+      smallImages_->DrawToDC(dc, t.Left, t.Top + (t.Height() - smallImages_->Height()) / 2, c->ImageIndex(), Enabled());
+      gdi::RestoreDC(dc, save);
+      t.Left += smallImages_->Width() + 4;
+    }
     unsigned al = c->Alignment() == taCenter ? gdi::DT_CENTER : c->Alignment() == taRightJustify ? gdi::DT_RIGHT : gdi::DT_LEFT;
     stddraw::DrawTextIn(dc, c->Caption(), t, gdi::clBtnText,
                         al | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX | gdi::DT_END_ELLIPSIS);

@@ -382,6 +382,7 @@ class TCustomComboBox : public TCustomControl {
 
   TNotifyEvent OnChange, OnDropDown, OnCloseUp, OnSelect;
   TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;  // csOwnerDrawVariable: the height of a list row
 
   void Dispatch(TMessage& m) override;
   void Notification(TComponent* component, rtl::TOperation operation) override;

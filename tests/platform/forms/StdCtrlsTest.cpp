@@ -625,3 +625,25 @@ TEST_F(StdCtrls, ScrollBarControlStepsAndReportsToItsParent) {
 
 }  // namespace
 }  // namespace formstest
+
+namespace formstest {
+namespace {
+
+TEST_F(StdCtrls, ComboOwnerDrawVariableListTakesTheMeasuredHeights) {
+  auto* cb = Make<TComboBox>(form, 10, 10, 150, 21);
+  cb->SetStyle(csOwnerDrawVariable);
+  for (const char16_t* s : {u"a", u"b", u"c"}) cb->Items()->Add(s);
+  cb->OnMeasureItem = [](TWinControl*, int index, int& h) { h = 10 * (index + 1); };
+  std::vector<int> drawn;
+  cb->OnDrawItem = [&](TWinControl*, int index, TRect r, TOwnerDrawState st) {
+    if (!st.Contains(odComboBoxEdit)) drawn.push_back(r.Height());
+  };
+  cb->SetDroppedDown(true);
+  Pump();
+  EXPECT_EQ(cb->ListControl()->Height(), 10 + 20 + 30 + 2);
+  EXPECT_EQ(drawn, (std::vector<int>{10, 20, 30}));
+  cb->SetDroppedDown(false);
+}
+
+}  // namespace
+}  // namespace formstest
