@@ -946,8 +946,15 @@ void TCustomListView::KeyPress(char16_t& key) {
   searchTime_ = now;
   search_ += key;
   int from = model_.CaretRow();
-  auto caption = [this](int i) { return items_->Items(i)->Caption(); };
-  int hit = TListModel::FindPrefix(caption, items_->Count(), search_, search_.size() > 1 ? from - 1 : from);
+  int start = search_.size() > 1 ? from - 1 : from;
+  int hit = -1;
+  if (ownerData_) {  // the owner knows its rows; fetching each one would be slow
+    if (OnDataFind) OnDataFind(this, search_, start + 1, true, hit);
+  } else {
+    auto caption = [this](int i) { return items_->Items(i)->Caption(); };
+    hit = TListModel::FindPrefix(caption, items_->Count(), search_, start);
+  }
+  if (hit >= items_->Count()) hit = -1;
   if (hit < 0) return;
   ChangeSelection([&] { model_.ClickRow(hit); });
   Invalidate();
@@ -1034,7 +1041,8 @@ void TCustomListView::Dispatch(TMessage& m) {
       return;
     }
     case WM_HSCROLL: {
-      if (auto x = ScrollRequestPos(m.WParam, scrollX_, kHLineStep, ItemsArea().Width(), 1 << 30, HIWORD(m.WParam)))
+      int line = viewStyle_ == vsList ? kListCellWidth : kHLineStep;  // the list style steps a column
+      if (auto x = ScrollRequestPos(m.WParam, scrollX_, line, ItemsArea().Width(), 1 << 30, HIWORD(m.WParam)))
         Scroll(*x - scrollX_, 0);
       return;
     }

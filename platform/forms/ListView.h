@@ -161,6 +161,10 @@ using TLVItemEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
 using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, String& S)>;
 using TLVChangeEvent = std::function<void(TObject* Sender, TListItem* Item, int Change)>;
+// Owner data: the row whose caption begins with FindString, searching from
+// StartIndex (wrapping when Wrap); Index stays -1 when there is none.
+using TLVOwnerDataFindEvent =
+    std::function<void(TObject* Sender, const String& FindString, int StartIndex, bool Wrap, int& Index)>;
 
 class TCustomListView : public TCustomControl {
  public:
@@ -241,6 +245,7 @@ class TCustomListView : public TCustomControl {
   TLVEditedEvent OnEdited;
   TLVItemEvent OnData, OnDeletion, OnInsert;
   TLVChangeEvent OnChange;
+  TLVOwnerDataFindEvent OnDataFind;
 
   void Dispatch(TMessage& m) override;
   void Notification(TComponent* component, rtl::TOperation operation) override;

@@ -280,6 +280,21 @@ TEST_F(ListViewTest, OwnerDataAsksOnlyForTheRowsItShows) {
   EXPECT_EQ(lv->Items()->Items(99999)->Caption(), u"row 99999");
   lv->SetItemIndex(500);
   EXPECT_EQ(lv->Selected()->Index(), 500);
+  // Typing asks the owner to find the row instead of fetching every one.
+  std::string asked2;
+  lv->OnDataFind = [&](TObject*, const String& s, int start, bool wrap, int& index) {
+    asked2 = rtl::U8(s) + "@" + std::to_string(start) + (wrap ? " wrap" : "");
+    index = 777;
+  };
+  lv->SetFocus();
+  Pump();
+  asked.clear();
+  headless::TypeText(u"r");
+  Pump();
+  EXPECT_EQ(asked2, "r@501 wrap");
+  EXPECT_EQ(lv->ItemIndex(), 777);
+  // The page now shown (and a partial row), and the two items whose selection changed.
+  EXPECT_LE(int(asked.size()), lv->GetCountPerPage() + 1 + 2);
 }
 
 TEST_F(ListViewTest, SubItemWritesRepaintTheRowAndDeletionKeepsTheSelection) {
