@@ -991,16 +991,9 @@ void TCustomListView::EditItem(int index) {
   if (!allow) return;
   item->MakeVisible(false);
   TRect r = GetItemRect(index, drLabel);
-  auto* e = new TInplaceEdit(this, [this](bool accept) { EndEdit(accept); });
-  e->SetFont(Font());
-  int h = FontTextHeight(Font()) + 4;
-  e->SetBounds(r.Left + 2, r.Top + (r.Height() - h) / 2, std::max(40, r.Width() - 2), h);
-  e->SetText(item->Caption());
-  e->SetParent(this);
-  editor_ = e;
+  r.Left += 2;
   editIndex_ = index;
-  e->SelectAll();
-  if (e->CanFocus()) e->SetFocus();
+  editor_ = TInplaceEdit::Open(this, r, 40, item->Caption(), [this](bool accept) { EndEdit(accept); });
 }
 
 void TCustomListView::EndEdit(bool accept) {
@@ -1009,12 +1002,8 @@ void TCustomListView::EndEdit(bool accept) {
   int index = editIndex_;
   editor_ = nullptr;
   editIndex_ = -1;
-  bool hadFocus = e->Focused();
-  String s = e->Text();
-  e->Hide();
-  e->Release();
   TLiveness live = Liveness();
-  if (hadFocus && CanFocus()) SetFocus();
+  String s = TInplaceEdit::Close(e, this);
   if (!live.Alive() || !accept || index < 0 || index >= items_->Count()) return;
   TListItem* item = ItemOf(index);
   if (OnEdited) OnEdited(this, item, s);

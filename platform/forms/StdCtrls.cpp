@@ -917,6 +917,27 @@ TInplaceEdit::TInplaceEdit(TComponent* owner, TDone done) : TCustomEdit(owner), 
   SetBorderStyle(bsNoBorder);
 }
 
+TInplaceEdit* TInplaceEdit::Open(TWinControl* host, const TRect& label, int minWidth, const String& text, TDone done) {
+  auto* e = new TInplaceEdit(host, std::move(done));
+  e->SetFont(host->Font());
+  int h = FontTextHeight(host->Font()) + 4;
+  e->SetBounds(label.Left, label.Top + (label.Height() - h) / 2, std::max(minWidth, label.Width()), h);
+  e->SetText(text);
+  e->SetParent(host);
+  e->SelectAll();
+  if (e->CanFocus()) e->SetFocus();
+  return e;
+}
+
+String TInplaceEdit::Close(TCustomEdit* editor, TWinControl* host) {
+  bool hadFocus = editor->Focused();
+  String s = editor->Text();
+  editor->Hide();
+  editor->Release();
+  if (hadFocus && host->CanFocus()) host->SetFocus();
+  return s;
+}
+
 void TInplaceEdit::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case WM_GETDLGCODE: m.Result = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; return;

@@ -208,6 +208,11 @@ class TInplaceEdit : public TCustomEdit {
   using TDone = std::function<void(bool accept)>;
   TInplaceEdit(TComponent* owner, TDone done);
   void Dispatch(TMessage& m) override;
+  // Opens an editor on `host` over a label's rectangle, its text selected and focused.
+  static TInplaceEdit* Open(TWinControl* host, const TRect& label, int minWidth, const String& text, TDone done);
+  // Takes an editor down (hidden now, freed from the message loop), gives the
+  // focus back to the host when the editor had it, and returns the text.
+  static String Close(TCustomEdit* editor, TWinControl* host);
 
  private:
   TDone done_;

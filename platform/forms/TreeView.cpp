@@ -511,16 +511,9 @@ void TCustomTreeView::EditNode(TTreeNode* node) {
   if (!allow) return;
   node->MakeVisible();
   TRect r = NodeRect(node, true);
-  auto* e = new TInplaceEdit(this, [this](bool accept) { EndEdit(accept); });
-  e->SetFont(Font());
-  int h = FontTextHeight(Font()) + 4;
-  e->SetBounds(r.Left, r.Top + (r.Height() - h) / 2, std::max(80, r.Width() + 20), h);
-  e->SetText(node->text_);
-  e->SetParent(this);
-  editor_ = e;
+  r.Right += 20;
   editNode_ = node;
-  e->SelectAll();
-  if (e->CanFocus()) e->SetFocus();
+  editor_ = TInplaceEdit::Open(this, r, 80, node->text_, [this](bool accept) { EndEdit(accept); });
 }
 
 void TCustomTreeView::EndEdit(bool accept) {
@@ -529,12 +522,8 @@ void TCustomTreeView::EndEdit(bool accept) {
   TTreeNode* node = editNode_;
   editor_ = nullptr;
   editNode_ = nullptr;
-  bool hadFocus = e->Focused();
-  String s = e->Text();
-  e->Hide();
-  e->Release();
   TLiveness live = Liveness();
-  if (hadFocus && CanFocus()) SetFocus();
+  String s = TInplaceEdit::Close(e, this);
   if (!live.Alive() || !accept || !node) return;
   if (OnEdited) OnEdited(this, node, s);
   if (live.Alive()) node->SetText(s);
