@@ -1025,7 +1025,8 @@ void TCustomListView::Dispatch(TMessage& m) {
           Scroll(0, *y - iconScrollY_);
         return;
       }
-      if (auto top = ScrollRequestPos(m.WParam, model_.TopIndex(), 1, model_.PageRows(), model_.Count(), HIWORD(m.WParam)))
+      int thumb = FullThumbPos(Handle(), SB_VERT, m.WParam);
+      if (auto top = ScrollRequestPos(m.WParam, model_.TopIndex(), 1, model_.PageRows(), model_.Count(), thumb))
         Scroll(0, (*top - model_.TopIndex()) * RowHeight());
       return;
     }

@@ -65,6 +65,14 @@ std::optional<int> ScrollRequestPos(WPARAM request, int pos, int line, int page,
   }
 }
 
+int FullThumbPos(HWND h, int bar, WPARAM request) {
+  int thumb = int(HIWORD(request));
+  SCROLLINFO si;
+  si.fMask = SIF_TRACKPOS | SIF_RANGE;
+  if (h && GetScrollInfo(h, bar, &si) && si.nMax > 0xFFFF) thumb = si.nTrackPos;
+  return thumb;
+}
+
 // ------------------------------------------------------------------ geometry and drawing
 TRect TWindowScrollBars::PartIn(const TRect& bar, bool vertical, const SCROLLINFO& si, TPart part) {
   TGeometry g = Measure(bar, vertical, si);

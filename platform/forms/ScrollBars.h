@@ -23,6 +23,9 @@ constexpr unsigned kScrollFirstDelay = 300, kScrollRepeat = 100;
 // one: line and page steps, the ends (0 and `last`), the thumb at `thumb`.
 // Not clamped; nothing for a request that moves nothing (SB_ENDSCROLL).
 std::optional<int> ScrollRequestPos(win::WPARAM request, int pos, int line, int page, int last, int thumb);
+// The thumb position of a request to a window's bar: the 16 bits of the
+// message, or the scroll state's track position when the range is wider.
+int FullThumbPos(win::HWND h, int bar, win::WPARAM request);
 
 // The bar machinery a control with window bars runs from its Dispatch:
 // Handle takes the bar's messages (non-client paint, hit test and presses,

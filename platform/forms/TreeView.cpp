@@ -708,12 +708,7 @@ void TCustomTreeView::Dispatch(TMessage& m) {
       return;
     case WM_VSCROLL: case WM_HSCROLL: {
       bool vert = m.Msg == WM_VSCROLL;
-      int thumb = int(HIWORD(m.WParam));
-      SCROLLINFO si;
-      si.fMask = SIF_TRACKPOS | SIF_RANGE;
-      // The full position, past the 16 bits of the message.
-      if (HandleAllocated() && GetScrollInfo(Handle(), vert ? SB_VERT : SB_HORZ, &si) && si.nMax > 0xFFFF)
-        thumb = si.nTrackPos;
+      int thumb = FullThumbPos(HandleAllocated() ? Handle() : nullptr, vert ? SB_VERT : SB_HORZ, m.WParam);
       std::optional<int> req = ScrollRequestPos(m.WParam, vert ? topRow_ : scrollX_, vert ? 1 : indent_,
                                                 vert ? GetVisibleCount() : ItemsArea().Width(), 1 << 30, thumb);
       if (!req) return;

@@ -280,6 +280,13 @@ TEST_F(ListViewTest, OwnerDataAsksOnlyForTheRowsItShows) {
   EXPECT_EQ(lv->Items()->Items(99999)->Caption(), u"row 99999");
   lv->SetItemIndex(500);
   EXPECT_EQ(lv->Selected()->Index(), 500);
+  // A thumb position past 16 bits comes from the scroll state's track position.
+  SCROLLINFO si;
+  si.fMask = SIF_TRACKPOS;
+  si.nTrackPos = 70000;
+  SetScrollInfo(lv->Handle(), SB_VERT, &si, FALSE);
+  lv->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 70000 & 0xFFFF));
+  EXPECT_EQ(lv->TopIndex(), 70000);
   // Typing asks the owner to find the row instead of fetching every one.
   std::string asked2;
   lv->OnDataFind = [&](TObject*, const String& s, int start, bool wrap, int& index) {
