@@ -1,12 +1,18 @@
+# scripts/run and scripts/test install make and the rest first on a bare
+# Debian 12 machine; with make present:
 # make run   - install what is missing, build, start the converter
 # make test  - install what is missing, build, run every test suite
 # make sanitize-address / sanitize-thread - the sanitizer runs of the suites that ask for them
+# make fuzz  - build every fuzz target (tests/*/fuzz) with clang's libFuzzer and
+#              ASan, run each for FUZZ_SECONDS
+# make bench - build the benchmarks
 
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: run test deps configure build sanitize-address sanitize-thread bench clean
+.PHONY: run test deps configure build sanitize-address sanitize-thread fuzz bench clean
 
 deps:
 	@scripts/install-deps
@@ -39,9 +45,16 @@ sanitize-address: deps
 sanitize-thread: deps
 	$(call sanitize_run,thread)
 
+# The fuzz build compiles only the fuzz targets and the libraries they test.
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DTVL_SANITIZE=fuzzer -DTVL_BUILD_TESTS=OFF \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
+	scripts/fuzz build-fuzz $(FUZZ_SECONDS) $(JOBS)
+
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DTVL_BUILD_BENCH=ON -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-bench -j $(JOBS)
 
 clean:
-	rm -rf build build-address build-thread build-bench
+	rm -rf build build-address build-thread build-fuzz build-bench

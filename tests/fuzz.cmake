@@ -1,0 +1,36 @@
+# libFuzzer targets: every tests/<library folder>/fuzz/*.cpp becomes a fuzz
+# target of its own, linked with the libraries that folder builds. Included
+# in the fuzzer configuration only (TVL_SANITIZE=fuzzer, clang), after the
+# library folders; `fuzz_targets` builds them all and fuzz-targets.txt lists
+# name and program of each for scripts/fuzz.
+file(GLOB_RECURSE TVL_FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/*.cpp)
+list(FILTER TVL_FUZZ_SOURCES INCLUDE REGEX "/tests/.+/fuzz/[^/]+\\.cpp$")
+add_custom_target(fuzz_targets)
+set(TVL_FUZZ_LIST "")
+foreach(src IN LISTS TVL_FUZZ_SOURCES)
+  # tests/skin/data/fuzz/SkinTextFuzz.cpp tests the libraries of skin/data.
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${src})
+  string(REGEX REPLACE "/fuzz/[^/]*$" "" libdir ${rel})
+  get_filename_component(name ${src} NAME_WE)
+  if(NOT IS_DIRECTORY ${PROJECT_SOURCE_DIR}/${libdir})
+    message(FATAL_ERROR "${rel}: no library folder ${libdir}")
+  endif()
+  get_property(dir_targets DIRECTORY ${PROJECT_SOURCE_DIR}/${libdir} PROPERTY BUILDSYSTEM_TARGETS)
+  set(libs "")
+  foreach(t IN LISTS dir_targets)
+    get_target_property(type ${t} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY" OR type STREQUAL "SHARED_LIBRARY" OR type STREQUAL "OBJECT_LIBRARY")
+      list(APPEND libs ${t})
+    endif()
+  endforeach()
+  if(NOT libs)
+    message(FATAL_ERROR "${rel}: ${libdir} builds no library to fuzz")
+  endif()
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE ${libs})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/fuzz)
+  add_dependencies(fuzz_targets ${name})
+  string(APPEND TVL_FUZZ_LIST "${name} $<TARGET_FILE:${name}>\n")
+endforeach()
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/fuzz-targets.txt CONTENT "${TVL_FUZZ_LIST}")
