@@ -111,8 +111,8 @@ TEST(SystemActions, PowerOffRunsSystemctlButNeverUnderCi) {
     EXPECT_FALSE(actions.PowerOff(error));
     EXPECT_NE(error.find(u"CI"), String::npos);
   }
-  const char* ci = std::getenv("CI");
-  if (ci && *ci) GTEST_SKIP() << "the suite itself runs under CI";
+  // The command is the recorder above, never the real systemctl, so the
+  // unguarded path runs under CI too.
   {
     TEnvSetting unset("CI", "");
     ASSERT_TRUE(actions.PowerOff(error));
