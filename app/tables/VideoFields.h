@@ -29,12 +29,15 @@ struct TVideoFields {
   rtl::String Video_FileFormat;
   rtl::String Video_TargetType;
   rtl::String Video_VideoTag;
+  rtl::String Video_CopyTimestamp;
   std::int32_t Video_VideoBitrate = 0;
   std::int32_t Video_AudioBitrate = 0;
+  std::int32_t Video_TimeStart = 0;
+  std::int32_t Video_TimeLength = 0;
   bool Video_DisableVideo = false;
 
   // The reset every add and every codec step starts from ("初始化数据"):
-  // empty texts, volume "256", bit rates -1, video enabled.
+  // empty texts, volume "256", bit rates and times -1, video enabled.
   void Reset() {
     const rtl::String addFileName = Video_AddFileName;
     *this = TVideoFields{};
@@ -42,6 +45,8 @@ struct TVideoFields {
     Video_AudioVolume = u"256";
     Video_VideoBitrate = -1;
     Video_AudioBitrate = -1;
+    Video_TimeStart = -1;
+    Video_TimeLength = -1;
   }
 };
 

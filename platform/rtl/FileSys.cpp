@@ -24,7 +24,7 @@ namespace rtl {
 
 namespace {
 
-std::string Sys(const String& s) { return StringToUtf8(s); }
+std::string Sys(const String& s) { return StringToFileName(s); }
 
 bool StatOf(const String& name, struct stat& st) {
   return !name.empty() && ::stat(Sys(name).c_str(), &st) == 0;
@@ -284,7 +284,7 @@ String GetCurrentDir() {
     if (errno != ERANGE) return String();
     buf.resize(buf.size() * 2);
   }
-  return Utf8ToString(buf.data());
+  return FileNameToString(buf.data());
 }
 
 bool SetCurrentDir(const String& dir) { return !dir.empty() && ::chdir(Sys(dir).c_str()) == 0; }
@@ -313,7 +313,7 @@ int FindMatching(TSearchRec& f) {
       f.FindHandle.reset();
       return err;
     }
-    String name = Utf8ToString(e->d_name);
+    String name = FileNameToString(e->d_name);
     if (!MatchesSearchMask(name, s.mask)) continue;
     struct stat st;
     const std::string full = Sys((s.folder.empty() ? String(u"./") : s.folder) + name);

@@ -33,7 +33,7 @@ String ErrorText(const std::string& program, int error) {
 
 TStartResult StartProgram(const String& Program, const std::vector<String>& Args) {
   TStartResult result;
-  const std::string program = StringToUtf8(Program);
+  const std::string program = StringToFileName(Program);
   if (program.empty()) {
     result.ErrorText = u"no program given";
     return result;
@@ -41,7 +41,7 @@ TStartResult StartProgram(const String& Program, const std::vector<String>& Args
   std::vector<std::string> args;
   args.reserve(Args.size() + 1);
   args.push_back(program);
-  for (const String& a : Args) args.push_back(StringToUtf8(a));
+  for (const String& a : Args) args.push_back(StringToFileName(a));
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

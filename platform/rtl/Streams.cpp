@@ -111,7 +111,7 @@ void THandleStream::SetSize(Int64 newSize) {
 
 TFileStream::TFileStream(const String& fileName, Word mode, Cardinal rights)
     : THandleStream(-1), fileName_(fileName) {
-  const std::string path = StringToUtf8(fileName);
+  const std::string path = StringToFileName(fileName);
   if ((mode & fmCreate) == fmCreate) {
     handle_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(rights));
     if (handle_ < 0) {

@@ -72,7 +72,13 @@ std::string Iconv(const std::string& to, const std::string& from, const char* da
 
 }  // namespace
 
-String Utf8ToString(std::string_view s) {
+namespace {
+
+// Escaped bytes of file names: 0x80..0xFF as the lone low surrogates
+// U+DC80..U+DCFF, which no well-formed UTF-8 decodes to.
+constexpr char16_t kByteEscape = 0xDC00;
+
+String DecodeUtf8(std::string_view s, bool escapeBytes) {
   String out;
   out.reserve(s.size());
   size_t i = 0;
@@ -94,7 +100,7 @@ String Utf8ToString(std::string_view s) {
     } else if ((c & 0xF8) == 0xF0) {
       extra = 3; cp = c & 0x07; min = 0x10000;
     } else {
-      out.push_back(kReplacement);
+      out.push_back(escapeBytes ? static_cast<char16_t>(kByteEscape + c) : kReplacement);
       ++i;
       continue;
     }
@@ -107,8 +113,13 @@ String Utf8ToString(std::string_view s) {
       cp = (cp << 6) | (cc & 0x3F);
     }
     if (!ok || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(kReplacement);
-      i += (j > 1 ? j : 1);
+      if (escapeBytes) {
+        out.push_back(static_cast<char16_t>(kByteEscape + c));
+        ++i;
+      } else {
+        out.push_back(kReplacement);
+        i += (j > 1 ? j : 1);
+      }
       continue;
     }
     AppendCodePoint(out, cp);
@@ -117,7 +128,7 @@ String Utf8ToString(std::string_view s) {
   return out;
 }
 
-std::string StringToUtf8(std::u16string_view s) {
+std::string EncodeUtf8(std::u16string_view s, bool escapeBytes) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
@@ -125,6 +136,9 @@ std::string StringToUtf8(std::u16string_view s) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
+    } else if (escapeBytes && c >= kByteEscape + 0x80 && c <= kByteEscape + 0xFF) {
+      out.push_back(static_cast<char>(c - kByteEscape));
+      continue;
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = kReplacement;
     }
@@ -132,6 +146,13 @@ std::string StringToUtf8(std::u16string_view s) {
   }
   return out;
 }
+
+}  // namespace
+
+String Utf8ToString(std::string_view s) { return DecodeUtf8(s, false); }
+std::string StringToUtf8(std::u16string_view s) { return EncodeUtf8(s, false); }
+String FileNameToString(std::string_view s) { return DecodeUtf8(s, true); }
+std::string StringToFileName(std::u16string_view s) { return EncodeUtf8(s, true); }
 
 void SetAnsiCodePage(const std::string& iconvName) {
   std::lock_guard<std::mutex> lock(g_cpMutex);

@@ -15,6 +15,15 @@ namespace rtl {
 String Utf8ToString(std::string_view utf8);
 std::string StringToUtf8(std::u16string_view s);
 
+// File names: the bytes of a name are not always UTF-8. Each byte that is not
+// part of a well-formed UTF-8 sequence becomes the lone surrogate
+// U+DC80..U+DCFF (0x80..0xFF) and turns back into that byte, so
+// StringToFileName(FileNameToString(b)) == b for every byte string and a name
+// that reached a String this way still opens the same file. Well-formed text
+// converts as with the functions above.
+String FileNameToString(std::string_view bytes);
+std::string StringToFileName(std::u16string_view s);
+
 // ANSI code page of the process. "UTF-8" by default; any iconv name otherwise.
 void SetAnsiCodePage(const std::string& iconvName);
 const std::string& AnsiCodePage();
