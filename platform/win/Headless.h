@@ -46,6 +46,9 @@ bool RenderToPng(HWND h, const std::string& path);
 
 // Screen geometry of the headless back end.
 void SetScreen(RECT screen, RECT workArea);
+// Whether the headless back end answers as a display with an ARGB visual and
+// a compositor (IsLayeringSupported); false until set.
+void SimulateLayering(bool supported);
 // How many frames the back end has been given for a window (uploads).
 int UploadCount(HWND top);
 // The native child the back end keeps for a WS_EX_FOREIGNVIDEO window: the

@@ -2,6 +2,7 @@
 // the pointer is wherever the last synthetic input put it, and the clipboard
 // is a string in memory.
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -75,6 +76,8 @@ class HeadlessBackend final : public Backend {
     std::lock_guard lock(m_);
     return work_;
   }
+  bool LayeringSupported() override { return layering_; }
+  void SetLayering(bool supported) { layering_ = supported; }
   void SetClipboardText(const std::u16string& text) override {
     std::lock_guard lock(m_);
     clip_ = text;
@@ -136,6 +139,7 @@ class HeadlessBackend final : public Backend {
   std::uintptr_t cursorId_ = 0;
   IconImage cursorImage_;
   std::map<NativeWindow, std::vector<IconImage>> icons_;
+  std::atomic<bool> layering_{false};  // no display: no compositor unless a test says so
 };
 
 HeadlessBackend* Current() { return dynamic_cast<HeadlessBackend*>(CurrentBackend()); }
@@ -232,6 +236,10 @@ std::vector<IconImage> WindowIcons(HWND top) {
 
 void SetScreen(RECT screen, RECT workArea) {
   if (auto* b = Current()) b->SetScreen(screen, workArea);
+}
+
+void SimulateLayering(bool supported) {
+  if (auto* b = Current()) b->SetLayering(supported);
 }
 
 }  // namespace headless
