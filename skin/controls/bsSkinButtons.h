@@ -1,0 +1,292 @@
+// Skinned push button (windowed, takes the focus) and speed button
+// (window-less tool button), and what both share: the look read from the
+// skin's button description, a morph between the normal and the hot look, a
+// frame animation from the skin, auto-repeat and latching groups.
+//
+// Timers run on the framework's timer service: morph steps every 20 ms by 0.2,
+// repeat after a 500 ms delay then every RepeatInterval ms, animation frames
+// every AnimateInterval ms. Each timer exists only while it runs.
+// GUI thread only.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "skin/controls/bsSkinCtrls.h"
+#include "skin/images/bsLayerManager.h"
+
+namespace skin {
+
+using TbsNumGlyphs = int;  // 1..4
+using TbsButtonPaintEvent =
+    std::function<void(TObject* Sender, gdi::TCanvas* Cnvs, TRect R, bool ADown, bool AMouseIn, bool& DrawDefault)>;
+
+// A timer that is owned while it runs and may be stopped from its own tick.
+class TbsRunTimer {
+ public:
+  explicit TbsRunTimer(TComponent* Owner) : FOwner(Owner) {}
+  ~TbsRunTimer();
+  void Start(unsigned Interval, std::function<void()> Tick);
+  // Changes the tick and interval of the running timer.
+  void Retarget(unsigned Interval, std::function<void()> Tick);
+  void Stop();
+  bool Running() const { return FTimer != nullptr; }
+  forms::TTimer* Timer() const { return FTimer.get(); }
+
+ private:
+  TComponent* FOwner;
+  std::unique_ptr<forms::TTimer> FTimer;
+  std::unique_ptr<forms::TTimer> FRetired;  // stopped inside its own tick
+  std::function<void()> FTick;
+  bool FInTick = false;
+};
+
+// The description fields of a button look and the rules that read them.
+struct TbsButtonLook {
+  String FontName = u"Arial";
+  TFontStyles FontStyle = 0;
+  int FontHeight = 12;
+  TColor FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, DisabledFontColor = 0;
+  TRect ActiveSkinRect{}, DownSkinRect{}, DisabledSkinRect{}, FocusedSkinRect{}, AnimateSkinRect{};
+  int FrameCount = 0, AnimateInterval = 0;
+  bool Morphing = false;
+  TbsMorphKind MorphKind = mkDefault;
+  bool ShowFocus = false;
+  TRect MenuMarkerRect{}, MenuMarkerActiveRect{}, MenuMarkerDownRect{}, MenuMarkerFlatRect{};
+  TColor MenuMarkerTransparentColor = 0;
+
+  // Copies D with the fallbacks of empty hot and pressed rectangles.
+  void Read(const TbsDataSkinButtonControl& D);
+  // Frame Current (1-based) of the animation strip (side by side when wider than SkinRect).
+  TRect AnimateFrameRect(const TRect& SkinRect, int Current) const;
+};
+
+// Glyph frame 1..4: 3 pressed, 4 hot, 2 disabled, else 1.
+int ButtonGlyphNum(int NumGlyphs, bool Enabled, bool ADown, bool AMouseIn);
+// Draws the morph of two looks by Kf with the routine of Kind at (0, 0) of C.
+void DrawMorphedLooks(gdi::TCanvas* C, TBitmap* Normal, TBitmap* Hot, TbsMorphKind Kind, double Kf);
+// The plain look's frame: pressed navy on (133,147,181), hot navy on
+// (182,189,210), else button shadow on button face (or, Frame false, face only).
+void DrawPlainButtonFrame(gdi::TCanvas* C, TRect R, bool Pressed, bool Hot, bool Frame = true);
+
+// ------------------------------------------------------------------ push button
+class TbsSkinButton : public TbsSkinCustomControl {
+ public:
+  explicit TbsSkinButton(TComponent* AOwner);
+  ~TbsSkinButton() override;
+
+  // Properties.
+  forms::TCustomImageList* ImageList = nullptr;
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  bool AlwaysShowLayeredFrame = false;
+  bool UseSkinSize = true;
+  bool UseSkinFontColor = true;
+  bool RepeatMode = false;
+  int RepeatInterval = 100;
+  bool AllowAllUp = false;
+  bool CanFocused() const { return FCanFocused; }
+  void SetCanFocused(bool Value);
+  bool Down() const { return FDown; }
+  void SetDown(bool Value);
+  int GroupIndex() const { return FGroupIndex; }
+  void SetGroupIndex(int Value);
+  TBitmap* Glyph() { return FGlyph.get(); }
+  void SetGlyph(TBitmap* Value);
+  int NumGlyphs() const { return FNumGlyphs; }
+  void SetNumGlyphs(int Value);
+  int Margin() const { return FMargin; }
+  void SetMargin(int Value);
+  int Spacing() const { return FSpacing; }
+  void SetSpacing(int Value);
+  TbsButtonLayout Layout() const { return FLayout; }
+  void SetLayout(TbsButtonLayout Value);
+  bool Cancel = false;
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value);
+  int ModalResult = 0;
+  // OnClick runs only through ButtonClick, once per click of any kind.
+  TbsButtonPaintEvent OnPaint;
+
+  // State, for the owner and tests.
+  bool MouseIn() const { return FMouseIn; }
+  bool Active() const { return FActive; }
+  double MorphKf() const { return FMorphKf; }
+  int CurrentFrame() const { return FCurrentFrame; }
+  bool Morphing() const { return FMorphTimer.Running(); }
+  bool Repeating() const { return FRepeatTimer.Running(); }
+  bool Animating() const { return FAnimateTimer.Running(); }
+  TbsLayerManager* LayerManager() const { return FLayerManager; }
+
+  virtual void ButtonClick();
+  void RefreshButton();
+  void ShowLayer();
+  void HideLayer();
+
+  void GetSkinData() override;
+  void ChangeSkinData() override;
+  void BeforeChangeSkinData() override;
+  void AdjustSkinSize(int& W, int& H) override;
+  void WndProc(TMessage& M) override;
+  void Dispatch(TMessage& M) override;
+  void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
+  void Click() override {}
+
+ protected:
+  void Paint() override;
+  void CreateWnd() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateControlSkinImage(TBitmap* B) override {}
+  virtual void CreateStateImage(TBitmap* B, TRect R, bool ADown, bool AMouseIn);
+  void CreateResizedStateImage(TBitmap* B, TRect R, bool ADown, bool AMouseIn);
+  void MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
+  void MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
+
+ private:
+  bool IsFocused();
+  bool EffectsEnabled() const;
+  bool CanMorphing() const { return FLook.Morphing && EffectsEnabled(); }
+  bool Animated() const;
+  bool PressedLook();
+  void RedrawOrMorph();
+  void StartMorph();
+  void StopMorph() { FMorphTimer.Stop(); }
+  void MorphTimerProc();
+  void StartRepeat();
+  void StopRepeat() { FRepeatTimer.Stop(); }
+  void StartAnimate(bool AInc);
+  void StopAnimate();
+  void AnimateTimerProc();
+  void ReleaseGroupButtons();
+  void MouseEnterHandler();
+  void MouseLeaveHandler();
+  void FocusChanged(TControl* Sender);
+  void SetCaptionFont(gdi::TCanvas* C);
+  TColor CaptionColor(bool ADown, bool AMouseIn);
+  void DrawContent(gdi::TCanvas* C, TRect T, TRect EventR, bool ADown, bool AMouseIn, bool PressedFlag);
+  int GlyphNum(bool ADown, bool AMouseIn) const { return ButtonGlyphNum(FNumGlyphs, Enabled(), ADown, AMouseIn); }
+  void SetGlowPosition(int& X, int& Y);
+
+  TbsLayerManager* FLayerManager;
+  TbsRunTimer FAnimateTimer, FRepeatTimer, FMorphTimer;
+  int FCurrentFrame = 0;
+  bool FAnimateInc = false;
+  bool FActive = false, FAllowAllUpCheck = false, FDefault = false, FClicksDisabled = false;
+  bool FCanFocused = true, FDown = false, FMouseIn = false, FMouseDown = false;
+  int FGroupIndex = 0;
+  std::unique_ptr<TBitmap> FGlyph;
+  int FNumGlyphs = 1, FMargin = -1, FSpacing = 1;
+  TbsButtonLayout FLayout = blGlyphLeft;
+  double FMorphKf = 0;
+  int FImageIndex = -1;
+  TbsButtonLook FLook;
+  TbsDataSkinButtonControl* FGlow = nullptr;  // the description, for the glow fields
+};
+
+// ------------------------------------------------------------------ speed button
+class TbsSkinImagesMenu;
+
+class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
+ public:
+  explicit TbsSkinSpeedButton(TComponent* AOwner);
+  ~TbsSkinSpeedButton() override;
+
+  forms::TCustomImageList* ImageList = nullptr;
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  bool UseSkinSize = true;
+  bool UseSkinFontColor = true;
+  int WidthWithCaption = 0, WidthWithoutCaption = 0;
+  bool RepeatMode = false;
+  int RepeatInterval = 100;
+  bool Transparent() const { return !ControlStyle().Contains(forms::csOpaque); }
+  void SetTransparent(bool Value);
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool Value);
+  bool AllowAllUp = false;
+  bool Down() const { return FDown; }
+  void SetDown(bool Value);
+  int GroupIndex = 0;
+  bool ShowCaption() const { return FShowCaption; }
+  void SetShowCaption(bool Value);
+  TBitmap* Glyph() { return FGlyph.get(); }
+  void SetGlyph(TBitmap* Value);
+  int NumGlyphs() const { return FNumGlyphs; }
+  void SetNumGlyphs(int Value);
+  int Margin() const { return FMargin; }
+  void SetMargin(int Value);
+  int Spacing() const { return FSpacing; }
+  void SetSpacing(int Value);
+  TbsButtonLayout Layout() const { return FLayout; }
+  void SetLayout(TbsButtonLayout Value);
+  TbsButtonPaintEvent OnPaint;
+  // Images menu whose selected item may give image and caption.
+  TbsSkinImagesMenu* SkinImagesMenu() const { return FSkinImagesMenu; }
+  bool UseImagesMenuImage = false, UseImagesMenuCaption = false;
+
+  bool MouseIn() const { return FMouseIn; }
+  double MorphKf() const { return FMorphKf; }
+  int CurrentFrame() const { return FCurrentFrame; }
+  bool Morphing() const { return FMorphTimer.Running(); }
+  bool Repeating() const { return FRepeatTimer.Running(); }
+  bool Animating() const { return FAnimateTimer.Running(); }
+
+  virtual void ButtonClick();
+  void RefreshButton();
+  void RedrawOrMorph();
+
+  void GetSkinData() override;
+  void ChangeSkinData() override;
+  void AdjustSkinSize(int& W, int& H) override;
+  void Dispatch(TMessage& M) override;
+  void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
+
+ protected:
+  void Paint() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateControlSkinImage(TBitmap* B) override {}
+  virtual void CreateStateImage(TBitmap* B, TRect R, bool ADown, bool AMouseIn);
+  void CreateResizedStateImage(TBitmap* B, TRect R, bool ADown, bool AMouseIn);
+  void MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
+  void MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
+  // Pressed and hot flags of the current state.
+  bool PressedLook() const { return FDown && ((FMouseIn && GroupIndex == 0) || GroupIndex != 0); }
+  void SetImagesMenu(TbsSkinImagesMenu* Value);
+
+  // The image beside the caption, from the first source that applies.
+  // Transparent: the transparent looks' rule (no hot images).
+  void DrawContent(gdi::TCanvas* C, TRect T, bool P, bool ADown, bool AMouseIn, bool Transparent, int GlyphFrame);
+  String ShownCaption() const { return FShowCaption ? Caption() : String(); }
+  bool EffectsEnabled() const;
+  bool CanMorphing() const { return FLook.Morphing && EffectsEnabled(); }
+  bool Animated() const;
+  void SetCaptionFont(gdi::TCanvas* C);
+  TColor CaptionColor(bool ADown, bool AMouseIn);
+
+  TbsButtonLook FLook;
+  bool FMouseIn = false, FDown = false;
+
+ private:
+  void StartMorph();
+  void MorphTimerProc();
+  void StartRepeat();
+  void StartAnimate(bool AInc);
+  void StopAnimate();
+  void AnimateTimerProc();
+  void MouseEnterHandler();
+  void MouseLeaveHandler();
+
+  TbsRunTimer FAnimateTimer, FRepeatTimer, FMorphTimer;
+  int FCurrentFrame = 0;
+  bool FAnimateInc = false;
+  TbsSkinImagesMenu* FSkinImagesMenu = nullptr;
+  int FImageIndex = 0;
+  bool FFlat = false, FAllowAllUpCheck = false, FMouseDown = false;
+  std::unique_ptr<TBitmap> FGlyph;
+  int FNumGlyphs = 1, FMargin = -1, FSpacing = 1;
+  TbsButtonLayout FLayout = blGlyphLeft;
+  double FMorphKf = 0;
+  bool FShowCaption = true;
+};
+
+}  // namespace skin
