@@ -290,3 +290,63 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
 };
 
 }  // namespace skin
+
+namespace skin {
+
+class TbsSkinPopupMenu;
+enum TbsTrackPosition { bstpRight, bstpBottom };
+
+// A speed button with a drop-down part that opens a skin popup menu or an
+// images menu and stays pressed while the menu is open; in track-button mode
+// only a 15-pixel strip at the right (or bottom) edge opens it.
+class TbsSkinMenuSpeedButton : public TbsSkinSpeedButton {
+ public:
+  explicit TbsSkinMenuSpeedButton(TComponent* AOwner);
+
+  TNotifyEvent OnShowTrackMenu, OnHideTrackMenu;
+  bool NewStyle() const { return FNewStyle; }
+  void SetNewStyle(bool Value);
+  TbsTrackPosition TrackPosition() const { return FTrackPosition; }
+  void SetTrackPosition(TbsTrackPosition Value);
+  void SetSkinImagesMenu(TbsSkinImagesMenu* Value);
+  TbsSkinPopupMenu* SkinPopupMenu() const { return FSkinPopupMenu; }
+  void SetSkinPopupMenu(TbsSkinPopupMenu* Value);
+  bool TrackButtonMode() const { return FTrackButtonMode; }
+  void SetTrackButtonMode(bool Value);
+  bool FDrawStandardArrow = false;
+  int FArrowType = 4;
+  bool MenuTracked() const { return FMenuTracked; }
+
+  bool IsTrackArea(int X, int Y);
+  TRect GetTrackButtonRect();
+  void ShowTrackMenu();
+  void CloseTrackMenu();
+
+  void GetSkinData() override;
+  void Dispatch(TMessage& M) override;
+  void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
+
+ protected:
+  void Paint() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateStateImage(TBitmap* B, TRect R, bool ADown, bool AMouseIn) override;
+  void MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
+  void MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
+
+ private:
+  bool StripStyle() const;  // one of the four names that reserve the 15-pixel strip
+  void DrawStripStyleImage(TBitmap* B, bool ADown, bool AMouseIn, bool Resize);
+  void DrawNewStyleImage(TBitmap* B, bool ADown, bool AMouseIn);
+  void DrawDescriptionImage(TbsDataSkinButtonControl* D, gdi::TCanvas* C, TRect R, bool AHot, bool ADown);
+  void DrawMenuMarker(gdi::TCanvas* C, TRect R, bool AActive, bool ADown, bool AFlat);
+  void DrawMarker(gdi::TCanvas* C, TRect M, bool Hot, bool DownOrOpen, TColor CaptionColour);
+  void ComposePart(TBitmap* B, TRect Src, int W, int H, bool Resize);
+  TColor StripCaptionColor(bool Pressed, bool Hot);
+
+  bool FTrackButtonMode = false, FMenuTracked = false, FNewStyle = false;
+  TbsSkinPopupMenu* FSkinPopupMenu = nullptr;
+  TbsTrackPosition FTrackPosition = bstpRight;
+  TRect TrackButtonRect{};
+};
+
+}  // namespace skin

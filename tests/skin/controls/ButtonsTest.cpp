@@ -1,4 +1,5 @@
 #include "skin/controls/bsSkinButtons.h"
+#include "skin/controls/bsSkinMenuIntf.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
 
 namespace skinctltest {
@@ -431,6 +432,112 @@ TEST_F(SkinControlsTest, SpeedButtonRepeat) {
   Up(b);
   EXPECT_EQ(clicks, 3);
   EXPECT_FALSE(b->Repeating());
+}
+
+// ---------------------------------------------------------------- menu speed button
+// A frame's menu engine that records what it is asked and closes on demand.
+struct TFakeEngine : TbsSkinMenuEngine {
+  std::vector<std::string>* log;
+  forms::TControl* ctrl = nullptr;
+  rtl::TRect rect{};
+  void CloseSkinMenu() override { End(); }
+  void PopupSkinMenu(TbsSkinPopupMenu*, rtl::TRect R, bool up, forms::TControl* c) override {
+    log->push_back(up ? "popup up" : "popup");
+    ctrl = c;
+    rect = R;
+  }
+  void End() {
+    auto* c = ctrl;
+    ctrl = nullptr;
+    SkinMenuClosed(c);
+  }
+};
+TFakeEngine* gEngine = nullptr;
+
+TEST_F(SkinControlsTest, MenuSpeedButtonOpensItsMenuAndStaysPressedUntilItCloses) {
+  TFakeEngine engine;
+  engine.log = &log;
+  gEngine = &engine;
+  FindSkinMenuEngine = [](TbsSkinPopupMenu*) -> TbsSkinMenuEngine* { return gEngine; };
+  auto* menu = new TbsSkinPopupMenu(form);
+  auto* b = Make<TbsSkinMenuSpeedButton>(form, 10, 10, 60, 25, u"Add");
+  b->SetSkinPopupMenu(menu);
+  b->OnClick = Logger("click");
+  b->OnMouseUp = MouseLogger("up");
+  b->OnShowTrackMenu = Logger("show");
+  b->OnHideTrackMenu = Logger("hide");
+  Down(b);
+  Up(b);
+  EXPECT_EQ(log, (std::vector<std::string>{"show", "popup"})) << "no click or mouse-up after the menu opened";
+  EXPECT_EQ(engine.rect, (rtl::TRect{b->ClientOrigin().X, b->ClientOrigin().Y, b->ClientOrigin().X + 60,
+                                     b->ClientOrigin().Y + 25}));
+  EXPECT_TRUE(b->MenuTracked());
+  EXPECT_TRUE(b->Down());
+  EXPECT_EQ(PixelAt(b, 5, 5), 0x8593B5u) << "drawn pressed while open";
+  Leave();
+  EXPECT_TRUE(b->Down());
+  engine.End();
+  EXPECT_EQ(log.back(), "hide");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "hide"), 1);
+  EXPECT_FALSE(b->Down());
+  EXPECT_FALSE(b->MenuTracked());
+  EXPECT_EQ(PixelAt(b, 5, 5), Rgb(gdi::ColorToRGB(gdi::clBtnFace)));
+
+  // Track-button mode: only the 15-pixel strip opens the menu.
+  b->SetTrackButtonMode(true);
+  EXPECT_TRUE(b->IsTrackArea(45, 5));
+  EXPECT_FALSE(b->IsTrackArea(44, 5));
+  log.clear();
+  win::headless::Click(Scr(b, 44, 5));
+  Pump();
+  EXPECT_EQ(log, (std::vector<std::string>{"up", "click"}));
+
+  // Both menus: shown twice; the images menu's close ends the tracking.
+  gdi::TBitmap img(16, 16);
+  forms::TImageList images(form);
+  images.SetWidth(16);
+  images.SetHeight(16);
+  images.Add(&img, nullptr);
+  TbsSkinImagesMenu im(nullptr);
+  im.FImages = &images;
+  im.Items = {{u"First", 0}};
+  b->SetSkinImagesMenu(&im);
+  b->SetTrackButtonMode(false);
+  log.clear();
+  Down(b);
+  EXPECT_EQ(log, (std::vector<std::string>{"show", "popup", "show"}));
+  EXPECT_TRUE(im.PopupShown());
+  im.MenuClosed();
+  EXPECT_EQ(log.back(), "hide");
+  EXPECT_FALSE(b->MenuTracked());
+  engine.ctrl = nullptr;
+  b->SetSkinImagesMenu(nullptr);
+  Up(b);
+
+  // Without a frame nothing opens and no close follows.
+  gEngine = nullptr;
+  log.clear();
+  Down(b);
+  EXPECT_EQ(log, (std::vector<std::string>{"show"}));
+  EXPECT_TRUE(b->MenuTracked());
+  FindSkinMenuEngine = nullptr;
+}
+
+TEST_F(SkinControlsTest, ImagesMenuSelectionShowsOnTheButton) {
+  TbsSkinImagesMenu im(nullptr);
+  EXPECT_EQ(im.GetSelectedItem(), nullptr);
+  im.Items = {{u"One", 0}, {u"Two", 1}};
+  auto* b = Make<TbsSkinMenuSpeedButton>(form, 10, 10, 60, 25);
+  b->SetSkinImagesMenu(&im);
+  int repaints = 0;
+  b->OnPaint = [&](rtl::TObject*, gdi::TCanvas*, rtl::TRect, bool, bool, bool&) { ++repaints; };
+  im.SetItemIndex(1);
+  EXPECT_EQ(im.GetSelectedItem()->FCaption, u"Two");
+  im.SetItemIndex(2);
+  EXPECT_EQ(im.GetSelectedItem(), nullptr);
+  im.PopupFromRect({0, 0, 10, 10});
+  EXPECT_FALSE(im.PopupShown()) << "no images: no window";
+  b->SetSkinImagesMenu(nullptr);
 }
 
 }  // namespace
