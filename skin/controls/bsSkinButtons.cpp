@@ -120,7 +120,45 @@ void DrawPlainButtonFrame(gdi::TCanvas* C, TRect R, bool Pressed, bool Hot, bool
   C->FrameRect(R);
 }
 
+// One morph tick: towards the hot look while Hot, else towards the normal
+// one, by 0.2; true once the factor is pinned at 1 or 0 (the morph ends).
+bool StepMorph(double& Kf, bool Hot) {
+  if (Hot && Kf < 1) {
+    Kf += 0.2;
+    return false;
+  }
+  if (!Hot && Kf > 0) {
+    Kf -= 0.2;
+    return false;
+  }
+  Kf = Hot ? 1 : 0;
+  return true;
+}
+
+// One animation tick; true once the last frame was passed (the animation ends).
+bool StepAnimation(int& Current, bool Inc, int FrameCount, const std::function<void()>& Repaint) {
+  if (Inc) {
+    if (Current <= FrameCount) {
+      ++Current;
+      Repaint();
+    }
+    return Current > FrameCount;
+  }
+  if (Current >= 0) {
+    --Current;
+    Repaint();
+  }
+  return Current <= 0;
+}
+
 namespace {
+
+template <class T>
+bool Store(T& Field, T Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
+}
 
 void SetCharset(gdi::TFont* F, TbsSkinData* SD, gdi::TFont* DefaultFont) {
   if (SD && SD->ResourceStrData())
@@ -161,9 +199,7 @@ TbsSkinButton::~TbsSkinButton() {
 }
 
 void TbsSkinButton::SetImageIndex(int Value) {
-  if (FImageIndex == Value) return;
-  FImageIndex = Value;
-  Repaint();
+  if (Store(FImageIndex, Value)) Repaint();
 }
 
 void TbsSkinButton::SetCanFocused(bool Value) {
@@ -187,21 +223,15 @@ void TbsSkinButton::SetNumGlyphs(int Value) {
 }
 
 void TbsSkinButton::SetMargin(int Value) {
-  if (Value < -1 || Value == FMargin) return;
-  FMargin = Value;
-  Repaint();
+  if (Value >= -1 && Store(FMargin, Value)) Repaint();
 }
 
 void TbsSkinButton::SetSpacing(int Value) {
-  if (Value == FSpacing) return;
-  FSpacing = Value;
-  Repaint();
+  if (Store(FSpacing, Value)) Repaint();
 }
 
 void TbsSkinButton::SetLayout(TbsButtonLayout Value) {
-  if (Value == FLayout) return;
-  FLayout = Value;
-  Repaint();
+  if (Store(FLayout, Value)) Repaint();
 }
 
 bool TbsSkinButton::IsFocused() { return FCanFocused && HandleAllocated() && Focused(); }
@@ -269,14 +299,7 @@ void TbsSkinButton::MorphTimerProc() {
     StopMorph();
     return;
   }
-  if (Hot && FMorphKf < 1) {
-    FMorphKf += 0.2;
-  } else if (!Hot && FMorphKf > 0) {
-    FMorphKf -= 0.2;
-  } else {
-    FMorphKf = Hot ? 1 : 0;
-    StopMorph();
-  }
+  if (StepMorph(FMorphKf, Hot)) StopMorph();
   Repaint();
 }
 
@@ -299,19 +322,7 @@ void TbsSkinButton::StopAnimate() {
 }
 
 void TbsSkinButton::AnimateTimerProc() {
-  if (FAnimateInc) {
-    if (FCurrentFrame <= FLook.FrameCount) {
-      ++FCurrentFrame;
-      Repaint();
-    }
-    if (FCurrentFrame > FLook.FrameCount) StopAnimate();
-  } else {
-    if (FCurrentFrame >= 0) {
-      --FCurrentFrame;
-      Repaint();
-    }
-    if (FCurrentFrame <= 0) StopAnimate();
-  }
+  if (StepAnimation(FCurrentFrame, FAnimateInc, FLook.FrameCount, [this] { Repaint(); })) StopAnimate();
 }
 
 // ---- pointer
@@ -779,19 +790,13 @@ void TbsSkinSpeedButton::SetNumGlyphs(int Value) {
   Repaint();
 }
 void TbsSkinSpeedButton::SetMargin(int Value) {
-  if (Value < -1 || Value == FMargin) return;
-  FMargin = Value;
-  Repaint();
+  if (Value >= -1 && Store(FMargin, Value)) Repaint();
 }
 void TbsSkinSpeedButton::SetSpacing(int Value) {
-  if (Value == FSpacing) return;
-  FSpacing = Value;
-  Repaint();
+  if (Store(FSpacing, Value)) Repaint();
 }
 void TbsSkinSpeedButton::SetLayout(TbsButtonLayout Value) {
-  if (Value == FLayout) return;
-  FLayout = Value;
-  Repaint();
+  if (Store(FLayout, Value)) Repaint();
 }
 
 void TbsSkinSpeedButton::SetImagesMenu(TbsSkinImagesMenu* Value) {
@@ -845,14 +850,7 @@ void TbsSkinSpeedButton::MorphTimerProc() {
     FMorphTimer.Stop();
     return;
   }
-  if (FMouseIn && FMorphKf < 1) {
-    FMorphKf += 0.2;
-  } else if (!FMouseIn && FMorphKf > 0) {
-    FMorphKf -= 0.2;
-  } else {
-    FMorphKf = FMouseIn ? 1 : 0;
-    FMorphTimer.Stop();
-  }
+  if (StepMorph(FMorphKf, FMouseIn)) FMorphTimer.Stop();
   Repaint();
 }
 
@@ -876,19 +874,7 @@ void TbsSkinSpeedButton::StopAnimate() {
 }
 
 void TbsSkinSpeedButton::AnimateTimerProc() {
-  if (FAnimateInc) {
-    if (FCurrentFrame <= FLook.FrameCount) {
-      ++FCurrentFrame;
-      Repaint();
-    }
-    if (FCurrentFrame > FLook.FrameCount) StopAnimate();
-  } else {
-    if (FCurrentFrame >= 0) {
-      --FCurrentFrame;
-      Repaint();
-    }
-    if (FCurrentFrame <= 0) StopAnimate();
-  }
+  if (StepAnimation(FCurrentFrame, FAnimateInc, FLook.FrameCount, [this] { Repaint(); })) StopAnimate();
 }
 
 void TbsSkinSpeedButton::MouseEnterHandler() {

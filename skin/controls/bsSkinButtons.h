@@ -61,6 +61,9 @@ struct TbsButtonLook {
   TRect AnimateFrameRect(const TRect& SkinRect, int Current) const;
 };
 
+// Morph and animation ticks shared by the buttons; true when the run ends.
+bool StepMorph(double& Kf, bool Hot);
+bool StepAnimation(int& Current, bool Inc, int FrameCount, const std::function<void()>& Repaint);
 // Glyph frame 1..4: 3 pressed, 4 hot, 2 disabled, else 1.
 int ButtonGlyphNum(int NumGlyphs, bool Enabled, bool ADown, bool AMouseIn);
 // Draws the morph of two looks by Kf with the routine of Kind at (0, 0) of C.
