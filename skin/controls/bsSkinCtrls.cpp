@@ -159,7 +159,9 @@ int LookUp(TbsSkinData* SD, const String& Name) {
   return SD && !SD->Empty ? SD->GetControlIndex(Name) : -1;
 }
 
-TbsDataSkinControl* DescriptionAt(TbsSkinData* SD, int Index) {
+}  // namespace
+
+TbsDataSkinControl* SkinDescriptionAt(TbsSkinData* SD, int Index) {
   return SD && Index >= 0 && Index < int(SD->CtrlList.size()) ? SD->CtrlList[Index].get() : nullptr;
 }
 
@@ -183,7 +185,6 @@ void CentreOnContainer(TControl* C, int& ATop, int AHeight) {
   if (Q && Q->CentresControls(R)) ATop = R.Top + RectHeight(R) / 2 - AHeight / 2;
 }
 
-}  // namespace
 
 // ------------------------------------------------------------------ TbsSkinControl
 TbsSkinControl::TbsSkinControl(TComponent* AOwner) : forms::TCustomControl(AOwner) {}
@@ -246,80 +247,25 @@ void TbsSkinControl::PaintThroughBitmap() {
 void TbsSkinControl::Paint() { PaintThroughBitmap(); }
 
 // ------------------------------------------------------------------ TbsSkinCustomControl
-TbsSkinCustomControl::TbsSkinCustomControl(TComponent* AOwner) : TbsSkinControl(AOwner) {
-  FDefaultFont = MakeDefaultFont([this] {
-    ApplyDefaultFont();
-    if (FIndex == -1) Repaint();
-  });
-}
-
 TbsSkinCustomControl::~TbsSkinCustomControl() { FHasRgn = false; }
 
-void TbsSkinCustomControl::SetDefaultWidth(int Value) {
-  FDefaultWidth = Value;
-  if (FIndex == -1 && Value > 0) SetWidth(Value);
-}
-
-void TbsSkinCustomControl::SetDefaultHeight(int Value) {
-  FDefaultHeight = Value;
-  if (FIndex == -1 && Value > 0) SetHeight(Value);
-}
-
-void TbsSkinCustomControl::SetDefaultFont(gdi::TFont* Value) {
-  FDefaultFont->Assign(Value);
-  ApplyDefaultFont();
-}
-
 void TbsSkinCustomControl::GetSkinData() {
-  TbsSkinControl::GetSkinData();
-  if (FIndex == -1) return;
-  auto* D = DescriptionAt(FSD, FIndex);
-  if (Read(FSD, D))
-    MaskPicture = SkinPictureAt(FSD, D->MaskPictureIndex);
-  else
-    MaskPicture = nullptr;
+  TbsSkinCustomBase::GetSkinData();
+  auto* D = SkinDescriptionAt(FSD, FIndex);
+  MaskPicture = dynamic_cast<TbsDataSkinCustomControl*>(D) ? SkinPictureAt(FSD, D->MaskPictureIndex) : nullptr;
 }
-
-void TbsSkinCustomControl::AdjustSkinSize(int& W, int& H) { Adjust(FIndex != -1, W, H); }
-
-void TbsSkinCustomControl::CreateControlDefaultImage(TBitmap* B) { FillButtonFace(B, Width(), Height()); }
-
-void TbsSkinCustomControl::CreateControlSkinImage(TBitmap* B) { CreateSkinImageFromRect(B, Picture, SkinRect); }
 
 void TbsSkinCustomControl::CreateSkinImageFromRect(TBitmap* B, TBitmap* SB, TRect R) {
   if (ResizeMode == 1 && ForcebackGround) return;
-  ComposeFrom(B, SB, R, Width(), Height(), true);
+  TbsSkinCustomBase::CreateSkinImageFromRect(B, SB, R);
 }
 
-void TbsSkinCustomControl::ChangeSkinData() {
-  GetSkinData();
-  bool SizeChanged = false;
-  if (FIndex == -1) {
-    if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
-    if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
-  } else {
-    int W = Width(), H = Height();
-    AdjustSkinSize(W, H);
-    if (W != Width() || H != Height()) {
-      SizeChanged = true;
-      SetBounds(Left(), Top(), W, H);
-    }
-  }
-  if (!SizeChanged || FIndex == -1) {
-    UpdateSkinRegion();
-    Repaint();
-  }
+void TbsSkinCustomControl::SkinSizeKept() {
+  UpdateSkinRegion();
+  Repaint();
 }
 
-void TbsSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  GetSkinData();
-  const bool Changed = FIndex != -1 && (AWidth != Width() || AHeight != Height());
-  if (Changed) {
-    AdjustSkinSize(AWidth, AHeight);
-    if (ResizeMode == 0) NewClRect = ClRect;
-  }
-  CentreOnContainer(this, ATop, AHeight);
-  TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+void TbsSkinCustomControl::BoundsApplied(bool Changed) {
   if (Changed) {
     UpdateSkinRegion();
     Repaint();
@@ -467,77 +413,6 @@ void TbsGraphicSkinControl::Paint() {
   else
     CreateControlSkinImage(&B);
   Canvas()->Draw(0, 0, &B);
-}
-
-// ------------------------------------------------------------------ TbsGraphicSkinCustomControl
-TbsGraphicSkinCustomControl::TbsGraphicSkinCustomControl(TComponent* AOwner) : TbsGraphicSkinControl(AOwner) {
-  FDefaultFont = MakeDefaultFont([this] {
-    ApplyDefaultFont();
-    if (FIndex == -1) Repaint();
-  });
-}
-TbsGraphicSkinCustomControl::~TbsGraphicSkinCustomControl() = default;
-
-void TbsGraphicSkinCustomControl::SetDefaultWidth(int Value) {
-  FDefaultWidth = Value;
-  if (FIndex == -1 && Value > 0) SetWidth(Value);
-}
-
-void TbsGraphicSkinCustomControl::SetDefaultHeight(int Value) {
-  FDefaultHeight = Value;
-  if (FIndex == -1 && Value > 0) SetHeight(Value);
-}
-
-void TbsGraphicSkinCustomControl::SetDefaultFont(gdi::TFont* Value) {
-  FDefaultFont->Assign(Value);
-  ApplyDefaultFont();
-}
-
-void TbsGraphicSkinCustomControl::GetSkinData() {
-  TbsGraphicSkinControl::GetSkinData();
-  if (FIndex == -1) return;
-  Read(FSD, DescriptionAt(FSD, FIndex));
-}
-
-void TbsGraphicSkinCustomControl::AdjustSkinSize(int& W, int& H) { Adjust(FIndex != -1, W, H); }
-
-void TbsGraphicSkinCustomControl::CreateControlDefaultImage(TBitmap* B) { FillButtonFace(B, Width(), Height()); }
-
-void TbsGraphicSkinCustomControl::CreateControlSkinImage(TBitmap* B) {
-  CreateSkinImageFromRect(B, Picture, SkinRect);
-}
-
-void TbsGraphicSkinCustomControl::CreateSkinImageFromRect(TBitmap* B, TBitmap* SB, TRect R) {
-  ComposeFrom(B, SB, R, Width(), Height(), true);
-}
-
-void TbsGraphicSkinCustomControl::ChangeSkinData() {
-  GetSkinData();
-  bool SizeChanged = false;
-  if (FIndex == -1) {
-    if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
-    if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
-  } else {
-    int W = Width(), H = Height();
-    AdjustSkinSize(W, H);
-    if (W != Width() || H != Height()) {
-      SizeChanged = true;
-      SetBounds(Left(), Top(), W, H);
-    }
-  }
-  if (!SizeChanged || FIndex == -1) Repaint();
-}
-
-void TbsGraphicSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  GetSkinData();
-  const bool Changed = FIndex != -1 && (AWidth != Width() || AHeight != Height());
-  if (Changed) {
-    AdjustSkinSize(AWidth, AHeight);
-    if (ResizeMode == 0) NewClRect = ClRect;
-  }
-  CentreOnContainer(this, ATop, AHeight);
-  TbsGraphicSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (Changed) Repaint();
 }
 
 // ------------------------------------------------------------------ skin change walk

@@ -15,6 +15,7 @@
 // GUI thread only.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,15 @@ constexpr unsigned MSG_HIDE_BUTTON_LAYER = win::WM_USER + 401;
 TBitmap* SkinPictureAt(TbsSkinData* SD, int Index);
 // A description font applied to a canvas font (name, height, style).
 void ApplyDescriptionFont(gdi::TFont* Font, const String& Name, int Height, TFontStyles Style);
+
+// The description at Index of SD's control list, or nullptr.
+TbsDataSkinControl* SkinDescriptionAt(TbsSkinData* SD, int Index);
+// A font of "Arial", height 14, no style, that calls OnChange when changed.
+std::unique_ptr<gdi::TFont> MakeDefaultFont(std::function<void()> OnChange);
+// Fills W x H of B with the system button face.
+void FillButtonFace(TBitmap* B, int W, int H);
+// Centres ATop vertically on a container that asks for it.
+void CentreOnContainer(TControl* C, int& ATop, int AHeight);
 
 // The questions a skinned control asks of the container it sits on, answered
 // by the tool bar; the bases know no container class.
@@ -127,51 +137,6 @@ class TbsSkinControl : public forms::TCustomControl {
   int FIndex = -1;
 };
 
-class TbsSkinCustomControl : public TbsSkinControl, protected TbsSkinGeometry {
- public:
-  explicit TbsSkinCustomControl(TComponent* AOwner);
-  ~TbsSkinCustomControl() override;
-
-  bool ForcebackGround = false;
-  bool DrawbackGround = true;
-  int DefaultWidth() const { return FDefaultWidth; }
-  void SetDefaultWidth(int Value);
-  int DefaultHeight() const { return FDefaultHeight; }
-  void SetDefaultHeight(int Value);
-  gdi::TFont* DefaultFont() { return FDefaultFont.get(); }
-  void SetDefaultFont(gdi::TFont* Value);
-  bool UseSkinFont = true;
-
-  TRect RealClientRect() const { return NewClRect; }
-  int RealClientWidth() const { return RectWidth(NewClRect); }
-  int RealClientHeight() const { return RectHeight(NewClRect); }
-  int RealClientLeft() const { return NewClRect.Left; }
-  int RealClientTop() const { return NewClRect.Top; }
-  int GetResizeModeValue() const { return ResizeMode; }
-  bool HasWindowRegion() const { return FHasRgn; }
-
-  void GetSkinData() override;
-  void ChangeSkinData() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  virtual void ApplyDefaultFont() {}
-  virtual void AdjustSkinSize(int& W, int& H);
-  virtual void UpdateSkinRegion();
-  TRect TranslateSkinRect(TRect R) const { return Translate(R, Width(), Height()); }
-  void CheckControlsBackground();
-
- protected:
-  void Paint() override;
-  void CreateControlDefaultImage(TBitmap* B) override;
-  void CreateControlSkinImage(TBitmap* B) override;
-  void CreateSkinImageFromRect(TBitmap* B, TBitmap* SB, TRect R);
-  void CreateSkinRegion();
-  void PaintFrameAndBackground();
-
-  TBitmap* MaskPicture = nullptr;
-  int FDefaultWidth = 0, FDefaultHeight = 0;
-  std::unique_ptr<gdi::TFont> FDefaultFont;
-};
-
 // ------------------------------------------------------------------ graphic
 class TbsGraphicSkinControl : public forms::TGraphicControl {
  public:
@@ -205,17 +170,34 @@ class TbsGraphicSkinControl : public forms::TGraphicControl {
   int FIndex = -1;
 };
 
-class TbsGraphicSkinCustomControl : public TbsGraphicSkinControl, protected TbsSkinGeometry {
+// The default size and font, the skin geometry and its fitting, shared by
+// the windowed and the graphic custom bases (Base: TbsSkinControl or
+// TbsGraphicSkinControl).
+template <class Base>
+class TbsSkinCustomBase : public Base, protected TbsSkinGeometry {
  public:
-  explicit TbsGraphicSkinCustomControl(TComponent* AOwner);
-  ~TbsGraphicSkinCustomControl() override;
+  explicit TbsSkinCustomBase(TComponent* AOwner) : Base(AOwner) {
+    FDefaultFont = MakeDefaultFont([this] {
+      ApplyDefaultFont();
+      if (this->FIndex == -1) this->Repaint();
+    });
+  }
 
   int DefaultWidth() const { return FDefaultWidth; }
-  void SetDefaultWidth(int Value);
+  void SetDefaultWidth(int Value) {
+    FDefaultWidth = Value;
+    if (this->FIndex == -1 && Value > 0) this->SetWidth(Value);
+  }
   int DefaultHeight() const { return FDefaultHeight; }
-  void SetDefaultHeight(int Value);
+  void SetDefaultHeight(int Value) {
+    FDefaultHeight = Value;
+    if (this->FIndex == -1 && Value > 0) this->SetHeight(Value);
+  }
   gdi::TFont* DefaultFont() { return FDefaultFont.get(); }
-  void SetDefaultFont(gdi::TFont* Value);
+  void SetDefaultFont(gdi::TFont* Value) {
+    FDefaultFont->Assign(Value);
+    ApplyDefaultFont();
+  }
   bool UseSkinFont = true;
 
   TRect RealClientRect() const { return NewClRect; }
@@ -225,19 +207,87 @@ class TbsGraphicSkinCustomControl : public TbsGraphicSkinControl, protected TbsS
   int RealClientTop() const { return NewClRect.Top; }
   int GetResizeModeValue() const { return ResizeMode; }
 
-  void GetSkinData() override;
-  void ChangeSkinData() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void GetSkinData() override {
+    Base::GetSkinData();
+    if (this->FIndex != -1) Read(this->FSD, SkinDescriptionAt(this->FSD, this->FIndex));
+  }
   virtual void ApplyDefaultFont() {}
-  virtual void AdjustSkinSize(int& W, int& H);
+  virtual void AdjustSkinSize(int& W, int& H) { Adjust(this->FIndex != -1, W, H); }
+
+  void ChangeSkinData() override {
+    GetSkinData();
+    bool SizeChanged = false;
+    if (this->FIndex == -1) {
+      if (FDefaultWidth > 0) this->SetWidth(FDefaultWidth);
+      if (FDefaultHeight > 0) this->SetHeight(FDefaultHeight);
+    } else {
+      int W = this->Width(), H = this->Height();
+      AdjustSkinSize(W, H);
+      if (W != this->Width() || H != this->Height()) {
+        SizeChanged = true;
+        SetBounds(this->Left(), this->Top(), W, H);
+      }
+    }
+    if (!SizeChanged || this->FIndex == -1) SkinSizeKept();
+  }
+
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override {
+    GetSkinData();
+    const bool Changed = this->FIndex != -1 && (AWidth != this->Width() || AHeight != this->Height());
+    if (Changed) {
+      AdjustSkinSize(AWidth, AHeight);
+      if (ResizeMode == 0) NewClRect = ClRect;
+    }
+    CentreOnContainer(this, ATop, AHeight);
+    Base::SetBounds(ALeft, ATop, AWidth, AHeight);
+    BoundsApplied(Changed);
+  }
 
  protected:
-  void CreateControlDefaultImage(TBitmap* B) override;
-  void CreateControlSkinImage(TBitmap* B) override;
-  void CreateSkinImageFromRect(TBitmap* B, TBitmap* SB, TRect R);
+  // After a skin change that kept the size (or left the control unskinned).
+  virtual void SkinSizeKept() { this->Repaint(); }
+  // After SetBounds; Changed: the skinned size changed.
+  virtual void BoundsApplied(bool Changed) {
+    if (Changed) this->Repaint();
+  }
+  void CreateControlDefaultImage(TBitmap* B) override { FillButtonFace(B, this->Width(), this->Height()); }
+  void CreateControlSkinImage(TBitmap* B) override { CreateSkinImageFromRect(B, Picture, SkinRect); }
+  virtual void CreateSkinImageFromRect(TBitmap* B, TBitmap* SB, TRect R) {
+    ComposeFrom(B, SB, R, this->Width(), this->Height(), true);
+  }
 
   int FDefaultWidth = 0, FDefaultHeight = 0;
   std::unique_ptr<gdi::TFont> FDefaultFont;
+};
+
+class TbsSkinCustomControl : public TbsSkinCustomBase<TbsSkinControl> {
+ public:
+  explicit TbsSkinCustomControl(TComponent* AOwner) : TbsSkinCustomBase(AOwner) {}
+  ~TbsSkinCustomControl() override;
+
+  bool ForcebackGround = false;
+  bool DrawbackGround = true;
+  bool HasWindowRegion() const { return FHasRgn; }
+
+  void GetSkinData() override;
+  virtual void UpdateSkinRegion();
+  TRect TranslateSkinRect(TRect R) const { return Translate(R, Width(), Height()); }
+  void CheckControlsBackground();
+
+ protected:
+  void Paint() override;
+  void SkinSizeKept() override;
+  void BoundsApplied(bool Changed) override;
+  void CreateSkinImageFromRect(TBitmap* B, TBitmap* SB, TRect R) override;
+  void CreateSkinRegion();
+  void PaintFrameAndBackground();
+
+  TBitmap* MaskPicture = nullptr;
+};
+
+class TbsGraphicSkinCustomControl : public TbsSkinCustomBase<TbsGraphicSkinControl> {
+ public:
+  explicit TbsGraphicSkinCustomControl(TComponent* AOwner) : TbsSkinCustomBase(AOwner) {}
 };
 
 // Applies a skin change to every skinned control below Root (the form
