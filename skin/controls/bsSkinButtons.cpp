@@ -182,21 +182,150 @@ void DrawThroughBitmap(gdi::TCanvas* Target, int W, int H, Fn Draw) {
 
 }  // namespace
 
-// ------------------------------------------------------------------ TbsSkinButton
-TbsSkinButton::TbsSkinButton(TComponent* AOwner)
-    : TbsSkinCustomControl(AOwner), FAnimateTimer(this), FRepeatTimer(this), FMorphTimer(this) {
-  FLayerManager = new TbsLayerManager(this);
-  SetTabStop(true);
-  FSkinDataName = u"button";
-  SetBounds(Left(), Top(), 75, 25);
-  FGlyph = std::make_unique<TBitmap>();
-}
+// ------------------------------------------------------------------ shared core
+template <class Base>
+TbsButtonCore<Base>::TbsButtonCore(TComponent* AOwner)
+    : Base(AOwner), FAnimateTimer(this), FRepeatTimer(this), FMorphTimer(this), FGlyph(std::make_unique<TBitmap>()) {}
 
-TbsSkinButton::~TbsSkinButton() {
+template <class Base>
+TbsButtonCore<Base>::~TbsButtonCore() {
   StopMorph();
   StopRepeat();
   StopAnimate();
 }
+
+template <class Base>
+void TbsButtonCore<Base>::SetGlyph(TBitmap* Value) {
+  FGlyph->Assign(Value);
+  this->Repaint();
+}
+template <class Base>
+void TbsButtonCore<Base>::SetNumGlyphs(int Value) {
+  FNumGlyphs = std::clamp(Value, 1, 4);
+  this->Repaint();
+}
+template <class Base>
+void TbsButtonCore<Base>::SetMargin(int Value) {
+  if (Value >= -1 && Store(FMargin, Value)) this->Repaint();
+}
+template <class Base>
+void TbsButtonCore<Base>::SetSpacing(int Value) {
+  if (Store(FSpacing, Value)) this->Repaint();
+}
+template <class Base>
+void TbsButtonCore<Base>::SetLayout(TbsButtonLayout Value) {
+  if (Store(FLayout, Value)) this->Repaint();
+}
+
+template <class Base>
+void TbsButtonCore<Base>::StartMorph() {
+  if (!FMorphTimer.Running()) FMorphTimer.Start(20, [this] { MorphTimerProc(); });
+}
+
+template <class Base>
+void TbsButtonCore<Base>::MorphTimerProc() {
+  const bool Hot = MorphHot();
+  if (this->FIndex == -1 || !CanMorphing()) {
+    FMorphKf = Hot ? 1 : 0;
+    StopMorph();
+    return;
+  }
+  if (StepMorph(FMorphKf, Hot)) StopMorph();
+  this->Repaint();
+}
+
+template <class Base>
+void TbsButtonCore<Base>::StartRepeat() {
+  FRepeatTimer.Start(500, [this] {
+    FRepeatTimer.Retarget(unsigned(RepeatInterval), [this] { ButtonClick(); });
+  });
+}
+
+template <class Base>
+void TbsButtonCore<Base>::StartAnimate(bool AInc) {
+  if (!AnimateAllowed()) return;
+  StopAnimate();
+  FAnimateInc = AInc;
+  FCurrentFrame = AInc ? 1 : FLook.FrameCount;
+  FAnimateTimer.Start(unsigned(std::max(FLook.AnimateInterval, 1)), [this] {
+    if (StepAnimation(FCurrentFrame, FAnimateInc, FLook.FrameCount, [this] { this->Repaint(); })) StopAnimate();
+  });
+}
+
+template <class Base>
+void TbsButtonCore<Base>::StopAnimate() {
+  FCurrentFrame = 0;
+  FAnimateTimer.Stop();
+}
+
+template <class Base>
+TbsDataSkinButtonControl* TbsButtonCore<Base>::ReadButtonLook() {
+  if (this->FIndex == -1) {
+    FLook.AnimateSkinRect = {};
+    return nullptr;
+  }
+  auto* D = dynamic_cast<TbsDataSkinButtonControl*>(this->FSD->CtrlList[this->FIndex].get());
+  if (D) FLook.Read(*D);
+  if (EffectsEnabled() && FAnimateTimer.Running() && FCurrentFrame >= 1 && FCurrentFrame <= FLook.FrameCount) {
+    if (FAnimateInc)
+      FLook.ActiveSkinRect = FLook.AnimateFrameRect(this->SkinRect, FCurrentFrame);
+    else
+      this->SkinRect = FLook.AnimateFrameRect(this->SkinRect, FCurrentFrame);
+  }
+  return D;
+}
+
+template <class Base>
+void TbsButtonCore<Base>::AdjustSkinSize(int& W, int& H) {
+  if (UseSkinSize || this->ResizeMode == 1) {
+    Base::AdjustSkinSize(W, H);
+    return;
+  }
+  const TRect& Cl = this->ClRect;
+  this->NewClRect = {Cl.Left, Cl.Top, Cl.Right + W - RectWidth(this->SkinRect),
+                     Cl.Bottom + H - RectHeight(this->SkinRect)};
+}
+
+template <class Base>
+void TbsButtonCore<Base>::RefreshButton() {
+  FMouseIn = false;
+  FDown = false;
+  if (CanMorphing()) FMorphKf = 0;
+  if (EffectsEnabled()) StopAnimate();
+  this->Repaint();
+}
+
+template <class Base>
+void TbsButtonCore<Base>::SetCaptionFont(gdi::TCanvas* C) {
+  if (this->UseSkinFont)
+    ApplyDescriptionFont(C->Font(), FLook.FontName, FLook.FontHeight, FLook.FontStyle);
+  else
+    C->Font()->Assign(this->DefaultFont());
+  SetCharset(C->Font(), this->FSD, this->DefaultFont());
+}
+
+template <class Base>
+TColor TbsButtonCore<Base>::CaptionColor(bool ADown, bool AMouseIn) {
+  if (this->Enabled() && !UseSkinFontColor) return this->DefaultFont()->Color();
+  if (!this->Enabled()) return FLook.DisabledFontColor;
+  if (ADown && AMouseIn) return FLook.DownFontColor;
+  if (AMouseIn) return FLook.ActiveFontColor;
+  return FLook.FontColor;
+}
+
+template class TbsButtonCore<TbsSkinCustomControl>;
+template class TbsButtonCore<TbsGraphicSkinCustomControl>;
+
+// ------------------------------------------------------------------ TbsSkinButton
+TbsSkinButton::TbsSkinButton(TComponent* AOwner)
+    : TbsButtonCore(AOwner) {
+  FLayerManager = new TbsLayerManager(this);
+  SetTabStop(true);
+  FSkinDataName = u"button";
+  SetBounds(Left(), Top(), 75, 25);
+}
+
+TbsSkinButton::~TbsSkinButton() = default;
 
 void TbsSkinButton::SetImageIndex(int Value) {
   if (Store(FImageIndex, Value)) Repaint();
@@ -212,33 +341,13 @@ void TbsSkinButton::SetGroupIndex(int Value) {
   if (Value != 0) SetCanFocused(false);
 }
 
-void TbsSkinButton::SetGlyph(TBitmap* Value) {
-  FGlyph->Assign(Value);
-  Repaint();
-}
 
-void TbsSkinButton::SetNumGlyphs(int Value) {
-  FNumGlyphs = std::clamp(Value, 1, 4);
-  Repaint();
-}
 
-void TbsSkinButton::SetMargin(int Value) {
-  if (Value >= -1 && Store(FMargin, Value)) Repaint();
-}
 
-void TbsSkinButton::SetSpacing(int Value) {
-  if (Store(FSpacing, Value)) Repaint();
-}
 
-void TbsSkinButton::SetLayout(TbsButtonLayout Value) {
-  if (Store(FLayout, Value)) Repaint();
-}
 
 bool TbsSkinButton::IsFocused() { return FCanFocused && HandleAllocated() && Focused(); }
 
-bool TbsSkinButton::EffectsEnabled() const { return FSD && !FSD->Empty && FSD->EnableSkinEffects; }
-
-bool TbsSkinButton::Animated() const { return FIndex != -1 && EffectsEnabled() && !IsEmptyRect(FLook.AnimateSkinRect); }
 
 void TbsSkinButton::RedrawOrMorph() {
   if (CanMorphing() && FIndex != -1)
@@ -287,43 +396,11 @@ void TbsSkinButton::CreateWnd() {
 }
 
 // ---- timers
-void TbsSkinButton::StartMorph() {
-  if (FMorphTimer.Running()) return;
-  FMorphTimer.Start(20, [this] { MorphTimerProc(); });
-}
 
-void TbsSkinButton::MorphTimerProc() {
-  const bool Hot = FMouseIn || IsFocused();
-  if (FIndex == -1 || !CanMorphing()) {
-    FMorphKf = Hot ? 1 : 0;
-    StopMorph();
-    return;
-  }
-  if (StepMorph(FMorphKf, Hot)) StopMorph();
-  Repaint();
-}
 
-void TbsSkinButton::StartRepeat() {
-  FRepeatTimer.Start(500, [this] {
-    FRepeatTimer.Retarget(unsigned(RepeatInterval), [this] { ButtonClick(); });
-  });
-}
 
-void TbsSkinButton::StartAnimate(bool AInc) {
-  StopAnimate();
-  FAnimateInc = AInc;
-  FCurrentFrame = AInc ? 1 : FLook.FrameCount;
-  FAnimateTimer.Start(unsigned(std::max(FLook.AnimateInterval, 1)), [this] { AnimateTimerProc(); });
-}
 
-void TbsSkinButton::StopAnimate() {
-  FCurrentFrame = 0;
-  FAnimateTimer.Stop();
-}
 
-void TbsSkinButton::AnimateTimerProc() {
-  if (StepAnimation(FCurrentFrame, FAnimateInc, FLook.FrameCount, [this] { Repaint(); })) StopAnimate();
-}
 
 // ---- pointer
 void TbsSkinButton::MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) {
@@ -531,22 +608,8 @@ void TbsSkinButton::Notification(TComponent* AComponent, rtl::TOperation Operati
 // ---- skin
 void TbsSkinButton::GetSkinData() {
   TbsSkinCustomControl::GetSkinData();
-  FGlow = nullptr;
-  if (FIndex == -1) {
-    FLook.AnimateSkinRect = {};
-    return;
-  }
-  if (auto* D = dynamic_cast<TbsDataSkinButtonControl*>(FSD->CtrlList[FIndex].get())) {
-    if (!UseSkinSize && D->MaskPictureIndex != -1) MaskPicture = nullptr;
-    FLook.Read(*D);
-    FGlow = D;
-  }
-  if (EffectsEnabled() && FAnimateTimer.Running() && FCurrentFrame >= 1 && FCurrentFrame <= FLook.FrameCount) {
-    if (FAnimateInc)
-      FLook.ActiveSkinRect = FLook.AnimateFrameRect(SkinRect, FCurrentFrame);
-    else
-      SkinRect = FLook.AnimateFrameRect(SkinRect, FCurrentFrame);
-  }
+  FGlow = ReadButtonLook();
+  if (FGlow && !UseSkinSize && FGlow->MaskPictureIndex != -1) MaskPicture = nullptr;
 }
 
 void TbsSkinButton::BeforeChangeSkinData() {
@@ -563,22 +626,7 @@ void TbsSkinButton::ChangeSkinData() {
   if (FMouseIn && HandleAllocated()) win::PostMessage(Handle(), MSG_SHOW_BUTTON_LAYER, 0, 0);
 }
 
-void TbsSkinButton::AdjustSkinSize(int& W, int& H) {
-  if (UseSkinSize || ResizeMode == 1) {
-    TbsSkinCustomControl::AdjustSkinSize(W, H);
-    return;
-  }
-  NewClRect = {ClRect.Left, ClRect.Top, ClRect.Right + W - RectWidth(SkinRect),
-               ClRect.Bottom + H - RectHeight(SkinRect)};
-}
 
-void TbsSkinButton::RefreshButton() {
-  FMouseIn = false;
-  FDown = false;
-  if (CanMorphing()) FMorphKf = 0;
-  if (EffectsEnabled()) StopAnimate();
-  Repaint();
-}
 
 // ---- drawing
 bool TbsSkinButton::PressedLook() { return FDown && (FMouseIn || (IsFocused() && !FMouseDown) || FGroupIndex != 0); }
@@ -611,21 +659,7 @@ void TbsSkinButton::Paint() {
   DrawThroughBitmap(Canvas(), Width(), Height(), [&](TBitmap* B) { CreateStateImage(B, R, D, H); });
 }
 
-void TbsSkinButton::SetCaptionFont(gdi::TCanvas* C) {
-  if (UseSkinFont)
-    ApplyDescriptionFont(C->Font(), FLook.FontName, FLook.FontHeight, FLook.FontStyle);
-  else
-    C->Font()->Assign(DefaultFont());
-  SetCharset(C->Font(), FSD, DefaultFont());
-}
 
-TColor TbsSkinButton::CaptionColor(bool ADown, bool AMouseIn) {
-  if (Enabled() && !UseSkinFontColor) return DefaultFont()->Color();
-  if (!Enabled()) return FLook.DisabledFontColor;
-  if (ADown && AMouseIn) return FLook.DownFontColor;
-  if (AMouseIn) return FLook.ActiveFontColor;
-  return FLook.FontColor;
-}
 
 void TbsSkinButton::DrawContent(gdi::TCanvas* C, TRect T, TRect EventR, bool ADown, bool AMouseIn, bool PressedFlag) {
   if (FLook.ShowFocus && HandleAllocated() && Focused()) {
@@ -739,18 +773,13 @@ void TbsSkinButton::HideLayer() {
 
 // ------------------------------------------------------------------ TbsSkinSpeedButton
 TbsSkinSpeedButton::TbsSkinSpeedButton(TComponent* AOwner)
-    : TbsGraphicSkinCustomControl(AOwner), FAnimateTimer(this), FRepeatTimer(this), FMorphTimer(this) {
+    : TbsButtonCore(AOwner) {
   SetControlStyle({forms::csCaptureMouse, forms::csOpaque, forms::csDoubleClicks});
   FSkinDataName = u"toolbutton";
   SetBounds(Left(), Top(), 25, 25);
-  FGlyph = std::make_unique<TBitmap>();
 }
 
-TbsSkinSpeedButton::~TbsSkinSpeedButton() {
-  FRepeatTimer.Stop();
-  StopAnimate();
-  FMorphTimer.Stop();
-}
+TbsSkinSpeedButton::~TbsSkinSpeedButton() = default;
 
 void TbsSkinSpeedButton::SetImageIndex(int Value) {
   FImageIndex = Value;
@@ -781,23 +810,6 @@ void TbsSkinSpeedButton::SetShowCaption(bool Value) {
     Repaint();
 }
 
-void TbsSkinSpeedButton::SetGlyph(TBitmap* Value) {
-  FGlyph->Assign(Value);
-  Repaint();
-}
-void TbsSkinSpeedButton::SetNumGlyphs(int Value) {
-  FNumGlyphs = std::clamp(Value, 1, 4);
-  Repaint();
-}
-void TbsSkinSpeedButton::SetMargin(int Value) {
-  if (Value >= -1 && Store(FMargin, Value)) Repaint();
-}
-void TbsSkinSpeedButton::SetSpacing(int Value) {
-  if (Store(FSpacing, Value)) Repaint();
-}
-void TbsSkinSpeedButton::SetLayout(TbsButtonLayout Value) {
-  if (Store(FLayout, Value)) Repaint();
-}
 
 void TbsSkinSpeedButton::SetImagesMenu(TbsSkinImagesMenu* Value) {
   if (FSkinImagesMenu) FSkinImagesMenu->RemoveFreeNotification(this);
@@ -805,10 +817,6 @@ void TbsSkinSpeedButton::SetImagesMenu(TbsSkinImagesMenu* Value) {
   if (Value) Value->FreeNotification(this);
 }
 
-bool TbsSkinSpeedButton::EffectsEnabled() const { return FSD && !FSD->Empty && FSD->EnableSkinEffects; }
-bool TbsSkinSpeedButton::Animated() const {
-  return FIndex != -1 && EffectsEnabled() && !IsEmptyRect(FLook.AnimateSkinRect);
-}
 
 void TbsSkinSpeedButton::RedrawOrMorph() {
   if (CanMorphing() && FIndex != -1 && !Transparent())
@@ -839,43 +847,11 @@ void TbsSkinSpeedButton::SetDown(bool Value) {
   }
 }
 
-void TbsSkinSpeedButton::StartMorph() {
-  if (FMorphTimer.Running()) return;
-  FMorphTimer.Start(20, [this] { MorphTimerProc(); });
-}
 
-void TbsSkinSpeedButton::MorphTimerProc() {
-  if (FIndex == -1 || !CanMorphing()) {
-    FMorphKf = FMouseIn ? 1 : 0;
-    FMorphTimer.Stop();
-    return;
-  }
-  if (StepMorph(FMorphKf, FMouseIn)) FMorphTimer.Stop();
-  Repaint();
-}
 
-void TbsSkinSpeedButton::StartRepeat() {
-  FRepeatTimer.Start(500, [this] {
-    FRepeatTimer.Retarget(unsigned(RepeatInterval), [this] { ButtonClick(); });
-  });
-}
 
-void TbsSkinSpeedButton::StartAnimate(bool AInc) {
-  if (FFlat) return;
-  StopAnimate();
-  FAnimateInc = AInc;
-  FCurrentFrame = AInc ? 1 : FLook.FrameCount;
-  FAnimateTimer.Start(unsigned(std::max(FLook.AnimateInterval, 1)), [this] { AnimateTimerProc(); });
-}
 
-void TbsSkinSpeedButton::StopAnimate() {
-  FCurrentFrame = 0;
-  FAnimateTimer.Stop();
-}
 
-void TbsSkinSpeedButton::AnimateTimerProc() {
-  if (StepAnimation(FCurrentFrame, FAnimateInc, FLook.FrameCount, [this] { Repaint(); })) StopAnimate();
-}
 
 void TbsSkinSpeedButton::MouseEnterHandler() {
   FMouseIn = true;
@@ -982,21 +958,10 @@ void TbsSkinSpeedButton::Notification(TComponent* AComponent, rtl::TOperation Op
 
 void TbsSkinSpeedButton::GetSkinData() {
   TbsGraphicSkinCustomControl::GetSkinData();
-  if (FIndex == -1) {
-    FLook.AnimateSkinRect = {};
-    return;
-  }
-  if (auto* D = dynamic_cast<TbsDataSkinButtonControl*>(FSD->CtrlList[FIndex].get())) {
-    FLook.Read(*D);
+  if (ReadButtonLook()) {
     FLook.FocusedSkinRect = {};
     FLook.ShowFocus = false;
     if (Transparent()) FLook.Morphing = false;
-  }
-  if (EffectsEnabled() && FAnimateTimer.Running() && FCurrentFrame >= 1 && FCurrentFrame <= FLook.FrameCount) {
-    if (FAnimateInc)
-      FLook.ActiveSkinRect = FLook.AnimateFrameRect(SkinRect, FCurrentFrame);
-    else
-      SkinRect = FLook.AnimateFrameRect(SkinRect, FCurrentFrame);
   }
 }
 
@@ -1007,38 +972,9 @@ void TbsSkinSpeedButton::ChangeSkinData() {
   FMorphKf = CanMorphing() && FIndex != -1 && FMouseIn && !Transparent() ? 1 : 0;
 }
 
-void TbsSkinSpeedButton::AdjustSkinSize(int& W, int& H) {
-  if (UseSkinSize || ResizeMode == 1) {
-    TbsGraphicSkinCustomControl::AdjustSkinSize(W, H);
-    return;
-  }
-  NewClRect = {ClRect.Left, ClRect.Top, ClRect.Right + W - RectWidth(SkinRect),
-               ClRect.Bottom + H - RectHeight(SkinRect)};
-}
 
-void TbsSkinSpeedButton::RefreshButton() {
-  FMouseIn = false;
-  FDown = false;
-  if (CanMorphing()) FMorphKf = 0;
-  if (EffectsEnabled()) StopAnimate();
-  Repaint();
-}
 
-void TbsSkinSpeedButton::SetCaptionFont(gdi::TCanvas* C) {
-  if (UseSkinFont)
-    ApplyDescriptionFont(C->Font(), FLook.FontName, FLook.FontHeight, FLook.FontStyle);
-  else
-    C->Font()->Assign(DefaultFont());
-  SetCharset(C->Font(), FSD, DefaultFont());
-}
 
-TColor TbsSkinSpeedButton::CaptionColor(bool ADown, bool AMouseIn) {
-  if (Enabled() && !UseSkinFontColor) return DefaultFont()->Color();
-  if (!Enabled()) return FLook.DisabledFontColor;
-  if (ADown && AMouseIn) return FLook.DownFontColor;
-  if (AMouseIn) return FLook.ActiveFontColor;
-  return FLook.FontColor;
-}
 
 void TbsSkinSpeedButton::DrawContent(gdi::TCanvas* C, TRect T, bool P, bool ADown, bool AMouseIn, bool TransparentRule,
                                      int GlyphFrame) {

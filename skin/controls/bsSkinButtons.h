@@ -72,28 +72,20 @@ void DrawMorphedLooks(gdi::TCanvas* C, TBitmap* Normal, TBitmap* Hot, TbsMorphKi
 // (182,189,210), else button shadow on button face (or, Frame false, face only).
 void DrawPlainButtonFrame(gdi::TCanvas* C, TRect R, bool Pressed, bool Hot, bool Frame = true);
 
-// ------------------------------------------------------------------ push button
-class TbsSkinButton : public TbsSkinCustomControl {
+// What the push button and the speed button share (Base: the windowed or
+// the graphic custom base): glyph and layout, the look read from the button
+// description, the morph, the frame animation and the auto-repeat timers.
+template <class Base>
+class TbsButtonCore : public Base {
  public:
-  explicit TbsSkinButton(TComponent* AOwner);
-  ~TbsSkinButton() override;
+  explicit TbsButtonCore(TComponent* AOwner);
+  ~TbsButtonCore() override;
 
-  // Properties.
-  forms::TCustomImageList* ImageList = nullptr;
-  int ImageIndex() const { return FImageIndex; }
-  void SetImageIndex(int Value);
-  bool AlwaysShowLayeredFrame = false;
   bool UseSkinSize = true;
   bool UseSkinFontColor = true;
   bool RepeatMode = false;
   int RepeatInterval = 100;
   bool AllowAllUp = false;
-  bool CanFocused() const { return FCanFocused; }
-  void SetCanFocused(bool Value);
-  bool Down() const { return FDown; }
-  void SetDown(bool Value);
-  int GroupIndex() const { return FGroupIndex; }
-  void SetGroupIndex(int Value);
   TBitmap* Glyph() { return FGlyph.get(); }
   void SetGlyph(TBitmap* Value);
   int NumGlyphs() const { return FNumGlyphs; }
@@ -104,32 +96,85 @@ class TbsSkinButton : public TbsSkinCustomControl {
   void SetSpacing(int Value);
   TbsButtonLayout Layout() const { return FLayout; }
   void SetLayout(TbsButtonLayout Value);
-  bool Cancel = false;
-  bool Default() const { return FDefault; }
-  void SetDefault(bool Value);
-  int ModalResult = 0;
-  // OnClick runs only through ButtonClick, once per click of any kind.
+  bool Down() const { return FDown; }
   TbsButtonPaintEvent OnPaint;
 
-  // State, for the owner and tests.
   bool MouseIn() const { return FMouseIn; }
-  bool Active() const { return FActive; }
   double MorphKf() const { return FMorphKf; }
   int CurrentFrame() const { return FCurrentFrame; }
   bool Morphing() const { return FMorphTimer.Running(); }
   bool Repeating() const { return FRepeatTimer.Running(); }
   bool Animating() const { return FAnimateTimer.Running(); }
+
+  // Drops the hot and pressed state and repaints.
+  void RefreshButton();
+  void AdjustSkinSize(int& W, int& H) override;
+  virtual void ButtonClick() = 0;
+
+ protected:
+  bool EffectsEnabled() const { return this->FSD && !this->FSD->Empty && this->FSD->EnableSkinEffects; }
+  bool CanMorphing() const { return FLook.Morphing && EffectsEnabled(); }
+  bool Animated() const { return this->FIndex != -1 && EffectsEnabled() && !IsEmptyRect(FLook.AnimateSkinRect); }
+  // Whether the morph runs towards the hot look.
+  virtual bool MorphHot() { return FMouseIn; }
+  virtual bool AnimateAllowed() const { return true; }
+  void StartMorph();
+  void StopMorph() { FMorphTimer.Stop(); }
+  void MorphTimerProc();
+  void StartRepeat();
+  void StopRepeat() { FRepeatTimer.Stop(); }
+  void StartAnimate(bool AInc);
+  void StopAnimate();
+  // Reads the button description at the skin entry and applies the frame of
+  // a running animation; the description, or nullptr.
+  TbsDataSkinButtonControl* ReadButtonLook();
+  void SetCaptionFont(gdi::TCanvas* C);
+  TColor CaptionColor(bool ADown, bool AMouseIn);
+
+  TbsRunTimer FAnimateTimer, FRepeatTimer, FMorphTimer;
+  int FCurrentFrame = 0;
+  bool FAnimateInc = false;
+  bool FDown = false, FMouseIn = false, FMouseDown = false, FAllowAllUpCheck = false;
+  std::unique_ptr<TBitmap> FGlyph;
+  int FNumGlyphs = 1, FMargin = -1, FSpacing = 1;
+  TbsButtonLayout FLayout = blGlyphLeft;
+  double FMorphKf = 0;
+  TbsButtonLook FLook;
+};
+
+// ------------------------------------------------------------------ push button
+class TbsSkinButton : public TbsButtonCore<TbsSkinCustomControl> {
+ public:
+  explicit TbsSkinButton(TComponent* AOwner);
+  ~TbsSkinButton() override;
+
+  // Properties.
+  forms::TCustomImageList* ImageList = nullptr;
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  bool AlwaysShowLayeredFrame = false;
+  bool CanFocused() const { return FCanFocused; }
+  void SetCanFocused(bool Value);
+  void SetDown(bool Value);
+  int GroupIndex() const { return FGroupIndex; }
+  void SetGroupIndex(int Value);
+  bool Cancel = false;
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value);
+  int ModalResult = 0;
+  // OnClick runs only through ButtonClick, once per click of any kind.
+
+  // State, for the owner and tests.
+  bool Active() const { return FActive; }
   TbsLayerManager* LayerManager() const { return FLayerManager; }
 
-  virtual void ButtonClick();
-  void RefreshButton();
+  void ButtonClick() override;
   void ShowLayer();
   void HideLayer();
 
   void GetSkinData() override;
   void ChangeSkinData() override;
   void BeforeChangeSkinData() override;
-  void AdjustSkinSize(int& W, int& H) override;
   void WndProc(TMessage& M) override;
   void Dispatch(TMessage& M) override;
   void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
@@ -147,49 +192,29 @@ class TbsSkinButton : public TbsSkinCustomControl {
 
  private:
   bool IsFocused();
-  bool EffectsEnabled() const;
-  bool CanMorphing() const { return FLook.Morphing && EffectsEnabled(); }
-  bool Animated() const;
   bool PressedLook();
   void RedrawOrMorph();
-  void StartMorph();
-  void StopMorph() { FMorphTimer.Stop(); }
-  void MorphTimerProc();
-  void StartRepeat();
-  void StopRepeat() { FRepeatTimer.Stop(); }
-  void StartAnimate(bool AInc);
-  void StopAnimate();
-  void AnimateTimerProc();
   void ReleaseGroupButtons();
   void MouseEnterHandler();
   void MouseLeaveHandler();
   void FocusChanged(TControl* Sender);
-  void SetCaptionFont(gdi::TCanvas* C);
-  TColor CaptionColor(bool ADown, bool AMouseIn);
   void DrawContent(gdi::TCanvas* C, TRect T, TRect EventR, bool ADown, bool AMouseIn, bool PressedFlag);
   int GlyphNum(bool ADown, bool AMouseIn) const { return ButtonGlyphNum(FNumGlyphs, Enabled(), ADown, AMouseIn); }
+  bool MorphHot() override { return FMouseIn || IsFocused(); }
   void SetGlowPosition(int& X, int& Y);
 
   TbsLayerManager* FLayerManager;
-  TbsRunTimer FAnimateTimer, FRepeatTimer, FMorphTimer;
-  int FCurrentFrame = 0;
-  bool FAnimateInc = false;
-  bool FActive = false, FAllowAllUpCheck = false, FDefault = false, FClicksDisabled = false;
-  bool FCanFocused = true, FDown = false, FMouseIn = false, FMouseDown = false;
+  bool FActive = false, FDefault = false, FClicksDisabled = false;
+  bool FCanFocused = true;
   int FGroupIndex = 0;
-  std::unique_ptr<TBitmap> FGlyph;
-  int FNumGlyphs = 1, FMargin = -1, FSpacing = 1;
-  TbsButtonLayout FLayout = blGlyphLeft;
-  double FMorphKf = 0;
   int FImageIndex = -1;
-  TbsButtonLook FLook;
   TbsDataSkinButtonControl* FGlow = nullptr;  // the description, for the glow fields
 };
 
 // ------------------------------------------------------------------ speed button
 class TbsSkinImagesMenu;
 
-class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
+class TbsSkinSpeedButton : public TbsButtonCore<TbsGraphicSkinCustomControl> {
  public:
   explicit TbsSkinSpeedButton(TComponent* AOwner);
   ~TbsSkinSpeedButton() override;
@@ -197,50 +222,25 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   forms::TCustomImageList* ImageList = nullptr;
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int Value);
-  bool UseSkinSize = true;
-  bool UseSkinFontColor = true;
   int WidthWithCaption = 0, WidthWithoutCaption = 0;
-  bool RepeatMode = false;
-  int RepeatInterval = 100;
   bool Transparent() const { return !ControlStyle().Contains(forms::csOpaque); }
   void SetTransparent(bool Value);
   bool Flat() const { return FFlat; }
   void SetFlat(bool Value);
-  bool AllowAllUp = false;
-  bool Down() const { return FDown; }
   void SetDown(bool Value);
   int GroupIndex = 0;
   bool ShowCaption() const { return FShowCaption; }
   void SetShowCaption(bool Value);
-  TBitmap* Glyph() { return FGlyph.get(); }
-  void SetGlyph(TBitmap* Value);
-  int NumGlyphs() const { return FNumGlyphs; }
-  void SetNumGlyphs(int Value);
-  int Margin() const { return FMargin; }
-  void SetMargin(int Value);
-  int Spacing() const { return FSpacing; }
-  void SetSpacing(int Value);
-  TbsButtonLayout Layout() const { return FLayout; }
-  void SetLayout(TbsButtonLayout Value);
-  TbsButtonPaintEvent OnPaint;
   // Images menu whose selected item may give image and caption.
   TbsSkinImagesMenu* SkinImagesMenu() const { return FSkinImagesMenu; }
   bool UseImagesMenuImage = false, UseImagesMenuCaption = false;
 
-  bool MouseIn() const { return FMouseIn; }
-  double MorphKf() const { return FMorphKf; }
-  int CurrentFrame() const { return FCurrentFrame; }
-  bool Morphing() const { return FMorphTimer.Running(); }
-  bool Repeating() const { return FRepeatTimer.Running(); }
-  bool Animating() const { return FAnimateTimer.Running(); }
 
-  virtual void ButtonClick();
-  void RefreshButton();
+  void ButtonClick() override;
   void RedrawOrMorph();
 
   void GetSkinData() override;
   void ChangeSkinData() override;
-  void AdjustSkinSize(int& W, int& H) override;
   void Dispatch(TMessage& M) override;
   void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
 
@@ -260,35 +260,16 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   // Transparent: the transparent looks' rule (no hot images).
   void DrawContent(gdi::TCanvas* C, TRect T, bool P, bool ADown, bool AMouseIn, bool Transparent, int GlyphFrame);
   String ShownCaption() const { return FShowCaption ? Caption() : String(); }
-  bool EffectsEnabled() const;
-  bool CanMorphing() const { return FLook.Morphing && EffectsEnabled(); }
-  bool Animated() const;
-  void SetCaptionFont(gdi::TCanvas* C);
-  TColor CaptionColor(bool ADown, bool AMouseIn);
 
-  TbsButtonLook FLook;
-  bool FMouseIn = false, FDown = false;
 
  private:
-  void StartMorph();
-  void MorphTimerProc();
-  void StartRepeat();
-  void StartAnimate(bool AInc);
-  void StopAnimate();
-  void AnimateTimerProc();
   void MouseEnterHandler();
   void MouseLeaveHandler();
+  bool AnimateAllowed() const override { return !FFlat; }
 
-  TbsRunTimer FAnimateTimer, FRepeatTimer, FMorphTimer;
-  int FCurrentFrame = 0;
-  bool FAnimateInc = false;
   TbsSkinImagesMenu* FSkinImagesMenu = nullptr;
   int FImageIndex = 0;
-  bool FFlat = false, FAllowAllUpCheck = false, FMouseDown = false;
-  std::unique_ptr<TBitmap> FGlyph;
-  int FNumGlyphs = 1, FMargin = -1, FSpacing = 1;
-  TbsButtonLayout FLayout = blGlyphLeft;
-  double FMorphKf = 0;
+  bool FFlat = false;
   bool FShowCaption = true;
 };
 
