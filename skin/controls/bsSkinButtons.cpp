@@ -313,6 +313,62 @@ TColor TbsButtonCore<Base>::CaptionColor(bool ADown, bool AMouseIn) {
   return FLook.FontColor;
 }
 
+template <class Base>
+void TbsButtonCore<Base>::SetDown(bool Value) {
+  FDown = Value;
+  if (CanMorphing()) {
+    FMorphKf = 1;
+    if (Value)
+      StopMorph();
+    else
+      StartMorph();
+  }
+  this->Repaint();
+  if (ButtonGroup() == 0 || !FDown || AllowAllUp || !this->Parent()) return;
+  // The other down buttons of the group among the parent's direct children.
+  forms::TWinControl* P = this->Parent();
+  for (int i = 0; i < P->ControlCount(); ++i) {
+    auto* B = dynamic_cast<TbsButtonCore*>(P->Controls(i));
+    if (B && B != this && B->ButtonGroup() == ButtonGroup() && B->FDown) B->SetDown(false);
+  }
+}
+
+template <class Base>
+void TbsButtonCore<Base>::PressLeft() {
+  if (Animated()) StopAnimate();
+  FMouseDown = true;
+  if (!FDown) {
+    FMouseIn = true;
+    SetDown(true);
+    if (RepeatMode && ButtonGroup() == 0)
+      StartRepeat();
+    else if (ButtonGroup() != 0)
+      ButtonClick();
+    FAllowAllUpCheck = false;
+  } else if (ButtonGroup() != 0) {
+    FAllowAllUpCheck = true;
+  }
+}
+
+template <class Base>
+void TbsButtonCore<Base>::ReleaseLeft() {
+  FMouseDown = false;
+  const bool WasDown = FDown;
+  if (ButtonGroup() == 0) {
+    if (FMouseIn) {
+      SetDown(false);
+      if (RepeatMode) StopRepeat();
+      if (WasDown) ButtonClick();
+    } else {
+      FDown = false;
+      if (RepeatMode) StopRepeat();
+    }
+  } else if (WasDown && AllowAllUp && FAllowAllUpCheck && FMouseIn) {
+    SetDown(false);
+    ButtonClick();
+  }
+}
+
 template class TbsButtonCore<TbsSkinCustomControl>;
 template class TbsButtonCore<TbsGraphicSkinCustomControl>;
 
@@ -363,27 +419,6 @@ void TbsSkinButton::ButtonClick() {
   if (OnClick) OnClick(this);
 }
 
-void TbsSkinButton::SetDown(bool Value) {
-  FDown = Value;
-  if (CanMorphing()) {
-    FMorphKf = 1;
-    if (Value)
-      StopMorph();
-    else
-      StartMorph();
-  }
-  Repaint();
-  if (FGroupIndex != 0 && FDown && !AllowAllUp) ReleaseGroupButtons();
-}
-
-void TbsSkinButton::ReleaseGroupButtons() {
-  if (!Parent()) return;
-  for (int i = 0; i < Parent()->ControlCount(); ++i) {
-    auto* B = dynamic_cast<TbsSkinButton*>(Parent()->Controls(i));
-    if (B && B != this && B->FGroupIndex == FGroupIndex && B->FDown) B->SetDown(false);
-  }
-}
-
 void TbsSkinButton::SetDefault(bool Value) {
   FDefault = Value;
   if (HandleAllocated() && FCanFocused)
@@ -406,39 +441,13 @@ void TbsSkinButton::CreateWnd() {
 void TbsSkinButton::MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) {
   TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft) return;
-  if (Animated()) StopAnimate();
-  FMouseDown = true;
-  if (!FDown) {
-    FMouseIn = true;
-    SetDown(true);
-    if (RepeatMode && FGroupIndex == 0)
-      StartRepeat();
-    else if (FGroupIndex != 0)
-      ButtonClick();
-    FAllowAllUpCheck = false;
-  } else if (FGroupIndex != 0) {
-    FAllowAllUpCheck = true;
-  }
+  PressLeft();
 }
 
 void TbsSkinButton::MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) {
   auto Live = Liveness();
   if (Button == mbLeft) {
-    FMouseDown = false;
-    const bool WasDown = FDown;
-    if (FGroupIndex == 0) {
-      if (FMouseIn) {
-        SetDown(false);
-        if (RepeatMode) StopRepeat();
-        if (WasDown) ButtonClick();
-      } else {
-        FDown = false;
-        if (RepeatMode) StopRepeat();
-      }
-    } else if (WasDown && AllowAllUp && FAllowAllUpCheck && FMouseIn) {
-      SetDown(false);
-      ButtonClick();
-    }
+    ReleaseLeft();
   }
   if (Live.Alive() && HandleAllocated() && Visible()) TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
 }
@@ -829,24 +838,6 @@ void TbsSkinSpeedButton::ButtonClick() {
   if (OnClick) OnClick(this);
 }
 
-void TbsSkinSpeedButton::SetDown(bool Value) {
-  FDown = Value;
-  if (CanMorphing()) {
-    FMorphKf = 1;
-    if (Value)
-      FMorphTimer.Stop();
-    else
-      StartMorph();
-  }
-  Repaint();
-  if (GroupIndex != 0 && FDown && !AllowAllUp && Parent()) {
-    for (int i = 0; i < Parent()->ControlCount(); ++i) {
-      auto* B = dynamic_cast<TbsSkinSpeedButton*>(Parent()->Controls(i));
-      if (B && B != this && B->GroupIndex == GroupIndex && B->FDown) B->SetDown(false);
-    }
-  }
-}
-
 
 
 
@@ -879,40 +870,14 @@ void TbsSkinSpeedButton::MouseLeaveHandler() {
 void TbsSkinSpeedButton::MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) {
   TbsGraphicSkinCustomControl::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft) return;
-  if (Animated()) StopAnimate();
-  FMouseDown = true;
-  if (!FDown) {
-    FMouseIn = true;
-    SetDown(true);
-    if (RepeatMode && GroupIndex == 0)
-      StartRepeat();
-    else if (GroupIndex != 0)
-      ButtonClick();
-    FAllowAllUpCheck = false;
-  } else if (GroupIndex != 0) {
-    FAllowAllUpCheck = true;
-  }
+  PressLeft();
 }
 
 void TbsSkinSpeedButton::MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) {
   auto Live = Liveness();
   TbsGraphicSkinCustomControl::MouseUp(Button, Shift, X, Y);
   if (!Live.Alive() || Button != mbLeft) return;
-  FMouseDown = false;
-  const bool WasDown = FDown;
-  if (GroupIndex == 0) {
-    if (FMouseIn) {
-      SetDown(false);
-      if (RepeatMode) FRepeatTimer.Stop();
-      if (WasDown) ButtonClick();
-    } else {
-      FDown = false;
-      if (RepeatMode) FRepeatTimer.Stop();
-    }
-  } else if (WasDown && AllowAllUp && FAllowAllUpCheck && FMouseIn) {
-    SetDown(false);
-    ButtonClick();
-  }
+  ReleaseLeft();
 }
 
 void TbsSkinSpeedButton::Dispatch(TMessage& M) {

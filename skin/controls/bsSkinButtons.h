@@ -97,6 +97,8 @@ class TbsButtonCore : public Base {
   TbsButtonLayout Layout() const { return FLayout; }
   void SetLayout(TbsButtonLayout Value);
   bool Down() const { return FDown; }
+  // Pressed or latched; a press in a group raises the group's other buttons.
+  void SetDown(bool Value);
   TbsButtonPaintEvent OnPaint;
 
   bool MouseIn() const { return FMouseIn; }
@@ -110,8 +112,13 @@ class TbsButtonCore : public Base {
   void RefreshButton();
   void AdjustSkinSize(int& W, int& H) override;
   virtual void ButtonClick() = 0;
+  // The group the button latches in, 0 for none.
+  virtual int ButtonGroup() const = 0;
 
  protected:
+  // The left button's press and release (after the framework's handling of the press).
+  void PressLeft();
+  void ReleaseLeft();
   bool EffectsEnabled() const { return this->FSD && !this->FSD->Empty && this->FSD->EnableSkinEffects; }
   bool CanMorphing() const { return FLook.Morphing && EffectsEnabled(); }
   bool Animated() const { return this->FIndex != -1 && EffectsEnabled() && !IsEmptyRect(FLook.AnimateSkinRect); }
@@ -155,8 +162,8 @@ class TbsSkinButton : public TbsButtonCore<TbsSkinCustomControl> {
   bool AlwaysShowLayeredFrame = false;
   bool CanFocused() const { return FCanFocused; }
   void SetCanFocused(bool Value);
-  void SetDown(bool Value);
   int GroupIndex() const { return FGroupIndex; }
+  int ButtonGroup() const override { return FGroupIndex; }
   void SetGroupIndex(int Value);
   bool Cancel = false;
   bool Default() const { return FDefault; }
@@ -194,7 +201,6 @@ class TbsSkinButton : public TbsButtonCore<TbsSkinCustomControl> {
   bool IsFocused();
   bool PressedLook();
   void RedrawOrMorph();
-  void ReleaseGroupButtons();
   void MouseEnterHandler();
   void MouseLeaveHandler();
   void FocusChanged(TControl* Sender);
@@ -227,8 +233,8 @@ class TbsSkinSpeedButton : public TbsButtonCore<TbsGraphicSkinCustomControl> {
   void SetTransparent(bool Value);
   bool Flat() const { return FFlat; }
   void SetFlat(bool Value);
-  void SetDown(bool Value);
   int GroupIndex = 0;
+  int ButtonGroup() const override { return GroupIndex; }
   bool ShowCaption() const { return FShowCaption; }
   void SetShowCaption(bool Value);
   // Images menu whose selected item may give image and caption.
