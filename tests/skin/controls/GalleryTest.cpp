@@ -43,6 +43,11 @@ class GalleryTest : public SkinControlsTest {
     tb3->SetSkinDataName(u"resizetoolbutton");
     tb3->UseSkinSize = false;
     tb3->SetFlat(true);
+    for (int i = 0; i < 4; ++i) {  // more than fit: the bar shows its scroll buttons
+      auto* more = Make<TbsSkinSpeedButton>(bar, 316 + i * 74, 0, 70, 30, u"更多");
+      more->SetSkinDataName(u"resizetoolbutton");
+      more->UseSkinSize = false;
+    }
 
     auto* panel = Make<TbsSkinPanel>(form, 8, 48, 260, 150);
     auto* ok = Make<TbsSkinButton>(panel, 10, 10, 80, 25, u"确定");
@@ -93,6 +98,7 @@ class GalleryTest : public SkinControlsTest {
       all(form);
     }
     bar->SetWidth(form->ClientWidth());
+    bar->UpdateScrollRange();
     hot = tb1;
   }
   forms::TControl* hot = nullptr;
