@@ -73,6 +73,12 @@ TEST_F(SkinControlsTest, PanelLooksPlainAndSkinned) {
   EXPECT_EQ(PixelAt(p, 119, 79), Rgb(kPanelBorder));
   EXPECT_EQ(PixelAt(p, 60, 40), Rgb(kPanel)) << "the client part is tiled";
   EXPECT_EQ(p->GetSkinClientRect(), (rtl::TRect{3, 3, 117, 77}));
+  // Frame only: the client part is left to what lies under it.
+  p->DrawbackGround = false;
+  form->SetColor(0x00FFFF);
+  EXPECT_EQ(PixelAt(p, 0, 0), Rgb(kPanelBorder));
+  EXPECT_NE(PixelAt(p, 60, 40), Rgb(kPanel));
+  p->DrawbackGround = true;
   // Transparent: the parent shows through inside a one-pixel outline.
   form->SetColor(0x00FFFF);
   p->SetTransparentMode(true);
@@ -170,7 +176,9 @@ TEST_F(SkinControlsTest, ToolBarCentresAndPassesItsSettingsOn) {
   auto* plain = Make<forms::TCustomControl>(bar, 10, 0, 20, 10);
   auto* bevel = Make<TbsSkinBevel>(bar, 40, 0, 2, 20);
   auto* sbtn = Make<TbsSkinSpeedButton>(bar, 50, 0, 25, 20);
+  auto* wbtn = Make<TbsSkinButton>(bar, 90, 0, 60, 20);
   bar->SetBounds(0, 0, 300, 40);
+  EXPECT_EQ(wbtn->Top(), 10) << "a skinned windowed control centres itself";
   EXPECT_EQ(plain->Top(), 15);
   EXPECT_EQ(bevel->Top(), 10);
   EXPECT_EQ(sbtn->Top(), 10);
