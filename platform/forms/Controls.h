@@ -369,6 +369,9 @@ class TWinControl : public TControl {
   // ---- Painting
   gdi::TBrush* Brush() { return brush_.get(); }
   void PaintTo(HDC dc, int x, int y);  // the control and its children, at (x, y) of the DC
+  // The control's own content (no children) into dc, as its paint handler
+  // draws it; for painting what a parent shows under a child.
+  void PaintWindowInto(HDC dc) { PaintWindow(dc); }
   void Invalidate() override;
   void Update() override;
   void Repaint() override;
