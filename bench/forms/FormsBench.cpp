@@ -29,6 +29,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include "tests/support/Xvfb.h"
 
 namespace {
 
@@ -111,42 +112,7 @@ void BM_Perform_NoSubclass(benchmark::State& s) { Perform(s, 0); }
 void BM_Perform_ThreeDeepSubclass(benchmark::State& s) { Perform(s, 3); }
 
 // ---- start-up under Xvfb
-class Xvfb {
- public:
-  bool Start() {
-    if (access("/usr/bin/Xvfb", X_OK) != 0) return false;
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string num;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
-    close(fds[0]);
-    display_ = ":" + num;
-    return !num.empty();
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
+using testsupport::Xvfb;
 
 // Whether a mapped top-level window at least 800 pixels wide shows `rgb` at its centre.
 bool Painted(Display* d, unsigned long rgb) {
@@ -173,7 +139,7 @@ unsigned long BtnFaceRgb() {
 
 void BM_FirstFrame_InProcess(benchmark::State& state) {
   Xvfb x;
-  if (!x.Start()) {
+  if (!x.Start("1280x1024x24")) {
     state.SkipWithError("Xvfb is not available");
     return;
   }
@@ -207,7 +173,7 @@ void BM_FirstFrame_InProcess(benchmark::State& state) {
 
 void BM_FirstFrame_Program(benchmark::State& state) {
   Xvfb x;
-  if (!x.Start()) {
+  if (!x.Start("1280x1024x24")) {
     state.SkipWithError("Xvfb is not available");
     return;
   }

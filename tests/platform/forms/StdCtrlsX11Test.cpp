@@ -21,48 +21,13 @@
 // Xlib last: its macros would break the headers above.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include "tests/support/Xvfb.h"
 
 namespace {
 
 using namespace forms;
 
-// Xvfb on a display number it chooses (-displayfd), stopped with the object.
-class Xvfb {
- public:
-  bool Start() {
-    if (access("/usr/bin/Xvfb", X_OK) != 0) return false;
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') display_ += c;
-    close(fds[0]);
-    if (display_.empty()) return false;
-    display_ = ":" + display_;
-    return true;
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
+using testsupport::Xvfb;
 
 // Another client owning CLIPBOARD with a UTF-8 text, answering requests on its own thread.
 class ClipboardOwner {

@@ -20,50 +20,14 @@
 #include "platform/forms/Timers.h"
 #include "platform/win/Backend.h"
 #include "tests/platform/forms/TestControls.h"
+#include "tests/support/Xvfb.h"
 
 namespace formstest {
 namespace {
 
 using namespace win;
 
-// Xvfb on a display number of its own choosing (-displayfd).
-class Xvfb {
- public:
-  bool Start() {
-    if (access("/usr/bin/Xvfb", X_OK) != 0) return false;
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string num;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
-    close(fds[0]);
-    if (num.empty()) return false;
-    display_ = ":" + num;
-    return true;
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
+using testsupport::Xvfb;
 
 // xdotool run in the background while the test's loop keeps pumping.
 class XdoTool {
@@ -123,7 +87,7 @@ std::string Centre(TControl* c, bool y) {
 
 TEST(FormsX11, ClicksAndTypingArriveInOrderAndAModalDialogKeepsTheFocus) {
   Xvfb x;
-  if (!x.Start()) GTEST_SKIP() << "Xvfb is not available";
+  if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
   if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "xdotool is not available";
   setenv("DISPLAY", x.Display().c_str(), 1);
   ASSERT_TRUE(InitWindowSystem(BackendKind::X11));

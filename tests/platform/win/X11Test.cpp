@@ -33,6 +33,7 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
+#include "tests/support/Xvfb.h"
 
 // Xlib keeps the records of an input method whose server went away (it cannot
 // close them without the server) and of a wait for a server to start: the
@@ -76,44 +77,7 @@ class Child {
   pid_t pid_ = -1;
 };
 
-// Xvfb on a display number of its own choosing (-displayfd).
-class Xvfb {
- public:
-  bool Start() {
-    if (access("/usr/bin/Xvfb", X_OK) != 0) return false;
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 2);
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string num;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') num += c;
-    close(fds[0]);
-    if (num.empty()) return false;
-    display_ = ":" + num;
-    return true;
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
+using testsupport::Xvfb;
 
 std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> gHook;
 
