@@ -1149,40 +1149,38 @@ void TWinControl::DoExit() {
 }
 
 // ---- keys
-bool TWinControl::DoKeyDown(rtl::Word& key, TShiftState shift) {
-  TCustomForm* f = GetParentForm(this);
-  TLiveness live = Liveness();
-  if (f && f != this && f->KeyPreview() && f->PreviewKeyDown(key, shift)) return true;
+namespace {
+
+// The form's key preview first, then the control's own handler (unless it
+// keeps no standard events); true when the key was taken, cleared, or the
+// control did not survive it.
+template <class TKey, class TPreview, class THandle>
+bool RouteKey(TWinControl* c, TLiveness live, TKey& key, TPreview preview, THandle handle) {
+  TCustomForm* f = GetParentForm(c);
+  if (f && f != c && f->KeyPreview() && preview(f)) return true;
   if (!live.Alive()) return true;
-  if (!ControlStyle().Contains(csNoStdEvents)) {
-    KeyDown(key, shift);
+  if (!c->ControlStyle().Contains(csNoStdEvents)) {
+    handle();
     if (!live.Alive() || key == 0) return true;
   }
   return false;
+}
+
+}  // namespace
+
+bool TWinControl::DoKeyDown(rtl::Word& key, TShiftState shift) {
+  return RouteKey(this, Liveness(), key, [&](TCustomForm* f) { return f->PreviewKeyDown(key, shift); },
+                  [&] { KeyDown(key, shift); });
 }
 
 bool TWinControl::DoKeyPress(char16_t& key) {
-  TCustomForm* f = GetParentForm(this);
-  TLiveness live = Liveness();
-  if (f && f != this && f->KeyPreview() && f->PreviewKeyPress(key)) return true;
-  if (!live.Alive()) return true;
-  if (!ControlStyle().Contains(csNoStdEvents)) {
-    KeyPress(key);
-    if (!live.Alive() || key == 0) return true;
-  }
-  return false;
+  return RouteKey(this, Liveness(), key, [&](TCustomForm* f) { return f->PreviewKeyPress(key); },
+                  [&] { KeyPress(key); });
 }
 
 bool TWinControl::DoKeyUp(rtl::Word& key, TShiftState shift) {
-  TCustomForm* f = GetParentForm(this);
-  TLiveness live = Liveness();
-  if (f && f != this && f->KeyPreview() && f->PreviewKeyUp(key, shift)) return true;
-  if (!live.Alive()) return true;
-  if (!ControlStyle().Contains(csNoStdEvents)) {
-    KeyUp(key, shift);
-    if (!live.Alive() || key == 0) return true;
-  }
-  return false;
+  return RouteKey(this, Liveness(), key, [&](TCustomForm* f) { return f->PreviewKeyUp(key, shift); },
+                  [&] { KeyUp(key, shift); });
 }
 
 bool TWinControl::PreProcessKey(MSG& msg) {
