@@ -78,6 +78,26 @@ String FFmpegErrorText(const String& APrefix, int ACode) {
   return APrefix + u": " + rtl::Utf8ToString(text);
 }
 
+int LinkThroughFilters(AVFilterGraph* AGraph, AVFilterContext* AFrom, AVFilterContext* ATo,
+                       const std::string& ADescription) {
+  if (ADescription.empty()) return ff::avfilter_link(AFrom, 0, ATo, 0);
+  AVFilterInOut* outputs = ff::avfilter_inout_alloc();
+  AVFilterInOut* inputs = ff::avfilter_inout_alloc();
+  int r = AVERROR(ENOMEM);
+  if (outputs && inputs) {
+    outputs->name = ff::av_strdup("in");
+    outputs->filter_ctx = AFrom;
+    outputs->pad_idx = 0;
+    inputs->name = ff::av_strdup("out");
+    inputs->filter_ctx = ATo;
+    inputs->pad_idx = 0;
+    r = ff::avfilter_graph_parse_ptr(AGraph, ADescription.c_str(), &inputs, &outputs, nullptr);
+  }
+  ff::avfilter_inout_free(&outputs);
+  ff::avfilter_inout_free(&inputs);
+  return r;
+}
+
 double DisplayRotation(const AVStream* AStream) {
   if (!AStream) return 0;
   double theta = 0;

@@ -35,6 +35,11 @@ rtl::String FFmpegErrorText(const rtl::String& APrefix, int ACode);
 double DisplayRotation(const AVStream* AStream);
 // "Video", "Audio", "Data", "Subtitle", "Attachment" or "Unknown".
 rtl::String MediaTypeText(int AMediaType);
+// Joins AFrom's output to ATo's input in AGraph: directly when ADescription
+// is empty, else through the filters it describes ("in" and "out" name the
+// two ends). Returns 0 or FFmpeg's error code.
+int LinkThroughFilters(AVFilterGraph* AGraph, AVFilterContext* AFrom, AVFilterContext* ATo,
+                       const std::string& ADescription);
 
 // Generic option store of one transcoder: contexts that only hold values
 // set by name, and the names set so far, which SetContextOptions copies into

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/FFUtils.h"
+
 namespace engine {
 
 namespace {
@@ -118,27 +120,10 @@ bool TVideoFilterGraph::Build(const TVideoFilterParams& AP, std::string& AError)
   }
   FScaleSwsOpts = FormatText("flags=0x%X", AP.sws_flags);
   FGraph->scale_sws_opts = ff::av_strdup(FScaleSwsOpts.c_str());
-  if (!AP.user_filters.empty()) {
-    AVFilterInOut* outputs = ff::avfilter_inout_alloc();
-    AVFilterInOut* inputs = ff::avfilter_inout_alloc();
-    if (!outputs || !inputs) {
-      ff::avfilter_inout_free(&outputs);
-      ff::avfilter_inout_free(&inputs);
-      return fail("graph", AVERROR(ENOMEM));
-    }
-    outputs->name = ff::av_strdup("in");
-    outputs->filter_ctx = last;
-    outputs->pad_idx = 0;
-    inputs->name = ff::av_strdup("out");
-    inputs->filter_ctx = FSink;
-    inputs->pad_idx = 0;
-    r = ff::avfilter_graph_parse_ptr(FGraph, AP.user_filters.c_str(), &inputs, &outputs, nullptr);
-    ff::avfilter_inout_free(&outputs);
-    ff::avfilter_inout_free(&inputs);
-    if (r < 0) return fail(AP.user_filters, r);
-  } else if ((r = ff::avfilter_link(last, 0, FSink, 0)) < 0) {
-    return fail("link", r);
+  if ((r = LinkThroughFilters(FGraph, last, FSink, AP.user_filters)) < 0) {
+    return fail(AP.user_filters.empty() ? std::string("link") : AP.user_filters, r);
   }
+
   if ((r = ff::avfilter_graph_config(FGraph, nullptr)) < 0) return fail("config", r);
   return true;
 }

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/FFUtils.h"
 #include "engine/FFmpegLogger.h"
 #include "platform/rtl/Strings.h"
 #include "player/PlayerState.h"
@@ -40,25 +41,7 @@ struct TVideoFilter {
                            AV_OPT_SEARCH_CHILDREN) < 0 ||
         ff::avfilter_init_str(sink, nullptr) < 0)
       return false;
-    if (ADescription.empty()) {
-      if (ff::avfilter_link(src, 0, sink, 0) < 0) return false;
-    } else {
-      AVFilterInOut* outputs = ff::avfilter_inout_alloc();
-      AVFilterInOut* inputs = ff::avfilter_inout_alloc();
-      bool ok = outputs && inputs;
-      if (ok) {
-        outputs->name = ff::av_strdup("in");
-        outputs->filter_ctx = src;
-        outputs->pad_idx = 0;
-        inputs->name = ff::av_strdup("out");
-        inputs->filter_ctx = sink;
-        inputs->pad_idx = 0;
-        ok = ff::avfilter_graph_parse_ptr(graph, ADescription.c_str(), &inputs, &outputs, nullptr) >= 0;
-      }
-      ff::avfilter_inout_free(&outputs);
-      ff::avfilter_inout_free(&inputs);
-      if (!ok) return false;
-    }
+    if (engine::LinkThroughFilters(graph, src, sink, ADescription) < 0) return false;
     if (ff::avfilter_graph_config(graph, nullptr) < 0) return false;
     width = AFrame->width;
     height = AFrame->height;
