@@ -161,8 +161,8 @@ void TOptionIni::WritePictureType(TSnapshotPicture picture) {
 
 int TOptionIni::ReadSkinIndex() {
   int index = 0;
-  if (IsSet(Read(u"Skin", u"SetSkin")) && rtl::TryStrToInt(Read(u"Skin", u"SetSkin"), index))
-    return index;
+  const rtl::String stored = Read(u"Skin", u"SetSkin");
+  if (IsSet(stored) && rtl::TryStrToInt(stored, index)) return index;
   Write(u"Skin", u"SetSkin", u"0");
   return 0;
 }
