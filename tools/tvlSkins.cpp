@@ -432,6 +432,13 @@ class Builder {
       normal = FaceImage(w, h, radius, St::Normal, bg);
     }
     NinePart(b, normal, corner);
+    // Rounder looks keep a client area tall enough for a caption and its
+    // focus frame: the corners reach only part-way down.
+    const int cornerY = std::min(corner, std::max(3, h / 2 - 6));
+    b.LTPoint.Y = b.RTPoint.Y = cornerY;
+    b.LBPoint.Y = b.RBPoint.Y = h - cornerY;
+    b.ClRect.Top = cornerY;
+    b.ClRect.Bottom = h - cornerY;
     b.ActiveSkinRect = FaceImage(w, h, radius, St::Hot, bg);
     b.DownSkinRect = FaceImage(w, h, radius, St::Down, bg);
     b.FocusedSkinRect = FaceImage(w, h, radius, St::Focused, bg);

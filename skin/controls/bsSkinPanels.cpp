@@ -3,6 +3,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/gdi/Gdi.h"
 #include "skin/data/bsResourceStrData.h"
+#include "skin/images/bsParentBackground.h"
 
 namespace skin {
 
@@ -26,20 +27,6 @@ void SetCharsetFrom(gdi::TFont* F, TbsSkinData* SD, gdi::TFont* Default) {
     F->SetCharset(gdi::BYTE(SD->ResourceStrData()->CharSet));
   else
     F->SetCharset(Default->Charset());
-}
-
-// The parent's look under a control, for the transparent looks: a skinned
-// panel paints its own image, any other parent gives its colour.
-void PaintParentBackground(forms::TControl* Ctrl, gdi::TCanvas* C) {
-  forms::TWinControl* P = Ctrl->Parent();
-  if (!P) return;
-  if (auto* SP = dynamic_cast<TbsSkinPanel*>(P)) {
-    SP->PaintskinTo(C, -Ctrl->Left(), -Ctrl->Top());
-    return;
-  }
-  C->Brush()->SetStyle(gdi::bsSolid);
-  C->Brush()->SetColor(P->Color());
-  C->FillRect({0, 0, Ctrl->Width(), Ctrl->Height()});
 }
 
 template <class Fn>
@@ -334,7 +321,7 @@ void TbsSkinPanel::PaintskinTo(gdi::TCanvas* C, int X, int Y) {
 void TbsSkinPanel::PaintTransparent(bool GroupFrame) {
   TBitmap B(Width(), Height());
   gdi::TCanvas* C = B.Canvas();
-  PaintParentBackground(this, C);
+  skin::PaintParentBackground(this, C);
   const auto& Colors = FSD->SkinColors();
   C->Pen()->SetColor(Colors.cBtnShadow);
   C->Pen()->SetWidth(1);
