@@ -1,5 +1,6 @@
 #include "app/queue/QueueModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -63,6 +64,37 @@ std::optional<TPresetIndexes> DecodePresetChoices(const rtl::String& cell) {
     indexes[k] = (hi - u'0') * 10 + (lo - u'0');
   }
   return indexes;
+}
+
+rtl::String WithPresetChoice(const rtl::String& cell, int position, int index) {
+  rtl::String out = cell;
+  const size_t end = size_t(2 * position + 2);
+  while (out.size() < end) out += u"00";
+  const bool twoDigits = index >= 0 && index < 100;
+  const rtl::String digits = !twoDigits ? u"00" : index < 10 ? u"0" + rtl::IntToStr(index) : rtl::IntToStr(index);
+  out.replace(size_t(2 * position), 2, digits);
+  return out;
+}
+
+rtl::String ExtensionFromTitle(const rtl::String& title) {
+  if (title.empty()) return {};
+  const size_t last = title.size() - 1;
+  const rtl::String four = title.substr(last >= 4 ? last - 4 : 0, std::min<size_t>(4, last));
+  static const std::pair<const char16_t*, const char16_t*> kMapped[] = {
+      {u"lac)", u".alac"}, {u"flac", u".flac"}, {u"aiff", u".aiff"},
+      {u"mpeg", u".mpeg"}, {u"*.rm", u".rm"},   {u"*.ra", u".ra"}};
+  for (auto [from, to] : kMapped)
+    if (four == from) return to;
+  return four;
+}
+
+rtl::String ReplaceExtension(const rtl::String& name, const rtl::String& extension) {
+  return NameWithoutExtension(name) + extension;
+}
+
+rtl::String NameWithoutExtension(const rtl::String& name) {
+  const size_t dot = name.find_last_of(u'.');
+  return dot == rtl::String::npos ? name : name.substr(0, dot);
 }
 
 void TJobSlotTable::FreeAll() {

@@ -70,6 +70,30 @@ rtl::String PresetChoicesCode(const TPresetIndexes& indexes);
 // None when the cell does not hold six two-digit numbers.
 std::optional<TPresetIndexes> DecodePresetChoices(const rtl::String& cell);
 
+// Where each preset picker keeps its choice in cell 9 (two characters at
+// 2 × Position) and the cell that shows its value, by picker (TPresetBox
+// order: frame size, video bit rate, frame rate, audio bit rate, sample
+// rate, aspect).
+struct TPresetCellPlace {
+  int Position;
+  int ValueCell;
+};
+inline constexpr std::array<TPresetCellPlace, 6> kPresetCellPlaces = {{
+    {0, qcFrameSize}, {1, qcVideoBitrate}, {4, qcFrameRate}, {2, qcAudioBitrate}, {5, qcSampleRate}, {3, qcAspect}}};
+// Cell 9 with the two characters at Position replaced by the index, two
+// digits; a cell too short for them is padded with "00" pieces first.
+rtl::String WithPresetChoice(const rtl::String& cell, int position, int index);
+
+// The output extension a format's title gives: the four characters before
+// its last one ("…(*.avi)" → ".avi"), with "lac)" → ".alac", "flac",
+// "aiff", "mpeg" gaining their dot and "*.rm", "*.ra" losing the star.
+rtl::String ExtensionFromTitle(const rtl::String& title);
+// The part of a name after its last "." replaced by the extension (which
+// brings its own dot); a name without "." gets the extension appended.
+rtl::String ReplaceExtension(const rtl::String& name, const rtl::String& extension);
+// The name without the part from its last "." on.
+rtl::String NameWithoutExtension(const rtl::String& name);
+
 // The 501 job slots. A slot is free, taken by an added file, or deleted
 // (the row at its index was removed); deleted slots stay so until all are
 // freed, so at most 501 files can be added between two clears of the queue.

@@ -75,5 +75,35 @@ TEST(JobSlots, TakenInOrderDeletedNeverReusedUntilFreed) {
   EXPECT_EQ(U8(slots.Input(1).FileName), "/in/1");  // freeing keeps the options
 }
 
+TEST(QueueCells, ExtensionFollowsTheFormatTitle) {
+  const std::vector<std::pair<const char16_t*, const char*>> titles = {
+      {u"AVI - 音频视频交错格式(*.avi)", ".avi"}, {u"RM-RealMedia格式(*.rm)", ".rm"},
+      {u"RA音频(*.ra)", ".ra"},                    {u"FLAC-音频格式(*.flac)", ".flac"},
+      {u"AIFF音频(*.aiff)", ".aiff"},              {u"MPEG-1(*.mpeg)", ".mpeg"},
+      {u"ALAC无损(*.alac))", ".alac"},             {u"3GP(*.3gp)", ".3gp"},
+      {u")", ""},                                  {u"", ""}};
+  for (auto [title, ext] : titles) EXPECT_EQ(U8(ExtensionFromTitle(title)), ext) << U8(title);
+
+  EXPECT_EQ(U8(ReplaceExtension(u"clip.mp4", u".avi")), "clip.avi");
+  EXPECT_EQ(U8(ReplaceExtension(u"a.b.c.mp4", u".rm")), "a.b.c.rm");
+  EXPECT_EQ(U8(ReplaceExtension(u"clip", u".flac")), "clip.flac");
+  EXPECT_EQ(U8(NameWithoutExtension(u"片段 1.mp4")), "片段 1");
+}
+
+TEST(QueueCells, EachPresetPickerOwnsTwoCharactersAndAValueCell) {
+  // Positions in cell 9 by picker: frame size, video bit rate, frame rate,
+  // audio bit rate, sample rate, aspect.
+  const int positions[] = {0, 1, 4, 2, 5, 3};
+  const int valueCells[] = {qcFrameSize, qcVideoBitrate, qcFrameRate, qcAudioBitrate, qcSampleRate, qcAspect};
+  for (int box = 0; box < 6; ++box) {
+    EXPECT_EQ(kPresetCellPlaces[box].Position, positions[box]);
+    EXPECT_EQ(kPresetCellPlaces[box].ValueCell, valueCells[box]);
+  }
+  EXPECT_EQ(U8(WithPresetChoice(u"000310000904", 2, 7)), "000307000904");
+  EXPECT_EQ(U8(WithPresetChoice(u"000310000904", 5, 12)), "000310000912");
+  EXPECT_EQ(U8(WithPresetChoice(u"", 1, 3)), "0003");
+  EXPECT_EQ(U8(WithPresetChoice(u"000310000904", 0, -1)), "000310000904");
+}
+
 }  // namespace
 }  // namespace app
