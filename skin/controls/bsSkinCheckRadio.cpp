@@ -310,7 +310,9 @@ void TbsSkinCheckRadioBox::CheckParentBackground() {
 void TbsSkinCheckRadioBox::Paint() {
   if (Width() <= 0 || Height() <= 0) return;
   GetSkinData();
-  if (FFlat) {
+  // A description without a frame picture gives a framed box nothing to
+  // draw its frame from: it shows the flat look instead of an empty image.
+  if (FFlat || (FIndex != -1 && (ResizeMode < 0 || !Picture))) {
     TBitmap B(Width(), Height());
     DrawFlat(&B, FChecked, FState, false);
     Canvas()->Draw(0, 0, &B);
@@ -490,7 +492,7 @@ void TbsSkinCheckRadioBox::PaintSkinTo(gdi::TCanvas* C, int X, int Y, bool AChec
   if (Width() <= 0 || Height() <= 0) return;
   GetSkinData();
   TBitmap B(Width(), Height());
-  if (FFlat) {
+  if (FFlat || (FIndex != -1 && (ResizeMode < 0 || !Picture))) {
     DrawFlat(&B, AChecked, AChecked ? cbChecked : cbUnchecked, true);
   } else if (FIndex != -1) {
     int W = Width(), H = Height();

@@ -85,6 +85,7 @@ TbsSkinCustomSlider::TbsSkinCustomSlider(TComponent* AOwner)
   SetControlStyle({forms::csAcceptsControls, forms::csCaptureMouse, forms::csClickEvents, forms::csOpaque,
                    forms::csDoubleClicks});
   SetTabStop(true);
+  SetParentColor(true);
   FSkinDataName = u"slider";
   RegisterDefaultImages();
   for (int i = 0; i < 4; ++i) LoadDefaultImage(TbsSliderImage(i));

@@ -13,6 +13,8 @@
 // minimum at the bottom. OnChange follows every change of Value; OnChanged
 // ends a user action (thumb release, ruler release, each key step).
 // A held press on the ruler steps at once, then every 400 ms on window timer 1.
+// Unskinned and opaque it fills with its Color, which follows the parent's
+// (ParentColor is on).
 // GUI thread only.
 #pragma once
 
