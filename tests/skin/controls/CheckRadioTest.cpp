@@ -228,6 +228,17 @@ TEST_F(CheckRadioTest, FramedSkinnedLookMorphsToTheHotFrame) {
   EXPECT_FALSE(c->Morphing()) << "a flat box never morphs";
 }
 
+TEST_F(CheckRadioTest, FramedBoxWithoutAFramePictureShowsTheFlatLook) {
+  auto& s = CheckSkin(false);
+  dynamic_cast<TbsDataSkinCheckRadioControl*>(s.CtrlList[0].get())->SkinRect = {};
+  auto* c = Box(form, 10, u"Framed", false, 0, "c");
+  c->SetFlat(false);
+  c->SetSkinData(&s);
+  EXPECT_EQ(c->Height(), 25);
+  EXPECT_EQ(PixelAt(c, 13, c->Height() / 2), Rgb(kUnCheck)) << "the check image where the flat look has it";
+  EXPECT_EQ(PixelAt(c, 100, 2), PixelAt(c, 100, -3)) << "the parent shows through: no frame image";
+}
+
 TEST_F(CheckRadioTest, FocusFrameAroundTheImageWhenTheCaptionIsEmpty) {
   forms::TCustomImageList images(nullptr, 16, 16);
   gdi::TBitmap pic(16, 16);

@@ -175,6 +175,29 @@ TEST_F(SliderTest, KeysStepAndJump) {
   EXPECT_GT(s->ThumbRect().Top, 100) << "the minimum is at the bottom";
 }
 
+TEST_F(SliderTest, TicksThinOutToFourPixelsAndFocusShowsAFrame) {
+  auto* s = Make<TbsSkinSlider>(form, 10, 10, 200, 40);
+  s->SetSkinData(&SliderSkin());
+  s->SetMaxValue(1000);
+  s->SetIncrement(1);
+  const int y = s->PointsRect().Top;
+  auto ticks = [&] {
+    int n = 0;
+    for (int x = 0; x < s->Width(); ++x) n += PixelAt(s, x, y) == Rgb(0);
+    return n;
+  };
+  EXPECT_EQ(ticks(), 44) << "every 23rd unit: 1000 / 23 ticks, at least 4 pixels apart";
+  EXPECT_EQ(PixelAt(s, 6 + 6, y + 4), Rgb(0)) << "the end ticks are longer";
+  EXPECT_EQ(PixelAt(s, 6 + 6 + 4, y + 4), Rgb(kPanel));
+  s->SetIncrement(250);
+  EXPECT_EQ(ticks(), 5);
+
+  EXPECT_EQ(PixelAt(s, 2, 2), Rgb(kPanel));
+  s->SetFocus();
+  Pump();
+  EXPECT_EQ(PixelAt(s, 2, 2), Rgb(0)) << "a dotted frame in the skin's text colour";
+}
+
 TEST_F(SliderTest, PlainLookAndDegenerateSizes) {
   auto* s = Make<TbsSkinSlider>(form, 10, 10, 150, 40);
   EXPECT_EQ(s->Image(siHThumb)->Width(), 18);
