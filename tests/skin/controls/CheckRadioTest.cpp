@@ -259,6 +259,31 @@ TEST_F(CheckRadioTest, FocusFrameAroundTheImageWhenTheCaptionIsEmpty) {
   EXPECT_GT(dots, 4) << "a dotted frame one pixel around the image";
 }
 
+TEST_F(CheckRadioTest, WordWrappedCaptionTallerThanTheBoxStartsAtTheTop) {
+  form->SetColor(0);
+  auto* c = Box(form, 10, u"口口口口口口口口口口口口口口", false, 0, "c");
+  c->DefaultFont()->SetColor(0xFFFFFF);
+  c->SetWordWrap(true);
+  c->SetBounds(10, 10, 80, 20);
+  auto firstRow = [](auto pixel, int w, int h) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if ((pixel(x, y) & 0xFF) > 0x80) return y;
+    return -1;
+  };
+  // The first line alone, drawn at the top of a bitmap.
+  gdi::TBitmap ref(60, 20);
+  ref.Canvas()->Brush()->SetColor(0);
+  ref.Canvas()->FillRect({0, 0, 60, 20});
+  ref.Canvas()->Font()->Assign(c->DefaultFont());
+  ref.Canvas()->Brush()->SetStyle(gdi::bsClear);
+  rtl::TRect r{0, 0, 60, 20};
+  gdi::DrawText(CanvasTextDC(ref.Canvas()), u"口", &r, gdi::DT_EXPANDTABS | gdi::DT_WORDBREAK);
+  const int top = firstRow([&](int x, int y) { return std::uint32_t(ref.Canvas()->Pixels(x, y)) & 0xFFFFFF; }, 60, 20);
+  ASSERT_GE(top, 0);
+  EXPECT_EQ(firstRow([&](int x, int y) { return PixelAt(c, 22 + x, y); }, 50, 20), top);
+}
+
 TEST_F(CheckRadioTest, PaintSkinToDrawsTheGivenCheckedValue) {
   form->SetColor(gdi::clBtnFace);
   auto* r = Box(form, 10, u"Radio", true, 0, "r");
