@@ -196,6 +196,27 @@ TEST_F(CheckRadioTest, SkinnedFlatLookPicksTheCheckImageByState) {
   EXPECT_NEAR(int(g >> 16 & 0xFF), expect(0xC0), 2) << std::hex << g;  // red
   EXPECT_NEAR(int(g >> 8 & 0xFF), expect(0), 2);  // green
 
+  // The caption (on black): the skin's frame colour (white), or DefaultFont's
+  // (yellow) even when disabled.
+  form->SetColor(0);
+  auto captionHas = [&](bool yellow) {
+    for (int y = 0; y < h; ++y)
+      for (int x = 30; x < 80; ++x) {
+        const auto p = PixelAt(c, x, y);
+        const int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+        if (r > 0xC0 && g > 0xC0 && (yellow ? b < 0x40 : b > 0xC0)) return true;
+      }
+    return false;
+  };
+  EXPECT_TRUE(captionHas(false));
+  c->UseSkinFontColor = false;
+  c->DefaultFont()->SetColor(0x00FFFF);
+  c->SetEnabled(false);
+  EXPECT_TRUE(captionHas(true));
+  EXPECT_FALSE(captionHas(false));
+  c->SetEnabled(true);
+  form->SetColor(gdi::clBtnFace);
+
   auto& s2 = CheckSkin(true);
   c->SetSkinData(&s2);
   EXPECT_EQ(image(), Rgb(kGrayed)) << "the skin's own grayed image";
