@@ -167,6 +167,13 @@ TEST_F(SliderTest, KeysStepAndJump) {
   EXPECT_EQ(s->Value(), 0) << "with Shift the keys do nothing";
   EXPECT_TRUE(log.empty());
 
+  s->ReadOnly = true;
+  Key(VK_END);
+  Press(s, 150, 12);
+  Up(s, 150, 12);
+  EXPECT_EQ(s->Value(), 0) << "read-only: neither keys nor the ruler change it";
+  s->ReadOnly = false;
+
   s->SetOrientation(soVertical);
   EXPECT_EQ(s->Width(), 31);
   EXPECT_EQ(s->Height(), 200);
