@@ -512,8 +512,37 @@ void TbsSkinCustomSlider::KeyDown(rtl::Word& Key, forms::TShiftState Shift) {
   TbsSkinControl::KeyDown(Key, Shift);
 }
 
+// The paint goes to a memory bitmap first and reaches the window in one copy.
+void TbsSkinCustomSlider::PaintBuffered(TMessage& M) {
+  const gdi::HDC Given = reinterpret_cast<gdi::HDC>(M.WParam);
+  win::PAINTSTRUCT PS{};
+  const gdi::HDC DC = Given ? Given : win::BeginPaint(Handle(), &PS);
+  struct TEndPaint {
+    TbsSkinCustomSlider* S;
+    bool Own;
+    win::PAINTSTRUCT* PS;
+    ~TEndPaint() {
+      S->FPaintBuffered = false;
+      if (Own) win::EndPaint(S->Handle(), PS);
+    }
+  } End{this, !Given, &PS};
+  const int W = ClientWidth(), H = ClientHeight();
+  if (W <= 0 || H <= 0) return;
+  TBitmap Mem(W, H);
+  const gdi::HDC MemDC = Mem.Canvas()->Handle();
+  Perform(win::WM_ERASEBKGND, reinterpret_cast<win::WPARAM>(MemDC), 0);
+  FPaintBuffered = true;
+  TMessage P{win::WM_PAINT, reinterpret_cast<win::WPARAM>(MemDC), 0, 0};
+  TbsSkinControl::Dispatch(P);
+  gdi::BitBlt(DC, 0, 0, W, H, MemDC, 0, 0, gdi::SRCCOPY);
+}
+
 void TbsSkinCustomSlider::Dispatch(TMessage& M) {
   switch (M.Msg) {
+    case win::WM_PAINT:
+      if (FPaintBuffered) break;
+      PaintBuffered(M);
+      return;
     case win::WM_SIZE:
       TbsSkinControl::Dispatch(M);
       if (!ComponentState().Contains(rtl::csReading)) CalcLayout();

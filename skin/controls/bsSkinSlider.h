@@ -125,6 +125,7 @@ class TbsSkinCustomSlider : public TbsSkinControl {
   void EndRulerTracking();
   void DrawTicks(gdi::TCanvas* C, int Step, int NormalLength, int EndLength);
   void InvalidateThumb();
+  void PaintBuffered(TMessage& M);
 
   bool FTransparent = false;
   TbsSliderImages FUserImages;
@@ -144,6 +145,7 @@ class TbsSkinCustomSlider : public TbsSkinControl {
   TPoint FMousePos{};
   TbsJumpMode FStartJump = jmNone;
   bool FCreating = true;
+  bool FPaintBuffered = false;  // a buffered paint is under way
 
   // Copies of the skin description.
   TRect HRulerRect{}, HThumbRect{}, VRulerRect{}, VThumbRect{};
