@@ -180,6 +180,14 @@ TEST_F(SliderTest, KeysStepAndJump) {
   Key(VK_UP);
   EXPECT_EQ(s->Value(), 10) << "up goes towards the maximum";
   EXPECT_GT(s->ThumbRect().Top, 100) << "the minimum is at the bottom";
+  const int x = s->ThumbRect().Left + 6, y = s->ThumbRect().Top + 3;
+  Advance(1000);
+  Press(s, x, y);
+  win::headless::MouseMove(Scr(s, x, 6 + 3));
+  Pump();
+  Up(s, x, 6 + 3);
+  EXPECT_EQ(s->Value(), 100) << "dragged to the top: the maximum";
+  EXPECT_EQ(s->ThumbRect().Top, 6);
 }
 
 TEST_F(SliderTest, TicksThinOutToFourPixelsAndFocusShowsAFrame) {
