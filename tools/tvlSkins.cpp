@@ -802,12 +802,13 @@ class Builder {
     else
       VertParts(sb, r, t, t, {0, t, t, len - t});
     sb.TrackArea = horizontal ? TRect{t, 0, len - t, t} : TRect{0, t, t, len - t};
-    sb.UpButtonRect = {0, 0, t, t};
-    sb.DownButtonRect = horizontal ? TRect{len - t, 0, len, t} : TRect{0, len - t, t, len};
-    sb.ActiveUpButtonRect = Arrow(t, t, St::Hot, up);
-    sb.DownUpButtonRect = Arrow(t, t, St::Down, up);
-    sb.ActiveDownButtonRect = Arrow(t, t, St::Hot, down);
-    sb.DownDownButtonRect = Arrow(t, t, St::Down, down);
+    // The "up" button is the far one (right or bottom), which raises the position.
+    sb.UpButtonRect = horizontal ? TRect{len - t, 0, len, t} : TRect{0, len - t, t, len};
+    sb.DownButtonRect = {0, 0, t, t};
+    sb.ActiveUpButtonRect = Arrow(t, t, St::Hot, down);
+    sb.DownUpButtonRect = Arrow(t, t, St::Down, down);
+    sb.ActiveDownButtonRect = Arrow(t, t, St::Hot, up);
+    sb.DownDownButtonRect = Arrow(t, t, St::Down, up);
     const int tw = horizontal ? thumbLen : t, th = horizontal ? t : thumbLen;
     sb.ThumbRect = Thumb(tw, th, St::Normal, horizontal);
     sb.ActiveThumbRect = Thumb(tw, th, St::Hot, horizontal);
