@@ -12,6 +12,7 @@
 
 #include <memory>
 
+#include "platform/forms/StdCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/controls/bsSkinScrollBar.h"
 #include "skin/data/bsResourceStrData.h"
