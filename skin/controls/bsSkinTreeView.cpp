@@ -13,6 +13,14 @@ void TbsSkinCustomTreeView::CreateParams(forms::TCreateParams& Params) {
   Params.Style &= ~(WS_HSCROLL | WS_VSCROLL);
 }
 
+// Nodes added before the window existed left the native scroll state empty:
+// lay the rows out once the window is there.
+void TbsSkinCustomTreeView::CreateWnd() {
+  TbsSkinViewBase::CreateWnd();
+  Resize();
+  UpDateScrollBars();
+}
+
 void TbsSkinCustomTreeView::Loaded() {
   TbsSkinViewBase::Loaded();
   ChangeSkinData();

@@ -21,6 +21,7 @@ class TbsSkinCustomTreeView : public TbsSkinViewBase<forms::TCustomTreeView, Tbs
 
  protected:
   void CreateParams(forms::TCreateParams& Params) override;
+  void CreateWnd() override;
   void Change(forms::TTreeNode* Node) override;
   void VScrollBarChange(TObject* Sender) override;
   void HScrollBarChange(TObject* Sender) override;
