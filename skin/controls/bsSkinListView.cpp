@@ -204,19 +204,9 @@ void TbsSkinCustomListView::WndProc(forms::TMessage& M) {
   auto Live = Liveness();
   TbsSkinViewBase::WndProc(M);
   if (!Live.Alive()) return;
-  switch (M.Msg) {
-    case WM_SIZE:
-      if (!FInCheckScrollBars && Items()->Count() > 0) UpDateScrollBars();
-      if (ViewStyle() == forms::vsReport && FHeaderHandle) InvalidateRect(FHeaderHandle, nullptr, FALSE);
-      break;
-    case WM_PAINT:
-      if (!FInCheckScrollBars) UpDateScrollBars();
-      break;
-    case WM_KEYDOWN:
-    case WM_LBUTTONUP:
-      UpDateScrollBars();
-      break;
-  }
+  FollowViewMessage(M.Msg, Items()->Count() > 0);
+  if (M.Msg == WM_SIZE && ViewStyle() == forms::vsReport && FHeaderHandle)
+    InvalidateRect(FHeaderHandle, nullptr, FALSE);
 }
 
 // ------------------------------------------------------------------ header

@@ -21,6 +21,23 @@ TRect Moved(TRect R, int dx, int dy) { return {R.Left + dx, R.Top + dy, R.Right 
 
 }  // namespace
 
+bool PassFocusingClick(forms::TWinControl* C, TMessage& M, bool& ClicksDisabled) {
+  switch (M.Msg) {
+    case win::WM_LBUTTONDOWN:
+    case win::WM_LBUTTONDBLCLK:
+      if (!C->ComponentState().Contains(rtl::csDesigning) && !C->Focused()) {
+        ClicksDisabled = true;
+        win::SetFocus(C->Handle());
+        ClicksDisabled = false;
+        return C->Focused();
+      }
+      return true;
+    case forms::CN_COMMAND:
+      return !ClicksDisabled;
+  }
+  return true;
+}
+
 TbsSkinScrollBar::TbsSkinScrollBar(TComponent* AOwner) : TbsSkinCustomControl(AOwner) {
   SetBounds(Left(), Top(), 200, 19);
   FDefaultHeight = 19;
@@ -572,22 +589,7 @@ void TbsSkinScrollBar::KeyDown(rtl::Word& Key, forms::TShiftState Shift) {
 
 // ------------------------------------------------------------------ messages
 void TbsSkinScrollBar::WndProc(TMessage& M) {
-  if (FCanFocused) {
-    switch (M.Msg) {
-      case win::WM_LBUTTONDOWN:
-      case win::WM_LBUTTONDBLCLK:
-        if (!Designing() && !Focused()) {
-          FClicksDisabled = true;
-          win::SetFocus(Handle());
-          FClicksDisabled = false;
-          if (!Focused()) return;
-        }
-        break;
-      case forms::CN_COMMAND:
-        if (FClicksDisabled) return;
-        break;
-    }
-  }
+  if (FCanFocused && !PassFocusingClick(this, M, FClicksDisabled)) return;
   TbsSkinCustomControl::WndProc(M);
 }
 

@@ -19,6 +19,12 @@
 namespace skin {
 
 using forms::TScrollBarKind;
+
+// The click of a control that may take the focus: a left press or double
+// click on it while unfocused first takes the focus (ClicksDisabled set
+// meanwhile, so command notifications of that click are dropped). False
+// when the message must be dropped: the focus did not come.
+bool PassFocusingClick(forms::TWinControl* C, TMessage& M, bool& ClicksDisabled);
 using forms::sbHorizontal;
 using forms::sbVertical;
 

@@ -270,20 +270,7 @@ void TbsSkinScrollBox::PaintSkinBackground() {
 
 // ------------------------------------------------------------------ messages
 void TbsSkinScrollBox::WndProc(TMessage& M) {
-  switch (M.Msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-      if (FCanFocused && !Designing() && !Focused()) {
-        FClicksDisabled = true;
-        SetFocus();
-        FClicksDisabled = false;
-        if (!Focused()) return;
-      }
-      break;
-    case forms::CN_COMMAND:
-      if (FClicksDisabled) return;
-      break;
-  }
+  if (FCanFocused && !PassFocusingClick(this, M, FClicksDisabled)) return;
   TbsSkinCustomControl::WndProc(M);
 }
 

@@ -84,17 +84,7 @@ void TbsSkinCustomTreeView::WndProc(forms::TMessage& M) {
   if (HandleViewMessage(M)) return;
   auto Live = Liveness();
   TbsSkinViewBase::WndProc(M);
-  if (!Live.Alive()) return;
-  switch (M.Msg) {
-    case WM_SIZE:
-    case WM_PAINT:
-      if (!FInCheckScrollBars) UpDateScrollBars();
-      break;
-    case WM_KEYDOWN:
-    case WM_LBUTTONUP:
-      UpDateScrollBars();
-      break;
-  }
+  if (Live.Alive()) FollowViewMessage(M.Msg, true);
 }
 
 }  // namespace skin

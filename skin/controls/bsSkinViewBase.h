@@ -28,7 +28,7 @@ constexpr forms::LRESULT kSkinPaintToDCAnswer = 12851;
 constexpr forms::LPARAM kSkinPaintNCKey = 16802;
 
 template <class View, class Entry>
-class TbsSkinViewBase : public View {
+class TbsSkinViewBase : public View, public TbsSkinChangeable {
  public:
   TbsSkinViewBase(TComponent* AOwner, const char16_t* ASkinDataName) : View(AOwner), FSkinDataName(ASkinDataName) {
     FDefaultFont = MakeDefaultFont([this] {
@@ -43,7 +43,7 @@ class TbsSkinViewBase : public View {
     if (FHScrollBar) FHScrollBar->RemoveFreeNotification(this);
   }
 
-  TbsSkinData* SkinData() const { return FSD; }
+  TbsSkinData* SkinData() const override { return FSD; }
   void SetSkinData(TbsSkinData* Value) {
     if (FSD) FSD->RemoveFreeNotification(this);
     FSD = Value;
@@ -71,7 +71,7 @@ class TbsSkinViewBase : public View {
   void SetHScrollBar(TbsSkinScrollBar* Value) { AttachBar(FHScrollBar, Value, false); }
 
   // Re-reads the skin entry and brings font, colours and bars up to date.
-  virtual void ChangeSkinData() = 0;
+  void ChangeSkinData() override = 0;
   // Brings the external bars in step with the native scroll state.
   virtual void UpDateScrollBars() = 0;
   bool Designing() const { return this->ComponentState().Contains(rtl::csDesigning); }
@@ -136,6 +136,23 @@ class TbsSkinViewBase : public View {
       FInCheckScrollBars = true;
       this->Parent()->Realign();
       FInCheckScrollBars = false;
+    }
+  }
+
+  // After the framework handled a message: those that move or repaint the
+  // view bring the bars in step (a size change only when SizeCounts).
+  void FollowViewMessage(unsigned Msg, bool SizeCounts) {
+    switch (Msg) {
+      case win::WM_SIZE:
+        if (!FInCheckScrollBars && SizeCounts) UpDateScrollBars();
+        break;
+      case win::WM_PAINT:
+        if (!FInCheckScrollBars) UpDateScrollBars();
+        break;
+      case win::WM_KEYDOWN:
+      case win::WM_LBUTTONUP:
+        UpDateScrollBars();
+        break;
     }
   }
 

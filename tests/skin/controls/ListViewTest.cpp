@@ -254,6 +254,11 @@ TEST_F(ListViewTest, SkinDecidesColoursAndFont_PlainUsesTheDefaults) {
   Pump();
   EXPECT_EQ(lv->TopIndex(), 5);
 
+  // The form's skin-change walk reaches the view.
+  entry->BGColor = 0x00332211;
+  ChangeSkinDataOfControls(form, sd.get());
+  EXPECT_EQ(lv->Color(), 0x00332211);
+
   // The skin data going away brings the plain look back at the next change.
   sd.reset();
   EXPECT_EQ(lv->SkinData(), nullptr);
