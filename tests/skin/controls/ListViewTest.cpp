@@ -267,6 +267,31 @@ TEST_F(ListViewTest, SkinDecidesColoursAndFont_PlainUsesTheDefaults) {
   EXPECT_EQ(lv->Color(), 0x123456);
 }
 
+TEST_F(ListViewTest, ListAndIconStylesKeepTheirOwnBars) {
+  AddRows(60);
+  lv->SetViewStyle(forms::vsList);  // columns of items side by side: only sideways
+  Pump();
+  EXPECT_FALSE(vbar->Visible());
+  ASSERT_TRUE(hbar->Visible());
+  EXPECT_EQ(hbar->SmallChange(), 1);
+  EXPECT_EQ(hbar->LargeChange(), 1);
+  const int w = lv->GetItemRect(0).Width();
+  EXPECT_EQ(hbar->PageSize(), lv->Width() / w);
+  hbar->SetPosition(hbar->Position() + w * 2);  // two column steps
+  Pump();
+  EXPECT_GT(lv->ScrollX(), 0);
+
+  lv->SetViewStyle(forms::vsIcon);  // rows of icons: down, in pixels
+  Pump();
+  ASSERT_TRUE(vbar->Visible());
+  EXPECT_EQ(vbar->PageSize(), lv->Height());
+  EXPECT_EQ(vbar->SmallChange(), std::max(1, lv->GetItemRect(0).Height() / 2));
+  vbar->SetPosition(40);
+  Pump();
+  EXPECT_EQ(vbar->Position(), 40);
+  EXPECT_EQ(lv->GetItemRect(0).Top, -40);
+}
+
 TEST_F(ListViewTest, RemovedBarsAreForgotten) {
   AddRows(40);
   delete vbar;

@@ -270,6 +270,12 @@ TEST_F(ScrollBarTest, StoredSkinLaysOutFromItsEntry) {
       // The far arrow sits at the far end.
       EXPECT_GT(b == h ? b->PartRect(1).Left : b->PartRect(1).Top, 150);
     }
+    // The corner-marker look swaps the skin entry and back.
+    h->SetBoth(true);
+    EXPECT_EQ(h->SkinDataName(), u"bothhscrollbar");
+    EXPECT_NE(h->SkinIndex(), -1);
+    h->SetBoth(false);
+    EXPECT_EQ(h->SkinDataName(), u"hscrollbar");
     delete h;
     delete v;
   }

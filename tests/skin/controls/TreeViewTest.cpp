@@ -70,6 +70,19 @@ TEST_F(TreeViewTest, BarsDriveTheTreeAndFollowIt) {
   EXPECT_EQ(tv->ScrollX(), 40);
 }
 
+TEST_F(TreeViewTest, PositionsPast16BitsReachTheTree) {
+  tv->Items()->BeginUpdate();
+  for (int i = 0; i < 70000; ++i) tv->Items()->AddChild(root, u"行");
+  tv->Items()->EndUpdate();
+  root->Expand(false);
+  Pump();
+  ASSERT_TRUE(vbar->Visible());
+  vbar->SetPosition(66000);
+  Pump();
+  EXPECT_EQ(tv->TopRow(), 66000);
+  EXPECT_EQ(vbar->Position(), 66000);
+}
+
 TEST_F(TreeViewTest, HidingTheTreeHidesItsBars) {
   root->Expand(false);
   Pump();
