@@ -33,9 +33,9 @@ class ScrollListGalleryTest : public SkinControlsTest {
   }
 
   void Build() {
-    form->SetBounds(60, 60, 640, 470);
+    form->SetBounds(60, 60, 640, 490);
     form->SetCaption(u"Scroll and list gallery");
-    auto* back = Make<TbsSkinPanel>(form, 0, 0, 640, 470);
+    auto* back = Make<TbsSkinPanel>(form, 0, 0, 640, 490);
     back->SetAlign(forms::alClient);
 
     // The queue: seven shown columns and hidden ones, two bars.
