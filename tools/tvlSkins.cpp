@@ -29,6 +29,8 @@ enum { kControls = 0, kCaptionButtons = 1, kMenu = 2, kPopup = 3, kHint = 4 };
 constexpr int kFrameW = 360, kFrameH = 260, kBorder = 4;
 constexpr const char16_t* kFont = u"Arial";
 constexpr int kFontHeight = 14;
+// The transparency key of glyphs drawn over other pictures (magenta).
+constexpr Rgba kGripKey{1, 0, 1, 1};
 
 // The nine-part layout of a control image whose corners are Corner wide.
 void NinePart(TbsDataSkinCustomControl& c, const TRect& r, int corner, bool stretch = true) {
@@ -765,23 +767,28 @@ class Builder {
     return ctl_.Put(img);
   }
 
-  TRect Thumb(int w, int h, St st, bool horizontal) {
+  TRect Thumb(int w, int h, St st) {
     Image img(w, h, s_.Body);
     // The track under the thumb's rounded ends.
     Fill(img, Path().RoundRect(RectF{0, 0, float(w), float(h)}, 0), Solid(Mix(s_.Body, s_.Window, 0.35f)));
     const float r = std::min({s_.Radius + 1, float(std::min(w, h)) / 2 - 1});
     DrawFace(img, {1, 1, float(w - 1), float(h - 1)}, r, s_, st);
-    // Grip lines in the middle.
-    const Rgba line = WithAlpha(Darker(FaceOf(s_, st).Border, 0.1f), 0.7f), hi = Rgba{1, 1, 1, 0.6f};
-    for (int i = -1; i <= 1; ++i) {
+    return ctl_.Put(img);
+  }
+
+  // Three grip lines on the key colour, drawn centred on the thumb at any
+  // length (the thumb's middle is stretched, the grip is not).
+  TRect Grip(St st, bool horizontal) {
+    const int w = horizontal ? 8 : 7, h = horizontal ? 7 : 8;
+    Image img(w, h, kGripKey);
+    const Rgba line = Darker(FaceOf(s_, st).Border, 0.1f), hi = Rgba{1, 1, 1, 1};
+    for (int i = 0; i < 3; ++i) {
       if (horizontal) {
-        const int x = w / 2 + i * 3;
-        img.FillRect(x, 5, x + 1, h - 5, line);
-        img.FillRect(x + 1, 5, x + 2, h - 5, hi);
+        img.FillRect(i * 3, 0, i * 3 + 1, h, line);
+        img.FillRect(i * 3 + 1, 0, i * 3 + 2, h, hi);
       } else {
-        const int y = h / 2 + i * 3;
-        img.FillRect(5, y, w - 5, y + 1, line);
-        img.FillRect(5, y + 1, w - 5, y + 2, hi);
+        img.FillRect(0, i * 3, w, i * 3 + 1, line);
+        img.FillRect(0, i * 3 + 1, w, i * 3 + 2, hi);
       }
     }
     return ctl_.Put(img);
@@ -809,16 +816,22 @@ class Builder {
     else
       VertParts(sb, r, t, t, {0, t, t, len - t});
     sb.TrackArea = horizontal ? TRect{t, 0, len - t, t} : TRect{0, t, t, len - t};
-    sb.UpButtonRect = {0, 0, t, t};
-    sb.DownButtonRect = horizontal ? TRect{len - t, 0, len, t} : TRect{0, len - t, t, len};
-    sb.ActiveUpButtonRect = Arrow(t, t, St::Hot, up);
-    sb.DownUpButtonRect = Arrow(t, t, St::Down, up);
-    sb.ActiveDownButtonRect = Arrow(t, t, St::Hot, down);
-    sb.DownDownButtonRect = Arrow(t, t, St::Down, down);
+    // The "up" button is the far one (right or bottom), which raises the position.
+    sb.UpButtonRect = horizontal ? TRect{len - t, 0, len, t} : TRect{0, len - t, t, len};
+    sb.DownButtonRect = {0, 0, t, t};
+    sb.ActiveUpButtonRect = Arrow(t, t, St::Hot, down);
+    sb.DownUpButtonRect = Arrow(t, t, St::Down, down);
+    sb.ActiveDownButtonRect = Arrow(t, t, St::Hot, up);
+    sb.DownDownButtonRect = Arrow(t, t, St::Down, up);
     const int tw = horizontal ? thumbLen : t, th = horizontal ? t : thumbLen;
-    sb.ThumbRect = Thumb(tw, th, St::Normal, horizontal);
-    sb.ActiveThumbRect = Thumb(tw, th, St::Hot, horizontal);
-    sb.DownThumbRect = Thumb(tw, th, St::Down, horizontal);
+    sb.ThumbRect = Thumb(tw, th, St::Normal);
+    sb.ActiveThumbRect = Thumb(tw, th, St::Hot);
+    sb.DownThumbRect = Thumb(tw, th, St::Down);
+    sb.GlyphRect = Grip(St::Normal, horizontal);
+    sb.ActiveGlyphRect = Grip(St::Hot, horizontal);
+    sb.DownGlyphRect = Grip(St::Down, horizontal);
+    sb.GlyphTransparent = true;
+    sb.GlyphTransparentColor = 0xFF00FF;
     sb.ThumbOffset1 = sb.ThumbOffset2 = 6;
     sb.ThumbStretchEffect = true;
     sb.ThumbMinSize = 10;

@@ -423,8 +423,8 @@ void ChangeSkinDataOfControls(forms::TWinControl* Root, TbsSkinData* SD) {
       if (!SD || S->SkinData() == SD) S->ChangeSkinData();
     } else if (auto* G = dynamic_cast<TbsGraphicSkinControl*>(C)) {
       if (!SD || G->SkinData() == SD) G->ChangeSkinData();
-    } else if (auto* K = dynamic_cast<TbsSkinChangeClient*>(C)) {
-      if (!SD || K->SkinData() == SD) K->ChangeSkinData();
+    } else if (auto* X = dynamic_cast<TbsSkinChangeable*>(C)) {
+      if (!SD || X->SkinData() == SD) X->ChangeSkinData();
     }
     if (auto* W = dynamic_cast<forms::TWinControl*>(C)) ChangeSkinDataOfControls(W, SD);
   }

@@ -290,11 +290,11 @@ class TbsGraphicSkinCustomControl : public TbsSkinCustomBase<TbsGraphicSkinContr
   explicit TbsGraphicSkinCustomControl(TComponent* AOwner) : TbsSkinCustomBase(AOwner) {}
 };
 
-// A control built on a framework class rather than the skinned bases (labels,
-// splitter) that still follows skin changes: the frame's walk calls it too.
-class TbsSkinChangeClient {
+// A skinned control built on a framework control instead of the bases (labels,
+// splitter, list and tree views, ...): how the skin-change walk reaches it.
+class TbsSkinChangeable {
  public:
-  virtual ~TbsSkinChangeClient() = default;
+  virtual ~TbsSkinChangeable() = default;
   virtual TbsSkinData* SkinData() const = 0;
   virtual void ChangeSkinData() = 0;
 };

@@ -21,7 +21,7 @@ namespace skin {
 enum TbsEllipsType { bsetNone, bsetEndEllips, bsetPathEllips };
 
 // The skin link and the text rules both labels share.
-class TbsSkinLabelLook : public TbsSkinChangeClient {
+class TbsSkinLabelLook : public TbsSkinChangeable {
  public:
   explicit TbsSkinLabelLook(forms::TControl* AControl);
   ~TbsSkinLabelLook() override;

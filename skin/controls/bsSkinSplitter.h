@@ -12,7 +12,7 @@
 
 namespace skin {
 
-class TbsSkinSplitter : public forms::TSplitter, public TbsSkinChangeClient {
+class TbsSkinSplitter : public forms::TSplitter, public TbsSkinChangeable {
  public:
   explicit TbsSkinSplitter(TComponent* AOwner);
   ~TbsSkinSplitter() override;
