@@ -2,6 +2,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/gdi/Gdi.h"
+#include "skin/controls/bsSkinEdit.h"
 #include "skin/images/bsSkinRegions.h"
 
 namespace skin {
@@ -423,6 +424,8 @@ void ChangeSkinDataOfControls(forms::TWinControl* Root, TbsSkinData* SD) {
       if (!SD || S->SkinData() == SD) S->ChangeSkinData();
     } else if (auto* G = dynamic_cast<TbsGraphicSkinControl*>(C)) {
       if (!SD || G->SkinData() == SD) G->ChangeSkinData();
+    } else if (auto* E = dynamic_cast<TbsSkinCustomEdit*>(C)) {
+      if (!SD || E->SkinData() == SD) E->ChangeSkinData();
     }
     if (auto* W = dynamic_cast<forms::TWinControl*>(C)) ChangeSkinDataOfControls(W, SD);
   }

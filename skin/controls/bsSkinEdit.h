@@ -68,6 +68,8 @@ class TbsCustomEdit : public forms::TCustomEdit {
 
  protected:
   void Change() override;
+  // A transparent edit shows its parent's ground under the text.
+  void PaintBackground(win::HDC DC, const TRect& Client) override;
   // Repaints a transparent edit (the ground under the text changes with it).
   void RefreshEdit();
   void ShowContextMenu(TMessage& M);

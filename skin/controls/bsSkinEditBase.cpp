@@ -3,6 +3,7 @@
 #include "platform/forms/Forms.h"
 #include "skin/controls/bsSkinEdit.h"
 #include "skin/data/bsResourceStrData.h"
+#include "skin/images/bsParentBackground.h"
 
 namespace skin {
 
@@ -26,6 +27,15 @@ void TbsCustomEdit::SetReadOnly(bool Value) {
 void TbsCustomEdit::SetEditTransparent(bool Value) {
   FEditTransparent = Value;
   forms::TCustomEdit::Invalidate();
+}
+
+void TbsCustomEdit::PaintBackground(HDC DC, const TRect& Client) {
+  if (!FEditTransparent || !Parent()) {
+    forms::TCustomEdit::PaintBackground(DC, Client);
+    return;
+  }
+  // What the parent shows beneath the edit, the text drawn over it.
+  PaintParentBackground(this, Canvas());
 }
 
 void TbsCustomEdit::RefreshEdit() {

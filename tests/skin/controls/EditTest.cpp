@@ -1,6 +1,7 @@
 // The edit base and the skinned edit: keys and selection, read-only refusal,
 // dialog keys, the context menu, geometry and heights, the edit button and
 // image buttons, and the skinned looks by state.
+#include "platform/forms/ExtCtrls.h"
 #include "platform/forms/ImgList.h"
 #include "platform/forms/StdCtrls.h"
 #include "skin/data/bsResourceStrData.h"
@@ -162,6 +163,33 @@ TEST_F(EditTest, CancelModeIsReported) {
   e->OnEditCancelMode = [&](forms::TControl* c) { got = c; };
   e->Perform(forms::CM_CANCELMODE, 0, win::LPARAM(reinterpret_cast<std::intptr_t>(form)));
   EXPECT_EQ(got, form);
+}
+
+TEST_F(EditTest, TransparentBaseShowsItsParentsGround) {
+  form->SetColor(0x123456);
+  auto* e = Make<TbsCustomEdit>(form, 20, 20, 120, 20);
+  e->SetText(u"x");
+  EXPECT_EQ(WinPixel(e, 110, 10), Rgb(gdi::ColorToRGB(gdi::clWindow)));
+  e->SetEditTransparent(true);
+  EXPECT_EQ(WinPixel(e, 110, 10), Rgb(0x123456));
+}
+
+TEST_F(EditTest, FormSkinChangeWalkReachesSkinnedEdits) {
+  TbsSkinData& s = EditSkin();
+  auto* e = MakeEdit();
+  auto* panel = Make<forms::TPanel>(form, 0, 100, 300, 60);
+  auto* inner = Make<TbsSkinEdit>(panel, 5, 5, 100, 20);
+  e->SetSkinData(&s);
+  inner->SetSkinData(&s);
+  EXPECT_NE(inner->SkinIndex(), -1);
+  s.Empty = true;  // the skin is being replaced
+  ChangeSkinDataOfControls(form, &s);
+  EXPECT_EQ(e->SkinIndex(), -1);
+  EXPECT_EQ(inner->SkinIndex(), -1);
+  s.Empty = false;
+  ChangeSkinDataOfControls(form, &s);
+  EXPECT_NE(inner->SkinIndex(), -1);
+  EXPECT_EQ(inner->Height(), 20);
 }
 
 // Enabled flags of Undo, Cut, Copy, Paste, Delete, Select All.
