@@ -163,7 +163,6 @@ void TbsSkinCustomEdit::ChangeSkinData() {
     if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
     if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
   } else if (FUseSkinFont) {
-    Font()->SetName(FontName);
     ApplyDescriptionFont(Font(), FontName, FontHeight, FontStyle);
     SetHeight(RectHeight(SkinRect));
     Font()->SetColor(Focused() ? ActiveFontColor : FontColor);
@@ -467,6 +466,18 @@ void TbsSkinCustomEdit::SetEditButtonHot(bool Hot) {
   Invalidate();
 }
 
+// The pointer came over the edit or left it: without the focus a skinned
+// edit shows its hot look (face and font colour) while the pointer is over it.
+void TbsSkinCustomEdit::PointerOver(bool In) {
+  FMouseIn = In;
+  GetSkinData();
+  if (Focused() || !Skinned()) return;
+  Font()->SetColor(In ? ActiveFontColor : FontColor);
+  CalcImageRects(true);
+  RepaintFrame();
+  Invalidate();
+}
+
 void TbsSkinCustomEdit::Dispatch(TMessage& M) {
   switch (M.Msg) {
     case WM_NCCALCSIZE: {
@@ -554,24 +565,10 @@ void TbsSkinCustomEdit::Dispatch(TMessage& M) {
       }
       return;
     case forms::CM_MOUSEENTER:
-      FMouseIn = true;
-      GetSkinData();
-      if (!Focused() && Skinned()) {
-        Font()->SetColor(ActiveFontColor);
-        CalcImageRects(true);
-        RepaintFrame();
-        Invalidate();
-      }
+      PointerOver(true);
       break;
     case forms::CM_MOUSELEAVE:
-      FMouseIn = false;
-      GetSkinData();
-      if (!Focused() && Skinned()) {
-        Font()->SetColor(FontColor);
-        CalcImageRects(true);
-        RepaintFrame();
-        Invalidate();
-      }
+      PointerOver(false);
       if (FButtonDown || FButtonActive) {
         FButtonDown = FButtonActive = false;
         RepaintFrame();

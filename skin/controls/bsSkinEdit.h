@@ -171,6 +171,7 @@ class TbsSkinCustomEdit : public TbsCustomEdit {
   win::LRESULT HitTest(TPoint Screen);
   void SetImageHot(TbsCBButtonX& Btn, bool Hot);
   void SetEditButtonHot(bool Hot);
+  void PointerOver(bool In);
 
   TbsCBButtonX FLeftButton, FRightButton;
   TColor FDefaultColor;

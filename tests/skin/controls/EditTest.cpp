@@ -131,9 +131,15 @@ TEST_F(EditTest, ReadOnlyKeepsCaretSelectionAndCopyButRefusesChanges) {
   EXPECT_EQ(e->SelLength(), 2);
   Ctrl('C');
   EXPECT_EQ(Clipboard(), u"er");
+  // The output-folder field: a click on the read-only edit reaches OnClick.
+  e->OnClick = Logger("click");
+  Press(WinScr(e, 100, 10));
+  Release(WinScr(e, 100, 10));
+  EXPECT_EQ(log, std::vector<std::string>{"click"});
   e->SetReadOnly(false);
+  win::headless::PressKey(win::VK_END);
   Type(u"s");
-  EXPECT_EQ(e->Text(), u"folds");
+  EXPECT_EQ(e->Text(), u"folders");
 }
 
 TEST_F(EditTest, EnterAndEscapeGoToTheFormAsDialogKeys) {
