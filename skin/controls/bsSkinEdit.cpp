@@ -244,7 +244,9 @@ void TbsSkinCustomEdit::UpdateFormatRect(TRect R) {
     Perform(forms::EM_SETRECTNP, 0, 0);
     return;
   }
+  // The margins of the single-line text: two pixels left, one above.
   R.Left += 2;
+  R.Top += 1;
   if (FAlignment != forms::taLeftJustify) {
     const int TW = forms::FontTextWidth(Font(), PasswordChar() ? String(Text().size(), PasswordChar()) : Text());
     const int Room = RectWidth(R) - TW - 1;
