@@ -362,7 +362,9 @@ void TbsSkinCustomEdit::PaintDisabledText(gdi::TCanvas* C) {
   HDC DC = C->Handle();
   const int Saved = gdi::SaveDC(DC);
   gdi::SelectObject(DC, F.Handle());
-  forms::stddraw::DrawTextIn(DC, S, {X, 0, Area.Right, Area.Bottom}, F.Color(),
+  // On the enabled text's line, so that the text keeps its place.
+  const int Y = IntMin(FormatRect().Top, 1);
+  forms::stddraw::DrawTextIn(DC, S, {X, Y, Area.Right, Area.Bottom}, F.Color(),
                              gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX);
   gdi::RestoreDC(DC, Saved);
 }
