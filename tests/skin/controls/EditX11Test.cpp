@@ -2,11 +2,6 @@
 // server: Chinese text committed by the input method lands in a skinned edit
 // as in a plain one, and keys typed on the keyboard reach it too. Skips
 // without Xvfb or without the test server.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <functional>
 #include <string>
@@ -25,6 +20,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Xvfb.h"
 
 // Xlib keeps its input method registrations for the life of the process.
@@ -46,35 +42,6 @@ bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
   return done();
 }
 
-// The test input method server for the length of a test.
-class ImServer {
- public:
-  bool Start(const char* path, std::vector<std::string> args) {
-    if (access(path, X_OK) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      std::vector<char*> argv{const_cast<char*>(path)};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(path, argv.data());
-      _exit(127);
-    }
-    return pid_ > 0;
-  }
-  ~ImServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-};
-
 TEST(SkinEditX11, InputMethodTextLandsInASkinnedEditAsInAPlainOne) {
 #ifndef TVL_XIM_SERVER
   GTEST_SKIP() << "the test input method server was not built (libxcb-imdkit-dev)";
@@ -87,7 +54,7 @@ TEST(SkinEditX11, InputMethodTextLandsInASkinnedEditAsInAPlainOne) {
   ASSERT_NE(d, nullptr);
   const std::u16string text = u"输出文件夹视频";
   const KeyCode key = XKeysymToKeycode(d, XK_F5);
-  ImServer server;
+  testsupport::ChildProcess server;  // the test input method server
   ASSERT_TRUE(server.Start(TVL_XIM_SERVER, {x.Display(), std::to_string(key), rtl::StringToUtf8(text)}));
   const Atom serverAtom = XInternAtom(d, "@server=tvltest", False);
   for (int i = 0; i < 300 && XGetSelectionOwner(d, serverAtom) == 0; ++i)
