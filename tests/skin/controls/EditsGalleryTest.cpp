@@ -1,19 +1,10 @@
 // Gallery of the edits and up-down buttons in three stored skins and plain,
 // written as PNG files to the build folder.
-#include <cstdlib>
-
-#include "platform/forms/FormRender.h"
 #include "platform/forms/ImgList.h"
-#include "platform/rtl/Strings.h"
 #include "tests/skin/controls/EditsTestUtil.h"
 
 namespace skinctltest {
 namespace {
-
-std::string PictureDir() {
-  const char* d = std::getenv("TVL_TEST_PICTURES");
-  return d ? d : ".";
-}
 
 class EditsGalleryTest : public EditsTest {
  protected:
@@ -29,6 +20,8 @@ class EditsGalleryTest : public EditsTest {
     return u;
   }
   void Build(TbsSkinData* skin) {
+    edits.clear();
+    ups.clear();
     form->SetBounds(100, 100, 460, 300);
     form->SetCaption(u"Edits");
     AddEdit(10, 10, 300, u"/home/用户/Tavrel视频软件/输出");
@@ -78,44 +71,14 @@ class EditsGalleryTest : public EditsTest {
 };
 
 TEST_F(EditsGalleryTest, EditsAndUpDownsInThreeSkinsAndPlain) {
-  struct Look {
-    std::u16string skin;
-    std::string file;
-  } looks[] = {{u"", "skin_edits_plain.png"},
-               {u"金属光泽", "skin_edits_metal.png"},
-               {u"OFFICE2007蓝色", "skin_edits_office2007blue.png"},
-               {u"Mac风格", "skin_edits_mac.png"}};
-  for (const auto& l : looks) {
-    std::unique_ptr<TbsCompressedStoredSkin> stored;
-    if (!l.skin.empty()) {
-      const int i = StoredIndex(l.skin);
-      ASSERT_GE(i, 0);
-      stored = StoredFrom(i);
-      sd = std::make_unique<TbsSkinData>(nullptr);
-      sd->LoadCompressedStoredSkin(stored.get());
-      for (const char16_t* n : {u"edit", u"buttonedit", u"hupdown", u"vupdown", u"resizebutton"})
-        if (sd->GetControlIndex(n) < 0) ADD_FAILURE() << rtl::StringToUtf8(l.skin) << " lacks " << rtl::StringToUtf8(n);
-    }
-    delete form;
-    edits.clear();
-    ups.clear();
-    form = new TForm(forms::Application);
-    form->AfterConstruction();
-    Build(l.skin.empty() ? nullptr : sd.get());
-    form->Show();
-    Pump();
-    edits[0]->SetFocus();
-    edits[0]->SetSelStart(6);
-    edits[0]->SetSelLength(4);
-    Move(WinScr(hot, 100, 10));
-    Pump();
-    const std::string path = PictureDir() + "/" + l.file;
-    EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
-    delete form;
-    form = nullptr;
-    sd.reset();
-    form = new TForm(forms::Application);
-  }
+  RenderGallery("skin_edits", {u"edit", u"buttonedit", u"hupdown", u"vupdown", u"resizebutton"},
+                [this](TbsSkinData* skin) { Build(skin); },
+                [this] {
+                  edits[0]->SetFocus();
+                  edits[0]->SetSelStart(6);
+                  edits[0]->SetSelLength(4);
+                  Move(WinScr(hot, 100, 10));  // one edit under the pointer
+                });
 }
 
 }  // namespace
