@@ -4,6 +4,7 @@
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/ImgList.h"
 #include "platform/forms/StdCtrls.h"
+#include "skin/controls/bsSkinPanels.h"
 #include "skin/data/bsResourceStrData.h"
 #include "tests/skin/controls/EditsTestUtil.h"
 
@@ -460,6 +461,20 @@ TEST_F(EditTest, ImageButtonsReserveRoomAnswerHitsAndClickOnRelease) {
   Press({o.X + 190, o.Y + 8});
   Release({o.X + 190, o.Y + 8});
   EXPECT_EQ(log, (std::vector<std::string>{"left", "right"}));
+}
+
+TEST_F(EditTest, ToolBarCentresItsEdits) {
+  TbsSkinData& s = EditSkin();
+  auto* bar = Make<TbsSkinToolBar>(form, 0, 0, 300, 30);
+  auto* e = Make<TbsSkinEdit>(bar, 10, 0, 100, 20);
+  auto* aligned = Make<TbsSkinEdit>(bar, 120, 0, 100, 20);
+  e->SetSkinData(&s);
+  aligned->SetSkinData(&s);
+  aligned->SetAlign(forms::alLeft);  // a skinned edit keeps the skin's height
+  bar->SetBounds(0, 0, 300, 40);
+  EXPECT_EQ(e->Top(), 10);
+  EXPECT_EQ(aligned->Height(), 20);
+  EXPECT_EQ(aligned->Top(), 10);
 }
 
 TEST_F(EditTest, AlignmentPlacesShortText) {
