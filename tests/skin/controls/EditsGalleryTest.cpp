@@ -30,6 +30,7 @@ class EditsGalleryTest : public EditsTest {
     auto* be = AddEdit(10, 70, 300, u"带按钮的编辑框");
     be->SetSkinDataName(u"buttonedit");
     be->SetButtonMode(true);
+    buttonEdit = be;
     auto* dis = AddEdit(10, 100, 300, u"禁用的编辑框");
     dis->SetEnabled(false);
     auto* img = AddEdit(10, 130, 300, u"图像按钮");
@@ -49,7 +50,7 @@ class EditsGalleryTest : public EditsTest {
     big->SetUseSkinFont(false);
     big->DefaultFont()->SetHeight(20);
     big->SetDefaultHeight(0);
-    hot = AddEdit(10, 230, 300, u"指针在上面");
+    AddEdit(10, 230, 300, u"普通编辑框");
     AddUpDown(330, 10, 50, 25);
     auto* v = AddUpDown(330, 50, 20, 40);
     v->SetOrientation(udVertical);
@@ -67,7 +68,7 @@ class EditsGalleryTest : public EditsTest {
   std::vector<TbsSkinEdit*> edits;
   std::vector<TbsSkinUpDown*> ups;
   std::unique_ptr<forms::TCustomImageList> images;
-  TbsSkinEdit* hot = nullptr;
+  TbsSkinEdit* buttonEdit = nullptr;
 };
 
 TEST_F(EditsGalleryTest, EditsAndUpDownsInThreeSkinsAndPlain) {
@@ -77,7 +78,8 @@ TEST_F(EditsGalleryTest, EditsAndUpDownsInThreeSkinsAndPlain) {
                   edits[0]->SetFocus();
                   edits[0]->SetSelStart(6);
                   edits[0]->SetSelLength(4);
-                  Move(WinScr(hot, 100, 10));  // one edit under the pointer
+                  // The pointer over the edit button: its hot face.
+                  Move(WinScr(buttonEdit, buttonEdit->ButtonRectNow().Left + 4, 10));
                 });
 }
 
