@@ -33,6 +33,7 @@
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Xvfb.h"
 
 // Xlib keeps the records of an input method whose server went away (it cannot
@@ -46,36 +47,7 @@ namespace {
 
 using namespace win;
 
-// A helper program run for the length of a test.
-class Child {
- public:
-  bool Start(const char* path, std::vector<std::string> args) {
-    if (access(path, X_OK) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      std::vector<char*> argv{const_cast<char*>(path)};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(path, argv.data());
-      _exit(127);
-    }
-    return pid_ > 0;
-  }
-  void Stop() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
-  }
-  ~Child() { Stop(); }
-
- private:
-  pid_t pid_ = -1;
-};
+using Child = testsupport::ChildProcess;
 
 using testsupport::Xvfb;
 

@@ -1,20 +1,10 @@
 // Gallery: every control of the library on one form, in three stored skins
 // and in the plain look, written as PNG files to the build folder.
-#include <cstdlib>
-#include <filesystem>
-
-#include "platform/forms/FormRender.h"
-#include "platform/rtl/Strings.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
 
 namespace skinctltest {
 namespace {
-
-std::string PictureDir() {
-  const char* d = std::getenv("TVL_TEST_PICTURES");
-  return d ? d : ".";
-}
 
 class GalleryTest : public SkinControlsTest {
  protected:
@@ -105,40 +95,14 @@ class GalleryTest : public SkinControlsTest {
 };
 
 TEST_F(GalleryTest, ControlsInThreeSkinsAndPlain) {
-  struct Look {
-    std::u16string skin;
-    std::string file;
-  } looks[] = {{u"", "skin_controls_plain.png"},
-               {u"金属光泽", "skin_controls_metal.png"},
-               {u"OFFICE2007蓝色", "skin_controls_office2007blue.png"},
-               {u"Mac风格", "skin_controls_mac.png"}};
-  for (const auto& l : looks) {
-    std::unique_ptr<TbsCompressedStoredSkin> stored;
-    if (!l.skin.empty()) {
-      const int i = StoredIndex(l.skin);
-      ASSERT_GE(i, 0);
-      stored = StoredFrom(i);
-      sd = std::make_unique<TbsSkinData>(nullptr);
-      sd->LoadCompressedStoredSkin(stored.get());
-      for (const char16_t* n : {u"button", u"resizebutton", u"resizetoolbutton", u"toolbutton", u"toolmenubutton",
-                                u"panel", u"groupbox", u"statusbar", u"resizetoolpanel"})
-        if (sd->GetControlIndex(n) < 0) ADD_FAILURE() << rtl::StringToUtf8(l.skin) << " lacks " << rtl::StringToUtf8(n);
-    }
-    delete form;
-    form = new TForm(forms::Application);
-    form->AfterConstruction();
-    Build(l.skin.empty() ? nullptr : sd.get());
-    form->Show();
-    Pump();
-    Enter(hot);  // one hot tool button
-    Advance(200);
-    const std::string path = PictureDir() + "/" + l.file;
-    EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
-    delete form;
-    form = nullptr;
-    sd.reset();
-    form = new TForm(forms::Application);
-  }
+  RenderGallery("skin_controls",
+                {u"button", u"resizebutton", u"resizetoolbutton", u"toolbutton", u"toolmenubutton", u"panel",
+                 u"groupbox", u"statusbar", u"resizetoolpanel"},
+                [this](TbsSkinData* skin) { Build(skin); },
+                [this] {
+                  Enter(hot);  // one hot tool button
+                  Advance(200);
+                });
 }
 
 }  // namespace

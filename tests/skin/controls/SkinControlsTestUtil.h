@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/forms/FormRender.h"
 #include "platform/forms/Forms.h"
+#include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 #include "platform/win/Headless.h"
 #include "resources/tvlResources.h"
@@ -187,6 +191,45 @@ class SkinControlsTest : public ::testing::Test {
     return b.GetSurface()->GetPixel(ox, oy) & 0xFFFFFF;
   }
   static std::uint32_t Rgb(rtl::TColor c) { return Bgra(c) & 0xFFFFFF; }
+
+  // A gallery: for the plain look and three stored skins, a fresh form built
+  // by Build (skin nullptr for the plain look), shown, posed by Pose and
+  // written to TVL_TEST_PICTURES (else the working folder) as
+  // Prefix_plain.png, Prefix_metal.png ...; a stored skin lacking one of the
+  // Needed descriptions is a failure.
+  void RenderGallery(const std::string& Prefix, std::initializer_list<const char16_t*> Needed,
+                     const std::function<void(TbsSkinData*)>& Build, const std::function<void()>& Pose) {
+    const struct {
+      std::u16string skin;
+      std::string name;
+    } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}};
+    const char* dir = std::getenv("TVL_TEST_PICTURES");
+    for (const auto& l : looks) {
+      std::unique_ptr<TbsCompressedStoredSkin> stored;
+      if (!l.skin.empty()) {
+        const int i = StoredIndex(l.skin);
+        ASSERT_GE(i, 0);
+        stored = StoredFrom(i);
+        sd = std::make_unique<TbsSkinData>(nullptr);
+        sd->LoadCompressedStoredSkin(stored.get());
+        for (const char16_t* n : Needed)
+          if (sd->GetControlIndex(n) < 0) ADD_FAILURE() << rtl::StringToUtf8(l.skin) << " lacks " << rtl::StringToUtf8(n);
+      }
+      delete form;
+      form = new TForm(forms::Application);
+      form->AfterConstruction();
+      Build(l.skin.empty() ? nullptr : sd.get());
+      form->Show();
+      Pump();
+      Pose();
+      const std::string path = std::string(dir ? dir : ".") + "/" + Prefix + "_" + l.name + ".png";
+      EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
+      delete form;
+      form = nullptr;
+      sd.reset();
+      form = new TForm(forms::Application);
+    }
+  }
 
   TForm* form = nullptr;
   std::unique_ptr<TbsSkinData> sd;
