@@ -423,6 +423,8 @@ void ChangeSkinDataOfControls(forms::TWinControl* Root, TbsSkinData* SD) {
       if (!SD || S->SkinData() == SD) S->ChangeSkinData();
     } else if (auto* G = dynamic_cast<TbsGraphicSkinControl*>(C)) {
       if (!SD || G->SkinData() == SD) G->ChangeSkinData();
+    } else if (auto* O = dynamic_cast<TbsSkinChangeClient*>(C)) {
+      if (!SD || O->SkinData() == SD) O->ChangeSkinData();
     }
     if (auto* W = dynamic_cast<forms::TWinControl*>(C)) ChangeSkinDataOfControls(W, SD);
   }

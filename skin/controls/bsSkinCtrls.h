@@ -290,6 +290,15 @@ class TbsGraphicSkinCustomControl : public TbsSkinCustomBase<TbsGraphicSkinContr
   explicit TbsGraphicSkinCustomControl(TComponent* AOwner) : TbsSkinCustomBase(AOwner) {}
 };
 
+// A skinned control built on a framework control other than the two bases
+// (link label, page control): the skin-change walk reaches it through this.
+class TbsSkinChangeClient {
+ public:
+  virtual ~TbsSkinChangeClient() = default;
+  virtual TbsSkinData* SkinData() const = 0;
+  virtual void ChangeSkinData() = 0;
+};
+
 // Applies a skin change to every skinned control below Root (the form
 // frame's walk): those whose SkinData is SD, or all when SD is nullptr.
 void ChangeSkinDataOfControls(forms::TWinControl* Root, TbsSkinData* SD);
