@@ -31,6 +31,21 @@ void TbsSkinLinkLabel::SetSkinData(TbsSkinData* Value) {
   }
 }
 
+// The glow's room above the text changes the size of an auto-sized label.
+void TbsSkinLinkLabel::SetGlowEffect(bool Value) {
+  if (FGlowEffect == Value) return;
+  FGlowEffect = Value;
+  AdjustBounds();
+  Invalidate();
+}
+
+void TbsSkinLinkLabel::SetGlowSize(int Value) {
+  if (FGlowSize == Value) return;
+  FGlowSize = Value;
+  AdjustBounds();
+  Invalidate();
+}
+
 void TbsSkinLinkLabel::SetUseUnderLine(bool Value) {
   if (FUseUnderLine == Value) return;
   FUseUnderLine = Value;

@@ -25,9 +25,9 @@ class TbsSkinLinkLabel : public forms::TCustomLabel, public TbsSkinChangeClient 
   int SkinIndex() const { return FIndex; }
 
   bool GlowEffect() const { return FGlowEffect; }
-  void SetGlowEffect(bool Value) { FGlowEffect = Value; }
+  void SetGlowEffect(bool Value);
   int GlowSize() const { return FGlowSize; }
-  void SetGlowSize(int Value) { FGlowSize = Value; }
+  void SetGlowSize(int Value);
   gdi::TFont* DefaultFont() { return FDefaultFont.get(); }
   void SetDefaultFont(gdi::TFont* Value) { FDefaultFont->Assign(Value); }
   bool UseSkinFont() const { return FUseSkinFont; }
