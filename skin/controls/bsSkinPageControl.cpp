@@ -900,6 +900,7 @@ void TbsSkinPageControl::ScrollerChange(TObject*) {
 
 void TbsSkinPageControl::UpdateScrollerPosition() {
   if (FSkinUpDown) {
+    FSkinUpDown->Max = HiddenTabCount();
     auto Saved = std::move(FSkinUpDown->OnChange);
     FSkinUpDown->SetPosition(ScrolledTabCount());
     FSkinUpDown->OnChange = std::move(Saved);

@@ -40,6 +40,7 @@ struct Shot {
 
 class PagesTest : public SkinControlsTest {
  protected:
+  bool veto = false;
   // The control's rectangle of the form as the form paints it now.
   Shot Grab(forms::TControl* c) {
     gdi::TBitmap b(form->ClientWidth(), form->ClientHeight());
