@@ -2,6 +2,7 @@
 // hidden tabs; centred and offset tabs; hiding and showing tabs; the hot
 // tab; keyboard paging with OnChanging's veto; close buttons; the scroller;
 // the wheel; and the painting of faces, frames, rotations and wallpapers.
+#include <algorithm>
 #include <functional>
 
 #include "platform/rtl/Strings.h"
@@ -504,6 +505,95 @@ TEST_F(PageControlTest, SkinChangeWalkAndFreedSkin) {
   sd.reset();
   EXPECT_EQ(pc->SkinData(), nullptr);
   Grab(pc);
+}
+
+}  // namespace
+}  // namespace skinctltest
+
+namespace skinctltest {
+namespace {
+
+TEST_F(PageControlTest, OwnerDrawnFacesImagesRoomAndTransparentBand) {
+  MakePages(3);
+  TabSkin();
+  pc->SetSkinData(sd.get());
+  std::vector<int> drawn;
+  pc->OnDrawSkinTab = [&](int index, const TRect& r, bool active, bool mouseIn, gdi::TCanvas* c) {
+    drawn.push_back(index);
+    EXPECT_EQ(active, index == 0);
+    c->Brush()->SetColor(0x123456);
+    c->FillRect(r);
+  };
+  Shot s = Grab(pc);
+  std::sort(drawn.begin(), drawn.end());
+  EXPECT_EQ(drawn, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(s.At((Item(1).Left + Item(1).Right) / 2, 10), Rgb(0x123456));
+  pc->OnDrawSkinTab = nullptr;
+
+  // An image list widens every tab by its width; taking it away narrows them.
+  const int w0 = Item(1).Right - Item(1).Left;
+  forms::TCustomImageList images(nullptr, 16, 16);
+  pc->SetImages(&images);
+  EXPECT_EQ(Item(1).Right - Item(1).Left, w0 + 16);
+  pc->SetImages(nullptr);
+  EXPECT_EQ(Item(1).Right - Item(1).Left, w0);
+
+  // A transparent band shows the parent beneath the tabs.
+  form->SetColor(0x3070B0);
+  pc->SetTabsBGTransparent(true);
+  EXPECT_EQ(Grab(pc).At(pc->Width() - 10, 5), Rgb(0x3070B0));
+  pc->SetTabsBGTransparent(false);
+  EXPECT_EQ(Grab(pc).At(pc->Width() - 10, 5), Rgb(kBand));
+}
+
+TEST_F(PageControlTest, SelectingByIndexMessage) {
+  MakePages(3);
+  pc->OnChange = Logger("change");
+  EXPECT_EQ(pc->Perform(TCM_SETCURSEL, 2, 0), 0);
+  EXPECT_EQ(pc->TabIndex(), 2);
+  EXPECT_EQ(pc->Perform(TCM_SETCURSEL, 7, 0), 2);  // out of range: unchanged
+  EXPECT_EQ(pc->TabIndex(), 2);
+  EXPECT_TRUE(log.empty());  // as the system's control: no change notification
+}
+
+}  // namespace
+}  // namespace skinctltest
+
+namespace skinctltest {
+namespace {
+
+TEST_F(PageControlTest, BrokenTabDescriptionsPaintWithoutFault) {
+  for (int variant = 0; variant < 3; ++variant) {
+    SCOPED_TRACE(variant);
+    Skin();
+    if (variant == 0) {  // no picture, empty rectangles
+      auto d = std::make_unique<TbsDataSkinTabControl>(u"tab");
+      d->PictureIndex = 99;
+      d->TabLeftOffset = 50;
+      sd->CtrlList.push_back(std::move(d));
+    } else if (variant == 1) {  // offsets larger than the pieces
+      TabSkin();
+      auto* d = static_cast<TbsDataSkinTabControl*>(sd->CtrlList.back().get());
+      d->TabLeftOffset = d->TabRightOffset = 40;
+      d->FocusOffsetX = 100;
+      d->ShowFocus = true;
+    } else {  // "tab" names a description of another kind: the plain look
+      sd->CtrlList.push_back(std::make_unique<TbsDataSkinCustomControl>(u"tab"));
+    }
+    MakePages(3);
+    pc->SetSkinData(sd.get());
+    pc->SetShowCloseButtons(true);
+    for (TTabPosition p : {tpTop, tpBottom, tpLeft, tpRight}) {
+      pc->SetTabPosition(p);
+      pc->SetTabHeight(variant == 1 ? 30 : 0);
+      MoveTo(Item(1).Left + 2, Item(1).Top + 2);
+      Grab(pc);
+    }
+    if (variant == 2) EXPECT_EQ(pc->SkinIndex(), -1);
+    delete pc;
+    sheets.clear();
+    sd.reset();
+  }
 }
 
 }  // namespace
