@@ -7,7 +7,7 @@
 #include "platform/rtl/Strings.h"
 #include "skin/controls/bsSkinLinkLabel.h"
 #include "skin/controls/bsSkinPageControl.h"
-#include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/skin/controls/PagesTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -17,7 +17,7 @@ std::string PictureDir() {
   return d ? d : ".";
 }
 
-class PagesGalleryTest : public SkinControlsTest {
+class PagesGalleryTest : public PagesTest {
  protected:
   TbsSkinPageControl* Pages(int x, int y, int w, int h, TTabPosition pos, std::initializer_list<const char16_t*> captions) {
     auto* pc = new TbsSkinPageControl(form);
@@ -33,36 +33,27 @@ class PagesGalleryTest : public SkinControlsTest {
     return pc;
   }
 
+  TbsSkinLinkLabel* Link(forms::TWinControl* parent, int y, const char16_t* caption) {
+    auto* l = new TbsSkinLinkLabel(form);
+    l->SetParent(parent);
+    l->SetBounds(20, y, 10, 10);
+    l->SetCaption(caption);
+    links.push_back(l);
+    return l;
+  }
+
   void Build(TbsSkinData* skin) {
     form->SetBounds(100, 100, 720, 560);
     form->SetCaption(u"Pages");
     // The settings dialog's control.
     auto* settings = Pages(8, 8, 625, 222, tpTop, {u"标准参数设置", u"剪辑设置", u"滤镜设置", u"文字水印"});
     settings->SetTabSpacing(1);
-    auto* lbl = new TbsSkinLinkLabel(form);
-    lbl->SetParent(settings->Pages(0));
-    lbl->SetBounds(20, 20, 10, 10);
-    lbl->SetCaption(u"http://www.example.com");
-    links.push_back(lbl);
-    auto* hot = new TbsSkinLinkLabel(form);
-    hot->SetParent(settings->Pages(0));
-    hot->SetBounds(20, 50, 10, 10);
-    hot->SetCaption(u"mailto:support@example.com");
-    links.push_back(hot);
-    hotLabel = hot;
-    auto* glow = new TbsSkinLinkLabel(form);
-    glow->SetParent(settings->Pages(0));
-    glow->SetBounds(20, 80, 10, 10);
-    glow->SetCaption(u"发光链接");
-    glow->SetGlowEffect(true);
-    links.push_back(glow);
-    glowLabel = glow;
-    auto* off = new TbsSkinLinkLabel(form);
-    off->SetParent(settings->Pages(0));
-    off->SetBounds(20, 120, 10, 10);
-    off->SetCaption(u"禁用的链接");
-    off->SetEnabled(false);
-    links.push_back(off);
+    auto* page = settings->Pages(0);
+    Link(page, 20, u"http://www.example.com");
+    hotLabel = Link(page, 50, u"mailto:support@example.com");
+    glowLabel = Link(page, 80, u"发光链接");
+    glowLabel->SetGlowEffect(true);
+    Link(page, 120, u"禁用的链接")->SetEnabled(false);
 
     auto* bottom = Pages(8, 240, 300, 130, tpBottom, {u"底部一", u"底部二", u"三"});
     bottom->SetShowCloseButtons(true);
@@ -99,22 +90,20 @@ TEST_F(PagesGalleryTest, PagesAndLinksInThreeSkinsAndPlain) {
                {u"OFFICE2007蓝色", "skin_pages_office2007blue.png"},
                {u"Mac风格", "skin_pages_mac.png"}};
   for (const auto& l : looks) {
-    std::unique_ptr<TbsCompressedStoredSkin> stored;
+    LoadedSkin loaded;
     if (!l.skin.empty()) {
-      const int i = StoredIndex(l.skin);
-      ASSERT_GE(i, 0);
-      stored = StoredFrom(i);
-      sd = std::make_unique<TbsSkinData>(nullptr);
-      sd->LoadCompressedStoredSkin(stored.get());
+      loaded = LoadStoredSkin(l.skin);
+      ASSERT_TRUE(loaded.Data) << rtl::StringToUtf8(l.skin);
       for (const char16_t* n : {u"tab", u"stdlabel"})
-        if (sd->GetControlIndex(n) < 0) ADD_FAILURE() << rtl::StringToUtf8(l.skin) << " lacks " << rtl::StringToUtf8(n);
+        if (loaded.Data->GetControlIndex(n) < 0)
+          ADD_FAILURE() << rtl::StringToUtf8(l.skin) << " lacks " << rtl::StringToUtf8(n);
     }
     delete form;
     all.clear();
     links.clear();
     form = new TForm(forms::Application);
     form->AfterConstruction();
-    Build(l.skin.empty() ? nullptr : sd.get());
+    Build(loaded.Data.get());
     form->Show();
     Pump();
     // One hot tab, one hovered link and the glowing one hovered in turn.
@@ -132,7 +121,6 @@ TEST_F(PagesGalleryTest, PagesAndLinksInThreeSkinsAndPlain) {
     form = nullptr;
     all.clear();
     links.clear();
-    sd.reset();
     form = new TForm(forms::Application);
   }
 }

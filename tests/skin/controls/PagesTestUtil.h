@@ -38,6 +38,22 @@ struct Shot {
   }
 };
 
+// A stored skin of the program by name, loaded; the stored skin stays with
+// it because the skin data reads its pictures from it.
+struct LoadedSkin {
+  std::unique_ptr<TbsCompressedStoredSkin> Stored;
+  std::unique_ptr<TbsSkinData> Data;
+};
+inline LoadedSkin LoadStoredSkin(const std::u16string& name) {
+  LoadedSkin l;
+  const int i = StoredIndex(name);
+  if (i < 0) return l;
+  l.Stored = StoredFrom(i);
+  l.Data = std::make_unique<TbsSkinData>(nullptr);
+  l.Data->LoadCompressedStoredSkin(l.Stored.get());
+  return l;
+}
+
 class PagesTest : public SkinControlsTest {
  protected:
   bool veto = false;
