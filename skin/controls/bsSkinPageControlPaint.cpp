@@ -206,11 +206,16 @@ void TbsSkinPageControl::DrawTabs(gdi::TCanvas* C) {
     if (FTabsBGTransparent) {
       PaintPageControlParentBackground(this, Place, Band.Canvas());
     } else if (Picture && !IsEmptyRect(BG)) {
-      TBitmap Piece(RectWidth(BG), RectHeight(BG));
-      gdi::BitBlt(Piece.Canvas()->Handle(), 0, 0, Piece.Width(), Piece.Height(), Picture->Canvas()->Handle(), BG.Left,
-                  BG.Top, gdi::SRCCOPY);
-      for (int x = 0; x < BW; x += Piece.Width())
-        for (int y = 0; y < BH; y += Piece.Height()) Blit(Band.Canvas()->Handle(), x, y, &Piece);
+      auto Piece = std::make_unique<TBitmap>(RectWidth(BG), RectHeight(BG));
+      gdi::BitBlt(Piece->Canvas()->Handle(), 0, 0, Piece->Width(), Piece->Height(), Picture->Canvas()->Handle(),
+                  BG.Left, BG.Top, gdi::SRCCOPY);
+      // The piece is drawn for tabs on top: turned like the tabs elsewhere,
+      // so that its edge towards the pages stays towards the pages.
+      if (FTabPosition == tpBottom) Piece = Turned(Piece.get(), FlipVertically);
+      if (FTabPosition == tpLeft) Piece = Turned(Piece.get(), TurnAnticlockwise);
+      if (FTabPosition == tpRight) Piece = Turned(Piece.get(), TurnClockwise);
+      for (int x = 0; x < BW; x += Piece->Width())
+        for (int y = 0; y < BH; y += Piece->Height()) Blit(Band.Canvas()->Handle(), x, y, Piece.get());
     }
     for (int i = 0; i < int(Tabs.size()); ++i) {
       if (i == Sel) continue;
