@@ -598,3 +598,37 @@ TEST_F(PageControlTest, BrokenTabDescriptionsPaintWithoutFault) {
 
 }  // namespace
 }  // namespace skinctltest
+
+namespace skinctltest {
+namespace {
+
+// A windowed child that counts the requests to repaint what shows through it.
+class BackgroundProbe : public forms::TCustomControl {
+ public:
+  using forms::TCustomControl::TCustomControl;
+  int checks = 0;
+  void Dispatch(forms::TMessage& m) override {
+    if (m.Msg == MSG_CHECK_PARENT_BACKGROUND) ++checks;
+    forms::TCustomControl::Dispatch(m);
+  }
+};
+
+TEST_F(PageControlTest, StretchedSkinMakesSheetChildrenRepaintTheirBackground) {
+  for (bool stretch : {false, true}) {
+    MakePages(2);
+    TabSkin()->StretchEffect = stretch;
+    pc->SetSkinData(sd.get());
+    auto* probe = new BackgroundProbe(form);
+    probe->SetBounds(5, 5, 30, 20);
+    probe->SetParent(sheets[0]);
+    pc->SetBounds(10, 10, 320, 220);
+    Pump();
+    EXPECT_EQ(probe->checks > 0, stretch);
+    delete pc;
+    sheets.clear();
+    sd.reset();
+  }
+}
+
+}  // namespace
+}  // namespace skinctltest
