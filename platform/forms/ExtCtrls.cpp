@@ -603,8 +603,12 @@ bool TPageControl::SelectPage(TTabSheet* page) {
   if (OnChanging) OnChanging(this, allow);
   if (!live.Alive() || !allow) return false;
   SetActivePage(page);
-  if (OnChange) OnChange(this);
+  Change();
   return true;
+}
+
+void TPageControl::Change() {
+  if (OnChange) OnChange(this);
 }
 
 void TPageControl::SelectNextPage(bool goForward) {

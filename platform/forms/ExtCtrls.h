@@ -237,6 +237,8 @@ class TPageControl : public TCustomControl {
 
  protected:
   friend class TTabSheet;
+  // The selected page changed by the user: fires OnChange.
+  virtual void Change();
   void Paint() override;
   void AdjustClientRect(TRect& rect) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

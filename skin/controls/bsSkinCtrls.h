@@ -291,7 +291,7 @@ class TbsGraphicSkinCustomControl : public TbsSkinCustomBase<TbsGraphicSkinContr
 };
 
 // A skinned control built on a framework control instead of the bases (labels,
-// splitter, list and tree views, ...): how the skin-change walk reaches it.
+// splitter, link label, page control, list and tree views): how the skin-change walk reaches it.
 class TbsSkinChangeable {
  public:
   virtual ~TbsSkinChangeable() = default;
