@@ -47,6 +47,9 @@ TbsBusinessSkinForm::TbsBusinessSkinForm(TComponent* AOwner) : TComponent(AOwner
     (*f)->SetHeight(14);
   }
   FDefCaptionFont->SetColor(gdi::clBtnText);
+  FDefMenuItemFont = std::make_unique<gdi::TFont>();
+  FDefMenuItemFont->SetName(u"Arial");
+  FDefMenuItemFont->SetHeight(14);
   FDefInActiveCaptionFont->SetColor(gdi::clBtnShadow);
   FLogoBitMap = std::make_unique<gdi::TBitmap>();
   FIsLayerEnabled = IsLayeringSupported();

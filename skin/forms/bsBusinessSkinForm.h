@@ -127,6 +127,8 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void SetDefMenuItemHeight(int Value) {
     if (Value > 0) FDefMenuItemHeight = Value;
   }
+  gdi::TFont* DefMenuItemFont() { return FDefMenuItemFont.get(); }
+  void SetDefMenuItemFont(gdi::TFont* Value) { FDefMenuItemFont->Assign(Value); }
   gdi::TFont* DefCaptionFont() { return FDefCaptionFont.get(); }
   void SetDefCaptionFont(gdi::TFont* Value);
   gdi::TFont* DefInActiveCaptionFont() { return FDefInActiveCaptionFont.get(); }
@@ -374,7 +376,7 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   forms::TWindowState FWindowState = forms::wsNormal;
   TbsBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize, biRollUp};
   std::unique_ptr<TbsQuickButtonItems> FQuickButtons;
-  std::unique_ptr<gdi::TFont> FDefCaptionFont, FDefInActiveCaptionFont;
+  std::unique_ptr<gdi::TFont> FDefCaptionFont, FDefInActiveCaptionFont, FDefMenuItemFont;
   std::unique_ptr<gdi::TBitmap> FLogoBitMap;
   win::HICON FIcon = nullptr;
   TbsLayerManager* FLayerManager = nullptr;

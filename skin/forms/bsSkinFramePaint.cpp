@@ -326,7 +326,9 @@ void TbsBusinessSkinForm::PaintBG(HDC DC) {
 
 void TbsBusinessSkinForm::PaintBG2(HDC DC) {
   if (!DC || !FSD || FSD->Empty) return;
-  if (TBitmap* tile = SkinPictureAt(FSD, FSD->BGPictureIndex)) PaintTile(DC, tile, FSD->StretchEffect, FSD->StretchType);
+  TBitmap empty;
+  TBitmap* tile = SkinPictureAt(FSD, FSD->BGPictureIndex);
+  PaintTile(DC, tile ? tile : &empty, FSD->StretchEffect, FSD->StretchType);
   TCanvas c;
   c.SetHandle(DC);
   DrawLogoBitMap(&c);
@@ -335,8 +337,9 @@ void TbsBusinessSkinForm::PaintBG2(HDC DC) {
 
 void TbsBusinessSkinForm::PaintBG3(HDC DC) {
   if (!DC || !FSD || FSD->Empty) return;
-  if (TBitmap* tile = SkinPictureAt(FSD, FSD->MDIBGPictureIndex))
-    PaintTile(DC, tile, FSD->MDIBGStretchEffect, FSD->MDIBGStretchType);
+  TBitmap empty;
+  TBitmap* tile = SkinPictureAt(FSD, FSD->MDIBGPictureIndex);
+  PaintTile(DC, tile ? tile : &empty, FSD->MDIBGStretchEffect, FSD->MDIBGStretchType);
   TCanvas c;
   c.SetHandle(DC);
   DrawLogoBitMap(&c);

@@ -4,6 +4,7 @@
 
 #include "FrameTestUtil.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/forms/ImgList.h"
 #include "skin/controls/bsSkinCtrls.h"
 
 namespace frametest {
@@ -410,6 +411,94 @@ TEST_F(FrameTest, PaintToDcRequests) {
   EXPECT_EQ(win::SendMessageW(form->Handle(), MSG_SKIN_PAINT_TO_DC, dc, 0), 12851);
   EXPECT_EQ(win::SendMessageW(form->Handle(), MSG_QUERY_SKIN_FRAME, 0, 0), 12853);
   (void)bsf;
+}
+
+
+TEST_F(FrameTest, QuickButtonsLeadTheCaption) {
+  auto* bsf = MakeFrame();
+  forms::TImageList images(nullptr, 16, 16);
+  gdi::TBitmap glyph;
+  glyph.SetSize(16, 16);
+  images.Add(&glyph, nullptr);
+  bsf->QuickImageList = &images;
+  int clicks = 0;
+  for (int i = 0; i < 3; ++i) {
+    auto* item = bsf->QuickButtons().Add();
+    item->SetImageIndex(0);
+    item->FOnClick = [&clicks](rtl::TObject*) { ++clicks; };
+  }
+  ShowForm();
+  auto* cap = dynamic_cast<TbsSkinCaptionObject*>(bsf->Objects(bsf->GetIndex(u"caption")));
+  ASSERT_NE(cap, nullptr);
+  const TRect o = cap->ObjectRect;
+  TRect first = bsf->QuickButtons().Items(0)->ItemRect;
+  EXPECT_EQ(first.Width(), 20);
+  EXPECT_EQ(first.Height(), 20);
+  EXPECT_EQ(first.Left, o.Left);
+  EXPECT_EQ(bsf->QuickButtons().Items(1)->ItemRect.Left, o.Left + 24);
+  EXPECT_EQ(cap->TextRectNow().Left, cap->TextRct.Left + 72);
+  // The caption left of the buttons' end is not caption area for moving.
+  EXPECT_FALSE(bsf->PointInCaptionObject({o.Left + 10, o.Top + 10}));
+  EXPECT_TRUE(bsf->PointInCaptionObject({o.Left + 100, o.Top + 10}));
+  // A release over an enabled button clicks it, wherever the press began.
+  TRect second = bsf->QuickButtons().Items(1)->ItemRect;
+  cap->MouseDown(o.Left + 200, o.Top + 5, forms::mbLeft);
+  cap->MouseUp(second.Left + 5, second.Top + 5, forms::mbLeft);
+  EXPECT_EQ(clicks, 1);
+  // An invisible button takes no place but still widens the text margin.
+  bsf->QuickButtons().Items(0)->SetVisible(false);
+  ShowForm();
+  win::SendMessageW(form->Handle(), win::WM_NCPAINT, 0, 0);
+  EXPECT_EQ(bsf->QuickButtons().Items(1)->ItemRect.Left, o.Left);
+  EXPECT_EQ(cap->TextRectNow().Left, cap->TextRct.Left + 72);
+  bsf->QuickImageList = nullptr;
+}
+
+TEST_F(FrameTest, BackgroundWithoutATileIsThePlainFace) {
+  auto* bsf = MakeFrame();
+  ShowForm();
+  gdi::TBitmap b;
+  b.SetSize(590, 465);
+  auto face = Rgb(gdi::ColorToRGB(gdi::clBtnFace));
+  sd->ClRect = {};
+  bsf->PaintBG(b.Canvas()->Handle());
+  EXPECT_EQ(b.GetSurface()->GetPixel(10, 10) & 0xFFFFFF, face);
+  // A background picture without pixels cannot be tiled: the face instead of a hang.
+  sd->ClRect = {5, 30, 395, 295};
+  sd->ActivePictures().push_back(std::make_unique<TbsSkinPicture>());
+  sd->BGPictureIndex = int(sd->ActivePictures().size()) - 1;
+  b.Canvas()->Brush()->SetColor(0x000000);
+  b.Canvas()->FillRect(rtl::Rect(0, 0, 590, 465));
+  bsf->PaintBG2(b.Canvas()->Handle());
+  EXPECT_EQ(b.GetSurface()->GetPixel(10, 10) & 0xFFFFFF, face);
+}
+
+TEST_F(FrameTest, PreviewFrameOnAChildForm) {
+  ShowForm();
+  auto* preview = new TForm(form);
+  preview->SetParent(form);
+  preview->SetBounds(10, 10, 420, 320);
+  preview->SetCaption(u"Preview");
+  preview->AfterConstruction();
+  auto* bsf = new TbsBusinessSkinForm(preview);
+  bsf->PreviewMode = true;
+  sd = std::make_unique<TbsSkinData>(nullptr);
+  MakeFrameSkin(*sd);
+  bsf->SetSkinData(sd.get());
+  preview->SetEnabled(false);
+  preview->Show();
+  Pump();
+  EXPECT_TRUE(bsf->GetFormActive());
+  EXPECT_EQ(preview->ClientWidth(), 420 - 10);
+  EXPECT_EQ(preview->ClientHeight(), 320 - 35);
+  gdi::HRGN rgn = gdi::CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(win::GetWindowRgn(preview->Handle(), rgn), 0);
+  EXPECT_FALSE(gdi::PtInRegion(rgn, 0, 0));
+  EXPECT_TRUE(gdi::PtInRegion(rgn, 200, 0));
+  gdi::DeleteObject(rgn);
+  // Objects do not light up in a preview.
+  bsf->TrackActiveObject(400, 15, true);
+  EXPECT_EQ(bsf->ActiveObject, -1);
 }
 
 }  // namespace

@@ -339,5 +339,29 @@ TEST_F(FrameTest, FadeInSchedule) {
   (void)bsf;
 }
 
+
+TEST_F(FrameTest, SizeableDialogResizesFromItsBorderWithinTheLimits) {
+  form->SetBounds(100, 100, 300, 200);
+  form->SetBorderStyle(forms::bsSizeable);
+  auto* bsf = MakeFrame(nullptr, false);
+  bsf->SetBorderIcons({});
+  ShowForm();
+  win::headless::MouseMove(Scr(298, 100));
+  Pump();
+  win::headless::MouseDown(Scr(298, 100));
+  win::headless::MouseMove(Scr(348, 100));
+  win::headless::MouseUp(Scr(348, 100));
+  Pump();
+  EXPECT_EQ(form->Width(), 350);
+  EXPECT_EQ(form->ClientWidth(), 344);
+  win::headless::MouseMove(Scr(348, 100));
+  Pump();
+  win::headless::MouseDown(Scr(348, 100));
+  win::headless::MouseMove(Scr(48, 100));
+  win::headless::MouseUp(Scr(48, 100));
+  Pump();
+  EXPECT_EQ(form->Width(), 120);  // the default frame's least width
+}
+
 }  // namespace
 }  // namespace frametest
