@@ -60,5 +60,27 @@ TEST_F(FrameGalleryTest, EveryStoredSkinAndTheDefaultFrame) {
   }
 }
 
+
+// The converter's own frames: the main window (minimize and close only) and
+// the About box (roll-up only, form icon), rolled up too.
+TEST_F(FrameGalleryTest, MainWindowAndAboutBoxFrames) {
+  auto stored = StoredFrom(0);
+  TbsSkinData skin(nullptr);
+  skin.LoadCompressedStoredSkin(stored.get());
+  auto* bsf = new TbsBusinessSkinForm(form);
+  bsf->SetBorderIcons({biMinimize});
+  Render("main", &skin);
+  bsf->SetBorderIcons({biRollUp});
+  bsf->SetShowIcon(true);
+  Render("about", &skin);
+  form->Show();
+  win::SetForegroundWindow(form->Handle());
+  Pump();
+  bsf->SetRollUpState(true);
+  Pump();
+  EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/frame_about_rolledup.png"));
+  bsf->SetRollUpState(false);
+}
+
 }  // namespace
 }  // namespace frametest
