@@ -232,6 +232,7 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   bool PointInFrameMask(TPoint P);
   void NotifyChildrenParentBackground();
   void DrawLogoBitMap(TCanvas* Canvas);
+  void DrawLogoOn(gdi::HDC DC);  // the logo, when there is one
   void CalcDefRects();
   TRect GetDefCaptionRect();
   void PaintNCDefault(gdi::HDC ADC, bool AUseExternalDC);

@@ -11,7 +11,6 @@
 #include "skin/images/bsGlowText.h"
 #include "skin/images/bsSkinCompose.h"
 #include "skin/images/bsUtils.h"
-#include "skin/images/bseffects.h"
 
 namespace skin {
 
@@ -171,21 +170,6 @@ void TbsSkinCaptionObject::SetCaptionFont(TCanvas* C, TColor Color) const {
   else C->Font()->SetCharset(Parent->DefCaptionFont()->Charset());
 }
 
-void TbsSkinCaptionObject::ApplyInActiveEffect(TBitmap* B) const {
-  if (B->Width() <= 0 || B->Height() <= 0) return;
-  std::unique_ptr<TbsEffectBmp> e(TbsEffectBmp::CreateFromhWnd(B->Handle()));
-  if (!e) return;
-  switch (Parent->SkinData()->InActiveEffect) {
-    case ieBrightness: e->ChangeBrightness(0.5); break;
-    case ieDarkness: e->ChangeDarkness(0.3); break;
-    case ieGrayScale: e->GrayScale(); break;
-    case ieNoise: e->AddMonoNoise(50); break;
-    case ieSplitBlur: e->SplitBlur(1); break;
-    case ieInvert: e->Invert(); break;
-  }
-  e->Draw(B->Canvas()->Handle(), 0, 0);
-}
-
 void TbsSkinCaptionObject::DrawCaptionText(TCanvas* C, TCanvas* DrawCnvs, int DX, int DY, bool AActive) {
   if (Parent->OnCaptionPaint) {
     Parent->OnCaptionPaint(DrawCnvs, ObjectRect, AActive);
@@ -304,14 +288,14 @@ void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, bool UpDate) {
     BuildLook(&hot, ActiveSkinRect, ActivePicture, ActiveFontColor, true, Cnvs);
     look.SetSize(w, h);
     DrawMorphedLooks(look.Canvas(), &n, &hot, MorphKind, FMorphKf);
-    if (Parent->SkinData()->AutoRenderingInActiveImage && !Active) ApplyInActiveEffect(&look);
+    if (Parent->SkinData()->AutoRenderingInActiveImage && !Active) ApplyInActiveEffect(Parent->SkinData(), &look);
     composed = true;
   } else if (IsEmptyRect(ActiveSkinRect) || (!Active && !EnableMorphing() && !StretchEffect && !EnableAnimation())) {
     SetCaptionFont(Cnvs, Active ? ActiveFontColor : FontColor);
     DrawCaptionText(Cnvs, Cnvs, dx, dy, Active);
   } else if (!Active) {
     BuildLook(&look, SkinRect, Picture, FontColor, false, Cnvs);
-    if (Parent->SkinData()->AutoRenderingInActiveImage) ApplyInActiveEffect(&look);
+    if (Parent->SkinData()->AutoRenderingInActiveImage) ApplyInActiveEffect(Parent->SkinData(), &look);
     composed = true;
   } else {
     BuildLook(&look, ActiveSkinRect, ActivePicture, ActiveFontColor, true, Cnvs);

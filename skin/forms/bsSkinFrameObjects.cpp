@@ -14,6 +14,33 @@ namespace skin {
 
 using namespace win;
 
+// The window command of a caption button; the system menu and custom
+// buttons open their menus on the press instead.
+void ExecuteFrameCommand(TbsBusinessSkinForm* F, TbsStdCommand Command) {
+  switch (Command) {
+    case cmClose:
+      F->TrackActiveObject(-1, -1, false);
+      F->Form()->Close();
+      break;
+    case cmMaximize:
+      F->TrackActiveObject(-1, -1, false);
+      F->SetWindowState(F->WindowState() == forms::wsMaximized ? forms::wsNormal : forms::wsMaximized);
+      break;
+    case cmMinimize:
+      F->TrackActiveObject(-1, -1, false);
+      if (F->AlwaysMinimizeToTray) F->MinimizeToTray();
+      else F->SetWindowState(F->WindowState() == forms::wsMinimized ? forms::wsNormal : forms::wsMinimized);
+      break;
+    case cmRollUp: F->SetRollUpState(!F->RollUpState()); break;
+    case cmMinimizeToTray:
+      F->TrackActiveObject(-1, -1, false);
+      F->MinimizeToTray();
+      break;
+    case cmSysMenu:
+    case cmDefault: break;
+  }
+}
+
 // ------------------------------------------------------------------ base
 TbsActiveSkinObject::TbsActiveSkinObject(TbsBusinessSkinForm* AParent, TbsDataSkinObject* AData)
     : Parent(AParent), SD(AParent->SkinData()) {
@@ -356,30 +383,7 @@ void TbsSkinStdButtonObject::DefaultDraw(TCanvas* Cnvs) {
   Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &b);
 }
 
-void TbsSkinStdButtonObject::ExecuteCommand() {
-  switch (Command) {
-    case cmClose:
-      Parent->TrackActiveObject(-1, -1, false);
-      Parent->Form()->Close();
-      break;
-    case cmMaximize:
-      Parent->TrackActiveObject(-1, -1, false);
-      Parent->SetWindowState(Parent->WindowState() == forms::wsMaximized ? forms::wsNormal : forms::wsMaximized);
-      break;
-    case cmMinimize:
-      Parent->TrackActiveObject(-1, -1, false);
-      if (Parent->AlwaysMinimizeToTray) Parent->MinimizeToTray();
-      else Parent->SetWindowState(Parent->WindowState() == forms::wsMinimized ? forms::wsNormal : forms::wsMinimized);
-      break;
-    case cmRollUp: Parent->SetRollUpState(!Parent->RollUpState()); break;
-    case cmMinimizeToTray:
-      Parent->TrackActiveObject(-1, -1, false);
-      Parent->MinimizeToTray();
-      break;
-    case cmSysMenu:
-    case cmDefault: break;
-  }
-}
+void TbsSkinStdButtonObject::ExecuteCommand() { ExecuteFrameCommand(Parent, Command); }
 
 void TbsSkinStdButtonObject::MouseDown(int X, int Y, forms::TMouseButton Button) {
   if (!Enabled || Button != forms::mbLeft || FDown) return;
@@ -516,32 +520,13 @@ void TbsSkinAnimateObject::PopupObjectMenu() {
 }
 
 void TbsSkinAnimateObject::ExecuteCommand() {
-  switch (Command) {
-    case cmSysMenu:
-      MenuItem = Parent->GetSystemMenuItems();
-      PopupObjectMenu();
-      break;
-    case cmDefault:
-      if (MenuItem) PopupObjectMenu();
-      break;
-    case cmClose:
-      Parent->TrackActiveObject(-1, -1, false);
-      Parent->Form()->Close();
-      break;
-    case cmMaximize:
-      Parent->TrackActiveObject(-1, -1, false);
-      Parent->SetWindowState(Parent->WindowState() == forms::wsMaximized ? forms::wsNormal : forms::wsMaximized);
-      break;
-    case cmMinimize:
-      Parent->TrackActiveObject(-1, -1, false);
-      if (Parent->AlwaysMinimizeToTray) Parent->MinimizeToTray();
-      else Parent->SetWindowState(Parent->WindowState() == forms::wsMinimized ? forms::wsNormal : forms::wsMinimized);
-      break;
-    case cmRollUp: Parent->SetRollUpState(!Parent->RollUpState()); break;
-    case cmMinimizeToTray:
-      Parent->TrackActiveObject(-1, -1, false);
-      Parent->MinimizeToTray();
-      break;
+  if (Command == cmSysMenu) {
+    MenuItem = Parent->GetSystemMenuItems();
+    PopupObjectMenu();
+  } else if (Command == cmDefault) {
+    if (MenuItem) PopupObjectMenu();
+  } else {
+    ExecuteFrameCommand(Parent, Command);
   }
 }
 

@@ -22,6 +22,11 @@ class TbsBusinessSkinForm;
 using gdi::TBitmap;
 using gdi::TCanvas;
 
+// Runs a caption button's window command on its frame.
+void ExecuteFrameCommand(TbsBusinessSkinForm* F, TbsStdCommand Command);
+// The skin's inactive-form effect applied to a bitmap in place.
+void ApplyInActiveEffect(TbsSkinData* SD, TBitmap* B);
+
 class TbsActiveSkinObject : public rtl::TObject {
  public:
   TbsActiveSkinObject(TbsBusinessSkinForm* AParent, TbsDataSkinObject* AData);
@@ -267,7 +272,6 @@ class TbsSkinCaptionObject : public TbsActiveSkinObject {
   void DrawQuickButtons(TCanvas* C);
   // Background and text of one look into B (ObjectRect's size).
   void BuildLook(TBitmap* B, const TRect& R, TBitmap* Pic, TColor Color, bool AActive, TCanvas* DrawCnvs);
-  void ApplyInActiveEffect(TBitmap* B) const;
 };
 
 }  // namespace skin

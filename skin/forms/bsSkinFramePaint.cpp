@@ -43,7 +43,9 @@ void Bevel(HDC dc, TRect& r, TColor topLeft, TColor bottomRight) {
   r = rtl::Rect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
 }
 
-void ApplyEffect(TbsSkinData* SD, TBitmap* B) {
+}  // namespace
+
+void ApplyInActiveEffect(TbsSkinData* SD, TBitmap* B) {
   if (B->Width() <= 0 || B->Height() <= 0) return;
   std::unique_ptr<TbsEffectBmp> e(TbsEffectBmp::CreateFromhWnd(B->Handle()));
   if (!e) return;
@@ -57,6 +59,8 @@ void ApplyEffect(TbsSkinData* SD, TBitmap* B) {
   }
   e->Draw(B->Canvas()->Handle(), 0, 0);
 }
+
+namespace {
 
 // Adds the black pixels of Mask at (X, Y) to Rgn (created when null).
 void AddMaskRects(HRGN& Rgn, TBitmap* Mask, int X, int Y) {
@@ -254,7 +258,7 @@ void TbsBusinessSkinForm::PaintNCSkin(HDC ADC, bool AUseExternalDC) {
   if (NewClRect.Top < NewClRect.Bottom)
     gdi::ExcludeClipRect(dc, NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom);
   if (!active && FSD->AutoRenderingInActiveImage)
-    for (TBitmap* b : {&top, &left, &right, &bottom}) ApplyEffect(FSD, b);
+    for (TBitmap* b : {&top, &left, &right, &bottom}) ApplyInActiveEffect(FSD, b);
   auto blit = [dc](TBitmap& b, int x, int y) {
     if (b.Width() > 0 && b.Height() > 0) gdi::BitBlt(dc, x, y, b.Width(), b.Height(), b.Canvas()->Handle(), 0, 0, gdi::SRCCOPY);
   };
@@ -316,12 +320,15 @@ void TbsBusinessSkinForm::PaintBG(HDC DC) {
   tile.SetSize(RectWidth(FSD->ClRect), RectHeight(FSD->ClRect));
   tile.Canvas()->CopyRect(rtl::Rect(0, 0, tile.Width(), tile.Height()), pic->Canvas(), FSD->ClRect);
   if (client.Width() > 0 && client.Height() > 0) PaintTile(DC, &tile, FSD->StretchEffect, FSD->StretchType);
-  if (!FLogoBitMap->Empty()) {
-    TCanvas c;
-    c.SetHandle(DC);
-    DrawLogoBitMap(&c);
-    c.SetHandle(nullptr);
-  }
+  DrawLogoOn(DC);
+}
+
+void TbsBusinessSkinForm::DrawLogoOn(HDC DC) {
+  if (FLogoBitMap->Empty()) return;
+  TCanvas c;
+  c.SetHandle(DC);
+  DrawLogoBitMap(&c);
+  c.SetHandle(nullptr);
 }
 
 void TbsBusinessSkinForm::PaintBG2(HDC DC) {
@@ -329,10 +336,7 @@ void TbsBusinessSkinForm::PaintBG2(HDC DC) {
   TBitmap empty;
   TBitmap* tile = SkinPictureAt(FSD, FSD->BGPictureIndex);
   PaintTile(DC, tile ? tile : &empty, FSD->StretchEffect, FSD->StretchType);
-  TCanvas c;
-  c.SetHandle(DC);
-  DrawLogoBitMap(&c);
-  c.SetHandle(nullptr);
+  DrawLogoOn(DC);
 }
 
 void TbsBusinessSkinForm::PaintBG3(HDC DC) {
@@ -340,10 +344,7 @@ void TbsBusinessSkinForm::PaintBG3(HDC DC) {
   TBitmap empty;
   TBitmap* tile = SkinPictureAt(FSD, FSD->MDIBGPictureIndex);
   PaintTile(DC, tile ? tile : &empty, FSD->MDIBGStretchEffect, FSD->MDIBGStretchType);
-  TCanvas c;
-  c.SetHandle(DC);
-  DrawLogoBitMap(&c);
-  c.SetHandle(nullptr);
+  DrawLogoOn(DC);
 }
 
 void TbsBusinessSkinForm::DrawLogoBitMap(TCanvas* Canvas) {
@@ -506,24 +507,14 @@ void TbsBusinessSkinForm::PaintBGDefault(HDC DC) {
   if (!DC) return;
   TRect client = FForm->ClientRect();
   gdi::FillRect(DC, &client, gdi::GetSysColorBrush(gdi::COLOR_BTNFACE));
-  if (!FLogoBitMap->Empty()) {
-    TCanvas c;
-    c.SetHandle(DC);
-    DrawLogoBitMap(&c);
-    c.SetHandle(nullptr);
-  }
+  DrawLogoOn(DC);
 }
 
 void TbsBusinessSkinForm::PaintMDIBGDefault(HDC DC) {
   if (!DC) return;
   TRect client = FForm->ClientRect();
   gdi::FillRect(DC, &client, gdi::GetSysColorBrush(gdi::COLOR_APPWORKSPACE));
-  if (!FLogoBitMap->Empty()) {
-    TCanvas c;
-    c.SetHandle(DC);
-    DrawLogoBitMap(&c);
-    c.SetHandle(nullptr);
-  }
+  DrawLogoOn(DC);
 }
 
 void TbsBusinessSkinForm::DrawFormIcon(TCanvas* Canvas, int X, int Y) {
