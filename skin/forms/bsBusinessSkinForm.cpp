@@ -18,7 +18,11 @@ using forms::TMessage;
 
 namespace {
 TbsFrameMenuSupport* gMenuSupport = nullptr;
-}
+TbsFrameHintSupport* gHintSupport = nullptr;
+}  // namespace
+
+void SetFrameHintSupport(TbsFrameHintSupport* Support) { gHintSupport = Support; }
+TbsFrameHintSupport* FrameHintSupport() { return gHintSupport; }
 
 std::function<void()> FadeWait = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); };
 

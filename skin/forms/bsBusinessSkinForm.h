@@ -89,6 +89,17 @@ class TbsFrameMenuSupport {
 void SetFrameMenuSupport(TbsFrameMenuSupport* Support);
 TbsFrameMenuSupport* FrameMenuSupport();
 
+// What the frame needs of the skinned hints; the hint library installs one.
+class TbsFrameHintSupport {
+ public:
+  virtual ~TbsFrameHintSupport() = default;
+  // Shows AHint at the cursor through the hint component SkinHint.
+  virtual void ActivateHint2(rtl::TComponent* SkinHint, const String& AHint) = 0;
+  virtual void HideHint(rtl::TComponent* SkinHint) = 0;
+};
+void SetFrameHintSupport(TbsFrameHintSupport* Support);
+TbsFrameHintSupport* FrameHintSupport();
+
 // Skinned controls that are not TbsSkinControl / TbsGraphicSkinControl
 // descendants follow a skin change through this interface.
 class TbsSkinChangeable {
@@ -174,9 +185,10 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   rtl::TComponent* MDITabsBar = nullptr;
   bool AlwaysDisableLayeredFrames = false;
   bool PreviewMode = false;
-  // Shows and hides object hints (the skinned hint component installs them).
-  std::function<void(const String& AHint)> ActivateObjectHint;
-  std::function<void()> HideObjectHint;
+  // Object hints through the frame's SkinHint (nothing without one or
+  // without the hint library's support).
+  void ActivateObjectHint(const String& AHint);
+  void HideObjectHint();
 
   // ---- events
   TbsCaptionPaintEvent OnCaptionPaint;

@@ -326,9 +326,9 @@ void TbsSkinCaptionObject::TrackQuickButtons(int X, int Y) {
   }
   if (changed || ActiveQuickButton != OldActiveQuickButton) qb.Update();
   if (ActiveQuickButton != OldActiveQuickButton && ActiveQuickButton != -1 && Parent->SkinHint &&
-      Parent->QuickButtonsShowHint && !qb.Items(ActiveQuickButton)->FHint.empty() && Parent->ActivateObjectHint)
+      Parent->QuickButtonsShowHint && !qb.Items(ActiveQuickButton)->FHint.empty())
     Parent->ActivateObjectHint(qb.Items(ActiveQuickButton)->FHint);
-  if (changed && Parent->QuickButtonsShowHint && ActiveQuickButton == -1 && Parent->SkinHint && Parent->HideObjectHint)
+  if (changed && Parent->QuickButtonsShowHint && ActiveQuickButton == -1)
     Parent->HideObjectHint();
 }
 
@@ -363,7 +363,7 @@ void TbsSkinCaptionObject::MouseDown(int X, int Y, forms::TMouseButton Button) {
     }
     qb.Update();
   }
-  if (Parent->QuickButtonsShowHint && Parent->HideObjectHint) Parent->HideObjectHint();
+  if (Parent->QuickButtonsShowHint) Parent->HideObjectHint();
 }
 
 void TbsSkinCaptionObject::MouseUp(int X, int Y, forms::TMouseButton Button) {

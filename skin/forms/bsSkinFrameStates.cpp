@@ -282,12 +282,12 @@ void TbsBusinessSkinForm::TrackActiveObject(int X, int Y, bool AActivate) {
   if (OldActiveObject != -1 && OldActiveObject < ObjectCount()) {
     auto* o = Objects(OldActiveObject);
     if (o->Enabled && o->Visible) o->MouseLeave();
-    if (ShowObjectHint && SkinHint && !o->Hint.empty() && HideObjectHint) HideObjectHint();
+    if (ShowObjectHint && !o->Hint.empty()) HideObjectHint();
   }
   if (ActiveObject != -1) {
     auto* o = Objects(ActiveObject);
     if (o->Enabled && o->Visible) o->MouseEnter();
-    if (ShowObjectHint && SkinHint && !o->Hint.empty() && ActivateObjectHint) ActivateObjectHint(o->Hint);
+    if (ShowObjectHint && !o->Hint.empty()) ActivateObjectHint(o->Hint);
   }
 }
 
@@ -418,6 +418,14 @@ void TbsBusinessSkinForm::DoObjectMouseEnter(const String& IDName) {
 }
 void TbsBusinessSkinForm::DoObjectMouseLeave(const String& IDName) {
   if (OnMouseLeaveEvent) OnMouseLeaveEvent(IDName);
+}
+
+void TbsBusinessSkinForm::ActivateObjectHint(const String& AHint) {
+  if (SkinHint && FrameHintSupport()) FrameHintSupport()->ActivateHint2(SkinHint, AHint);
+}
+
+void TbsBusinessSkinForm::HideObjectHint() {
+  if (SkinHint && FrameHintSupport()) FrameHintSupport()->HideHint(SkinHint);
 }
 
 // ------------------------------------------------------------------ menus

@@ -363,5 +363,32 @@ TEST_F(FrameTest, SizeableDialogResizesFromItsBorderWithinTheLimits) {
   EXPECT_EQ(form->Width(), 120);  // the default frame's least width
 }
 
+
+// Records the object hints the frame asks for.
+class HintRecorder : public TbsFrameHintSupport {
+ public:
+  void ActivateHint2(rtl::TComponent*, const String& AHint) override { shown.push_back(rtl::StringToUtf8(AHint)); }
+  void HideHint(rtl::TComponent*) override { shown.push_back("hide"); }
+  std::vector<std::string> shown;
+};
+
+TEST_F(FrameTest, ObjectHintsNeedAHintComponent) {
+  HintRecorder hints;
+  SetFrameHintSupport(&hints);
+  auto* bsf = MakeFrame();
+  ShowForm();
+  bsf->ShowObjectHint = true;
+  bsf->TrackActiveObject(570, 15, true);
+  bsf->TrackActiveObject(-1, -1, true);
+  EXPECT_TRUE(hints.shown.empty());
+  rtl::TComponent hint(nullptr);
+  bsf->SkinHint = &hint;
+  bsf->TrackActiveObject(570, 15, true);
+  bsf->TrackActiveObject(-1, -1, true);
+  EXPECT_EQ(hints.shown, (std::vector<std::string>{"Close", "hide"}));
+  bsf->SkinHint = nullptr;
+  SetFrameHintSupport(nullptr);
+}
+
 }  // namespace
 }  // namespace frametest
