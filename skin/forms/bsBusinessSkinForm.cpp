@@ -89,16 +89,14 @@ TbsBusinessSkinForm::~TbsBusinessSkinForm() {
   if (gMenuSupport) gMenuSupport->FrameDestroyed(this);
   for (auto* t : {MouseTimer, MorphTimer, AnimateTimer}) t->SetEnabled(false);
   ClearObjects();
-  if (FForm && !FForm->ComponentState().Contains(rtl::csDestroying)) {
-    FForm->WindowProc = OldWindowProc;
+  FForm->WindowProc = OldWindowProc;
+  if (!FForm->ComponentState().Contains(rtl::csDestroying)) {
     FForm->OnShortCut = OnShortCut;
     if (FForm->HandleAllocated()) {
       if (FHasRgn) SetWindowRgn(FForm->Handle(), nullptr, TRUE);
       SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
-  } else if (FForm) {
-    FForm->WindowProc = nullptr;
   }
   if (FIcon) DestroyIcon(FIcon);
 }

@@ -501,5 +501,47 @@ TEST_F(FrameTest, PreviewFrameOnAChildForm) {
   EXPECT_EQ(bsf->ActiveObject, -1);
 }
 
+
+TEST_F(FrameTest, UnskinnableFrameLeavesTheNonClientAreaToTheWindow) {
+  auto* bsf = MakeFrame();
+  bsf->SetBorderIcons({biMinimize, biMaximize});
+  ShowForm();
+  bsf->SetSkinnableForm(false);
+  Pump();
+  EXPECT_EQ(bsf->ObjectCount(), 0);
+  gdi::HRGN rgn = gdi::CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(win::GetWindowRgn(form->Handle(), rgn), 0);  // no region
+  gdi::DeleteObject(rgn);
+  // The form's own border icons follow the frame's.
+  EXPECT_TRUE(form->BorderIcons().Contains(forms::biSystemMenu));
+  EXPECT_TRUE(form->BorderIcons().Contains(forms::biMaximize));
+  win::POINT p = Scr(300, 250);
+  EXPECT_EQ(win::SendMessageW(form->Handle(), win::WM_NCHITTEST, 0, win::MAKELPARAM(p.X, p.Y)), win::HTCLIENT);
+  EXPECT_NE(form->ClientWidth(), 590);
+  // The skin data's switch brings the skinned frame back.
+  sd->SetSkinnableForm(true);
+  win::SendMessageW(form->Handle(), MSG_SKINNABLE_FORM_CHANGED, reinterpret_cast<win::WPARAM>(sd.get()), 0);
+  Pump();
+  EXPECT_GT(bsf->ObjectCount(), 0);
+  EXPECT_EQ(form->ClientWidth(), 590);
+  EXPECT_TRUE(form->BorderIcons().Empty());
+}
+
+
+TEST_F(FrameTest, FreedFrameGivesTheWindowBack) {
+  auto* bsf = MakeFrame();
+  ShowForm();
+  EXPECT_EQ(form->ClientWidth(), 590);
+  delete bsf;
+  Pump();
+  EXPECT_EQ(FindSkinFormComponent(form), nullptr);
+  gdi::HRGN rgn = gdi::CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(win::GetWindowRgn(form->Handle(), rgn), 0);
+  gdi::DeleteObject(rgn);
+  EXPECT_NE(form->ClientWidth(), 590);
+  win::SendMessageW(form->Handle(), win::WM_NCPAINT, 0, 0);
+  Pump();
+}
+
 }  // namespace
 }  // namespace frametest
