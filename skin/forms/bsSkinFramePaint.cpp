@@ -192,12 +192,15 @@ TRect TbsBusinessSkinForm::MapSkinRectToFrame(TRect R) const {
   const TRect lb = rtl::Rect(0, FSD->LBPoint.Y, FSD->LBPoint.X, H);
   const TRect rb = rtl::Rect(FSD->RBPoint.X, FSD->RBPoint.Y, W, H);
   auto moved = [](TRect r, int mx, int my) { return rtl::Rect(r.Left + mx, r.Top + my, r.Right + mx, r.Bottom + my); };
-  if (RectInRect(R, lt)) return R;
-  if (RectInRect(R, rt)) return moved(R, dx, 0);
-  if (RectInRect(R, lb)) return moved(R, 0, dy);
-  if (RectInRect(R, rb)) return moved(R, dx, dy);
+  // A rectangle's right and bottom edges lie one past its last pixel, so one
+  // that ends on a zone's far edge (the picture's edge) is inside the zone.
   TPoint tl{R.Left, R.Top}, br{R.Right, R.Bottom};
   auto in = [](const TRect& z, TPoint p) { return PointInRectInclusive(z, p); };
+  auto inZone = [&](const TRect& z) { return in(z, tl) && in(z, br); };
+  if (inZone(lt)) return R;
+  if (inZone(rt)) return moved(R, dx, 0);
+  if (inZone(lb)) return moved(R, 0, dy);
+  if (inZone(rb)) return moved(R, dx, dy);
   if (in(lt, tl) && in(rb, br)) return rtl::Rect(R.Left, R.Top, R.Right + dx, R.Bottom + dy);
   if (in(lt, tl) && in(rt, br)) return rtl::Rect(R.Left, R.Top, R.Right + dx, R.Bottom);
   if (in(lb, tl) && in(rb, br)) return rtl::Rect(R.Left, R.Top + dy, R.Right + dx, R.Bottom + dy);

@@ -390,5 +390,64 @@ TEST_F(FrameTest, ObjectHintsNeedAHintComponent) {
   SetFrameHintSupport(nullptr);
 }
 
+
+TEST_F(FrameTest, CaptionActivationAnimation) {
+  sd = std::make_unique<TbsSkinData>(nullptr);
+  MakeFrameSkin(*sd);
+  auto* capData = dynamic_cast<TbsDataSkinCaption*>(sd->ObjectList[0].get());
+  capData->ActivePictureIndex = 0;
+  capData->ActiveSkinRect = {0, 0, 60, 20};
+  capData->AnimateSkinRect = {0, 0, 60, 20};  // three frames side by side
+  capData->FrameCount = 3;
+  capData->AnimateInterval = 25;
+  capData->InActiveAnimation = true;
+  auto* bsf = new TbsBusinessSkinForm(form);
+  bsf->SetSkinData(sd.get());
+  ShowForm();
+  auto* cap = dynamic_cast<TbsSkinCaptionObject*>(bsf->Objects(0));
+  ASSERT_TRUE(cap->EnableAnimation());
+  EXPECT_EQ(cap->GetAnimationFrameRect(), rtl::Rect(0, 0, 20, 20));
+  // Deactivated: the frames play backwards from the last one down to 0.
+  TForm* other = new TForm(forms::Application);
+  other->SetBounds(900, 700, 100, 100);
+  other->AfterConstruction();
+  ShowForm(other);
+  EXPECT_FALSE(cap->Active);
+  EXPECT_EQ(cap->CurrentFrame, 3);
+  std::vector<int> frames;
+  for (int i = 0; i < 8; ++i) {
+    bsf->AnimateTimerTick();
+    frames.push_back(cap->CurrentFrame);
+  }
+  EXPECT_EQ(frames.back(), 0);
+  EXPECT_FALSE(bsf->AnimateTimer->Enabled());
+  // Without the inactive animation the inactive look comes at once.
+  cap->InActiveAnimation = false;
+  ShowForm();
+  EXPECT_TRUE(cap->Active);
+  EXPECT_EQ(cap->CurrentFrame, 1);
+  ShowForm(other);
+  EXPECT_EQ(cap->CurrentFrame, 0);
+}
+
+TEST_F(FrameTest, ObjectBelowTheClientIsDrawnInTheBottomStrip) {
+  sd = std::make_unique<TbsSkinData>(nullptr);
+  MakeFrameSkin(*sd);
+  auto d = std::make_unique<TbsDataSkinButton>(u"grip");
+  d->ActivePictureIndex = 0;
+  d->SkinRect = {5, 295, 15, 300};  // in the left-bottom corner zone, below the client
+  d->ActiveSkinRect = {20, 0, 40, 20};
+  sd->ObjectList.push_back(std::move(d));
+  auto* bsf = new TbsBusinessSkinForm(form);
+  bsf->SetSkinData(sd.get());
+  ShowForm();
+  auto* o = bsf->Objects(bsf->GetIndex(u"grip"));
+  EXPECT_EQ(o->ObjectRect, rtl::Rect(5, 495, 15, 500));
+  EXPECT_EQ(FramePixel(10, 497), Rgb(kFrame));
+  o->Active = true;
+  win::SendMessageW(form->Handle(), win::WM_NCPAINT, 0, 0);
+  EXPECT_EQ(FramePixel(8, 497), Rgb(kHot));
+}
+
 }  // namespace
 }  // namespace frametest
