@@ -306,7 +306,16 @@ void TbsBusinessSkinForm::ObjectMouseUp(forms::TMouseButton Button, int X, int Y
     return;
   }
   auto* o = Objects(MouseCaptureObject);
-  if (!dynamic_cast<TbsSkinCaptionObject*>(o) && GetCapture() == FormHandle()) ReleaseCapture();
+  const bool caption = dynamic_cast<TbsSkinCaptionObject*>(o) != nullptr;
+  if (!caption && o->Active) {
+    // A release away from the object runs nothing, however quickly the
+    // pointer left it (the tracking timer may not have seen it go).
+    POINT p;
+    GetCursorPos(&p);
+    TPoint f = ScreenToFramePoint(p);
+    if (!o->ObjectRect.Contains(f)) TrackActiveObject(-1, -1, false);
+  }
+  if (!caption && GetCapture() == FormHandle()) ReleaseCapture();
   MouseCaptureObject = -1;
   // The object may close the form; nothing of the frame is touched after it.
   o->MouseUp(X, Y, Button);

@@ -82,5 +82,39 @@ TEST_F(FrameGalleryTest, MainWindowAndAboutBoxFrames) {
   bsf->SetRollUpState(false);
 }
 
+
+// A hot and a pressed caption button in two skins (morph finished).
+TEST_F(FrameGalleryTest, HotAndPressedCaptionButtons) {
+  for (int i : {0, 6}) {
+    auto stored = StoredFrom(i);
+    TbsSkinData skin(nullptr);
+    skin.LoadCompressedStoredSkin(stored.get());
+    form->SetBounds(60, 60, 420, 300);
+    auto* bsf = FindSkinFormComponent(form);
+    if (!bsf) bsf = new TbsBusinessSkinForm(form);
+    bsf->SetSkinData(&skin);
+    form->Show();
+    win::SetForegroundWindow(form->Handle());
+    Pump();
+    auto* close = bsf->Objects(bsf->GetIndex(u"closebutton"));
+    ASSERT_NE(close, nullptr);
+    const TRect r = close->ObjectRect;
+    win::headless::MouseMove(Scr(r.Left + r.Width() / 2, r.Top + r.Height() / 2));
+    Advance(300);
+    EXPECT_TRUE(close->Active);
+    EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/frame_skin" + std::to_string(i) + "_closehot.png"));
+    auto* min = bsf->Objects(bsf->GetIndex(u"minbutton"));
+    const TRect m = min->ObjectRect;
+    win::headless::MouseMove(Scr(m.Left + m.Width() / 2, m.Top + m.Height() / 2));
+    Advance(300);
+    win::headless::MouseDown(Scr(m.Left + m.Width() / 2, m.Top + m.Height() / 2));
+    Pump();
+    EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/frame_skin" + std::to_string(i) + "_minpressed.png"));
+    win::headless::MouseUp(Scr(900, 900));
+    Advance(100);
+    bsf->SetSkinData(nullptr);
+  }
+}
+
 }  // namespace
 }  // namespace frametest

@@ -32,10 +32,8 @@ TEST_F(FrameTest, CloseButtonClosesOnlyWhenReleasedOverIt) {
   Pump();
   EXPECT_EQ(FramePixel(570, 15), Rgb(kDown));
   win::headless::MouseMove(Scr(700, 15));
-  Pump();
-  Advance(60);
   win::headless::MouseUp(Scr(700, 15));
-  Pump();
+  Pump();  // released before the tracking timer saw the pointer leave
   EXPECT_EQ(closes, 0);
   EXPECT_TRUE(form->Visible());
 
