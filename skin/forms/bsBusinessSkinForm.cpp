@@ -449,7 +449,6 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
       else if (FUseRibbon && FSD->MDIBGPictureIndex != -1) PaintBG3(dc);
       else if (FSD->BGPictureIndex == -1) PaintBG(dc);
       else PaintBG2(dc);
-      M.Result = 1;
       break;
     }
     case WM_SHOWWINDOW:
