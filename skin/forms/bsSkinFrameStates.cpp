@@ -3,6 +3,7 @@
 // own window states (maximized, minimized, rolled up), placement on first
 // show, magnetic snapping and the window commands.
 #include <algorithm>
+#include <map>
 
 #include "platform/win/WinApi.h"
 #include "skin/controls/bsSkinPanels.h"
@@ -709,22 +710,31 @@ class FormsSkinRegistry : public IbsSkinFormRegistry {
 
  public:
   std::vector<IbsSkinForm*> Forms() const override {
-    entries_.clear();
     std::vector<IbsSkinForm*> out;
-    if (!forms::Screen) return out;
-    for (int i = 0; i < forms::Screen->FormCount(); ++i)
-      entries_.push_back(std::make_unique<Entry>(forms::Screen->Forms(i)));
-    for (auto& e : entries_) out.push_back(e.get());
+    std::map<forms::TCustomForm*, std::unique_ptr<Entry>> kept;
+    for (int i = 0; forms::Screen && i < forms::Screen->FormCount(); ++i) {
+      forms::TCustomForm* f = forms::Screen->Forms(i);
+      out.push_back(EntryOf(f));
+      kept[f] = std::move(entries_[f]);
+    }
+    entries_ = std::move(kept);
     return out;
   }
   IbsSkinForm* FormOf(const rtl::TComponent* C) const override {
-    for (auto& e : entries_)
-      if (e->F == C) return e.get();
+    for (int i = 0; forms::Screen && i < forms::Screen->FormCount(); ++i)
+      if (forms::Screen->Forms(i) == C) return EntryOf(forms::Screen->Forms(i));
     return nullptr;
   }
 
  private:
-  mutable std::vector<std::unique_ptr<Entry>> entries_;
+  // One entry per form for as long as the form lives, so that the entry of
+  // a form is the same object whichever call handed it out.
+  Entry* EntryOf(forms::TCustomForm* f) const {
+    auto& e = entries_[f];
+    if (!e) e = std::make_unique<Entry>(f);
+    return e.get();
+  }
+  mutable std::map<forms::TCustomForm*, std::unique_ptr<Entry>> entries_;
 };
 
 }  // namespace

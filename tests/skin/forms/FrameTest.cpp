@@ -543,5 +543,31 @@ TEST_F(FrameTest, FreedFrameGivesTheWindowBack) {
   Pump();
 }
 
+
+TEST_F(FrameTest, SkinChangeReachesEachFormOnce) {
+  InstallFormsSkinRegistry();
+  auto* skin = new TbsSkinData(form);  // owned by the form, as the main window's is
+  skin->SetShowLayeredBorders(false);
+  auto* bsf = new TbsBusinessSkinForm(form);
+  bsf->SetSkinData(skin);
+  TForm* second = new TForm(forms::Application);
+  second->SetBounds(700, 100, 300, 200);
+  second->AfterConstruction();
+  auto* bsf2 = new TbsBusinessSkinForm(second);
+  bsf2->SetSkinData(skin);
+  ShowForm();
+  ShowForm(second);
+  int first = 0, other = 0;
+  bsf->OnBeforeChangeSkinData = [&](rtl::TObject*) { ++first; };
+  bsf2->OnBeforeChangeSkinData = [&](rtl::TObject*) { ++other; };
+  auto stored = StoredFrom(1);
+  skin->LoadCompressedStoredSkin(stored.get());
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(other, 1);
+  EXPECT_TRUE(bsf->SkinSupport());
+  EXPECT_TRUE(bsf2->SkinSupport());
+  SetSkinFormRegistry(nullptr);
+}
+
 }  // namespace
 }  // namespace frametest
