@@ -3,6 +3,7 @@
 // skin mask, and the plain default frame drawn without a skin.
 #include <algorithm>
 
+#include "platform/forms/Icon.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/WinApi.h"
 #include "skin/data/bsResourceStrData.h"
@@ -522,8 +523,9 @@ void TbsBusinessSkinForm::PaintMDIBGDefault(HDC DC) {
 
 void TbsBusinessSkinForm::DrawFormIcon(TCanvas* Canvas, int X, int Y) {
   if (!FIcon) {
-    HICON src = nullptr;
-    if (HWND h = FormHandle()) src = reinterpret_cast<HICON>(SendMessageW(h, WM_GETICON, ICON_SMALL2, 0));
+    HICON src = FForm->Icon() ? FForm->Icon()->Handle() : nullptr;
+    if (!src)
+      if (HWND h = FormHandle()) src = reinterpret_cast<HICON>(SendMessageW(h, WM_GETICON, ICON_SMALL2, 0));
     if (!src && forms::Application)
       src = reinterpret_cast<HICON>(SendMessageW(forms::Application->Handle(), WM_GETICON, ICON_SMALL2, 0));
     if (src) FIcon = CopyIcon(src);

@@ -317,26 +317,49 @@ TEST_F(FrameTest, AnimateObjectPlaysForwardAndBack) {
 
 TEST_F(FrameTest, FadeInSchedule) {
   win::headless::SimulateLayering(true);
-  auto* bsf = MakeFrame();
   ASSERT_TRUE(win::IsLayeringSupported());
+  TForm* watched = form;
   std::vector<int> alphas;
+  const auto sleepWait = FadeWait;
   FadeWait = [&] {
     win::headless::AdvanceClock(1);
     win::BYTE a = 0;
     win::DWORD flags = 0;
-    if (win::GetLayeredWindowAttributes(form->Handle(), nullptr, &a, &flags) && (alphas.empty() || alphas.back() != a))
+    if (win::GetLayeredWindowAttributes(watched->Handle(), nullptr, &a, &flags) &&
+        (alphas.empty() || alphas.back() != a))
       alphas.push_back(a);
   };
+  // Animation alone: to 255 in steps of 17, then the window is opaque again.
+  auto* bsf = MakeFrame();
   bsf->AlphaBlendAnimation = true;
   ShowForm();
-  Advance(10);
-  ASSERT_FALSE(alphas.empty());
-  EXPECT_EQ(alphas[1] - alphas[0], 17);
+  Advance(10);  // the fade starts on the window's 1 ms timer
+  ASSERT_GE(alphas.size(), 2u);
+  EXPECT_EQ(alphas[0], 0);
+  EXPECT_EQ(alphas[1], 17);
   EXPECT_FALSE(win::GetWindowLongW(form->Handle(), win::GWL_EXSTYLE) & win::WS_EX_LAYERED);
-  FadeWait = [] {};
-  (void)bsf;
-}
 
+  // With AlphaBlend 200: steps of 13 up to 200, and the window stays layered.
+  watched = new TForm(forms::Application);
+  watched->SetBounds(700, 100, 300, 200);
+  watched->AfterConstruction();
+  auto* bsf2 = MakeFrame(watched);
+  bsf2->AlphaBlendAnimation = true;
+  watched->HandleNeeded();
+  bsf2->SetAlphaBlend(true);
+  alphas.clear();
+  ShowForm(watched);
+  Advance(10);
+  ASSERT_GE(alphas.size(), 2u);
+  EXPECT_EQ(alphas[1] - alphas[0], 13);
+  win::BYTE a = 0;
+  win::DWORD flags = 0;
+  ASSERT_TRUE(win::GetLayeredWindowAttributes(watched->Handle(), nullptr, &a, &flags));
+  EXPECT_EQ(a, 200);
+  EXPECT_TRUE(win::GetWindowLongW(watched->Handle(), win::GWL_EXSTYLE) & win::WS_EX_LAYERED);
+  FadeWait = sleepWait;
+  win::headless::SimulateLayering(false);
+}
 
 TEST_F(FrameTest, SizeableDialogResizesFromItsBorderWithinTheLimits) {
   form->SetBounds(100, 100, 300, 200);
