@@ -112,5 +112,33 @@ TEST_F(FrameX11Test, ShapeDragAndMinimize) {
   EXPECT_TRUE(PumpUntil([&] { return !Viewable(xid); }));
 }
 
+
+TEST_F(FrameX11Test, AboutBoxSnapsToTheScreenEdgeWhileDragged) {
+  if (!Start()) GTEST_SKIP() << "Xvfb or xdotool is not available";
+  auto* main = forms::Application->CreateForm<TForm>();
+  main->SetBounds(500, 400, 300, 200);
+  main->AfterConstruction();
+  main->Show();
+  auto* about = new TForm(forms::Application);
+  about->SetBounds(100, 100, 600, 500);
+  about->SetBorderStyle(forms::bsSingle);
+  about->AfterConstruction();
+  auto* bsf = new TbsBusinessSkinForm(about);
+  sd = std::make_unique<TbsSkinData>(nullptr);
+  MakeFrameSkin(*sd);
+  bsf->SetSkinData(sd.get());
+  bsf->Magnetic = true;
+  bsf->MagneticSize = 10;
+  bsf->SetBorderIcons({biRollUp});
+  about->Show();
+  const Window xid = Window(win::GetNativeWindowId(about->Handle()));
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(xid); }));
+  // The left edge comes within 9 pixels of the screen's: it snaps to 0.
+  XdoTool("mousemove 400 115 sleep 0.3 mousedown 1 sleep 0.3 mousemove 350 115 sleep 0.3 mousemove 309 115 "
+          "sleep 0.3 mouseup 1");
+  ASSERT_TRUE(PumpUntil([&] { return about->Left() == 0; })) << about->Left();
+  EXPECT_EQ(about->Top(), 100);
+}
+
 }  // namespace
 }  // namespace frametest
