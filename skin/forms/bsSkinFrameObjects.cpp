@@ -534,26 +534,25 @@ void TbsSkinAnimateObject::MouseEnter() {
   if (Command != cmDefault) Hint = !RestoreHint.empty() && RestoreLook() ? RestoreHint : FTempHint;
   FMouseIn = true;
   if (FMenuTracking) return;
-  if (ButtonStyle) {
-    Active = true;
-    Increment = true;
-    if (FDown && !IsEmptyRect(DownSkinRect)) Redraw();
-    else StartTimer();
-  }
+  PlayTowards(true);
   Parent->DoObjectMouseEnter(IDName);
   ShowLayer();
+}
+
+// A button-style animation plays forward while hovered and back after.
+void TbsSkinAnimateObject::PlayTowards(bool Forward) {
+  if (!ButtonStyle) return;
+  Active = true;
+  Increment = Forward;
+  if (FDown && !IsEmptyRect(DownSkinRect)) Redraw();
+  else StartTimer();
 }
 
 void TbsSkinAnimateObject::MouseLeave() {
   if (!FMouseIn) return;
   FMouseIn = false;
   if (FMenuTracking) return;
-  if (ButtonStyle) {
-    Active = true;
-    Increment = false;
-    if (FDown && !IsEmptyRect(DownSkinRect)) Redraw();
-    else StartTimer();
-  }
+  PlayTowards(false);
   Parent->DoObjectMouseLeave(IDName);
   HideLayer();
 }

@@ -174,6 +174,7 @@ class TbsSkinAnimateObject : public TbsActiveSkinObject {
   bool CursorOver() const;
   void PopupObjectMenu();
   void StartTimer();
+  void PlayTowards(bool Forward);
 };
 
 // ---------------------------------------------------------------- quick buttons
