@@ -164,6 +164,7 @@ TEST_F(FrameTest, SkinHitTestTable) {
 
 TEST_F(FrameTest, WindowRegionIsTheSkinMask) {
   MakeFrame();
+  EXPECT_FALSE(form->HandleAllocated());  // the region comes with the window made later
   ShowForm();
   gdi::HRGN rgn = gdi::CreateRectRgn(0, 0, 0, 0);
   ASSERT_NE(win::GetWindowRgn(form->Handle(), rgn), 0);
