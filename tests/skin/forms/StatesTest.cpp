@@ -470,5 +470,37 @@ TEST_F(FrameTest, ObjectBelowTheClientIsDrawnInTheBottomStrip) {
   EXPECT_EQ(FramePixel(8, 497), Rgb(kHot));
 }
 
+
+TEST_F(FrameTest, MaximizeButtonRestoreLookAndSystemButtonDoubleClick) {
+  sd = std::make_unique<TbsSkinData>(nullptr);
+  MakeFrameSkin(*sd);
+  dynamic_cast<TbsDataSkinStdButton*>(sd->ObjectList[2].get())->RestoreRect = {40, 0, 60, 20};
+  auto* bsf = new TbsBusinessSkinForm(form);
+  bsf->SetSkinData(sd.get());
+  ShowForm();
+  auto* max = dynamic_cast<TbsSkinStdButtonObject*>(bsf->Objects(bsf->GetIndex(u"maxbutton")));
+  ASSERT_NE(max, nullptr);
+  max->MouseEnter();
+  EXPECT_EQ(max->Hint, u"Maximize");
+  max->MouseLeave();
+  bsf->SetWindowState(forms::wsMaximized);
+  EXPECT_TRUE(max->RestoreLook());
+  max->MouseEnter();
+  EXPECT_EQ(max->Hint, u"Restore");
+  max->MouseLeave();
+  win::SendMessageW(form->Handle(), win::WM_NCPAINT, 0, 0);
+  const TRect r = max->ObjectRect;
+  EXPECT_EQ(FramePixel(r.Left + 10, r.Top + 10), Rgb(kDown));  // the restore rectangle's colour
+  bsf->SetWindowState(forms::wsNormal);
+
+  int closes = 0;
+  form->OnClose = [&](rtl::TObject*, forms::TCloseAction& a) {
+    ++closes;
+    a = forms::caHide;
+  };
+  bsf->Objects(bsf->GetIndex(u"sysmenubutton"))->DblClick();
+  EXPECT_EQ(closes, 1);
+}
+
 }  // namespace
 }  // namespace frametest
