@@ -48,35 +48,65 @@ class TbsSkinImagesMenu : public rtl::TComponent {
 
 class TbsSkinPopupMenu;
 
-// The form frame's skin menu engine, as the popup menu sees it.
+// The form frame as a skin popup menu sees it: the frame's menu engine shows
+// the menu's items in the frame's menu skin and keyboard mode.
 class TbsSkinMenuEngine {
  public:
   virtual ~TbsSkinMenuEngine() = default;
-  // Closes a skin menu of this frame that is still open.
+  // Leaves the menu mode of a skin menu of this frame that is still open.
   virtual void CloseSkinMenu() = 0;
-  // Opens Menu's items at R (screen); when the menu ends the engine calls
-  // SkinMenuClosed with the popup control it was given, once.
+  // Opens Menu's items at R (screen) with Menu's SkinData; when the menu
+  // ends the engine tells PopupCtrl (MSG_SKIN_MENU_CLOSED) and fires
+  // Menu's OnMenuClose, once.
   virtual void PopupSkinMenu(TbsSkinPopupMenu* Menu, TRect R, bool APopupUp, forms::TControl* PopupCtrl) = 0;
+  // The skin a menu without its own takes: the frame's menu skin, else its skin.
+  virtual TbsSkinData* MenusSkinData() { return nullptr; }
+  // The frame's form.
+  virtual forms::TCustomForm* EngineForm() { return nullptr; }
 };
 
-// How a popup menu finds the frame that shows it (the menu's own skin
-// component, its form's frame, its owner's ...); set by the frame library.
-// Without it, or when it finds nothing, no menu opens.
+// The first component of AForm that is a frame's menu engine, or nullptr.
+TbsSkinMenuEngine* FindSkinFormComponent(forms::TCustomForm* AForm);
+// The frame that shows Menu: its SkinComponent, else the frame of its
+// ComponentForm, else of the form that owns it or its owner; a frame of an
+// MDI child gives way to the main form's.
+TbsSkinMenuEngine* FindMenuFrame(TbsSkinPopupMenu* Menu);
+// How a popup menu finds its frame; FindMenuFrame unless replaced.
 extern TbsSkinMenuEngine* (*FindSkinMenuEngine)(TbsSkinPopupMenu* Menu);
 
 // Delivers the end of a skin menu to the control that opened it: sent to a
 // windowed control, performed on a window-less one.
 void SkinMenuClosed(forms::TControl* PopupCtrl);
 
+// A popup menu that is never shown by the system: every opening goes to the
+// skin menu engine of the frame responsible for it. OnPopup fires first, even
+// when no frame is found and nothing opens.
 class TbsSkinPopupMenu : public forms::TPopupMenu {
  public:
   explicit TbsSkinPopupMenu(TComponent* AOwner) : forms::TPopupMenu(AOwner) {}
-  TbsSkinData* SkinData = nullptr;
+  void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
+
+  // At the screen point (X, Y), downwards, without a popup control.
+  void Popup(int X, int Y) override;
+  void PopupFromRect(TRect R, bool APopupUp);
+  // With ACtrl as popup control: it is told when the menu closes and when
+  // the chosen command has run.
   void PopupFromRect2(forms::TControl* ACtrl, TRect R, bool APopupUp);
+  // The point form with a popup control; needs SkinData (given or taken
+  // from the frame).
+  void Popup2(forms::TControl* ACtrl, int X, int Y);
+
+  TPoint PopupPoint() const { return FPopupPoint; }
   TPoint PopupPoint2() const { return FPopupPoint; }
+  TbsSkinData* SkinData = nullptr;
+  void SetSkinData(TbsSkinData* Value);
+  forms::TCustomForm* ComponentForm = nullptr;
+  TComponent* SkinComponent = nullptr;
+  TNotifyEvent OnMenuClose;
 
  private:
-  TPoint FPopupPoint{};
+  void Open(forms::TControl* ACtrl, TRect R, bool APopupUp, bool NeedSkin);
+  TPoint FPopupPoint{-1, -1};
 };
 
 }  // namespace skin

@@ -1,0 +1,154 @@
+#include "skin/menus/bsSkinMenuHost.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace skin {
+
+namespace {
+
+// The application's message filter is one handler; the menu hosts share one
+// filter of their own, installed in front of whatever handler was there, and
+// join or leave its list (so a host may leave from inside the filter).
+struct AppFilter {
+  forms::TApplication* App = nullptr;
+  std::vector<TbsSkinMenuHost*> Hosts;
+  std::function<bool(TbsSkinMenuHost*, win::MSG&)> Call;
+};
+AppFilter& Filter() {
+  static AppFilter F;
+  return F;
+}
+
+}  // namespace
+
+TbsSkinMenuHost::TbsSkinMenuHost(TComponent* AOwner, forms::TCustomForm* AForm) : TComponent(AOwner), FForm(AForm) {
+  FSkinMenu = new TbsSkinMenu(this, AForm);
+  FSkinMenu->OnEnded = [this] {
+    if (FInMenu) SkinMenuClose();
+  };
+  if (AForm) AForm->FreeNotification(this);
+}
+
+TbsSkinMenuHost::~TbsSkinMenuHost() {
+  UnhookAppMessages();
+  FSkinMenu->OnEnded = nullptr;
+}
+
+void TbsSkinMenuHost::Notification(TComponent* AComponent, rtl::TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != rtl::opRemove) return;
+  if (AComponent == SkinData) SkinData = nullptr;
+  if (AComponent == MenusSkinDataValue) MenusSkinDataValue = nullptr;
+  if (AComponent == FSkinMenu->PopupCtrl) FSkinMenu->PopupCtrl = nullptr;
+  if (AComponent == FSkinMenu->DCtrl) FSkinMenu->DCtrl = nullptr;
+}
+
+void TbsSkinMenuHost::CloseSkinMenu() {
+  if (FSkinMenu->Visible()) SkinMenuClose();
+}
+
+void TbsSkinMenuHost::PopupSkinMenu(TbsSkinPopupMenu* Menu, TRect R, bool APopupUp, forms::TControl* PopupCtrl) {
+  if (FSkinMenu->Visible()) FSkinMenu->CloseMenuLevels(0);
+  SkinMenuOpen();
+  if (PopupCtrl) PopupCtrl->FreeNotification(this);
+  FSkinMenu->Popup(PopupCtrl, Menu->SkinData, 0, R, Menu->Items(), APopupUp);
+  if (Menu->OnMenuClose) FSkinMenu->OnMenuClose = Menu->OnMenuClose;
+  if (!FSkinMenu->Visible() && FInMenu) SkinMenuClose();
+}
+
+void TbsSkinMenuHost::PopupSkinMenu1(forms::TMenu* Menu, TRect R, bool PopupUp) {
+  if (FSkinMenu->Visible()) FSkinMenu->CloseMenuLevels(0);
+  SkinMenuOpen();
+  FSkinMenu->Popup(nullptr, MenusSkinData(), 0, R, Menu->Items(), PopupUp);
+  if (!FSkinMenu->Visible() && FInMenu) SkinMenuClose();
+}
+
+void TbsSkinMenuHost::SkinMenuOpen() {
+  HookAppMessages();
+  if (!FInMenu) {
+    FInMenu = true;
+    if (OnSkinMenuOpen) OnSkinMenuOpen(this);
+  }
+}
+
+void TbsSkinMenuHost::SkinMenuClose() {
+  FInMenu = false;
+  UnhookAppMessages();
+  if (OnSkinMenuClose) OnSkinMenuClose(this);
+}
+
+void TbsSkinMenuHost::CloseMenusOnMessage(unsigned Msg) {
+  if (!IsMenuCloseMessage(Msg)) return;
+  if (FSkinMenu->Visible())
+    FSkinMenu->Hide();
+  else if (FInMenu)
+    SkinMenuClose();
+}
+
+void TbsSkinMenuHost::MenuKeyDown(int Key) {
+  if (TbsSkinPopupWindow* W = FSkinMenu->Visible() ? FSkinMenu->LastWindow() : nullptr) W->PopupKeyDown(Key);
+  if (Key == win::VK_ESCAPE && FSkinMenu->WindowCount() == 0 && FInMenu) SkinMenuClose();
+}
+
+void TbsSkinMenuHost::HookAppMessages() {
+  if (FHooked || !forms::Application) return;
+  AppFilter& F = Filter();
+  if (F.App != forms::Application || !F.App->OnMessage) {
+    F.App = forms::Application;
+    F.Hosts.clear();
+    forms::TMessageEvent Previous = F.App->OnMessage;
+    F.App->OnMessage = [Previous](win::MSG& Msg, bool& Handled) {
+      for (TbsSkinMenuHost* H : std::vector<TbsSkinMenuHost*>(Filter().Hosts)) {
+        auto& Hosts = Filter().Hosts;
+        if (std::find(Hosts.begin(), Hosts.end(), H) == Hosts.end()) continue;
+        if (Filter().Call(H, Msg)) {
+          Handled = true;
+          return;
+        }
+      }
+      if (Previous) Previous(Msg, Handled);
+    };
+    F.Call = [](TbsSkinMenuHost* H, win::MSG& Msg) { return H->AppMessage(Msg); };
+  }
+  F.Hosts.push_back(this);
+  FHooked = true;
+}
+
+void TbsSkinMenuHost::UnhookAppMessages() {
+  if (!FHooked) return;
+  FHooked = false;
+  auto& Hosts = Filter().Hosts;
+  Hosts.erase(std::remove(Hosts.begin(), Hosts.end(), this), Hosts.end());
+}
+
+bool TbsSkinMenuHost::AppMessage(win::MSG& Msg) {
+  switch (Msg.message) {
+    case win::WM_KEYDOWN:
+      MenuKeyDown(int(Msg.wParam));
+      Msg.message = 0;
+      return true;
+    case win::WM_MOUSEWHEEL:
+      Msg.message = 0;
+      return true;
+    case win::WM_LBUTTONDOWN:
+    case win::WM_RBUTTONDOWN:
+    case win::WM_MBUTTONDOWN:
+    case win::WM_LBUTTONDBLCLK:
+    case win::WM_NCLBUTTONDOWN:
+    case win::WM_NCRBUTTONDOWN:
+    case win::WM_NCMBUTTONDOWN:
+      // A press outside the menu's levels closes every level; the press
+      // itself goes on to its window.
+      if (!FSkinMenu->IsMenuWindow(Msg.hwnd)) {
+        if (FSkinMenu->Visible())
+          FSkinMenu->Hide();
+        else if (FInMenu)
+          SkinMenuClose();
+      }
+      return false;
+    default: return false;
+  }
+}
+
+}  // namespace skin
