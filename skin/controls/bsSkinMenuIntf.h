@@ -1,7 +1,8 @@
-// What the skinned buttons need of the skin menus: the images menu (a popup
-// of pictures with one selected item) and the message that a skin popup menu
-// sends to the control that opened it when it ends. The menus' windows and
-// engine belong to the form frame, which fills in PopupFromRect.
+// The skin menus as the skinned controls see them: the images menu
+// (bsSkinImagesMenu.h), the skin popup menu component, which opens its items
+// through the skin menu engine of the form frame responsible for it (the
+// engine and its windows are in skin/menus), and the message that tells the
+// control that opened a skin menu that it has ended.
 // GUI thread only.
 #pragma once
 
@@ -11,40 +12,9 @@
 #include "platform/forms/ImgList.h"
 #include "platform/forms/Menus.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinImagesMenu.h"
 
 namespace skin {
-
-struct TbsImagesMenuItem {
-  String FCaption;
-  int FImageIndex = -1;
-};
-
-class TbsSkinImagesMenu : public rtl::TComponent {
- public:
-  explicit TbsSkinImagesMenu(TComponent* AOwner) : TComponent(AOwner) {}
-
-  std::vector<TbsImagesMenuItem> Items;
-  forms::TCustomImageList* FImages = nullptr;
-  int ItemIndex() const { return FItemIndex; }
-  // Changes the selection and tells the button that shows it.
-  void SetItemIndex(int Value);
-  // The item at ItemIndex, nullptr when out of range.
-  TbsImagesMenuItem* GetSelectedItem();
-  // Opens the images popup at R (screen) when the menu has images; the
-  // popup window is the frame's. Here: remembers the rectangle and fires
-  // OnMenuPopup; the window's owner calls MenuClosed when it closes.
-  virtual void PopupFromRect(TRect R);
-  void MenuClosed();
-  bool PopupShown() const { return FShown; }
-  TRect PopupRect() const { return FPopupRect; }
-
-  TNotifyEvent FOnInternalChange, FOnInternalMenuClose, OnMenuPopup, OnMenuClose;
-
- private:
-  int FItemIndex = -1;
-  bool FShown = false;
-  TRect FPopupRect{};
-};
 
 class TbsSkinPopupMenu;
 

@@ -1,26 +1,8 @@
 #include "skin/menus/bsSkinMenuHost.h"
 
-#include <algorithm>
-#include <vector>
+#include "skin/controls/bsAppMessageFilters.h"
 
 namespace skin {
-
-namespace {
-
-// The application's message filter is one handler; the menu hosts share one
-// filter of their own, installed in front of whatever handler was there, and
-// join or leave its list (so a host may leave from inside the filter).
-struct AppFilter {
-  forms::TApplication* App = nullptr;
-  std::vector<TbsSkinMenuHost*> Hosts;
-  std::function<bool(TbsSkinMenuHost*, win::MSG&)> Call;
-};
-AppFilter& Filter() {
-  static AppFilter F;
-  return F;
-}
-
-}  // namespace
 
 TbsSkinMenuHost::TbsSkinMenuHost(TComponent* AOwner, forms::TCustomForm* AForm) : TComponent(AOwner), FForm(AForm) {
   FSkinMenu = new TbsSkinMenu(this, AForm);
@@ -92,34 +74,15 @@ void TbsSkinMenuHost::MenuKeyDown(int Key) {
 }
 
 void TbsSkinMenuHost::HookAppMessages() {
-  if (FHooked || !forms::Application) return;
-  AppFilter& F = Filter();
-  if (F.App != forms::Application || !F.App->OnMessage) {
-    F.App = forms::Application;
-    F.Hosts.clear();
-    forms::TMessageEvent Previous = F.App->OnMessage;
-    F.App->OnMessage = [Previous](win::MSG& Msg, bool& Handled) {
-      for (TbsSkinMenuHost* H : std::vector<TbsSkinMenuHost*>(Filter().Hosts)) {
-        auto& Hosts = Filter().Hosts;
-        if (std::find(Hosts.begin(), Hosts.end(), H) == Hosts.end()) continue;
-        if (Filter().Call(H, Msg)) {
-          Handled = true;
-          return;
-        }
-      }
-      if (Previous) Previous(Msg, Handled);
-    };
-    F.Call = [](TbsSkinMenuHost* H, win::MSG& Msg) { return H->AppMessage(Msg); };
-  }
-  F.Hosts.push_back(this);
+  if (FHooked) return;
+  AddAppMessageFilter(this, [this](win::MSG& Msg) { return AppMessage(Msg); });
   FHooked = true;
 }
 
 void TbsSkinMenuHost::UnhookAppMessages() {
   if (!FHooked) return;
   FHooked = false;
-  auto& Hosts = Filter().Hosts;
-  Hosts.erase(std::remove(Hosts.begin(), Hosts.end(), this), Hosts.end());
+  RemoveAppMessageFilter(this);
 }
 
 bool TbsSkinMenuHost::AppMessage(win::MSG& Msg) {

@@ -225,8 +225,12 @@ TEST_F(MenusTest, KeyboardNavigatesRowsAndLevels) {
   for (const Step& s : steps) {
     Key(s.key);
     ASSERT_EQ(Levels(), s.levels) << "key " << s.key;
-    if (s.levels > 0) EXPECT_EQ(States(0), s.top) << "key " << s.key;
-    if (s.levels > 1) EXPECT_EQ(States(1), s.sub) << "key " << s.key;
+    if (s.levels > 0) {
+      EXPECT_EQ(States(0), s.top) << "key " << s.key;
+    }
+    if (s.levels > 1) {
+      EXPECT_EQ(States(1), s.sub) << "key " << s.key;
+    }
   }
   EXPECT_EQ(log, (std::vector<std::string>{"snapshot", "snapshot"})) << "keys reach no control while open";
   EXPECT_FALSE(host->InMenu());
