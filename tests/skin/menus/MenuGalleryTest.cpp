@@ -54,6 +54,23 @@ TEST_F(MenusTest, GalleryInThreeSkinsAndPlain) {
   Add(menu->Items(), u"禁用的命令")->SetEnabled(false);
   Add(menu->Items(), u"Minimize")->SetName(u"BSF_MINITEM");
   Add(menu->Items(), u"关闭")->SetShortCut(forms::TShortCut(win::VK_F4 | forms::scAlt));
+  forms::TImageList images(form);
+  images.SetWidth(16);
+  images.SetHeight(16);
+  for (rtl::TColor c : {0x0000C0, 0x00A000, 0xC00000, 0x00C0C0}) {
+    gdi::TBitmap b(16, 16);
+    b.Canvas()->Brush()->SetColor(c);
+    b.Canvas()->FillRect({2, 2, 14, 14});
+    images.AddMasked(&b, b.Canvas()->Pixels(0, 0));
+  }
+  TbsSkinImagesMenu im(form);
+  im.SetImages(&images);
+  im.SetColumnsCount(4);
+  im.Items.emplace_back(u"最近的颜色");
+  im.Items.back().FHeader = true;
+  for (int i = 0; i < 6; ++i) im.Items.emplace_back(u"", i % 4);
+  im.Items.emplace_back(u"更多颜色...", 3);
+  im.Items.back().FButton = true;
   struct Look {
     std::u16string skin;
     std::string file;
@@ -80,6 +97,20 @@ TEST_F(MenusTest, GalleryInThreeSkinsAndPlain) {
     Key(win::VK_ESCAPE);
     Key(win::VK_ESCAPE);
     ASSERT_EQ(Levels(), 0);
+
+    // The images menu: a selected cell, a hot one, a header and a button row.
+    im.SetSkinData(menu->SkinData);
+    im.SetItemIndex(1);
+    im.PopupFromRect({150, 150, 150, 150});
+    Pump();
+    ASSERT_TRUE(im.PopupShown());
+    im.PopupWindow()->ImagesMenuKeyDown(win::VK_RIGHT);
+    im.PopupWindow()->ImagesMenuKeyDown(win::VK_RIGHT);
+    im.PopupWindow()->ImagesMenuKeyDown(win::VK_RIGHT);
+    const std::string ipath = PictureDir() + "/" + l.file.substr(0, l.file.size() - 4) + "_images.png";
+    EXPECT_TRUE(win::headless::RenderToPng(im.PopupWindow()->Handle(), ipath)) << ipath;
+    im.Hide();
+    Pump();
   }
 }
 
