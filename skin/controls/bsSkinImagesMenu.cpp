@@ -6,6 +6,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/gdi/Gdi.h"
 #include "skin/controls/bsAppMessageFilters.h"
+#include "skin/controls/bsSkinMenuIntf.h"
 #include "skin/images/bsLayerManager.h"
 #include "skin/images/bsSkinRegions.h"
 
@@ -17,45 +18,9 @@ namespace {
 
 constexpr TColor kNavy = 0x800000, kPressed = 0xB59385, kHot = 0xD2BDB6;
 
-template <class D>
-D* NamedControl(TbsSkinData* SD, std::initializer_list<const char16_t*> Names) {
-  if (!SD || SD->Empty) return nullptr;
-  for (const char16_t* N : Names) {
-    const int i = SD->GetControlIndex(N);
-    if (i >= 0)
-      if (auto* D1 = dynamic_cast<D*>(SD->CtrlList[std::size_t(i)].get())) return D1;
-  }
-  return nullptr;
-}
-
-TbsDataSkinMenuItem* NamedMenuItem(TbsSkinData* SD) {
-  if (!SD || SD->Empty) return nullptr;
-  for (const char16_t* N : {u"menuitem", u"MENUITEM"}) {
-    const int i = SD->GetIndex(N);
-    if (i >= 0)
-      if (auto* MI = dynamic_cast<TbsDataSkinMenuItem*>(SD->ObjectList[std::size_t(i)].get())) return MI;
-  }
-  return nullptr;
-}
-
 bool IsImagesMenuCloseMessage(unsigned Msg) {
-  switch (Msg) {
-    case win::WM_MOVE:
-    case win::WM_SIZE:
-    case win::WM_ACTIVATE:
-    case win::WM_KILLFOCUS:
-    case win::WM_CANCELMODE:
-    case win::WM_MOUSEACTIVATE:
-    case win::WM_NCLBUTTONDOWN:
-    case win::WM_NCRBUTTONDOWN:
-    case win::WM_NCMBUTTONDOWN:
-    case win::WM_SYSKEYDOWN:
-    case win::WM_SYSCHAR:
-    case win::WM_RBUTTONDOWN:
-    case win::WM_MBUTTONDOWN:
-    case win::WM_PARENTNOTIFY: return true;
-    default: return false;
-  }
+  if (Msg == win::WM_SYSKEYDOWN || Msg == win::WM_SYSCHAR) return true;
+  return Msg != win::WM_LBUTTONDOWN && IsMenuCloseMessage(Msg);  // a left press is the window's own
 }
 
 }  // namespace
@@ -180,7 +145,7 @@ void TbsSkinImagesMenuPopupWindow::LayoutCells() {
     x0 = M->SkinData->PopupWindow->ItemsRect.Left;
     y = M->SkinData->PopupWindow->ItemsRect.Top;
   }
-  auto* Label = NamedControl<TbsDataSkinLabelControl>(M->SkinData, {u"label"});
+  auto* Label = NamedSkinControl<TbsDataSkinLabelControl>(M->SkinData, {u"label"});
   int x = x0;
   for (TbsImagesMenuItem& I : M->Items) {
     if (I.FHeader || I.FButton) {
@@ -358,20 +323,12 @@ void TbsSkinImagesMenuPopupWindow::DrawCells(TCanvas* C) {
 
 void TbsSkinImagesMenuPopupWindow::DrawCellFrame(TCanvas* C, TRect R, bool Pressed) {
   TbsSkinData* SD = ImagesMenu->SkinData;
-  auto* BC = FSkinSupport ? NamedControl<TbsDataSkinButtonControl>(SD, {u"menuitembutton", u"resizebutton"}) : nullptr;
+  auto* BC = FSkinSupport ? NamedSkinControl<TbsDataSkinButtonControl>(SD, {u"menuitembutton", u"resizebutton"}) : nullptr;
   TBitmap* Pic = BC ? SkinPictureAt(SD, BC->PictureIndex) : nullptr;
   if (Pic) {
     TRect Src = Pressed && !IsEmptyRect(BC->DownSkinRect) ? BC->DownSkinRect : BC->ActiveSkinRect;
     if (IsEmptyRect(Src)) Src = BC->SkinRect;
-    const int dw = RectWidth(R) - RectWidth(BC->SkinRect), dh = RectHeight(R) - RectHeight(BC->SkinRect);
-    TBitmap Img;
-    ComposeSkinImage(BC->LTPoint, BC->RTPoint, BC->LBPoint, BC->RBPoint, BC->ClRect, BC->LTPoint,
-                     {BC->RTPoint.X + dw, BC->RTPoint.Y}, {BC->LBPoint.X, BC->LBPoint.Y + dh},
-                     {BC->RBPoint.X + dw, BC->RBPoint.Y + dh},
-                     {BC->ClRect.Left, BC->ClRect.Top, BC->ClRect.Right + dw, BC->ClRect.Bottom + dh}, &Img, Pic, Src,
-                     RectWidth(R), RectHeight(R), true, BC->LeftStretch, BC->TopStretch, BC->RightStretch,
-                     BC->BottomStretch, BC->StretchEffect, BC->StretchType);
-    C->Draw(R.Left, R.Top, &Img);
+    DrawButtonDescriptionImage(C, BC, Pic, Src, R);
     return;
   }
   C->Brush()->SetStyle(gdi::bsSolid);
@@ -384,8 +341,8 @@ void TbsSkinImagesMenuPopupWindow::DrawCellFrame(TCanvas* C, TRect R, bool Press
 void TbsSkinImagesMenuPopupWindow::DrawCellText(TCanvas* C, const String& Text, TRect R, bool Pressed, bool Hot) {
   TbsSkinImagesMenu* M = ImagesMenu;
   TbsSkinData* SD = M->SkinData;
-  auto* BC = FSkinSupport ? NamedControl<TbsDataSkinButtonControl>(SD, {u"menuitembutton", u"resizebutton"}) : nullptr;
-  TbsDataSkinMenuItem* MI = FSkinSupport ? NamedMenuItem(SD) : nullptr;
+  auto* BC = FSkinSupport ? NamedSkinControl<TbsDataSkinButtonControl>(SD, {u"menuitembutton", u"resizebutton"}) : nullptr;
+  TbsDataSkinMenuItem* MI = FSkinSupport ? SkinMenuItemObject(SD) : nullptr;
   if (BC && MI) {
     if (M->UseSkinFont)
       ApplyDescriptionFont(C->Font(), BC->FontName, BC->FontHeight, BC->FontStyle);
@@ -406,23 +363,12 @@ void TbsSkinImagesMenuPopupWindow::DrawCellText(TCanvas* C, const String& Text, 
 
 void TbsSkinImagesMenuPopupWindow::DrawHeaderCell(TCanvas* C, TRect R, const String& Caption) {
   TbsSkinData* SD = ImagesMenu->SkinData;
-  auto* L = NamedControl<TbsDataSkinLabelControl>(SD, {u"label"});
-  TBitmap* Pic = L ? SkinPictureAt(SD, L->PictureIndex) : nullptr;
+  auto* L = NamedSkinControl<TbsDataSkinLabelControl>(SD, {u"label"});
   C->Brush()->SetStyle(gdi::bsClear);
-  if (!Pic || IsEmptyRect(L->SkinRect)) {
+  if (auto Img = SkinLabelStrip(SD, L, RectWidth(R), Caption))
+    C->Draw(R.Left, R.Top, Img.get());
+  else
     DrawWideText(C, Caption, R, gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_CENTER);
-    return;
-  }
-  TBitmap Img;
-  ComposeHorzSkinImage(L->LTPoint.X, RectWidth(L->SkinRect) - L->RTPoint.X, &Img, Pic, L->SkinRect, RectWidth(R),
-                       RectHeight(L->SkinRect), L->StretchEffect);
-  TCanvas* IC = Img.Canvas();
-  ApplyDescriptionFont(IC->Font(), L->FontName, L->FontHeight, L->FontStyle);
-  IC->Font()->SetColor(L->FontColor);
-  IC->Brush()->SetStyle(gdi::bsClear);
-  TRect T{L->ClRect.Left, L->ClRect.Top, Img.Width() + L->ClRect.Right - RectWidth(L->SkinRect), Img.Height()};
-  DrawWideText(IC, Caption, T, gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_CENTER);
-  C->Draw(R.Left, R.Top, &Img);
 }
 
 // ------------------------------------------------------------------ mouse

@@ -235,15 +235,7 @@ void TbsSkinMenuSpeedButton::DrawDescriptionImage(TbsDataSkinButtonControl* D, g
   if (!P || IsEmptyRect(R)) return;
   const TRect rN = D->SkinRect, rA = OrRect(D->ActiveSkinRect, rN), rD = OrRect(D->DownSkinRect, rA);
   const TRect Src = AHot && ADown ? rD : AHot ? rA : rN;
-  const int dW = RectWidth(R) - RectWidth(D->SkinRect), dH = RectHeight(R) - RectHeight(D->SkinRect);
-  TBitmap B;
-  ComposeSkinImage(D->LTPoint, D->RTPoint, D->LBPoint, D->RBPoint, D->ClRect, D->LTPoint,
-                   {D->RTPoint.X + dW, D->RTPoint.Y}, {D->LBPoint.X, D->LBPoint.Y + dH},
-                   {D->RBPoint.X + dW, D->RBPoint.Y + dH},
-                   {D->ClRect.Left, D->ClRect.Top, D->ClRect.Right + dW, D->ClRect.Bottom + dH}, &B, P, Src,
-                   RectWidth(R), RectHeight(R), true, D->LeftStretch, D->TopStretch, D->RightStretch,
-                   D->BottomStretch, D->StretchEffect, D->StretchType);
-  C->Draw(R.Left, R.Top, &B);
+  DrawButtonDescriptionImage(C, D, P, Src, R);
 }
 
 void TbsSkinMenuSpeedButton::DrawNewStyleImage(TBitmap* B, bool ADown, bool AMouseIn) {

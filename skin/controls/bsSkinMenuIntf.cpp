@@ -4,6 +4,62 @@
 
 namespace skin {
 
+bool IsMenuCloseMessage(unsigned Msg) {
+  switch (Msg) {
+    case win::WM_MOVE:
+    case win::WM_SIZE:
+    case win::WM_ACTIVATE:
+    case win::WM_KILLFOCUS:
+    case win::WM_CANCELMODE:
+    case win::WM_MOUSEACTIVATE:
+    case win::WM_NCLBUTTONDOWN:
+    case win::WM_NCRBUTTONDOWN:
+    case win::WM_NCMBUTTONDOWN:
+    case win::WM_LBUTTONDOWN:
+    case win::WM_RBUTTONDOWN:
+    case win::WM_MBUTTONDOWN:
+    case win::WM_PARENTNOTIFY: return true;
+    default: return false;
+  }
+}
+
+TbsDataSkinMenuItem* SkinMenuItemObject(TbsSkinData* SD) {
+  if (!SD || SD->Empty) return nullptr;
+  for (const char16_t* Name : {u"menuitem", u"MENUITEM"}) {
+    const int i = SD->GetIndex(Name);
+    if (i >= 0)
+      if (auto* MI = dynamic_cast<TbsDataSkinMenuItem*>(SD->ObjectList[std::size_t(i)].get())) return MI;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TBitmap> SkinLabelStrip(TbsSkinData* SD, TbsDataSkinLabelControl* L, int Width, const String& Text) {
+  TBitmap* Pic = L ? SkinPictureAt(SD, L->PictureIndex) : nullptr;
+  if (!Pic || IsEmptyRect(L->SkinRect)) return nullptr;
+  auto Img = std::make_unique<TBitmap>();
+  ComposeHorzSkinImage(L->LTPoint.X, RectWidth(L->SkinRect) - L->RTPoint.X, Img.get(), Pic, L->SkinRect, Width,
+                       RectHeight(L->SkinRect), L->StretchEffect);
+  gdi::TCanvas* C = Img->Canvas();
+  ApplyDescriptionFont(C->Font(), L->FontName, L->FontHeight, L->FontStyle);
+  C->Font()->SetColor(L->FontColor);
+  C->Brush()->SetStyle(gdi::bsClear);
+  TRect T{L->ClRect.Left, L->ClRect.Top, Img->Width() + L->ClRect.Right - RectWidth(L->SkinRect), Img->Height()};
+  DrawWideText(C, Text, T, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+  return Img;
+}
+
+void DrawButtonDescriptionImage(gdi::TCanvas* C, TbsDataSkinButtonControl* D, TBitmap* P, TRect Src, TRect R) {
+  const int dW = RectWidth(R) - RectWidth(D->SkinRect), dH = RectHeight(R) - RectHeight(D->SkinRect);
+  TBitmap B;
+  ComposeSkinImage(D->LTPoint, D->RTPoint, D->LBPoint, D->RBPoint, D->ClRect, D->LTPoint,
+                   {D->RTPoint.X + dW, D->RTPoint.Y}, {D->LBPoint.X, D->LBPoint.Y + dH},
+                   {D->RBPoint.X + dW, D->RBPoint.Y + dH},
+                   {D->ClRect.Left, D->ClRect.Top, D->ClRect.Right + dW, D->ClRect.Bottom + dH}, &B, P, Src,
+                   RectWidth(R), RectHeight(R), true, D->LeftStretch, D->TopStretch, D->RightStretch,
+                   D->BottomStretch, D->StretchEffect, D->StretchType);
+  C->Draw(R.Left, R.Top, &B);
+}
+
 TbsSkinMenuEngine* FindSkinFormComponent(forms::TCustomForm* AForm) {
   if (!AForm) return nullptr;
   for (int i = 0; i < AForm->ComponentCount(); ++i)

@@ -6,6 +6,7 @@
 // GUI thread only.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,28 @@
 #include "skin/controls/bsSkinImagesMenu.h"
 
 namespace skin {
+
+// ---- What the skin menus share
+// The messages that close an open skin menu when they reach its form.
+bool IsMenuCloseMessage(unsigned Msg);
+// The skin's menu-item object named "menuitem", else "MENUITEM", or nullptr.
+TbsDataSkinMenuItem* SkinMenuItemObject(TbsSkinData* SD);
+// The first description of SD named by one of Names (in that order) that is a D.
+template <class D>
+D* NamedSkinControl(TbsSkinData* SD, std::initializer_list<const char16_t*> Names) {
+  if (!SD || SD->Empty) return nullptr;
+  for (const char16_t* N : Names) {
+    const int i = SD->GetControlIndex(N);
+    if (i >= 0)
+      if (auto* C = dynamic_cast<D*>(SD->CtrlList[std::size_t(i)].get())) return C;
+  }
+  return nullptr;
+}
+// A label description's strip, Width wide, with Text centred in its client
+// part in the label's font; nullptr when the label has no picture.
+std::unique_ptr<TBitmap> SkinLabelStrip(TbsSkinData* SD, TbsDataSkinLabelControl* L, int Width, const String& Text);
+// A button description's image from Src, nine-part at R's size, drawn at R.
+void DrawButtonDescriptionImage(gdi::TCanvas* C, TbsDataSkinButtonControl* D, TBitmap* Picture, TRect Src, TRect R);
 
 class TbsSkinPopupMenu;
 

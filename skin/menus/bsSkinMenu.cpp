@@ -6,25 +6,6 @@ namespace skin {
 
 using forms::TMenuItem;
 
-bool IsMenuCloseMessage(unsigned Msg) {
-  switch (Msg) {
-    case win::WM_MOVE:
-    case win::WM_SIZE:
-    case win::WM_ACTIVATE:
-    case win::WM_KILLFOCUS:
-    case win::WM_CANCELMODE:
-    case win::WM_MOUSEACTIVATE:
-    case win::WM_NCLBUTTONDOWN:
-    case win::WM_NCRBUTTONDOWN:
-    case win::WM_NCMBUTTONDOWN:
-    case win::WM_LBUTTONDOWN:
-    case win::WM_RBUTTONDOWN:
-    case win::WM_MBUTTONDOWN:
-    case win::WM_PARENTNOTIFY: return true;
-    default: return false;
-  }
-}
-
 void SendMenuMessage(TControl* C, unsigned Msg) {
   if (!C) return;
   if (auto* W = dynamic_cast<forms::TWinControl*>(C); W && W->HandleAllocated())

@@ -344,22 +344,9 @@ void TbsSkinMenuItem::DrawSkinnedItem(TBitmap* B, bool Lit, bool FromFrame) {
 void TbsSkinMenuItem::DrawMenuHeader(TCanvas* Cnvs, TRect R, const String& Text) {
   TbsSkinData* SD = Parent->SD;
   if (!SD) return;
-  int i = SD->GetControlIndex(u"menuheader");
-  if (i < 0) i = SD->GetControlIndex(u"label");
-  auto* L = i >= 0 ? dynamic_cast<TbsDataSkinLabelControl*>(SD->CtrlList[std::size_t(i)].get()) : nullptr;
-  if (!L) return;
-  TBitmap* Pic = SkinPictureAt(SD, L->PictureIndex);
-  if (!Pic || IsEmptyRect(L->SkinRect)) return;
-  TBitmap Img;
-  ComposeHorzSkinImage(L->LTPoint.X, RectWidth(L->SkinRect) - L->RTPoint.X, &Img, Pic, L->SkinRect, RectWidth(R),
-                       RectHeight(L->SkinRect), L->StretchEffect);
-  TCanvas* C = Img.Canvas();
-  ApplyDescriptionFont(C->Font(), L->FontName, L->FontHeight, L->FontStyle);
-  C->Font()->SetColor(L->FontColor);
-  C->Brush()->SetStyle(gdi::bsClear);
-  TRect TR{L->ClRect.Left, L->ClRect.Top, Img.Width() + L->ClRect.Right - RectWidth(L->SkinRect), Img.Height()};
-  DrawWideText(C, Text, TR, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
-  Cnvs->Draw(R.Left, R.Top + RectHeight(R) / 2 - Img.Height() / 2, &Img);
+  auto* L = NamedSkinControl<TbsDataSkinLabelControl>(SD, {u"menuheader", u"label"});
+  if (auto Img = SkinLabelStrip(SD, L, RectWidth(R), Text))
+    Cnvs->Draw(R.Left, R.Top + RectHeight(R) / 2 - Img->Height() / 2, Img.get());
 }
 
 void TbsSkinMenuItem::DefaultDraw(TCanvas* Cnvs) {

@@ -23,6 +23,7 @@
 #include "platform/forms/Menus.h"
 #include "platform/forms/Timers.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinMenuIntf.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsSkinDataObjects.h"
 #include "skin/data/bsSkinDataWindows.h"
@@ -30,9 +31,6 @@
 namespace skin {
 
 constexpr unsigned MSG_SKIN_MENU_COMMAND_DONE = win::WM_USER + 205;
-
-// The messages that close an open skin menu when they reach the form.
-bool IsMenuCloseMessage(unsigned Msg);
 
 class TbsSkinMenu;
 class TbsSkinPopupWindow;

@@ -22,16 +22,6 @@ TbsDataSkinMenuItem* FirstMenuItemObject(TbsSkinData* SD) {
   return nullptr;
 }
 
-TbsDataSkinMenuItem* NamedMenuItemObject(TbsSkinData* SD) {
-  if (!SD || SD->Empty) return nullptr;
-  for (const char16_t* Name : {u"menuitem", u"MENUITEM"}) {
-    const int i = SD->GetIndex(Name);
-    if (i >= 0)
-      if (auto* MI = dynamic_cast<TbsDataSkinMenuItem*>(SD->ObjectList[std::size_t(i)].get())) return MI;
-  }
-  return nullptr;
-}
-
 String RowText(const TMenuItem* I) {
   String S = I->Caption();
   if (I->ShortCut() != 0) S += u"  " + forms::ShortCutToText(I->ShortCut());
@@ -338,7 +328,7 @@ void TbsSkinPopupWindow::DrawWindowBackground(TBitmap* B, bool DrawItemsArea) {
 
 void TbsSkinPopupWindow::DrawItemBackground(TCanvas* C, TRect R) {
   if (!PW || IsEmptyRect(R)) return;
-  TbsDataSkinMenuItem* O = NamedMenuItemObject(SD);
+  TbsDataSkinMenuItem* O = SkinMenuItemObject(SD);
   if (!O) return;
   if (DSMI && DSMI->InActiveTransparent && FPaintBuffer) {
     C->CopyRect(R, FPaintBuffer->Canvas(), R);

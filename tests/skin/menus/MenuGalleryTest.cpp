@@ -15,11 +15,7 @@ std::string PictureDir() {
   return d ? d : ".";
 }
 
-int StoredIndex(const std::u16string& name) {
-  for (int i = 0; i < resources::StoredSkinCount(); ++i)
-    if (resources::StoredSkinName(i) == name) return i;
-  return -1;
-}
+using skinctltest::StoredIndex;
 
 // Every open level drawn at its place on a grey ground.
 bool SaveLevels(TbsSkinMenu* m, const std::string& path) {

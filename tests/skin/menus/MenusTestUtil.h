@@ -17,6 +17,7 @@
 #include "resources/tvlResources.h"
 #include "skin/data/bsCompressedStoredSkin.h"
 #include "skin/menus/bsSkinMenuHost.h"
+#include "tests/skin/controls/SkinControlsTestUtil.h"
 
 namespace skinmenutest {
 
@@ -56,14 +57,7 @@ class LogControl : public forms::TCustomControl {
   std::vector<std::string>* log_;
 };
 
-inline std::unique_ptr<TbsCompressedStoredSkin> StoredFrom(int index) {
-  const auto& r = resources::StoredSkin(index);
-  auto stored = std::make_unique<TbsCompressedStoredSkin>(nullptr);
-  rtl::TMemoryStream in;
-  in.WriteBuffer(r.Data, rtl::Int64(r.Size));
-  stored->LoadFromCompressStream(in);
-  return stored;
-}
+using skinctltest::StoredFrom;
 
 class MenusTest : public ::testing::Test {
  protected:
