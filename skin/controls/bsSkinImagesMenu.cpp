@@ -120,11 +120,7 @@ TbsSkinImagesMenuPopupWindow::~TbsSkinImagesMenuPopupWindow() {
 
 void TbsSkinImagesMenuPopupWindow::CreateParams(forms::TCreateParams& P) {
   TCustomControl::CreateParams(P);
-  P.Style = win::WS_POPUP;
-  P.ExStyle = win::WS_EX_TOOLWINDOW | win::WS_EX_TOPMOST | win::WS_EX_NOACTIVATE;
-  P.WindowClass.style |= win::CS_SAVEBITS;
-  if (IsWindowsXPOrLater()) P.WindowClass.style |= win::CS_DROPSHADOW;
-  P.WndParent = forms::Application ? forms::Application->Handle() : nullptr;
+  MenuPopupWindowParams(P);
 }
 
 TbsImagesMenuHint* TbsSkinImagesMenuPopupWindow::Hint() const {

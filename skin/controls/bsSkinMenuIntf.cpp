@@ -48,6 +48,14 @@ std::unique_ptr<TBitmap> SkinLabelStrip(TbsSkinData* SD, TbsDataSkinLabelControl
   return Img;
 }
 
+void MenuPopupWindowParams(forms::TCreateParams& P) {
+  P.Style = win::WS_POPUP;
+  P.ExStyle = win::WS_EX_TOOLWINDOW | win::WS_EX_TOPMOST | win::WS_EX_NOACTIVATE;
+  P.WindowClass.style |= win::CS_SAVEBITS;
+  if (IsWindowsXPOrLater()) P.WindowClass.style |= win::CS_DROPSHADOW;
+  P.WndParent = forms::Application ? forms::Application->Handle() : nullptr;
+}
+
 void DrawButtonDescriptionImage(gdi::TCanvas* C, TbsDataSkinButtonControl* D, TBitmap* P, TRect Src, TRect R) {
   const int dW = RectWidth(R) - RectWidth(D->SkinRect), dH = RectHeight(R) - RectHeight(D->SkinRect);
   TBitmap B;

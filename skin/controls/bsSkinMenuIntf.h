@@ -36,6 +36,9 @@ D* NamedSkinControl(TbsSkinData* SD, std::initializer_list<const char16_t*> Name
 // A label description's strip, Width wide, with Text centred in its client
 // part in the label's font; nullptr when the label has no picture.
 std::unique_ptr<TBitmap> SkinLabelStrip(TbsSkinData* SD, TbsDataSkinLabelControl* L, int Width, const String& Text);
+// Window parameters of a menu's popup window: a top-most tool popup owned by
+// the application's window that never activates, saving what lies under it.
+void MenuPopupWindowParams(forms::TCreateParams& P);
 // A button description's image from Src, nine-part at R's size, drawn at R.
 void DrawButtonDescriptionImage(gdi::TCanvas* C, TbsDataSkinButtonControl* D, TBitmap* Picture, TRect Src, TRect R);
 
