@@ -284,6 +284,10 @@ void TbsSkinMenuItem::DrawSkinnedItem(TBitmap* B, bool Lit, bool FromFrame) {
     C->Font()->Assign(M->DefaultMenuItemFont());
   TColor Colour = Lit ? MI->ActiveFontColor : (I->Enabled() ? MI->FontColor : MI->UnEnabledFontColor);
   C->Font()->SetColor(Colour);
+  if (I->OnDrawItem) {
+    I->OnDrawItem(this, C, T, Lit);
+    return;
+  }
   if (Kind() == TbsMenuRowKind::Header) {
     DrawMenuHeader(C, {0, 0, W, H}, I->Caption().substr(1, I->Caption().size() - 2));
     return;

@@ -41,10 +41,10 @@ enum class TbsMenuRowKind { Ordinary, Separator, Header };
 TbsMenuRowKind MenuRowKind(const forms::TMenuItem* Item);
 
 // One row of a popup window.
-class TbsSkinMenuItem {
+class TbsSkinMenuItem : public TObject {
  public:
   TbsSkinMenuItem(TbsSkinPopupWindow* AParent, forms::TMenuItem* AMenuItem, TbsDataSkinMenuItem* AData);
-  virtual ~TbsSkinMenuItem() = default;
+  ~TbsSkinMenuItem() override = default;
 
   TbsSkinPopupWindow* Parent;
   TbsDataSkinMenuItem* MI;  // nullptr in the plain look

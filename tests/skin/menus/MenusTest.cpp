@@ -543,6 +543,45 @@ TEST_F(MenusTest, StoredSkinsDrawSkinnedLevels) {
   EXPECT_GT(skinned, 0);
 }
 
+TEST_F(MenusTest, OwnerDrawnRowGetsTheBackgroundAndTheHandlerOnly) {
+  BuildMenu();
+  rtl::TObject* sender = nullptr;
+  bool selected = true;
+  rtl::TRect area{};
+  TMenuItem* open = menu->Items()->Items(0);
+  open->OnDrawItem = [&](rtl::TObject* s, gdi::TCanvas* c, rtl::TRect r, bool sel) {
+    sender = s;
+    selected = sel;
+    area = r;
+    c->Brush()->SetStyle(gdi::bsSolid);
+    c->Brush()->SetColor(0x00FF00);
+    c->FillRect({r.Left, r.Top, r.Left + 4, r.Bottom});
+  };
+  menu->SkinData = StoredSkin(0);
+  menu->Popup(150, 150);
+  Pump();
+  TbsSkinPopupWindow* w = Level(0);
+  ASSERT_TRUE(w->Skinned());
+  w->Row(0)->Active = w->Row(0)->WaitCommand = false;
+  Picture p = Paint(w);
+  EXPECT_EQ(sender, w->Row(0)) << "the row object is the sender";
+  EXPECT_FALSE(selected);
+  const rtl::TRect r = w->Row(0)->ObjectRect;
+  EXPECT_EQ(p.At(r.Left + area.Left + 1, r.Top + (area.Top + area.Bottom) / 2), 0x00FF00u);
+  // Nothing but the background right of the handler's strip: the same as a
+  // row with an empty caption.
+  open->OnDrawItem = nullptr;
+  const String caption = open->Caption();
+  const forms::TShortCut sc = open->ShortCut();
+  open->SetCaption(u"");
+  open->SetShortCut(0);
+  Picture blank = Paint(w);
+  for (int x = r.Left + area.Left + 6; x < r.Right - 2; x += 3)
+    EXPECT_EQ(p.At(x, r.Top + (r.Bottom - r.Top) / 2), blank.At(x, r.Top + (r.Bottom - r.Top) / 2)) << x;
+  open->SetCaption(caption);
+  open->SetShortCut(sc);
+}
+
 TEST_F(MenusTest, SkinWithoutTheMenuItemPictureFallsBackToThePlainLook) {
   sd = std::make_unique<TbsSkinData>(nullptr);
   std::vector<std::uint32_t> px(40 * 40, 0xFF808080u);
