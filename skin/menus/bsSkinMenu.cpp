@@ -27,6 +27,20 @@ TbsSkinMenu::~TbsSkinMenu() {
   OnEnded = nullptr;
   PopupCtrl = nullptr;
   CloseMenuLevels(0);
+  DestroyComponents();  // the windows, while they can still reach this menu
+}
+
+void TbsSkinMenu::Notification(TComponent* AComponent, rtl::TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != rtl::opRemove) return;
+  if (AComponent == PopupCtrl) PopupCtrl = nullptr;
+  if (AComponent == DCtrl) DCtrl = nullptr;
+  for (TbsSkinPopupWindow* W : FPopupList)
+    for (auto& R : W->ItemList)
+      if (R->MenuItem == AComponent) {
+        CloseMenuLevels(0);
+        return;
+      }
 }
 
 bool TbsSkinMenu::IsMenuWindow(win::HWND H) const {
@@ -54,6 +68,7 @@ void TbsSkinMenu::Popup(TControl* APopupCtrl, TbsSkinData* ASkinData, int StartI
 void TbsSkinMenu::Popup2(TControl* APopupCtrl, TbsSkinData* ASkinData, int StartIndex, TRect R, TMenuItem* AItem,
                          TMenuItem* AItem2, bool PopupUp) {
   FFirst = !FVisible;
+  if (APopupCtrl) APopupCtrl->FreeNotification(this);
   // The open menu is closed (and its own popup control told) before the new
   // control is recorded, so each control hears of exactly its own menu's end.
   if (!FPopupList.empty()) CloseMenuLevels(0);

@@ -22,8 +22,6 @@ void TbsSkinMenuHost::Notification(TComponent* AComponent, rtl::TOperation Opera
   if (Operation != rtl::opRemove) return;
   if (AComponent == SkinData) SkinData = nullptr;
   if (AComponent == MenusSkinDataValue) MenusSkinDataValue = nullptr;
-  if (AComponent == FSkinMenu->PopupCtrl) FSkinMenu->PopupCtrl = nullptr;
-  if (AComponent == FSkinMenu->DCtrl) FSkinMenu->DCtrl = nullptr;
 }
 
 void TbsSkinMenuHost::CloseSkinMenu() {
@@ -33,7 +31,6 @@ void TbsSkinMenuHost::CloseSkinMenu() {
 void TbsSkinMenuHost::PopupSkinMenu(TbsSkinPopupMenu* Menu, TRect R, bool APopupUp, forms::TControl* PopupCtrl) {
   if (FSkinMenu->Visible()) FSkinMenu->CloseMenuLevels(0);
   SkinMenuOpen();
-  if (PopupCtrl) PopupCtrl->FreeNotification(this);
   FSkinMenu->Popup(PopupCtrl, Menu->SkinData, 0, R, Menu->Items(), APopupUp);
   if (Menu->OnMenuClose) FSkinMenu->OnMenuClose = Menu->OnMenuClose;
   if (!FSkinMenu->Visible() && FInMenu) SkinMenuClose();

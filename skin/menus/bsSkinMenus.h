@@ -163,6 +163,8 @@ class TbsSkinMenu : public TComponent {
  public:
   TbsSkinMenu(TComponent* AOwner, forms::TCustomForm* AForm);
   ~TbsSkinMenu() override;
+  // An item that is shown going away ends the menu.
+  void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
 
   void Popup(TControl* APopupCtrl, TbsSkinData* ASkinData, int StartIndex, TRect R, forms::TMenuItem* AItem,
              bool PopupUp);

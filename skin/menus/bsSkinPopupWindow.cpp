@@ -114,7 +114,10 @@ void TbsSkinPopupWindow::ShowItems(TRect R, const std::vector<TMenuItem*>& Items
   DSMI = PW ? FirstMenuItemObject(SD) : nullptr;
   ItemList.clear();
   for (TMenuItem* I : Items)
-    if (I->Visible()) ItemList.push_back(std::make_unique<TbsSkinMenuItem>(this, I, DSMI));
+    if (I->Visible()) {
+      I->FreeNotification(ParentMenu);
+      ItemList.push_back(std::make_unique<TbsSkinMenuItem>(this, I, DSMI));
+    }
 
   // 2. Width, measured in the rows' font.
   TBitmap Measure(1, 1);
