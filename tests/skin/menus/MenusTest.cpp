@@ -326,6 +326,26 @@ TEST_F(MenusTest, SubMenuOpensAfterTheDelayOrAtOnceOnClick) {
   EXPECT_EQ(Levels(), 0);
 }
 
+TEST_F(MenusTest, HoveringAnOpenParentRowClosesOnlyTheLevelsBelowItsSubMenu) {
+  BuildMenu();
+  TMenuItem* more = Add(snapshot, u"&More");
+  Add(more, u"&GIF", "gif");
+  menu->Popup(150, 150);
+  Pump();
+  Key('S');
+  Key('M');
+  ASSERT_EQ(Levels(), 3);
+  EXPECT_EQ(States(1), "...D");
+  Hover(RowPoint(0, 1));  // over the separator and back onto the Snapshot row, whose sub-menu is open
+  EXPECT_EQ(Levels(), 3);
+  Hover(RowPoint(0, 2));
+  EXPECT_EQ(Levels(), 2);
+  EXPECT_EQ(States(0), "..D...");
+  EXPECT_EQ(States(1), "...A") << "the sub-menu's pressed row is released (still highlighted)";
+  Advance(600);
+  EXPECT_EQ(Levels(), 2) << "no sub-menu delay for an open parent";
+}
+
 TEST_F(MenusTest, ClickOutsideClosesEveryLevel) {
   BuildMenu();
   forms::TForm* other = new forms::TForm(forms::Application);

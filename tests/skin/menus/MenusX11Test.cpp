@@ -87,6 +87,8 @@ TEST(MenusX11, ChosenItemRunsAndEveryPopupIsGone) {
     XdoTool move({"mousemove", std::to_string(aside.X), std::to_string(aside.Y)});
     PumpUntil([&] { return move.Done(); });
     open();
+    EXPECT_TRUE(f->Active()) << "the menu never takes the focus";
+    EXPECT_EQ(win::GetActiveWindow(), f->Handle());
     XdoTool keys({"key", "--delay", "80", "Down", "Right", "Down", "Return"});
     EXPECT_TRUE(PumpUntil([&] {
       for (int i = 0; i < engine->WindowCount(); ++i)
