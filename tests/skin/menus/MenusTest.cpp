@@ -630,6 +630,128 @@ TEST_F(MenusTest, SkinWithoutTheMenuItemPictureFallsBackToThePlainLook) {
   EXPECT_EQ(raw->ActiveSkinRect, (rtl::TRect{0, 20, 40, 40}));
 }
 
+// A made-up skin whose looks are flat colours: a 60 x 60 window picture with
+// its mask (the top-left corner cut away) and a menu-item strip with a plain
+// look, a lit look, a divider and three animation frames.
+constexpr std::uint32_t kFrameColour = 0xFF404040u, kItemsColour = 0xFFE0E0E0u, kPlain = 0xFF2060C0u,
+                        kLitLook = 0xFFC06020u, kDivider = 0xFF000000u, kFrames[3] = {0xFF00FF00u, 0xFF00FFFFu,
+                                                                                    0xFFFF00FFu};
+
+class MadeUpSkinTest : public MenusTest {
+ protected:
+  static void AddPicture(TbsSkinData& s, int w, int h, const std::function<std::uint32_t(int, int)>& at) {
+    std::vector<std::uint32_t> px(std::size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) px[std::size_t(y) * w + x] = at(x, y);
+    auto file = MakeBmpFile(w, h, 32, px);
+    auto pic = std::make_unique<TbsSkinPicture>();
+    pic->LoadFromBytes(file.data(), file.size());
+    s.ActivePictures().push_back(std::move(pic));
+  }
+  TbsDataSkinMenuItem* Build() {
+    sd = std::make_unique<TbsSkinData>(nullptr);
+    AddPicture(*sd, 60, 60, [](int x, int y) {
+      return x < 5 || y < 5 || x >= 55 || y >= 55 ? kFrameColour : kItemsColour;
+    });
+    AddPicture(*sd, 60, 60, [](int x, int y) { return x < 3 && y < 3 ? 0xFFFFFFFFu : 0xFF000000u; });
+    AddPicture(*sd, 120, 64, [](int x, int y) {
+      if (y < 20) return x < 40 ? kPlain : 0xFF808080u;
+      if (y < 40) return kLitLook;
+      if (y < 44) return kDivider;
+      return kFrames[std::min(x / 40, 2)];
+    });
+    TbsDataSkinPopupWindow& pw = *sd->PopupWindow;
+    pw.WindowPictureIndex = 0;
+    pw.MaskPictureIndex = 1;
+    pw.LTPoint = {5, 5};
+    pw.RTPoint = {55, 5};
+    pw.LBPoint = {5, 55};
+    pw.RBPoint = {55, 55};
+    pw.ItemsRect = {5, 5, 55, 55};
+    auto mi = std::make_unique<TbsDataSkinMenuItem>(u"menuitem");
+    mi->ActivePictureIndex = 2;
+    mi->SkinRect = {0, 0, 40, 20};
+    mi->ActiveSkinRect = {0, 20, 40, 40};
+    mi->DividerRect = {0, 40, 40, 44};
+    mi->ItemLO = mi->ItemRO = 4;
+    mi->TextRct = {4, 0, 36, 20};
+    mi->FontName = u"Arial";
+    mi->FontHeight = 14;
+    TbsDataSkinMenuItem* raw = mi.get();
+    sd->ObjectList.push_back(std::move(mi));
+    sd->Empty = false;
+    for (const char16_t* c : {u"One", u"-", u"Two", u"Three"}) Add(menu->Items(), c);
+    menu->SkinData = sd.get();
+    return raw;
+  }
+  // The middle of a row's right margin, where no text is drawn.
+  std::uint32_t RowMargin(const Picture& p, int row) {
+    const rtl::TRect r = Level(0)->Row(row)->ObjectRect;
+    return p.At(r.Right - 2, (r.Top + r.Bottom) / 2) | 0xFF000000u;
+  }
+};
+
+TEST_F(MadeUpSkinTest, GeometryLooksAndMaskRegion) {
+  Build();
+  menu->Popup(200, 200);
+  Pump();
+  TbsSkinPopupWindow* w = Level(0);
+  ASSERT_TRUE(w->Skinned());
+  EXPECT_EQ(w->Height(), 20 + 4 + 20 + 20 + 10);
+  EXPECT_EQ(w->NewItemsRect, (rtl::TRect{5, 5, w->Width() - 5, w->Height() - 5}));
+  EXPECT_EQ(w->Row(0)->ObjectRect, (rtl::TRect{5, 5, w->Width() - 5, 25}));
+  EXPECT_EQ(w->Row(1)->ObjectRect, (rtl::TRect{5, 25, w->Width() - 5, 29}));
+  w->Row(0)->Active = w->Row(0)->WaitCommand = false;
+  w->Row(2)->Active = true;
+  Picture p = Paint(w);
+  EXPECT_EQ(RowMargin(p, 0), kPlain);
+  EXPECT_EQ(RowMargin(p, 2), kLitLook);
+  EXPECT_EQ(p.At(20, 26) | 0xFF000000u, kDivider);
+  EXPECT_EQ(p.At(2, w->Height() / 2) | 0xFF000000u, kFrameColour);
+  // The mask cuts the top-left corner out of the window.
+  EXPECT_NE(win::WindowFromPoint({w->Left() + 1, w->Top() + 1}), w->Handle());
+  EXPECT_EQ(win::WindowFromPoint({w->Left() + 10, w->Top() + 10}), w->Handle());
+}
+
+TEST_F(MadeUpSkinTest, TransparentInactiveRowsShowTheWindowBehind) {
+  Build()->InActiveTransparent = true;
+  menu->Popup(200, 200);
+  Pump();
+  TbsSkinPopupWindow* w = Level(0);
+  w->Row(0)->Active = w->Row(0)->WaitCommand = false;
+  w->Row(2)->Active = true;
+  Picture p = Paint(w);
+  EXPECT_EQ(RowMargin(p, 0), kItemsColour);
+  EXPECT_EQ(RowMargin(p, 2), kLitLook);
+}
+
+TEST_F(MadeUpSkinTest, AnimatedRowsRunTheirFramesForwardThenBack) {
+  TbsDataSkinMenuItem* mi = Build();
+  mi->AnimateSkinRect = {0, 44, 120, 64};
+  mi->FrameCount = 3;
+  mi->AnimateInterval = 30;
+  menu->Popup(200, 200);
+  Pump();
+  TbsSkinPopupWindow* w = Level(0);
+  TbsSkinMenuItem* two = w->Row(2);
+  ASSERT_TRUE(two->EnableAnimation());
+  Hover(RowPoint(0, 2));
+  std::vector<std::uint32_t> seen;
+  for (int i = 0; i < 6; ++i) {
+    seen.push_back(RowMargin(Paint(w), 2));
+    Advance(30);
+  }
+  EXPECT_EQ(two->CurrentFrame, 4) << "past the last frame: the plain lit look";
+  EXPECT_EQ(RowMargin(Paint(w), 2), kLitLook);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), kFrames[0]), seen.end());
+  EXPECT_NE(std::find(seen.begin(), seen.end(), kFrames[2]), seen.end());
+  EXPECT_EQ(w->MorphTimer->Interval(), 30u);
+  Hover(RowPoint(0, 3));
+  Advance(200);
+  EXPECT_EQ(two->CurrentFrame, 0) << "run back after the pointer left";
+  EXPECT_EQ(RowMargin(Paint(w), 2), kPlain);
+}
+
 TEST_F(MenusTest, MorphingRowsStepInFiveTicksAndSettle) {
   BuildMenu();
   int found = -1;
