@@ -79,6 +79,8 @@ class TMenuItem : public TComponent {
   void InitiateAction() {}
 
   TNotifyEvent OnClick;
+  // Draws the item in place of the menu's own text and marks (skinned menus).
+  std::function<void(TObject* Sender, gdi::TCanvas* ACanvas, TRect ARect, bool Selected)> OnDrawItem;
 
  protected:
   friend class TMenu;

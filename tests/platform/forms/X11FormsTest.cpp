@@ -20,6 +20,7 @@
 #include "platform/forms/Timers.h"
 #include "platform/win/Backend.h"
 #include "tests/platform/forms/TestControls.h"
+#include "tests/support/XdoTool.h"
 #include "tests/support/Xvfb.h"
 
 namespace formstest {
@@ -27,57 +28,13 @@ namespace {
 
 using namespace win;
 
+using testsupport::XdoTool;
 using testsupport::Xvfb;
-
-// xdotool run in the background while the test's loop keeps pumping.
-class XdoTool {
- public:
-  explicit XdoTool(std::vector<std::string> args) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      std::vector<char*> argv{const_cast<char*>("xdotool")};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      execv("/usr/bin/xdotool", argv.data());
-      _exit(127);
-    }
-  }
-  bool Done() {
-    if (pid_ <= 0) return true;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      ok_ = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-      return true;
-    }
-    return false;
-  }
-  bool Ok() const { return ok_; }
-  ~XdoTool() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-  bool ok_ = false;
-};
 
 // Runs the application's loop until `done` or the time passes (a bound for a
 // broken run, not a measurement).
 bool PumpUntil(const std::function<bool()>& done, int ms = 10000) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until) {
-    Application->ProcessMessages();
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return done();
+  return testsupport::PumpUntil([] { Application->ProcessMessages(); }, done, ms);
 }
 
 std::string Centre(TControl* c, bool y) {
