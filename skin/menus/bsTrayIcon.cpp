@@ -17,6 +17,8 @@ constexpr UINT WM_QUERYENDSESSION = 0x0011, WM_USERCHANGED = 0x0054;
 // Posted to the notification window: the main form, shown by the message
 // loop, goes to the tray (MinimizedOnStart).
 constexpr UINT MSG_HIDE_ON_START = WM_USER + 1;
+// Posted to it when the application was minimised.
+constexpr UINT MSG_MINIMIZE_TO_TRAY = WM_USER + 2;
 const char16_t* const kNotifyClass = u"TbsTrayIconWindow";
 
 forms::TShiftState KeyShift() {
@@ -72,7 +74,68 @@ struct TTrayHooks {
       SetWindowLongPtrW(H, GWLP_WNDPROC, LONG_PTR(It->second.Old));
     Windows().erase(It);
   }
+  static void Owner(TbsTrayIcon* I, forms::TMessage& M) { I->OwnerWndProc(M); }
 };
+
+// The owner's window procedure likewise: one replacement for all icons of
+// that owner, the owner's own procedure kept by the first.
+struct TOwnerHook {
+  forms::TWinControl* Owner;
+  void operator()(forms::TMessage& M) const;
+};
+
+struct TOwnerHooks {
+  struct THooked {
+    forms::TWndMethod Old;  // empty: the owner's own WndProc
+    std::vector<TbsTrayIcon*> Icons;
+    forms::TLiveness Live;  // icons go while their owner is half destroyed
+  };
+  static std::map<forms::TWinControl*, THooked>& Owners() {
+    static std::map<forms::TWinControl*, THooked> M;
+    return M;
+  }
+  static void Hook(forms::TWinControl* O, TbsTrayIcon* I) {
+    THooked& E = Owners()[O];
+    if (E.Icons.empty()) {
+      E.Live = O->Liveness();
+      E.Old = O->WindowProc;
+      O->WindowProc = TOwnerHook{O};
+    }
+    E.Icons.push_back(I);
+  }
+  static void Unhook(forms::TWinControl* O, TbsTrayIcon* I) {
+    auto It = Owners().find(O);
+    if (It == Owners().end()) return;
+    auto& V = It->second.Icons;
+    V.erase(std::remove(V.begin(), V.end(), I), V.end());
+    if (!V.empty()) return;
+    if (It->second.Live.Alive()) {
+      const auto* Mine = O->WindowProc.target<TOwnerHook>();
+      if (Mine && Mine->Owner == O) O->WindowProc = It->second.Old;
+    }
+    Owners().erase(It);
+  }
+};
+
+void TOwnerHook::operator()(forms::TMessage& M) const {
+  auto It = TOwnerHooks::Owners().find(Owner);
+  if (It == TOwnerHooks::Owners().end()) {
+    Owner->WndProc(M);
+    return;
+  }
+  const std::vector<TbsTrayIcon*> Icons = It->second.Icons;
+  const forms::TWndMethod Old = It->second.Old;
+  for (TbsTrayIcon* I : Icons) {
+    auto Live = TOwnerHooks::Owners().find(Owner);
+    if (Live != TOwnerHooks::Owners().end() &&
+        std::find(Live->second.Icons.begin(), Live->second.Icons.end(), I) != Live->second.Icons.end())
+      TTrayHooks::Owner(I, M);
+  }
+  if (Old)
+    Old(M);
+  else
+    Owner->WndProc(M);
+}
 
 unsigned TbsTrayIcon::TaskbarCreatedMessage = 0;
 
@@ -111,8 +174,8 @@ TbsTrayIcon::TbsTrayIcon(rtl::TComponent* AOwner) : rtl::TComponent(AOwner), FIc
     TTrayHooks::Hook(FAppWindow, this);
   }
   if (forms::TWinControl* O = WindowedOwner()) {
-    OldOwnerProc = O->WindowProc;
-    O->WindowProc = [this](forms::TMessage& M) { OwnerWndProc(M); };
+    FHookedOwner = O;
+    TOwnerHooks::Hook(O, this);
   }
 }
 
@@ -125,7 +188,7 @@ TbsTrayIcon::~TbsTrayIcon() {
   }
   if (Designing()) return;
   TTrayHooks::Unhook(FAppWindow, this);
-  if (forms::TWinControl* O = WindowedOwner(); O && OldOwnerProc) O->WindowProc = OldOwnerProc;
+  if (FHookedOwner) TOwnerHooks::Unhook(FHookedOwner, this);
 }
 
 forms::TWinControl* TbsTrayIcon::WindowedOwner() const { return dynamic_cast<forms::TWinControl*>(Owner()); }
@@ -376,7 +439,7 @@ LRESULT TbsTrayIcon::IconWndProc(UINT Msg, WPARAM W, LPARAM L) {
     if (FIconVisible) AddIcon();
     return 0;
   }
-  if (Msg == MSG_HIDE_ON_START) {
+  if (Msg == MSG_HIDE_ON_START || Msg == MSG_MINIMIZE_TO_TRAY) {
     if (MinimizeToTray) DoMinimizeToTray();
     return 0;
   }
@@ -425,7 +488,9 @@ void TbsTrayIcon::PopupAtCursor() {
 
 void TbsTrayIcon::AppWndProc(UINT Msg, WPARAM W, LPARAM L) {
   if (Msg == WM_SIZE && W == SIZE_MINIMIZED && MinimizeToTray) {
-    DoMinimizeToTray();
+    // Once the minimising is over: a window hidden inside its own WM_SIZE
+    // would be left half-way.
+    PostMessageW(FHandle, MSG_MINIMIZE_TO_TRAY, 0, 0);
   } else if (Msg == WM_WINDOWPOSCHANGED && SettingMDIForm && forms::Application && forms::Application->MainForm()) {
     if (forms::Application->MainForm()->FormStyle() == forms::fsMDIForm && MinimizedOnStart)
       ShowWindow(FAppWindow, SW_HIDE);
@@ -456,7 +521,6 @@ void TbsTrayIcon::OwnerWndProc(forms::TMessage& M) {
       break;
     default: break;
   }
-  if (OldOwnerProc) OldOwnerProc(M);
 }
 
 void TbsTrayIcon::HideMainForm() {

@@ -134,7 +134,7 @@ class TbsTrayIcon : public rtl::TComponent {
   forms::TTimer* ClickTimer = nullptr;
   win::HWND FHandle = nullptr;
   win::HWND FAppWindow = nullptr;
-  forms::TWndMethod OldOwnerProc;
+  forms::TWinControl* FHookedOwner = nullptr;  // the owner may be gone from Owner() by destruction
   NOTIFYICONDATAW FIconData;
   static unsigned TaskbarCreatedMessage;
 };
