@@ -78,7 +78,8 @@ class XEmbedTrayHost : public TbsTrayHost {
     }
     {
       std::lock_guard<std::mutex> L(Mutex);
-      for (auto& I : Icons) XDestroyWindow(Dpy, I->Win);
+      for (auto& I : Icons)
+        if (I->Win) XDestroyWindow(Dpy, I->Win);
       Icons.clear();
     }
     XCloseDisplay(Dpy);
@@ -128,6 +129,7 @@ class XEmbedTrayHost : public TbsTrayHost {
       case NIM_MODIFY: {
         if (It == Icons.end()) return false;
         TTrayIcon& I = **It;
+        if (!I.Win) return false;
         Apply(I, Data);
         SetName(I, Data);
         Paint(I);
@@ -138,7 +140,7 @@ class XEmbedTrayHost : public TbsTrayHost {
       }
       case NIM_DELETE: {
         if (It == Icons.end()) return false;
-        XDestroyWindow(Dpy, (*It)->Win);
+        if ((*It)->Win) XDestroyWindow(Dpy, (*It)->Win);
         Icons.erase(It);
         XFlush(Dpy);
         return true;
@@ -207,7 +209,7 @@ class XEmbedTrayHost : public TbsTrayHost {
       E.xclient.message_type = MessageDataAtom;
       E.xclient.format = 8;
       std::memcpy(E.xclient.data.b, Text.data() + At, std::min<std::size_t>(20, Text.size() - At));
-      XSendEvent(Dpy, Owner, False, StructureNotifyMask, &E);
+      XSendEvent(Dpy, Owner, False, NoEventMask, &E);
     }
     return true;
   }
@@ -262,7 +264,7 @@ class XEmbedTrayHost : public TbsTrayHost {
       // A new tray: the icons of the old one are gone; their owners add them again.
       std::vector<HWND> Owners;
       for (auto& I : Icons) {
-        XDestroyWindow(Dpy, I->Win);
+        if (I->Win) XDestroyWindow(Dpy, I->Win);
         if (std::find(Owners.begin(), Owners.end(), I->Wnd) == Owners.end()) Owners.push_back(I->Wnd);
       }
       Icons.clear();
@@ -303,6 +305,10 @@ class XEmbedTrayHost : public TbsTrayHost {
         I->Width = E.xconfigure.width;
         I->Height = E.xconfigure.height;
         Paint(*I);
+        break;
+      case DestroyNotify:
+        // Taken down with a tray that went away; forget the window.
+        if (E.xdestroywindow.window == I->Win) I->Win = 0;
         break;
       case ReparentNotify:
         // Left on the root window by a tray that went away: keep it out of sight.
