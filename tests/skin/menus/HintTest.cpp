@@ -286,6 +286,54 @@ TEST_F(HintTest, PlainLookWithoutSkinAndSkinLookWithOne) {
   EXPECT_EQ(w->SkinInUse(), nullptr) << "an empty skin gives the plain look";
 }
 
+TEST_F(HintTest, CursorMarginIsTheLowestVisibleRowBelowTheHotSpot) {
+  TbsSkinHint* hint = MakeHint();
+  // 32 x 32 monochrome cursors, hot spot at y 2; rows padded to 16 bits.
+  auto make = [](int andRows, int xorRows) {
+    std::vector<std::uint8_t> andPlane(4 * 32, 0xFF), xorPlane(4 * 32, 0x00);
+    for (int y = 0; y < andRows; ++y) andPlane[std::size_t(y) * 4] = 0x00;
+    for (int y = 0; y < xorRows; ++y) xorPlane[std::size_t(y) * 4] = 0xF0;
+    return win::CreateCursor(nullptr, 0, 2, 32, 32, andPlane.data(), xorPlane.data());
+  };
+  struct Case {
+    int andRows, xorRows, want;
+  } cases[] = {{20, 0, 17}, {32, 0, 29}, {0, 10, 7}};
+  for (const auto& c : cases) {
+    win::HCURSOR cur = make(c.andRows, c.xorRows);
+    ASSERT_NE(cur, nullptr);
+    win::SetCursor(cur);
+    EXPECT_EQ(hint->GetCursorHeightMargin(), c.want) << c.andRows << " " << c.xorRows;
+    win::SetCursor(nullptr);
+    win::DestroyCursor(cur);
+  }
+  win::SetCursor(nullptr);
+  EXPECT_EQ(hint->GetCursorHeightMargin(), win::GetSystemMetrics(win::SM_CYCURSOR)) << "no cursor: the system height";
+}
+
+TEST_F(HintTest, AlphaMakesTheHintLayeredOnlyWhereLayeringIsSupported) {
+  TbsSkinHint* hint = MakeHint();
+  hint->AlphaBlend = true;
+  hint->AlphaBlendValue = 200;
+  hint->ActivateHint({50, 50}, u"半透明");
+  auto layered = [&] { return (win::GetWindowLongPtrW(hint->Window()->Handle(), win::GWL_EXSTYLE) & win::WS_EX_LAYERED) != 0; };
+  EXPECT_FALSE(layered()) << "no layering: an opaque hint";
+  win::headless::SimulateLayering(true);
+  hint->ActivateHint({50, 50}, u"半透明");
+  ASSERT_TRUE(layered());
+  win::BYTE alpha = 0;
+  win::GetLayeredWindowAttributes(hint->Window()->Handle(), nullptr, &alpha, nullptr);
+  EXPECT_EQ(alpha, 200);
+  hint->AlphaBlendValue = 10;  // fades in by steps of 1 up to 10
+  hint->AlphaBlendAnimation = true;
+  hint->ActivateHint({50, 50}, u"淡入");
+  win::GetLayeredWindowAttributes(hint->Window()->Handle(), nullptr, &alpha, nullptr);
+  EXPECT_EQ(alpha, 10);
+  hint->AlphaBlend = false;
+  hint->ActivateHint({50, 50}, u"不透明");
+  EXPECT_FALSE(layered());
+  win::headless::SimulateLayering(false);
+}
+
 std::string PictureDir() {
   const char* d = std::getenv("TVL_TEST_PICTURES");
   return d ? d : ".";

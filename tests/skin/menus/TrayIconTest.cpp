@@ -317,6 +317,18 @@ TEST_F(TrayIconTest, MinimisingGoesToTheTrayOnlyWhenTheIconIsThere) {
   EXPECT_EQ(Last(NIM_ADD), nullptr);
 }
 
+TEST_F(TrayIconTest, MinimizedOnStartSendsTheShownMainFormToTheTray) {
+  TbsTrayIcon* t = MakeIcon();
+  t->MinimizeToTray = false;
+  t->MinimizedOnStart = true;
+  t->Loaded();  // as a form builder would, once the form is read
+  EXPECT_TRUE(t->MinimizeToTray);
+  Pump();
+  EXPECT_FALSE(main->Visible());
+  EXPECT_TRUE(t->IconVisible());
+  EXPECT_NE(Last(NIM_ADD), nullptr);
+}
+
 TEST_F(TrayIconTest, FrameLinkMinimisesAndRestores) {
   TbsTrayIcon* t = MakeIcon();
   t->OnDblClick = nullptr;
