@@ -175,22 +175,16 @@ void TbsSkinHintWindow::CorrectCornerPoints(int& W, int& H) {
   TBitmap* Pic = SkinPictureAt(FSD, D.WindowPictureIndex);
   const int pw = Pic->Width(), ph = Pic->Height();
   int dx = W - pw, dy = H - ph;
-  if (D.RTPoint.X + dx < D.LTPoint.X) {
-    W += D.LTPoint.X - (D.RTPoint.X + dx);
-    dx = W - pw;
-  }
-  if (D.RBPoint.X + dx < D.LBPoint.X) {
-    W += D.LBPoint.X - (D.RBPoint.X + dx);
-    dx = W - pw;
-  }
-  if (D.LBPoint.Y + dy < D.LTPoint.Y) {
-    H += D.LTPoint.Y - (D.LBPoint.Y + dy);
-    dy = H - ph;
-  }
-  if (D.RBPoint.Y + dy < D.RTPoint.Y) {
-    H += D.RTPoint.Y - (D.RBPoint.Y + dy);
-    dy = H - ph;
-  }
+  // Where a far corner would pass the near one, the size grows by the difference.
+  auto Grow = [](int& Size, int& Delta, int Far, int Near, int Picture) {
+    if (Far + Delta >= Near) return;
+    Size += Near - (Far + Delta);
+    Delta = Size - Picture;
+  };
+  Grow(W, dx, D.RTPoint.X, D.LTPoint.X, pw);
+  Grow(W, dx, D.RBPoint.X, D.LBPoint.X, pw);
+  Grow(H, dy, D.LBPoint.Y, D.LTPoint.Y, ph);
+  Grow(H, dy, D.RBPoint.Y, D.RTPoint.Y, ph);
   NewClRect = rtl::Rect(D.ClRect.Left, D.ClRect.Top, D.ClRect.Right + dx, D.ClRect.Bottom + dy);
   NewLTPoint = D.LTPoint;
   NewRTPoint = {D.RTPoint.X + dx, D.RTPoint.Y};

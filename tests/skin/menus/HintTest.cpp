@@ -15,6 +15,7 @@
 #include "skin/controls/bsSkinButtons.h"
 #include "skin/menus/bsSkinHint.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/skin/menus/MenusTestUtil.h"
 
 namespace skinmenustest {
 namespace {
@@ -28,28 +29,11 @@ std::uint32_t Argb(rtl::TColor c) {
   return (rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF);
 }
 
-class HintTest : public ::testing::Test {
+class HintTest : public MainFormTest {
  protected:
-  void SetUp() override {
-    win::InitWindowSystem(win::BackendKind::Headless);
-    win::headless::UseFakeClock(true);
-    forms::InitForms();
-    main = forms::Application->CreateForm<TForm>();
-    main->SetBounds(100, 100, 400, 300);
-    main->Show();
-    Pump();
-  }
   void TearDown() override {
     sd.reset();
-    forms::DoneForms();
-    win::ShutdownWindowSystem();
-  }
-  int Pump() { return win::headless::Pump(); }
-  void Advance(std::uint32_t ms) {
-    for (std::uint32_t t = 0; t < ms; t += 10) {
-      win::headless::AdvanceClock(10);
-      Pump();
-    }
+    MainFormTest::TearDown();
   }
   TbsSkinHint* MakeHint() {
     auto* h = new TbsSkinHint(main);
@@ -87,7 +71,6 @@ class HintTest : public ::testing::Test {
     return il;
   }
 
-  TForm* main = nullptr;
   std::unique_ptr<TbsCompressedStoredSkin> stored;
   std::unique_ptr<TbsSkinData> sd;
 };

@@ -14,6 +14,7 @@
 #include "platform/win/Headless.h"
 #include "platform/win/WinApi.h"
 #include "skin/menus/bsTrayIcon.h"
+#include "tests/skin/menus/MenusTestUtil.h"
 
 namespace skinmenustest {
 namespace {
@@ -47,33 +48,19 @@ class FakeTray : public TbsTrayHost {
   bool shown_ = false;
 };
 
-class TrayIconTest : public ::testing::Test, public TbsTrayFrame {
+class TrayIconTest : public MainFormTest, public TbsTrayFrame {
  protected:
   void SetUp() override {
-    win::InitWindowSystem(win::BackendKind::Headless);
-    win::headless::UseFakeClock(true);
-    forms::InitForms();
+    MainFormTest::SetUp();
     SetTrayHost(std::make_unique<FakeTray>(calls, present));
-    main = forms::Application->CreateForm<forms::TForm>();
-    main->SetBounds(100, 100, 300, 200);
-    main->Show();
-    Pump();
     forms::TPopupMenu::PopupHandler = [this](forms::TPopupMenu*, int x, int y) {
       log.push_back("popup " + std::to_string(x) + "," + std::to_string(y));
     };
   }
   void TearDown() override {
     forms::TPopupMenu::PopupHandler = nullptr;
-    forms::DoneForms();
+    MainFormTest::TearDown();
     SetTrayHost(nullptr);
-    win::ShutdownWindowSystem();
-  }
-  int Pump() { return win::headless::Pump(); }
-  void Advance(std::uint32_t ms) {
-    for (std::uint32_t t = 0; t < ms; t += 10) {
-      win::headless::AdvanceClock(10);
-      Pump();
-    }
   }
   TbsTrayIcon* MakeIcon() {
     auto* t = new TbsTrayIcon(main);
@@ -119,7 +106,6 @@ class TrayIconTest : public ::testing::Test, public TbsTrayFrame {
   void MinimizedToTray() override { log.push_back("OnMinimizeToTray"); }
   void RestoredFromTray() override { log.push_back("OnRestoreFromTray"); }
 
-  forms::TForm* main = nullptr;
   std::vector<Call> calls;
   bool present = true;
   bool alwaysShow = false;
