@@ -90,10 +90,11 @@ TEST_F(PlayerTest, PausedOpenShowsTheFirstPictureThenPauses) {
   EXPECT_EQ(fw, 160);
   EXPECT_EQ(fh, 120);
   ASSERT_TRUE(rec_.WaitState(psPause));
+  // psPlay, then psPause; a psPlay not yet delivered when psPause follows
+  // is replaced by it, as notifications of one kind are.
   const auto states = rec_.States();
-  ASSERT_GE(states.size(), 2u);
-  EXPECT_EQ(states[0], psPlay);
-  EXPECT_EQ(states[1], psPause);
+  const std::vector<TPlayState> full = {psPlay, psPause}, collapsed = {psPause};
+  EXPECT_TRUE(states == full || states == collapsed) << states.size();
   int64_t pts = -2;
   gdi::TBitmap* frame = nullptr;
   for (int i = 0; i < 200 && pts < 0; ++i) {
@@ -166,6 +167,42 @@ TEST_F(PlayerTest, PlayingToTheEndReportsTheDurationOnceThenTheEnd) {
       EXPECT_EQ(pts, -1);
     }
     player_->Stop(true);
+    rec_.Clear();
+  }
+}
+
+TEST_F(PlayerTest, PauseResumeAndASeekWhilePlayingReportStatesInOrder) {
+  for (const char* name : {"av.mp4", "late.ts"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(Open(name, false));
+    auto waitPosition = [&](int64_t AAtLeast) {
+      for (int i = 0; i < 1000; ++i) {
+        const auto pos = rec_.Positions();
+        if (!pos.empty() && pos.back() >= AAtLeast) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      return false;
+    };
+    ASSERT_TRUE(waitPosition(200000));
+    // (Notifications of one kind collapse while undelivered: each is awaited.)
+    player_->Pause();
+    EXPECT_TRUE(player_->Paused());
+    ASSERT_TRUE(rec_.WaitState(psPause));
+    player_->Resume();
+    EXPECT_FALSE(player_->Paused());
+    ASSERT_TRUE(rec_.WaitState(psResume));
+    // Sound and pictures go on from the target to the end.
+    player_->Seek(int64_t(1500000), {}, true);
+    ASSERT_TRUE(waitPosition(1500000));
+    ASSERT_TRUE(rec_.WaitState(psEnd, 1, 15));
+    player_->Stop(true);
+    const std::vector<TPlayState> expected = {psPlay, psPause, psResume, psEnd, psStop};
+    EXPECT_EQ(rec_.States(), expected);
+    const auto pos = rec_.Positions();
+    const auto seek = std::find_if(pos.begin(), pos.end(), [](int64_t p) { return p >= 1400000; });
+    ASSERT_NE(seek, pos.end());
+    EXPECT_TRUE(std::is_sorted(seek, pos.end())) << "no position before the target after the seek";
+    EXPECT_LT(*seek, 1600000) << "playing resumes at the target";
     rec_.Clear();
   }
 }
