@@ -14,24 +14,15 @@
 
 using namespace player;
 using playertest::Media;
-using playertest::Recorder;
 using rtl::S;
 using rtl::U8;
 
 namespace {
 
-class PlayerShowTest : public ::testing::Test {
+class PlayerShowTest : public playertest::PlayerFixture {
  protected:
-  void SetUp() override {
-    rtl::InitMainThread();
-    playertest::UseHeadlessSDL();
-    playertest::LoadPlayerLibraries();
-    player_ = std::make_unique<TRIDodevu>(nullptr);
-    player_->SetTriggerEventInMainThread(false);
-    rec_.Attach(*player_);
-  }
   void TearDown() override {
-    player_.reset();
+    PlayerFixture::TearDown();
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
   }
 
@@ -44,9 +35,6 @@ class PlayerShowTest : public ::testing::Test {
     }
     return pts >= 0;
   }
-
-  std::unique_ptr<TRIDodevu> player_;
-  Recorder rec_;
 };
 
 // The surface pixel at (x, y) as 0xRRGGBB (the dummy driver's 32 bits).

@@ -25,28 +25,19 @@ using rtl::U8;
 
 namespace {
 
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public playertest::PlayerFixture {
  protected:
   void SetUp() override {
-    rtl::InitMainThread();
-    playertest::UseHeadlessSDL();
-    playertest::LoadPlayerLibraries();
-    player_ = std::make_unique<TRIDodevu>(nullptr);
-    player_->SetTriggerEventInMainThread(false);
+    PlayerFixture::SetUp();
     player_->SetScreenWidth(160);
     player_->SetScreenHeight(120);
-    rec_.Attach(*player_);
   }
-  void TearDown() override { player_.reset(); }
 
   bool Open(const std::string& AName, bool APaused) {
     const bool ok = player_->Open(S(Media::Get()(AName)), nullptr, APaused);
     EXPECT_TRUE(ok) << U8(player_->LastErrMsg());
     return ok;
   }
-
-  std::unique_ptr<TRIDodevu> player_;
-  Recorder rec_;
 };
 
 // Mean absolute difference of two 24-bit bitmaps of one size.
