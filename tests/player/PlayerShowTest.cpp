@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "engine/FFEntries.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/ImageFormats.h"
 #include "platform/rtl/Threads.h"
 #include "tests/player/PlayerTestUtils.h"
 
@@ -53,6 +55,26 @@ uint32_t SurfacePixel(int x, int y) {
 bool IsBlue(uint32_t c) { return (c & 0xFF) > 200 && (c >> 16) < 60 && ((c >> 8) & 0xFF) < 60; }
 bool IsRed(uint32_t c) { return (c >> 16) > 200 && (c & 0xFF) < 60 && ((c >> 8) & 0xFF) < 60; }
 
+// The surface as a picture in the build folder, to look at.
+void SaveSurface(const std::string& AName) {
+  SDL_Surface* s = ff::SDL_GetVideoSurface();
+  if (!s) return;
+  gdi::TPicture pic;
+  gdi::TBitmap* bmp = pic.Bitmap();
+  bmp->SetPixelFormat(gdi::pf24bit);
+  bmp->SetSize(s->w, s->h);
+  for (int y = 0; y < s->h; ++y) {
+    auto* row = static_cast<uint8_t*>(bmp->ScanLine(y));
+    for (int x = 0; x < s->w; ++x) {
+      const uint32_t c = SurfacePixel(x, y);
+      row[3 * x] = c & 0xFF;
+      row[3 * x + 1] = (c >> 8) & 0xFF;
+      row[3 * x + 2] = c >> 16;
+    }
+  }
+  pic.SaveToFile(S(std::string(TVL_PLAYER_PICTURES "/") + AName));
+}
+
 TEST_F(PlayerShowTest, SurfaceShowsThePictureFittedIntoItsArea) {
   // The 64 x 48 picture: a blue band over the top quarter, red below.
   struct Case {
@@ -73,6 +95,7 @@ TEST_F(PlayerShowTest, SurfaceShowsThePictureFittedIntoItsArea) {
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->w, c.w);
     EXPECT_EQ(s->h, c.h);
+    SaveSurface("player-surface-" + std::to_string(c.w) + "x" + std::to_string(c.h) + ".png");
     const int mid = (c.x0 + c.x1) / 2;
     EXPECT_TRUE(IsBlue(SurfacePixel(mid, c.h / 16))) << std::hex << SurfacePixel(mid, c.h / 16);
     EXPECT_TRUE(IsRed(SurfacePixel(mid, c.h * 3 / 4))) << std::hex << SurfacePixel(mid, c.h * 3 / 4);
