@@ -600,6 +600,9 @@ int SynchronizeAudio(TVideoState* is, int ASize) {
 void TPlayerEngine::AudioCallback(void* AOpaque, Uint8* AStream, int ALen) {
   auto* is = static_cast<TVideoState*>(AOpaque);
   TCustomPlayer* p = is->Owner;
+  static thread_local bool named = false;  // SDL's own thread
+  if (!named) NameThread("tvl-player-aud");
+  named = true;
   p->Faudio_callback_time = ff::av_gettime();
   std::memset(AStream, 0, ALen);
   while (ALen > 0) {

@@ -154,7 +154,7 @@ void BM_PlayAgainstCommandLine(benchmark::State& state) {
   state.counters["play_s"] = Median(wall);
   state.counters["load"] = load;
 }
-BENCHMARK(BM_PlayAgainstCommandLine)->Iterations(3)->Unit(benchmark::kSecond);
+BENCHMARK(BM_PlayAgainstCommandLine)->Iterations(5)->Unit(benchmark::kSecond);
 
 void BM_PlayWithoutSound(benchmark::State& state) {
   Setup();
