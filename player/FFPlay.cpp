@@ -498,7 +498,7 @@ void TCustomPlayer::PlayThreadExecute() {
 
 void TCustomPlayer::EventLoop() {
   for (;;) {
-    SDL_Event ev;
+    SDL_Event ev{};
     if (!WaitPlayerEvent(ev)) SleepMs(10);
     std::lock_guard g(FDataLock);
     TVideoState* is = FVideoState.load();
