@@ -305,15 +305,18 @@ void TPlayerEngine::ImageDisplay(TVideoState* is, int ASlot) {
 namespace {
 
 // The pixel format of a surface as libswscale names it; AV_PIX_FMT_NONE for
-// formats it is not given (palettes, unusual masks).
+// formats it is not given (palettes, unusual masks). 32-bit surfaces are
+// named with an alpha byte (written opaque, unused by SDL): libswscale keeps
+// a context made for the "unused byte" names under the alpha name, so its
+// cache would never find it again and rebuild it for every picture.
 AVPixelFormat SurfacePixelFormat(const SDL_PixelFormat* AFormat) {
   if (!AFormat || AFormat->palette) return AV_PIX_FMT_NONE;
   const Uint32 r = AFormat->Rmask, g = AFormat->Gmask, b = AFormat->Bmask;
   switch (AFormat->BitsPerPixel) {
     case 32:
       if (g != 0xFF00) break;
-      if (r == 0xFF0000 && b == 0xFF) return AV_PIX_FMT_0RGB32;
-      if (r == 0xFF && b == 0xFF0000) return AV_PIX_FMT_0BGR32;
+      if (r == 0xFF0000 && b == 0xFF) return AV_PIX_FMT_RGB32;
+      if (r == 0xFF && b == 0xFF0000) return AV_PIX_FMT_BGR32;
       break;
     case 24:
       if (g != 0xFF00 || SDL_BYTEORDER != SDL_LIL_ENDIAN) break;
