@@ -18,6 +18,7 @@
   X(SDL_LockAudio) X(SDL_UnlockAudio) X(SDL_AudioDriverName)                   \
   X(SDL_WaitEvent) X(SDL_PollEvent) X(SDL_PushEvent) X(SDL_EventState)         \
   X(SDL_GetVideoInfo) X(SDL_SetVideoMode) X(SDL_UpdateRect)                    \
+  X(SDL_LockSurface) X(SDL_UnlockSurface) X(SDL_GetVideoSurface)              \
   X(SDL_WM_SetCaption) X(SDL_MapRGB) X(SDL_FillRect) X(SDL_VideoDriverName)    \
   X(SDL_CreateYUVOverlay) X(SDL_LockYUVOverlay) X(SDL_UnlockYUVOverlay)        \
   X(SDL_DisplayYUVOverlay) X(SDL_FreeYUVOverlay)                               \

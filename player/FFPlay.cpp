@@ -1,6 +1,9 @@
 #include "player/FFPlay.h"
 
+#include <pthread.h>
+
 #include <cmath>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 
@@ -42,8 +45,17 @@ void PushUserEvent(int AType, void* AState) {
   ev.type = static_cast<Uint8>(AType);
   ev.user.type = static_cast<Uint8>(AType);
   ev.user.data1 = AState;
-  ff::SDL_PushEvent(&ev);
+  PushPlayerEvent(ev);
 }
+
+// Set by every event the player posts; one player (one SDL) per process.
+std::mutex gWakeLock;
+std::condition_variable gWakeCond;
+bool gWakePending = false;
+// How often the play thread looks into SDL's queue for events of SDL's own:
+// only a window SDL made itself has any (a host window's come through the
+// player's window hook, the dummy driver has none).
+std::atomic<int> gPollMs{10};
 
 }  // namespace
 
@@ -64,13 +76,13 @@ struct TPlayerWindowHook {
           ev.type = SDL_VIDEORESIZE;
           ev.resize.w = static_cast<int>(l & 0xFFFF);
           ev.resize.h = static_cast<int>((l >> 16) & 0xFFFF);
-          if (ev.resize.w > 0 && ev.resize.h > 0) ff::SDL_PushEvent(&ev);
+          if (ev.resize.w > 0 && ev.resize.h > 0) PushPlayerEvent(ev);
           break;
         }
         case win::WM_PAINT: {
           SDL_Event ev{};
           ev.type = SDL_VIDEOEXPOSE;
-          ff::SDL_PushEvent(&ev);
+          PushPlayerEvent(ev);
           break;
         }
         case win::WM_CLOSE:
@@ -88,6 +100,33 @@ struct TPlayerWindowHook {
 };
 
 void SleepMs(int AMilliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(AMilliseconds)); }
+
+void NameThread(const char* AName) { pthread_setname_np(pthread_self(), AName); }
+
+void PushPlayerEvent(SDL_Event& AEvent) {
+  ff::SDL_PushEvent(&AEvent);
+  {
+    std::lock_guard g(gWakeLock);
+    gWakePending = true;
+  }
+  gWakeCond.notify_one();
+}
+
+bool WaitPlayerEvent(SDL_Event& AEvent) {
+  for (;;) {
+    {
+      // Cleared before looking, so an event posted after the look is not
+      // slept through.
+      std::lock_guard g(gWakeLock);
+      gWakePending = false;
+    }
+    if (ff::SDL_PollEvent(&AEvent)) return true;
+    if (!ff::SDL_WasInit(SDL_INIT_VIDEO)) return false;
+    // Events of SDL's own window are still found by looking every 10 ms.
+    std::unique_lock g(gWakeLock);
+    gWakeCond.wait_for(g, std::chrono::milliseconds(gPollMs.load()), [] { return gWakePending; });
+  }
+}
 
 TCustomPlayer::TCustomPlayer(rtl::TComponent* AOwner) : TFFBaseComponent(AOwner) {
   FFlushPacket.data = reinterpret_cast<uint8_t*>(const_cast<char*>(kFlushText));
@@ -192,12 +231,18 @@ bool TCustomPlayer::InitSDL(win::HWND AScreenHandle) {
   // setenv copies the value and glibc never frees it, so the pointer SDL
   // keeps from getenv stays valid after the variable is removed again.
   if (native) ::setenv("SDL_WINDOWID", std::to_string(native).c_str(), 1);
-  const bool ok = ff::SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == 0;
+  // No timer subsystem: the player uses no SDL timers, and SDL 1.2 would
+  // run a thread that wakes every millisecond for them.
+  const bool ok = ff::SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) == 0;
   char name[257];
   if (ok && ff::SDL_AudioDriverName(name, sizeof name))
     ff::av_log(nullptr, AV_LOG_DEBUG, "using audio driver: %s\n", name);
-  if (ok && ff::SDL_VideoDriverName(name, sizeof name))
+  bool ownWindow = !native;
+  if (ok && ff::SDL_VideoDriverName(name, sizeof name)) {
     ff::av_log(nullptr, AV_LOG_DEBUG, "using video driver: %s\n", name);
+    if (std::strcmp(name, "dummy") == 0) ownWindow = false;
+  }
+  gPollMs = ownWindow ? 10 : 100;
   if (native) ::unsetenv("SDL_WINDOWID");
   if (AScreenHandle) {
     std::lock_guard g(gHostLock);
@@ -410,6 +455,7 @@ void TCustomPlayer::SetPlayState(TPlayState AState) {
 }
 
 void TCustomPlayer::EventThreadExecute() {
+  NameThread("tvl-player-evt");
   for (;;) {
     TPlayEventItem item = FPlayEvent.Take();
     if (item.Kind == pekPosition) {
@@ -428,6 +474,7 @@ void TCustomPlayer::EventThreadExecute() {
 }
 
 void TCustomPlayer::PlayThreadExecute() {
+  NameThread("tvl-player-play");
   SetPlayState(psPlay);
   try {
     EventLoop();
@@ -451,8 +498,8 @@ void TCustomPlayer::PlayThreadExecute() {
 
 void TCustomPlayer::EventLoop() {
   for (;;) {
-    SDL_Event ev;
-    if (!ff::SDL_WaitEvent(&ev)) SleepMs(10);
+    SDL_Event ev{};
+    if (!WaitPlayerEvent(ev)) SleepMs(10);
     std::lock_guard g(FDataLock);
     TVideoState* is = FVideoState.load();
     if (!is) return;
@@ -566,6 +613,7 @@ void TCustomPlayer::ToggleAudioDisplay() {
   TVideoState* is = FVideoState.load();
   if (!is) return;
   is->show_audio = (is->show_audio.load() + 1) % 3;
+  TPlayerEngine::WakeRefresh(is);
   if (Fscreen) {
     SDL_Rect r{static_cast<Sint16>(is->xleft), static_cast<Sint16>(is->ytop), static_cast<Uint16>(is->width),
                static_cast<Uint16>(is->height)};
@@ -703,7 +751,7 @@ void TCustomPlayer::DoPosition() {
   TVideoState* is = FVideoState.load();
   if (!is || is->IsImage2) return;
   int64_t pos;
-  if (is->video_st) {
+  if (is->video_st && !is->video_ended.load()) {
     pos = std::llround(TPlayerEngine::VideoClock(is) * 1000000.0) - is->StartTime;
   } else if (is->audio_st) {
     pos = std::llround(TPlayerEngine::AudioClock(is) * 1000000.0) - is->StartTime;

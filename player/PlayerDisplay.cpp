@@ -50,7 +50,10 @@ double TPlayerEngine::ComputeTargetTime(TVideoState* is, double APts) {
   else
     is->frame_last_delay = delay;
   is->frame_last_pts = APts;
-  if ((is->av_sync_type == AV_SYNC_AUDIO_MASTER && is->audio_st) || is->av_sync_type == AV_SYNC_EXTERNAL_CLOCK) {
+  // While the sound waits for the first picture its clock stands still and
+  // says nothing about the pictures.
+  const bool audioRuns = is->audio_st && !is->audio_hold.load();
+  if ((is->av_sync_type == AV_SYNC_AUDIO_MASTER && audioRuns) || is->av_sync_type == AV_SYNC_EXTERNAL_CLOCK) {
     const double diff = VideoClock(is) - MasterClock(is);
     const double threshold = std::max(0.01, delay);
     if (std::fabs(diff) < 10) {
@@ -66,17 +69,51 @@ double TPlayerEngine::ComputeTargetTime(TVideoState* is, double APts) {
 
 // ---- Refresh -----------------------------------------------------------------
 
+// Seconds until the picture at the head of the queue is due: a refresh
+// pass before then does nothing at all. 0 when a pass has work (a picture
+// due, none queued: positions and the end are reported, or no video).
+double TPlayerEngine::RefreshIdleTime(TVideoState* is) {
+  if (!is->video_st || (is->audio_st && is->show_audio.load())) return 0;
+  double target;
+  {
+    std::lock_guard g(is->pictq_mutex);
+    if (is->pictq_size == 0) return 0;
+    target = is->pictq[is->pictq_rindex].target.load();
+  }
+  return std::max(0.0, target - NowSeconds());
+}
+
+void TPlayerEngine::WakeRefresh(TVideoState* is) {
+  {
+    std::lock_guard g(is->refresh_mutex);
+    is->refresh_wake = true;
+  }
+  is->refresh_cond.notify_one();
+}
+
 void TPlayerEngine::RefreshThread(TVideoState* is) {
+  NameThread("tvl-player-rfsh");
   while (!is->abort_request.load()) {
-    if (is->refresh.load() != 1) {
+    // A pass every 5 ms (the sound display's own period while it is shown),
+    // except while the next picture is not due: a pass would find nothing to
+    // do, so the thread sleeps until it is due (or is woken for a new next
+    // picture). At 30 pictures a second the play thread then wakes for the
+    // pictures rather than 200 times, and shows each on time.
+    const int period = is->audio_stream.load() >= 0 && is->show_audio.load() ? std::max(1, is->Owner->rdftspeed) : 5;
+    const double idle = RefreshIdleTime(is);
+    if (idle <= 0 && is->refresh.load() != 1) {
       is->refresh = 1;
       SDL_Event ev{};
       ev.type = PLAYER_REFRESH_EVENT;
       ev.user.type = PLAYER_REFRESH_EVENT;
       ev.user.data1 = is;
-      ff::SDL_PushEvent(&ev);
+      PushPlayerEvent(ev);
     }
-    SleepMs(is->audio_stream.load() >= 0 && is->show_audio.load() ? std::max(1, is->Owner->rdftspeed) : 5);
+    const double wait = idle > 0 ? std::min(idle, 0.1) : period / 1000.0;
+    std::unique_lock g(is->refresh_mutex);
+    is->refresh_cond.wait_for(g, std::chrono::duration<double>(wait),
+                              [&] { return is->refresh_wake || is->abort_request.load(); });
+    is->refresh_wake = false;
   }
 }
 
@@ -132,7 +169,9 @@ void TPlayerEngine::Refresh(TVideoState* is, bool AAdvance) {
       next = vp.target.load() + is->video_clock.load() - vp.pts;
     else
       next = std::max(is->pictq[(is->pictq_rindex + 1) % PictureSlots].target.load(), vp.target.load());
-    if ((p->framedrop && now > next && !is->IsDevice) || force) {
+    // Pictures shown while paused (after an open, a seek or a step) are the
+    // ones asked for: none of them is late.
+    if ((p->framedrop && now > next && !is->IsDevice && !is->paused.load()) || force) {
       is->skip_frames = is->skip_frames.load() * 1.05f;
       if (size == 2 || now > next + 0.5 || force) {
         if (!force) p->FFramesDropped++;
@@ -175,6 +214,7 @@ void TPlayerEngine::Refresh(TVideoState* is, bool AAdvance) {
       }
     }
     VideoDisplay(is, slot);
+    is->audio_hold = false;
     if (AAdvance) {
       p->FFramesShown++;
       Advance(is);
@@ -259,7 +299,91 @@ void TPlayerEngine::ImageDisplay(TVideoState* is, int ASlot) {
   }
   SDL_Rect rect{static_cast<Sint16>(r.x), static_cast<Sint16>(r.y), static_cast<Uint16>(r.w),
                 static_cast<Uint16>(r.h)};
-  ff::SDL_DisplayYUVOverlay(vp.bmp, &rect);
+  ShowOverlay(is, vp.bmp, rect);
+}
+
+namespace {
+
+// The pixel format of a surface as libswscale names it; AV_PIX_FMT_NONE for
+// formats it is not given (palettes, unusual masks). 32-bit surfaces are
+// named with an alpha byte (written opaque, unused by SDL): libswscale keeps
+// a context made for the "unused byte" names under the alpha name, so its
+// cache would never find it again and rebuild it for every picture.
+AVPixelFormat SurfacePixelFormat(const SDL_PixelFormat* AFormat) {
+  if (!AFormat || AFormat->palette) return AV_PIX_FMT_NONE;
+  const Uint32 r = AFormat->Rmask, g = AFormat->Gmask, b = AFormat->Bmask;
+  switch (AFormat->BitsPerPixel) {
+    case 32:
+      if (g != 0xFF00) break;
+      if (r == 0xFF0000 && b == 0xFF) return AV_PIX_FMT_RGB32;
+      if (r == 0xFF && b == 0xFF0000) return AV_PIX_FMT_BGR32;
+      break;
+    case 24:
+      if (g != 0xFF00 || SDL_BYTEORDER != SDL_LIL_ENDIAN) break;
+      if (r == 0xFF0000 && b == 0xFF) return AV_PIX_FMT_BGR24;
+      if (r == 0xFF && b == 0xFF0000) return AV_PIX_FMT_RGB24;
+      break;
+    case 16:
+      if (r == 0xF800 && g == 0x07E0 && b == 0x1F) return AV_PIX_FMT_RGB565;
+      break;
+    case 15:
+      if (r == 0x7C00 && g == 0x03E0 && b == 0x1F) return AV_PIX_FMT_RGB555;
+      break;
+    default:
+      break;
+  }
+  return AV_PIX_FMT_NONE;
+}
+
+}  // namespace
+
+// Shows the overlay in ARect of the surface. A hardware overlay is SDL's to
+// show; a software one SDL would convert with plain C, so it is converted
+// (and scaled) into the surface here with libswscale's vector code, which
+// takes a quarter of the time, and the rectangle is updated.
+void TPlayerEngine::ShowOverlay(TVideoState* is, SDL_Overlay* AOverlay, const SDL_Rect& ARect) {
+  TCustomPlayer* p = is->Owner;
+  SDL_Surface* screen = p->Fscreen;
+  const AVPixelFormat fmt = SurfacePixelFormat(screen->format);
+  SDL_Rect r = ARect;
+  const int x1 = std::min<int>(r.x + r.w, screen->w), y1 = std::min<int>(r.y + r.h, screen->h);
+  if (AOverlay->hw_overlay || fmt == AV_PIX_FMT_NONE || r.x < 0 || r.y < 0 || x1 <= r.x || y1 <= r.y) {
+    ff::SDL_DisplayYUVOverlay(AOverlay, &r);
+    return;
+  }
+  r.w = static_cast<Uint16>(x1 - r.x);
+  r.h = static_cast<Uint16>(y1 - r.y);
+  is->display_sws = ff::sws_getCachedContext(is->display_sws, AOverlay->w, AOverlay->h, AV_PIX_FMT_YUV420P, r.w,
+                                             r.h, fmt, p->Fsws_flags, nullptr, nullptr, nullptr);
+  if (!is->display_sws || ff::SDL_LockSurface(screen) < 0) {
+    ff::SDL_DisplayYUVOverlay(AOverlay, &r);
+    return;
+  }
+  ff::SDL_LockYUVOverlay(AOverlay);
+  const uint8_t* src[4] = {AOverlay->pixels[0], AOverlay->pixels[2], AOverlay->pixels[1], nullptr};
+  const int srcPitch[4] = {AOverlay->pitches[0], AOverlay->pitches[2], AOverlay->pitches[1], 0};
+  const int bpp = screen->format->BytesPerPixel;
+  uint8_t* target = static_cast<uint8_t*>(screen->pixels) + r.y * screen->pitch + r.x * bpp;
+  // libswscale's vector code writes whole blocks of pixels: a row whose
+  // width is not a multiple of the block runs past its end (into the bars
+  // beside the picture, or past the surface on the last row), so such rows
+  // are converted aside and copied.
+  if (r.w % 32 == 0) {
+    uint8_t* dst[4] = {target, nullptr, nullptr, nullptr};
+    const int dstPitch[4] = {screen->pitch, 0, 0, 0};
+    ff::sws_scale(is->display_sws, src, srcPitch, 0, AOverlay->h, dst, dstPitch);
+  } else {
+    const int pitch = ((r.w + 31) & ~31) * bpp + 64;
+    is->display_rows.resize(size_t(pitch) * r.h);
+    uint8_t* dst[4] = {is->display_rows.data(), nullptr, nullptr, nullptr};
+    const int dstPitch[4] = {pitch, 0, 0, 0};
+    ff::sws_scale(is->display_sws, src, srcPitch, 0, AOverlay->h, dst, dstPitch);
+    for (int y = 0; y < r.h; ++y)
+      std::memcpy(target + size_t(y) * screen->pitch, is->display_rows.data() + size_t(y) * pitch, size_t(r.w) * bpp);
+  }
+  ff::SDL_UnlockYUVOverlay(AOverlay);
+  ff::SDL_UnlockSurface(screen);
+  ff::SDL_UpdateRect(screen, r.x, r.y, r.w, r.h);
 }
 
 void TPlayerEngine::AudioDisplay(TVideoState* is) {
@@ -366,6 +490,8 @@ void TPlayerEngine::AudioDisplayLocked(TVideoState* is) {
 
 namespace {
 
+constexpr int64_t kAudioHoldLimit = 2000000;  // microseconds
+
 // Decodes audio until one block of signed 16-bit samples is ready in
 // audio_buf; its size in bytes, or -1 when nothing can be played now.
 int AudioDecodeFrame(TVideoState* is, double& APts) {
@@ -425,6 +551,11 @@ int AudioDecodeFrame(TVideoState* is, double& APts) {
       return n * frameBytes;
     }
     if (is->paused.load() || is->audioq.Aborted()) return -1;
+    if (is->audio_hold.load()) {
+      // A video that shows nothing for long does not keep the sound back.
+      if (ff::av_gettime() - is->audio_hold_since.load() < kAudioHoldLimit) return -1;
+      is->audio_hold = false;
+    }
     AVPacket* pkt = nullptr;
     if (is->audioq.Get(pkt, false) <= 0) return -1;
     if (is->audioq.IsFlush(pkt)) {
@@ -472,6 +603,9 @@ int SynchronizeAudio(TVideoState* is, int ASize) {
 void TPlayerEngine::AudioCallback(void* AOpaque, Uint8* AStream, int ALen) {
   auto* is = static_cast<TVideoState*>(AOpaque);
   TCustomPlayer* p = is->Owner;
+  static thread_local bool named = false;  // SDL's own thread
+  if (!named) NameThread("tvl-player-aud");
+  named = true;
   p->Faudio_callback_time = ff::av_gettime();
   std::memset(AStream, 0, ALen);
   while (ALen > 0) {

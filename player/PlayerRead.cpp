@@ -31,7 +31,7 @@ bool IsSinglePictureFormat(const char* AName) {
 void QueuePacket(TVideoState* is, AVPacket* APacket) {
   if (APacket->stream_index == is->audio_stream.load())
     is->audioq.Put(APacket);
-  else if (APacket->stream_index == is->video_stream.load())
+  else if (APacket->stream_index == is->video_stream.load() && !is->video_ended.load())
     is->videoq.Put(APacket);
   else if (APacket->stream_index == is->subtitle_stream.load())
     is->subtitleq.Put(APacket);
@@ -94,9 +94,11 @@ TVideoState::~TVideoState() {
   if (rdft) ff::av_rdft_end(rdft);
   if (rdft_data) ff::av_free(rdft_data);
   if (held_frame) ff::av_frame_free(&held_frame);
+  if (display_sws) ff::sws_freeContext(display_sws);
 }
 
 void TPlayerEngine::ReadThread(TVideoState* is) {
+  NameThread("tvl-player-read");
   TCustomPlayer* p = is->Owner;
   bool failed = true;
   AVFormatContext* ic = ff::avformat_alloc_context();
@@ -162,8 +164,14 @@ void TPlayerEngine::ReadThread(TVideoState* is) {
   }
   if (p->Fvideo_disable) chosen[AVMEDIA_TYPE_VIDEO] = chosen[AVMEDIA_TYPE_SUBTITLE] = -1;
   if (p->Faudio_disable) chosen[AVMEDIA_TYPE_AUDIO] = -1;
+  if (chosen[AVMEDIA_TYPE_VIDEO] >= 0) {
+    // Set before the sound starts; released when the video does not open.
+    is->audio_hold_since = ff::av_gettime();
+    is->audio_hold = true;
+  }
   if (chosen[AVMEDIA_TYPE_AUDIO] >= 0) ComponentOpen(is, chosen[AVMEDIA_TYPE_AUDIO]);
   r = chosen[AVMEDIA_TYPE_VIDEO] >= 0 ? ComponentOpen(is, chosen[AVMEDIA_TYPE_VIDEO]) : -1;
+  if (r < 0) is->audio_hold = false;
   if (r < 0 && !p->Fdisplay_disable) is->show_audio = 2;
   if (chosen[AVMEDIA_TYPE_SUBTITLE] >= 0) ComponentOpen(is, chosen[AVMEDIA_TYPE_SUBTITLE]);
   if (is->video_stream.load() < 0 && is->audio_stream.load() < 0) {
@@ -191,6 +199,7 @@ void TPlayerEngine::ReadThread(TVideoState* is) {
       } else {
         // Pictures and sound before the target are decoded but not shown.
         const double skip = (is->seek_flags & AVSEEK_FLAG_BYTE) ? -1e300 : target / 1000000.0;
+        HoldAudio(is);
         if (is->audio_stream.load() >= 0) {
           is->audio_skip_until = skip;
           is->audioq.Flush();
@@ -200,7 +209,7 @@ void TPlayerEngine::ReadThread(TVideoState* is) {
           is->subtitleq.Flush();
           is->subtitleq.Put(p->Fflush_pkt);
         }
-        if (is->video_stream.load() >= 0) {
+        if (is->video_stream.load() >= 0 && !is->video_ended.load()) {
           is->seek_flushed = 0;
           is->seek_target = skip;
           is->videoq.Flush();
@@ -217,11 +226,11 @@ void TPlayerEngine::ReadThread(TVideoState* is) {
       is->seek_req = 0;
       is->seek_done = 1;
       p->FSeekEvent.Set();
-      if (!is->video_st) p->FSeeking = false;
+      if (!is->video_st || is->video_ended.load()) p->FSeeking = false;
       eof = false;
     }
     const bool audioFull = is->audio_stream.load() < 0 || is->audioq.Size() > kMinAudioQueueSize;
-    const bool videoFull = is->video_stream.load() < 0 || is->videoq.Packets() > kMinFrames;
+    const bool videoFull = is->video_stream.load() < 0 || is->video_ended.load() || is->videoq.Packets() > kMinFrames;
     const bool subFull = is->subtitle_stream.load() < 0 || is->subtitleq.Packets() > kMinFrames;
     if (is->audioq.Size() + is->videoq.Size() + is->subtitleq.Size() > kMaxQueueSize ||
         (audioFull && videoFull && subFull)) {
@@ -229,7 +238,7 @@ void TPlayerEngine::ReadThread(TVideoState* is) {
       continue;
     }
     if (eof || (ic->pb && ic->pb->eof_reached)) {
-      if (is->video_stream.load() >= 0) {
+      if (is->video_stream.load() >= 0 && !is->video_ended.load()) {
         is->videoq.PutEmpty(is->video_stream.load());
         p->FPictEvent.Set();
       }
@@ -425,8 +434,15 @@ void TPlayerEngine::ComponentClose(TVideoState* is, int AStreamIndex) {
   ff::avcodec_free_context(&dec);
 }
 
+void TPlayerEngine::HoldAudio(TVideoState* is) {
+  if (is->video_stream.load() < 0 || is->video_ended.load()) return;
+  is->audio_hold_since = ff::av_gettime();
+  is->audio_hold = true;
+}
+
 void TPlayerEngine::StreamClose(TVideoState* is) {
   is->abort_request = true;
+  WakeRefresh(is);
   is->Owner->FAVProbe->SetFileHandle(nullptr);
   if (is->parse_tid.joinable()) is->parse_tid.join();
   if (is->refresh_tid.joinable()) is->refresh_tid.join();

@@ -15,6 +15,7 @@
 #include "player/PlayerQueues.h"
 
 struct SwrContext;
+struct SwsContext;
 
 namespace player {
 
@@ -83,6 +84,11 @@ struct TVideoState {
   int swr_fmt = -1, swr_rate = 0;
   AVChannelLayout swr_layout{};
   std::atomic<double> audio_skip_until{-1e300};  // seconds: audio before it is dropped after a seek
+  // The sound waits for the first picture after an open or a seek, so both
+  // start together instead of the pictures being dropped to catch up with
+  // sound that started while the first picture was still being decoded.
+  std::atomic<bool> audio_hold{false};
+  std::atomic<int64_t> audio_hold_since{0};  // av_gettime when the wait began
   double audio_skip_active = -1e300;              // the same, taken with the flush (callback only)
   std::atomic<int> show_audio{0};
   std::vector<int16_t> sample_array = std::vector<int16_t>(SampleArraySize);
@@ -123,8 +129,14 @@ struct TVideoState {
   std::condition_variable pictq_cond;
   std::atomic<int> alloc_width{0}, alloc_height{0};  // size of the overlay asked for
   AVRational frame_rate{0, 1};
+  // The video thread gave up (its filters could not be set up): the sound
+  // plays on alone, so video packets are no longer kept and the position
+  // follows the sound.
+  std::atomic<bool> video_ended{false};
   std::atomic<double> seek_target{-1e300};  // seconds: pictures before it are skipped after the next flush
   AVFrame* held_frame = nullptr;            // last skipped picture, shown when the end comes first
+  SwsContext* display_sws = nullptr;        // overlay to surface, when SDL would convert in software
+  std::vector<uint8_t> display_rows;        // the converted rows when they cannot go straight to the surface
 
   std::string filename;
   int width = 0, height = 0, xleft = 0, ytop = 0;
@@ -132,6 +144,11 @@ struct TVideoState {
   std::atomic<float> skip_frames{1};
   float skip_frames_index = 0;
   std::atomic<int> refresh{0};
+  // Wakes the refresh thread early: a picture became the next to show, the
+  // queue was flushed, or the file is closing.
+  std::mutex refresh_mutex;
+  std::condition_variable refresh_cond;
+  bool refresh_wake = false;
 
   std::atomic<int> Opened{0};
   int64_t StartTime = 0;
@@ -156,10 +173,13 @@ struct TPlayerEngine {
   static bool HandlePicture(TVideoState* is, AVFrame* AFrame, AVRational ATimeBase);
   static void AudioCallback(void* AOpaque, Uint8* AStream, int ALen);
   static void RefreshThread(TVideoState* is);
+  static double RefreshIdleTime(TVideoState* is);
+  static void WakeRefresh(TVideoState* is);
   static void Refresh(TVideoState* is, bool AAdvance);
   static int VideoOpen(TVideoState* is, bool AForce);
   static void VideoDisplay(TVideoState* is, int ASlot);
   static void ImageDisplay(TVideoState* is, int ASlot);
+  static void ShowOverlay(TVideoState* is, SDL_Overlay* AOverlay, const SDL_Rect& ARect);
   static void AudioDisplay(TVideoState* is);
   static void AudioDisplayLocked(TVideoState* is);
   static double AudioClock(TVideoState* is);
@@ -168,11 +188,22 @@ struct TPlayerEngine {
   static double MasterClock(TVideoState* is);
   static double ComputeTargetTime(TVideoState* is, double APts);
   static void StreamClose(TVideoState* is);
+  // Makes the sound wait for the next picture shown (with a video stream).
+  static void HoldAudio(TVideoState* is);
   // Logs a playback problem (not stored in LastErrMsg).
   static void Report(TVideoState* is, const rtl::String& AText) { is->Owner->ReportError(AText, false); }
 };
 
 inline double NowSeconds() { return ff::av_gettime() / 1000000.0; }
 void SleepMs(int AMilliseconds);
+// Names the calling thread (seen by debuggers and profilers).
+void NameThread(const char* AName);
+// Posts an event to SDL's queue and wakes the play thread at once.
+void PushPlayerEvent(SDL_Event& AEvent);
+// The play thread's wait for the next SDL event. SDL 1.2 itself polls its
+// queue every 10 ms; events posted by the player wake this wait at once,
+// so pictures are shown when due rather than up to 10 ms later. False when
+// SDL's queue is not available.
+bool WaitPlayerEvent(SDL_Event& AEvent);
 
 }  // namespace player

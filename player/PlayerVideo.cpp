@@ -74,7 +74,7 @@ int TPlayerEngine::QueuePicture(TVideoState* is, AVFrame* AFrame, double APts, i
     ev.type = PLAYER_ALLOC_EVENT;
     ev.user.type = PLAYER_ALLOC_EVENT;
     ev.user.data1 = is;
-    ff::SDL_PushEvent(&ev);
+    PushPlayerEvent(ev);
     std::unique_lock g(is->pictq_mutex);
     is->pictq_cond.wait(g, [&] { return vp.allocated || is->videoq.Aborted(); });
     if (is->videoq.Aborted()) return -1;
@@ -103,9 +103,17 @@ int TPlayerEngine::QueuePicture(TVideoState* is, AVFrame* AFrame, double APts, i
     vp.pos = APos;
     vp.sar = AFrame->sample_aspect_ratio;
     is->pictq_windex = (is->pictq_windex + 1) % PictureSlots;
-    std::lock_guard g(is->pictq_mutex);
-    vp.target = ComputeTargetTime(is, APts);
-    is->pictq_size++;
+    // The first picture after a flush is due when it is ready: the time its
+    // decoding took (from the key picture up to a seek's target) does not
+    // make it and the ones after it late.
+    if (is->frame_last_pts == static_cast<double>(AV_NOPTS_VALUE)) is->frame_timer = NowSeconds();
+    bool first;
+    {
+      std::lock_guard g(is->pictq_mutex);
+      vp.target = ComputeTargetTime(is, APts);
+      first = is->pictq_size++ == 0;
+    }
+    if (first) WakeRefresh(is);
   }
   return 0;
 }
@@ -147,6 +155,7 @@ bool TPlayerEngine::HandlePicture(TVideoState* is, AVFrame* AFrame, AVRational A
 }
 
 void TPlayerEngine::VideoThread(TVideoState* is) {
+  NameThread("tvl-player-vid");
   TCustomPlayer* p = is->Owner;
   AVCodecContext* dec = is->video_dec;
   AVFrame* frame = ff::av_frame_alloc();
@@ -186,6 +195,7 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
       {
         std::unique_lock g(is->pictq_mutex);
         for (TVideoPicture& vp : is->pictq) vp.target = 0;
+        WakeRefresh(is);
         is->pictq_cond.wait(g, [&] { return is->pictq_size == 0 || is->videoq.Aborted(); });
       }
       is->video_current_pos = -1;
@@ -228,7 +238,7 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
         pts = frame->pkt_dts;
       frame->pts = pts;
       is->skip_frames_index += 1;
-      if (is->skip_frames_index < is->skip_frames.load()) {
+      if (is->skip_frames_index < is->skip_frames.load() && !is->paused.load()) {
         p->FFramesDropped++;
         ff::av_frame_unref(frame);
         continue;
@@ -255,8 +265,16 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
         failed = !push(is->held_frame);
         ff::av_frame_unref(is->held_frame);
       }
+      // Nothing more to show: the sound need not wait.
+      is->audio_hold = false;
       if (is->EventEOF.load() == 0) p->DoPosition();
     }
+  }
+  is->audio_hold = false;
+  if (failed && !is->videoq.Aborted()) {
+    is->video_ended = true;
+    is->videoq.Flush();
+    p->FPictEvent.Set();
   }
   ff::av_frame_free(&frame);
   ff::av_frame_free(&filt);
@@ -284,6 +302,7 @@ void TPlayerEngine::AllocPicture(TVideoState* is) {
 }
 
 void TPlayerEngine::SubtitleThread(TVideoState* is) {
+  NameThread("tvl-player-sub");
   for (;;) {
     while (is->paused.load() && !is->subtitleq.Aborted() && !is->seek_paused.load()) SleepMs(10);
     AVPacket* pkt = nullptr;

@@ -25,28 +25,19 @@ using rtl::U8;
 
 namespace {
 
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public playertest::PlayerFixture {
  protected:
   void SetUp() override {
-    rtl::InitMainThread();
-    playertest::UseHeadlessSDL();
-    playertest::LoadPlayerLibraries();
-    player_ = std::make_unique<TRIDodevu>(nullptr);
-    player_->SetTriggerEventInMainThread(false);
+    PlayerFixture::SetUp();
     player_->SetScreenWidth(160);
     player_->SetScreenHeight(120);
-    rec_.Attach(*player_);
   }
-  void TearDown() override { player_.reset(); }
 
   bool Open(const std::string& AName, bool APaused) {
     const bool ok = player_->Open(S(Media::Get()(AName)), nullptr, APaused);
     EXPECT_TRUE(ok) << U8(player_->LastErrMsg());
     return ok;
   }
-
-  std::unique_ptr<TRIDodevu> player_;
-  Recorder rec_;
 };
 
 // Mean absolute difference of two 24-bit bitmaps of one size.
@@ -90,10 +81,11 @@ TEST_F(PlayerTest, PausedOpenShowsTheFirstPictureThenPauses) {
   EXPECT_EQ(fw, 160);
   EXPECT_EQ(fh, 120);
   ASSERT_TRUE(rec_.WaitState(psPause));
+  // psPlay, then psPause; a psPlay not yet delivered when psPause follows
+  // is replaced by it, as notifications of one kind are.
   const auto states = rec_.States();
-  ASSERT_GE(states.size(), 2u);
-  EXPECT_EQ(states[0], psPlay);
-  EXPECT_EQ(states[1], psPause);
+  const std::vector<TPlayState> full = {psPlay, psPause}, collapsed = {psPause};
+  EXPECT_TRUE(states == full || states == collapsed) << states.size();
   int64_t pts = -2;
   gdi::TBitmap* frame = nullptr;
   for (int i = 0; i < 200 && pts < 0; ++i) {
@@ -102,9 +94,9 @@ TEST_F(PlayerTest, PausedOpenShowsTheFirstPictureThenPauses) {
   }
   ASSERT_EQ(frame->Width(), 160);
   ASSERT_EQ(frame->Height(), 120);
-  // The open lets the first pictures through before the pause takes hold;
-  // on a heavily loaded machine the one shown can be the third.
-  EXPECT_LE(pts, 80000);
+  // The open decodes two pictures before the pause takes hold, and none of
+  // them is skipped or dropped as late, however loaded the machine.
+  EXPECT_LE(pts, 40000);
   auto expected = ProbePicture(Media::Get()("av.mp4"), pts);
   EXPECT_LT(Difference(*frame, *expected), 3.0) << "the capture is the probe's decode of the same picture";
   EXPECT_EQ(player_->CurrentFrame(), frame) << "the player keeps one bitmap";
@@ -170,6 +162,42 @@ TEST_F(PlayerTest, PlayingToTheEndReportsTheDurationOnceThenTheEnd) {
   }
 }
 
+TEST_F(PlayerTest, PauseResumeAndASeekWhilePlayingReportStatesInOrder) {
+  for (const char* name : {"av.mp4", "late.ts"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(Open(name, false));
+    auto waitPosition = [&](int64_t AAtLeast) {
+      for (int i = 0; i < 1000; ++i) {
+        const auto pos = rec_.Positions();
+        if (!pos.empty() && pos.back() >= AAtLeast) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      return false;
+    };
+    ASSERT_TRUE(waitPosition(200000));
+    // (Notifications of one kind collapse while undelivered: each is awaited.)
+    player_->Pause();
+    EXPECT_TRUE(player_->Paused());
+    ASSERT_TRUE(rec_.WaitState(psPause));
+    player_->Resume();
+    EXPECT_FALSE(player_->Paused());
+    ASSERT_TRUE(rec_.WaitState(psResume));
+    // Sound and pictures go on from the target to the end.
+    player_->Seek(int64_t(1500000), {}, true);
+    ASSERT_TRUE(waitPosition(1500000));
+    ASSERT_TRUE(rec_.WaitState(psEnd, 1, 15));
+    player_->Stop(true);
+    const std::vector<TPlayState> expected = {psPlay, psPause, psResume, psEnd, psStop};
+    EXPECT_EQ(rec_.States(), expected);
+    const auto pos = rec_.Positions();
+    const auto seek = std::find_if(pos.begin(), pos.end(), [](int64_t p) { return p >= 1400000; });
+    ASSERT_NE(seek, pos.end());
+    EXPECT_TRUE(std::is_sorted(seek, pos.end())) << "no position before the target after the seek";
+    EXPECT_LT(*seek, 1600000) << "playing resumes at the target";
+    rec_.Clear();
+  }
+}
+
 TEST_F(PlayerTest, HookDrawsIntoThePicturesAndAFailingHookLeavesThemAlone) {
   std::atomic<int> calls{0};
   player_->SetHook(true);
@@ -181,6 +209,10 @@ TEST_F(PlayerTest, HookDrawsIntoThePicturesAndAFailingHookLeavesThemAlone) {
   ASSERT_TRUE(rec_.WaitState(psPause));
   int64_t pts = -1;
   gdi::TBitmap* frame = player_->CurrentFrame(pts);
+  for (int i = 0; i < 200 && pts < 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    frame = player_->CurrentFrame(pts);
+  }
   EXPECT_GE(calls.load(), 1);
   const auto* px = static_cast<const uint8_t*>(frame->ScanLine(2)) + 2 * 3;
   EXPECT_GT(px[0], 220);
@@ -202,6 +234,10 @@ TEST_F(PlayerTest, HookDrawsIntoThePicturesAndAFailingHookLeavesThemAlone) {
   ASSERT_TRUE(Open("twocolor.mkv", true));
   ASSERT_TRUE(rec_.WaitState(psPause, 2));
   frame = player_->CurrentFrame(pts);
+  for (int i = 0; i < 200 && pts < 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    frame = player_->CurrentFrame(pts);
+  }
   px = static_cast<const uint8_t*>(frame->ScanLine(2)) + 2 * 3;
   EXPECT_LT(px[1], 120) << "the picture stays as decoded (blue)";
   player_->Stop(true);

@@ -18,6 +18,7 @@
 
 #include "engine/FFmpegLoader.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Threads.h"
 #include "player/FFPlay.h"
 #include "tests/engine/probe/ProbeTestUtils.h"
 
@@ -78,6 +79,24 @@ class Recorder {
   std::condition_variable cond_;
   std::vector<player::TPlayState> states_;
   std::vector<int64_t> positions_;
+};
+
+// A player with the headless drivers whose events run on the engine's
+// threads and are recorded.
+class PlayerFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rtl::InitMainThread();
+    UseHeadlessSDL();
+    LoadPlayerLibraries();
+    player_ = std::make_unique<player::TRIDodevu>(nullptr);
+    player_->SetTriggerEventInMainThread(false);
+    rec_.Attach(*player_);
+  }
+  void TearDown() override { player_.reset(); }
+
+  std::unique_ptr<player::TRIDodevu> player_;
+  Recorder rec_;
 };
 
 }  // namespace playertest
