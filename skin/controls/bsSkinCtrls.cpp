@@ -2,7 +2,6 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/gdi/Gdi.h"
-#include "skin/controls/bsSkinEdit.h"
 #include "skin/images/bsSkinRegions.h"
 
 namespace skin {
@@ -426,8 +425,6 @@ void ChangeSkinDataOfControls(forms::TWinControl* Root, TbsSkinData* SD) {
       if (!SD || G->SkinData() == SD) G->ChangeSkinData();
     } else if (auto* X = dynamic_cast<TbsSkinChangeable*>(C)) {
       if (!SD || X->SkinData() == SD) X->ChangeSkinData();
-    } else if (auto* E = dynamic_cast<TbsSkinCustomEdit*>(C)) {
-      if (!SD || E->SkinData() == SD) E->ChangeSkinData();
     }
     if (auto* W = dynamic_cast<forms::TWinControl*>(C)) ChangeSkinDataOfControls(W, SD);
   }

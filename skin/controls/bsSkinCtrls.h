@@ -38,6 +38,17 @@ using rtl::TObject;
 
 constexpr unsigned MSG_SKIN_MENU_CLOSED = win::WM_USER + 204;
 constexpr unsigned MSG_CHECK_PARENT_BACKGROUND = win::WM_USER + 260;
+// Sent by a skin menu to the control it was opened for once the chosen
+// command has run.
+constexpr unsigned MSG_SKIN_MENU_COMMAND_DONE = win::WM_USER + 205;
+// Paint-to-device-context requests of other painters (answered, never sent
+// within the program): WParam a DC; the client and frame requests carry the
+// key in LParam and are answered with it.
+constexpr unsigned MSG_SKIN_PAINT_TO_DC = 45513;
+constexpr unsigned MSG_SKIN_PAINT_CLIENT_TO_DC = 48202;
+constexpr unsigned MSG_SKIN_PAINT_NC_TO_DC = 48203;
+constexpr win::LRESULT MSG_SKIN_PAINT_TO_DC_ANSWER = 12851;
+constexpr win::LPARAM MSG_SKIN_PAINT_NC_KEY = 16802;
 constexpr unsigned MSG_SHOW_BUTTON_LAYER = win::WM_USER + 400;
 constexpr unsigned MSG_HIDE_BUTTON_LAYER = win::WM_USER + 401;
 
@@ -297,6 +308,8 @@ class TbsSkinChangeable {
   virtual ~TbsSkinChangeable() = default;
   virtual TbsSkinData* SkinData() const = 0;
   virtual void ChangeSkinData() = 0;
+  // Called before the skin is cleared: drop what was taken from it.
+  virtual void BeforeChangeSkinData() {}
 };
 
 // Applies a skin change to every skinned control below Root (the form

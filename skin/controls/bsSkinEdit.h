@@ -26,15 +26,6 @@
 
 namespace skin {
 
-// Sent by a skin menu to the control it was opened for once the chosen
-// command has run.
-constexpr unsigned MSG_SKIN_MENU_COMMAND_DONE = win::WM_USER + 205;
-// Paint-to-context requests answered by skinned controls for other painters.
-constexpr unsigned MSG_SKIN_PAINT_TO_DC = 0xB1C9;
-constexpr win::LRESULT MSG_SKIN_PAINT_TO_DC_ANSWER = 12851;
-constexpr unsigned MSG_SKIN_PAINT_NC_TO_DC = 0xBC4B;
-constexpr win::LPARAM MSG_SKIN_PAINT_NC_KEY = 16802;
-
 // Hit codes of the skinned edit's image buttons (the edit button answers
 // HTHSCROLL, the frame outside the text HTVSCROLL).
 constexpr win::LRESULT HT_EDIT_LEFT_IMAGE = 104, HT_EDIT_RIGHT_IMAGE = 105;
@@ -84,14 +75,14 @@ class TbsCustomEdit : public forms::TCustomEdit {
 };
 
 // ------------------------------------------------------------------ skinned edit
-class TbsSkinCustomEdit : public TbsCustomEdit {
+class TbsSkinCustomEdit : public TbsCustomEdit, public TbsSkinChangeable {
  public:
   explicit TbsSkinCustomEdit(TComponent* AOwner);
   ~TbsSkinCustomEdit() override;
 
-  TbsSkinData* SkinData() const { return FSD; }
+  TbsSkinData* SkinData() const override { return FSD; }
   virtual void SetSkinData(TbsSkinData* Value);
-  virtual void ChangeSkinData();
+  void ChangeSkinData() override;
   const String& SkinDataName() const { return FSkinDataName; }
   void SetSkinDataName(const String& Value) { FSkinDataName = Value; }
   int SkinIndex() const { return FIndex; }

@@ -68,7 +68,7 @@ void DrawButtonDescriptionImage(gdi::TCanvas* C, TbsDataSkinButtonControl* D, TB
   C->Draw(R.Left, R.Top, &B);
 }
 
-TbsSkinMenuEngine* FindSkinFormComponent(forms::TCustomForm* AForm) {
+TbsSkinMenuEngine* FindFormMenuEngine(forms::TCustomForm* AForm) {
   if (!AForm) return nullptr;
   for (int i = 0; i < AForm->ComponentCount(); ++i)
     if (auto* E = dynamic_cast<TbsSkinMenuEngine*>(AForm->Components(i))) return E;
@@ -77,12 +77,12 @@ TbsSkinMenuEngine* FindSkinFormComponent(forms::TCustomForm* AForm) {
 
 TbsSkinMenuEngine* FindMenuFrame(TbsSkinPopupMenu* Menu) {
   if (Menu->SkinComponent) return dynamic_cast<TbsSkinMenuEngine*>(Menu->SkinComponent);
-  if (Menu->ComponentForm) return FindSkinFormComponent(Menu->ComponentForm);
+  if (Menu->ComponentForm) return FindFormMenuEngine(Menu->ComponentForm);
   forms::TCustomForm* F = dynamic_cast<forms::TCustomForm*>(Menu->Owner());
   if (!F && Menu->Owner()) F = dynamic_cast<forms::TCustomForm*>(Menu->Owner()->Owner());
-  TbsSkinMenuEngine* E = FindSkinFormComponent(F);
+  TbsSkinMenuEngine* E = FindFormMenuEngine(F);
   if (E && F->FormStyle() == forms::fsMDIChild && forms::Application)
-    E = FindSkinFormComponent(forms::Application->MainForm());
+    E = FindFormMenuEngine(forms::Application->MainForm());
   return E;
 }
 

@@ -62,7 +62,7 @@ class TbsSkinMenuEngine {
 };
 
 // The first component of AForm that is a frame's menu engine, or nullptr.
-TbsSkinMenuEngine* FindSkinFormComponent(forms::TCustomForm* AForm);
+TbsSkinMenuEngine* FindFormMenuEngine(forms::TCustomForm* AForm);
 // The frame that shows Menu: its SkinComponent, else the frame of its
 // ComponentForm, else of the form that owns it or its owner; a frame of an
 // MDI child gives way to the main form's.

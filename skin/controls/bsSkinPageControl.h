@@ -30,9 +30,7 @@ namespace skin {
 // The tab control's geometry requests (their numbers as the system has them).
 inline constexpr unsigned TCM_GETITEMRECT = 0x130A, TCM_SETCURSEL = 0x130C, TCM_ADJUSTRECT = 0x1328,
                           TCM_SETITEMSIZE = 0x1329;
-// A request to paint into a device context, answered without painting.
-inline constexpr unsigned MSG_SKIN_PAINT_TO_DC = 0xB1C9;
-inline constexpr int SKIN_PAINT_TO_DC_ANSWER = 12851;
+inline constexpr int SKIN_PAINT_TO_DC_ANSWER = int(MSG_SKIN_PAINT_TO_DC_ANSWER);
 
 enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
 enum TTabStyle { tsTabs, tsButtons, tsFlatButtons };

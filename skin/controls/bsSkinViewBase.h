@@ -19,13 +19,8 @@
 
 namespace skin {
 
-// Paint-to-device-context requests of other painters (answered, never sent
-// within the program).
-constexpr unsigned MSG_SKIN_PAINT_TO_DC = 45513;        // WParam: a DC; answer 12851
-constexpr unsigned MSG_SKIN_PAINT_CLIENT_TO_DC = 48202;  // LParam 16802; answer 16802
-constexpr unsigned MSG_SKIN_PAINT_NC_TO_DC = 48203;      // LParam 16802; answer 16802
-constexpr forms::LRESULT kSkinPaintToDCAnswer = 12851;
-constexpr forms::LPARAM kSkinPaintNCKey = 16802;
+constexpr forms::LRESULT kSkinPaintToDCAnswer = MSG_SKIN_PAINT_TO_DC_ANSWER;
+constexpr forms::LPARAM kSkinPaintNCKey = MSG_SKIN_PAINT_NC_KEY;
 
 template <class View, class Entry>
 class TbsSkinViewBase : public View, public TbsSkinChangeable {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/win/WinApi.h"
+#include "skin/controls/bsSkinEdit.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/images/bsLayerManager.h"
 #include "skin/images/bsUtils.h"
@@ -36,8 +37,21 @@ TbsBusinessSkinForm* FindSkinFormComponent(forms::TCustomForm* Form) {
   return nullptr;
 }
 
+namespace {
+
+// What an edit's context menu asks of its form: the frame's skin, for the
+// menu's texts, and whether there is a frame to show a skin menu at all.
+TbsSkinData* FrameSkinDataOf(forms::TCustomForm* Form, bool* HasFrame) {
+  TbsBusinessSkinForm* F = FindSkinFormComponent(Form);
+  if (HasFrame) *HasFrame = F != nullptr;
+  return F ? F->SkinData() : nullptr;
+}
+
+}  // namespace
+
 // ------------------------------------------------------------------ construction
 TbsBusinessSkinForm::TbsBusinessSkinForm(TComponent* AOwner) : TComponent(AOwner) {
+  FindFormFrameSkinData = FrameSkinDataOf;
   FForm = dynamic_cast<forms::TCustomForm*>(AOwner);
   if (!FForm) throw EInvalidCast(u"Invalid class typecast");
   FQuickButtons = std::make_unique<TbsQuickButtonItems>(this);

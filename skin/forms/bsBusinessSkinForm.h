@@ -37,7 +37,6 @@ using rtl::Exception;
 RTL_DECLARE_EXCEPTION(EInvalidCast, Exception)
 
 // Library messages with fixed numbers.
-constexpr unsigned MSG_SKIN_MENU_COMMAND_DONE = WM_USER + 205;
 constexpr unsigned MSG_MDI_CHILD_REFIT = WM_USER + 206;
 constexpr unsigned MSG_MDI_CHILD_MAXIMIZED = WM_USER + 207;
 constexpr unsigned MSG_MDI_CHILD_RESTORED = WM_USER + 208;
@@ -45,8 +44,6 @@ constexpr unsigned MSG_SHOWN_FROM_TRAY = WM_USER + 402;
 constexpr unsigned MSG_QUERY_SKIN_FRAME = 45490;
 constexpr unsigned MSG_SMART_EFFECTS_BEGIN = 45491;
 constexpr unsigned MSG_SMART_EFFECTS_END = 45492;
-constexpr unsigned MSG_SKIN_PAINT_TO_DC = 45513;
-constexpr unsigned MSG_SKIN_PAINT_NC_TO_DC = 48203;
 constexpr int ShownFromTrayTag = -10000;
 // Hit code of every part of the frame that is neither caption, client nor a
 // sizing border (caption buttons, the menu bar, borders that do not size).
@@ -99,16 +96,6 @@ class TbsFrameHintSupport {
 };
 void SetFrameHintSupport(TbsFrameHintSupport* Support);
 TbsFrameHintSupport* FrameHintSupport();
-
-// Skinned controls that are not TbsSkinControl / TbsGraphicSkinControl
-// descendants follow a skin change through this interface.
-class TbsSkinChangeable {
- public:
-  virtual ~TbsSkinChangeable() = default;
-  virtual TbsSkinData* ChangeableSkinData() const = 0;
-  virtual void ChangeSkinData() = 0;
-  virtual void BeforeChangeSkinData() {}
-};
 
 class TbsBusinessSkinForm : public rtl::TComponent {
  public:

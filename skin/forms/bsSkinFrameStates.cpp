@@ -194,7 +194,7 @@ void TbsBusinessSkinForm::BeforeChangeSkinDataWalk(TbsSkinData* ASkinData, forms
     } else if (auto* g = dynamic_cast<TbsGraphicSkinControl*>(c)) {
       if (!ASkinData || g->SkinData() == ASkinData) g->BeforeChangeSkinData();
     } else if (auto* x = dynamic_cast<TbsSkinChangeable*>(c)) {
-      if (!ASkinData || x->ChangeableSkinData() == ASkinData) x->BeforeChangeSkinData();
+      if (!ASkinData || x->SkinData() == ASkinData) x->BeforeChangeSkinData();
     }
   });
 }
@@ -206,7 +206,7 @@ void TbsBusinessSkinForm::ChangeSkinDataWalk(TbsSkinData* ASkinData, forms::TCon
     } else if (auto* g = dynamic_cast<TbsGraphicSkinControl*>(c)) {
       if (!ASkinData || g->SkinData() == ASkinData) g->ChangeSkinData();
     } else if (auto* x = dynamic_cast<TbsSkinChangeable*>(c)) {
-      if (!ASkinData || x->ChangeableSkinData() == ASkinData) x->ChangeSkinData();
+      if (!ASkinData || x->SkinData() == ASkinData) x->ChangeSkinData();
     }
   });
 }

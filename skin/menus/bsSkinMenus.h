@@ -30,7 +30,6 @@
 
 namespace skin {
 
-constexpr unsigned MSG_SKIN_MENU_COMMAND_DONE = win::WM_USER + 205;
 
 class TbsSkinMenu;
 class TbsSkinPopupWindow;

@@ -57,14 +57,30 @@ class EditTest : public EditsTest {
     return s;
   }
   // Right-click request at a screen point; the shown menu (or null).
-  TPopupMenu* ContextMenu(forms::TWinControl* c, int x, int y, win::POINT* at = nullptr) {
+  // The frame's menu engine as the edit's menu finds it: records the menu.
+  struct RecordingEngine : skin::TbsSkinMenuEngine {
     TPopupMenu* shown = nullptr;
-    TPopupMenu::PopupHandler = [&](TPopupMenu* m, int px, int py) {
+    win::POINT at{};
+    void CloseSkinMenu() override {}
+    void PopupSkinMenu(skin::TbsSkinPopupMenu* m, rtl::TRect r, bool, forms::TControl*) override {
       shown = m;
-      if (at) *at = {px, py};
+      at = {r.Left, r.Top};
+    }
+  };
+  TPopupMenu* ContextMenu(forms::TWinControl* c, int x, int y, win::POINT* at = nullptr) {
+    static RecordingEngine engine;
+    engine = RecordingEngine{};
+    auto* previous = skin::FindSkinMenuEngine;
+    skin::FindSkinMenuEngine = [](skin::TbsSkinPopupMenu*) -> skin::TbsSkinMenuEngine* { return &engine; };
+    // A plain popup menu assigned to the edit opens through the framework.
+    TPopupMenu::PopupHandler = [](TPopupMenu* m, int px, int py) {
+      engine.shown = m;
+      engine.at = {px, py};
     };
     win::SendMessage(c->Handle(), win::WM_CONTEXTMENU, 0, win::MAKELPARAM(win::WORD(x), win::WORD(y)));
-    return shown;
+    skin::FindSkinMenuEngine = previous;
+    if (at) *at = engine.at;
+    return engine.shown;
   }
 };
 
