@@ -347,12 +347,13 @@ void TbsSkinCheckRadioBox::DrawCheckImage(gdi::TCanvas* C, int X, int Y, bool AC
     R = Grayed || AChecked ? ActiveCheckImageRect : ActiveUnCheckImageRect;
   else
     R = Grayed || AChecked ? CheckImageRect : UnCheckImageRect;
-  if (Grayed && Enabled() && !IsEmptyRect(GrayedCheckImageRect))
+  // A skin with grayed pictures gives them in every state, disabled too.
+  if (Grayed && !IsEmptyRect(GrayedCheckImageRect))
     R = AMouseIn && !IsEmptyRect(ActiveGrayedCheckImageRect) ? ActiveGrayedCheckImageRect : GrayedCheckImageRect;
   if (!Picture || IsEmptyRect(R)) return;
   TBitmap I(RectWidth(R), RectHeight(R));
   I.Canvas()->CopyRect({0, 0, I.Width(), I.Height()}, Picture->Canvas(), R);
-  if (Grayed && (IsEmptyRect(GrayedCheckImageRect) || !Enabled())) {
+  if (Grayed && IsEmptyRect(GrayedCheckImageRect)) {
     // No grayed picture in the skin: the check image brightened halfway to white.
     std::unique_ptr<TbsEffectBmp> E(TbsEffectBmp::CreateFromhWnd(I.Handle()));
     E->ChangeBrightness(0.5);

@@ -195,6 +195,12 @@ TEST_F(CheckRadioTest, SkinnedFlatLookPicksTheCheckImageByState) {
   const auto expect = [](int v) { return v + (255 - v) / 2; };  // halfway to white
   EXPECT_NEAR(int(g >> 16 & 0xFF), expect(0xC0), 2) << std::hex << g;  // red
   EXPECT_NEAR(int(g >> 8 & 0xFF), expect(0), 2);  // green
+  // Disabled, the grayed image starts from the disabled check image.
+  c->SetEnabled(false);
+  const auto dg = image();
+  EXPECT_NE(dg, g);
+  EXPECT_NE(dg, Rgb(kDisCheck)) << "brightened, not the plain disabled image";
+  c->SetEnabled(true);
 
   // The caption (on black): the skin's frame colour (white), or DefaultFont's
   // (yellow) even when disabled.
@@ -220,6 +226,9 @@ TEST_F(CheckRadioTest, SkinnedFlatLookPicksTheCheckImageByState) {
   auto& s2 = CheckSkin(true);
   c->SetSkinData(&s2);
   EXPECT_EQ(image(), Rgb(kGrayed)) << "the skin's own grayed image";
+  c->SetEnabled(false);
+  EXPECT_EQ(image(), Rgb(kGrayed)) << "also when disabled";
+  c->SetEnabled(true);
   c->SetState(cbUnchecked);
   EXPECT_EQ(PixelAt(c, 3, h / 2 - 10), PixelAt(c, 1, 1)) << "the image's border colour is see-through";
 }
