@@ -275,3 +275,43 @@ TEST_F(ComboBoxTest, SkinnedFaceAndListFollowTheSkin) {
 
 }  // namespace
 }  // namespace skinctltest
+
+namespace skinctltest {
+namespace {
+
+class ComboFaceTest : public ListsTest {};
+
+TEST_F(ComboFaceTest, PlainFaceShowsTheFocusAndTheSkinnedBodyTheHover) {
+  auto* c = MakeCombo<TbsSkinComboBox>();
+  Fill(c->Items(), 4);
+  c->SetItemIndex(1);
+  auto* other = Make<forms::TButton>(form, 20, 200, 80, 25, u"x");
+  other->SetFocus();
+  Pump();
+  const int x = c->CBItem.R.Right - 4, y = (c->CBItem.R.Top + c->CBItem.R.Bottom) / 2;
+  EXPECT_EQ(PixelAt(c, x, y), Rgb(gdi::ColorToRGB(gdi::clWindow))) << "DefaultColor without the focus";
+  c->SetFocus();
+  Pump();
+  EXPECT_EQ(PixelAt(c, x, y), Rgb(gdi::ColorToRGB(gdi::clHighlight))) << "highlighted with the focus";
+  // The face keeps the old entry while the open list follows the pointer.
+  c->DropDown();
+  c->ListBox()->ListBox->SetItemIndex(3);
+  log.clear();
+  c->OnChange = Logger("change");
+  gdi::TBitmap open(c->Width(), c->Height());
+  c->PaintSkinTo(open.Canvas(), 0, 0, u"other text");
+  EXPECT_EQ(c->Text(), u"item 1");
+  EXPECT_TRUE(log.empty()) << "painting a text into a canvas fires no change";
+  c->CloseUp(false);
+
+  TbsSkinData& s = ListSkin();
+  c->SetSkinData(&s);
+  other->SetFocus();
+  Leave();
+  EXPECT_EQ(PixelAt(c, 2, 2), Rgb(kNormal));
+  Enter(c);
+  EXPECT_EQ(PixelAt(c, 2, 2), Rgb(kHot)) << "the hot body under the pointer";
+}
+
+}  // namespace
+}  // namespace skinctltest
