@@ -101,6 +101,33 @@ TEST_F(ComboBoxTest, PressDragAndReleaseOnAnEntryChooses) {
   EXPECT_EQ(c->ItemIndex(), 3);
 }
 
+TEST_F(ComboBoxTest, DraggingBelowTheListScrollsItEvery25Ms) {
+  auto* c = Combo(20);
+  win::POINT b = ButtonPoint(c);
+  win::headless::MouseMove(b);
+  Pump();
+  win::headless::MouseDown(b);
+  Pump();
+  ASSERT_NE(c->ListBox()->ScrollBar, nullptr);
+  win::headless::MouseMove(RowPoint(c, 2));
+  Pump();
+  EXPECT_EQ(c->ListBox()->ItemIndex(), 2);
+  win::RECT lr;
+  win::GetWindowRect(c->ListBox()->Handle(), &lr);
+  win::headless::MouseMove({lr.Left + 10, lr.Bottom + 30});
+  Pump();
+  EXPECT_EQ(c->TimerModeValue(), 2);
+  Advance(100);
+  EXPECT_GE(c->ListBox()->ItemIndex(), 5);
+  EXPECT_EQ(c->ItemIndex(), c->ListBox()->ItemIndex());
+  EXPECT_TRUE(log.size() == 1 && log[0] == "dropdown") << "scrolling fires nothing";
+  win::headless::MouseUp({lr.Left + 10, lr.Bottom + 30});
+  Pump();
+  EXPECT_FALSE(c->IsPopupVisible());
+  EXPECT_EQ(c->TimerModeValue(), 0);
+  EXPECT_EQ(c->ItemIndex(), -1) << "released outside: the old (empty) choice";
+}
+
 TEST_F(ComboBoxTest, ReleaseOutsideAfterVisitingTheListCancels) {
   auto* c = Combo();
   c->SetItemIndex(2);
