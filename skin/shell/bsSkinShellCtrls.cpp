@@ -1157,10 +1157,12 @@ void TbsCustomShellComboBox::ClearItems() {
 }
 
 void TbsCustomShellComboBox::SyncItems() {
+  const int index = ItemIndex();
   Items()->BeginUpdate();
   Items()->Clear();
   for (int i = 0; i < FItemsEx->Count(); ++i) Items()->Add(FItemsEx->GetItem(i)->Caption);
   Items()->EndUpdate();
+  if (index >= 0 && index < FItemsEx->Count()) forms::TCustomComboBox::SetItemIndex(index);
 }
 
 void TbsCustomShellComboBox::SetItemIndex(int Value) {
