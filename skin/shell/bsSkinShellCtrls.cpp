@@ -11,6 +11,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/Menus.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/SysUtils.h"
@@ -832,7 +833,11 @@ void TbsCustomShellListView::AddDefaultColumns(int Count) {
                               {u"FLV_TYPE", u"Type", forms::taLeftJustify, 10},
                               {u"FLV_MODIFIED", u"Modified", forms::taLeftJustify, 14}};
   TbsResourceStrData* rs = SkinData() ? SkinData()->ResourceStrData() : nullptr;
-  const int x = std::max(1, Canvas()->TextWidth(u"X"));
+  // The width of "X" in the view's font, measured off screen (the view's
+  // own canvas has no device outside painting).
+  gdi::TBitmap measure(1, 1);
+  measure.Canvas()->Font()->Assign(Font());
+  const int x = std::max(1, measure.Canvas()->TextWidth(u"X"));
   for (int i = 0; i < Count && i < 4; ++i) {
     forms::TListColumn* c = Columns()->Add();
     c->SetCaption(rs ? rs->GetResStr(cols[i].Key) : String(cols[i].Text));
