@@ -354,6 +354,30 @@ TEST_F(ShellViewsTest, TreeRefreshKeepsOpenFoldersAndSelectionAndRenameResorts) 
   EXPECT_TRUE(nw->HasChildren());
 }
 
+TEST_F(ShellViewsTest, DesktopTreeOpensTheComputer) {
+  tree.Dir("视频");
+  auto* tv = Make<TTestTreeView>(8, 8, 250, 300);
+  forms::TTreeNode* root = tv->Items()->GetFirstNode();
+  ASSERT_TRUE(root);
+  EXPECT_TRUE(root->Selected());
+  EXPECT_FALSE(tv->ShowRoot());
+  const std::vector<String> top = ChildTexts(root);
+  ASSERT_GE(top.size(), 3u);
+  EXPECT_EQ(top.front(), u"主文件夹");
+  EXPECT_EQ(top.back(), u"文件系统");
+  tv->ExpandMyComputer();
+  ASSERT_TRUE(tv->Selected());
+  EXPECT_EQ(tv->Selected()->Text(), u"计算机");
+  EXPECT_TRUE(tv->Selected()->Expanded());
+  ASSERT_GE(tv->Selected()->Count(), 1);
+  EXPECT_EQ(tv->Selected()->Item(0)->ImageIndex(), shell::ikDrive);
+  // A path is reached along the way its parse takes, down from the desktop.
+  tv->SetPath(U(tree.Path("视频")));
+  ASSERT_TRUE(tv->Selected());
+  EXPECT_EQ(tv->Selected()->Text(), u"视频");
+  EXPECT_EQ(tv->Path(), U(tree.Path("视频")));
+}
+
 TEST_F(ShellViewsTest, TreeWithoutShellImagesOrWithItsOwnImages) {
   tree.Dir("i/x");
   auto* tv = Make<TTestTreeView>(8, 8, 250, 300);
