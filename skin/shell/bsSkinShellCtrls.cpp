@@ -900,6 +900,18 @@ int TbsCustomShellListView::OwnerDataFind(const String& Text, int Start, bool Wr
   return -1;
 }
 
+void TbsCustomShellListView::ResetRowCache() {
+  // The control keeps the last row it fetched; after rows were reordered or
+  // renamed it asks again. The selected positions stay where they were.
+  std::vector<int> selected;
+  for (int i = 0; i < FolderCount(); ++i)
+    if (Model().Selected(i)) selected.push_back(i);
+  const int focused = ItemIndex();
+  Items()->SetCount(FolderCount());
+  if (focused >= 0 && focused < FolderCount()) SetItemIndex(focused);
+  for (int i : selected) SetItemSelected(i, true);
+}
+
 void TbsCustomShellListView::ColClick(forms::TListColumn* Column) {
   TbsSkinCustomListView::ColClick(Column);
   const int index = Column->Index();
@@ -919,7 +931,7 @@ void TbsCustomShellListView::ColClick(forms::TListColumn* Column) {
   });
   std::sort(FFolders.begin(), FFolders.end(),
             [](const auto& a, const auto& b) { return CompareShellItems(a.get(), b.get()) < 0; });
-  Items()->SetCount(FolderCount());
+  ResetRowCache();
 }
 
 void TbsCustomShellListView::Back() {
@@ -996,7 +1008,7 @@ void TbsCustomShellListView::Edit(forms::TListItem* Item, String& S) {
   const int i = Item->Index();
   if (i < 0 || i >= FolderCount()) return;
   FFolders[static_cast<std::size_t>(i)]->Rename(S);
-  Items()->SetCount(FolderCount());
+  ResetRowCache();
   InvalidateRow(i);
   if (FTreeView && FTreeView->Selected()) FTreeView->Refresh(FTreeView->Selected());
 }

@@ -227,6 +227,7 @@ class TbsCustomShellListView : public TbsSkinCustomListView, public IShellMenuCo
   void NavigateTo(PCItemIDList Id);
   void SyncLinkedControls();
   void ClearFolderList();
+  void ResetRowCache();
   void OwnerDataFetch(forms::TListItem* Item);
   int OwnerDataFind(const String& Text, int Start, bool Wrap);
   void AddDefaultColumns(int Count);

@@ -175,7 +175,9 @@ TEST_F(ShellViewsTest, ReportColumnsDetailsAndColumnSorts) {
   EXPECT_NE(it->SubItems()->Get(2).find(u':'), String::npos) << rtl::StringToUtf8(it->SubItems()->Get(2));
   EXPECT_EQ(it->ImageIndex(), shell::ikVideo);
 
+  lv->SetItemIndex(1);
   lv->ColClick(lv->Columns()->Items(1));  // size, ascending, folders first
+  EXPECT_EQ(lv->ItemIndex(), 1) << "the selection stays on its row position";
   EXPECT_EQ(Names(lv), (std::vector<String>{u"folder", u"small.mp4", u"middle.mp3", u"large.mp4"}));
   lv->ColClick(lv->Columns()->Items(1));  // the same column again: reversed, folders last
   EXPECT_EQ(Names(lv), (std::vector<String>{u"large.mp4", u"middle.mp3", u"small.mp4", u"folder"}));
@@ -250,6 +252,7 @@ TEST_F(ShellViewsTest, RenameInTheListMovesTheFileAndRefusalRaises) {
   lv->Edit(it, name);
   EXPECT_EQ(::access(tree.Path("r/新 名字.mp4").c_str(), F_OK), 0);
   EXPECT_EQ(lv->FolderAt(0)->DisplayName(), u"新 名字.mp4");
+  EXPECT_EQ(lv->Items()->Items(0)->Caption(), u"新 名字.mp4");
   String bad = u"a/b";
   EXPECT_THROW(lv->Edit(lv->Items()->Items(0), bad), rtl::Exception);
   EXPECT_EQ(lv->FolderAt(0)->DisplayName(), u"新 名字.mp4");
