@@ -87,6 +87,7 @@ TEST_F(ShellViewsTest, VanishedFolderGivesItsErrorAndNoRows) {
 
 TEST_F(ShellViewsTest, UnreadableFolderGivesItsErrorAndNoRows) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  tree.Dir("locked");
   tree.File("locked/inside.mp4");
   ::chmod(tree.Path("locked").c_str(), 0);
   auto* lv = Make<TTestListView>(8, 8, 400, 300);
