@@ -465,5 +465,31 @@ TEST_F(ShellViewsTest, ContextMenuRunsVerbsThroughTheViewsHook) {
   EXPECT_EQ(Names(lv), (std::vector<String>{u"stay.mp4"})) << "a delete refreshes the view";
 }
 
+TEST_F(ShellViewsTest, TreeCommandsAndRefusedFolders) {
+  tree.Dir("tc/keep");
+  tree.Dir("tc/drop");
+  tree.Dir("tc/skip");
+  auto* tv = Make<TTestTreeView>(8, 8, 250, 300);
+  tv->OnAddFolder = [](rtl::TObject*, TbsShellFolder* f, bool& can) { can = f->DisplayName() != u"skip"; };
+  tv->SetRoot(U(tree.Path("tc")));
+  forms::TTreeNode* root = tv->Items()->GetFirstNode();
+  EXPECT_EQ(ChildTexts(root), (std::vector<String>{u"drop", u"keep"}));
+  tv->SetSelected(root->Item(0));
+  win::headless::MouseDown(tv->ClientToScreen({tv->NodeRect(root->Item(0), true).Left + 4, tv->NodeRect(root->Item(0), true).Top + 4}), 1);
+  win::headless::MouseUp(tv->ClientToScreen({tv->NodeRect(root->Item(0), true).Left + 4, tv->NodeRect(root->Item(0), true).Top + 4}), 1);
+  Pump();
+  ASSERT_TRUE(LastShellContextMenu());
+  forms::TMenuItem* del = LastShellContextMenu()->Items()->Find(u"删除");
+  ASSERT_TRUE(del);
+  del->Click();
+  EXPECT_NE(::access(tree.Path("tc/drop").c_str(), F_OK), 0);
+  EXPECT_EQ(ChildTexts(tv->Items()->GetFirstNode()), (std::vector<String>{u"keep"}));
+  bool handled = false;
+  tv->SetSelected(tv->Items()->GetFirstNode()->Item(0));
+  tv->ExecuteCommand(u"RENAME", handled);
+  EXPECT_TRUE(handled);
+  EXPECT_TRUE(tv->IsEditing());
+}
+
 }  // namespace
 }  // namespace shellctltest
