@@ -1021,6 +1021,9 @@ void TbsCustomShellListView::MouseDown(forms::TMouseButton Button, forms::TShift
 void TbsCustomShellListView::DoContextPopup(int X, int Y) {
   if (FAutoContext && SelectedFolder()) {
     ShowItemContextMenu(this, SelectedFolder(), X, Y);
+    // The menu holds the item's path, not its row object, so the rows may be
+    // read again at once.
+    Refresh();
   }
 }
 
