@@ -103,6 +103,10 @@ void BuildForm2(TForm2* F, skin::TbsSkinData* SD) {
   ok->OnClick = [F](rtl::TObject* S) { F->bsSkinButton1Click(S); };
 
   b.Finish();
+  // The skinned frame's borders are known once the window exists: keep the
+  // client area at its described size.
+  F->HandleNeeded();
+  F->SetClientSize(kClientW, kClientH);
 }
 
 }  // namespace appforms

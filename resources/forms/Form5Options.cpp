@@ -139,6 +139,10 @@ void BuildForm5(TForm5* F, skin::TbsSkinData* SD) {
   F->bsSkinCheckRadioBox8->OnClick = [F](rtl::TObject* S) { F->bsSkinCheckRadioBox8Click(S); };
 
   b.Finish();
+  // The skinned frame's borders are known once the window exists: keep the
+  // client area at its described size.
+  F->HandleNeeded();
+  F->SetClientSize(kClientW, kClientH);
 }
 
 }  // namespace appforms
