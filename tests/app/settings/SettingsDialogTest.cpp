@@ -64,6 +64,11 @@ bool operator==(const TVideoFields& a, const TVideoFields& b) {
          a.Video_TimeLength == b.Video_TimeLength && a.Video_DisableVideo == b.Video_DisableVideo;
 }
 
+// The pickers' items.
+int Count(TOfficePicker* p) { return p->ItemCount(); }
+std::string TitleOf(TOfficePicker* p, int i) { return U8(p->Item(i).Title); }
+std::string CaptionOf(TOfficePicker* p, int i) { return U8(p->Item(i).Caption); }
+
 class SettingsDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -121,15 +126,15 @@ TEST_F(SettingsDialogTest, CreationLoadsProfileZeroAndOnlyClearsDisableVideo) {
   EXPECT_TRUE(video == expected);
   EXPECT_FALSE(d->Visible());
   EXPECT_EQ(U8(d->Caption()), "设置选项");
-  EXPECT_EQ(d->bsSkinOfficeComboBox2->ItemCount(), 12);
+  EXPECT_EQ(Count(d->bsSkinOfficeComboBox2), 12);
   EXPECT_EQ(d->bsSkinOfficeComboBox2->ItemIndex(), 0);
-  EXPECT_EQ(U8(d->bsSkinOfficeComboBox2->Item(0).Caption), "常用视频");
-  EXPECT_EQ(U8(d->bsSkinOfficeComboBox2->Item(11).Caption), "Flash视频");
+  EXPECT_EQ(CaptionOf(d->bsSkinOfficeComboBox2, 0), "常用视频");
+  EXPECT_EQ(CaptionOf(d->bsSkinOfficeComboBox2, 11), "Flash视频");
   EXPECT_EQ(d->ImageList1->Count(), 12);
   EXPECT_EQ(d->ImageList2->Count(), 0);
-  ASSERT_EQ(d->bsSkinOfficeComboBox1->ItemCount(), 15);
+  ASSERT_EQ(Count(d->bsSkinOfficeComboBox1), 15);
   EXPECT_EQ(d->bsSkinOfficeComboBox1->ItemIndex(), 0);
-  EXPECT_EQ(U8(d->bsSkinOfficeComboBox1->Item(0).Title), "AVI - 音频视频交错格式(*.avi)");
+  EXPECT_EQ(TitleOf(d->bsSkinOfficeComboBox1, 0), "AVI - 音频视频交错格式(*.avi)");
   EXPECT_EQ(Presets(d), (std::vector<std::string>{"保持原分辨率", "816 kbps", "25.00", "128 kbps", "44100",
                                                   "保持原视频模式"}));
   EXPECT_NE(d->FFVCL, nullptr);
@@ -172,7 +177,7 @@ TEST_F(SettingsDialogTest, OlderProfilesThroughThePickersAndOk) {
     TForm6* d = Make();
     d->bsSkinOfficeComboBox2->SetItemIndex(c.category);
     d->bsSkinOfficeComboBox1->SetItemIndex(c.format);
-    EXPECT_EQ(U8(d->bsSkinOfficeComboBox1->Item(c.format).Title), c.title);
+    EXPECT_EQ(TitleOf(d->bsSkinOfficeComboBox1, c.format), c.title);
     if (!c.presets.empty() && !c.presets[3].empty()) EXPECT_EQ(Presets(d), c.presets);
     d->bsSkinButton2->ButtonClick();
     EXPECT_EQ(U8(video.Video_OutPutFileName), c.outName);
@@ -197,7 +202,7 @@ TEST_F(SettingsDialogTest, OlderProfilesThroughThePickersAndOk) {
 TEST_F(SettingsDialogTest, AudioOnlyProfilesDisableTheVideoBoxesUntilTheNextPick) {
   TForm6* d = Make();
   d->bsSkinOfficeComboBox2->SetItemIndex(1);  // "常用音频": profile 100 loads at once
-  EXPECT_EQ(d->bsSkinOfficeComboBox1->ItemCount(), 13);
+  EXPECT_EQ(Count(d->bsSkinOfficeComboBox1), 13);
   for (TPresetComboBox* b : {d->bsSkinComboBox1, d->bsSkinComboBox2, d->bsSkinComboBox4, d->bsSkinComboBox9})
     EXPECT_FALSE(b->Enabled());
   EXPECT_TRUE(d->bsSkinComboBox3->Enabled());
