@@ -57,6 +57,7 @@ void BuildForm2(TForm2* F, skin::TbsSkinData* SD) {
   bsf->SetShowIcon(true);
   bsf->Magnetic = true;
   bsf->MagneticSize = 10;
+  bsf->PositionInMonitor = skin::bspDesktopCenter;
   bsf->ClientWidth = kClientW;
   bsf->ClientHeight = kClientH;
   bsf->SetSkinData(SD);
