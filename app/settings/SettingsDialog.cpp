@@ -8,9 +8,12 @@ namespace settings {
 class TForm6::TFormatPicker : public tables::IFormatPicker {
  public:
   explicit TFormatPicker(TOfficePicker* APicker) : FPicker(APicker) {}
-  void ClearItems() override { FPicker->ClearItems(); }
+  void ClearItems() override { FPicker->Items()->Clear(); }
   void AddItem(const rtl::String& Title, const rtl::String& Caption, int ImageIndex) override {
-    FPicker->AddItem(Title, Caption, ImageIndex);
+    skin::TbsSkinOfficeItem* item = FPicker->Items()->Add();
+    item->SetTitle(Title);
+    item->SetCaption(Caption);
+    item->SetImageIndex(ImageIndex);
   }
   void Repaint() override { FPicker->Repaint(); }
   void SetItemIndex(int Index) override { FPicker->SetItemIndex(Index); }

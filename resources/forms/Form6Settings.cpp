@@ -37,13 +37,16 @@ forms::TButton* MakeCommand(forms::TFormBuilder& b, const char16_t* Name, forms:
   return k;
 }
 
-TPresetComboBox* MakePresetBox(forms::TFormBuilder& b, const char16_t* Name, forms::TWinControl* Parent, int X,
-                               int Y, int W) {
+TPresetComboBox* MakePresetBox(forms::TFormBuilder& b, const char16_t* Name, forms::TWinControl* Parent,
+                               skin::TbsSkinData* SD, int X, int Y, int W) {
   auto* c = b.Make<TPresetComboBox>(Name, Parent);
-  c->SetStyle(forms::csDropDownList);
+  c->SetSkinDataName(u"combobox");
+  c->SetStyle(skin::bscbFixedStyle);
   c->SetBounds(X, Y, W, 20);
   c->SetDropDownCount(8);
+  SetFont(c->DefaultFont(), u"Arial", 14);
   SetFont(c->Font(), u"Arial", 14);
+  c->SetSkinData(SD);
   return c;
 }
 
@@ -123,19 +126,52 @@ void BuildForm6(TForm6* F, skin::TbsSkinData* SD) {
 
   auto* formats = b.Make<TOfficePicker>(u"bsSkinOfficeComboBox1", panel);
   F->bsSkinOfficeComboBox1 = formats;
-  formats->SetBounds(215, 33, 400, 51);
+  formats->SetSkinDataName(u"combobox");
+  formats->SetToolButtonStyle(true);
+  formats->SetListBoxSkinDataName(u"listbox");
+  formats->SetListBoxItemHeight(60);
+  formats->SetListBoxHeaderHeight(20);
+  formats->SetListBoxShowItemTitles(true);
+  formats->SetListBoxShowLines(true);
+  formats->SetShowItemTitle(true);
+  formats->SetShowItemImage(true);
+  formats->SetShowItemText(true);
   formats->SetDropDownCount(4);
+  formats->AlphaBlend = false;
+  formats->AlphaBlendValue = 200;
+  formats->AlphaBlendAnimation = true;
+  SetFont(formats->DefaultFont(), u"宋体", -12);
   SetFont(formats->Font(), u"宋体", -12);
-  formats->AddItem(u"", u"", -1);  // a placeholder until the catalogue step runs
+  formats->SetBounds(215, 33, 400, 51);
+  formats->Items()->Add();  // a placeholder until the catalogue step runs
+  formats->SetSkinData(SD);
 
   auto* categories = b.Make<TOfficePicker>(u"bsSkinOfficeComboBox2", panel);
   F->bsSkinOfficeComboBox2 = categories;
-  categories->SetBounds(83, 33, 126, 51);
+  categories->SetSkinDataName(u"combobox");
+  categories->SetToolButtonStyle(true);
+  categories->SetListBoxSkinDataName(u"resizetoolpanel");
+  categories->ListBoxWidth = 119;
+  categories->SetListBoxItemHeight(50);
+  categories->SetListBoxShowItemTitles(false);
+  categories->SetListBoxShowLines(false);
+  categories->SetShowItemTitle(true);
+  categories->SetShowItemImage(true);
+  categories->SetShowItemText(true);
   categories->SetDropDownCount(4);
+  categories->AlphaBlend = false;
+  SetFont(categories->DefaultFont(), u"宋体", -12);
   SetFont(categories->Font(), u"宋体", -12);
-  for (int i = 0; i < SettingsCategories().Count(); ++i)
-    categories->AddItem(u"", SettingsCategories()[i].Caption, SettingsCategories()[i].ImageIndex);
+  categories->UseSkinFont = false;
+  categories->SetImages(images);
+  categories->SetBounds(83, 33, 126, 51);
+  for (int i = 0; i < SettingsCategories().Count(); ++i) {
+    skin::TbsSkinOfficeItem* item = categories->Items()->Add();
+    item->SetCaption(SettingsCategories()[i].Caption);
+    item->SetImageIndex(SettingsCategories()[i].ImageIndex);
+  }
   categories->SetItemIndex(0);
+  categories->SetSkinData(SD);
 
   auto* hidden = MakeSkinButton(b, u"bsSkinButton1", panel, nullptr, 621, 139, 55, 51, u"设置");
   F->bsSkinButton1 = hidden;
@@ -213,7 +249,7 @@ void BuildForm6(TForm6* F, skin::TbsSkinData* SD) {
     // bsSkinTextLabel5 is the pickers' label.
     const rtl::String labelName = u"bsSkinTextLabel" + rtl::IntToStr(n < 4 ? n + 1 : n + 2);
     F->PresetLabels[n++] = MakeTextLabel(b, labelName.c_str(), page, SD, p.lx, p.ly, p.label);
-    *p.field = MakePresetBox(b, p.name, page, p.x, p.y, p.w);
+    *p.field = MakePresetBox(b, p.name, page, SD, p.x, p.y, p.w);
   }
 
   F->bsSkinButton3 = MakeSkinButton(b, u"bsSkinButton3", F, SD, 594, 416, 69, 25, u"取消");
