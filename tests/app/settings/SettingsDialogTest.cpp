@@ -218,6 +218,30 @@ TEST_F(SettingsDialogTest, AudioOnlyProfilesDisableTheVideoBoxesUntilTheNextPick
   EXPECT_EQ(U8(d->bsSkinComboBox2->Text()), "816 kbps");
 }
 
+// The user's choice with the keyboard goes the same way as one from code.
+TEST_F(SettingsDialogTest, ACategoryChosenWithTheKeyboardRebuildsTheFormats) {
+  TForm6* d = Make(Skin(0));
+  d->Show();
+  win::SetForegroundWindow(d->Handle());
+  Pump();
+  d->bsSkinOfficeComboBox2->SetFocus();
+  Pump();
+  win::headless::PressKey(win::VK_DOWN);
+  Pump();
+  EXPECT_EQ(d->bsSkinOfficeComboBox2->ItemIndex(), 1);
+  EXPECT_EQ(Count(d->bsSkinOfficeComboBox1), 13);
+  EXPECT_EQ(TitleOf(d->bsSkinOfficeComboBox1, 0), "MP3 - MPEG Layer-3音频格式(*.mp3)");
+  EXPECT_FALSE(d->bsSkinComboBox1->Enabled());
+  d->bsSkinOfficeComboBox1->SetFocus();
+  Pump();
+  win::headless::PressKey(win::VK_DOWN);  // "WMA" (key 101)
+  Pump();
+  EXPECT_EQ(d->bsSkinOfficeComboBox1->ItemIndex(), 1);
+  d->bsSkinButton2->ButtonClick();
+  EXPECT_EQ(U8(video.Video_OutPutFileName), "/out/clip.wma");
+  EXPECT_TRUE(video.Video_DisableVideo);
+}
+
 TEST_F(SettingsDialogTest, OkMakesTheNameUniqueUnlessOverwritingAndCancelWritesNothing) {
   existing = {u"/out/clip.avi", u"/out/clip_1.avi"};
   TForm6* d = Make();
