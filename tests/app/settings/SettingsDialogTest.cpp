@@ -242,6 +242,25 @@ TEST_F(SettingsDialogTest, ACategoryChosenWithTheKeyboardRebuildsTheFormats) {
   EXPECT_TRUE(video.Video_DisableVideo);
 }
 
+// The two pickers' drop-down lists, pictured in one skin.
+TEST_F(SettingsDialogTest, PickerListsDropDown) {
+  const char* dir = std::getenv("TVL_TEST_PICTURES");
+  TForm6* d = Make(Skin(1));
+  d->Show();
+  win::SetForegroundWindow(d->Handle());
+  Pump();
+  for (TOfficePicker* p : {d->bsSkinOfficeComboBox2, d->bsSkinOfficeComboBox1}) {
+    p->DropDown();
+    Pump();
+    ASSERT_TRUE(p->IsPopupVisible());
+    const std::string path = std::string(dir ? dir : ".") + "/form6_" + U8(p->Name()) + "_list.png";
+    EXPECT_TRUE(forms::RenderToPng(p->ListBox(), path)) << path;
+    p->CloseUp(false);
+    Pump();
+    EXPECT_FALSE(p->IsPopupVisible());
+  }
+}
+
 TEST_F(SettingsDialogTest, OkMakesTheNameUniqueUnlessOverwritingAndCancelWritesNothing) {
   existing = {u"/out/clip.avi", u"/out/clip_1.avi"};
   TForm6* d = Make();
