@@ -32,6 +32,9 @@ namespace skin {
 
 class TbsLayerManager;
 class TbsSkinStatusBar;
+class TbsSkinMDITabsBar;
+class TbsFormLayerBorder;
+class TbsClientInActivePanel;
 
 using rtl::Exception;
 RTL_DECLARE_EXCEPTION(EInvalidCast, Exception)
@@ -169,7 +172,7 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   rtl::TComponent* SkinHint = nullptr;        // the skinned hint component, when one is placed
   rtl::TComponent* TrayIcon = nullptr;        // the tray icon component, when one is placed
   forms::TControl* MainMenuBar = nullptr;     // the skinned menu bar, when one is placed
-  rtl::TComponent* MDITabsBar = nullptr;
+  TbsSkinMDITabsBar* MDITabsBar = nullptr;
   bool AlwaysDisableLayeredFrames = false;
   bool PreviewMode = false;
   // Object hints through the frame's SkinHint (nothing without one or
@@ -204,8 +207,40 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   bool IsLayeredBorderInUse() const;
   bool DeferShowForLayeredBorder() const;
   void EnableShadow(bool AShowShadow, bool AHideFormBefore);
-  void ShowClientInActiveEffect() {}
-  void HideClientInActiveEffect() {}
+  void ShowClientInActiveEffect();
+  void HideClientInActiveEffect();
+  TbsClientInActivePanel* ClientInActivePanel() const { return FClientInActivePanel; }
+  bool FClientInActiveDraw = false;
+  TbsFormLayerBorder* BorderLayer() const { return FBorderLayer; }
+
+  // ---- MDI (bsSkinMDI.cpp). The window system's forms know no MDI styles:
+  // the frame makes its form an MDI frame form (with a client window) or an
+  // MDI child of the application's MDI frame form.
+  void SetMDIStyle(forms::TFormStyle FS);
+  TRect GetMDIChildArea();
+  void AddChildToMenu(forms::TCustomForm* Child);
+  void UpDateChildCaptionInMenu(forms::TCustomForm* Child);
+  void UpDateChildActiveInMenu();
+  void DeleteChildFromMenu(forms::TCustomForm* Child);
+  void MDIItemClick(rtl::TObject* Sender);
+  void ShowMDIChild(forms::TCustomForm* Child);
+  void AddChildToBar(forms::TCustomForm* Child);
+  void DeleteChildFromBar(forms::TCustomForm* Child);
+  void RefreshMDIBarTab(forms::TCustomForm* Child);
+  void UpdateMainFormTabsBar();
+  void UpdateMainMenuBarItems();
+  void RefitMDIChildren();
+  void ArrangeMinimizedChildren();
+  forms::TCustomForm* FindMaximizedMDIChild();
+  void Tile();
+  void Cascade();
+  void MinimizeAll();
+  void MaximizeAll();
+  void RestoreAll();
+  void CloseAll();
+  void PaintMDIClientBG(gdi::HDC DC);
+  bool IsMDIChild() const;
+  bool IsMDIForm() const;
   void ApplyNativeBorderIcons();
   int GetDefaultCaptionHeight() const;
   int GetDefaultButtonSize() const;
@@ -346,8 +381,8 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void SecondDispatch(forms::TMessage& M);
   void CallOld(forms::TMessage& M);
   void SendNCPaint();
-  bool IsMDIChild() const;
-  bool IsMDIForm() const;
+  // Sends Msg to the application's MDI frame form (from a child).
+  void NotifyMDIFrame(unsigned Msg);
   bool MDIMaxChild() const;
   bool IsMainForm() const;
   bool HasBorder() const;
@@ -382,6 +417,9 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   TbsLayerManager* FLayerManager = nullptr;
   TbsLayerManager* FMenuLayerManager = nullptr;
   std::vector<std::unique_ptr<TbsActiveSkinObject>> FObjectList;
+  forms::TFormStyle FMDIStyle = forms::fsNormal;
+  TbsFormLayerBorder* FBorderLayer = nullptr;
+  TbsClientInActivePanel* FClientInActivePanel = nullptr;
 };
 
 // The wait between two fade-in steps (1 ms asleep); tests that run on the
