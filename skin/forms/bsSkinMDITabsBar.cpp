@@ -216,6 +216,11 @@ void TbsSkinMDITabsBar::Notification(TComponent* AComponent, rtl::TOperation Ope
     if (ObjectList[i]->Child == AComponent) {
       ObjectList.erase(ObjectList.begin() + std::ptrdiff_t(i));
       ActiveTabIndex = OldTabIndex = -1;
+      if (ObjectList.empty() && FListButton) {
+        delete FListButton;
+        FListButton = nullptr;
+      }
+      Invalidate();
       break;
     }
 }
