@@ -350,6 +350,16 @@ int TbsBusinessSkinForm::GetMaxHeight() {
 // ------------------------------------------------------------------ shortcuts
 void TbsBusinessSkinForm::FormShortCutHandler(win::MSG& Msg, bool& Handled) {
   if (OnShortCut) OnShortCut(Msg, Handled);
+  if (Handled) return;
+  const bool alt = (Msg.lParam & (LPARAM(1) << 29)) != 0;
+  const bool ctrlOrShift = (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_SHIFT) & 0x8000);
+  if (alt && !ctrlOrShift && Msg.wParam == WPARAM(VK_SPACE)) {
+    ShowSystemMenuAtButton();
+    FInShortCut = false;
+    Handled = true;
+    return;
+  }
+  if (gMenuSupport) gMenuSupport->FormShortCut(this, Msg, Handled);
 }
 
 // ------------------------------------------------------------------ window procedure
@@ -562,7 +572,7 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
         if (OnRestore) OnRestore(this);
       } else if ((M.WParam & 0xFFF0) == SC_KEYMENU) {
         if (!InMainMenu) SkinMenuClose();
-        if (gMenuSupport) gMenuSupport->KeyMenu(this);
+        if (gMenuSupport) gMenuSupport->KeyMenu(this, int(M.LParam));
         callOld = false;
       }
       break;
@@ -629,17 +639,17 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
           TRect A = GetMDIChildArea();
           FForm->SetBounds(0, 0, A.Width(), A.Height());
         }
-      } else if (M.Msg == MSG_MDI_CHILD_MAXIMIZED) {
+          } else if (M.Msg == MSG_MDI_CHILD_MAXIMIZED) {
         if (IsMDIForm()) {
           FMDIChildMaximized = true;
           SendNCPaint();
-          UpdateMainMenuBarItems();
+          if (gMenuSupport) gMenuSupport->MDIChildMaximized(this);
         }
       } else if (M.Msg == MSG_MDI_CHILD_RESTORED) {
         if (IsMDIForm()) {
           FMDIChildMaximized = FindMaximizedMDIChild() != nullptr;
           SendNCPaint();
-          UpdateMainMenuBarItems();
+          if (gMenuSupport) gMenuSupport->MDIChildRestored(this);
         }
       } else if (M.Msg == MSG_LAYERED_BORDERS_CHANGED) {
         if (!IsLayeredBorderInUse()) {

@@ -82,8 +82,17 @@ class TbsFrameMenuSupport {
   virtual void CloseMenus(TbsBusinessSkinForm* F) = 0;
   // Looks at every message first (menus close on some of them).
   virtual void CloseMenusOnMessage(TbsBusinessSkinForm* F, const forms::TMessage& M) {}
-  // SC_KEYMENU: enter or leave the menu bar's keyboard mode.
-  virtual void KeyMenu(TbsBusinessSkinForm* F) {}
+  // SC_KEYMENU: Key 0 (Alt or F10 alone) enters or leaves the menu bar's
+  // keyboard mode; another key is an accelerator of the bar.
+  virtual void KeyMenu(TbsBusinessSkinForm* F, int Key) {}
+  // The form's shortcut handling after the frame's OnShortCut and Alt+Space:
+  // the menu bar's accelerators and the main menu's shortcuts.
+  virtual void FormShortCut(TbsBusinessSkinForm* F, win::MSG& Msg, bool& Handled) {}
+  // The menu bar rebuilds its items (MDI children changed).
+  virtual void UpdateMenuBarItems(TbsBusinessSkinForm* F) {}
+  // A child of this MDI frame form was maximized / left the maximized state.
+  virtual void MDIChildMaximized(TbsBusinessSkinForm* F) {}
+  virtual void MDIChildRestored(TbsBusinessSkinForm* F) {}
   virtual void FrameDestroyed(TbsBusinessSkinForm* F) {}
 };
 void SetFrameMenuSupport(TbsFrameMenuSupport* Support);
@@ -331,6 +340,9 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void SkinMenuClose();
   void PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bool APopupUp);
   void PopupSystemMenuAt(TPoint P);
+  // Alt+Space: the system menu below the system-menu button.
+  void ShowSystemMenuAtButton();
+  bool FInShortCut = false;
 
   // ---- state (read by objects, menus and tests)
   forms::TCustomForm* Form() const { return FForm; }

@@ -452,6 +452,7 @@ forms::TMenuItem* TbsBusinessSkinForm::GetSystemMenuItems() {
 }
 
 void TbsBusinessSkinForm::SkinMenuOpen() {
+  if (InMenu) return;
   InMenu = true;
   if (OnSkinMenuOpen) OnSkinMenuOpen(this);
 }
@@ -484,6 +485,23 @@ void TbsBusinessSkinForm::PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bo
   if (!FrameMenuSupport() || !AItem || AItem->Count() == 0) return;
   SkinMenuOpen();
   FrameMenuSupport()->PopupMenuItem(this, AItem, R, APopupUp);
+}
+
+void TbsBusinessSkinForm::ShowSystemMenuAtButton() {
+  for (auto& o : FObjectList) {
+    bool sys = false;
+    if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get())) sys = b->Command == cmSysMenu;
+    if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get())) sys = sys || a->Command == cmSysMenu;
+    if (!sys || !o->Enabled) continue;
+    TRect r = o->ObjectRect;
+    RECT w{};
+    GetWindowRect(FormHandle(), &w);
+    PopupSystemMenuAt({w.Left + r.Left, w.Top + r.Bottom});
+    return;
+  }
+  RECT w{};
+  if (HWND h = FormHandle()) GetWindowRect(h, &w);
+  PopupSystemMenuAt({w.Left, w.Top + (FSkinSupport ? NewClRect.Top : GetDefaultCaptionHeight() + 3)});
 }
 
 void TbsBusinessSkinForm::PopupSystemMenuAt(TPoint P) {

@@ -283,7 +283,7 @@ void TbsBusinessSkinForm::UpdateMainFormTabsBar() {
 
 void TbsBusinessSkinForm::UpdateMainMenuBarItems() {
   auto* main = MainFrame();
-  if (main && main->MainMenuBar) main->MainMenuBar->Invalidate();
+  if (main && main->MainMenuBar && FrameMenuSupport()) FrameMenuSupport()->UpdateMenuBarItems(main);
 }
 
 void TbsBusinessSkinForm::RefitMDIChildren() {

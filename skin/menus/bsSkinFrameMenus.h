@@ -1,0 +1,66 @@
+// The menus of a skinned form frame: its system menu and tray menu, the menu
+// engine every menu of the form opens through, the frame's menu and
+// main-menu modes with the keyboard while a menu is open, the messages that
+// close open menus, and the way the form's shortcuts reach the menu bar and
+// the main menu.
+//
+// InstallSkinFrameMenus puts this in place for every frame (the main menu
+// bar installs it too); each frame then gets one TbsFrameMenuHost among its
+// form's components, so the form's skin popup menus open through it.
+// GUI thread only.
+#pragma once
+
+#include "skin/forms/bsBusinessSkinForm.h"
+#include "skin/menus/bsSkinMenuHost.h"
+
+namespace skin {
+
+class TbsSkinMainMenuBar;
+
+class TbsFrameMenuHost : public TbsSkinMenuHost {
+ public:
+  explicit TbsFrameMenuHost(TbsBusinessSkinForm* AFrame);
+  ~TbsFrameMenuHost() override;
+
+  TbsBusinessSkinForm* Frame() const { return FFrame; }
+  forms::TPopupMenu* SysMenu() const { return FSysMenu; }
+  TbsSkinPopupMenu* SysTrayMenu() const { return FSysTrayMenu; }
+  TbsSkinMainMenuBar* MenuBar() const;
+
+  void SkinMenuOpen() override;
+  void SkinMenuClose() override;
+  void CloseMenusOnMessage(unsigned Msg) override;
+  void MenuKeyDown(int Key) override;
+
+  forms::TMenuItem* GetSystemMenuItems();
+  void BuildDefaultSystemMenu();
+  void UpdateCustomSystemMenu();
+  // Opens a menu-bar item's sub-items in main-menu mode.
+  void OpenMainMenuItem(TbsSkinData* SD, TRect R, forms::TMenuItem* Item, bool PopupUp);
+  // The keyboard goes to the menus from now on (main-menu mode).
+  void HookMainMenu() { HookAppMessages(); }
+  void UnhookMenus() { UnhookAppMessages(); }
+  // Closes the host's side of an open menu (the frame's SkinMenuClose).
+  void CloseHostSide() { TbsSkinMenuHost::SkinMenuClose(); }
+
+ protected:
+  bool AppMessage(win::MSG& Msg) override;
+  void MenuEnded() override;
+
+ private:
+  TbsBusinessSkinForm* FFrame;
+  forms::TPopupMenu* FSysMenu;
+  TbsSkinPopupMenu* FSysTrayMenu;
+  bool FSwitching = false, FEscape = false;
+};
+
+// Puts the frames' menu support in place (once; later calls do nothing).
+void InstallSkinFrameMenus();
+// The menu host of a frame, made on first use (nil for nil).
+TbsFrameMenuHost* FindFrameMenuHost(TbsBusinessSkinForm* F);
+// Main-menu mode ends: the bar leaves its menu mode.
+void ExitMainMenu(TbsBusinessSkinForm* F);
+// The last level of a bar item's menu closed by Escape: the item stays hot.
+void MainMenuItemMenuClosed(TbsBusinessSkinForm* F);
+
+}  // namespace skin
