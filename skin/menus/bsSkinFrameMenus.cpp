@@ -53,7 +53,7 @@ forms::TShiftState ShiftOf(const win::MSG& Msg) {
   forms::TShiftState s;
   if (GetKeyState(VK_SHIFT) & 0x8000) s.Include(forms::ssShift);
   if (GetKeyState(VK_CONTROL) & 0x8000) s.Include(forms::ssCtrl);
-  if (Msg.lParam & (LPARAM(1) << 29)) s.Include(forms::ssAlt);
+  if ((Msg.lParam & (LPARAM(1) << 29)) || GetKeyState(VK_MENU) < 0) s.Include(forms::ssAlt);
   return s;
 }
 
@@ -109,6 +109,11 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     TbsSkinMainMenuBar* bar = host ? host->MenuBar() : nullptr;
     if (!bar) return;
     if (Key == 0) {
+      // The Alt of an Alt+letter accelerator the bar took is no menu key.
+      if (host->AltTaken) {
+        host->AltTaken = false;
+        return;
+      }
       if (F->InMainMenu) ExitMainMenu(F);
       else bar->EnterMenuMode();
       return;
@@ -130,6 +135,7 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     if (M) {
       if (OnlyAlt(shift) && key != VK_F4 && bar && bar->HandleItemAccelerator(key)) {
         Handled = true;
+        host->AltTaken = true;
       } else {
         F->FInShortCut = M->IsShortCut(key, shift);
         Handled = F->FInShortCut;
@@ -139,6 +145,7 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     if (forms::TMainMenu* child = bar->ChildMenuIn ? bar->GetChildMainMenu() : nullptr) {
       if (OnlyAlt(shift) && bar->HandleItemAccelerator(key)) {
         Handled = true;
+        host->AltTaken = true;
       } else {
         F->FInShortCut = child->IsShortCut(key, shift);
         Handled = F->FInShortCut;
@@ -357,7 +364,9 @@ void TbsFrameMenuHost::MenuKeyDown(int Key) {
   }
   TbsSkinMainMenuBar* bar = MenuBar();
   const bool visible = FSkinMenu->Visible();
-  if (F->InMainMenu && bar) {
+  // Letters go to the bar's items only while none of their menus is open;
+  // an open menu takes its own rows' accelerators.
+  if (F->InMainMenu && bar && !visible) {
     char16_t c = char16_t(Key);
     const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
     if (letter && bar->HandleItemAccelerator(Key)) return;

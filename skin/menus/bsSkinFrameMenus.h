@@ -42,6 +42,9 @@ class TbsFrameMenuHost : public TbsSkinMenuHost {
   void UnhookMenus() { UnhookAppMessages(); }
   // Closes the host's side of an open menu (the frame's SkinMenuClose).
   void CloseHostSide() { TbsSkinMenuHost::SkinMenuClose(); }
+  // An Alt+letter accelerator was taken: the release of Alt that follows
+  // does not toggle the keyboard menu mode.
+  bool AltTaken = false;
 
  protected:
   bool AppMessage(win::MSG& Msg) override;

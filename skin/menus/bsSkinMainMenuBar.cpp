@@ -434,6 +434,7 @@ TbsSkinMainMenuBar::TbsSkinMainMenuBar(TComponent* AOwner) : TbsSkinControl(AOwn
 }
 
 TbsSkinMainMenuBar::~TbsSkinMainMenuBar() {
+  if (FMainMenu) FMainMenu->OnChange = nullptr;
   MouseTimer->SetEnabled(false);
   MorphTimer->SetEnabled(false);
   ObjectList.clear();
@@ -488,6 +489,7 @@ void TbsSkinMainMenuBar::SetBusinessSkinForm(TbsBusinessSkinForm* Value) {
 }
 
 void TbsSkinMainMenuBar::SetMainMenu(forms::TMainMenu* Value) {
+  if (FMainMenu && FMainMenu != Value) FMainMenu->OnChange = nullptr;
   FMainMenu = Value;
   if (Value) {
     Value->FreeNotification(this);
@@ -591,6 +593,7 @@ void TbsSkinMainMenuBar::CreateMenu() {
 }
 
 void TbsSkinMainMenuBar::UpDateItems() {
+  if (ComponentState().Contains(rtl::csDestroying)) return;
   CreateMenu();
   Invalidate();
   ActiveObject = OldActiveObject = -1;
