@@ -300,3 +300,39 @@ TEST_F(MenuBarTest, MaximizedMdiChildShowsItsButtons) {
 }
 
 }  // namespace
+
+#include "platform/forms/FormRender.h"
+#include "tests/skin/controls/SkinControlsTestUtil.h"
+
+namespace {
+
+// The menu bar in the plain look and three stored skins, its second item hot.
+TEST_F(MenuBarTest, GalleryInThreeSkinsAndPlain) {
+  const char* dir = std::getenv("TVL_TEST_PICTURES");
+  const std::string out = dir ? dir : ".";
+  for (int k : {-1, 0, 6, 10}) {
+    std::unique_ptr<TbsCompressedStoredSkin> stored;
+    std::unique_ptr<TbsSkinData> skin;
+    if (k >= 0) {
+      stored = skinctltest::StoredFrom(k);
+      skin = std::make_unique<TbsSkinData>(nullptr);
+      skin->LoadCompressedStoredSkin(stored.get());
+    }
+    frame->SetSkinData(skin.get());
+    bar->SetSkinData(skin.get());
+    bar->ChangeSkinData();
+    form->Invalidate();
+    Pump();
+    win::headless::MouseMove(ItemCentre(1));
+    Pump();
+    EXPECT_TRUE(bar->Item(1)->Active);
+    const std::string name = k < 0 ? "plain" : "skin" + std::to_string(k);
+    EXPECT_TRUE(forms::RenderToPng(form, out + "/menubar_" + name + ".png"));
+    win::headless::MouseMove(form->ClientToScreen({250, 200}));
+    Pump();
+    bar->SetSkinData(nullptr);
+    frame->SetSkinData(nullptr);
+  }
+}
+
+}  // namespace
