@@ -94,6 +94,9 @@ class TbsFrameMenuSupport {
   virtual void MDIChildMaximized(TbsBusinessSkinForm* F) {}
   virtual void MDIChildRestored(TbsBusinessSkinForm* F) {}
   virtual void FrameDestroyed(TbsBusinessSkinForm* F) {}
+  // Through the linked tray icon; false when the frame has none.
+  virtual bool MinimizeToTray(TbsBusinessSkinForm* F) { return false; }
+  virtual bool RestoreFromTray(TbsBusinessSkinForm* F) { return false; }
 };
 void SetFrameMenuSupport(TbsFrameMenuSupport* Support);
 TbsFrameMenuSupport* FrameMenuSupport();

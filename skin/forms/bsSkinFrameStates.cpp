@@ -683,13 +683,15 @@ void TbsBusinessSkinForm::SystemMenuMinimize() {
 void TbsBusinessSkinForm::CloseFromSystemMenu() { FForm->Close(); }
 
 void TbsBusinessSkinForm::MinimizeToTray() {
-  // The tray icon host is not available: a window hidden to it could not be
+  if (FrameMenuSupport() && FrameMenuSupport()->MinimizeToTray(this)) return;
+  // Without a linked tray icon a window hidden to the tray could not be
   // brought back, so the form minimizes the ordinary way.
   if (OnMinimizeToTray) OnMinimizeToTray(this);
   SetWindowState(forms::wsMinimized);
 }
 
 void TbsBusinessSkinForm::RestoreFromTray() {
+  if (FrameMenuSupport() && FrameMenuSupport()->RestoreFromTray(this)) return;
   FForm->Show();
   SetWindowState(forms::wsNormal);
   if (OnRestoreFromTray) OnRestoreFromTray(this);

@@ -165,6 +165,18 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
       if (TbsSkinMainMenuBar* bar = host->MenuBar()) bar->UpdateMDIChildButtons();
   }
   void FrameDestroyed(TbsBusinessSkinForm* F) override { delete FindExistingHost(F); }
+  bool MinimizeToTray(TbsBusinessSkinForm* F) override {
+    auto* host = FindExistingHost(F);
+    if (!host || !host->TrayLink()->TrayIcon()) return false;
+    host->TrayLink()->MinimizeToTray();
+    return true;
+  }
+  bool RestoreFromTray(TbsBusinessSkinForm* F) override {
+    auto* host = FindExistingHost(F);
+    if (!host || !host->TrayLink()->TrayIcon()) return false;
+    host->TrayLink()->RestoreFromTray();
+    return true;
+  }
 
   static TbsFrameMenuHost* FindExistingHost(TbsBusinessSkinForm* F) {
     forms::TCustomForm* form = F ? F->Form() : nullptr;
@@ -227,6 +239,18 @@ TbsFrameMenuHost::TbsFrameMenuHost(TbsBusinessSkinForm* AFrame)
 }
 
 TbsFrameMenuHost::~TbsFrameMenuHost() = default;
+
+TbsTrayFrameLink* TbsFrameMenuHost::TrayLink() {
+  if (!FTrayLink) FTrayLink = new TbsTrayFrameLink(this, *this);
+  return FTrayLink;
+}
+
+void SetFrameTrayIcon(TbsBusinessSkinForm* F, TbsTrayIcon* Icon) {
+  auto* host = FindFrameMenuHost(F);
+  if (!host) return;
+  host->TrayLink()->SetTrayIcon(Icon);
+  F->TrayIcon = Icon;
+}
 
 TbsSkinMainMenuBar* TbsFrameMenuHost::MenuBar() const {
   return dynamic_cast<TbsSkinMainMenuBar*>(FFrame->MainMenuBar);

@@ -12,12 +12,13 @@
 
 #include "skin/forms/bsBusinessSkinForm.h"
 #include "skin/menus/bsSkinMenuHost.h"
+#include "skin/menus/bsTrayIcon.h"
 
 namespace skin {
 
 class TbsSkinMainMenuBar;
 
-class TbsFrameMenuHost : public TbsSkinMenuHost {
+class TbsFrameMenuHost : public TbsSkinMenuHost, public TbsTrayFrame {
  public:
   explicit TbsFrameMenuHost(TbsBusinessSkinForm* AFrame);
   ~TbsFrameMenuHost() override;
@@ -42,6 +43,16 @@ class TbsFrameMenuHost : public TbsSkinMenuHost {
   void UnhookMenus() { UnhookAppMessages(); }
   // Closes the host's side of an open menu (the frame's SkinMenuClose).
   void CloseHostSide() { TbsSkinMenuHost::SkinMenuClose(); }
+  // TbsTrayFrame: the frame's side of its tray icon.
+  bool AlwaysShowInTray() const override { return FFrame->AlwaysShowInTray; }
+  forms::TPopupMenu* SysTrayMenu() override { return FSysTrayMenu; }
+  void MinimizedToTray() override {
+    if (FFrame->OnMinimizeToTray) FFrame->OnMinimizeToTray(FFrame);
+  }
+  void RestoredFromTray() override {
+    if (FFrame->OnRestoreFromTray) FFrame->OnRestoreFromTray(FFrame);
+  }
+  TbsTrayFrameLink* TrayLink();
   // An Alt+letter accelerator was taken: the release of Alt that follows
   // does not toggle the keyboard menu mode.
   bool AltTaken = false;
@@ -55,7 +66,12 @@ class TbsFrameMenuHost : public TbsSkinMenuHost {
   forms::TPopupMenu* FSysMenu;
   TbsSkinPopupMenu* FSysTrayMenu;
   bool FSwitching = false, FEscape = false;
+  TbsTrayFrameLink* FTrayLink = nullptr;
 };
+
+// Links a tray icon to the frame (its TrayIcon): minimize to tray and the
+// restore from it go through the icon; the icon gets the frame's tray menu.
+void SetFrameTrayIcon(TbsBusinessSkinForm* F, TbsTrayIcon* Icon);
 
 // Puts the frames' menu support in place (once; later calls do nothing).
 void InstallSkinFrameMenus();
