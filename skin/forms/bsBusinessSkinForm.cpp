@@ -667,14 +667,34 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
         if (!FUseRibbon && FSD && reinterpret_cast<TbsSkinData*>(M.WParam) == FSD && !IsMDIChild())
           SetSkinnableForm(FSD->SkinnableForm());
       } else if (M.Msg == MSG_SHOWN_FROM_TRAY) {
-        if (FForm->Tag() == ShownFromTrayTag) FForm->SetTag(0);
+        if (FForm->Tag() == ShownFromTrayTag) {
+          if (IsLayeredBorderInUse()) {
+            if (forms::Application && forms::Application->MainForm() && forms::Application->MainForm()->HandleAllocated())
+              SetForegroundWindow(forms::Application->MainForm()->Handle());
+            for (int i = 0; forms::Screen && i < forms::Screen->FormCount(); ++i) {
+              forms::TCustomForm* f = forms::Screen->Forms(i);
+              if (f->Visible() && f->FormStyle() == forms::fsStayOnTop && f->HandleAllocated()) {
+                SetForegroundWindow(f->Handle());
+                break;
+              }
+            }
+          }
+          FForm->SetTag(0);
+        }
       } else if (M.Msg == MSG_QUERY_SKIN_FRAME) {
         M.Result = skinnable || !FIsVistaOs ? 12853 : 12852;
         callOld = false;
       } else if (M.Msg == MSG_SMART_EFFECTS_BEGIN) {
         FSmartEffectsShow = true;
       } else if (M.Msg == MSG_SMART_EFFECTS_END) {
-        FSmartEffectsShow = false;
+        if (FSmartEffectsShow) {
+          FSmartEffectsShow = false;
+          if ((FForm->Visible() || FForm->Tag() == ShownFromTrayTag) && IsLayeredBorderInUse()) {
+            ProcessPendingMessages();
+            FBorderLayer->SetActive(true, false);
+            FBorderLayer->ShowWithFormAnimation();
+          }
+        }
       } else if ((M.Msg == MSG_SKIN_PAINT_TO_DC || (M.Msg == MSG_SKIN_PAINT_NC_TO_DC && M.LParam == 16802)) &&
                  skinnable) {
         callOld = false;

@@ -129,6 +129,9 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void SetAlphaBlend(bool Value);
   int AlphaBlendValue() const { return FAlphaBlendValue; }
   void SetAlphaBlendValue(int Value);
+  bool MenusAlphaBlend() const { return FMenusAlphaBlend; }
+  bool MenusAlphaBlendAnimation() const { return FMenusAlphaBlendAnimation; }
+  int MenusAlphaBlendValue() const { return FMenusAlphaBlendValue; }
   void SetMenusAlphaBlend(bool Value) { FMenusAlphaBlend = Value; }
   void SetMenusAlphaBlendAnimation(bool Value) { FMenusAlphaBlendAnimation = Value; }
   void SetMenusAlphaBlendValue(int Value) { FMenusAlphaBlendValue = Value; }

@@ -1,5 +1,7 @@
 #include "skin/menus/bsSkinFrameMenus.h"
 
+#include <algorithm>
+
 #include "platform/win/WinApi.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/forms/bsSkinMDI.h"
@@ -61,6 +63,17 @@ bool OnlyAlt(forms::TShiftState s) {
   return s.Contains(forms::ssAlt) && !s.Contains(forms::ssShift) && !s.Contains(forms::ssCtrl);
 }
 
+// The frame's menu settings reach its engine before every opening.
+void ApplyMenuSettings(TbsBusinessSkinForm* F, TbsSkinMenu* E) {
+  E->AlphaBlend = F->MenusAlphaBlend();
+  E->AlphaBlendAnimation = F->MenusAlphaBlendAnimation();
+  E->AlphaBlendValue = std::uint8_t(std::clamp(F->MenusAlphaBlendValue(), 0, 255));
+  E->MaxMenuItemsInWindow = F->MaxMenuItemsInWindow();
+  E->DefaultMenuItemHeight = F->DefMenuItemHeight();
+  E->SetDefaultMenuItemFont(F->DefMenuItemFont());
+  E->UseSkinFont = F->UseSkinFontInMenu;
+}
+
 TbsSkinData* MenuSkinOf(TbsBusinessSkinForm* F) { return F->MenusSkinData() ? F->MenusSkinData() : F->SkinData(); }
 
 // The frame whose engine shows F's menus: the main form's for an MDI child.
@@ -88,6 +101,7 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     if (!host) return;
     if (S != F) S->SkinMenuOpen();
     host->TbsSkinMenuHost::SkinMenuOpen();
+    ApplyMenuSettings(S, host->SkinMenu());
     host->SkinMenu()->Popup(nullptr, MenuSkinOf(S), 0, R, AItem, APopupUp);
   }
   void PopupSystemMenuAt(TbsBusinessSkinForm* F, TPoint P) override {
@@ -191,8 +205,23 @@ TbsFrameMenus gFrameMenus;
 
 }  // namespace
 
+// A popup menu's engine: the one its form already has, else the menu host
+// of the form's frame (of the main form's frame for an MDI child).
+TbsSkinMenuEngine* FindFrameMenuEngine(TbsSkinPopupMenu* Menu) {
+  if (TbsSkinMenuEngine* E = FindMenuFrame(Menu)) return E;
+  if (Menu->SkinComponent) return nullptr;
+  forms::TCustomForm* F = Menu->ComponentForm;
+  if (!F) F = dynamic_cast<forms::TCustomForm*>(Menu->Owner());
+  if (!F && Menu->Owner()) F = dynamic_cast<forms::TCustomForm*>(Menu->Owner()->Owner());
+  TbsBusinessSkinForm* frame = FindSkinFormComponent(F);
+  if (frame && frame->IsMDIChild()) frame = FindSkinFormComponent(MDIMainForm());
+  return frame ? FindFrameMenuHost(frame) : nullptr;
+}
+
 void InstallSkinFrameMenus() {
-  if (!FrameMenuSupport()) SetFrameMenuSupport(&gFrameMenus);
+  if (FrameMenuSupport()) return;
+  SetFrameMenuSupport(&gFrameMenus);
+  FindSkinMenuEngine = FindFrameMenuEngine;
 }
 
 TbsFrameMenuHost* FindFrameMenuHost(TbsBusinessSkinForm* F) {
@@ -324,6 +353,11 @@ void TbsFrameMenuHost::UpdateCustomSystemMenu() {
   root->Add(MakeClose(owner, F, kClose));
 }
 
+void TbsFrameMenuHost::PopupSkinMenu(TbsSkinPopupMenu* Menu, TRect R, bool APopupUp, forms::TControl* PopupCtrl) {
+  ApplyMenuSettings(FFrame, FSkinMenu);
+  TbsSkinMenuHost::PopupSkinMenu(Menu, R, APopupUp, PopupCtrl);
+}
+
 void TbsFrameMenuHost::SkinMenuOpen() {
   TbsSkinMenuHost::SkinMenuOpen();
   if (!FFrame->InMenu) FFrame->SkinMenuOpen();
@@ -350,6 +384,7 @@ void TbsFrameMenuHost::OpenMainMenuItem(TbsSkinData* SD, TRect R, forms::TMenuIt
   if (FSkinMenu->Visible()) FSkinMenu->CloseMenuLevels(0);
   FSwitching = false;
   TbsSkinMenuHost::SkinMenuOpen();
+  ApplyMenuSettings(FFrame, FSkinMenu);
   FSkinMenu->Popup(nullptr, SD, 0, R, Item, PopupUp);
 }
 

@@ -30,6 +30,7 @@ class TbsFrameMenuHost : public TbsSkinMenuHost, public TbsTrayFrame {
 
   void SkinMenuOpen() override;
   void SkinMenuClose() override;
+  void PopupSkinMenu(TbsSkinPopupMenu* Menu, TRect R, bool APopupUp, forms::TControl* PopupCtrl) override;
   void CloseMenusOnMessage(unsigned Msg) override;
   void MenuKeyDown(int Key) override;
 

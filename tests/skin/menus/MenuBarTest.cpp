@@ -336,3 +336,28 @@ TEST_F(MenuBarTest, GalleryInThreeSkinsAndPlain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A popup menu of a form with a frame opens through the frame's engine, in
+// the frame's menu mode; the mouse wheel does nothing while it is open.
+TEST_F(MenuBarTest, PopupMenuOfAFramedFormOpensThroughTheFrame) {
+  int opened = 0, closed = 0;
+  frame->OnSkinMenuOpen = [&](rtl::TObject*) { ++opened; };
+  frame->OnSkinMenuClose = [&](rtl::TObject*) { ++closed; };
+  frame->SetMaxMenuItemsInWindow(7);
+  auto* popup = new TbsSkinPopupMenu(form);
+  Add(popup->Items(), u"&One", "one");
+  popup->Popup(200, 200);
+  Pump();
+  ASSERT_TRUE(Engine()->Visible());
+  EXPECT_EQ(Engine()->MaxMenuItemsInWindow, 7);
+  EXPECT_TRUE(frame->InMenu);
+  EXPECT_EQ(opened, 1);
+  Key(win::VK_ESCAPE);
+  EXPECT_FALSE(Engine()->Visible());
+  EXPECT_FALSE(frame->InMenu);
+  EXPECT_EQ(closed, 1);
+}
+
+}  // namespace
