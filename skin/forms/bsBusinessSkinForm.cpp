@@ -355,6 +355,7 @@ void TbsBusinessSkinForm::FormShortCutHandler(win::MSG& Msg, bool& Handled) {
   const bool ctrlOrShift = (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_SHIFT) & 0x8000);
   if (alt && !ctrlOrShift && Msg.wParam == WPARAM(VK_SPACE)) {
     ShowSystemMenuAtButton();
+    AltKeyTaken = true;
     FInShortCut = false;
     Handled = true;
     return;
@@ -571,6 +572,11 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
       if ((M.WParam & 0xFFF0) == SC_RESTORE) {
         if (OnRestore) OnRestore(this);
       } else if ((M.WParam & 0xFFF0) == SC_KEYMENU) {
+        callOld = false;
+        if (AltKeyTaken && M.LParam == 0) {
+          AltKeyTaken = false;  // the Alt of a shortcut just taken
+          break;
+        }
         if (!InMainMenu) SkinMenuClose();
         if (gMenuSupport) gMenuSupport->KeyMenu(this, int(M.LParam));
         callOld = false;

@@ -349,6 +349,9 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   // Alt+Space: the system menu below the system-menu button.
   void ShowSystemMenuAtButton();
   bool FInShortCut = false;
+  // Alt+key was taken as a shortcut (system menu, a menu-bar accelerator):
+  // the release of Alt that follows is no menu key.
+  bool AltKeyTaken = false;
 
   // ---- state (read by objects, menus and tests)
   forms::TCustomForm* Form() const { return FForm; }

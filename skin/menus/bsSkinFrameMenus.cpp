@@ -111,6 +111,7 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
   void CloseMenus(TbsBusinessSkinForm* F) override {
     auto* host = FindFrameMenuHost(F);
     if (!host) return;
+    host->HideQuietly();
     host->CloseHostSide();
     if (F->InMainMenu) EndMainMenuMode(F);
   }
@@ -124,8 +125,8 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     if (!bar) return;
     if (Key == 0) {
       // The Alt of an Alt+letter accelerator the bar took is no menu key.
-      if (host->AltTaken) {
-        host->AltTaken = false;
+      if (F->AltKeyTaken) {
+        F->AltKeyTaken = false;
         return;
       }
       if (F->InMainMenu) ExitMainMenu(F);
@@ -149,7 +150,7 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     if (M) {
       if (OnlyAlt(shift) && key != VK_F4 && bar && bar->HandleItemAccelerator(key)) {
         Handled = true;
-        host->AltTaken = true;
+        F->AltKeyTaken = true;
       } else {
         F->FInShortCut = M->IsShortCut(key, shift);
         Handled = F->FInShortCut;
@@ -159,7 +160,7 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     if (forms::TMainMenu* child = bar->ChildMenuIn ? bar->GetChildMainMenu() : nullptr) {
       if (OnlyAlt(shift) && bar->HandleItemAccelerator(key)) {
         Handled = true;
-        host->AltTaken = true;
+        F->AltKeyTaken = true;
       } else {
         F->FInShortCut = child->IsShortCut(key, shift);
         Handled = F->FInShortCut;

@@ -44,6 +44,13 @@ class TbsFrameMenuHost : public TbsSkinMenuHost, public TbsTrayFrame {
   void UnhookMenus() { UnhookAppMessages(); }
   // Closes the host's side of an open menu (the frame's SkinMenuClose).
   void CloseHostSide() { TbsSkinMenuHost::SkinMenuClose(); }
+  // Hides an open menu without ending the frame's menu mode a second time.
+  void HideQuietly() {
+    if (!FSkinMenu->Visible()) return;
+    FSwitching = true;
+    FSkinMenu->Hide();
+    FSwitching = false;
+  }
   // TbsTrayFrame: the frame's side of its tray icon.
   bool AlwaysShowInTray() const override { return FFrame->AlwaysShowInTray; }
   forms::TPopupMenu* SysTrayMenu() override { return FSysTrayMenu; }
@@ -54,9 +61,6 @@ class TbsFrameMenuHost : public TbsSkinMenuHost, public TbsTrayFrame {
     if (FFrame->OnRestoreFromTray) FFrame->OnRestoreFromTray(FFrame);
   }
   TbsTrayFrameLink* TrayLink();
-  // An Alt+letter accelerator was taken: the release of Alt that follows
-  // does not toggle the keyboard menu mode.
-  bool AltTaken = false;
 
  protected:
   bool AppMessage(win::MSG& Msg) override;

@@ -361,3 +361,52 @@ TEST_F(MenuBarTest, PopupMenuOfAFramedFormOpensThroughTheFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+// In keyboard mode a plain letter opens its item; Alt+Space opens the system
+// menu below the system-menu button; Alt+F4 is no accelerator of the bar.
+TEST_F(MenuBarTest, LettersInMenuModeAltSpaceAndAltF4) {
+  Key(win::VK_MENU);
+  ASSERT_TRUE(frame->InMainMenu);
+  Key('E');
+  ASSERT_TRUE(Engine()->Visible());
+  EXPECT_TRUE(bar->Item(1)->FDown);
+  Key(win::VK_ESCAPE);
+  Key(win::VK_ESCAPE);
+  EXPECT_FALSE(frame->InMainMenu);
+
+  win::headless::KeyDown(win::VK_MENU);
+  win::headless::KeyDown(win::VK_SPACE);
+  win::headless::KeyUp(win::VK_SPACE);
+  win::headless::KeyUp(win::VK_MENU);
+  Pump();
+  ASSERT_TRUE(Engine()->Visible());
+  EXPECT_FALSE(frame->InMainMenu);
+  TbsSkinPopupWindow* w = Engine()->LastWindow();
+  EXPECT_EQ(w->Row(w->RowCount() - 1)->MenuItem->Name(), u"BSF_CLOSE");
+  win::RECT fr;
+  win::GetWindowRect(form->Handle(), &fr);
+  EXPECT_GE(w->Top(), fr.Top + 1);
+  EXPECT_LE(w->Top(), fr.Top + 40);
+  Key(win::VK_ESCAPE);
+  EXPECT_FALSE(Engine()->Visible());
+
+  auto* f4 = new TMenuItem(form);
+  f4->SetCaption(u"F&4 item");
+  menu->Items()->Add(f4);
+  bool closed = false;
+  form->OnCloseQuery = [&](rtl::TObject*, bool& can) {
+    closed = true;
+    can = false;
+  };
+  win::headless::KeyDown(win::VK_MENU);
+  win::headless::KeyDown(win::VK_F4);
+  win::headless::KeyUp(win::VK_F4);
+  win::headless::KeyUp(win::VK_MENU);
+  Pump();
+  EXPECT_TRUE(closed) << "Alt+F4 closes the window";
+  EXPECT_FALSE(Engine()->Visible());
+}
+
+}  // namespace
