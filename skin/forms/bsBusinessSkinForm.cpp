@@ -720,6 +720,9 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
 }
 
 void TbsBusinessSkinForm::SecondDispatch(TMessage& M) {
+  if ((M.Msg == WM_NCLBUTTONDOWN || M.Msg == WM_NCRBUTTONDOWN) && IsMDIChild())
+    if (auto* client = MDIClientOf(MDIMainForm()); client && client->ActiveMDIChild() != FForm)
+      client->ActivateChild(FForm);
   if (M.Msg == WM_LBUTTONUP) {
     ObjectMouseUp(forms::mbLeft, -1, -1);
     return;

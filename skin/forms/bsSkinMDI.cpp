@@ -84,6 +84,19 @@ void TbsMDIClient::ActivateChild(TCustomForm* Child) {
 }
 
 void TbsMDIClient::Dispatch(forms::TMessage& M) {
+  if (M.Msg == WM_PARENTNOTIFY) {
+    // A press in a child (or in one of its controls) activates that child:
+    // the topmost child under the point, children being in activation order.
+    const unsigned ev = LOWORD(M.WParam);
+    if (ev == WM_LBUTTONDOWN || ev == WM_RBUTTONDOWN || ev == WM_MBUTTONDOWN) {
+      TPoint p{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+      for (TCustomForm* c : std::vector<TCustomForm*>(FChildren))
+        if (c->Visible() && c->BoundsRect().Contains(p)) {
+          if (c != FActive) ActivateChild(c);
+          break;
+        }
+    }
+  }
   if (M.Msg == WM_SIZE) {
     TCustomControl::Dispatch(M);
     if (auto* f = FindSkinFormComponent(FFrameForm)) f->RefitMDIChildren();

@@ -336,3 +336,29 @@ TEST_F(TabsTest, CloseButtonClosesOnlyItsChild) {
 }
 
 }  // namespace
+
+namespace {
+
+// A click into an inactive child brings it forward and makes it active.
+TEST_F(MdiTest, ClickActivatesAChild) {
+  SetArea(600, 300);
+  TForm* a = AddChild(u"A");
+  TForm* b = AddChild(u"B");
+  mainFrame->Tile();
+  Pump();
+  ASSERT_EQ(client->ActiveMDIChild(), b);
+  win::POINT p = a->ClientToScreen({20, 20});
+  win::headless::Click(p);
+  Pump();
+  EXPECT_EQ(client->ActiveMDIChild(), a);
+  EXPECT_TRUE(FindSkinFormComponent(a)->FFormActive);
+  EXPECT_FALSE(FindSkinFormComponent(b)->FFormActive);
+  // A press on the other child's caption activates it as well.
+  win::RECT r;
+  win::GetWindowRect(b->Handle(), &r);
+  win::headless::Click({r.Left + 60, r.Top + 8});
+  Pump();
+  EXPECT_EQ(client->ActiveMDIChild(), b);
+}
+
+}  // namespace
