@@ -209,13 +209,16 @@ TbsFrameMenus gFrameMenus;
 // A popup menu's engine: the one its form already has, else the menu host
 // of the form's frame (of the main form's frame for an MDI child).
 TbsSkinMenuEngine* FindFrameMenuEngine(TbsSkinPopupMenu* Menu) {
-  if (TbsSkinMenuEngine* E = FindMenuFrame(Menu)) return E;
-  if (Menu->SkinComponent) return nullptr;
+  if (Menu->SkinComponent) return FindMenuFrame(Menu);
   forms::TCustomForm* F = Menu->ComponentForm;
   if (!F) F = dynamic_cast<forms::TCustomForm*>(Menu->Owner());
   if (!F && Menu->Owner()) F = dynamic_cast<forms::TCustomForm*>(Menu->Owner()->Owner());
   TbsBusinessSkinForm* frame = FindSkinFormComponent(F);
-  if (frame && frame->IsMDIChild()) frame = FindSkinFormComponent(MDIMainForm());
+  if (frame && frame->IsMDIChild()) {
+    if (TbsBusinessSkinForm* main = FindSkinFormComponent(MDIMainForm())) return FindFrameMenuHost(main);
+    return nullptr;
+  }
+  if (TbsSkinMenuEngine* E = FindMenuFrame(Menu)) return E;
   return frame ? FindFrameMenuHost(frame) : nullptr;
 }
 
