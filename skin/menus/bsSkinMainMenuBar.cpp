@@ -222,6 +222,10 @@ TbsSkinMainMenuBarItem::TbsSkinMainMenuBarItem(TbsSkinMainMenuBar* AParent, TbsD
     LO = AData->ItemLO;
     RO = AData->ItemRO;
     StretchEffect = AData->StretchEffect;
+    AnimateSkinRect = AData->AnimateSkinRect;
+    FrameCount = AData->FrameCount;
+    AnimateInterval = AData->AnimateInterval;
+    InActiveAnimation = AData->InActiveAnimation;
   }
   IDName = AItem->Name();
   Enabled = AItem->Enabled();
@@ -326,6 +330,18 @@ void TbsSkinMainMenuBarItem::Draw(TCanvas* Cnvs) {
   TBitmap b;
   if (FDown) {
     BuildItemImage(&b, ItemDownRect, true);
+  } else if (EnableAnimation() && CurrentFrame >= 1 && CurrentFrame <= FrameCount) {
+    // Frames of the strip stacked vertically when it is higher than the
+    // item's picture, else side by side.
+    TRect f;
+    if (AnimateSkinRect.Height() > SkinRect.Height()) {
+      const int h = AnimateSkinRect.Height() / FrameCount;
+      f = rtl::Bounds(AnimateSkinRect.Left, AnimateSkinRect.Top + (CurrentFrame - 1) * h, AnimateSkinRect.Width(), h);
+    } else {
+      const int w = AnimateSkinRect.Width() / FrameCount;
+      f = rtl::Bounds(AnimateSkinRect.Left + (CurrentFrame - 1) * w, AnimateSkinRect.Top, w, AnimateSkinRect.Height());
+    }
+    BuildItemImage(&b, f, true);
   } else if (!EnableMorphing() || FMorphKf <= 0 || FMorphKf >= 1) {
     if (Active && !IsEmptyRect(ActiveSkinRect)) BuildItemImage(&b, ActiveSkinRect, true);
     else BuildItemImage(&b, SkinRect, false);
@@ -337,6 +353,17 @@ void TbsSkinMainMenuBarItem::Draw(TCanvas* Cnvs) {
     DrawMorphedLooks(b.Canvas(), &n, &a, MorphKind, FMorphKf);
   }
   Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &b);
+}
+
+bool TbsSkinMainMenuBarItem::EnableAnimation() const {
+  return !IsEmptyRect(AnimateSkinRect) && FrameCount > 0 && Parent->SkinEffects();
+}
+
+void TbsSkinMainMenuBarItem::RedrawOrMorph() {
+  if (!EnableAnimation()) return TbsMenuBarObject::RedrawOrMorph();
+  if (AnimateInterval > 0 && Parent->AnimateTimer->Interval() != unsigned(AnimateInterval))
+    Parent->AnimateTimer->SetInterval(unsigned(AnimateInterval));
+  Parent->AnimateTimer->SetEnabled(true);
 }
 
 void TbsSkinMainMenuBarItem::MouseEnter() {
@@ -363,6 +390,10 @@ void TbsSkinMainMenuBarItem::MouseEnter() {
 
 void TbsSkinMainMenuBarItem::MouseLeave() {
   Active = FMouseIn = false;
+  if (EnableAnimation() && !InActiveAnimation) {
+    CurrentFrame = 0;
+    Parent->DrawBarObject(this);
+  }
   if (EnableMorphing() && FDown) SetMorphKf(0);
   RedrawOrMorph();
   if (Parent->OnItemMouseLeave) Parent->OnItemMouseLeave(MenuItem);
@@ -378,7 +409,15 @@ void TbsSkinMainMenuBarItem::SetItemDown(bool Value) {
     PopupItemMenu();
   } else {
     FDown = Active = false;
-    if (EnableMorphing()) {
+    if (EnableAnimation()) {
+      if (InActiveAnimation) {
+        CurrentFrame = FrameCount + 1;
+        RedrawOrMorph();
+      } else {
+        CurrentFrame = 0;
+        Parent->DrawBarObject(this);
+      }
+    } else if (EnableMorphing()) {
       SetMorphKf(1);
       RedrawOrMorph();
     } else {
@@ -431,12 +470,35 @@ TbsSkinMainMenuBar::TbsSkinMainMenuBar(TComponent* AOwner) : TbsSkinControl(AOwn
   MorphTimer->SetEnabled(false);
   MorphTimer->SetInterval(25);
   MorphTimer->OnTimer = [this](rtl::TObject*) { MorphTimerTick(); };
+  AnimateTimer = new forms::TTimer(this);
+  AnimateTimer->SetEnabled(false);
+  AnimateTimer->SetInterval(25);
+  AnimateTimer->OnTimer = [this](rtl::TObject*) { AnimateTimerTick(); };
+}
+
+void TbsSkinMainMenuBar::AnimateTimerTick() {
+  bool moved = false;
+  for (int i = 0; i < ItemCount(); ++i) {
+    TbsSkinMainMenuBarItem* it = Item(i);
+    if (!it->EnableAnimation()) continue;
+    if (it->Active && it->CurrentFrame <= it->FrameCount) {
+      ++it->CurrentFrame;
+    } else if (!it->Active && it->CurrentFrame > 0) {
+      --it->CurrentFrame;
+    } else {
+      continue;
+    }
+    moved = true;
+    DrawBarObject(it);
+  }
+  if (!moved) AnimateTimer->SetEnabled(false);
 }
 
 TbsSkinMainMenuBar::~TbsSkinMainMenuBar() {
   if (FMainMenu) FMainMenu->OnChange = nullptr;
   MouseTimer->SetEnabled(false);
   MorphTimer->SetEnabled(false);
+  AnimateTimer->SetEnabled(false);
   ObjectList.clear();
   if (BSF && BSF->MainMenuBar == this) BSF->MainMenuBar = nullptr;
 }
@@ -876,7 +938,12 @@ void TbsSkinMainMenuBar::LeaveMenuMode() {
     TbsSkinMainMenuBarItem* it = Item(i);
     if (!it->FDown && !it->Active) continue;
     it->Active = it->FMouseIn = it->FDown = false;
-    it->RedrawOrMorph();
+    if (!it->EnableAnimation() || it->InActiveAnimation) {
+      it->RedrawOrMorph();
+    } else {
+      it->CurrentFrame = 0;
+      DrawBarObject(it);
+    }
     break;
   }
   ActiveObject = OldActiveObject = -1;

@@ -89,6 +89,8 @@ class TbsSkinMainMenuBarItem : public TbsMenuBarObject {
   void MouseLeave() override;
   void SetItemDown(bool Value);
   void PopupItemMenu();
+  void RedrawOrMorph() override;
+  bool EnableAnimation() const;
   // The item's rectangle after its left neighbour, and whether it fits.
   void CalcRect(gdi::TCanvas* C);
 
@@ -104,6 +106,9 @@ class TbsSkinMainMenuBarItem : public TbsMenuBarObject {
   TRect ItemDownRect{};
   int LO = 0, RO = 0;
   bool StretchEffect = false;
+  TRect AnimateSkinRect{};
+  int FrameCount = 0, AnimateInterval = 0, CurrentFrame = 0;
+  bool InActiveAnimation = false;
 
  private:
   void BuildItemImage(TBitmap* B, TRect Src, bool AActive);
@@ -173,6 +178,7 @@ class TbsSkinMainMenuBar : public TbsSkinControl {
   bool StretchEffect = false, ItemTransparent = false;
   forms::TTimer* MouseTimer;
   forms::TTimer* MorphTimer;
+  forms::TTimer* AnimateTimer;
 
   TRect GetScrollMarkerRect() const;
   void CalcItemsRect();
@@ -200,6 +206,7 @@ class TbsSkinMainMenuBar : public TbsSkinControl {
   void ApplyChildBorderIcons(TbsBorderIcons Icons);
   void MouseTimerTick();
   void MorphTimerTick();
+  void AnimateTimerTick();
 
   std::unique_ptr<gdi::TFont> FDefItemFont;
   TbsBusinessSkinForm* BSF = nullptr;

@@ -410,3 +410,97 @@ TEST_F(MenuBarTest, LettersInMenuModeAltSpaceAndAltF4) {
 }
 
 }  // namespace
+
+namespace {
+
+// A made-up skin: squares of 20 x 20 for the bar, the item's normal, hot and
+// pressed looks and three animation frames.
+constexpr rtl::TColor kBarBg = 0x404040, kNormal = 0x0000C0, kHot = 0x00C000, kDownC = 0xC00000, kF1 = 0x00C0C0,
+                      kF2 = 0xC000C0, kF3 = 0xC0C000;
+
+class SkinnedBarTest : public MenuBarTest {
+ protected:
+  void SetUp() override {
+    MenuBarTest::SetUp();
+    sd = std::make_unique<TbsSkinData>(nullptr);
+    skinctltest::AddSquares(*sd, {kBarBg, kNormal, kHot, kDownC, kF1, kF2, kF3}, kBarBg);
+    auto b = std::make_unique<TbsDataSkinMainMenuBar>(u"mainmenubar");
+    b->PictureIndex = 0;
+    b->SkinRect = {0, 0, 20, 20};
+    b->ItemsRect = {2, 0, 18, 20};
+    b->MenuBarItem = u"baritem";
+    sd->CtrlList.push_back(std::move(b));
+    auto i = std::make_unique<TbsDataSkinMainMenuBarItem>(u"baritem");
+    i->ActivePictureIndex = 0;
+    i->SkinRect = {20, 0, 40, 20};
+    i->ActiveSkinRect = {40, 0, 60, 20};
+    i->DownRect = {60, 0, 80, 20};
+    i->TextRct = {4, 2, 16, 18};
+    i->ItemLO = i->ItemRO = 2;
+    i->FontName = u"Arial";
+    i->FontHeight = 12;
+    i->AnimateSkinRect = {80, 0, 140, 20};
+    i->FrameCount = 3;
+    i->AnimateInterval = 30;
+    sd->ObjectList.push_back(std::move(i));
+    sd->Empty = false;
+    bar->SetSkinData(sd.get());
+    bar->ChangeSkinData();
+    form->Invalidate();
+    Pump();
+  }
+  void TearDown() override {
+    bar->SetSkinData(nullptr);
+    MenuBarTest::TearDown();
+    sd.reset();
+  }
+  std::uint32_t BarPixel(int x, int y) {
+    win::headless::Pump();
+    win::RECT wr;
+    win::GetWindowRect(form->Handle(), &wr);
+    win::POINT p = BarPoint(x, y);
+    const gdi::Surface* s = win::headless::BackBuffer(form->Handle());
+    return s ? s->GetPixel(p.X - wr.Left, p.Y - wr.Top) & 0xFFFFFF : 0;
+  }
+  static std::uint32_t Rgb(rtl::TColor c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
+  void Tick() {
+    win::headless::AdvanceClock(31);
+    forms::Application->ProcessMessages();
+    win::headless::Pump();
+  }
+  std::unique_ptr<TbsSkinData> sd;
+};
+
+TEST_F(SkinnedBarTest, SkinnedItemsAnimateTowardTheHotLook) {
+  EXPECT_EQ(bar->Height(), 20);
+  ASSERT_EQ(bar->ItemCount(), 4);
+  TbsSkinMainMenuBarItem* it = bar->Item(0);
+  EXPECT_EQ(it->ObjectRect.Left, 2);
+  const int mx = it->ObjectRect.Left + it->ObjectRect.Width() / 2;
+  EXPECT_EQ(BarPixel(mx, 1), Rgb(kNormal));
+  EXPECT_EQ(BarPixel(it->ObjectRect.Right + 1, 1), Rgb(kNormal)) << "the next item follows at once";
+  win::headless::MouseMove(BarPoint(mx, 10));
+  forms::Application->ProcessMessages();
+  win::headless::Pump();
+  ASSERT_TRUE(it->Active);
+  std::vector<std::uint32_t> seen;
+  for (int i = 0; i < 5; ++i) {
+    Tick();
+    seen.push_back(BarPixel(mx, 1));
+  }
+  EXPECT_EQ(seen, (std::vector<std::uint32_t>{Rgb(kF1), Rgb(kF2), Rgb(kF3), Rgb(kHot), Rgb(kHot)}));
+  // Leaving drops the animation back to the normal look at once.
+  win::headless::MouseMove(form->ClientToScreen({250, 200}));
+  Pump();
+  EXPECT_EQ(it->CurrentFrame, 0);
+  EXPECT_EQ(BarPixel(mx, 1), Rgb(kNormal));
+  // Pressed: the down look while the menu is open.
+  win::headless::Click(ItemCentre(0));
+  Pump();
+  EXPECT_TRUE(it->FDown);
+  EXPECT_EQ(BarPixel(mx, 1), Rgb(kDownC));
+  Engine()->Hide();
+  Pump();
+}
+
+}  // namespace
