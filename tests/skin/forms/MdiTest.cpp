@@ -362,3 +362,22 @@ TEST_F(MdiTest, ClickActivatesAChild) {
 }
 
 }  // namespace
+
+namespace {
+
+// A maximized child follows the MDI area when the frame form is resized;
+// minimized children keep to the area's bottom row.
+TEST_F(MdiTest, MaximizedChildRefitsAndMinimizedChildrenRearrange) {
+  SetArea(600, 300);
+  TForm* a = AddChild(u"A");
+  TForm* b = AddChild(u"B");
+  FindSkinFormComponent(a)->SetWindowState(forms::wsMaximized);
+  FindSkinFormComponent(b)->SetWindowState(forms::wsMinimized);
+  EXPECT_EQ(a->BoundsRect(), rtl::Rect(0, 0, 600, 300));
+  EXPECT_EQ(b->Top() + b->Height(), 300);
+  SetArea(500, 250);
+  EXPECT_EQ(a->BoundsRect(), rtl::Rect(0, 0, 500, 250));
+  EXPECT_EQ(b->Top() + b->Height(), 250);
+}
+
+}  // namespace
