@@ -1,5 +1,6 @@
 #include "skin/controls/bsSkinCheckRadio.h"
 
+#include "platform/forms/Actions.h"
 #include "platform/forms/Forms.h"
 #include "platform/gdi/Gdi.h"
 #include "skin/data/bsResourceStrData.h"
@@ -111,6 +112,16 @@ void TbsSkinCheckRadioBox::Toggle() {
     SetChecked(!FChecked);
   else if (!FChecked)
     SetChecked(true);
+}
+
+void TbsSkinCheckRadioBox::Click() {
+  if (Action() && !ComponentState().Contains(rtl::csDesigning)) ActionLink()->Execute(this);
+}
+
+void TbsSkinCheckRadioBox::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TbsSkinCustomControl::ActionChange(Sender, CheckDefaults);
+  if (auto* A = dynamic_cast<forms::TCustomAction*>(Sender))
+    if (!CheckDefaults || !FChecked) SetChecked(A->Checked());
 }
 
 bool TbsSkinCheckRadioBox::IsFocused() { return FCanFocused && HandleAllocated() && Focused(); }

@@ -325,6 +325,29 @@ TEST_F(ListViewTest, SkinnedHeaderSectionsFromAButtonPicture) {
   EXPECT_EQ(px(b.get(), 15, 2), Rgb(gdi::ColorToRGB(gdi::clBtnFace)));
 }
 
+TEST_F(ListViewTest, HeaderPrefersTheSkinsHeaderVariantOfItsFace) {
+  auto& s = Skin();
+  AddNinePart<TbsDataSkinButtonControl>(s, u"resizetoolbutton", 0, 0);
+  lv->SetSkinData(&s);
+  Pump();
+  const int tool = s.GetControlIndex(u"resizetoolbutton");
+  auto paint = [&] {
+    auto b = std::make_unique<gdi::TBitmap>(lv->Width(), lv->HeaderHeight());
+    lv->Perform(MSG_PAINT_HEADER_TO_DC, forms::WPARAM(b->Canvas()->Handle()), 0);
+    return b->GetSurface()->GetPixel(15, 2) & 0xFFFFFF;
+  };
+  EXPECT_EQ(paint(), Rgb(kNormal));
+  EXPECT_EQ(lv->HeaderSkinIndex(), tool);
+  // A header variant of the named face wins; one of another kind is ignored.
+  AddNinePart<TbsDataSkinPanelControl>(s, u"resizetoolbuttonheader", 0, 1);
+  EXPECT_EQ(paint(), Rgb(kNormal));
+  EXPECT_EQ(lv->HeaderSkinIndex(), tool);
+  s.CtrlList.pop_back();
+  AddNinePart<TbsDataSkinButtonControl>(s, u"resizetoolbuttonheader", 0, 2);
+  EXPECT_EQ(paint(), Rgb(kDown));
+  EXPECT_EQ(lv->HeaderSkinIndex(), s.GetControlIndex(u"resizetoolbuttonheader"));
+}
+
 TEST_F(ListViewTest, ListAndIconStylesKeepTheirOwnBars) {
   AddRows(60);
   lv->SetViewStyle(forms::vsList);  // columns of items side by side: only sideways
