@@ -116,7 +116,7 @@ class ListsGalleryTest : public ListsTest {
     EXPECT_TRUE(forms::RenderToPng(popup, path)) << path;
   }
 
-  static constexpr const char* kLooks[] = {"plain", "metal", "office2007blue", "mac"};
+  static constexpr const char* kLooks[] = {"plain", "metal", "office2007blue", "mac", "ampix"};
   int look = 0;
   std::unique_ptr<forms::TCustomImageList> images;
   TbsSkinListBox *list = nullptr, *captioned = nullptr;
