@@ -1,25 +1,21 @@
-// Program entry of the converter: opens the main form on the display and runs
-// the message loop until it is closed.
+// Program entry of the converter: creates the program's windows, the main
+// window first, and runs the message loop until the main window closes.
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/mainform/MainForm.h"
 #include "platform/forms/Forms.h"
 #include "platform/win/Backend.h"
 
 namespace {
 
-// The main window; its controls come with the main window's own form description.
-class TMainForm : public forms::TForm {
- public:
-  explicit TMainForm(rtl::TComponent* owner) : TForm(owner) {
-    SetCaption(u"TavrelAndroid手机视频转换器");
-    SetBorderStyle(forms::bsSingle);
-    SetBorderIcons({forms::biSystemMenu, forms::biMinimize});
-    SetPosition(forms::poScreenCenter);
-    SetClientSize(805, 541);
-  }
-};
+// The program's windows, in the order they are made: the main window (whose
+// start-up runs before the next window is made), then the About box, the
+// options dialog and the settings dialog, each created here once they exist.
+void CreateProgramForms() {
+  forms::Application->CreateForm<app::TForm1>();
+}
 
 }  // namespace
 
@@ -35,8 +31,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   forms::InitForms();
-  forms::Application->SetTitle(u"TavrelAndroid手机视频转换器");
-  forms::Application->CreateForm<TMainForm>();
+  forms::Application->Initialize();
+  forms::Application->SetTitle(app::TForm1::kCaption);
+  forms::Application->SetHelpFile(u"help.chm");
+  CreateProgramForms();
   forms::Application->Run();
   forms::DoneForms();
   win::ShutdownWindowSystem();
