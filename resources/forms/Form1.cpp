@@ -27,8 +27,8 @@ constexpr char16_t kFontFace[] = u"WenQuanYi Micro Hei";
 // Client layout.
 constexpr int kClientW = 805, kClientH = 541;
 constexpr int kMargin = 8;
-constexpr int kToolBarH = 56;
-constexpr int kQueueTop = kToolBarH + 6, kQueueH = 236;
+constexpr int kToolBarH = 60;
+constexpr int kQueueTop = kToolBarH + 6, kQueueH = 232;
 constexpr int kLowerTop = kQueueTop + kQueueH + kMargin;  // 306
 constexpr int kLeftW = 521;
 constexpr int kOutputH = 102;
@@ -122,23 +122,23 @@ void BuildForm1(TForm1* f) {
   f->bsSkinToolBar2 = skinned(Place(b.Make<skin::TbsSkinToolBar>(u"bsSkinToolBar2", f), 0, 0, kClientW, kToolBarH));
   f->bsSkinToolBar2->AdjustControls = false;
   auto toolButton = [&](const char16_t* name, const char16_t* caption, int slot, int glyph) {
-    auto* btn = skinned(Place(b.Make<skin::TbsSkinButton>(name, f->bsSkinToolBar2), 6 + slot * 70, 3, 66, 50));
+    auto* btn = skinned(Place(b.Make<skin::TbsSkinButton>(name, f->bsSkinToolBar2), 6 + slot * 70, 2, 66, 56));
     btn->SetSkinDataName(u"resizetoolbutton");
     btn->SetCaption(caption);
     btn->SetLayout(skin::blGlyphTop);
-    btn->SetSpacing(1);
-    btn->SetMargin(2);
+    btn->SetSpacing(0);
+    btn->SetMargin(0);
     gdi::TBitmap g;
     LoadBitmap(&g, ("glyphs/Image" + std::to_string(glyph) + ".bmp").c_str());
     btn->SetGlyph(&g);
     return btn;
   };
-  f->bsSkinMenuSpeedButton1 = skinned(Place(b.Make<skin::TbsSkinMenuSpeedButton>(u"bsSkinMenuSpeedButton1", f->bsSkinToolBar2), 6, 3, 66, 50));
+  f->bsSkinMenuSpeedButton1 = skinned(Place(b.Make<skin::TbsSkinMenuSpeedButton>(u"bsSkinMenuSpeedButton1", f->bsSkinToolBar2), 6, 2, 66, 56));
   f->bsSkinMenuSpeedButton1->SetSkinDataName(u"resizetoolbutton");
   f->bsSkinMenuSpeedButton1->SetCaption(u"添加");
   f->bsSkinMenuSpeedButton1->SetLayout(skin::blGlyphTop);
-  f->bsSkinMenuSpeedButton1->SetSpacing(1);
-  f->bsSkinMenuSpeedButton1->SetMargin(2);
+  f->bsSkinMenuSpeedButton1->SetSpacing(0);
+  f->bsSkinMenuSpeedButton1->SetMargin(0);
   f->bsSkinMenuSpeedButton1->SetTrackButtonMode(false);
   f->bsSkinMenuSpeedButton1->SetSkinPopupMenu(f->bsSkinPopupMenu1);
   {
@@ -242,6 +242,7 @@ void BuildForm1(TForm1* f) {
 
   // ---- preset panel
   f->bsSkinPanel3 = skinned(Place(b.Make<skin::TbsSkinPanel>(u"bsSkinPanel3", f), kMargin, kPresetTop, kLeftW, kPresetH));
+  f->bsSkinPanel3->SetSkinDataName(u"groupbox");
   f->bsSkinPanel3->SetCaptionMode(true);
   f->bsSkinPanel3->SetCaption(u"预置选项");
   struct TPresetPlace {
@@ -283,6 +284,7 @@ void BuildForm1(TForm1* f) {
 
   // ---- preview group
   f->bsSkinPanel4 = skinned(Place(b.Make<skin::TbsSkinPanel>(u"bsSkinPanel4", f), kPreviewLeft, kLowerTop, kPreviewW, kPreviewH));
+  f->bsSkinPanel4->SetSkinDataName(u"groupbox");
   f->bsSkinPanel4->SetCaptionMode(true);
   f->bsSkinPanel4->SetCaption(u"视频预览");
   const int screenX = (kPreviewW - 200) / 2;
@@ -392,6 +394,11 @@ void BuildForm1(TForm1* f) {
   f->bsSkinSelectDirectoryDialog2.Title = u"选择输出目录";
 
   // Every skinned control follows the window's skin data.
+  // The picture covers the queue frame, the screen its group.
+  f->HandleNeeded();
+  f->bsSkinPanel5->BringToFront();
+  f->Panel6->BringToFront();
+
   f->OnCreate = click(&TForm1::FormCreate);
   f->OnCloseQuery = [f](rtl::TObject* s, bool& canClose) { f->FormCloseQuery(s, canClose); };
   b.Finish();
