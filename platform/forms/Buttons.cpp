@@ -44,6 +44,11 @@ void TCustomLabel::SetAutoSize(bool v) {
   AdjustBounds();
 }
 
+void TCustomLabel::Loaded() {
+  TGraphicControl::Loaded();
+  AdjustBounds();
+}
+
 void TCustomLabel::Notification(TComponent* component, rtl::TOperation operation) {
   TGraphicControl::Notification(component, operation);
   if (operation == rtl::opRemove && component == focusControl_) focusControl_ = nullptr;

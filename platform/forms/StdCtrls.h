@@ -450,6 +450,8 @@ class TCustomLabel : public TGraphicControl {
   void SetAutoSize(bool v) override;
   void Dispatch(TMessage& m) override;
   void Notification(TComponent* component, rtl::TOperation operation) override;
+  // An auto-sized label built while loading takes its size once loaded.
+  void Loaded() override;
 
  protected:
   void Paint() override;

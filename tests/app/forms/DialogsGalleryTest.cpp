@@ -1,0 +1,38 @@
+// Gallery: the options dialog and the About box in three stored skins and in
+// the plain look, written as PNG files to the build folder.
+#include "app/forms/AboutBox.h"
+#include "app/forms/OptionsDialog.h"
+#include "tests/app/forms/AppFormsTestUtil.h"
+
+namespace appformstest {
+namespace {
+
+class DialogsGalleryTest : public AppFormsTest {
+ protected:
+  template <class Make>
+  void Render(const std::string& Prefix, Make make) {
+    const struct {
+      int index;
+      const char* name;
+    } looks[] = {{-1, "plain"}, {0, "office2007blue"}, {1, "metal"}, {3, "mac"}};
+    for (const auto& l : looks) {
+      skin::TbsSkinData* sd = l.index < 0 ? nullptr : Skin(l.index);
+      forms::TForm* f = make(sd);
+      f->Show();
+      win::SetForegroundWindow(f->Handle());
+      Advance(100);
+      EXPECT_TRUE(forms::RenderToPng(f, PictureDir() + "/" + Prefix + "_" + l.name + ".png"));
+      delete f;
+      Pump();
+    }
+  }
+};
+
+TEST_F(DialogsGalleryTest, OptionsDialogAndAboutBox) {
+  app::TOptionIni ini(rtl::Utf8ToString(iniFile));
+  Render("form5", [&](skin::TbsSkinData* sd) { return new appforms::TForm5(forms::Application, sd, ini); });
+  Render("form2", [&](skin::TbsSkinData* sd) { return new appforms::TForm2(forms::Application, sd); });
+}
+
+}  // namespace
+}  // namespace appformstest

@@ -1,0 +1,137 @@
+// The options dialog against option.ini: first start, recognised and repaired
+// values, the live-preview hand-off, OK writes and Cancel does not.
+#include "app/forms/OptionsDialog.h"
+
+#include "tests/app/forms/AppFormsTestUtil.h"
+
+namespace appformstest {
+namespace {
+
+using appforms::TForm5;
+
+class OptionsDialogTest : public AppFormsTest {
+ protected:
+  TForm5* Make(skin::TbsSkinData* SD = nullptr) {
+    ini = std::make_unique<app::TOptionIni>(rtl::Utf8ToString(iniFile));
+    return new TForm5(forms::Application, SD, *ini, [this](bool p) { previews.push_back(p); });
+  }
+  std::unique_ptr<app::TOptionIni> ini;
+  std::vector<bool> previews;
+};
+
+TEST_F(OptionsDialogTest, FirstStartShowsAndWritesTheDefaults) {
+  TForm5* d = Make();
+  EXPECT_TRUE(d->LastError().empty());
+  EXPECT_EQ(Value("Options", "Thread_Count"), "0");
+  EXPECT_EQ(Value("Options", "After_Done"), "0");
+  EXPECT_EQ(Value("Options", "Show_Preview"), "0");
+  EXPECT_EQ(Value("Options", "Thread_Priority"), "3");
+  EXPECT_EQ(Value("Options", "Overwrite_File"), "1");
+  EXPECT_EQ(rtl::U8(d->bsSkinComboBox2->Text()), "1");
+  EXPECT_TRUE(d->bsSkinCheckRadioBox1->Checked());
+  EXPECT_TRUE(d->bsSkinCheckRadioBox6->Checked());
+  EXPECT_FALSE(d->OverwriteOutput());
+  EXPECT_TRUE(d->bsSkinCheckRadioBox12->Checked());
+  EXPECT_FALSE(d->bsSkinCheckRadioBox8->Checked());
+  EXPECT_TRUE(d->bsSkinCheckRadioBox7->Checked());
+  EXPECT_FALSE(d->bsSkinCheckRadioBox7->Visible());
+  EXPECT_TRUE(d->bsSkinComboBox2->Enabled());
+  EXPECT_EQ(d->ThreadCount(), 1);
+  EXPECT_EQ(previews, std::vector<bool>{false});  // the reader sets the preview box
+  EXPECT_EQ(rtl::U8(d->Caption()), "选项");
+  EXPECT_EQ(d->bsBusinessSkinForm1->BorderIcons(), skin::TbsBorderIcons{});
+}
+
+TEST_F(OptionsDialogTest, StoredValuesAreShownAndBadOnesRepaired) {
+  struct Case {
+    const char* text;
+    int threads, afterDone, priority;
+    bool overwrite, preview;
+    const char *count, *after, *prio, *over, *show;  // the file afterwards
+  } cases[] = {
+      {"[Options]\nThread_Count=4\nAfter_Done=3\nShow_Preview=1\nThread_Priority=1\nOverwrite_File=0\n", 4, 3, 1,
+       true, true, "4", "3", "1", "0", "1"},
+      {"[options]\nthread_count=19\nafter_done=2\nshow_preview=0\nthread_priority=0\noverwrite_file=1\n", 19, 2,
+       0, false, false, "19", "2", "0", "1", "0"},
+      {"[Options]\nThread_Count=25\nAfter_Done=x\nShow_Preview=yes\nThread_Priority=Error\nOverwrite_File=2\n", 1,
+       0, 3, false, false, "0", "0", "3", "1", "0"},
+      {"[Options]\nThread_Count=word\nAfter_Done=\nShow_Preview=01\nThread_Priority=4\nOverwrite_File=\n", 1, 0,
+       3, false, false, "0", "0", "3", "1", "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    WriteIni(c.text);
+    previews.clear();
+    TForm5* d = Make();
+    EXPECT_EQ(d->ThreadCount(), c.threads);
+    const app::TConversionOptions o = d->Options();
+    EXPECT_EQ(o.AfterDone, c.afterDone);
+    EXPECT_EQ(o.ThreadPriority, c.priority);
+    EXPECT_EQ(d->OverwriteOutput(), c.overwrite);
+    EXPECT_EQ(o.ShowPreview, c.preview);
+    // Setting the preview box reaches the engine.
+    EXPECT_EQ(previews, std::vector<bool>{c.preview});
+    EXPECT_EQ(Value("Options", "Thread_Count"), c.count);
+    EXPECT_EQ(Value("Options", "After_Done"), c.after);
+    EXPECT_EQ(Value("Options", "Thread_Priority"), c.prio);
+    EXPECT_EQ(Value("Options", "Overwrite_File"), c.over);
+    EXPECT_EQ(Value("Options", "Show_Preview"), c.show);
+    delete d;
+  }
+}
+
+TEST_F(OptionsDialogTest, OkWritesTheChoicesAndTheNextDialogReadsThem) {
+  TForm5* d = Make();
+  d->OnShow = [&](rtl::TObject*) {
+    QueueSeparateClick(d->bsSkinCheckRadioBox5, 6);
+    QueueSeparateClick(d->bsSkinCheckRadioBox3, 6);
+    QueueSeparateClick(d->bsSkinCheckRadioBox9, 6);
+    QueueSeparateClick(d->bsSkinCheckRadioBox8, 6);
+    QueueSeparateClick(d->bsSkinButton6);
+  };
+  d->bsSkinComboBox2->SetItemIndex(5);
+  EXPECT_EQ(d->Execute(), forms::mrOk);
+  EXPECT_FALSE(d->Visible());
+  EXPECT_EQ(previews, (std::vector<bool>{false, true}));
+  EXPECT_EQ(Value("Options", "Thread_Count"), "6");
+  EXPECT_EQ(Value("Options", "After_Done"), "3");
+  EXPECT_EQ(Value("Options", "Show_Preview"), "1");
+  EXPECT_EQ(Value("Options", "Thread_Priority"), "0");
+  EXPECT_EQ(Value("Options", "Overwrite_File"), "0");
+  delete d;
+  TForm5* next = Make();
+  EXPECT_EQ(next->ThreadCount(), 6);
+  EXPECT_TRUE(next->bsSkinCheckRadioBox5->Checked());
+  EXPECT_TRUE(next->OverwriteOutput());
+  EXPECT_TRUE(next->bsSkinCheckRadioBox9->Checked());
+  EXPECT_TRUE(next->bsSkinCheckRadioBox8->Checked());
+}
+
+TEST_F(OptionsDialogTest, CancelKeepsTheFileButTheControlsKeepTheChoice) {
+  TForm5* d = Make();
+  const std::string before = IniText();
+  d->OnShow = [&](rtl::TObject*) {
+    QueueSeparateClick(d->bsSkinCheckRadioBox10, 6);
+    QueueSeparateClick(d->bsSkinButton1);
+  };
+  EXPECT_EQ(d->Execute(), forms::mrCancel);
+  EXPECT_EQ(IniText(), before);
+  EXPECT_EQ(d->Options().ThreadPriority, 1);
+  // The frame's own close (Escape on the cancel button) also writes nothing.
+  d->OnShow = [&](rtl::TObject*) { win::headless::PressKey(win::VK_ESCAPE); };
+  EXPECT_EQ(d->Execute(), forms::mrCancel);
+  EXPECT_EQ(IniText(), before);
+}
+
+TEST_F(OptionsDialogTest, AFileThatCannotBeWrittenDoesNotStopTheCreation) {
+  // A folder where the file should be: nothing can be read or written there.
+  iniFile = (dir / "blocked").string();
+  fs::create_directories(dir / "blocked");
+  TForm5* d = Make();
+  EXPECT_NE(rtl::U8(d->LastError()).find("Unable to write to"), std::string::npos);
+  EXPECT_TRUE(d->bsSkinCheckRadioBox12->Checked());
+  EXPECT_TRUE(d->bsSkinCheckRadioBox6->Checked());
+}
+
+}  // namespace
+}  // namespace appformstest
