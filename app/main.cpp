@@ -4,20 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/mainform/MainForm.h"
+#include "app/mainform/ProgramForms.h"
 #include "platform/forms/Forms.h"
 #include "platform/win/Backend.h"
-
-namespace {
-
-// The program's windows, in the order they are made: the main window (whose
-// start-up runs before the next window is made), then the About box, the
-// options dialog and the settings dialog, each created here once they exist.
-void CreateProgramForms() {
-  forms::Application->CreateForm<app::TForm1>();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
@@ -34,7 +23,7 @@ int main(int argc, char** argv) {
   forms::Application->Initialize();
   forms::Application->SetTitle(app::TForm1::kCaption);
   forms::Application->SetHelpFile(u"help.chm");
-  CreateProgramForms();
+  app::CreateProgramForms();
   forms::Application->Run();
   forms::DoneForms();
   win::ShutdownWindowSystem();

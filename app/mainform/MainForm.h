@@ -182,6 +182,7 @@ class TForm1 : public forms::TForm {
   std::array<TPresetPicker*, 6> PresetBoxes() const;
 
   const TMainFormEnvironment& Environment() const { return env_; }
+  TOptionIni& OptionIni() { return *ini_; }
   // The output folder join used for output names.
   static rtl::String JoinPath(const rtl::String& folder, const rtl::String& name);
 

@@ -14,6 +14,7 @@
 #include "platform/forms/FormBuilder.h"
 #include "platform/rtl/Classes.h"
 #include "resources/tvlResources.h"
+#include "skin/menus/bsSkinMenuHost.h"
 
 namespace app {
 
@@ -99,6 +100,10 @@ void BuildForm1(TForm1* f) {
   f->FFLogger = engine::GetFFLogger();
   if (f->Environment().CreatePlayer) f->RIDodevu = b.Make<player::TCustomPlayer>(u"RIDodevu");
 
+  // The frame's menu side: the engine the skin popup menus of the window open through.
+  auto* menuHost = new skin::TbsSkinMenuHost(f, f);
+  menuHost->SetName(u"bsSkinMenuHost1");
+  menuHost->SkinData = f->bsSkinData1;
   f->bsSkinPopupMenu1 = b.Make<skin::TbsSkinPopupMenu>(u"bsSkinPopupMenu1");
   f->bsSkinPopupMenu1->SetSkinData(f->bsSkinData1);
   struct TAddItem {
