@@ -150,7 +150,24 @@ void TForm1::ApplySkin(int index) {
   if (bsSkinData1->SkinIndex() != before) bsBusinessSkinForm1->SetSkinData(bsSkinData1);
 }
 
-void TForm1::Log(const rtl::String& line) { mmoLog->Lines()->Add(line); }
+void TForm1::Log(const rtl::String& line) {
+  if (logBatch_ > 0) {
+    pendingLog_.push_back(line);
+    return;
+  }
+  mmoLog->Lines()->Add(line);
+}
+
+void TForm1::EndLogBatch() {
+  if (--logBatch_ > 0 || pendingLog_.empty()) return;
+  rtl::String text = mmoLog->Lines()->Text();
+  for (const rtl::String& line : pendingLog_) {
+    text += line;
+    text += rtl::sLineBreak;
+  }
+  pendingLog_.clear();
+  mmoLog->SetText(text);
+}
 
 void TForm1::ShowMessage(const rtl::String& text) {
   if (env_.Dialogs) {

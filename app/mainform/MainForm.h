@@ -201,6 +201,15 @@ class TForm1 : public forms::TForm {
   std::unique_ptr<TOptionIni> ini_;
   bool closing_ = false;
   bool addingFile_ = false;  // the codec step then writes no row
+  // The log lines of an add command reach the memo at its end, in one piece.
+  int logBatch_ = 0;
+  std::vector<rtl::String> pendingLog_;
+  struct TLogBatch {
+    explicit TLogBatch(TForm1* f) : f_(f) { ++f_->logBatch_; }
+    ~TLogBatch() { f_->EndLogBatch(); }
+    TForm1* f_;
+  };
+  void EndLogBatch();
 };
 
 // Builds the main window's components, properties and events (its form

@@ -102,6 +102,7 @@ void TForm1::SelectRow(int index) {
 }
 
 void TForm1::btnAddClick(rtl::TObject*) {
+  TLogBatch batch(this);
   Button6->Click();
   if (!EnsureLibraries()) return;
   if (!env_.Dialogs || !env_.Dialogs->ExecuteOpen(OpenDialog1)) return;
@@ -125,6 +126,7 @@ void TForm1::AddFromList(const std::vector<rtl::String>& names, bool folder, int
 }
 
 void TForm1::Button8Click(rtl::TObject*) {
+  TLogBatch batch(this);
   Button6->Click();
   if (!EnsureLibraries()) return;
   if (!env_.Dialogs || !env_.Dialogs->ExecuteOpen(OpenDialog2)) return;
@@ -134,6 +136,7 @@ void TForm1::Button8Click(rtl::TObject*) {
 }
 
 void TForm1::Button12Click(rtl::TObject*) {
+  TLogBatch batch(this);
   const int rowsBefore = RowCount();
   Button6->Click();
   if (!EnsureLibraries()) return;

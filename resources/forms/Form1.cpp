@@ -381,6 +381,7 @@ void BuildForm1(TForm1* f) {
 
   f->cboScreens = Place(b.Make<forms::TComboBox>(u"cboScreens", f->Panel4), 2, 2, 140, 22);
   f->mmoLog = Place(b.Make<forms::TMemo>(u"mmoLog", f->Panel4), 2, 28, 290, 96);
+  f->mmoLog->SetWordWrap(false);
   f->ProgressBar1 = Place(b.Make<forms::TProgressBar>(u"ProgressBar1", f->Panel5), 2, 2, 200, 16);
   f->ListBox1 = Place(b.Make<forms::TListBox>(u"ListBox1", f->Panel5), 2, 20, 140, 100);
   for (int i = 2; i <= 17; ++i) {
