@@ -143,7 +143,7 @@ void BuildForm1(TForm1* f) {
   f->bsSkinMenuSpeedButton1->SetCaption(u"添加");
   f->bsSkinMenuSpeedButton1->SetLayout(skin::blGlyphTop);
   f->bsSkinMenuSpeedButton1->SetSpacing(0);
-  f->bsSkinMenuSpeedButton1->SetMargin(0);
+  f->bsSkinMenuSpeedButton1->SetMargin(4);
   f->bsSkinMenuSpeedButton1->SetTrackButtonMode(false);
   f->bsSkinMenuSpeedButton1->SetSkinPopupMenu(f->bsSkinPopupMenu1);
   {
@@ -202,18 +202,22 @@ void BuildForm1(TForm1* f) {
   f->lvFiles->OnSelectItem = [f](rtl::TObject* s, forms::TListItem* item, bool sel) { f->lvFilesSelectItem(s, item, sel); };
   f->lvFiles->OnClick = click(&TForm1::lvFilesClick);
   f->lvFiles->OnDblClick = click(&TForm1::lvFilesDblClick);
-  auto sideButton = [&](const char16_t* name, const char16_t* hint, int row, int glyph) {
+  auto sideButton = [&](const char16_t* name, const char16_t* hint, int row) {
     auto* btn = skinned(Place(b.Make<skin::TbsSkinButton>(name, f->bsSkinPanel1), frameW - 6 - 30, 6 + row * 36, 30, 30));
     btn->SetHint(hint);
     btn->SetShowHint(true);
-    gdi::TBitmap g;
-    LoadBitmap(&g, ("glyphs/Image" + std::to_string(glyph) + ".bmp").c_str());
-    btn->SetGlyph(&g);
     return btn;
   };
-  f->bsSkinButton3 = sideButton(u"bsSkinButton3", u"上移", 0, 9);
-  f->bsSkinButton4 = sideButton(u"bsSkinButton4", u"下移", 1, 7);
-  f->bsSkinButton21 = sideButton(u"bsSkinButton21", u"重命名", 2, 17);
+  f->bsSkinButton3 = sideButton(u"bsSkinButton3", u"上移", 0);
+  f->bsSkinButton3->SetCaption(u"▲");
+  f->bsSkinButton4 = sideButton(u"bsSkinButton4", u"下移", 1);
+  f->bsSkinButton4->SetCaption(u"▼");
+  f->bsSkinButton21 = sideButton(u"bsSkinButton21", u"重命名", 2);
+  {
+    gdi::TBitmap g;
+    LoadBitmap(&g, "glyphs/Image17.bmp");
+    f->bsSkinButton21->SetGlyph(&g);
+  }
   f->bsSkinButton21->SetEnabled(false);
   f->bsSkinButton3->OnClick = click(&TForm1::bsSkinButton3Click);
   f->bsSkinButton4->OnClick = click(&TForm1::bsSkinButton4Click);
