@@ -371,3 +371,68 @@ TEST_F(MainFormTest, CloseQueryDetachesAndAllowsTheClose) {
 
 }  // namespace
 }  // namespace mainformtest
+
+namespace mainformtest {
+namespace {
+
+// The layout: every visible control of the window's panels lies inside its
+// parent, visible siblings do not overlap (except the picture over the
+// queue frame and the screen over its group), and each label's text is
+// centred on the field it names.
+TEST_F(MainFormTest, LayoutFitsAndLabelsLineUpWithTheirFields) {
+  Create();
+  Show();
+  auto inside = [](forms::TControl* c) {
+    auto* p = c->Parent();
+    return c->Left() >= 0 && c->Top() >= 0 && c->Left() + c->Width() <= p->ClientWidth() &&
+           c->Top() + c->Height() <= p->ClientHeight();
+  };
+  auto overlap = [](forms::TControl* a, forms::TControl* b) {
+    return a->Left() < b->Left() + b->Width() && b->Left() < a->Left() + a->Width() && a->Top() < b->Top() + b->Height() &&
+           b->Top() < a->Top() + a->Height();
+  };
+  std::vector<forms::TWinControl*> parents = {form, form->bsSkinToolBar2, form->bsSkinPanel1, form->bsSkinPanel2,
+                                              form->bsSkinPanel3, form->bsSkinPanel4};
+  for (forms::TWinControl* p : parents) {
+    std::vector<forms::TControl*> shown;
+    for (int i = 0; i < p->ControlCount(); ++i) {
+      forms::TControl* c = p->Controls(i);
+      if (!c->Visible()) continue;
+      if (p == form && c->Left() >= 805) continue;  // developer panels
+      EXPECT_TRUE(inside(c)) << rtl::StringToUtf8(c->Name());
+      shown.push_back(c);
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i)
+      for (std::size_t j = i + 1; j < shown.size(); ++j) {
+        auto pair = [&](forms::TControl* x, forms::TControl* y) {
+          return (shown[i] == x && shown[j] == y) || (shown[i] == y && shown[j] == x);
+        };
+        if (pair(form->bsSkinPanel1, form->bsSkinPanel5) || pair(form->bsSkinPanel4, form->Panel6)) continue;
+        EXPECT_FALSE(overlap(shown[i], shown[j]))
+            << rtl::StringToUtf8(shown[i]->Name()) << " / " << rtl::StringToUtf8(shown[j]->Name());
+      }
+  }
+  // Labels: centred on the field to their right in the same row.
+  int labels = 0;
+  for (forms::TWinControl* p : {form->bsSkinPanel2, form->bsSkinPanel3}) {
+    for (int i = 0; i < p->ControlCount(); ++i) {
+      auto* l = dynamic_cast<skin::TbsSkinStdLabel*>(p->Controls(i));
+      if (!l) continue;
+      forms::TControl* field = nullptr;
+      for (int k = 0; k < p->ControlCount(); ++k) {
+        forms::TControl* c = p->Controls(k);
+        if (c == l || dynamic_cast<skin::TbsSkinStdLabel*>(c)) continue;
+        if (c->Left() >= l->Left() + l->Width() && c->Top() <= l->Top() + l->Height() && c->Top() + c->Height() >= l->Top() &&
+            (!field || c->Left() < field->Left()))
+          field = c;
+      }
+      ASSERT_NE(field, nullptr) << rtl::StringToUtf8(l->Caption());
+      EXPECT_NEAR(l->Top() + l->Height() / 2.0, field->Top() + field->Height() / 2.0, 1.0) << rtl::StringToUtf8(l->Caption());
+      ++labels;
+    }
+  }
+  EXPECT_EQ(labels, 8);
+}
+
+}  // namespace
+}  // namespace mainformtest
