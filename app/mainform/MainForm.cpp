@@ -33,6 +33,7 @@ class TRowCells : public tables::IQueueRowCells {
 }  // namespace
 
 TForm1::TForm1(rtl::TComponent* owner, TMainFormEnvironment env) : forms::TForm(owner), env_(std::move(env)) {
+  if (!env_.Dialogs) env_.Dialogs = DefaultDialogs;
   ini_ = env_.OptionIniFile.empty() ? std::make_unique<TOptionIni>() : std::make_unique<TOptionIni>(env_.OptionIniFile);
   BuildForm1(this);
 }

@@ -58,6 +58,8 @@ class TForm1 : public forms::TForm {
   static constexpr char16_t kNoFreeSlot[] = u"队列已满：请先清空队列再添加文件！";
 
   explicit TForm1(rtl::TComponent* owner, TMainFormEnvironment env = {});
+  // The dialogs of a window made without its own (the program's).
+  static inline TMainFormDialogs* DefaultDialogs = nullptr;
   ~TForm1() override;
 
   // ---- components (made by the form description)
