@@ -225,6 +225,7 @@ TbsMessageForm* TbsSkinMessage::BuildForm(TbsBuildKind Kind, const String& Msg, 
     CB->SetBounds(kCheckLeft, T, w + kCheckBeyondText, CB->DefaultHeight());
   }
 
+  F->HandleNeeded();  // the client size is measured inside the skinned frame
   F->SetClientSize(CW, CH);
   if (F->BSF->GetMaxWidth() < F->Width())
     F->SetWidth(F->BSF->GetMaxWidth());
