@@ -751,7 +751,7 @@ void TCustomListView::HeaderMouse(UINT msg, TPoint p) {
       dragColumn_ = pressedSection_ = -1;
       if (GetCapture() == header_) ReleaseCapture();
       InvalidateRect(header_, nullptr, FALSE);
-      if (col >= 0 && col < columns_->Count() && OnColumnClick) OnColumnClick(this, columns_->Items(col));
+      if (col >= 0 && col < columns_->Count()) ColClick(columns_->Items(col));
       return;
     }
     default: return;
@@ -1005,9 +1005,17 @@ void TCustomListView::EndEdit(bool accept) {
   TLiveness live = Liveness();
   String s = TInplaceEdit::Close(e, this);
   if (!live.Alive() || !accept || index < 0 || index >= items_->Count()) return;
-  TListItem* item = ItemOf(index);
-  if (OnEdited) OnEdited(this, item, s);
-  if (live.Alive()) item->SetCaption(s);
+  Edit(ItemOf(index), s);
+}
+
+void TCustomListView::ColClick(TListColumn* column) {
+  if (OnColumnClick) OnColumnClick(this, column);
+}
+
+void TCustomListView::Edit(TListItem* item, String& text) {
+  TLiveness live = Liveness();
+  if (OnEdited) OnEdited(this, item, text);
+  if (live.Alive()) item->SetCaption(text);
 }
 
 void TCustomListView::Dispatch(TMessage& m) {

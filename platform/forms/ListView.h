@@ -271,6 +271,10 @@ class TCustomListView : public TCustomControl {
   void KeyPress(char16_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   virtual void Change(TListItem* item, int change);
+  // A click on a column header section: fires OnColumnClick.
+  virtual void ColClick(TListColumn* column);
+  // The end of an accepted label edit: fires OnEdited, then gives the item the text.
+  virtual void Edit(TListItem* item, String& text);
   virtual void DrawRow(HDC dc, int index, TRect rect);
   virtual void DrawIconItem(HDC dc, int index, TRect rect);
   // Layout of the header window (WM_WINDOWPOSCHANGING reaches it each time).

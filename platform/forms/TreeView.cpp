@@ -525,8 +525,13 @@ void TCustomTreeView::EndEdit(bool accept) {
   TLiveness live = Liveness();
   String s = TInplaceEdit::Close(e, this);
   if (!live.Alive() || !accept || !node) return;
-  if (OnEdited) OnEdited(this, node, s);
-  if (live.Alive()) node->SetText(s);
+  Edit(node, s);
+}
+
+void TCustomTreeView::Edit(TTreeNode* node, String& text) {
+  TLiveness live = Liveness();
+  if (OnEdited) OnEdited(this, node, text);
+  if (live.Alive()) node->SetText(text);
 }
 
 void TCustomTreeView::FullCollapse() {

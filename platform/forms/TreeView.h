@@ -192,8 +192,8 @@ class TCustomTreeView : public TCustomControl {
 
   // Called by the nodes.
   void NodesChanged();
-  void NodeRemoving(TTreeNode* node);
-  bool CanExpand(TTreeNode* node);
+  virtual void NodeRemoving(TTreeNode* node);
+  virtual bool CanExpand(TTreeNode* node);
   void Expanded(TTreeNode* node);
   bool CanCollapse(TTreeNode* node);
   void Collapsed(TTreeNode* node);
@@ -208,6 +208,8 @@ class TCustomTreeView : public TCustomControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void DblClick() override;
   virtual bool CanChange(TTreeNode* node);
+  // The end of an accepted label edit: fires OnEdited, then gives the node the text.
+  virtual void Edit(TTreeNode* node, String& text);
   virtual void Change(TTreeNode* node);
   virtual void DrawNode(HDC dc, TTreeNode* node, int row, TRect rowRect);
 

@@ -667,12 +667,18 @@ rtl::TDateTime FindDataModified(const TFindData& Data) {
 
 String FindDataColumnText(const TFindData& Data, int Column) {
   switch (Column) {
-    case 1: return rtl::IntToStr64(FindDataFileSize(Data));
+    // A folder has no size to show, and its time is its own last write
+    // (the -1 that orders folders first is no text for a person).
+    case 1: return (Data.Attributes & rtl::faDirectory) ? String() : rtl::IntToStr64(FindDataFileSize(Data));
     case 2: {
       const size_t dot = Data.FileName.rfind(u'.');
       return dot == String::npos ? String() : Data.FileName.substr(dot);
     }
-    case 3: return rtl::FormatDateTime(u"ddddd tt", FindDataModified(Data));
+    case 3: {
+      TFindData file = Data;
+      file.Attributes &= ~std::uint32_t(rtl::faDirectory);
+      return rtl::FormatDateTime(u"ddddd tt", FindDataModified(file));
+    }
     case 4: return rtl::IntToStr(static_cast<int>(Data.Attributes));
     default: return String();
   }

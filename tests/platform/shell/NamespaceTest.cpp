@@ -409,6 +409,9 @@ TEST_F(NamespaceTest, FindDataAndColumnTexts) {
   items[0]->GetFindData(data);
   EXPECT_EQ(FindDataFileSize(data), -1);
   EXPECT_EQ(FindDataModified(data), -1.0);
+  // Shown to a person, a folder has no size and its own date, not the -1 of the order.
+  EXPECT_EQ(FindDataColumnText(data, 1), u"");
+  EXPECT_EQ(FindDataColumnText(data, 3).find(u"1899"), String::npos);
   items[1]->GetFindData(data);
   EXPECT_EQ(FindDataFileSize(data), 5368709120LL);
   EXPECT_EQ(FindDataColumnText(data, 2), u".mkv");
