@@ -2,43 +2,24 @@
 
 namespace app {
 
-TOfficePicker::TOfficePicker(rtl::TComponent* owner) : forms::TComboBox(owner) {
-  SetStyle(forms::csDropDownList);
-  SetDropDownCount(4);
-}
+TOfficePicker::TOfficePicker(rtl::TComponent* owner) : skin::TbsSkinOfficeComboBox(owner) {}
 
-void TOfficePicker::ClearItems() {
-  titles_.clear();
-  Items()->Clear();
-  TCustomComboBox::SetItemIndex(-1);
-}
+void TOfficePicker::ClearItems() { Items()->Clear(); }
 
 void TOfficePicker::AddItem(const rtl::String& title, const rtl::String& caption, int imageIndex) {
-  titles_.push_back(title);
-  Items()->Add(title);
+  skin::TbsSkinOfficeItem* item = Items()->Add();
+  item->SetTitle(title);
+  item->SetCaption(caption);
+  item->SetImageIndex(imageIndex);
 }
 
 rtl::String TOfficePicker::SelectedTitle() const {
   const int i = ItemIndex();
-  return i >= 0 && i < ItemCount() ? titles_[std::size_t(i)] : rtl::String();
+  return i >= 0 && i < ItemCount() ? Title(i) : rtl::String();
 }
 
-void TOfficePicker::SetIndex(int index) {
-  TCustomComboBox::SetItemIndex(index);
-  if (ComponentState().Contains(rtl::csLoading)) return;
-  Change();
-}
-
-TPresetPicker::TPresetPicker(rtl::TComponent* owner) : forms::TComboBox(owner) {
-  SetStyle(forms::csDropDownList);
-  SetDropDownCount(12);
-}
-
-void TPresetPicker::SetIndex(int index) {
-  const rtl::String before = Text();
-  TCustomComboBox::SetItemIndex(index);
-  if (ComponentState().Contains(rtl::csLoading)) return;
-  if (Text() != before) Change();
+TPresetPicker::TPresetPicker(rtl::TComponent* owner) : skin::TbsSkinComboBox(owner) {
+  SetStyle(skin::bscbFixedStyle);
 }
 
 }  // namespace app

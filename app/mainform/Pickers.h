@@ -3,9 +3,8 @@
 // code always raises the change event) and the six preset boxes (setting the
 // index raises the change event only when the shown text changes).
 //
-// The controls below follow those rules on the framework's drop-down combo
-// box; the logic reaches them only through these classes, so the skinned
-// office and preset combos take their place without touching it.
+// The skinned office combo box and combo box follow those rules; these
+// classes add what the main window's logic and the table builders use.
 //
 // GUI thread only.
 #pragma once
@@ -14,35 +13,33 @@
 
 #include "app/tables/CatalogueBuilder.h"
 #include "app/tables/PresetLoader.h"
-#include "platform/forms/StdCtrls.h"
+#include "skin/controls/bsSkinComboBox.h"
+#include "skin/controls/bsSkinOfficeListBox.h"
 
 namespace app {
 
 // Category and format picker.
-class TOfficePicker : public forms::TComboBox {
+class TOfficePicker : public skin::TbsSkinOfficeComboBox {
  public:
   explicit TOfficePicker(rtl::TComponent* owner);
 
   void ClearItems();
   void AddItem(const rtl::String& title, const rtl::String& caption, int imageIndex);
-  int ItemCount() const { return int(titles_.size()); }
-  const rtl::String& Title(int index) const { return titles_.at(std::size_t(index)); }
+  int ItemCount() const { return Items()->Count(); }
+  const rtl::String& Title(int index) const { return Items()->Items(index)->Title(); }
   // The selected item's title; empty with none selected.
   rtl::String SelectedTitle() const;
   // Selects the item and raises OnChange, also for the same index (not while
   // the window is being loaded).
-  void SetIndex(int index);
-
- private:
-  std::vector<rtl::String> titles_;
+  void SetIndex(int index) { SetItemIndex(index); }
 };
 
 // One of the six preset boxes.
-class TPresetPicker : public forms::TComboBox {
+class TPresetPicker : public skin::TbsSkinComboBox {
  public:
   explicit TPresetPicker(rtl::TComponent* owner);
   // Selects the entry; raises OnChange when the shown text changes.
-  void SetIndex(int index);
+  void SetIndex(int index) { SetItemIndex(index); }
 };
 
 // The table builders' view of the pickers.
@@ -53,7 +50,7 @@ class TFormatPickerAdapter : public tables::IFormatPicker {
   void AddItem(const rtl::String& title, const rtl::String& caption, int imageIndex) override {
     p_->AddItem(title, caption, imageIndex);
   }
-  void Repaint() override { p_->Invalidate(); }
+  void Repaint() override { p_->Repaint(); }
   void SetItemIndex(int index) override { p_->SetIndex(index); }
 
  private:

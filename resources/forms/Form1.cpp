@@ -9,6 +9,9 @@
 // (screen, seek slider, player buttons). The developer panels lie beyond the
 // right edge of the client area.
 #include <string>
+#include <utility>
+
+#include "platform/forms/ImgList.h"
 
 #include "app/mainform/MainForm.h"
 #include "platform/forms/FormBuilder.h"
@@ -32,7 +35,7 @@ constexpr int kToolBarH = 60;
 constexpr int kQueueTop = kToolBarH + 6, kQueueH = 232;
 constexpr int kLowerTop = kQueueTop + kQueueH + kMargin;  // 306
 constexpr int kLeftW = 521;
-constexpr int kOutputH = 102;
+constexpr int kOutputH = 104;
 constexpr int kPresetTop = kLowerTop + kOutputH + 6;
 constexpr int kPresetH = kClientH - kMargin - kPresetTop;
 constexpr int kPreviewLeft = kMargin + kLeftW + kMargin;
@@ -225,28 +228,54 @@ void BuildForm1(TForm1* f) {
 
   // ---- output panel
   f->bsSkinPanel2 = skinned(Place(b.Make<skin::TbsSkinPanel>(u"bsSkinPanel2", f), kMargin, kLowerTop, kLeftW, kOutputH));
-  f->bsSkinOfficeComboBox2 = Place(b.Make<TOfficePicker>(u"bsSkinOfficeComboBox2", f->bsSkinPanel2), 10, 12, 150, kRowH);
+  // Category and format pickers: picture, title and description faces.
+  auto* imageList1 = b.Make<forms::TImageList>(u"ImageList1");
+  auto* imageList2 = b.Make<forms::TImageList>(u"ImageList2");
+  for (auto [list, asset] : {std::pair{imageList1, "imagelists/ImageList1.bmp"}, std::pair{imageList2, "imagelists/ImageList2.bmp"}}) {
+    list->SetSize(32, 32);
+    gdi::TBitmap strip;
+    LoadBitmap(&strip, asset);
+    list->AddMasked(&strip, 0x00FF00FF);
+  }
   auto label = [&](forms::TWinControl* parent, const char16_t* name, const char16_t* caption, int x, int y, int w) {
     auto* l = skinned(Place(b.Make<skin::TbsSkinStdLabel>(name, parent), x, y + 4, w, 16));
     l->SetCaption(caption);
     l->SetTransparent(true);
     return l;
   };
-  label(f->bsSkinPanel2, u"bsSkinStdLabel1", u"输出格式：", 172, 12, 72);
-  f->bsSkinOfficeComboBox1 = Place(b.Make<TOfficePicker>(u"bsSkinOfficeComboBox1", f->bsSkinPanel2), 246, 12, kLeftW - 10 - 246, kRowH);
+  constexpr int kPickerH = 51;
+  f->bsSkinOfficeComboBox2 = skinned(Place(b.Make<TOfficePicker>(u"bsSkinOfficeComboBox2", f->bsSkinPanel2), 10, 10, 140, kPickerH));
+  f->bsSkinOfficeComboBox2->SetImages(imageList1);
+  f->bsSkinOfficeComboBox2->SetListBoxItemHeight(50);
+  f->bsSkinOfficeComboBox2->SetListBoxShowItemTitles(false);
+  f->bsSkinOfficeComboBox2->ListBoxWidth = 140;
+  f->bsSkinOfficeComboBox2->SetShowItemTitle(false);
+  f->bsSkinOfficeComboBox2->SetShowItemImage(true);
+  f->bsSkinOfficeComboBox2->SetShowItemText(true);
+  f->bsSkinOfficeComboBox2->SetDropDownCount(8);
+  label(f->bsSkinPanel2, u"bsSkinStdLabel1", u"输出格式：", 160, 10 + (kPickerH - kRowH + 1) / 2 + 1, 72);
+  f->bsSkinOfficeComboBox1 = skinned(Place(b.Make<TOfficePicker>(u"bsSkinOfficeComboBox1", f->bsSkinPanel2), 234, 10, kLeftW - 10 - 234, kPickerH));
+  f->bsSkinOfficeComboBox1->SetImages(imageList2);
+  f->bsSkinOfficeComboBox1->SetListBoxItemHeight(60);
+  f->bsSkinOfficeComboBox1->SetListBoxShowItemTitles(true);
+  f->bsSkinOfficeComboBox1->SetListBoxShowLines(true);
+  f->bsSkinOfficeComboBox1->SetShowItemTitle(true);
+  f->bsSkinOfficeComboBox1->SetShowItemImage(true);
+  f->bsSkinOfficeComboBox1->SetShowItemText(true);
+  f->bsSkinOfficeComboBox1->SetDropDownCount(4);
   const tables::TFormatCategories& categories = tables::FormatCategories();
   for (int i = 0; i < categories.Count(); ++i)
-    f->bsSkinOfficeComboBox2->AddItem(categories[i].Caption, categories[i].Caption, categories[i].ImageIndex);
+    f->bsSkinOfficeComboBox2->AddItem(u"", categories[i].Caption, categories[i].ImageIndex);
   f->bsSkinOfficeComboBox2->SetIndex(0);
   f->bsSkinOfficeComboBox2->OnChange = click(&TForm1::bsSkinOfficeComboBox2Change);
   f->bsSkinOfficeComboBox1->OnChange = click(&TForm1::bsSkinOfficeComboBox1Change);
 
-  label(f->bsSkinPanel2, u"bsSkinStdLabel2", u"输出目录：", 10, 60, 72);
-  f->Video_OutPut_Folder_Edit = skinned(Place(b.Make<skin::TbsSkinEdit>(u"Video_OutPut_Folder_Edit", f->bsSkinPanel2), 84, 60, 290, kRowH));
+  label(f->bsSkinPanel2, u"bsSkinStdLabel2", u"输出目录：", 10, 70, 72);
+  f->Video_OutPut_Folder_Edit = skinned(Place(b.Make<skin::TbsSkinEdit>(u"Video_OutPut_Folder_Edit", f->bsSkinPanel2), 84, 70, 290, kRowH));
   f->Video_OutPut_Folder_Edit->SetReadOnly(true);
-  f->bsSkinButtonBrowse = skinned(Place(b.Make<skin::TbsSkinButton>(u"bsSkinButton17", f->bsSkinPanel2), 382, 60, 62, kRowH));
+  f->bsSkinButtonBrowse = skinned(Place(b.Make<skin::TbsSkinButton>(u"bsSkinButton17", f->bsSkinPanel2), 382, 70, 62, kRowH));
   f->bsSkinButtonBrowse->SetCaption(u"浏览");
-  f->bsSkinButtonOpenFolder = skinned(Place(b.Make<skin::TbsSkinButton>(u"bsSkinButton18", f->bsSkinPanel2), 449, 60, 62, kRowH));
+  f->bsSkinButtonOpenFolder = skinned(Place(b.Make<skin::TbsSkinButton>(u"bsSkinButton18", f->bsSkinPanel2), 449, 70, 62, kRowH));
   f->bsSkinButtonOpenFolder->SetCaption(u"打开");
 
   // ---- preset panel
@@ -273,7 +302,8 @@ void BuildForm1(TForm1* f) {
   for (const TPresetPlace& p : presets) {
     const int x = 10 + p.column * (columnW + 8), y = 28 + p.row * 30;
     label(f->bsSkinPanel3, p.labelName, p.caption, x, y, 78);
-    auto* box = Place(b.Make<TPresetPicker>(p.name, f->bsSkinPanel3), x + 80, y, columnW - 80 - 4, kRowH);
+    auto* box = skinned(Place(b.Make<TPresetPicker>(p.name, f->bsSkinPanel3), x + 80, y, columnW - 80 - 4, kRowH));
+    box->SetDropDownCount(12);
     box->OnChange = click(&TForm1::PresetChange);
     *p.field = box;
   }
