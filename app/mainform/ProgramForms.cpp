@@ -1,19 +1,45 @@
 #include "app/mainform/ProgramForms.h"
 
+#include "skin/dialogs/bsDialogs.h"
+#include "skin/dialogs/bsMessages.h"
+
 namespace app {
 
 namespace {
 
-// The dialogs of the program's main window until the skinned file and folder
-// dialogs take their place: messages in the framework's message box; file
-// and folder choices are not offered.
+// The main window's dialogs in the window's skin: the skinned message box
+// and folder dialog. Choosing files waits for the skinned open dialog.
 class TProgramDialogs : public TMainFormDialogs {
  public:
-  bool ExecuteOpen(TOpenDialogState&) override { return false; }
-  bool ExecuteSelectDirectory(TSelectDirectoryState&) override { return false; }
-  void Message(const rtl::String& text, const rtl::String& caption) override {
-    forms::Application->MessageBox(text, caption);
+  void Attach(TForm1* form) {
+    message_ = new skin::TbsSkinMessage(form);
+    message_->SetName(u"bsSkinMessage1");
+    message_->SetSkinData(form->bsSkinData1);
+    message_->SetCtrlSkinData(form->bsSkinData1);
+    folder_ = new skin::TbsSkinSelectDirectoryDialog(form);
+    folder_->SetSkinData(form->bsSkinData1);
+    folder_->SetCtrlSkinData(form->bsSkinData1);
   }
+  bool ExecuteOpen(TOpenDialogState&) override { return false; }
+  bool ExecuteSelectDirectory(TSelectDirectoryState& d) override {
+    if (!folder_) return false;
+    folder_->SetTitle(d.Title);
+    folder_->Directory = d.Directory;
+    if (!folder_->Execute()) return false;
+    d.Directory = folder_->Directory;
+    return true;
+  }
+  void Message(const rtl::String& text, const rtl::String& caption) override {
+    if (message_) {
+      message_->MessageDlg2(text, caption, skin::mtInformation, skin::TMsgDlgButtons{skin::mbOK}, 0);
+    } else {
+      forms::Application->MessageBox(text, caption);
+    }
+  }
+
+ private:
+  skin::TbsSkinMessage* message_ = nullptr;
+  skin::TbsSkinSelectDirectoryDialog* folder_ = nullptr;
 };
 
 TProgramDialogs ProgramDialogs;
@@ -28,6 +54,7 @@ void CreateProgramForms() {
   // The main window first: its start-up runs before the next window is made.
   TForm1::DefaultDialogs = &ProgramDialogs;
   Form1 = forms::Application->CreateForm<TForm1>();
+  ProgramDialogs.Attach(Form1);
   Form2 = new appforms::TForm2(forms::Application, Form1->bsSkinData1);
   engine::TFFmpegVCL* engine = Form1->FFVCL;
   Form5 = new appforms::TForm5(forms::Application, Form1->bsSkinData1, Form1->OptionIni(),
