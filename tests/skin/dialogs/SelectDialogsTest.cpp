@@ -285,6 +285,17 @@ TEST_F(SelectDialogsTest, Gallery) {
     WhenShown([&](TCustomForm* f) {
       Pump();
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("selectskin_" + l.name)));
+      QueueKey(win::VK_UP);  // the preview follows the list
+      QueueKey(VK_ESCAPE);
+      ss.DlgForm()->OnPaint = nullptr;
+    });
+    ss.Execute(2);
+    WhenShown([&](TCustomForm* f) {
+      auto* F = ss.DlgForm();
+      F->SkinsListBox->SetItemIndex(0);
+      F->SLBOnChange(nullptr);
+      Pump();
+      EXPECT_TRUE(forms::RenderToPng(f, PicturePath("selectskin_changed_" + l.name)));
       QueueKey(VK_ESCAPE);
     });
     ss.Execute(2);
