@@ -14,7 +14,6 @@ namespace {
 
 using forms::TCustomForm;
 namespace fs = std::filesystem;
-using rtl::TSize;
 
 class SelectDialogsTest : public DialogsTest {
  protected:
