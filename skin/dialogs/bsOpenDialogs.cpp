@@ -56,8 +56,12 @@ TbsSkinSpeedButton* ToolButton(TbsOpenDlgForm* F, TbsSkinToolBar* Bar, const cha
 // ------------------------------------------------------------------ TbsOpenDlgForm
 TbsOpenDlgForm::TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* ACtrlSkinData,
                                bool AToolButtonsTransparent)
+    : TbsOpenDlgForm(AOwner, ASaveMode, ACtrlSkinData, AToolButtonsTransparent, true) {}
+
+TbsOpenDlgForm::TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* ACtrlSkinData,
+                               bool AToolButtonsTransparent, bool AnchoredBottom)
     : forms::TForm(AOwner), SaveMode(ASaveMode), CtrlSD(ACtrlSkinData) {
-  BuildControls(ASaveMode, AToolButtonsTransparent, true);
+  BuildControls(ASaveMode, AToolButtonsTransparent, AnchoredBottom);
 }
 
 TbsOpenDlgForm::~TbsOpenDlgForm() {

@@ -87,6 +87,9 @@ class TbsOpenDlgForm : public forms::TForm {
  protected:
   // Builds the controls; Picture forms lay the bottom row out differently.
   void BuildControls(bool ASaveMode, bool AToolButtonsTransparent, bool AnchoredBottom);
+  // AnchoredBottom false: the bottom row keeps fixed places (the picture form).
+  TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* ACtrlSkinData, bool AToolButtonsTransparent,
+                 bool AnchoredBottom);
   // The folder shown, with a trailing "/".
   String CurrentDir() const;
   // Save mode: asks before overwriting Candidate; true to go on.
