@@ -1,27 +1,12 @@
-// Program entry of the converter: opens the main form on the display and runs
-// the message loop until it is closed.
+// Program entry of the converter: creates the program's windows, the main
+// window first, and runs the message loop until the main window closes.
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/mainform/ProgramForms.h"
 #include "platform/forms/Forms.h"
 #include "platform/win/Backend.h"
-
-namespace {
-
-// The main window; its controls come with the main window's own form description.
-class TMainForm : public forms::TForm {
- public:
-  explicit TMainForm(rtl::TComponent* owner) : TForm(owner) {
-    SetCaption(u"TavrelAndroid手机视频转换器");
-    SetBorderStyle(forms::bsSingle);
-    SetBorderIcons({forms::biSystemMenu, forms::biMinimize});
-    SetPosition(forms::poScreenCenter);
-    SetClientSize(805, 541);
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
@@ -35,8 +20,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   forms::InitForms();
-  forms::Application->SetTitle(u"TavrelAndroid手机视频转换器");
-  forms::Application->CreateForm<TMainForm>();
+  forms::Application->Initialize();
+  forms::Application->SetTitle(app::TForm1::kCaption);
+  forms::Application->SetHelpFile(u"help.chm");
+  app::CreateProgramForms();
   forms::Application->Run();
   forms::DoneForms();
   win::ShutdownWindowSystem();

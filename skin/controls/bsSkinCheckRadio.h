@@ -59,6 +59,9 @@ class TbsSkinCheckRadioBox : public TbsSkinCustomControl {
   double MorphKf() const { return FMorphKf; }
   bool Morphing() const { return FMorphTimer.Running(); }
   bool IsFocused();
+  // The face and height the skin gives the box's text (after SkinData is set).
+  const String& SkinFontName() const { return FontName; }
+  int SkinFontHeight() const { return FontHeight; }
 
   void GetSkinData() override;
   void ChangeSkinData() override;

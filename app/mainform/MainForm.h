@@ -1,0 +1,221 @@
+// The converter's main window: the conversion queue with its job slots, the
+// category, format and preset pickers, adding, editing, moving, renaming and
+// removing queued files, and the window's start-up and close.
+//
+// Every command is the click handler of a plain button on one of the
+// developer panels beyond the right edge of the client area; visible
+// controls, menu items and other commands run it by clicking that button.
+// The controls are made by the window's form description (BuildForm1), which
+// also binds their events to the handlers below.
+//
+// GUI thread only.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/mainform/MainFormDialogs.h"
+#include "app/mainform/Pickers.h"
+#include "app/options/OptionIni.h"
+#include "app/queue/QueueModel.h"
+#include "app/queue/QueueOptions.h"
+#include "app/tables/CodecParameterSetter.h"
+#include "app/tables/VideoFields.h"
+#include "engine/FFmpegLogger.h"
+#include "engine/FFmpegVCL.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/forms/Forms.h"
+#include "platform/forms/StdCtrls.h"
+#include "player/FFPlay.h"
+#include "skin/controls/bsSkinButtons.h"
+#include "skin/controls/bsSkinEdit.h"
+#include "skin/controls/bsSkinLabels.h"
+#include "skin/controls/bsSkinListView.h"
+#include "skin/controls/bsSkinPanels.h"
+#include "skin/controls/bsSkinSlider.h"
+#include "skin/data/bsCompressedSkinList.h"
+#include "skin/data/bsSkinData.h"
+#include "skin/forms/bsBusinessSkinForm.h"
+#include "skin/menus/bsSkinMenus.h"
+
+namespace app {
+
+// What the window takes from its surroundings; tests replace the parts.
+struct TMainFormEnvironment {
+  rtl::String OptionIniFile;      // empty: the program folder's option.ini
+  rtl::String LibraryFolder;      // empty: the program folder's "LibAV"
+  TMainFormDialogs* Dialogs = nullptr;  // none: dialogs are cancelled, messages go to the log
+  bool CreatePlayer = true;       // the preview player component
+};
+
+class TForm1 : public forms::TForm {
+ public:
+  static constexpr char16_t kCaption[] = u"TavrelAndroid手机视频转换器";
+  static constexpr char16_t kMessageCaption[] = u"提示";
+  static constexpr char16_t kNoMediaInFolder[] = u"在该目录没有发现可以用的视频或音频文件！";
+  static constexpr char16_t kSelectToRemove[] = u"请先选择您需要删除的项目！";
+  static constexpr char16_t kSelectToRename[] = u"请先选中您需要重命名的项目！";
+  static constexpr char16_t kNoFreeSlot[] = u"队列已满：请先清空队列再添加文件！";
+
+  explicit TForm1(rtl::TComponent* owner, TMainFormEnvironment env = {});
+  // The dialogs of a window made without its own (the program's).
+  static inline TMainFormDialogs* DefaultDialogs = nullptr;
+  ~TForm1() override;
+
+  // ---- components (made by the form description)
+  skin::TbsSkinData* bsSkinData1 = nullptr;
+  skin::TbsCompressedSkinList* bsCompressedSkinList1 = nullptr;
+  skin::TbsBusinessSkinForm* bsBusinessSkinForm1 = nullptr;
+  skin::TbsSkinPopupMenu* bsSkinPopupMenu1 = nullptr;
+  forms::TMenuItem *N11111 = nullptr, *N2222 = nullptr, *N3331 = nullptr;
+  engine::TFFmpegVCL* FFVCL = nullptr;
+  engine::TFFLogger* FFLogger = nullptr;
+  player::TCustomPlayer* RIDodevu = nullptr;
+
+  skin::TbsSkinToolBar* bsSkinToolBar2 = nullptr;
+  skin::TbsSkinMenuSpeedButton* bsSkinMenuSpeedButton1 = nullptr;  // "添加"
+  skin::TbsSkinButton *bsSkinButton2 = nullptr, *bsSkinButton10 = nullptr, *bsSkinButton11 = nullptr,
+                      *bsSkinButton12 = nullptr, *bsSkinButton7 = nullptr, *bsSkinButton8 = nullptr,
+                      *bsSkinButton19 = nullptr, *bsSkinButton9 = nullptr;
+
+  skin::TbsSkinPanel* bsSkinPanel1 = nullptr;  // queue frame
+  skin::TbsSkinListView* lvFiles = nullptr;
+  skin::TbsSkinButton *bsSkinButton3 = nullptr, *bsSkinButton4 = nullptr, *bsSkinButton21 = nullptr;
+  forms::TEdit* edt = nullptr;
+  skin::TbsSkinPanel* bsSkinPanel5 = nullptr;  // empty-queue picture
+  forms::TImage* Image1 = nullptr;
+
+  skin::TbsSkinPanel* bsSkinPanel2 = nullptr;  // output
+  TOfficePicker* bsSkinOfficeComboBox2 = nullptr;  // category
+  TOfficePicker* bsSkinOfficeComboBox1 = nullptr;  // format
+  skin::TbsSkinEdit* Video_OutPut_Folder_Edit = nullptr;
+  skin::TbsSkinButton *bsSkinButtonBrowse = nullptr, *bsSkinButtonOpenFolder = nullptr;
+
+  skin::TbsSkinPanel* bsSkinPanel3 = nullptr;  // presets
+  TPresetPicker *bsSkinComboBox1 = nullptr, *bsSkinComboBox2 = nullptr, *bsSkinComboBox9 = nullptr,
+                *bsSkinComboBox3 = nullptr, *bsSkinComboBox10 = nullptr, *bsSkinComboBox4 = nullptr;
+
+  skin::TbsSkinPanel* bsSkinPanel4 = nullptr;  // preview
+  forms::TPanel* Panel6 = nullptr;              // the player's screen
+  skin::TbsSkinSlider* bsSkinSlider1 = nullptr;
+
+  // Developer panels and their controls.
+  forms::TPanel *Panel1 = nullptr, *Panel3 = nullptr, *Panel4 = nullptr, *Panel5 = nullptr;
+  forms::TButton *Button15 = nullptr, *Button6 = nullptr, *Button21 = nullptr, *btnAdd = nullptr,
+                 *Button8 = nullptr, *Button12 = nullptr, *Button13 = nullptr, *btnRemove = nullptr,
+                 *btnClear = nullptr, *Button2 = nullptr, *Button5 = nullptr, *Button18 = nullptr,
+                 *Button17 = nullptr, *Button16 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
+                 *btnStart = nullptr, *btnStop = nullptr, *btnPause = nullptr, *btnResume = nullptr,
+                 *Button31 = nullptr, *Button9 = nullptr;
+  forms::TComboBox* cboScreens = nullptr;
+  forms::TMemo* mmoLog = nullptr;
+  forms::TProgressBar* ProgressBar1 = nullptr;
+  forms::TListBox* ListBox1 = nullptr;
+  std::vector<forms::TImage*> GlyphImages;  // Image2 .. Image17 at [n - 2]
+
+  TOpenDialogState OpenDialog1, OpenDialog2;
+  TSelectDirectoryState bsSkinSelectDirectoryDialog1, bsSkinSelectDirectoryDialog2;
+
+  // ---- queue state
+  TJobSlotTable JobSlotTable;
+  tables::TVideoFields Video;
+  rtl::String FileOutPutPath;
+  rtl::String T_Movie_PLayer_FileName;
+  rtl::String bsSkinSlider1_down_UP;
+  tables::TCodecParameterSetter CodecSetter;
+  // The options dialog's "直接覆盖输出文件": output names are then not made unique.
+  bool OverwriteOutput = false;
+
+  // ---- life cycle
+  void FormCreate(rtl::TObject* Sender);
+  void FormCloseQuery(rtl::TObject* Sender, bool& CanClose);
+
+  // ---- commands (handlers of the developer buttons)
+  void Button15Click(rtl::TObject* Sender);  // free all job slots
+  void Button6Click(rtl::TObject* Sender);   // reset the Video_ fields
+  void Button21Click(rtl::TObject* Sender);  // the open dialogs' filter
+  void Button17Click(rtl::TObject* Sender);  // read the output folder
+  void Button16Click(rtl::TObject* Sender);  // write the output folder
+  void Button3Click(rtl::TObject* Sender);   // apply the stored skin choice
+  void Button4Click(rtl::TObject* Sender);   // store the skin choice
+  void btnAddClick(rtl::TObject* Sender);
+  void Button8Click(rtl::TObject* Sender);
+  void Button12Click(rtl::TObject* Sender);
+  void Button13Click(rtl::TObject* Sender);  // preset texts into the Video_ fields
+  void Button2Click(rtl::TObject* Sender);   // fill the format picker
+  void Button5Click(rtl::TObject* Sender);   // codec parameters of the profile
+  void Button18Click(rtl::TObject* Sender);  // preset lists and defaults
+  void btnRemoveClick(rtl::TObject* Sender);
+  void btnClearClick(rtl::TObject* Sender);
+  void bsSkinButton3Click(rtl::TObject* Sender);  // move up
+  void bsSkinButton4Click(rtl::TObject* Sender);  // move down
+  void bsSkinButton21Click(rtl::TObject* Sender); // rename (toolbar, menu)
+  void lvFilesDblClick(rtl::TObject* Sender);     // rename (double-click)
+  void edtExit(rtl::TObject* Sender);
+  void lvFilesSelectItem(rtl::TObject* Sender, forms::TListItem* Item, bool Selected);
+  void lvFilesClick(rtl::TObject* Sender);
+
+  // ---- pickers
+  void bsSkinOfficeComboBox2Change(rtl::TObject* Sender);
+  void bsSkinOfficeComboBox1Change(rtl::TObject* Sender);
+  void PresetChange(rtl::TObject* Sender);
+
+  // The full names of the files (not folders) of a folder matching a mask;
+  // none when the folder does not exist.
+  std::optional<std::vector<rtl::String>> GetFilenames(const rtl::String& FilePath,
+                                                       const rtl::String& ExtMask) const;
+
+  // ---- queue helpers
+  int RowCount();
+  rtl::String Cell(int row, int cell);
+  void SetCell(int row, int cell, const rtl::String& text);
+  int SelectedRow();
+  // Enables or disables one of the queue commands with its glyph.
+  enum TQueueCommand { qcRemove, qcRename, qcClear, qcStart };
+  void SetQueueCommand(TQueueCommand command, bool enabled);
+  bool QueueCommandEnabled(TQueueCommand command) const;
+  void SetAddCommandsEnabled(bool enabled);
+  // Writes a line to the (never shown) log.
+  void Log(const rtl::String& line);
+  // The eight pickers' skins and the window's: loads stored skin n.
+  void ApplySkin(int index);
+  // The six preset boxes in fill order (frame size, video bit rate, frame
+  // rate, audio bit rate, sample rate, aspect).
+  std::array<TPresetPicker*, 6> PresetBoxes() const;
+
+  const TMainFormEnvironment& Environment() const { return env_; }
+  TOptionIni& OptionIni() { return *ini_; }
+  // The output folder join used for output names.
+  static rtl::String JoinPath(const rtl::String& folder, const rtl::String& name);
+
+ private:
+  enum class TFileResult { Added, Skipped, Ended };
+  TFileResult AddOneFile(const rtl::String& name, bool focusList);
+  bool EnsureLibraries();
+  void AddFromList(const std::vector<rtl::String>& names, bool folder, int rowsBefore);
+  void SelectRow(int index);
+  void StopPlayer();
+  void ShowMessage(const rtl::String& text);
+  rtl::String FormatExtension() const;
+  tables::TProfileSelection Selection() const;
+
+  TMainFormEnvironment env_;
+  std::unique_ptr<TOptionIni> ini_;
+  bool closing_ = false;
+  bool addingFile_ = false;  // the codec step then writes no row
+  // The log lines of an add command reach the memo at its end, in one piece.
+  int logBatch_ = 0;
+  std::vector<rtl::String> pendingLog_;
+  struct TLogBatch {
+    explicit TLogBatch(TForm1* f) : f_(f) { ++f_->logBatch_; }
+    ~TLogBatch() { f_->EndLogBatch(); }
+    TForm1* f_;
+  };
+  void EndLogBatch();
+};
+
+// Builds the main window's components, properties and events (its form
+// description); the form's OnCreate (FormCreate) runs at the end.
+void BuildForm1(TForm1* form);
+
+}  // namespace app

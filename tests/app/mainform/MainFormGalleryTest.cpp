@@ -1,0 +1,40 @@
+// Gallery: the main window in every stored skin, with the empty-queue
+// picture and with rows in the queue, written as PNG files to the build
+// folder (TVL_TEST_PICTURES, else the working folder).
+#include <cstdlib>
+
+#include "platform/forms/FormRender.h"
+#include "resources/tvlResources.h"
+#include "tests/app/mainform/MainFormTestUtil.h"
+
+namespace mainformtest {
+namespace {
+
+std::string PictureDir() {
+  const char* d = std::getenv("TVL_TEST_PICTURES");
+  return d ? d : ".";
+}
+
+TEST_F(MainFormTest, GalleryOfEveryStoredSkin) {
+  Create();
+  Show();
+  for (int i = 0; i < resources::StoredSkinCount(); ++i) {
+    form->ApplySkin(i);
+    Pump();
+    ASSERT_EQ(form->bsSkinData1->SkinIndex(), i);
+    EXPECT_EQ(form->ClientWidth(), 805) << i;
+    EXPECT_EQ(form->ClientHeight(), 541) << i;
+    EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/mainform_skin" + std::to_string(i) + "_empty.png"));
+  }
+  const std::string a = Clip("旅行片段.avi"), b = Clip("b.avi");
+  AddFiles({a, b, a});
+  ASSERT_EQ(form->RowCount(), 3);
+  for (int i = 0; i < resources::StoredSkinCount(); ++i) {
+    form->ApplySkin(i);
+    Pump();
+    EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/mainform_skin" + std::to_string(i) + "_rows.png"));
+  }
+}
+
+}  // namespace
+}  // namespace mainformtest
