@@ -55,7 +55,11 @@ TbsSelectSkinDlgForm::TbsSelectSkinDlgForm(TComponent* AOwner, rtl::TComponent* 
   Finish();
 }
 
-TbsSelectSkinDlgForm::~TbsSelectSkinDlgForm() = default;
+TbsSelectSkinDlgForm::~TbsSelectSkinDlgForm() {
+  SkinsListBox->OnListBoxClick = nullptr;
+  SkinsListBox->OnListBoxDblClick = nullptr;
+  OnShow = nullptr;
+}
 
 void TbsSelectSkinDlgForm::Build(TbsSkinData* ACtrlSkinData) {
   SetPosition(forms::poScreenCenter);
@@ -302,6 +306,12 @@ TbsSelDirDlgForm::TbsSelDirDlgForm(TComponent* AOwner, TbsSkinData* ACtrlSkinDat
   CancelButton->SetCaption(DialogText(CtrlSD, u"MSG_BTN_CANCEL", u"Cancel"));
   CancelButton->SetCanFocused(true);
   CancelButton->ModalResult = forms::mrCancel;
+}
+
+// The controls die after this part of the form: they must not call back into it.
+TbsSelDirDlgForm::~TbsSelDirDlgForm() {
+  DirTreeView->OnChange = nullptr;
+  if (DirEdit) DirEdit->OnKeyPress = nullptr;
 }
 
 void TbsSelDirDlgForm::DirTreeViewChange(TObject*, forms::TTreeNode*) {

@@ -65,6 +65,14 @@ TbsOpenDlgForm::TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* 
 }
 
 TbsOpenDlgForm::~TbsOpenDlgForm() {
+  // The controls die after this part of the form: they must not call back into it.
+  FileListView->OnChange = nullptr;
+  FileListView->OnPathChanged = nullptr;
+  FileListView->OnDblClick = nullptr;
+  FileListView->OnKeyPress = nullptr;
+  FilterComboBox->OnChange = nullptr;
+  FileNameEdit->OnKeyPress = nullptr;
+  OnShow = nullptr;
   for (shell::PItemIDList P : FolderHistory) shell::ItemListRelease(P);
 }
 
