@@ -125,6 +125,7 @@ void TbsSelectSkinDlgForm::Finish() {
   // A hidden form cannot take an active control yet; it does as it is shown.
   OnShow = [this](TObject*) {
     if (SkinsListBox->ListBox) SetActiveControl(SkinsListBox->ListBox);
+    PreviewButton->SetSkinData(PreviewSkinData);  // its window exists now
   };
 }
 
