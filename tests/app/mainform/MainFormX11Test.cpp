@@ -66,6 +66,11 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   std::string pattern = (fs::temp_directory_path() / "mainform-x11-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   const fs::path home = pattern;
+  // The program keeps option.ini beside itself: a copy in the test's folder
+  // starts as on a first run and leaves the built program's settings alone.
+  const fs::path program = home / "program" / "tavrel-converter";
+  fs::create_directories(program.parent_path());
+  fs::copy_file(TVL_CONVERTER_PATH, program);
   Display* probe = XOpenDisplay(x.Display().c_str());
   ASSERT_NE(probe, nullptr);
 
@@ -73,7 +78,7 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   if (pid == 0) {
     setenv("DISPLAY", x.Display().c_str(), 1);
     setenv("HOME", home.c_str(), 1);
-    execl(TVL_CONVERTER_PATH, "tavrel-converter", static_cast<char*>(nullptr));
+    execl(program.c_str(), "tavrel-converter", static_cast<char*>(nullptr));
     _exit(127);
   }
   const std::string env = "DISPLAY=" + x.Display() + " ";
