@@ -140,16 +140,7 @@ void TForm1::Button4Click(rtl::TObject*) {
   }
 }
 
-void TForm1::ApplySkin(int index) {
-  // The frame and the controls follow a skin change through their windows'
-  // messages: the window exists before the skin changes.
-  HandleNeeded();
-  const int before = bsSkinData1->SkinIndex();
-  bsSkinData1->SetSkinIndex(index);
-  // The frame reads the new skin's objects again also when it was not yet
-  // listed among the skinned windows.
-  if (bsSkinData1->SkinIndex() != before) bsBusinessSkinForm1->SetSkinData(bsSkinData1);
-}
+void TForm1::ApplySkin(int index) { bsSkinData1->SetSkinIndex(index); }
 
 void TForm1::Log(const rtl::String& line) {
   if (logBatch_ > 0) {

@@ -92,6 +92,11 @@ TbsBusinessSkinForm::TbsBusinessSkinForm(TComponent* AOwner) : TComponent(AOwner
   MorphTimer = makeTimer(25, &TbsBusinessSkinForm::MorphTimerTick);
   AnimateTimer = makeTimer(25, &TbsBusinessSkinForm::AnimateTimerTick);
 
+  // A skin change reaches the frame as a message to its form; without the
+  // forms' delivery in place a skin loaded later would free the pictures the
+  // frame's objects still draw from.
+  if (!SkinFormRegistry()) InstallFormsSkinRegistry();
+
   FForm->SetBorderIcons({});
   FForm->OnShortCut = [this](win::MSG& Msg, bool& Handled) { FormShortCutHandler(Msg, Handled); };
   FForm->SetAutoSize(false);

@@ -760,6 +760,8 @@ class FormsSkinRegistry : public IbsSkinFormRegistry {
     explicit Entry(forms::TCustomForm* f) : F(f) {}
     rtl::String FormClassName() const override { return rtl::ClassName(F); }
     void SendSkinMessage(unsigned Msg, std::uintptr_t WParam, std::intptr_t LParam) override {
+      // A form on its way out gets no new window.
+      if (F->ComponentState().Contains(rtl::csDestroying)) return;
       SendMessageW(F->Handle(), Msg, WParam, LParam);
     }
     forms::TCustomForm* F;

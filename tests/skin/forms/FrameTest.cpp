@@ -2,9 +2,15 @@
 // a made-up skin and without a skin.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "FrameTestUtil.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/rtl/Strings.h"
+#include "platform/forms/FormRender.h"
 #include "platform/forms/ImgList.h"
+#include "skin/data/bsCompressedSkinList.h"
 #include "skin/controls/bsSkinCtrls.h"
 
 namespace frametest {
@@ -568,6 +574,93 @@ TEST_F(FrameTest, SkinChangeReachesEachFormOnce) {
   EXPECT_TRUE(bsf->SkinSupport());
   EXPECT_TRUE(bsf2->SkinSupport());
   SetSkinFormRegistry(nullptr);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The main window picks its skin while it is being built, before its window
+// exists, and no one has set up the delivery of skin changes yet: the frame
+// must end up with the new skin's objects and look exactly like a frame that
+// got the same skin on a window that already existed.
+TEST_F(FrameTest, SkinChangedBeforeTheWindowExistsIsTaken) {
+  ASSERT_GE(resources::StoredSkinCount(), 4);
+  SetSkinFormRegistry(nullptr);
+  TbsCompressedSkinList list(nullptr);
+  for (int i = 0; i < resources::StoredSkinCount(); ++i) {
+    const auto& r = resources::StoredSkin(i);
+    rtl::TMemoryStream in;
+    in.WriteBuffer(r.Data, rtl::Int64(r.Size));
+    in.SetPosition(0);
+    list.Skins()->AddItem()->ReadSkin(in);
+  }
+  struct Case {
+    const char* name;
+    int index;   // SetSkinIndex before the window exists, -1 = none
+    int loaded;  // then a stored skin loaded directly, -1 = none
+    int expect;  // the skin the frame must show
+  };
+  for (Case c : {Case{"index", 2, -1, 2}, Case{"loaded", -1, 0, 0}, Case{"index_then_loaded", 3, 2, 2}}) {
+    SCOPED_TRACE(c.name);
+    auto skin = std::make_unique<TbsSkinData>(nullptr);
+    skin->SetSkinList(&list);
+    skin->SetSkinIndex(1);
+    auto* f = new TForm(forms::Application);
+    f->SetBounds(100, 100, 600, 500);
+    f->SetCaption(u"TavrelAndroid手机视频转换器");
+    f->AfterConstruction();
+    auto* bsf = new TbsBusinessSkinForm(f);
+    bsf->SetBorderIcons({biMinimize});
+    bsf->SetSkinData(skin.get());
+    ASSERT_GT(bsf->ObjectCount(), 0);
+    ASSERT_FALSE(f->HandleAllocated());
+    if (c.index >= 0) skin->SetSkinIndex(c.index);
+    if (c.loaded >= 0) {
+      auto stored = StoredFrom(c.loaded);
+      skin->LoadCompressedStoredSkin(stored.get());
+    }
+
+    // The same skin given to a frame whose window exists.
+    auto* ref = new TForm(forms::Application);
+    ref->SetBounds(100, 100, 600, 500);
+    ref->SetCaption(u"TavrelAndroid手机视频转换器");
+    ref->AfterConstruction();
+    ref->HandleNeeded();
+    auto* refSkin = new TbsSkinData(ref);
+    auto stored = StoredFrom(c.expect);
+    refSkin->LoadCompressedStoredSkin(stored.get());
+    auto* refBsf = new TbsBusinessSkinForm(ref);
+    refBsf->SetBorderIcons({biMinimize});
+    refBsf->SetSkinData(refSkin);
+    ShowForm(ref);
+    const std::string dir = PictureDir() + "/frame_early_skin_" + c.name;
+    ASSERT_TRUE(forms::RenderToPng(ref, dir + "_expected.png"));
+    ref->Hide();
+    Pump();
+
+    ShowForm(f);
+    ASSERT_TRUE(bsf->SkinSupport());
+    ASSERT_TRUE(forms::RenderToPng(f, dir + ".png"));
+    EXPECT_EQ(bsf->NewCaptionRect, refBsf->NewCaptionRect);
+    EXPECT_EQ(bsf->NewClRect, refBsf->NewClRect);
+    EXPECT_EQ(f->Width(), ref->Width());
+    EXPECT_EQ(f->Height(), ref->Height());
+    ASSERT_EQ(bsf->ObjectCount(), refBsf->ObjectCount());
+    for (int i = 0; i < bsf->ObjectCount(); ++i) {
+      SCOPED_TRACE(rtl::StringToUtf8(refBsf->Objects(i)->IDName));
+      EXPECT_EQ(bsf->Objects(i)->IDName, refBsf->Objects(i)->IDName);
+      EXPECT_EQ(bsf->Objects(i)->ObjectRect, refBsf->Objects(i)->ObjectRect);
+      EXPECT_EQ(bsf->Objects(i)->Visible, refBsf->Objects(i)->Visible);
+      EXPECT_EQ(bsf->Objects(i)->Enabled, refBsf->Objects(i)->Enabled);
+    }
+    // Same picture, frame and client, as the reference.
+    EXPECT_TRUE(ReadFile(dir + ".png") == ReadFile(dir + "_expected.png")) << dir << ".png differs";
+    delete f;
+    delete ref;
+    Pump();
+  }
 }
 
 }  // namespace
