@@ -439,6 +439,7 @@ void BuildForm1(TForm1* f) {
   f->bsSkinPanel5->BringToFront();
   f->Panel6->BringToFront();
 
+  BuildForm1Commands(f);
   f->OnCreate = click(&TForm1::FormCreate);
   f->OnCloseQuery = [f](rtl::TObject* s, bool& canClose) { f->FormCloseQuery(s, canClose); };
   b.Finish();
