@@ -2,13 +2,14 @@
 
 #include "skin/dialogs/bsDialogs.h"
 #include "skin/dialogs/bsMessages.h"
+#include "skin/dialogs/bsOpenDialogs.h"
 
 namespace app {
 
 namespace {
 
-// The main window's dialogs in the window's skin: the skinned message box
-// and folder dialog. Choosing files waits for the skinned open dialog.
+// The main window's dialogs in the window's skin: the skinned message box,
+// open-file dialog and folder dialog.
 class TProgramDialogs : public TMainFormDialogs {
  public:
   void Attach(TForm1* form) {
@@ -16,6 +17,9 @@ class TProgramDialogs : public TMainFormDialogs {
     message_->SetName(u"bsSkinMessage1");
     message_->SetSkinData(form->bsSkinData1);
     message_->SetCtrlSkinData(form->bsSkinData1);
+    open_ = new skin::TbsSkinOpenDialog(form);
+    open_->SetSkinData(form->bsSkinData1);
+    open_->SetCtrlSkinData(form->bsSkinData1);
     folder_ = new skin::TbsSkinSelectDirectoryDialog(form);
     folder_->SetSkinData(form->bsSkinData1);
     folder_->SetCtrlSkinData(form->bsSkinData1);
@@ -24,7 +28,21 @@ class TProgramDialogs : public TMainFormDialogs {
     skins_->SetSkinData(form->bsSkinData1);
     skins_->SetCtrlSkinData(form->bsSkinData1);
   }
-  bool ExecuteOpen(TOpenDialogState&) override { return false; }
+  bool ExecuteOpen(TOpenDialogState& d) override {
+    if (!open_) return false;
+    open_->Title = d.Title;
+    open_->Filter = d.Filter;
+    open_->FilterIndex = d.FilterIndex;
+    open_->MultiSelection = d.MultiSelect;
+    open_->CheckFileExists = d.FileMustExist;
+    if (!open_->Execute()) return false;
+    d.FilterIndex = open_->FilterIndex;
+    d.FileName = open_->FileName();
+    d.Files.clear();
+    for (int i = 0; i < open_->Files()->Count(); ++i) d.Files.push_back(open_->Files()->Get(i));
+    if (d.Files.empty() && !d.FileName.empty()) d.Files.push_back(d.FileName);
+    return true;
+  }
   bool ExecuteSelectDirectory(TSelectDirectoryState& d) override {
     if (!folder_) return false;
     folder_->SetTitle(d.Title);
@@ -56,6 +74,7 @@ class TProgramDialogs : public TMainFormDialogs {
 
  private:
   skin::TbsSkinMessage* message_ = nullptr;
+  skin::TbsSkinOpenDialog* open_ = nullptr;
   skin::TbsSkinSelectDirectoryDialog* folder_ = nullptr;
   skin::TbsSelectSkinDialog* skins_ = nullptr;
 };

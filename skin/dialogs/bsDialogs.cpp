@@ -83,7 +83,9 @@ void TbsSelectSkinDlgForm::Build(TbsSkinData* ACtrlSkinData) {
   PreviewButton->SetSkinData(PreviewSkinData);
 
   PreviewBSF = new TbsBusinessSkinForm(PreviewForm);
+  // The first skin was loaded before the preview could follow it.
   PreviewBSF->SetSkinData(PreviewSkinData);
+  PreviewButton->SetSkinData(PreviewSkinData);
   PreviewBSF->PreviewMode = true;
 
   OpenButton = new TbsSkinButton(this);
@@ -112,6 +114,7 @@ void TbsSelectSkinDlgForm::Build(TbsSkinData* ACtrlSkinData) {
 }
 
 void TbsSelectSkinDlgForm::Finish() {
+  PreviewBSF->SetSkinData(PreviewSkinData);
   PreviewForm->SetLeft(190);
   PreviewForm->SetTop(10);
   PreviewForm->SetVisible(true);
@@ -128,6 +131,10 @@ void TbsSelectSkinDlgForm::SLBOnChange(TObject*) {
   } else if (SkinList && I >= 0 && I < int(SkinList->size())) {
     PreviewSkinData->SetCompressedStoredSkin((*SkinList)[std::size_t(I)]);
   }
+  // The preview window is a child window, which the skin-change broadcast
+  // to the program's top-level forms does not re-skin: do it here.
+  PreviewBSF->SetSkinData(PreviewSkinData);
+  PreviewButton->SetSkinData(PreviewSkinData);
 }
 
 void TbsSelectSkinDlgForm::SLBOnDblClick(TObject*) { SetModalResult(forms::mrOk); }

@@ -1,7 +1,9 @@
 // The converter as a new user meets it, on a private Xvfb (skips without
 // one): the program starts with an empty home, its main window is painted
-// centred on the screen, and pressing "添加" drops the add menu below the
-// button. Screenshots go to the build folder.
+// centred on the screen, "添加" drops the add menu below the button,
+// "添加一个文件" opens the open-file dialog, a clip's folder and name typed
+// into it bring the clip into the queue as its selected row. Screenshots go
+// to the build folder.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -75,6 +77,23 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
     _exit(127);
   }
   const std::string env = "DISPLAY=" + x.Display() + " ";
+  // The visible window with this title, by comparing names (xdotool's own
+  // pattern match does not take every UTF-8 title).
+  auto findWindow = [&](const std::string& title) {
+    const std::string ids = Shell(env + "xdotool search --onlyvisible --name . 2>/dev/null");
+    std::size_t pos = 0;
+    while (pos < ids.size()) {
+      std::size_t end = ids.find('\n', pos);
+      if (end == std::string::npos) end = ids.size();
+      const std::string w = ids.substr(pos, end - pos);
+      pos = end + 1;
+      if (w.empty()) continue;
+      std::string name = Shell(env + "xdotool getwindowname " + w);
+      name.erase(name.find_last_not_of(" \n") + 1);
+      if (name == title) return w;
+    }
+    return std::string();
+  };
   std::string id;
   ASSERT_TRUE(WaitFor([&] {
     id = Shell(env + "xdotool search --onlyvisible --name 'TavrelAndroid' 2>/dev/null | head -1");
@@ -101,6 +120,37 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   EXPECT_TRUE(WaitFor([&] { return Pixel(probe, bx + 40, by + 45) != before; }, 3000));
   Shell("ffmpeg -nostdin -loglevel error -y -f x11grab -video_size 1280x1024 -i " + x.Display() +
       " -frames:v 1 '" + PictureDir() + "/mainform_x11_addmenu.png'");
+
+  // "添加一个文件", then the clip's folder and its name in the dialog's name field.
+  const fs::path clips = home / "片段";
+  fs::create_directories(clips);
+  ASSERT_TRUE(std::system(("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10:duration=3 "
+                           "-f lavfi -i sine=duration=3 -c:v mpeg4 -c:a mp2 -shortest '" + (clips / "旅行 一.avi").string() +
+                           "' >/dev/null 2>&1").c_str()) == 0);
+  const int rowX = wx + (ww - 805) / 2 + 180, rowY = wy + (wh - 541) - 8 + 66 + 6 + 30;
+  const unsigned long rowBefore = Pixel(probe, rowX, rowY);
+  Shell(env + "xdotool mousemove " + std::to_string(bx + 30) + " " + std::to_string(by + 40) + " click 1");
+  std::string dlg;
+  ASSERT_TRUE(WaitFor([&] {
+    dlg = findWindow("打开文件");
+    return !dlg.empty();
+  }, 5000));
+  dlg.erase(dlg.find_last_not_of(" \n") + 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const std::string dg = Shell(env + "xdotool getwindowgeometry --shell " + dlg);
+  int dx = -1, dy = -1, dw = 0, dh = 0;
+  std::sscanf(dg.substr(dg.find("X=")).c_str(), "X=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &dx, &dy, &dw, &dh);
+  const std::string name = std::to_string(dx + 216) + " " + std::to_string(dy + dh - 62);
+  Shell(env + "xdotool mousemove " + name + " click 1 key ctrl+a type --delay 40 '" + clips.string() + "'");
+  Shell(env + "xdotool key Return sleep 0.5 key ctrl+a type --delay 40 '旅行 一.avi'");
+  Shell(env + "xdotool sleep 0.3 key Return");
+  // The dialog closes and the clip's row, selected, replaces the empty-queue picture.
+  EXPECT_TRUE(WaitFor([&] {
+    return findWindow("打开文件").empty();
+  }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return Pixel(probe, rowX, rowY) != rowBefore; }, 5000));
+  Shell("ffmpeg -nostdin -loglevel error -y -f x11grab -video_size 1280x1024 -i " + x.Display() +
+        " -frames:v 1 '" + PictureDir() + "/mainform_x11_added.png'");
 
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);

@@ -14,6 +14,7 @@ namespace dlgtest {
 
 using namespace skin;
 using skinctltest::SkinControlsTest;
+using rtl::TSize;
 using win::VK_ESCAPE;
 using win::VK_RETURN;
 using win::WM_CLOSE;
@@ -32,9 +33,11 @@ class DialogsTest : public SkinControlsTest {
     scripts.push_back(std::move(Script));
     forms::Screen->OnActiveFormChange = [this](rtl::TObject*) {
       forms::TCustomForm* f = forms::Screen->ActiveForm();
-      if (!f || f == form) lastScripted = nullptr;  // a dialog ended; the next one may reuse its address
-      if (!f || f == form || f == lastScripted || scripts.empty()) return;
-      lastScripted = f;
+      if (!f || f == form || scripts.empty()) return;
+      // A dialog active again (a message over it closed) is not a new one.
+      for (auto& [p, live] : scripted)
+        if (p == f && live.Alive()) return;
+      scripted.push_back({f, f->Liveness()});
       auto s = std::move(scripts.front());
       scripts.erase(scripts.begin());
       s(f);
@@ -49,7 +52,10 @@ class DialogsTest : public SkinControlsTest {
     win::headless::Click(c->ClientToScreen({x, y}));
     win::headless::Click(c->ClientToScreen({x, y}));
   }
-  static void QueueKey(int vk) { win::headless::PressKey(vk); }
+  // Enter and Esc come with their characters, as from a keyboard.
+  static void QueueKey(int vk) {
+    win::headless::PressKey(vk, vk == VK_RETURN ? u"\r" : vk == VK_ESCAPE ? u"\x1b" : u"");
+  }
   static void QueueClose(forms::TCustomForm* f) { win::PostMessageW(f->Handle(), WM_CLOSE, 0, 0); }
 
   // A stored skin of the program, loaded into sd.
@@ -71,7 +77,7 @@ class DialogsTest : public SkinControlsTest {
   }
 
   std::vector<std::function<void(forms::TCustomForm*)>> scripts;
-  forms::TCustomForm* lastScripted = nullptr;
+  std::vector<std::pair<forms::TCustomForm*, forms::TLiveness>> scripted;
   std::unique_ptr<TbsCompressedStoredSkin> stored;
   std::unique_ptr<TbsResourceStrData> strings;
 };

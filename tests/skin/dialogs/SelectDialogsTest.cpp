@@ -14,7 +14,6 @@ namespace {
 
 using forms::TCustomForm;
 namespace fs = std::filesystem;
-using rtl::TSize;
 
 class SelectDialogsTest : public DialogsTest {
  protected:
@@ -285,6 +284,17 @@ TEST_F(SelectDialogsTest, Gallery) {
     WhenShown([&](TCustomForm* f) {
       Pump();
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("selectskin_" + l.name)));
+      QueueKey(win::VK_UP);  // the preview follows the list
+      QueueKey(VK_ESCAPE);
+      ss.DlgForm()->OnPaint = nullptr;
+    });
+    ss.Execute(2);
+    WhenShown([&](TCustomForm* f) {
+      auto* F = ss.DlgForm();
+      F->SkinsListBox->SetItemIndex(0);
+      F->SLBOnChange(nullptr);
+      Pump();
+      EXPECT_TRUE(forms::RenderToPng(f, PicturePath("selectskin_changed_" + l.name)));
       QueueKey(VK_ESCAPE);
     });
     ss.Execute(2);

@@ -1,0 +1,158 @@
+// The open-file dialog (TbsSkinOpenDialog) and its form (TbsOpenDlgForm).
+//
+// The form: a tool bar with the look-in folder chain, Back, Up, New Folder
+// and a view-style menu; the folder's contents; a file-name edit and a
+// file-type combo; Open (or Save) and Cancel. Each Execute builds a fresh
+// form, shows it modally in the current skin, copies the result back
+// (FileName, Files, FilterIndex, the size and the view style) and frees it,
+// also when an exception passes. Paths use "/". GUI thread only.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/forms/Forms.h"
+#include "platform/forms/Menus.h"
+#include "platform/shell/ItemIdList.h"
+#include "skin/controls/bsSkinButtons.h"
+#include "skin/controls/bsSkinEdit.h"
+#include "skin/controls/bsSkinLabels.h"
+#include "skin/controls/bsSkinMenuIntf.h"
+#include "skin/controls/bsSkinPanels.h"
+#include "skin/controls/bsSkinScrollBar.h"
+#include "skin/data/bsSkinData.h"
+#include "skin/dialogs/bsFileFilterCtrls.h"
+#include "skin/forms/bsBusinessSkinForm.h"
+#include "skin/shell/bsSkinShellCtrls.h"
+
+namespace skin {
+
+class TbsOpenDlgForm : public forms::TForm {
+ public:
+  TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* ACtrlSkinData, bool AToolButtonsTransparent);
+  ~TbsOpenDlgForm() override;
+
+  void InitHistory();
+  // The extension a typed name without one gets ("" or ".ext").
+  virtual String DefaultExtension();
+
+  void OpenButtonClick(TObject* Sender);
+  void EditKeyPress(TObject* Sender, char16_t& Key);
+  void FLVKeyPress(TObject* Sender, char16_t& Key);
+  virtual void FLVChange(TObject* Sender);
+  void FLVDBLClick(TObject* Sender);
+  void FLVPathChange(TObject* Sender);
+  void FCBChange(TObject* Sender);
+  void BackToolButtonClick(TObject* Sender);
+  void UpToolButtonClick(TObject* Sender);
+  void NewFolderToolButtonClick(TObject* Sender);
+  void SetListStyle(forms::TViewStyle Style);
+  void FocusFirstItem();
+
+  bool SaveMode = false;
+  std::vector<shell::PItemIDList> FolderHistory;
+  bool StopAddToHistory = false;
+  TbsSkinData* CtrlSD = nullptr;
+  int NewFolderCount = 0;
+  String DefaultExt;
+  bool OverwritePromt = false;
+  String FileName;
+  TbsBusinessSkinForm* BSF = nullptr;
+  TbsSkinPanel* FileListViewPanel = nullptr;
+  TbsSkinPanel* BottomPanel = nullptr;
+  TbsSkinScrollBar* FLVHScrollBar = nullptr;
+  TbsSkinScrollBar* FLVVScrollBar = nullptr;
+  TbsSkinFileListView* FileListView = nullptr;
+  TbsSkinEdit* FileNameEdit = nullptr;
+  TbsSkinFilterComboBox* FilterComboBox = nullptr;
+  TbsSkinShellComboBox* ShellBox = nullptr;
+  TbsSkinButton* OpenButton = nullptr;
+  TbsSkinButton* CancelButton = nullptr;
+  TbsSkinStdLabel* Drivelabel = nullptr;
+  TbsSkinStdLabel* OpenFileLabel = nullptr;
+  TbsSkinStdLabel* FileTypeLabel = nullptr;
+  TbsSkinToolBar* ToolPanel = nullptr;
+  TbsSkinSpeedButton* NewFolderToolButton = nullptr;
+  TbsSkinSpeedButton* UpToolButton = nullptr;
+  TbsSkinSpeedButton* BackToolButton = nullptr;
+  TbsSkinMenuSpeedButton* StyleToolButton = nullptr;
+  TbsSkinPopupMenu* StylePopupMenu = nullptr;
+  forms::TMenuItem* IconMenuItem = nullptr;
+  forms::TMenuItem* SmallIconMenuItem = nullptr;
+  forms::TMenuItem* ReportMenuItem = nullptr;
+  forms::TMenuItem* ListMenuItem = nullptr;
+  TNotifyEvent OnFolderChange;
+  bool CheckFileExists = true;
+
+ protected:
+  // Builds the controls; Picture forms lay the bottom row out differently.
+  void BuildControls(bool ASaveMode, bool AToolButtonsTransparent, bool AnchoredBottom);
+  // AnchoredBottom false: the bottom row keeps fixed places (the picture form).
+  TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* ACtrlSkinData, bool AToolButtonsTransparent,
+                 bool AnchoredBottom);
+  // The folder shown, with a trailing "/".
+  String CurrentDir() const;
+  // Save mode: asks before overwriting Candidate; true to go on.
+  bool ConfirmOverwrite();
+};
+
+class TbsSkinOpenDialog : public rtl::TComponent {
+ public:
+  explicit TbsSkinOpenDialog(TComponent* AOwner);
+  ~TbsSkinOpenDialog() override;
+  void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
+
+  bool ShowHiddenFiles = false;
+  bool ToolButtonsTransparent = false;
+  bool OverwritePromt = false;
+  String DefaultExt;
+  int DialogWidth = 0, DialogHeight = 0, DialogMinWidth = 0, DialogMinHeight = 0;
+  bool CheckFileExists = true;
+  bool MultiSelection = false;
+  bool AlphaBlend = false;
+  int AlphaBlendValue = 225;
+  bool AlphaBlendAnimation = false;
+  bool CtrlAlphaBlend = false;
+  int CtrlAlphaBlendValue = 225;
+  bool CtrlAlphaBlendAnimation = false;
+  String LVHeaderSkinDataName = u"resizebutton";
+  TbsSkinData* SkinData() const { return FSD; }
+  void SetSkinData(TbsSkinData* Value);
+  TbsSkinData* CtrlSkinData() const { return FCtrlSD; }
+  void SetCtrlSkinData(TbsSkinData* Value);
+  gdi::TFont* DefaultFont() { return FDefaultFont.get(); }
+  void SetDefaultFont(gdi::TFont* Value) { FDefaultFont->Assign(Value); }
+  String Title = u"Open file";
+  String InitialDir;
+  String Filter = u"All files|*.*";
+  int FilterIndex = 1;
+  const String& FileName() const { return FFileName; }
+  void SetFileName(const String& Value);
+  TNotifyEvent OnFolderChange, OnShow, OnClose;
+  rtl::TStringList* Files() const { return FFiles.get(); }
+  forms::TViewStyle ListViewStyle() const { return FListViewStyle; }
+
+  bool Execute();
+  String GetSelectedFile();
+  TbsOpenDlgForm* DlgForm() const { return FDlgFrm; }
+
+ private:
+  TbsSkinData* FSD = nullptr;
+  TbsSkinData* FCtrlSD = nullptr;
+  std::unique_ptr<gdi::TFont> FDefaultFont;
+  std::unique_ptr<rtl::TStringList> FFiles;
+  String FFileName;
+  forms::TViewStyle FListViewStyle = forms::vsList;
+  TbsOpenDlgForm* FDlgFrm = nullptr;
+};
+
+// Shared steps of the open-file and picture dialogs.
+namespace opendlg {
+// The first folder: FileName's folder part, else an existing InitialDir,
+// else the program's folder.
+String FirstFolder(const String& FileName, const String& InitialDir);
+// The extension of a mask ("*.bmp;*.jpg" gives ".bmp"); "" for ".*".
+String MaskExtension(const String& Mask);
+}  // namespace opendlg
+
+}  // namespace skin

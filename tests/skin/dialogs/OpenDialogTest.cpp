@@ -1,0 +1,329 @@
+// The open-file dialog on a fixture folder: results for OK, Cancel and
+// closing, the typed name with its default extension and the "file must
+// exist" refusal, filters (masks without regard to case), multi-select
+// order, the remembered size and filter, Enter in the edit, the history,
+// the save mode's overwrite question, the filter combo, and a gallery.
+#include <filesystem>
+#include <fstream>
+
+#include "platform/rtl/FileSys.h"
+#include "skin/dialogs/bsMessages.h"
+#include "skin/dialogs/bsOpenDialogs.h"
+#include "tests/skin/dialogs/DialogsTestUtil.h"
+
+namespace dlgtest {
+namespace {
+
+using forms::TCustomForm;
+namespace fs = std::filesystem;
+
+class OpenDialogTest : public DialogsTest {
+ protected:
+  void SetUp() override {
+    DialogsTest::SetUp();
+    cwd = fs::current_path();  // the file list box moves the process's current directory
+    dir = fs::temp_directory_path() / ("tvl_open_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub");
+    for (const char* n : {"clip.avi", "a.mp4", "b.MP4", "c.txt", "sub/inner.avi"}) std::ofstream(dir / n) << "x";
+  }
+  void TearDown() override {
+    fs::current_path(cwd);
+    fs::remove_all(dir);
+    DialogsTest::TearDown();
+  }
+  String Dir(const std::string& sub = "") { return rtl::Utf8ToString((sub.empty() ? dir : dir / sub).string()); }
+  std::vector<String> Shown(TbsOpenDlgForm* F) {
+    std::vector<String> n;
+    for (int i = 0; i < F->FileListView->FolderCount(); ++i) n.push_back(F->FileListView->FolderAt(i)->DisplayName());
+    std::sort(n.begin(), n.end());
+    return n;
+  }
+  void Type(TbsOpenDlgForm* F, const String& text, bool enter = true) {
+    F->FileNameEdit->SetText(text);
+    if (enter) {
+      char16_t k = 13;
+      F->EditKeyPress(F->FileNameEdit, k);
+    }
+  }
+  int Select(TbsOpenDlgForm* F, const String& name) {
+    for (int i = 0; i < F->FileListView->FolderCount(); ++i)
+      if (F->FileListView->FolderAt(i)->DisplayName() == name) {
+        F->FileListView->Items()->Items(i)->SetSelected(true);
+        return i;
+      }
+    return -1;
+  }
+
+  fs::path dir, cwd;
+};
+
+TEST_F(OpenDialogTest, TypedNameWithDefaultExtensionAndTheExistenceCheck) {
+  TbsSkinOpenDialog d(nullptr);
+  d.InitialDir = Dir();
+  d.DefaultExt = u"avi";
+  bool refusedStayedOpen = false;
+  TSize client{};
+  WhenShown([&](TCustomForm* f) {
+    auto* F = d.DlgForm();
+    client = {f->ClientWidth(), f->ClientHeight()};
+    Type(F, u"nothing");  // no such file: nothing happens, no message
+    refusedStayedOpen = f->ModalResult() == forms::mrNone && forms::Screen->ActiveForm() == f;
+    Type(F, u"clip");
+    f->SetClientSize(500, 320);
+  });
+  EXPECT_TRUE(d.Execute());
+  EXPECT_TRUE(refusedStayedOpen);
+  EXPECT_EQ(d.FileName(), Dir("clip.avi"));
+  EXPECT_EQ(client.cx, 450);
+  EXPECT_EQ(client.cy, 290);
+  EXPECT_EQ(d.DialogWidth, 500);
+  EXPECT_EQ(d.DialogHeight, 320);
+
+  // The next run opens in the file's folder with its name in the edit; Cancel keeps the result.
+  String edit, path;
+  WhenShown([&](TCustomForm* f) {
+    edit = d.DlgForm()->FileNameEdit->Text();
+    path = d.DlgForm()->FileListView->Path();
+    client = {f->ClientWidth(), f->ClientHeight()};
+    QueueKey(VK_ESCAPE);
+  });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(edit, u"clip.avi");
+  EXPECT_EQ(path, Dir());
+  EXPECT_EQ(client.cx, 500);
+  EXPECT_EQ(d.FileName(), Dir("clip.avi"));
+
+  // Closing gives False; without CheckFileExists any typed name is taken.
+  WhenShown([&](TCustomForm* f) { QueueClose(f); });
+  EXPECT_FALSE(d.Execute());
+  d.CheckFileExists = false;
+  d.DefaultExt.clear();
+  d.Filter = u"Video|*.avi;*.mp4|All|*.*";
+  WhenShown([&](TCustomForm*) { Type(d.DlgForm(), u"new"); });
+  EXPECT_TRUE(d.Execute());
+  EXPECT_EQ(d.FileName(), Dir("new.avi"));
+}
+
+TEST_F(OpenDialogTest, FiltersMatchWithoutCaseAndTheChoiceIsRemembered) {
+  TbsSkinOpenDialog d(nullptr);
+  d.InitialDir = Dir();
+  d.Filter = u"Video|*.avi;*.mp4|All|*.*";
+  d.FilterIndex = 2;
+  std::vector<String> all, video, typed;
+  String face;
+  WhenShown([&](TCustomForm*) {
+    auto* F = d.DlgForm();
+    face = F->FilterComboBox->Text();
+    all = Shown(F);
+    F->FilterComboBox->SetItemIndex(0);
+    video = Shown(F);
+    Type(F, u"*.MP4");  // filters the list, keeps the file type
+    typed = Shown(F);
+    EXPECT_EQ(F->ModalResult(), forms::mrNone);
+    QueueKey(VK_ESCAPE);
+  });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(face, u"All");
+  EXPECT_EQ(all, (std::vector<String>{u"a.mp4", u"b.MP4", u"c.txt", u"clip.avi", u"sub"}));
+  EXPECT_EQ(video, (std::vector<String>{u"a.mp4", u"b.MP4", u"clip.avi", u"sub"}));
+  EXPECT_EQ(typed, (std::vector<String>{u"a.mp4", u"b.MP4", u"sub"}));
+  EXPECT_EQ(d.FilterIndex, 1);
+
+  // Out of range opens with the first entry.
+  for (int index : {0, 3}) {
+    d.FilterIndex = index;
+    WhenShown([&](TCustomForm*) {
+      face = d.DlgForm()->FilterComboBox->Text();
+      QueueKey(VK_ESCAPE);
+    });
+    d.Execute();
+    EXPECT_EQ(face, u"Video") << index;
+    EXPECT_EQ(d.FilterIndex, 1);
+  }
+}
+
+TEST_F(OpenDialogTest, MultiSelectionReturnsFilesInListOrder) {
+  TbsSkinOpenDialog d(nullptr);
+  d.InitialDir = Dir();
+  d.MultiSelection = true;
+  d.Files()->Add(u"stale");
+  WhenShown([&](TCustomForm*) {
+    auto* F = d.DlgForm();
+    EXPECT_TRUE(F->FileListView->MultiSelect());
+    Select(F, u"c.txt");
+    Select(F, u"a.mp4");
+    Select(F, u"sub");  // folders are not files
+    Select(F, u"clip.avi");
+    F->FileNameEdit->SetText(u"a.mp4");
+    QueueClick(F->OpenButton);
+  });
+  ASSERT_TRUE(d.Execute());
+  std::vector<std::pair<int, String>> expected;
+  // List order is the view's order: read it back from a fresh listing.
+  std::vector<String> got;
+  for (int i = 0; i < d.Files()->Count(); ++i) got.push_back(d.Files()->Strings(i));
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_TRUE(std::is_sorted(got.begin(), got.end(), [](const String& a, const String& b) {
+    return rtl::AnsiCompareFileName(a, b) < 0;
+  }));
+  EXPECT_EQ(d.FileName(), got.front());
+
+  // Cancel leaves both alone.
+  WhenShown([&](TCustomForm*) { QueueKey(VK_ESCAPE); });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(d.Files()->Count(), 3);
+}
+
+TEST_F(OpenDialogTest, EnterOpensFoldersAndBackWalksTheHistory) {
+  TbsSkinOpenDialog d(nullptr);
+  d.InitialDir = Dir();
+  std::vector<String> paths;
+  WhenShown([&](TCustomForm* f) {
+    auto* F = d.DlgForm();
+    Type(F, Dir("sub"));
+    paths.push_back(F->FileListView->Path());
+    Type(F, Dir("nowhere/x"));  // ignored
+    paths.push_back(F->FileListView->Path());
+    F->UpToolButtonClick(nullptr);
+    paths.push_back(F->FileListView->Path());
+    F->BackToolButtonClick(nullptr);
+    paths.push_back(F->FileListView->Path());
+    F->BackToolButtonClick(nullptr);
+    paths.push_back(F->FileListView->Path());
+    F->BackToolButtonClick(nullptr);  // one entry left: nothing
+    paths.push_back(F->FileListView->Path());
+    EXPECT_EQ(F->FolderHistory.size(), 1u);
+    QueueClose(f);
+  });
+  d.Execute();
+  EXPECT_EQ(paths, (std::vector<String>{Dir("sub"), Dir("sub"), Dir(), Dir("sub"), Dir(), Dir()}));
+}
+
+TEST_F(OpenDialogTest, NewFolderNumbersItsNames) {
+  TbsSkinOpenDialog d(nullptr);
+  d.InitialDir = Dir();
+  fs::create_directories(dir / "New Folder");
+  WhenShown([&](TCustomForm* f) {
+    auto* F = d.DlgForm();
+    F->NewFolderToolButtonClick(nullptr);  // "New Folder" exists: nothing
+    F->NewFolderToolButtonClick(nullptr);
+    QueueClose(f);
+  });
+  d.Execute();
+  EXPECT_TRUE(fs::is_directory(dir / "New Folder(2)"));
+  EXPECT_FALSE(fs::exists(dir / "New Folder(3)"));
+}
+
+TEST_F(OpenDialogTest, AMissingStartFolderRaisesAfterClosingAndFreeing) {
+  TbsSkinOpenDialog d(nullptr);
+  int closes = 0;
+  d.OnClose = [&](rtl::TObject*) { ++closes; };
+  d.SetFileName(Dir("gone/clip.avi"));
+  const int before = forms::Screen->FormCount();
+  EXPECT_ANY_THROW(d.Execute());
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(d.DlgForm(), nullptr);
+  EXPECT_EQ(forms::Screen->FormCount(), before);
+}
+
+TEST_F(OpenDialogTest, SaveModeAsksBeforeOverwritingAndFollowsTheFileType) {
+  std::unique_ptr<TbsOpenDlgForm, rtl::TComponentFree> F(new TbsOpenDlgForm(forms::Application, true, nullptr, false));
+  F->FileListView->SetRoot(Dir());
+  F->FilterComboBox->SetFilter(u"BMP|*.bmp|JPEG|*.jpg;*.jpeg|All|*.*");
+  F->FilterComboBox->SetItemIndex(0);
+  F->OverwritePromt = true;
+  EXPECT_EQ(F->OpenButton->Caption(), u"&Save");
+  F->FileNameEdit->SetText(u"snap.bmp");
+  F->FilterComboBox->SetItemIndex(1);
+  EXPECT_EQ(F->FileNameEdit->Text(), u"snap.jpg");
+  F->FilterComboBox->SetItemIndex(0);
+  F->FileNameEdit->SetText(u"snap");
+  F->FilterComboBox->SetItemIndex(1);
+  EXPECT_EQ(F->FileNameEdit->Text(), u"snap.jpg");
+
+  // An existing name: the warning; Cancel keeps the dialog, OK takes it.
+  std::ofstream(dir / "old.jpg") << "x";
+  std::vector<String> asked;
+  WhenShown([&](TCustomForm*) {
+    F->FileNameEdit->SetText(u"old");
+    QueueClick(F->OpenButton);
+  });
+  WhenShown([&](TCustomForm* m) {
+    asked.push_back(m->Caption());
+    QueueKey(VK_ESCAPE);  // Cancel keeps the dialog open; ask again
+    QueueClick(F->OpenButton);
+  });
+  WhenShown([&](TCustomForm* m) {
+    asked.push_back(m->Caption());
+    QueueKey(VK_RETURN);
+  });
+  EXPECT_EQ(F->ShowModal(), forms::mrOk);
+  EXPECT_EQ(asked, (std::vector<String>{u"Warning", u"Warning"}));
+  EXPECT_EQ(F->FileName, Dir("old"));
+
+  // A name with "*" does nothing.
+  F->FileNameEdit->SetText(u"*.jpg");
+  F->SetModalResult(forms::mrNone);
+  F->OpenButtonClick(nullptr);
+  EXPECT_EQ(F->ModalResult(), forms::mrNone);
+}
+
+TEST_F(OpenDialogTest, FilterComboParsesPairsAndFeedsItsFileList) {
+  TbsSkinFilterComboBox c(form);
+  c.SetParent(form);
+  EXPECT_EQ(c.Items()->Count(), 1);
+  EXPECT_EQ(c.Mask(), u"*.*");
+  c.SetFilter(u"A|*.a|B|*.b;*.bb|Dangling");
+  EXPECT_EQ(c.Items()->Count(), 2);
+  c.SetItemIndex(1);
+  EXPECT_EQ(c.Mask(), u"*.b;*.bb");
+  c.SetFilter(u"no pipes");
+  EXPECT_EQ(c.Items()->Count(), 0);
+  EXPECT_EQ(c.Mask(), u"*.*");
+
+  auto* list = new TbsSkinFileListBox(form);
+  list->SetParent(form);
+  list->SetBounds(0, 0, 200, 200);
+  list->SetDirectory(Dir() + u"/");
+  c.SetFileList(list);
+  c.SetFilter(u"Video|*.mp4|Text|*.TXT");
+  std::vector<String> items;
+  for (int i = 0; i < list->Items()->Count(); ++i) items.push_back(list->Items()->Strings(i));
+  EXPECT_EQ(items, (std::vector<String>{u"a.mp4", u"b.MP4"}));
+  c.SetItemIndex(1);
+  EXPECT_EQ(list->Mask(), u"*.TXT");
+  EXPECT_EQ(list->Items()->Count(), 1);
+  list->SetMask(u"*.*");
+  EXPECT_NE(list->Items()->IndexOf(u"[sub]"), -1);
+  list->SelectFileName(u"CLIP.AVI");
+  EXPECT_EQ(list->FileName(), Dir("clip.avi"));
+  delete list;
+  EXPECT_EQ(c.FileList(), nullptr);
+}
+
+TEST_F(OpenDialogTest, Gallery) {
+  const struct {
+    std::u16string skin;
+    std::string name;
+  } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}};
+  for (const auto& l : looks) {
+    TbsSkinData* s = l.skin.empty() ? nullptr : StoredSkin(l.skin);
+    TbsSkinOpenDialog d(nullptr);
+    d.SetSkinData(s);
+    d.SetCtrlSkinData(s);
+    d.Title = u"打开文件";
+    d.InitialDir = Dir();
+    d.Filter = u"视频文件|*.avi;*.mp4|所有文件|*.*";
+    WhenShown([&](TCustomForm* f) {
+      Select(d.DlgForm(), u"clip.avi");
+      Pump();
+      EXPECT_TRUE(forms::RenderToPng(f, PicturePath("opendialog_" + l.name)));
+      QueueKey(VK_ESCAPE);
+    });
+    d.Execute();
+  }
+}
+
+}  // namespace
+}  // namespace dlgtest

@@ -1,0 +1,118 @@
+// The open-file dialog on X11 against a private Xvfb: a folder path with
+// Chinese characters typed into the name field with xdotool and Enter opens
+// that folder; a Chinese file name and Enter bring the file back. Skips
+// without Xvfb or xdotool.
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/forms/Forms.h"
+#include "platform/rtl/Strings.h"
+#include "platform/win/Backend.h"
+#include "platform/win/WinApi.h"
+#include "skin/dialogs/bsOpenDialogs.h"
+#include "tests/support/XdoTool.h"
+#include "tests/support/Xvfb.h"
+
+namespace {
+
+using testsupport::XdoTool;
+using testsupport::Xvfb;
+namespace fs = std::filesystem;
+
+std::string Centre(forms::TControl* c, bool y) {
+  rtl::TPoint p = c->ClientToScreen({c->Width() / 2, c->Height() / 2});
+  return std::to_string(y ? p.Y : p.X);
+}
+
+TEST(OpenDialogX11, TypedChinesePathAndNameBringTheFileBack) {
+  Xvfb x;
+  if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
+  if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  const fs::path root = fs::temp_directory_path() / ("tvl_x11open_" + std::to_string(::getpid()));
+  const fs::path folder = root / "视频目录";
+  fs::create_directories(folder);
+  std::ofstream(folder / "片段.mp4") << "x";
+  std::ofstream(root / "other.mp4") << "x";
+  const fs::path cwd = fs::current_path();
+
+  ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
+  forms::InitForms();
+  {
+    auto* main = new forms::TForm(forms::Application);
+    main->SetBounds(10, 10, 200, 100);
+    main->AfterConstruction();
+    main->Show();
+    testsupport::PumpUntil([] { forms::Application->ProcessMessages(); }, [&] { return main->Active(); });
+
+    skin::TbsSkinOpenDialog d(nullptr);
+    d.Title = u"打开文件";
+    d.InitialDir = rtl::Utf8ToString(root.string());
+    d.Filter = u"视频文件|*.mp4|所有文件|*.*";
+    std::unique_ptr<XdoTool> typing;
+    rtl::String pathAfterFolder;
+    std::vector<std::vector<std::string>> steps;
+    std::size_t step = 0;
+    forms::Application->OnIdle = [&](rtl::TObject*, bool& Done) {
+      Done = false;  // keep polling the typing steps
+      if (typing && typing->Done() && step > 0 && step < steps.size()) typing = std::make_unique<XdoTool>(steps[step++]);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    std::atomic<bool> finished{false};
+    std::atomic<win::HWND> dialog{nullptr};
+    forms::Screen->OnActiveFormChange = [&](rtl::TObject*) {
+      if (typing || !d.DlgForm() || forms::Screen->ActiveForm() != d.DlgForm()) return;
+      auto* e = d.DlgForm()->FileNameEdit;
+      dialog = d.DlgForm()->Handle();
+      d.DlgForm()->FileListView->OnPathChanged = [&, F = d.DlgForm()](rtl::TObject* s) {
+        pathAfterFolder = F->FileListView->Path();
+        F->FLVPathChange(s);
+      };
+      // "type" takes every argument after it, so each step ends with one.
+      steps = {{"sleep", "0.3", "mousemove", Centre(e, false), Centre(e, true), "click", "1", "key", "ctrl+a",
+                "type", "--delay", "40", folder.string()},
+               {"key", "Return", "sleep", "0.3", "key", "ctrl+a", "type", "--delay", "40", "片段.mp4"},
+               {"key", "Return"}};
+      typing = std::make_unique<XdoTool>(steps[0]);
+      step = 1;
+    };
+    // A bound for a broken run: the dialog is closed after 30 s.
+    std::thread guard([&] {
+      for (int i = 0; i < 300 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (!finished && dialog.load()) win::PostMessageW(dialog.load(), win::WM_CLOSE, 0, 0);
+    });
+    d.OnFolderChange = [&](rtl::TObject*) {
+      if (d.DlgForm()) dialog = d.DlgForm()->Handle();
+    };
+    std::string lastEdit, lastPath;
+    d.OnClose = [&](rtl::TObject*) {
+      lastEdit = rtl::StringToUtf8(d.DlgForm()->FileNameEdit->Text());
+      lastPath = rtl::StringToUtf8(d.DlgForm()->FileListView->Path());
+    };
+    const bool ok = d.Execute();
+    finished = true;
+    guard.join();
+    forms::Screen->OnActiveFormChange = nullptr;
+    forms::Application->OnIdle = nullptr;
+    EXPECT_TRUE(ok) << "edit: " << lastEdit << " folder: " << lastPath;
+    EXPECT_EQ(rtl::StringToUtf8(pathAfterFolder), folder.string());
+    EXPECT_EQ(rtl::StringToUtf8(d.FileName()), (folder / "片段.mp4").string());
+    delete main;
+  }
+  forms::DoneForms();
+  win::ShutdownWindowSystem();
+  fs::current_path(cwd);
+  fs::remove_all(root);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+// The open- and save-picture dialogs: the preview of a selected picture at
+// its natural size, no picture and no message for a file that does not
+// decode, the remembered stretch state and column width, and the save
+// dialog's extension. Pictures are made with ffmpeg at test time.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/rtl/FileSys.h"
+#include "skin/dialogs/bsPictureDialogs.h"
+#include "tests/skin/dialogs/DialogsTestUtil.h"
+
+namespace dlgtest {
+namespace {
+
+using forms::TCustomForm;
+namespace fs = std::filesystem;
+
+class PictureDialogsTest : public DialogsTest {
+ protected:
+  void SetUp() override {
+    DialogsTest::SetUp();
+    dir = fs::temp_directory_path() / ("tvl_pic_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "sub");
+    for (const char* ext : {"png", "jpg", "bmp", "gif"}) {
+      const std::string cmd = "ffmpeg -loglevel error -y -f lavfi -i testsrc=size=64x48 -frames:v 1 " +
+                              (dir / (std::string("pic.") + ext)).string();
+      haveFfmpeg = haveFfmpeg && std::system(cmd.c_str()) == 0;
+    }
+    std::ofstream(dir / "bad.jpg") << "not a picture";
+  }
+  void TearDown() override {
+    fs::remove_all(dir);
+    DialogsTest::TearDown();
+  }
+  String Dir(const std::string& sub = "") { return rtl::Utf8ToString((sub.empty() ? dir : dir / sub).string()); }
+  void Select(TbsOpenDlgForm* F, const String& name) {
+    for (int i = 0; i < F->FileListView->FolderCount(); ++i) {
+      F->FileListView->Items()->Items(i)->SetSelected(F->FileListView->FolderAt(i)->DisplayName() == name);
+    }
+    F->FLVChange(nullptr);
+  }
+
+  fs::path dir;
+  bool haveFfmpeg = true;
+};
+
+TEST_F(PictureDialogsTest, PreviewShowsDecodablePicturesAndNothingElse) {
+  if (!haveFfmpeg) GTEST_SKIP() << "ffmpeg is not available";
+  TbsSkinOpenPictureDialog d(nullptr);
+  d.InitialDir = Dir();
+  d.Filter = u"Pictures|*.png;*.jpg;*.bmp;*.gif|All|*.*";
+  std::vector<std::string> seen;
+  TSize client{};
+  int column = 0, forms = 0;
+  WhenShown([&](TCustomForm* f) {
+    auto* F = d.DlgForm();
+    client = {f->ClientWidth(), f->ClientHeight()};
+    column = F->ImagePanel->Width();
+    forms = forms::Screen->FormCount();
+    for (const char16_t* n : {u"pic.png", u"pic.jpg", u"pic.bmp", u"pic.gif", u"bad.jpg", u"sub"}) {
+      Select(F, n);
+      seen.push_back(rtl::StringToUtf8(n) + " " + std::to_string(F->Image->Width()) + "x" +
+                     std::to_string(F->Image->Height()) + " '" + rtl::StringToUtf8(F->FileNameEdit->Text()) + "'");
+    }
+    EXPECT_EQ(forms::Screen->FormCount(), forms);  // no error box
+    F->StretchButton->SetDown(true);
+    F->StretchButtonClick(F->StretchButton);
+    F->ImagePanel->SetWidth(230);
+    QueueKey(VK_ESCAPE);
+  });
+  EXPECT_FALSE(d.Execute());
+  EXPECT_EQ(client.cx, 550);
+  EXPECT_EQ(client.cy, 290);
+  EXPECT_EQ(column, 190);
+  EXPECT_EQ(seen, (std::vector<std::string>{"pic.png 64x48 'pic.png'", "pic.jpg 64x48 'pic.jpg'",
+                                            "pic.bmp 64x48 'pic.bmp'", "pic.gif 64x48 'pic.gif'",
+                                            "bad.jpg 0x0 'bad.jpg'", "sub 0x0 ''"}));
+  EXPECT_TRUE(d.DialogStretch());
+  EXPECT_EQ(d.ImagePanelWidth(), 230);
+
+  // The next run opens stretched, with the column as left, showing FileName.
+  bool down = false, stretched = false;
+  d.FileName = Dir("pic.png");
+  WhenShown([&](TCustomForm*) {
+    auto* F = d.DlgForm();
+    down = F->StretchButton->Down();
+    stretched = F->Image->Stretch() && F->Image->Width() == F->ScrollBox->ClientWidth();
+    column = F->ImagePanel->Width();
+    EXPECT_EQ(F->Image->Picture()->Width(), 64);
+    QueueKey(VK_RETURN);
+  });
+  EXPECT_TRUE(d.Execute());
+  EXPECT_TRUE(down);
+  EXPECT_TRUE(stretched);
+  EXPECT_EQ(column, 230);
+  EXPECT_EQ(d.FileName, Dir("pic.png"));
+}
+
+TEST_F(PictureDialogsTest, SaveDialogAddsTheFileTypesExtension) {
+  TbsSkinSavePictureDialog d(nullptr);
+  EXPECT_EQ(d.Title, u"Save file");
+  d.InitialDir = Dir();
+  d.Filter = u"BMP|*.bmp|JPEG|*.jpg|All|*.*";
+  const struct {
+    int filterIndex;
+    const char16_t* typed;
+    const char* expected;
+  } cases[] = {{1, u"snap", "snap.bmp"}, {2, u"snap", "snap.jpg"}, {3, u"snap", "snap"}, {1, u"new.png", "new.png"}};
+  for (const auto& c : cases) {
+    d.FilterIndex = c.filterIndex;
+    WhenShown([&](TCustomForm*) {
+      EXPECT_EQ(d.DlgForm()->OpenButton->Caption(), u"&Save");
+      d.DlgForm()->FileNameEdit->SetText(c.typed);
+      QueueKey(VK_RETURN);
+    });
+    EXPECT_TRUE(d.Execute());
+    EXPECT_EQ(d.FileName, Dir(c.expected)) << c.expected;
+  }
+}
+
+TEST_F(PictureDialogsTest, Gallery) {
+  if (!haveFfmpeg) GTEST_SKIP() << "ffmpeg is not available";
+  const struct {
+    std::u16string skin;
+    std::string name;
+  } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}};
+  for (const auto& l : looks) {
+    TbsSkinData* s = l.skin.empty() ? nullptr : StoredSkin(l.skin);
+    TbsSkinSavePictureDialog d(nullptr);
+    d.SetSkinData(s);
+    d.SetCtrlSkinData(s);
+    d.InitialDir = Dir();
+    d.Filter = u"PNG|*.png|All|*.*";
+    WhenShown([&](TCustomForm* f) {
+      Select(d.DlgForm(), u"pic.png");
+      Pump();
+      EXPECT_TRUE(forms::RenderToPng(f, PicturePath("picturedialog_" + l.name)));
+      QueueKey(VK_ESCAPE);
+    });
+    d.Execute();
+  }
+}
+
+}  // namespace
+}  // namespace dlgtest
