@@ -14,6 +14,8 @@ namespace app {
 
 void TForm1::bsSkinButton19Click(rtl::TObject*) {
   if (!OptionsDialog) return;
+  // A hidden dialog's frame reads the current skin again before it shows.
+  if (OptionsDialog->bsBusinessSkinForm1) OptionsDialog->bsBusinessSkinForm1->SetSkinData(bsSkinData1);
   OptionsDialog->Execute();
   // The output-name rule follows the dialog's overwrite choice.
   OverwriteOutput = OptionsDialog->OverwriteOutput();
@@ -30,7 +32,9 @@ void TForm1::N15Click(rtl::TObject*) { shell::OpenDocument(ProgramFolder() + u"h
 void TForm1::N19Click(rtl::TObject*) { shell::OpenDocument(appforms::kMakerWebSite); }
 
 void TForm1::N5Click(rtl::TObject*) {
-  if (AboutBox) AboutBox->Execute();
+  if (!AboutBox) return;
+  if (AboutBox->bsBusinessSkinForm1) AboutBox->bsBusinessSkinForm1->SetSkinData(bsSkinData1);
+  AboutBox->Execute();
 }
 
 void TForm1::N4Click(rtl::TObject*) { Close(); }

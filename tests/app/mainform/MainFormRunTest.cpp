@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/options/OptionIni.h"
+#include "platform/forms/FormRender.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Threads.h"
 #include "platform/shell/SystemServices.h"
@@ -581,6 +582,67 @@ TEST_F(MainFormRunTest, SnapshotsTakeTheChosenTypeAndTheFirstFreeName) {
   form->bsSkinButton23->ButtonClick();
   EXPECT_TRUE(form->BMP1->Checked());
   EXPECT_FALSE(form->PNG1->Checked());
+}
+
+}  // namespace
+}  // namespace mainformtest
+
+namespace mainformtest {
+namespace {
+
+std::string RunPictureDir() {
+  const char* d = std::getenv("TVL_TEST_PICTURES");
+  return d ? d : ".";
+}
+
+// Gallery: the window while it converts (rows with their percentages, the
+// busy tool bar), and the options dialog and the About box, in three skins.
+TEST_F(MainFormRunTest, GalleryWhileConvertingAndTheDialogs) {
+  CreateWithOptions();
+  options->bsSkinCheckRadioBox5->SetChecked(true);
+  options->bsSkinComboBox2->SetItemIndex(1);
+  auto* about = new appforms::TForm2(nullptr, form->bsSkinData1);
+  const fs::path longClip = FixtureDir() / "gallery long.avi";
+  if (!fs::exists(longClip))
+    ASSERT_TRUE(RunFfmpeg("-f lavfi -i testsrc=size=1280x720:rate=25:duration=60 -f lavfi -i sine=duration=60 "
+                          "-c:v mpeg4 -q:v 2 -c:a mp2 -shortest '" + longClip.string() + "'"));
+  AddFilesToRun({longClip.string(), Clip("gallery short.avi", 2)});
+  ASSERT_EQ(form->RowCount(), 2);
+  Show();
+  form->bsSkinButton2->ButtonClick();
+  ASSERT_TRUE(form->FFVCL->Working());
+  const int longRow = U(Caption(0)).find("long") != std::string::npos ? 0 : 1;
+  // Until the long row shows a percentage on its way; the engine then holds
+  // still while the pictures are taken.
+  bool midway = false;
+  for (int i = 0; i < 6000 && !midway; ++i) {
+    rtl::CheckSynchronize(1);
+    const std::string p = U(Cell(longRow, app::qcProgress));
+    midway = !p.empty() && p != "N/A" && p != "100%" && std::atoi(p.c_str()) >= 5;
+  }
+  EXPECT_TRUE(midway);
+  form->FFVCL->Pause();
+  for (int skin : {0, 1, 5}) {
+    form->ApplySkin(skin);
+    Pump();
+    EXPECT_TRUE(forms::RenderToPng(form, RunPictureDir() + "/mainform_converting_skin" + std::to_string(skin) + ".png"));
+    // As the options command does before it shows the dialog.
+    options->bsBusinessSkinForm1->SetSkinData(form->bsSkinData1);
+    options->Show();
+    Pump();
+    EXPECT_TRUE(forms::RenderToPng(options, RunPictureDir() + "/mainform_options_skin" + std::to_string(skin) + ".png"));
+    options->Hide();
+    // As the About command does before it shows the box.
+    about->bsBusinessSkinForm1->SetSkinData(form->bsSkinData1);
+    about->Show();
+    Pump();
+    EXPECT_TRUE(forms::RenderToPng(about, RunPictureDir() + "/mainform_about_skin" + std::to_string(skin) + ".png"));
+    about->Hide();
+  }
+  form->FFVCL->Resume();
+  form->bsSkinButton10->ButtonClick();
+  ASSERT_TRUE(WaitForEndOfQueue());
+  delete about;
 }
 
 }  // namespace
