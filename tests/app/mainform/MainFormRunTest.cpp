@@ -276,9 +276,8 @@ TEST_F(MainFormRunTest, AFailedRowShowsItsFailureAndTheOthersGoOn) {
   options->bsSkinCheckRadioBox5->SetChecked(true);
   AddFilesToRun({Clip("fail a.avi"), Clip("fail b.avi")});
   ASSERT_EQ(form->RowCount(), 2);
-  // Row 0 asks the H.264 encoder for an odd picture width it cannot take.
-  form->SetCell(0, app::qcVideoCodec, u"libx264");
-  form->SetCell(0, app::qcFrameSize, u"161x121");
+  // Row 0 asks the MPEG-4 encoder for a frame rate beyond its time base.
+  form->SetCell(0, app::qcFrameRate, u"100000");
   form->bsSkinButton2->ButtonClick();
   ASSERT_TRUE(WaitForEndOfQueue());
   ASSERT_TRUE(runDialogs.Messages.empty()) << U(runDialogs.Messages[0]);
