@@ -460,6 +460,40 @@ class Builder {
     b.MorphKind = mkDefault;
   }
 
+  // A column-header section: the tool face with a raised edge (light rim at
+  // the top and left), a separator line at the right and a rule along the
+  // bottom, so neighbouring sections stay apart however they are stretched.
+  TRect HeaderFace(int w, int h, const Rgba& top, const Rgba& bottom, bool raised) {
+    Image img(w, h, bottom);
+    DrawBand(img, {0, 0, float(w), float(h)}, top, bottom, s_.FaceTex, s_.FaceTexAmount);
+    const Rgba edge = Mix(s_.Border, bottom, s_.Dark ? 0.2f : 0.35f);
+    if (raised) {
+      const Rgba rim = Lighter(top, s_.Dark ? 0.15f : 0.7f);
+      img.FillRect(0, 0, w - 1, 1, rim);
+      img.FillRect(0, 1, 1, h - 1, rim);
+    }
+    img.FillRect(w - 1, 3, w, h - 3, edge);
+    img.FillRect(0, h - 1, w, h, edge);
+    return ctl_.Put(img);
+  }
+
+  // The header face family: normal, hot, focused and disabled (sections have
+  // none of these looks) from HeaderFace, pressed sunk in the tool's pressed colours; the tool face's
+  // fonts and colours.
+  void HeaderSections(TbsDataSkinButtonControl& h, const TbsDataSkinButtonControl& tool) {
+    const int w = 40, hh = 22, corner = 4;
+    NinePart(h, HeaderFace(w, hh, Lighter(ToolTop(), 0.25f), ToolBottom(), true), corner);
+    h.ActiveSkinRect = h.FocusedSkinRect = h.DisabledSkinRect = h.SkinRect;
+    h.DownSkinRect = HeaderFace(w, hh, s_.Down0, s_.Down1, false);
+    h.FontName = tool.FontName;
+    h.FontStyle = tool.FontStyle;
+    h.FontHeight = tool.FontHeight;
+    h.FontColor = tool.FontColor;
+    h.ActiveFontColor = tool.FontColor;
+    h.DownFontColor = tool.DownFontColor;
+    h.DisabledFontColor = tool.DisabledFontColor;
+  }
+
   void Buttons() {
     const float r = s_.Radius;
     auto& button = Control<TbsDataSkinButtonControl>(u"button");
@@ -471,6 +505,7 @@ class Builder {
     ButtonStates(tool, 48, 48, std::min(r + 1, 6.0f), ToolBottom(), true);
     auto& resizeTool = Control<TbsDataSkinButtonControl>(u"resizetoolbutton");
     ButtonStates(resizeTool, 40, 40, std::min(r + 1, 6.0f), ToolBottom(), true);
+    HeaderSections(Control<TbsDataSkinButtonControl>(u"resizetoolbuttonheader"), resizeTool);
     auto& menuButton = Control<TbsDataSkinMenuButtonControl>(u"toolmenubutton");
     ButtonStates(menuButton, 48, 48, std::min(r + 1, 6.0f), ToolBottom(), true);
     // The drop-down marker beside the caption, in three looks.

@@ -1,10 +1,10 @@
-// The combo box classes of the dialogs' pickers and preset boxes.
+// The combo box class of the dialogs' choice boxes.
 #pragma once
 
-#include "platform/forms/StdCtrls.h"
+#include "skin/controls/bsSkinComboBox.h"
 
 namespace appforms {
 
-using TPresetComboBox = forms::TComboBox;
+using TPresetComboBox = skin::TbsSkinComboBox;
 
 }  // namespace appforms

@@ -5,6 +5,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "platform/forms/Actions.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/FormsInternal.h"
 #include "platform/forms/Menus.h"
@@ -261,6 +262,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_uniqu
 
 TControl::~TControl() {
   alive_.reset();
+  actionLink_.reset();
   WindowProc = nullptr;
   detail::ForgetControl(this);
   if (auto* app = Application; app && app->HintControl() == this) app->CancelHint();
@@ -401,7 +403,40 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
 }
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  // OnClick wins over the action unless it is the action's own handler.
+  TBasicAction* a = Action();
+  if (OnClick && a && !SameHandlerCode(OnClick, a->OnExecute))
+    OnClick(this);
+  else if (actionLink_ && a && !ComponentState().Contains(rtl::csDesigning))
+    actionLink_->Execute(this);
+  else if (OnClick)
+    OnClick(this);
+}
+
+TBasicAction* TControl::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+void TControl::SetAction(TBasicAction* value) {
+  if (!value) {
+    if (TBasicAction* old = Action()) old->RemoveFreeNotification(this);
+    actionLink_.reset();
+    controlStyle_.Exclude(csActionClient);
+    return;
+  }
+  controlStyle_.Include(csActionClient);
+  if (!actionLink_) actionLink_ = std::make_unique<TControlActionLink>(this);
+  if (TBasicAction* old = Action(); old && old != value) old->RemoveFreeNotification(this);
+  actionLink_->SetAction(value);
+  ActionChange(value, value->ComponentState().Contains(rtl::csLoading));
+  value->FreeNotification(this);
+}
+
+void TControl::ActionChange(TObject* sender, bool checkDefaults) {
+  auto* a = dynamic_cast<TCustomAction*>(sender);
+  if (!a) return;
+  if (!checkDefaults || text_.empty() || text_ == Name()) SetCaption(a->Caption());
+  if (!checkDefaults || enabled_) SetEnabled(a->Enabled());
+  if (!checkDefaults || hint_.empty()) SetHint(a->Hint());
+  if (!checkDefaults || visible_) SetVisible(a->Visible());
 }
 void TControl::DblClick() {
   if (OnDblClick) OnDblClick(this);
@@ -617,10 +652,16 @@ void TControl::Loaded() {
   }
   if (autoSize_) AdjustSize();
   RequestAlign();
+  if (TBasicAction* a = Action()) ActionChange(a, true);
 }
 
 void TControl::Notification(TComponent* component, rtl::TOperation operation) {
   TComponent::Notification(component, operation);
+  // A freed action has already unhooked the link (its Action is nullptr).
+  if (operation == rtl::opRemove && actionLink_ && (!actionLink_->Action() || actionLink_->Action() == component)) {
+    actionLink_.reset();
+    controlStyle_.Exclude(csActionClient);
+  }
   if (operation == rtl::opRemove && component == popupMenu_) popupMenu_ = nullptr;
 }
 

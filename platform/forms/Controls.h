@@ -41,6 +41,8 @@ using win::HWND;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
+class TBasicAction;
+class TControlActionLink;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -211,6 +213,11 @@ class TControl : public TComponent {
   // Frees the control from the message loop, after the current message.
   void Release();
 
+  // ---- Action: the control shows the action's properties and a click runs it.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* value);
+  TControlActionLink* ActionLink() const { return actionLink_.get(); }
+
   // ---- Events
   TNotifyEvent OnClick, OnDblClick, OnResize;
   TMouseEvent OnMouseDown, OnMouseUp;
@@ -226,6 +233,10 @@ class TControl : public TComponent {
   friend class TWinControl;
   friend class TCustomForm;
   friend class THintWindow;
+  friend class TControlActionLink;
+  // The action's properties reach the control; CheckDefaults (while a form
+  // loads) keeps what the control already set for itself.
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
@@ -267,6 +278,7 @@ class TControl : public TComponent {
   TCursor cursor_ = crDefault;
   TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   TControlState controlState_;
+  std::unique_ptr<TControlActionLink> actionLink_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
   // Anchoring: distances kept when the parent last laid the control out.
   int anchorRight_ = 0, anchorBottom_ = 0;

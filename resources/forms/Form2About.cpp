@@ -57,6 +57,7 @@ void BuildForm2(TForm2* F, skin::TbsSkinData* SD) {
   bsf->SetShowIcon(true);
   bsf->Magnetic = true;
   bsf->MagneticSize = 10;
+  bsf->PositionInMonitor = skin::bspDesktopCenter;
   bsf->ClientWidth = kClientW;
   bsf->ClientHeight = kClientH;
   bsf->SetSkinData(SD);
@@ -103,6 +104,10 @@ void BuildForm2(TForm2* F, skin::TbsSkinData* SD) {
   ok->OnClick = [F](rtl::TObject* S) { F->bsSkinButton1Click(S); };
 
   b.Finish();
+  // The skinned frame's borders are known once the window exists: keep the
+  // client area at its described size.
+  F->HandleNeeded();
+  F->SetClientSize(kClientW, kClientH);
 }
 
 }  // namespace appforms

@@ -99,8 +99,11 @@ void BuildForm5(TForm5* F, skin::TbsSkinData* SD) {
   l->SetSkinData(SD);
   auto* threads = b.Make<TPresetComboBox>(u"bsSkinComboBox2", g3);
   F->bsSkinComboBox2 = threads;
-  threads->SetStyle(forms::csDropDownList);
+  threads->SetSkinDataName(u"combobox");
+  threads->SetStyle(skin::bscbFixedStyle);
   threads->SetBounds(330, 28, 74, 20);
+  SetSongFont(threads->DefaultFont());
+  threads->SetSkinData(SD);
   for (int i = 1; i <= 19; ++i) threads->Items()->Add(rtl::IntToStr(i));
   threads->SetItemIndex(0);
   F->bsSkinCheckRadioBox7 =
@@ -139,6 +142,10 @@ void BuildForm5(TForm5* F, skin::TbsSkinData* SD) {
   F->bsSkinCheckRadioBox8->OnClick = [F](rtl::TObject* S) { F->bsSkinCheckRadioBox8Click(S); };
 
   b.Finish();
+  // The skinned frame's borders are known once the window exists: keep the
+  // client area at its described size.
+  F->HandleNeeded();
+  F->SetClientSize(kClientW, kClientH);
 }
 
 }  // namespace appforms

@@ -1,6 +1,8 @@
 #include "skin/controls/bsSkinButtons.h"
 
+#include "platform/forms/Actions.h"
 #include "platform/forms/Forms.h"
+#include "platform/forms/ImgList.h"
 #include "skin/controls/bsSkinMenuIntf.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/images/bseffects.h"
@@ -192,6 +194,27 @@ TbsButtonCore<Base>::~TbsButtonCore() {
   StopMorph();
   StopRepeat();
   StopAnimate();
+}
+
+template <class Base>
+void TbsButtonCore<Base>::ActionChange(TObject* Sender, bool CheckDefaults) {
+  Base::ActionChange(Sender, CheckDefaults);
+  auto* A = dynamic_cast<forms::TCustomAction*>(Sender);
+  if (!A || !FGlyph->Empty() || !A->ActionList()) return;
+  forms::TCustomImageList* IL = A->ActionList()->Images();
+  if (!IL || A->ImageIndex() < 0 || A->ImageIndex() >= IL->Count()) return;
+  FGlyph->SetSize(IL->Width(), IL->Height());
+  gdi::TCanvas* C = FGlyph->Canvas();
+  C->Brush()->SetColor(0xFF00FF);
+  C->FillRect({0, 0, IL->Width(), IL->Height()});
+  IL->Draw(C, 0, 0, A->ImageIndex(), true);
+  this->Repaint();
+}
+
+template <class Base>
+void TbsButtonCore<Base>::RunClickOrAction() {
+  // The framework's click rule: OnClick or the action link, exactly one.
+  forms::TControl::Click();
 }
 
 template <class Base>
@@ -416,7 +439,7 @@ void TbsSkinButton::ButtonClick() {
   if (FCanFocused) {
     if (auto* F = forms::GetParentForm(this)) F->SetModalResult(ModalResult);
   }
-  if (OnClick) OnClick(this);
+  RunClickOrAction();
 }
 
 void TbsSkinButton::SetDefault(bool Value) {
@@ -834,9 +857,7 @@ void TbsSkinSpeedButton::RedrawOrMorph() {
     Repaint();
 }
 
-void TbsSkinSpeedButton::ButtonClick() {
-  if (OnClick) OnClick(this);
-}
+void TbsSkinSpeedButton::ButtonClick() { RunClickOrAction(); }
 
 
 

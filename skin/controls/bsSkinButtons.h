@@ -116,6 +116,12 @@ class TbsButtonCore : public Base {
   virtual int ButtonGroup() const = 0;
 
  protected:
+  // An action with an image of its action list's images gives an empty
+  // glyph that image (on the glyphs' transparent fuchsia).
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  // The click's handler: OnClick, unless an action is set whose OnExecute is
+  // another handler's code than OnClick, in which case the action runs.
+  void RunClickOrAction();
   // The left button's press and release (after the framework's handling of the press).
   void PressLeft();
   void ReleaseLeft();

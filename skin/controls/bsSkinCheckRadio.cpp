@@ -1,5 +1,6 @@
 #include "skin/controls/bsSkinCheckRadio.h"
 
+#include "platform/forms/Actions.h"
 #include "platform/forms/Forms.h"
 #include "platform/gdi/Gdi.h"
 #include "skin/data/bsResourceStrData.h"
@@ -111,6 +112,16 @@ void TbsSkinCheckRadioBox::Toggle() {
     SetChecked(!FChecked);
   else if (!FChecked)
     SetChecked(true);
+}
+
+void TbsSkinCheckRadioBox::Click() {
+  if (Action() && !ComponentState().Contains(rtl::csDesigning)) ActionLink()->Execute(this);
+}
+
+void TbsSkinCheckRadioBox::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TbsSkinCustomControl::ActionChange(Sender, CheckDefaults);
+  if (auto* A = dynamic_cast<forms::TCustomAction*>(Sender))
+    if (!CheckDefaults || !FChecked) SetChecked(A->Checked());
 }
 
 bool TbsSkinCheckRadioBox::IsFocused() { return FCanFocused && HandleAllocated() && Focused(); }
@@ -347,12 +358,13 @@ void TbsSkinCheckRadioBox::DrawCheckImage(gdi::TCanvas* C, int X, int Y, bool AC
     R = Grayed || AChecked ? ActiveCheckImageRect : ActiveUnCheckImageRect;
   else
     R = Grayed || AChecked ? CheckImageRect : UnCheckImageRect;
-  if (Grayed && Enabled() && !IsEmptyRect(GrayedCheckImageRect))
+  // A skin with grayed pictures gives them in every state, disabled too.
+  if (Grayed && !IsEmptyRect(GrayedCheckImageRect))
     R = AMouseIn && !IsEmptyRect(ActiveGrayedCheckImageRect) ? ActiveGrayedCheckImageRect : GrayedCheckImageRect;
   if (!Picture || IsEmptyRect(R)) return;
   TBitmap I(RectWidth(R), RectHeight(R));
   I.Canvas()->CopyRect({0, 0, I.Width(), I.Height()}, Picture->Canvas(), R);
-  if (Grayed && (IsEmptyRect(GrayedCheckImageRect) || !Enabled())) {
+  if (Grayed && IsEmptyRect(GrayedCheckImageRect)) {
     // No grayed picture in the skin: the check image brightened halfway to white.
     std::unique_ptr<TbsEffectBmp> E(TbsEffectBmp::CreateFromhWnd(I.Handle()));
     E->ChangeBrightness(0.5);

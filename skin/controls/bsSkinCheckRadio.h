@@ -70,13 +70,17 @@ class TbsSkinCheckRadioBox : public TbsSkinCustomControl {
   void WndProc(TMessage& M) override;
   void Dispatch(TMessage& M) override;
   void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
-  void Click() override {}
+  // The framework's click runs the action only: OnClick is the box's own.
+  void Click() override;
 
  protected:
   void Paint() override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
   void MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
+  // The action's Checked reaches the box, unless defaults are checked and the
+  // box is already checked.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
 
  private:
   bool CanMorphing() const;

@@ -20,6 +20,7 @@ constexpr unsigned kAutoScrollInterval = 25;
 constexpr unsigned kFadeTimer = 2;
 constexpr win::DWORD kSearchResetMs = 500;
 constexpr win::DWORD kAutoCompleteMs = 200;
+constexpr unsigned CM_REGRAB = win::WM_USER + 0x3A0;
 
 bool IsLoading(TComponent* C) {
   return C->ComponentState().Contains(rtl::csLoading) || C->ComponentState().Contains(rtl::csDesigning);
@@ -250,6 +251,9 @@ void TbsSkinComboFace::WatchForm(bool On) {
         if (!Own && IsPopupVisible()) CloseUp(false);
         return false;
       }
+      case win::WM_LBUTTONUP:
+        if (IsPopupVisible() && !FLBDown && HandleAllocated()) win::PostMessageW(Handle(), CM_REGRAB, 0, 0);
+        return false;
       default: return false;
     }
   });
@@ -269,6 +273,43 @@ void TbsSkinComboFace::WatchForm(bool On) {
       if ((Moved || Left) && IsPopupVisible()) CloseUp(false);
     };
   }
+}
+
+void TbsSkinComboFace::GrabOutsideClicks() {
+  forms::TWinControl* W = PopupRowsWindow();
+  if (IsPopupVisible() && !FLBDown && W && W->HandleAllocated() && !W->MouseCapture()) W->SetMouseCapture(true);
+}
+
+void TbsSkinComboFace::ReleaseGrab() {
+  forms::TWinControl* W = PopupRowsWindow();
+  if (W && W->HandleAllocated() && W->MouseCapture()) W->SetMouseCapture(false);
+}
+
+bool TbsSkinComboFace::HandleGrabbedPress(TMessage& M) {
+  forms::TWinControl* W = PopupRowsWindow();
+  if (!W || !W->MouseCapture()) return false;
+  const TPoint Client{win::GET_X_LPARAM(M.LParam), win::GET_Y_LPARAM(M.LParam)};
+  const TPoint Screen = W->ClientToScreen(Client);
+  const win::HWND Target = win::WindowFromPoint(Screen);
+  if (Target == W->Handle() && W->ClientRect().Contains(Client)) return false;  // a press on the rows
+  ReleaseGrab();
+  auto Forward = [&] {
+    if (!Target) return;
+    win::POINT P = Screen;
+    win::ScreenToClient(Target, &P);
+    win::SendMessageW(Target, M.Msg, M.WParam, win::MAKELPARAM(win::WORD(P.X), win::WORD(P.Y)));
+  };
+  if (IsOwnPopupWindow(Target)) {  // the list's own scroll bars
+    Forward();
+    return true;
+  }
+  bool OnFace = false;
+  for (win::HWND H = Target; H && HandleAllocated(); H = win::GetParent(H))
+    if (H == Handle()) OnFace = true;
+  TLiveness Live = Liveness();
+  CloseUp(false);
+  if (Live.Alive() && !OnFace) Forward();
+  return true;
 }
 
 bool TbsSkinComboFace::FaceFocused() { return Focused(); }
@@ -351,6 +392,7 @@ void TbsSkinComboFace::Dispatch(TMessage& M) {
       Invalidate();
       return;
     case win::WM_ERASEBKGND: M.Result = 1; return;
+    case CM_REGRAB: GrabOutsideClicks(); return;
     default: break;
   }
   TbsSkinCustomControl::Dispatch(M);
@@ -508,6 +550,7 @@ void TbsSkinCustomComboBox::DropDown() {
   FListBox->StartFade(AlphaBlend, AlphaBlendAnimation, AlphaBlendValue);
   FListBox->UpDateScrollBar();
   WatchForm(true);
+  GrabOutsideClicks();
 }
 
 void TbsSkinCustomComboBox::CloseUp(bool Value) {
@@ -516,6 +559,7 @@ void TbsSkinCustomComboBox::CloseUp(bool Value) {
   TLiveness Live = Liveness();
   FListBox->Hide();
   WatchForm(false);
+  ReleaseGrab();
   if (MouseCapture()) SetMouseCapture(false);
   FLBDown = false;
   const int I = FListBox->ItemIndex();
@@ -546,6 +590,16 @@ void TbsSkinCustomComboBox::CloseUp(bool Value) {
 void TbsSkinCustomComboBox::ListBoxWindowProcHook(TMessage& M) {
   switch (M.Msg) {
     case win::WM_LBUTTONDOWN:
+    case win::WM_RBUTTONDOWN:
+    case win::WM_MBUTTONDOWN:
+    case win::WM_LBUTTONDBLCLK:
+      if (HandleGrabbedPress(M)) return;
+      break;
+    default: break;
+  }
+  switch (M.Msg) {
+    case win::WM_LBUTTONDOWN:
+      ReleaseGrab();
       FLBDown = true;
       WasInLB = true;
       SetMouseCapture(true);
@@ -567,6 +621,8 @@ void TbsSkinCustomComboBox::ListBoxWindowProcHook(TMessage& M) {
 
 void TbsSkinCustomComboBox::ListBoxHover(int X, int Y) {
   if (!FListBox) return;
+  auto* L = FListBox->ListBox;
+  if (X < 0 || Y < 0 || X >= L->Width() || Y >= L->Height()) return;  // the grabbed pointer outside the rows
   const int I = FListBox->ItemAtPos({X, Y}, true);
   if (I >= 0 && I < Items()->Count() && I != FListBox->ItemIndex()) FListBox->ListBox->SetItemIndex(I);
 }
@@ -689,7 +745,9 @@ void TbsSkinCustomComboBox::MouseUp(forms::TMouseButton Btn, forms::TShiftState 
     FLBDown = false;
   }
   TbsSkinComboFace::MouseUp(Btn, Shift, X, Y);
-  if (Live.Alive()) FaceMouseUp();
+  if (!Live.Alive()) return;
+  FaceMouseUp();
+  if (HandleAllocated()) win::PostMessageW(Handle(), CM_REGRAB, 0, 0);
 }
 
 void TbsSkinCustomComboBox::Dispatch(TMessage& M) {
@@ -1162,6 +1220,7 @@ void TbsSkinCustomOfficeComboBox::DropDown() {
   FListBox->UpdateScrollInfo();
   if (FListBox->ItemIndex() >= 0) FListBox->ScrollToItem(FListBox->ItemIndex());
   WatchForm(true);
+  GrabOutsideClicks();
 }
 
 void TbsSkinCustomOfficeComboBox::CloseUp(bool Value) {
@@ -1170,6 +1229,7 @@ void TbsSkinCustomOfficeComboBox::CloseUp(bool Value) {
   TLiveness Live = Liveness();
   FListBox->Hide();
   WatchForm(false);
+  ReleaseGrab();
   if (MouseCapture()) SetMouseCapture(false);
   FLBDown = false;
   const int I = FListBox->ItemIndex();
@@ -1190,7 +1250,17 @@ void TbsSkinCustomOfficeComboBox::CloseUp(bool Value) {
 
 void TbsSkinCustomOfficeComboBox::ListBoxWindowProcHook(TMessage& M) {
   switch (M.Msg) {
+    case win::WM_LBUTTONDOWN:
+    case win::WM_RBUTTONDOWN:
+    case win::WM_MBUTTONDOWN:
+    case win::WM_LBUTTONDBLCLK:
+      if (HandleGrabbedPress(M)) return;
+      break;
+    default: break;
+  }
+  switch (M.Msg) {
     case win::WM_LBUTTONDOWN: {
+      ReleaseGrab();
       // A press on the list's own scroll bar is the bar's; a press on the
       // rows starts a choice that the release completes.
       FLBDown = true;
@@ -1309,7 +1379,9 @@ void TbsSkinCustomOfficeComboBox::MouseUp(forms::TMouseButton Btn, forms::TShift
     FLBDown = false;
   }
   TbsSkinComboFace::MouseUp(Btn, Shift, X, Y);
-  if (Live.Alive()) FaceMouseUp();
+  if (!Live.Alive()) return;
+  FaceMouseUp();
+  if (HandleAllocated()) win::PostMessageW(Handle(), CM_REGRAB, 0, 0);
 }
 
 void TbsSkinCustomOfficeComboBox::Dispatch(TMessage& M) {

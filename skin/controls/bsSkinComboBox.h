@@ -129,7 +129,13 @@ class TbsSkinComboFace : public TbsSkinCustomControl {
   // While the popup is open: watches the form (moves, deactivation) and
   // clicks outside the popup and the face.
   void WatchForm(bool On);
+  // While the list is open and no press is in progress the list's rows
+  // window holds the pointer, so a press anywhere (also outside the
+  // program's windows) reaches it: HandleGrabbedPress closes the list for a
+  // press outside it and hands the press on to the window under it.
   void GrabOutsideClicks();
+  void ReleaseGrab();
+  bool HandleGrabbedPress(TMessage& M);
   bool IsOwnPopupWindow(win::HWND H) const;
   void FaceMouseDown(forms::TMouseButton Button, int X, int Y);
   void FaceMouseUp();

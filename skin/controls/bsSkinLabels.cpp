@@ -107,7 +107,8 @@ void TbsSkinStdLabel::Notification(TComponent* AComponent, rtl::TOperation Opera
 
 void TbsSkinStdLabel::DrawLabelText(gdi::TCanvas* C, String Text, TRect& R, unsigned Flags) {
   GetSkinData();
-  if (((Flags & gdi::DT_CALCRECT) && Text.empty()) || (ShowAccelChar() && Text == u"&")) Text += u" ";
+  // An empty caption, or a lone accelerator mark, still measures one line.
+  if ((Flags & gdi::DT_CALCRECT) && (Text.empty() || (ShowAccelChar() && Text == u"&"))) Text += u" ";
   if (!ShowAccelChar()) Flags |= gdi::DT_NOPREFIX;
   if (FEllipsType == bsetEndEllips) Flags |= gdi::DT_END_ELLIPSIS;
   if (FEllipsType == bsetPathEllips) Flags |= gdi::DT_PATH_ELLIPSIS;

@@ -104,6 +104,13 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   gdi::TCanvas* ListBoxCanvas() const;
   gdi::TFont* ListBoxFont() const;
   void SetListBoxFont(gdi::TFont* Value);
+  // The inner list's tab order, tab stop and context menu.
+  int ListBoxTabOrder() const { return ListBox->TabOrder(); }
+  void SetListBoxTabOrder(int Value) { ListBox->SetTabOrder(Value); }
+  bool ListBoxTabStop() const { return ListBox->TabStop(); }
+  void SetListBoxTabStop(bool Value) { ListBox->SetTabStop(Value); }
+  forms::TPopupMenu* ListBoxPopupMenu() const { return ListBox->PopupMenu(); }
+  void SetListBoxPopupMenu(forms::TPopupMenu* Value) { ListBox->SetPopupMenu(Value); }
   bool GetSelected(int Index) const;
   int ItemAtPos(TPoint Pos, bool Existing) const;
   TRect ItemRect(int Index) const;

@@ -275,7 +275,16 @@ LRESULT TbsSkinCustomListView::HeaderWndProc(UINT Msg, WPARAM W, LPARAM L) {
 }
 
 void TbsSkinCustomListView::GetHeaderSkinData() {
-  FHIndex = FSD && !FSD->Empty ? FSD->GetControlIndex(HeaderSkinDataName) : -1;
+  FHIndex = -1;
+  if (FSD && !FSD->Empty) {
+    // A skin may give column headers a face of their own beside the button
+    // face they are named after ("resizetoolbutton" + "header"): tool faces
+    // are flat, while sections need edges to stay apart.
+    const int Own = FSD->GetControlIndex(HeaderSkinDataName + u"header");
+    FHIndex = dynamic_cast<TbsDataSkinButtonControl*>(SkinDescriptionAt(FSD, Own))
+                  ? Own
+                  : FSD->GetControlIndex(HeaderSkinDataName);
+  }
   auto* D = dynamic_cast<TbsDataSkinButtonControl*>(SkinDescriptionAt(FSD, FHIndex));
   if (!D) {
     HPicture = nullptr;

@@ -1,8 +1,9 @@
 // The skinned list view: the framework's list view with colours and font
 // from the skin's "listview" entry, its native bars replaced by two external
 // skinned scroll bars, and its column header ("SysHeader32") subclassed and
-// painted from a skin button entry ("resizetoolbutton"): sections in a normal
-// and a pressed look, captions with an optional image and an ellipsis.
+// painted from a skin button entry ("resizetoolbutton", or the skin's header
+// variant of it, "resizetoolbuttonheader", when it has one): sections in a
+// normal and a pressed look, captions with an optional image and an ellipsis.
 //
 // The header is found when the list view creates it (WM_PARENTNOTIFY) and
 // given back its own window procedure when a new header replaces it or the

@@ -55,7 +55,11 @@ TbsSelectSkinDlgForm::TbsSelectSkinDlgForm(TComponent* AOwner, rtl::TComponent* 
   Finish();
 }
 
-TbsSelectSkinDlgForm::~TbsSelectSkinDlgForm() = default;
+TbsSelectSkinDlgForm::~TbsSelectSkinDlgForm() {
+  SkinsListBox->OnListBoxClick = nullptr;
+  SkinsListBox->OnListBoxDblClick = nullptr;
+  OnShow = nullptr;
+}
 
 void TbsSelectSkinDlgForm::Build(TbsSkinData* ACtrlSkinData) {
   SetPosition(forms::poScreenCenter);
@@ -121,6 +125,7 @@ void TbsSelectSkinDlgForm::Finish() {
   // A hidden form cannot take an active control yet; it does as it is shown.
   OnShow = [this](TObject*) {
     if (SkinsListBox->ListBox) SetActiveControl(SkinsListBox->ListBox);
+    PreviewButton->SetSkinData(PreviewSkinData);  // its window exists now
   };
 }
 
@@ -302,6 +307,12 @@ TbsSelDirDlgForm::TbsSelDirDlgForm(TComponent* AOwner, TbsSkinData* ACtrlSkinDat
   CancelButton->SetCaption(DialogText(CtrlSD, u"MSG_BTN_CANCEL", u"Cancel"));
   CancelButton->SetCanFocused(true);
   CancelButton->ModalResult = forms::mrCancel;
+}
+
+// The controls die after this part of the form: they must not call back into it.
+TbsSelDirDlgForm::~TbsSelDirDlgForm() {
+  DirTreeView->OnChange = nullptr;
+  if (DirEdit) DirEdit->OnKeyPress = nullptr;
 }
 
 void TbsSelDirDlgForm::DirTreeViewChange(TObject*, forms::TTreeNode*) {

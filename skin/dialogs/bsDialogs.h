@@ -100,6 +100,7 @@ class TbsSelDirDlgForm : public forms::TForm {
  public:
   TbsSelDirDlgForm(TComponent* AOwner, TbsSkinData* ACtrlSkinData, bool AShowToolBar,
                    bool AToolButtonsTransparent);
+  ~TbsSelDirDlgForm() override;
 
   void DirTreeViewChange(TObject* Sender, forms::TTreeNode* Node);
   void DirEditKeyPress(TObject* Sender, char16_t& Key);

@@ -65,6 +65,14 @@ TbsOpenDlgForm::TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* 
 }
 
 TbsOpenDlgForm::~TbsOpenDlgForm() {
+  // The controls die after this part of the form: they must not call back into it.
+  FileListView->OnChange = nullptr;
+  FileListView->OnPathChanged = nullptr;
+  FileListView->OnDblClick = nullptr;
+  FileListView->OnKeyPress = nullptr;
+  FilterComboBox->OnChange = nullptr;
+  FileNameEdit->OnKeyPress = nullptr;
+  OnShow = nullptr;
   for (shell::PItemIDList P : FolderHistory) shell::ItemListRelease(P);
 }
 
@@ -461,6 +469,10 @@ bool TbsSkinOpenDialog::Execute() {
     F->FilterComboBox->AlphaBlend = CtrlAlphaBlend;
     F->FilterComboBox->AlphaBlendValue = CtrlAlphaBlendValue;
     F->FilterComboBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
+    F->ShellBox->AlphaBlend = CtrlAlphaBlend;
+    F->ShellBox->AlphaBlendValue = CtrlAlphaBlendValue;
+    F->ShellBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
+    F->ShellBox->SetDefaultFont(FDefaultFont.get());
     F->BSF->SetMenusAlphaBlend(CtrlAlphaBlend);
     F->BSF->SetMenusAlphaBlendValue(CtrlAlphaBlendValue);
     F->BSF->SetMenusAlphaBlendAnimation(CtrlAlphaBlendAnimation);
@@ -478,8 +490,9 @@ bool TbsSkinOpenDialog::Execute() {
     if (F->FilterComboBox->ItemIndex() < 0) F->FilterComboBox->SetItemIndex(0);
     for (TbsSkinControl* C : std::initializer_list<TbsSkinControl*>{
              F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->FLVHScrollBar, F->FLVVScrollBar,
-             F->FilterComboBox, F->OpenButton, F->CancelButton})
+             F->FilterComboBox, F->ShellBox, F->OpenButton, F->CancelButton})
       C->SetSkinData(FCtrlSD);
+    F->ShellBox->SetSkinDataName(u"combobox");
     F->FileNameEdit->SetSkinData(FCtrlSD);
     for (TbsSkinStdLabel* L : {F->Drivelabel, F->OpenFileLabel, F->FileTypeLabel}) L->SetSkinData(FCtrlSD);
     for (TbsGraphicSkinControl* B : std::initializer_list<TbsGraphicSkinControl*>{

@@ -169,6 +169,10 @@ bool TbsSkinOpenPictureDialog::Execute() {
     F->FilterComboBox->AlphaBlend = CtrlAlphaBlend;
     F->FilterComboBox->AlphaBlendValue = CtrlAlphaBlendValue;
     F->FilterComboBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
+    F->ShellBox->AlphaBlend = CtrlAlphaBlend;
+    F->ShellBox->AlphaBlendValue = CtrlAlphaBlendValue;
+    F->ShellBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
+    F->ShellBox->SetDefaultFont(FDefaultFont.get());
     F->BSF->SetMenusAlphaBlend(CtrlAlphaBlend);
     F->BSF->SetMenusAlphaBlendValue(CtrlAlphaBlendValue);
     F->BSF->SetMenusAlphaBlendAnimation(CtrlAlphaBlendAnimation);
@@ -187,9 +191,10 @@ bool TbsSkinOpenPictureDialog::Execute() {
     F->ImagePanel->SetWidth(FImagePanelWidth);
     for (TbsSkinControl* C : std::initializer_list<TbsSkinControl*>{
              F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->FLVHScrollBar, F->FLVVScrollBar,
-             F->FilterComboBox, F->OpenButton, F->CancelButton, F->ImagePanel, F->ScrollBox, F->SBHScrollBar,
+             F->FilterComboBox, F->ShellBox, F->OpenButton, F->CancelButton, F->ImagePanel, F->ScrollBox, F->SBHScrollBar,
              F->SBVScrollBar})
       C->SetSkinData(FCtrlSD);
+    F->ShellBox->SetSkinDataName(u"combobox");
     F->FileNameEdit->SetSkinData(FCtrlSD);
     F->Splitter->SetSkinData(FCtrlSD);
     for (TbsSkinStdLabel* L : {F->Drivelabel, F->OpenFileLabel, F->FileTypeLabel}) L->SetSkinData(FCtrlSD);

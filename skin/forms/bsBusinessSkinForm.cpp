@@ -1,6 +1,11 @@
 // The frame component: construction on its form, property setters, size
 // limits and the window procedure that takes the form's non-client area over.
 #include "skin/forms/bsBusinessSkinForm.h"
+#include "skin/forms/bsClientInActivePanel.h"
+#include "skin/forms/bsFormLayerBorder.h"
+#include "skin/forms/bsSkinMDI.h"
+#include "skin/forms/bsSkinMDITabsBar.h"
+#include "skin/data/bsSkinFormRegistry.h"
 
 #include <algorithm>
 #include <chrono>
@@ -57,6 +62,7 @@ TbsBusinessSkinForm::TbsBusinessSkinForm(TComponent* AOwner) : TComponent(AOwner
   FQuickButtons = std::make_unique<TbsQuickButtonItems>(this);
   FLayerManager = new TbsLayerManager(this);
   FMenuLayerManager = new TbsLayerManager(this);
+  FBorderLayer = new TbsFormLayerBorder(this);
   FIsVistaOs = IsWindowsVistaOrLater();
   for (auto* f : {&FDefCaptionFont, &FDefInActiveCaptionFont}) {
     *f = std::make_unique<gdi::TFont>();
@@ -137,8 +143,6 @@ void TbsBusinessSkinForm::SendNCPaint() {
   if (HWND h = FormHandle()) SendMessageW(h, WM_NCPAINT, 0, 0);
 }
 
-bool TbsBusinessSkinForm::IsMDIChild() const { return FForm->FormStyle() == forms::fsMDIChild; }
-bool TbsBusinessSkinForm::IsMDIForm() const { return FForm->FormStyle() == forms::fsMDIForm; }
 bool TbsBusinessSkinForm::MDIMaxChild() const { return IsMDIChild() && FWindowState == forms::wsMaximized; }
 bool TbsBusinessSkinForm::IsMainForm() const {
   return forms::Application && forms::Application->MainForm() == FForm;
@@ -346,6 +350,17 @@ int TbsBusinessSkinForm::GetMaxHeight() {
 // ------------------------------------------------------------------ shortcuts
 void TbsBusinessSkinForm::FormShortCutHandler(win::MSG& Msg, bool& Handled) {
   if (OnShortCut) OnShortCut(Msg, Handled);
+  if (Handled) return;
+  const bool alt = (Msg.lParam & (LPARAM(1) << 29)) != 0;
+  const bool ctrlOrShift = (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_SHIFT) & 0x8000);
+  if (alt && !ctrlOrShift && Msg.wParam == WPARAM(VK_SPACE)) {
+    ShowSystemMenuAtButton();
+    AltKeyTaken = true;
+    FInShortCut = false;
+    Handled = true;
+    return;
+  }
+  if (gMenuSupport) gMenuSupport->FormShortCut(this, Msg, Handled);
 }
 
 // ------------------------------------------------------------------ window procedure
@@ -428,7 +443,13 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
   switch (M.Msg) {
     case WM_DESTROY:
       for (auto* t : {MouseTimer, MorphTimer, AnimateTimer}) t->SetEnabled(false);
-      if (IsMDIChild()) FWindowState = forms::wsNormal;
+      FBorderLayer->Hide();
+      if (IsMDIChild()) {
+        FWindowState = forms::wsNormal;
+        NotifyMDIFrame(MSG_MDI_CHILD_RESTORED);
+        UpdateMainMenuBarItems();
+        UpdateMainFormTabsBar();
+      }
       break;
     case WM_SIZE:
       if (FSizeMove && FFullDrag) {
@@ -448,16 +469,32 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
         ResetObjectStates();
         UpdateActiveLook(true);
       }
+      if (IsMDIForm()) UpdateMainMenuBarItems();
       break;
     case WM_SETTEXT:
       if (!skinnable) break;
       CallOld(M);
       callOld = false;
       if (HasBorder() && !MDIMaxChild()) SendNCPaint();
+      if (IsMDIChild()) {
+        UpDateChildCaptionInMenu(FForm);
+        RefreshMDIBarTab(FForm);
+      }
+      break;
+    case WM_MOUSEACTIVATE:
+      if (skinnable && IsMDIChild()) {
+        auto* client = MDIClientOf(MDIMainForm());
+        // The MDI client of this window system: a click activates the child.
+        if (client && client->ActiveMDIChild() != FForm) client->ActivateChild(FForm);
+        else if (client && !FFormActive) {
+          FFormActive = true;
+          UpdateActiveLook(!MDIMaxChild());
+        }
+      }
       break;
     case WM_ERASEBKGND: {
       callOld = false;
-      if (IsMDIForm()) break;
+      if (IsMDIForm() && !FClientInActiveDraw) break;
       HDC dc = reinterpret_cast<HDC>(M.WParam);
       if (!FSkinSupport) PaintBGDefault(dc);
       else if (FUseRibbon && FSD->MDIBGPictureIndex != -1) PaintBG3(dc);
@@ -535,8 +572,13 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
       if ((M.WParam & 0xFFF0) == SC_RESTORE) {
         if (OnRestore) OnRestore(this);
       } else if ((M.WParam & 0xFFF0) == SC_KEYMENU) {
+        callOld = false;
+        if (AltKeyTaken && M.LParam == 0) {
+          AltKeyTaken = false;  // the Alt of a shortcut just taken
+          break;
+        }
         if (!InMainMenu) SkinMenuClose();
-        if (gMenuSupport) gMenuSupport->KeyMenu(this);
+        if (gMenuSupport) gMenuSupport->KeyMenu(this, int(M.LParam));
         callOld = false;
       }
       break;
@@ -566,6 +608,7 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
       break;
     case WM_EXITSIZEMOVE:
       if (skinnable) {
+        if (IsLayeredBorderInUse()) FBorderLayer->SetBoundsWithForm();
         if (FSizing && (FForm->Width() != FFormWidth || FForm->Height() != FFormHeight)) {
           FFormLeft = FForm->Left();
           FFormTop = FForm->Top();
@@ -595,7 +638,33 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
         if (sd == FSD && FSD) ApplySkinData();
         ChangeSkinDataWalk(sd, FForm);
       } else if (M.Msg == MSG_SKIN_CHANGE_DONE) {
+        if (reinterpret_cast<TbsSkinData*>(M.WParam) == FSD && IsMDIForm()) RefitMDIChildren();
         if (OnAfterChangeSkinData) OnAfterChangeSkinData(this);
+      } else if (M.Msg == MSG_MDI_CHILD_REFIT) {
+        if (MDIMaxChild()) {
+          TRect A = GetMDIChildArea();
+          FForm->SetBounds(0, 0, A.Width(), A.Height());
+        }
+          } else if (M.Msg == MSG_MDI_CHILD_MAXIMIZED) {
+        if (IsMDIForm()) {
+          FMDIChildMaximized = true;
+          SendNCPaint();
+          if (gMenuSupport) gMenuSupport->MDIChildMaximized(this);
+        }
+      } else if (M.Msg == MSG_MDI_CHILD_RESTORED) {
+        if (IsMDIForm()) {
+          FMDIChildMaximized = FindMaximizedMDIChild() != nullptr;
+          SendNCPaint();
+          if (gMenuSupport) gMenuSupport->MDIChildRestored(this);
+        }
+      } else if (M.Msg == MSG_LAYERED_BORDERS_CHANGED) {
+        if (!IsLayeredBorderInUse()) {
+          if (FBorderLayer->FVisible) FBorderLayer->Hide();
+        } else if (FForm->Visible() && !FBorderLayer->FVisible) {
+          FBorderLayer->SetActive(FFormActive, false);
+          FBorderLayer->ShowWithForm();
+          FForm->Show();
+        }
       } else if (M.Msg == MSG_SKIN_MENU_CLOSED) {
         SkinMenuClose();
       } else if (M.Msg == MSG_RESOURCE_STRINGS_CHANGED) {
@@ -604,14 +673,34 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
         if (!FUseRibbon && FSD && reinterpret_cast<TbsSkinData*>(M.WParam) == FSD && !IsMDIChild())
           SetSkinnableForm(FSD->SkinnableForm());
       } else if (M.Msg == MSG_SHOWN_FROM_TRAY) {
-        if (FForm->Tag() == ShownFromTrayTag) FForm->SetTag(0);
+        if (FForm->Tag() == ShownFromTrayTag) {
+          if (IsLayeredBorderInUse()) {
+            if (forms::Application && forms::Application->MainForm() && forms::Application->MainForm()->HandleAllocated())
+              SetForegroundWindow(forms::Application->MainForm()->Handle());
+            for (int i = 0; forms::Screen && i < forms::Screen->FormCount(); ++i) {
+              forms::TCustomForm* f = forms::Screen->Forms(i);
+              if (f->Visible() && f->FormStyle() == forms::fsStayOnTop && f->HandleAllocated()) {
+                SetForegroundWindow(f->Handle());
+                break;
+              }
+            }
+          }
+          FForm->SetTag(0);
+        }
       } else if (M.Msg == MSG_QUERY_SKIN_FRAME) {
         M.Result = skinnable || !FIsVistaOs ? 12853 : 12852;
         callOld = false;
       } else if (M.Msg == MSG_SMART_EFFECTS_BEGIN) {
         FSmartEffectsShow = true;
       } else if (M.Msg == MSG_SMART_EFFECTS_END) {
-        FSmartEffectsShow = false;
+        if (FSmartEffectsShow) {
+          FSmartEffectsShow = false;
+          if ((FForm->Visible() || FForm->Tag() == ShownFromTrayTag) && IsLayeredBorderInUse()) {
+            ProcessPendingMessages();
+            FBorderLayer->SetActive(true, false);
+            FBorderLayer->ShowWithFormAnimation();
+          }
+        }
       } else if ((M.Msg == MSG_SKIN_PAINT_TO_DC || (M.Msg == MSG_SKIN_PAINT_NC_TO_DC && M.LParam == 16802)) &&
                  skinnable) {
         callOld = false;
@@ -631,6 +720,9 @@ void TbsBusinessSkinForm::SkinFormWndProc(TMessage& M) {
 }
 
 void TbsBusinessSkinForm::SecondDispatch(TMessage& M) {
+  if ((M.Msg == WM_NCLBUTTONDOWN || M.Msg == WM_NCRBUTTONDOWN) && IsMDIChild())
+    if (auto* client = MDIClientOf(MDIMainForm()); client && client->ActiveMDIChild() != FForm)
+      client->ActivateChild(FForm);
   if (M.Msg == WM_LBUTTONUP) {
     ObjectMouseUp(forms::mbLeft, -1, -1);
     return;
@@ -717,7 +809,13 @@ void TbsBusinessSkinForm::DoSizeChange(TMessage& M) {
   }
   HMagnetized = VMagnetized = HMagnetized2 = VMagnetized2 = false;
   if (FSkinSupport) {
-    if (FSD && FSkinnableForm && FFormWidth >= GetMinWidth() && FFormHeight >= GetMinHeight()) UpdateSkinFrame(true);
+    if (FSD && FSkinnableForm && FFormWidth >= GetMinWidth() && FFormHeight >= GetMinHeight()) {
+      if (IsLayeredBorderInUse()) {
+        if (FBorderLayerChangeSize) FBorderLayer->SetBoundsWithForm3(FFormLeft, FFormTop, FFormWidth, FFormHeight);
+        else FBorderLayer->SetBoundsWithForm();
+      }
+      UpdateSkinFrame(true);
+    }
   } else if (FSkinnableForm) {
     UpdateWindowRegion(true);
     SendNCPaint();
@@ -758,7 +856,10 @@ void TbsBusinessSkinForm::DoPositionChanged(TMessage& M) {
     FFormWidth = wp->cx;
     FFormHeight = wp->cy;
   }
+  if (FSizing && IsLayeredBorderInUse() && (FForm->Left() != FFormLeft || FForm->Top() != FFormTop))
+    FBorderLayer->SetBoundsWithForm3(FFormLeft, FFormTop, FFormWidth, FFormHeight);
   if (!FSizing && !FBorderLayerChangeSize) {
+    if (IsLayeredBorderInUse()) FBorderLayer->MoveWithForm2(FFormLeft, FFormTop);
     FOldFormLeft = FFormLeft;
     FOldFormTop = FFormTop;
   }
@@ -793,6 +894,49 @@ void TbsBusinessSkinForm::DoNCActivate(TMessage& M) {
     SendNCPaint();
     UpdateActiveLook(true);
   }
+  if (MDIMaxChild())
+    if (forms::TCustomForm* main = MDIMainForm()) main->Perform(WM_NCPAINT, 0, 0);
+  if (FForm->Visible() && ClientInActiveEffect) {
+    if (FFormActive) HideClientInActiveEffect();
+    else ShowClientInActiveEffect();
+  }
+  if (IsMDIChild()) {
+    UpdateMainMenuBarItems();
+    UpdateMainFormTabsBar();
+    UpDateChildActiveInMenu();
+  }
+  if (FForm->Visible()) {
+    if (IsLayeredBorderInUse()) FBorderLayer->SetActive(FFormActive, true);
+  } else if (FForm->Tag() != ShownFromTrayTag && IsLayeredBorderInUse()) {
+    FBorderLayer->Hide();
+  }
+}
+
+void TbsBusinessSkinForm::NotifyMDIFrame(unsigned Msg) {
+  if (forms::TCustomForm* main = MDIMainForm(); main && main != FForm && main->HandleAllocated())
+    SendMessageW(main->Handle(), Msg, 0, 0);
+}
+
+void TbsBusinessSkinForm::ShowClientInActiveEffect() {
+  HideClientInActiveEffect();
+  FClientInActivePanel = new TbsClientInActivePanel(this);
+  FClientInActiveDraw = true;
+  FClientInActivePanel->ShowPanel(FForm, int(ClientInActiveEffectType));
+  FClientInActiveDraw = false;
+}
+
+void TbsBusinessSkinForm::HideClientInActiveEffect() {
+  if (!FClientInActivePanel) return;
+  FClientInActivePanel->HidePanel();
+  delete FClientInActivePanel;
+  FClientInActivePanel = nullptr;
+}
+
+void TbsBusinessSkinForm::PaintMDIClientBG(HDC DC) {
+  if (!FSD || FSD->Empty) PaintMDIBGDefault(DC);
+  else if (FSD->MDIBGPictureIndex != -1) PaintBG3(DC);
+  else if (FSD->BGPictureIndex == -1) PaintBG(DC);
+  else PaintBG2(DC);
 }
 
 void TbsBusinessSkinForm::DoShowWindow(TMessage& M) {
@@ -810,12 +954,20 @@ void TbsBusinessSkinForm::DoShowWindow(TMessage& M) {
           LONG_PTR ex = GetWindowLongW(h, GWL_EXSTYLE);
           if (!(ex & WS_EX_LAYERED)) SetWindowLongW(h, GWL_EXSTYLE, ex | WS_EX_LAYERED);
           SetWindowAlpha(0);
+          if (IsLayeredBorderInUse() && (FForm->Visible() || FForm->Tag() == ShownFromTrayTag)) {
+            FBorderLayer->CheckFormAlpha(0, false);
+            FBorderLayer->ShowWithForm();
+          }
           SetTimer(h, 1, 1, nullptr);
         }
       }
       if (!IsMDIForm()) NudgeFormWidth();
       // The frame shows menus through its menu bar only.
       if (FForm->Menu()) FForm->SetMenu(nullptr);
+      if (IsMDIChild()) {
+        AddChildToMenu(FForm);
+        AddChildToBar(FForm);
+      }
     } else if (layering) {
       if (HWND h = FormHandle()) {
         SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) | WS_EX_LAYERED);
@@ -826,6 +978,19 @@ void TbsBusinessSkinForm::DoShowWindow(TMessage& M) {
   } else if (FSkinnableForm) {
     if (FLayerManager->IsVisible()) FLayerManager->Hide();
     if (FMenuLayerManager->IsVisible()) FMenuLayerManager->Hide();
+    if (IsMDIChild()) {
+      DeleteChildFromMenu(FForm);
+      DeleteChildFromBar(FForm);
+    }
+  }
+  const bool shown = FForm->Visible() || FForm->Tag() == ShownFromTrayTag;
+  if (M.WParam && IsLayeredBorderInUse() && shown && !layering && !DeferShowForLayeredBorder() &&
+      !(FSD && FSD->AnimationForAllWindows)) {
+    ProcessPendingMessages();
+    FBorderLayer->SetActive(true, false);
+    FBorderLayer->ShowWithForm();
+  } else if (!M.WParam && IsLayeredBorderInUse()) {
+    FBorderLayer->Hide();
   }
 }
 
@@ -833,13 +998,19 @@ void TbsBusinessSkinForm::DoFadeTimer() {
   HWND h = FormHandle();
   if (!h) return;
   bool anim = AlphaBlendAnimation || (FSD && FSD->AnimationForAllWindows);
+  const bool border = IsLayeredBorderInUse() && (FForm->Visible() || FForm->Tag() == ShownFromTrayTag);
   if (DeferShowForLayeredBorder()) {
     KillTimer(h, 1);
     SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
+    if (border) {
+      FBorderLayer->SetActive(FForm->Active(), false);
+      FBorderLayer->CheckFormAlpha(255, true);
+    }
     return;
   }
   if (!FIsLayerEnabled || !(FAlphaBlend || anim)) return;
   KillTimer(h, 1);
+  if (border) FBorderLayer->SetActive(FForm->Active(), false);
   int target = anim && !FAlphaBlend ? 255 : FAlphaBlendValue;
   if (anim) {
     int step = std::max(1, target / 15);
@@ -854,6 +1025,7 @@ void TbsBusinessSkinForm::DoFadeTimer() {
         last = now;
         alpha = std::min(alpha + step, target);
         SetWindowAlpha(alpha);
+        if (border) FBorderLayer->CheckFormAlpha(alpha, true);
       } else {
         FadeWait();
       }
@@ -861,7 +1033,10 @@ void TbsBusinessSkinForm::DoFadeTimer() {
   } else if (target != 255) {
     SetWindowAlpha(FAlphaBlendValue);
   }
-  if (target == 255) SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
+  if (target == 255) {
+    SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
+    if (border) FBorderLayer->CheckFormAlpha(255, true);
+  }
 }
 
 }  // namespace skin

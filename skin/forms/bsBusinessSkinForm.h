@@ -32,6 +32,9 @@ namespace skin {
 
 class TbsLayerManager;
 class TbsSkinStatusBar;
+class TbsSkinMDITabsBar;
+class TbsFormLayerBorder;
+class TbsClientInActivePanel;
 
 using rtl::Exception;
 RTL_DECLARE_EXCEPTION(EInvalidCast, Exception)
@@ -79,9 +82,21 @@ class TbsFrameMenuSupport {
   virtual void CloseMenus(TbsBusinessSkinForm* F) = 0;
   // Looks at every message first (menus close on some of them).
   virtual void CloseMenusOnMessage(TbsBusinessSkinForm* F, const forms::TMessage& M) {}
-  // SC_KEYMENU: enter or leave the menu bar's keyboard mode.
-  virtual void KeyMenu(TbsBusinessSkinForm* F) {}
+  // SC_KEYMENU: Key 0 (Alt or F10 alone) enters or leaves the menu bar's
+  // keyboard mode; another key is an accelerator of the bar.
+  virtual void KeyMenu(TbsBusinessSkinForm* F, int Key) {}
+  // The form's shortcut handling after the frame's OnShortCut and Alt+Space:
+  // the menu bar's accelerators and the main menu's shortcuts.
+  virtual void FormShortCut(TbsBusinessSkinForm* F, win::MSG& Msg, bool& Handled) {}
+  // The menu bar rebuilds its items (MDI children changed).
+  virtual void UpdateMenuBarItems(TbsBusinessSkinForm* F) {}
+  // A child of this MDI frame form was maximized / left the maximized state.
+  virtual void MDIChildMaximized(TbsBusinessSkinForm* F) {}
+  virtual void MDIChildRestored(TbsBusinessSkinForm* F) {}
   virtual void FrameDestroyed(TbsBusinessSkinForm* F) {}
+  // Through the linked tray icon; false when the frame has none.
+  virtual bool MinimizeToTray(TbsBusinessSkinForm* F) { return false; }
+  virtual bool RestoreFromTray(TbsBusinessSkinForm* F) { return false; }
 };
 void SetFrameMenuSupport(TbsFrameMenuSupport* Support);
 TbsFrameMenuSupport* FrameMenuSupport();
@@ -114,6 +129,9 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void SetAlphaBlend(bool Value);
   int AlphaBlendValue() const { return FAlphaBlendValue; }
   void SetAlphaBlendValue(int Value);
+  bool MenusAlphaBlend() const { return FMenusAlphaBlend; }
+  bool MenusAlphaBlendAnimation() const { return FMenusAlphaBlendAnimation; }
+  int MenusAlphaBlendValue() const { return FMenusAlphaBlendValue; }
   void SetMenusAlphaBlend(bool Value) { FMenusAlphaBlend = Value; }
   void SetMenusAlphaBlendAnimation(bool Value) { FMenusAlphaBlendAnimation = Value; }
   void SetMenusAlphaBlendValue(int Value) { FMenusAlphaBlendValue = Value; }
@@ -169,7 +187,7 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   rtl::TComponent* SkinHint = nullptr;        // the skinned hint component, when one is placed
   rtl::TComponent* TrayIcon = nullptr;        // the tray icon component, when one is placed
   forms::TControl* MainMenuBar = nullptr;     // the skinned menu bar, when one is placed
-  rtl::TComponent* MDITabsBar = nullptr;
+  TbsSkinMDITabsBar* MDITabsBar = nullptr;
   bool AlwaysDisableLayeredFrames = false;
   bool PreviewMode = false;
   // Object hints through the frame's SkinHint (nothing without one or
@@ -204,8 +222,40 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   bool IsLayeredBorderInUse() const;
   bool DeferShowForLayeredBorder() const;
   void EnableShadow(bool AShowShadow, bool AHideFormBefore);
-  void ShowClientInActiveEffect() {}
-  void HideClientInActiveEffect() {}
+  void ShowClientInActiveEffect();
+  void HideClientInActiveEffect();
+  TbsClientInActivePanel* ClientInActivePanel() const { return FClientInActivePanel; }
+  bool FClientInActiveDraw = false;
+  TbsFormLayerBorder* BorderLayer() const { return FBorderLayer; }
+
+  // ---- MDI (bsSkinMDI.cpp). The window system's forms know no MDI styles:
+  // the frame makes its form an MDI frame form (with a client window) or an
+  // MDI child of the application's MDI frame form.
+  void SetMDIStyle(forms::TFormStyle FS);
+  TRect GetMDIChildArea();
+  void AddChildToMenu(forms::TCustomForm* Child);
+  void UpDateChildCaptionInMenu(forms::TCustomForm* Child);
+  void UpDateChildActiveInMenu();
+  void DeleteChildFromMenu(forms::TCustomForm* Child);
+  void MDIItemClick(rtl::TObject* Sender);
+  void ShowMDIChild(forms::TCustomForm* Child);
+  void AddChildToBar(forms::TCustomForm* Child);
+  void DeleteChildFromBar(forms::TCustomForm* Child);
+  void RefreshMDIBarTab(forms::TCustomForm* Child);
+  void UpdateMainFormTabsBar();
+  void UpdateMainMenuBarItems();
+  void RefitMDIChildren();
+  void ArrangeMinimizedChildren();
+  forms::TCustomForm* FindMaximizedMDIChild();
+  void Tile();
+  void Cascade();
+  void MinimizeAll();
+  void MaximizeAll();
+  void RestoreAll();
+  void CloseAll();
+  void PaintMDIClientBG(gdi::HDC DC);
+  bool IsMDIChild() const;
+  bool IsMDIForm() const;
   void ApplyNativeBorderIcons();
   int GetDefaultCaptionHeight() const;
   int GetDefaultButtonSize() const;
@@ -296,6 +346,12 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void SkinMenuClose();
   void PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bool APopupUp);
   void PopupSystemMenuAt(TPoint P);
+  // Alt+Space: the system menu below the system-menu button.
+  void ShowSystemMenuAtButton();
+  bool FInShortCut = false;
+  // Alt+key was taken as a shortcut (system menu, a menu-bar accelerator):
+  // the release of Alt that follows is no menu key.
+  bool AltKeyTaken = false;
 
   // ---- state (read by objects, menus and tests)
   forms::TCustomForm* Form() const { return FForm; }
@@ -346,8 +402,8 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void SecondDispatch(forms::TMessage& M);
   void CallOld(forms::TMessage& M);
   void SendNCPaint();
-  bool IsMDIChild() const;
-  bool IsMDIForm() const;
+  // Sends Msg to the application's MDI frame form (from a child).
+  void NotifyMDIFrame(unsigned Msg);
   bool MDIMaxChild() const;
   bool IsMainForm() const;
   bool HasBorder() const;
@@ -382,6 +438,9 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   TbsLayerManager* FLayerManager = nullptr;
   TbsLayerManager* FMenuLayerManager = nullptr;
   std::vector<std::unique_ptr<TbsActiveSkinObject>> FObjectList;
+  forms::TFormStyle FMDIStyle = forms::fsNormal;
+  TbsFormLayerBorder* FBorderLayer = nullptr;
+  TbsClientInActivePanel* FClientInActivePanel = nullptr;
 };
 
 // The wait between two fade-in steps (1 ms asleep); tests that run on the

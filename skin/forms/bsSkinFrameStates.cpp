@@ -9,6 +9,8 @@
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/forms/bsBusinessSkinForm.h"
+#include "skin/forms/bsSkinMDI.h"
+#include "skin/forms/bsFormLayerBorder.h"
 #include "skin/images/bsLayerManager.h"
 #include "skin/images/bsUtils.h"
 
@@ -56,6 +58,12 @@ void TbsBusinessSkinForm::ApplySkinData() {
   SendNCPaint();
   UpdateActiveLook(!MDIMaxChild());
   MouseTimer->SetEnabled(true);
+  FBorderLayer->InitFrame(FSD, FForm);
+  FBorderLayer->Hide();
+  if (IsLayeredBorderInUse() && (FForm->Visible() || FForm->Tag() == ShownFromTrayTag)) {
+    FBorderLayer->SetActive(FFormActive, false);
+    FBorderLayer->ShowWithForm();
+  }
   if (OnChangeSkinData) OnChangeSkinData(this);
   FInChangeSkinData = false;
   if (!FRollUpState) {
@@ -444,6 +452,7 @@ forms::TMenuItem* TbsBusinessSkinForm::GetSystemMenuItems() {
 }
 
 void TbsBusinessSkinForm::SkinMenuOpen() {
+  if (InMenu) return;
   InMenu = true;
   if (OnSkinMenuOpen) OnSkinMenuOpen(this);
 }
@@ -476,6 +485,23 @@ void TbsBusinessSkinForm::PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bo
   if (!FrameMenuSupport() || !AItem || AItem->Count() == 0) return;
   SkinMenuOpen();
   FrameMenuSupport()->PopupMenuItem(this, AItem, R, APopupUp);
+}
+
+void TbsBusinessSkinForm::ShowSystemMenuAtButton() {
+  for (auto& o : FObjectList) {
+    bool sys = false;
+    if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get())) sys = b->Command == cmSysMenu;
+    if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get())) sys = sys || a->Command == cmSysMenu;
+    if (!sys || !o->Enabled) continue;
+    TRect r = o->ObjectRect;
+    RECT w{};
+    GetWindowRect(FormHandle(), &w);
+    PopupSystemMenuAt({w.Left + r.Left, w.Top + r.Bottom});
+    return;
+  }
+  RECT w{};
+  if (HWND h = FormHandle()) GetWindowRect(h, &w);
+  PopupSystemMenuAt({w.Left, w.Top + (FSkinSupport ? NewClRect.Top : GetDefaultCaptionHeight() + 3)});
 }
 
 void TbsBusinessSkinForm::PopupSystemMenuAt(TPoint P) {
@@ -520,12 +546,24 @@ void TbsBusinessSkinForm::Minimize() {
     if (IsEmptyRect(OldBoundsRect)) OldBoundsRect = FormBounds();
     TPoint p = FindMinimizedPosition();
     SetFormBounds(p.X, p.Y, GetMinWidth(), GetMinHeight());
+    if (IsMDIChild()) NotifyMDIFrame(MSG_MDI_CHILD_RESTORED);
   }
   if (OnMinimize) OnMinimize(this);
 }
 
 void TbsBusinessSkinForm::Maximize() {
   if (IsEmptyRect(OldBoundsRect)) OldBoundsRect = FormBounds();
+  if (IsMDIChild()) {
+    MouseTimer->SetEnabled(false);
+    TrackActiveObject(-1, -1, false);
+    TRect A = GetMDIChildArea();
+    const int w = FForm->Width(), h = FForm->Height();
+    FForm->SetBounds(0, 0, A.Width(), A.Height());
+    if (FForm->Width() == w && FForm->Height() == h) NudgeFormWidth();
+    NotifyMDIFrame(MSG_MDI_CHILD_MAXIMIZED);
+    if (OnMaximize) OnMaximize(this);
+    return;
+  }
   TRect whole = rtl::Rect(0, 0, forms::Screen->Width(), forms::Screen->Height());
   GetMonitorWorkArea(FormHandle(), false, whole);
   TRect r = whole;
@@ -559,15 +597,32 @@ void TbsBusinessSkinForm::Restore() {
   FForm->Invalidate();
   OldBoundsRect = TRect{};
   if (StatusBar && StatusBar->SizeGrip()) StatusBar->SetShowGrip(true);
+  if (IsMDIChild()) NotifyMDIFrame(MSG_MDI_CHILD_RESTORED);
   if (OnRestore) OnRestore(this);
 }
 
 TPoint TbsBusinessSkinForm::FindMinimizedPosition() {
   const int w = GetMinWidth(), h = GetMinHeight();
   TRect R = rtl::Rect(0, 0, forms::Screen->Width(), forms::Screen->Height());
-  GetMonitorWorkArea(FormHandle(), true, R);
+  if (IsMDIChild()) {
+    TRect A = GetMDIChildArea();
+    R = rtl::Rect(0, 0, A.Width(), A.Height());
+  } else {
+    GetMonitorWorkArea(FormHandle(), true, R);
+  }
   int x = R.Left, y = R.Bottom - h;
   auto occupied = [&](int px, int py) {
+    if (IsMDIChild()) {
+      auto* client = MDIClientOf(MDIMainForm());
+      for (int i = 0; client && i < client->MDIChildCount(); ++i) {
+        auto* f = client->MDIChildren(i);
+        auto* bsf = FindSkinFormComponent(f);
+        if (f != FForm && f->Visible() && bsf && bsf->WindowState() == forms::wsMinimized && f->Left() == px &&
+            f->Top() == py)
+          return true;
+      }
+      return false;
+    }
     for (int i = 0; i < forms::Screen->FormCount(); ++i) {
       auto* f = forms::Screen->Forms(i);
       if (f == FForm || f == forms::Application->MainForm() || !f->Visible()) continue;
@@ -628,13 +683,15 @@ void TbsBusinessSkinForm::SystemMenuMinimize() {
 void TbsBusinessSkinForm::CloseFromSystemMenu() { FForm->Close(); }
 
 void TbsBusinessSkinForm::MinimizeToTray() {
-  // The tray icon host is not available: a window hidden to it could not be
+  if (FrameMenuSupport() && FrameMenuSupport()->MinimizeToTray(this)) return;
+  // Without a linked tray icon a window hidden to the tray could not be
   // brought back, so the form minimizes the ordinary way.
   if (OnMinimizeToTray) OnMinimizeToTray(this);
   SetWindowState(forms::wsMinimized);
 }
 
 void TbsBusinessSkinForm::RestoreFromTray() {
+  if (FrameMenuSupport() && FrameMenuSupport()->RestoreFromTray(this)) return;
   FForm->Show();
   SetWindowState(forms::wsNormal);
   if (OnRestoreFromTray) OnRestoreFromTray(this);

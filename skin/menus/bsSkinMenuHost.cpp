@@ -6,9 +6,7 @@ namespace skin {
 
 TbsSkinMenuHost::TbsSkinMenuHost(TComponent* AOwner, forms::TCustomForm* AForm) : TComponent(AOwner), FForm(AForm) {
   FSkinMenu = new TbsSkinMenu(this, AForm);
-  FSkinMenu->OnEnded = [this] {
-    if (FInMenu) SkinMenuClose();
-  };
+  FSkinMenu->OnEnded = [this] { MenuEnded(); };
   if (AForm) AForm->FreeNotification(this);
 }
 
@@ -22,6 +20,10 @@ void TbsSkinMenuHost::Notification(TComponent* AComponent, rtl::TOperation Opera
   if (Operation != rtl::opRemove) return;
   if (AComponent == SkinData) SkinData = nullptr;
   if (AComponent == MenusSkinDataValue) MenusSkinDataValue = nullptr;
+}
+
+void TbsSkinMenuHost::MenuEnded() {
+  if (FInMenu) SkinMenuClose();
 }
 
 void TbsSkinMenuHost::CloseSkinMenu() {

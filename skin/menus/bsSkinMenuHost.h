@@ -38,21 +38,23 @@ class TbsSkinMenuHost : public TComponent, public TbsSkinMenuEngine {
   void PopupSkinMenu1(forms::TMenu* Menu, TRect R, bool PopupUp);
 
   // Menu mode: entered when a menu opens, left when it ends.
-  void SkinMenuOpen();
-  void SkinMenuClose();
+  virtual void SkinMenuOpen();
+  virtual void SkinMenuClose();
   bool InMenu() const { return FInMenu; }
   // Closes an open menu when Msg is one of the messages that close menus.
-  void CloseMenusOnMessage(unsigned Msg);
+  virtual void CloseMenusOnMessage(unsigned Msg);
   // A key-down while the menu is open.
-  void MenuKeyDown(int Key);
+  virtual void MenuKeyDown(int Key);
 
   TNotifyEvent OnSkinMenuOpen, OnSkinMenuClose;
   void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
 
- private:
+ protected:
   void HookAppMessages();
   void UnhookAppMessages();
-  bool AppMessage(win::MSG& Msg);
+  virtual bool AppMessage(win::MSG& Msg);
+  // The menu engine's last level closed.
+  virtual void MenuEnded();
 
   forms::TCustomForm* FForm;
   TbsSkinMenu* FSkinMenu;

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -44,9 +44,24 @@ struct TTrayIcon {
   int LastX = -100, LastY = -100;
 };
 
+// The tray host's own connection may see its icon windows vanish at any
+// time (taken down with a tray that went away): errors on that connection
+// are dropped instead of ending the process; errors of any other
+// connection go to the handler that was there before.
+std::atomic<Display*> gTrayDisplay{nullptr};
+XErrorHandler gPreviousErrorHandler = nullptr;
+
+int TrayErrorHandler(Display* D, XErrorEvent* E) {
+  if (D == gTrayDisplay.load()) return 0;
+  return gPreviousErrorHandler ? gPreviousErrorHandler(D, E) : 0;
+}
+
 class XEmbedTrayHost : public TbsTrayHost {
  public:
   explicit XEmbedTrayHost(Display* D) : Dpy(D) {
+    gTrayDisplay = Dpy;
+    XErrorHandler old = XSetErrorHandler(TrayErrorHandler);
+    if (old != TrayErrorHandler) gPreviousErrorHandler = old;
     Screen = DefaultScreen(Dpy);
     Root = RootWindow(Dpy, Screen);
     const std::string Sel = "_NET_SYSTEM_TRAY_S" + std::to_string(Screen);
@@ -82,6 +97,8 @@ class XEmbedTrayHost : public TbsTrayHost {
         if (I->Win) XDestroyWindow(Dpy, I->Win);
       Icons.clear();
     }
+    XSync(Dpy, False);
+    gTrayDisplay = nullptr;
     XCloseDisplay(Dpy);
   }
 

@@ -1146,16 +1146,15 @@ class TItemsUpdate {
 }  // namespace
 
 TbsCustomShellComboBox::TbsCustomShellComboBox(TComponent* AOwner)
-    : forms::TCustomComboBox(AOwner), FItemsEx(std::make_unique<TbsItemsEx>()) {
-  SetStyle(forms::csOwnerDrawFixed);
-  SetDropDownCount(8);
-  SetItemHeight(18);
-  SetBounds(Left(), Top(), 120, 22);
+    : TbsSkinCustomComboBox(AOwner), FItemsEx(std::make_unique<TbsItemsEx>()) {
   FImages = ShellSmallImages();
   FImageWidth = FImages->Width();
   FImageHeight = FImages->Height();
-  OnDrawItem = [this](forms::TWinControl* C, int I, rtl::TRect R, forms::TOwnerDrawState S) {
-    DrawItemHandler(C, I, R, S);
+  SetOnListBoxDrawItem([this](gdi::TCanvas* C, int I, int, int, rtl::TRect R, forms::TOwnerDrawState) {
+    DrawItem(C, I, R, I >= 0 && I < FItemsEx->Count() ? FItemsEx->GetItem(I)->Indent * FImageWidth / 2 : 0);
+  });
+  OnComboBoxDrawItem = [this](gdi::TCanvas* C, int I, int, int, rtl::TRect R, forms::TOwnerDrawState) {
+    DrawItem(C, I, R, 0);
   };
 }
 
@@ -1182,24 +1181,16 @@ void TbsCustomShellComboBox::SyncItems() {
   Items()->Clear();
   for (int i = 0; i < FItemsEx->Count(); ++i) Items()->Add(FItemsEx->GetItem(i)->Caption);
   Items()->EndUpdate();
-  if (index >= 0 && index < FItemsEx->Count()) forms::TCustomComboBox::SetItemIndex(index);
+  if (index >= 0 && index < FItemsEx->Count()) {
+    TItemsUpdate quiet(FItemsEx.get());
+    SetItemIndex(index);
+  }
 }
 
-void TbsCustomShellComboBox::SetItemIndex(int Value) {
-  forms::TCustomComboBox::SetItemIndex(Value);
-  if (IsLoading(this) || ComponentState().Contains(rtl::csDesigning)) return;
-  Click();
-  PickChange();
-}
-
-void TbsCustomShellComboBox::Select() {
-  forms::TCustomComboBox::Select();
-  PickChange();
-}
-
-void TbsCustomShellComboBox::PickChange() {
+void TbsCustomShellComboBox::Change() {
   if (FItemsEx->UpdateCount() > 0) return;
-  if (ItemIndex() < 0 || FUpdating || DroppedDown()) return;
+  TbsSkinCustomComboBox::Change();
+  if (ItemIndex() < 0 || FUpdating || IsPopupVisible()) return;
   TFlagScope u(FUpdating);
   if (TbsShellFolder* f = GetFolder(ItemIndex())) {
     if (FTreeView) FTreeView->SelectItemList(f->AbsoluteID());
@@ -1363,19 +1354,19 @@ void TbsCustomShellComboBox::SetShellListView(TbsCustomShellListView* Value) {
 }
 
 void TbsCustomShellComboBox::Notification(TComponent* AComponent, rtl::TOperation Operation) {
-  forms::TCustomComboBox::Notification(AComponent, Operation);
+  TbsSkinCustomComboBox::Notification(AComponent, Operation);
   if (Operation != rtl::opRemove) return;
   if (AComponent == FTreeView) FTreeView = nullptr;
   if (AComponent == FListView) FListView = nullptr;
 }
 
 void TbsCustomShellComboBox::Loaded() {
-  forms::TCustomComboBox::Loaded();
+  TbsSkinCustomComboBox::Loaded();
   RebuildItems();
 }
 
 void TbsCustomShellComboBox::CreateWnd() {
-  forms::TCustomComboBox::CreateWnd();
+  TbsSkinCustomComboBox::CreateWnd();
   FImageWidth = FImages->Width();
   FImageHeight = FImages->Height();
   if (FItemsEx->Count() == 0) RebuildItems();
@@ -1384,32 +1375,19 @@ void TbsCustomShellComboBox::CreateWnd() {
 
 void TbsCustomShellComboBox::DestroyWnd() {
   ClearItems();
-  forms::TCustomComboBox::DestroyWnd();
+  TbsSkinCustomComboBox::DestroyWnd();
 }
 
-void TbsCustomShellComboBox::DrawItemHandler(forms::TWinControl* Control, int Index, rtl::TRect Rect,
-                                             forms::TOwnerDrawState State) {
-  (void)Control;
-  const bool face = State.Contains(forms::odComboBoxEdit);
-  gdi::TCanvas* c = face ? Canvas() : ListControl()->Canvas();
+void TbsCustomShellComboBox::DrawItem(gdi::TCanvas* Cnvs, int Index, rtl::TRect TxtRect, int Offset) {
   if (Index < 0 || Index >= FItemsEx->Count()) return;
   const TbsItemEx* e = FItemsEx->GetItem(Index);
-  const bool selected = State.Contains(forms::odSelected);
-  c->Brush()->SetStyle(gdi::bsSolid);
-  c->Brush()->SetColor(selected ? gdi::clHighlight : (face ? Color() : gdi::clWindow));
-  c->FillRect(Rect);
-  c->Font()->Assign(Font());
-  c->Font()->SetColor(selected ? gdi::clHighlightText : Font()->Color());
-  rtl::TRect r = Rect;
-  r.Left += 2;
-  r.Right -= 2;
-  const int offset = face ? 0 : e->Indent * FImageWidth / 2;
-  if (FImages && e->ImageIndex >= 0) {
-    FImages->Draw(c, r.Left + offset, r.Top + (r.Height() - FImageHeight) / 2, e->ImageIndex);
-    r.Left += offset + FImageWidth + 4;
+  rtl::TRect r = TxtRect;
+  if (FImages) {
+    if (e->ImageIndex >= 0)
+      FImages->Draw(Cnvs, r.Left + Offset, r.Top + (r.Height() - FImageHeight) / 2, e->ImageIndex);
+    r.Left += Offset + FImageWidth + 4;
   }
-  c->Brush()->SetStyle(gdi::bsClear);
-  c->TextOut(r.Left, r.Top + r.Height() / 2 - c->TextHeight(u"Wg") / 2, e->Caption);
+  Cnvs->TextOut(r.Left, r.Top + r.Height() / 2 - Cnvs->TextHeight(u"Wg") / 2, Items()->Get(Index));
 }
 
 }  // namespace skin

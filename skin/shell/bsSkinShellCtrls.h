@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/forms/StdCtrls.h"
+#include "skin/controls/bsSkinComboBox.h"
 #include "platform/shell/ChangeNotify.h"
 #include "platform/shell/ShellNamespace.h"
 #include "skin/controls/bsSkinListView.h"
@@ -292,7 +293,7 @@ class TbsItemsEx {
 // The folder chain box: the root, its children, the children of "计算机"
 // below it, and the chain of folders down to the folder shown, each with its
 // small icon and indented by its depth. Fixed list style, owner-drawn.
-class TbsCustomShellComboBox : public forms::TCustomComboBox {
+class TbsCustomShellComboBox : public TbsSkinCustomComboBox {
  public:
   explicit TbsCustomShellComboBox(TComponent* AOwner);
   ~TbsCustomShellComboBox() override;
@@ -310,9 +311,6 @@ class TbsCustomShellComboBox : public forms::TCustomComboBox {
   TbsItemsEx* ItemsEx() const { return FItemsEx.get(); }
   void ViewFolderChanged(PCItemIDList AbsoluteId);
   TbsShellFolder* GetFolder(int Index) const;
-  // Sets the selection from code: fires OnClick, then the pick hook.
-  void SetItemIndex(int Value);
-  using forms::TCustomComboBox::ItemIndex;
 
   void Loaded() override;
   void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
@@ -322,10 +320,10 @@ class TbsCustomShellComboBox : public forms::TCustomComboBox {
   friend class TbsCustomShellListView;
   void CreateWnd() override;
   void DestroyWnd() override;
-  void Select() override;
+  // A pick (or ItemIndex set from code): moves the linked views to the
+  // entry's folder once the drop-down list is closed.
+  void Change() override;
   virtual void AddRootChildren();
-  // A pick: moves the linked views to the entry's folder.
-  virtual void PickChange();
 
  private:
   void RebuildItems();
@@ -335,7 +333,7 @@ class TbsCustomShellComboBox : public forms::TCustomComboBox {
   int IndexOfID(PCItemIDList Id) const;
   void ExpandToID(PCItemIDList Id);
   void RootChanged();
-  void DrawItemHandler(forms::TWinControl* Control, int Index, rtl::TRect Rect, forms::TOwnerDrawState State);
+  void DrawItem(gdi::TCanvas* Cnvs, int Index, rtl::TRect TxtRect, int Offset);
 
   std::unique_ptr<TbsItemsEx> FItemsEx;
   forms::TCustomImageList* FImages = nullptr;

@@ -190,11 +190,13 @@ void DrawGlyphTransparent(gdi::TCanvas* Canvas, int X, int Y, gdi::TBitmap* Glyp
 
 // ------------------------------------------------------------ drive combo box
 
-TbsSkinDriveComboBox::TbsSkinDriveComboBox(TComponent* AOwner) : forms::TCustomComboBox(AOwner) {
-  SetStyle(forms::csOwnerDrawFixed);
-  SetItemHeight(18);
-  OnDrawItem = [this](forms::TWinControl* C, int I, rtl::TRect R, forms::TOwnerDrawState S) {
-    DrawDriveItem(C, I, R, S);
+TbsSkinDriveComboBox::TbsSkinDriveComboBox(TComponent* AOwner) : TbsSkinComboBox(AOwner) {
+  OnChange = [this](TObject*) { DriveChanged(); };
+  SetOnListBoxDrawItem([this](gdi::TCanvas* C, int I, int, int, rtl::TRect R, forms::TOwnerDrawState) {
+    DrawDriveItem(C, I, R);
+  });
+  OnComboBoxDrawItem = [this](gdi::TCanvas* C, int I, int, int, rtl::TRect R, forms::TOwnerDrawState) {
+    DrawDriveItem(C, I, R);
   };
   FloppyBMP = MakeFileGlyph(fgFloppy);
   FixedBMP = MakeFileGlyph(fgHard);
@@ -255,19 +257,14 @@ void TbsSkinDriveComboBox::SetDrive(const String& NewDrive) {
   if (ItemIndex() >= 0 && NewDrive == FDrive) return;
   if (NewDrive.empty()) {
     FDrive.clear();
-    forms::TCustomComboBox::SetItemIndex(-1);
+    SetItemIndex(-1);
   } else {
     FDrive = NewDrive;
     const auto it = std::find(FDrives.begin(), FDrives.end(), FDrive);
-    if (it != FDrives.end()) forms::TCustomComboBox::SetItemIndex(static_cast<int>(it - FDrives.begin()));
+    if (it != FDrives.end()) SetItemIndex(static_cast<int>(it - FDrives.begin()));
   }
   if (FDirList) FDirList->SwitchDrive(FDrive);
-  forms::TCustomComboBox::Change();
-}
-
-void TbsSkinDriveComboBox::Change() {
-  forms::TCustomComboBox::Change();
-  DriveChanged();
+  Change();
 }
 
 void TbsSkinDriveComboBox::DriveChanged() {
@@ -292,12 +289,12 @@ void TbsSkinDriveComboBox::SetDirList(TbsSkinDirectoryListBox* Value) {
 }
 
 void TbsSkinDriveComboBox::Notification(TComponent* AComponent, rtl::TOperation Operation) {
-  forms::TCustomComboBox::Notification(AComponent, Operation);
+  TbsSkinComboBox::Notification(AComponent, Operation);
   if (Operation == rtl::opRemove && AComponent == FDirList) FDirList = nullptr;
 }
 
 void TbsSkinDriveComboBox::Loaded() {
-  forms::TCustomComboBox::Loaded();
+  TbsSkinComboBox::Loaded();
   if (ComponentState().Contains(rtl::csDesigning)) {
     FDrive = MountOfPath(CurrentDirectory());
     FillDriveItems();
@@ -306,41 +303,31 @@ void TbsSkinDriveComboBox::Loaded() {
 }
 
 void TbsSkinDriveComboBox::CreateWnd() {
-  forms::TCustomComboBox::CreateWnd();
+  TbsSkinComboBox::CreateWnd();
   FillDriveItems();
   const String drive = FDrive;
   FDrive.clear();
   SetDrive(drive);
 }
 
-void TbsSkinDriveComboBox::DrawDriveItem(forms::TWinControl*, int Index, rtl::TRect Rect,
-                                         forms::TOwnerDrawState State) {
-  const bool face = State.Contains(forms::odComboBoxEdit);
-  gdi::TCanvas* c = face ? Canvas() : ListControl()->Canvas();
+void TbsSkinDriveComboBox::DrawDriveItem(gdi::TCanvas* C, int Index, rtl::TRect R) {
   if (Index < 0 || Index >= Items()->Count()) return;
-  const bool selected = State.Contains(forms::odSelected);
-  c->Brush()->SetStyle(gdi::bsSolid);
-  c->Brush()->SetColor(selected ? gdi::clHighlight : (face ? Color() : gdi::clWindow));
-  c->FillRect(Rect);
-  c->Font()->Assign(Font());
-  c->Font()->SetColor(selected ? gdi::clHighlightText : Font()->Color());
-  rtl::TRect r = Rect;
-  r.Left += 2;
   int glyphWidth = 0;
   if (gdi::TBitmap* g = EntryGlyph(Index)) {
     glyphWidth = g->Width();
-    DrawGlyphTransparent(c, r.Left, (r.Top + r.Bottom - g->Height()) / 2, g);
+    DrawGlyphTransparent(C, R.Left, (R.Top + R.Bottom - g->Height()) / 2, g);
   }
-  c->Brush()->SetStyle(gdi::bsClear);
-  c->TextOut(r.Left + glyphWidth + 6, r.Top + r.Height() / 2 - c->TextHeight(u"Wg") / 2, Items()->Get(Index));
+  C->TextOut(R.Left + glyphWidth + 6, R.Top + R.Height() / 2 - C->TextHeight(u"Wg") / 2, Items()->Get(Index));
 }
 
 // ------------------------------------------------------------ directory list
 
-TbsSkinDirectoryListBox::TbsSkinDirectoryListBox(TComponent* AOwner) : forms::TCustomListBox(AOwner) {
-  SetStyle(forms::lbOwnerDrawFixed);
-  SetItemHeight(18);
+TbsSkinDirectoryListBox::TbsSkinDirectoryListBox(TComponent* AOwner) : TbsSkinListBox(AOwner) {
+  OnDrawItem = [this](gdi::TCanvas* C, int I, int, int, rtl::TRect R, forms::TOwnerDrawState) {
+    DrawDirItem(C, I, R);
+  };
   SetWidth(145);
+  SetSorted(false);
   ClosedBMP = MakeFileGlyph(fgClosedFolder);
   OpenedBMP = MakeFileGlyph(fgOpenFolder);
   CurrentBMP = MakeFileGlyph(fgCurrentFolder);
@@ -463,6 +450,7 @@ void TbsSkinDirectoryListBox::FillDirItems() {
   for (int i = 0; i < subs.Count(); ++i) Items()->AddObject(subs.Get(i), ClosedBMP);
   Items()->EndUpdate();
   SetItemIndex(current);
+  UpDateScrollBar();
 }
 
 TbsFileGlyph TbsSkinDirectoryListBox::EntryKind(int Index) const {
@@ -521,51 +509,43 @@ void TbsSkinDirectoryListBox::UpdateDirLabel() {
 int TbsSkinDirectoryListBox::GetItemWidth(int Index, gdi::TCanvas* Canvas) {
   int indent = Index * 4 + 2;
   if (EntryKind(Index) == fgClosedFolder) indent = (PathDepth(FDirectory) + 1) * 4 + 2;
-  return Canvas->TextWidth(Items()->Get(Index)) + indent + 16 + 4;
+  return TbsSkinListBox::GetItemWidth(Index, Canvas) + indent + 16 + 4;
 }
 
-void TbsSkinDirectoryListBox::DrawItem(int Index, rtl::TRect Rect, forms::TOwnerDrawState State) {
-  gdi::TCanvas* c = Canvas();
-  const bool selected = State.Contains(forms::odSelected);
-  c->Brush()->SetStyle(gdi::bsSolid);
-  c->Brush()->SetColor(selected ? gdi::clHighlight : Color());
-  c->FillRect(Rect);
-  c->Font()->Assign(Font());
-  c->Font()->SetColor(selected ? gdi::clHighlightText : Font()->Color());
-  rtl::TRect r = Rect;
-  r.Left += 2;
-  r.Right -= 2;
+void TbsSkinDirectoryListBox::DrawDirItem(gdi::TCanvas* C, int Index, rtl::TRect R) {
+  if (Index < 0 || Index >= Items()->Count()) return;
+  const int scroll = ListBox ? ListBox->HorizontalExtentValue : 0;
   int glyphWidth = 16;
   int indent = Index * 4 + 2;
-  auto* glyph = dynamic_cast<gdi::TBitmap*>(Items()->Objects(Index));
-  if (glyph) {
+  if (auto* glyph = dynamic_cast<gdi::TBitmap*>(Items()->Objects(Index))) {
     if (glyph == ClosedBMP) indent = (PathDepth(FDirectory) + 1) * 4 + 2;
     glyphWidth = glyph->Width();
-    DrawGlyphTransparent(c, r.Left + indent, (r.Top + r.Bottom - glyph->Height()) / 2, glyph);
+    DrawGlyphTransparent(C, R.Left + indent - scroll, (R.Top + R.Bottom - glyph->Height()) / 2, glyph);
   }
-  c->Brush()->SetStyle(gdi::bsClear);
-  c->TextOut(r.Left + glyphWidth + indent + 6, r.Top + (r.Height() - c->TextHeight(u"Wg")) / 2, Items()->Get(Index));
+  C->Brush()->SetStyle(gdi::bsClear);
+  C->TextOut(R.Left + glyphWidth + indent + 6 - scroll, R.Top + (R.Height() - C->TextHeight(u"Wg")) / 2,
+             Items()->Get(Index));
 }
 
-void TbsSkinDirectoryListBox::DblClick() {
-  forms::TCustomListBox::DblClick();
+void TbsSkinDirectoryListBox::ListBoxDblClick() {
+  TbsSkinListBox::ListBoxDblClick();
   OpenCurrent();
 }
 
-void TbsSkinDirectoryListBox::KeyPress(char16_t& Key) {
-  forms::TCustomListBox::KeyPress(Key);
+void TbsSkinDirectoryListBox::ListBoxKeyPress(char16_t& Key) {
+  TbsSkinListBox::ListBoxKeyPress(Key);
   if (Key == 13) OpenCurrent();
 }
 
 void TbsSkinDirectoryListBox::Notification(TComponent* AComponent, rtl::TOperation Operation) {
-  forms::TCustomListBox::Notification(AComponent, Operation);
+  TbsSkinListBox::Notification(AComponent, Operation);
   if (Operation != rtl::opRemove) return;
   if (AComponent == FDriveCombo) FDriveCombo = nullptr;
   if (AComponent == FDirLabel) FDirLabel = nullptr;
 }
 
 void TbsSkinDirectoryListBox::Loaded() {
-  forms::TCustomListBox::Loaded();
+  TbsSkinListBox::Loaded();
   if (ComponentState().Contains(rtl::csDesigning)) {
     FDirectory = CurrentDirectory();
     FillDirItems();
@@ -573,7 +553,7 @@ void TbsSkinDirectoryListBox::Loaded() {
 }
 
 void TbsSkinDirectoryListBox::CreateWnd() {
-  forms::TCustomListBox::CreateWnd();
+  TbsSkinListBox::CreateWnd();
   FillDirItems();
 }
 

@@ -15,6 +15,8 @@
 #include "platform/forms/StdCtrls.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/shell/ShellNamespace.h"
+#include "skin/controls/bsSkinComboBox.h"
+#include "skin/controls/bsSkinListBox.h"
 
 namespace skin {
 
@@ -53,7 +55,7 @@ gdi::TBitmap* MakeFileGlyph(TbsFileGlyph Kind);
 // Draws a glyph with its bottom-left colour left out.
 void DrawGlyphTransparent(gdi::TCanvas* Canvas, int X, int Y, gdi::TBitmap* Glyph);
 
-class TbsSkinDriveComboBox : public forms::TCustomComboBox {
+class TbsSkinDriveComboBox : public TbsSkinComboBox {
  public:
   explicit TbsSkinDriveComboBox(TComponent* AOwner);
   ~TbsSkinDriveComboBox() override;
@@ -76,11 +78,10 @@ class TbsSkinDriveComboBox : public forms::TCustomComboBox {
  protected:
   friend class TbsSkinDirectoryListBox;
   void CreateWnd() override;
-  void Change() override;
   void DriveChanged();
 
  private:
-  void DrawDriveItem(forms::TWinControl* Control, int Index, rtl::TRect Rect, forms::TOwnerDrawState State);
+  void DrawDriveItem(gdi::TCanvas* Cnvs, int Index, rtl::TRect TxtRect);
 
   TbsSkinDirectoryListBox* FDirList = nullptr;
   String FDrive;
@@ -89,7 +90,7 @@ class TbsSkinDriveComboBox : public forms::TCustomComboBox {
   gdi::TBitmap *FloppyBMP, *FixedBMP, *NetworkBMP, *CDROMBMP, *RAMBMP;
 };
 
-class TbsSkinDirectoryListBox : public forms::TCustomListBox {
+class TbsSkinDirectoryListBox : public TbsSkinListBox {
  public:
   explicit TbsSkinDirectoryListBox(TComponent* AOwner);
   ~TbsSkinDirectoryListBox() override;
@@ -112,7 +113,7 @@ class TbsSkinDirectoryListBox : public forms::TCustomListBox {
   String GetItemPath(int Index) const;
   // The kind of entry Index: fgOpenFolder, fgCurrentFolder or fgClosedFolder.
   TbsFileGlyph EntryKind(int Index) const;
-  int GetItemWidth(int Index, gdi::TCanvas* Canvas);
+  int GetItemWidth(int Index, gdi::TCanvas* Canvas) override;
   void SwitchDrive(const String& NewDrive);
 
   rtl::TNotifyEvent OnChange;
@@ -123,9 +124,9 @@ class TbsSkinDirectoryListBox : public forms::TCustomListBox {
  protected:
   friend class TbsSkinDriveComboBox;
   void CreateWnd() override;
-  void DblClick() override;
-  void KeyPress(char16_t& Key) override;
-  void DrawItem(int Index, rtl::TRect Rect, forms::TOwnerDrawState State) override;
+  void ListBoxDblClick() override;
+  void ListBoxKeyPress(char16_t& Key) override;
+  void DrawDirItem(gdi::TCanvas* Cnvs, int Index, rtl::TRect TxtRect);
   virtual void DirectoryChanged();
   virtual void FillDirItems();
   void EnterDirectory(const String& Path);

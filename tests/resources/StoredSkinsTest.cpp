@@ -85,7 +85,7 @@ TEST_P(StoredSkin, DescribesEveryKindTheWindowsUse) {
       {u"listview", u"listview"},      {u"treeview", u"treeview"},         {u"slider", u"slider"},
       {u"tab", u"tab"},                {u"hupdown", u"updown"},            {u"vupdown", u"updown"},
       {u"vsplitter", u"splitter"},     {u"hsplitter", u"splitter"},        {u"scrollbox", u"scrollbox"},
-      {u"mainmenubar", u"mainmenubar"}, {u"gauge", u"gauge"}};
+      {u"mainmenubar", u"mainmenubar"}, {u"gauge", u"gauge"}, {u"resizetoolbuttonheader", u"button"}};
   for (const auto& [name, kind] : controls) {
     const int i = data_.GetControlIndex(name);
     ASSERT_GE(i, 0) << Name(name);
@@ -155,6 +155,32 @@ TEST_P(StoredSkin, EveryRectangleLiesInsideItsPicture) {
                                                                : data_.HintWindow->WindowPictureIndex;
     EXPECT_TRUE(Inside(*window, pics[size_t(index)]->Width(), pics[size_t(index)]->Height()));
   }
+}
+
+TEST_P(StoredSkin, HeaderSectionsShowASeparatorWhereToolFacesStayFlat) {
+  auto face = [&](const char16_t* name) {
+    auto* d = dynamic_cast<const TbsDataSkinButtonControl*>(data_.CtrlList[size_t(data_.GetControlIndex(name))].get());
+    const auto& pic = *data_.ActivePictures()[size_t(d->PictureIndex)];
+    const std::vector<std::uint32_t> px = pic.ToPixels();
+    const TRect r = d->SkinRect;
+    return [px, r, w = pic.Width()](int x, int y) { return px[size_t((r.Top + y) * w + r.Left + x)] & 0xFFFFFF; };
+  };
+  auto luma = [](std::uint32_t c) { return int(c >> 16 & 0xFF) + int(c >> 8 & 0xFF) + int(c & 0xFF); };
+  const auto* header = dynamic_cast<const TbsDataSkinButtonControl*>(
+      data_.CtrlList[size_t(data_.GetControlIndex(u"resizetoolbuttonheader"))].get());
+  ASSERT_NE(header, nullptr);
+  const int w = header->SkinRect.Width(), h = header->SkinRect.Height();
+  auto hp = face(u"resizetoolbuttonheader");
+  // The right column stands apart from the middle, inside the right part that
+  // the nine-part composition keeps unstretched.
+  EXPECT_GT(std::abs(luma(hp(w - 1, h / 2)) - luma(hp(w / 2, h / 2))), 60);
+  EXPECT_LE(header->RTPoint.X, w - 1);
+  // The tool face itself keeps no such line.
+  const auto* tool = dynamic_cast<const TbsDataSkinButtonControl*>(
+      data_.CtrlList[size_t(data_.GetControlIndex(u"resizetoolbutton"))].get());
+  auto tp = face(u"resizetoolbutton");
+  const int tw = tool->SkinRect.Width(), th = tool->SkinRect.Height();
+  EXPECT_LT(std::abs(luma(tp(tw - 1, th / 2)) - luma(tp(tw / 2, th / 2))), 30);
 }
 
 TEST_P(StoredSkin, NinePartGeometryIsUsable) {

@@ -39,6 +39,14 @@ TEST_F(OptionsDialogTest, FirstStartShowsAndWritesTheDefaults) {
   EXPECT_EQ(d->ThreadCount(), 1);
   EXPECT_EQ(previews, std::vector<bool>{false});  // the reader sets the preview box
   EXPECT_EQ(rtl::U8(d->Caption()), "选项");
+  // The multi-thread box governs the thread-count box.
+  d->bsSkinComboBox2->SetItemIndex(3);
+  EXPECT_EQ(d->ThreadCount(), 4);
+  d->bsSkinCheckRadioBox7->SetChecked(false);
+  EXPECT_FALSE(d->bsSkinComboBox2->Enabled());
+  EXPECT_EQ(d->ThreadCount(), 1);
+  d->bsSkinCheckRadioBox7->SetChecked(true);
+  EXPECT_TRUE(d->bsSkinComboBox2->Enabled());
   EXPECT_EQ(d->bsBusinessSkinForm1->BorderIcons(), skin::TbsBorderIcons{});
 }
 

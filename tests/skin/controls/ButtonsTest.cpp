@@ -1,3 +1,5 @@
+#include "platform/forms/Actions.h"
+#include "platform/forms/ImgList.h"
 #include "skin/controls/bsSkinButtons.h"
 #include "skin/controls/bsSkinMenuIntf.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
@@ -538,6 +540,94 @@ TEST_F(SkinControlsTest, ImagesMenuSelectionShowsOnTheButton) {
   im.PopupFromRect({0, 0, 10, 10});
   EXPECT_FALSE(im.PopupShown()) << "no images: no window";
   b->SetSkinImagesMenu(nullptr);
+}
+
+// An image list of one 16x16 image: a red square on a transparent ground.
+std::unique_ptr<forms::TImageList> RedSquareImages() {
+  auto images = std::make_unique<forms::TImageList>(nullptr, 16, 16);
+  gdi::TBitmap bmp;
+  bmp.SetSize(16, 16);
+  bmp.Canvas()->Brush()->SetColor(0x00FF00);
+  bmp.Canvas()->FillRect({0, 0, 16, 16});
+  bmp.Canvas()->Brush()->SetColor(0x0000FF);
+  bmp.Canvas()->FillRect({4, 4, 12, 12});
+  images->AddMasked(&bmp, 0x00FF00);
+  return images;
+}
+
+class ButtonActionTest : public SkinControlsTest {
+ protected:
+  template <class B>
+  void CheckActionClicksAndGlyph(B* b);
+};
+
+template <class B>
+void ButtonActionTest::CheckActionClicksAndGlyph(B* b) {
+  auto images = RedSquareImages();
+  forms::TActionList list(nullptr);
+  list.SetImages(images.get());
+  auto* act = new forms::TAction(nullptr);
+  act->SetActionList(&list);
+  act->SetCaption(u"Go");
+  act->SetImageIndex(0);
+  int executed = 0;
+  act->OnExecute = [&](rtl::TObject*) { ++executed; };
+  b->SetAction(act);
+  EXPECT_EQ(b->Caption(), u"Go");
+  // The empty glyph took the action's image on the glyphs' fuchsia.
+  ASSERT_EQ(b->Glyph()->Width(), 16);
+  ASSERT_EQ(b->Glyph()->Height(), 16);
+  EXPECT_EQ(b->Glyph()->GetSurface()->GetPixel(1, 1) & 0xFFFFFF, 0xFF00FFu);
+  EXPECT_EQ(b->Glyph()->GetSurface()->GetPixel(8, 8) & 0xFFFFFF, 0xFF0000u);
+
+  auto click = [&] {
+    win::headless::AdvanceClock(1000);
+    Down(b);
+    Up(b);
+  };
+  click();
+  EXPECT_EQ(executed, 1) << "the action runs once per click";
+  b->OnClick = [&](rtl::TObject*) { log.push_back("own"); };
+  click();
+  EXPECT_EQ(executed, 1) << "an OnClick of its own runs instead";
+  EXPECT_EQ(log, std::vector<std::string>{"own"});
+  b->OnClick = act->OnExecute;
+  click();
+  EXPECT_EQ(executed, 2) << "OnClick with the action's code: the action, once";
+
+  // The glyph is taken only while empty.
+  images->Clear();
+  act->SetCaption(u"Again");
+  EXPECT_EQ(b->Caption(), u"Again");
+  EXPECT_EQ(b->Glyph()->Width(), 16);
+
+  delete act;
+  EXPECT_EQ(b->Action(), nullptr);
+  b->OnClick = nullptr;
+  click();
+  EXPECT_EQ(executed, 2) << "a freed action is gone from the button";
+}
+
+TEST_F(ButtonActionTest, ButtonsRunTheirActionOncePerClickAndTakeItsImage) {
+  {
+    SCOPED_TRACE("push button");
+    CheckActionClicksAndGlyph(Make<TbsSkinButton>(form, 10, 10, 75, 25));
+  }
+  log.clear();
+  {
+    SCOPED_TRACE("speed button");
+    CheckActionClicksAndGlyph(Make<TbsSkinSpeedButton>(form, 10, 50, 75, 25));
+  }
+  // An image index outside the list leaves the glyph empty.
+  auto images = RedSquareImages();
+  forms::TActionList list(nullptr);
+  list.SetImages(images.get());
+  forms::TAction act(nullptr);
+  act.SetActionList(&list);
+  act.SetImageIndex(1);
+  auto* b = Make<TbsSkinSpeedButton>(form, 10, 90, 75, 25);
+  b->SetAction(&act);
+  EXPECT_TRUE(b->Glyph()->Empty());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "platform/forms/Actions.h"
 #include "skin/controls/bsSkinCheckRadio.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
@@ -195,6 +196,12 @@ TEST_F(CheckRadioTest, SkinnedFlatLookPicksTheCheckImageByState) {
   const auto expect = [](int v) { return v + (255 - v) / 2; };  // halfway to white
   EXPECT_NEAR(int(g >> 16 & 0xFF), expect(0xC0), 2) << std::hex << g;  // red
   EXPECT_NEAR(int(g >> 8 & 0xFF), expect(0), 2);  // green
+  // Disabled, the grayed image starts from the disabled check image.
+  c->SetEnabled(false);
+  const auto dg = image();
+  EXPECT_NE(dg, g);
+  EXPECT_NE(dg, Rgb(kDisCheck)) << "brightened, not the plain disabled image";
+  c->SetEnabled(true);
 
   // The caption (on black): the skin's frame colour (white), or DefaultFont's
   // (yellow) even when disabled.
@@ -220,6 +227,9 @@ TEST_F(CheckRadioTest, SkinnedFlatLookPicksTheCheckImageByState) {
   auto& s2 = CheckSkin(true);
   c->SetSkinData(&s2);
   EXPECT_EQ(image(), Rgb(kGrayed)) << "the skin's own grayed image";
+  c->SetEnabled(false);
+  EXPECT_EQ(image(), Rgb(kGrayed)) << "also when disabled";
+  c->SetEnabled(true);
   c->SetState(cbUnchecked);
   EXPECT_EQ(PixelAt(c, 3, h / 2 - 10), PixelAt(c, 1, 1)) << "the image's border colour is see-through";
 }
@@ -315,6 +325,59 @@ TEST_F(CheckRadioTest, PaintSkinToDrawsTheGivenCheckedValue) {
   EXPECT_FALSE(r->Checked());
   r->PaintSkinTo(out.Canvas(), 0, 0, false);
   EXPECT_NE(out.Canvas()->Pixels(9, h / 2) & 0xFFFFFF, 0u);
+}
+
+class TActionBox : public TbsSkinCheckRadioBox {
+ public:
+  using TbsSkinCheckRadioBox::TbsSkinCheckRadioBox;
+  using TbsSkinCheckRadioBox::ActionChange;
+};
+
+TEST_F(CheckRadioTest, TheBoxFollowsItsActionsCheckedAndRunsItOncePerClick) {
+  // Checking defaults keeps a box that is already checked.
+  struct Case {
+    bool boxChecked, actionChecked, checkDefaults, want;
+  } cases[] = {
+      {false, true, false, true}, {true, false, false, false}, {false, true, true, true},
+      {true, false, true, true},  {false, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.boxChecked << c.actionChecked << c.checkDefaults);
+    forms::TAction act(nullptr);
+    act.SetChecked(c.actionChecked);
+    auto* b = Make<TActionBox>(form, 10, 10, 150, 25, u"Box");
+    b->SetChecked(c.boxChecked);
+    b->ActionChange(&act, c.checkDefaults);
+    EXPECT_EQ(b->Checked(), c.want);
+    delete b;
+  }
+
+  auto* b = Box(form, 10, u"Box", false, 0, "click");
+  auto* act = new forms::TAction(nullptr);
+  act->SetCaption(u"Loop");
+  act->SetChecked(true);
+  int executed = 0;
+  act->OnExecute = [&](rtl::TObject*) { ++executed; };
+  b->SetAction(act);
+  EXPECT_TRUE(b->Checked());
+  EXPECT_EQ(b->Caption(), u"Loop");
+  act->SetChecked(false);
+  EXPECT_FALSE(b->Checked()) << "a change of the action reaches the box";
+
+  log.clear();
+  Down(b);
+  Up(b);
+  EXPECT_EQ(executed, 1);
+  EXPECT_TRUE(b->Checked()) << "the click still toggles the box";
+  EXPECT_EQ(log, std::vector<std::string>{"click"});
+
+  delete act;
+  EXPECT_EQ(b->Action(), nullptr);
+  win::headless::AdvanceClock(1000);
+  Down(b);
+  Up(b);
+  EXPECT_EQ(executed, 1);
+  EXPECT_FALSE(b->Checked());
 }
 
 }  // namespace

@@ -101,6 +101,33 @@ TEST_F(ComboBoxTest, PressDragAndReleaseOnAnEntryChooses) {
   EXPECT_EQ(c->ItemIndex(), 3);
 }
 
+TEST_F(ComboBoxTest, DraggingBelowTheListScrollsItEvery25Ms) {
+  auto* c = Combo(20);
+  win::POINT b = ButtonPoint(c);
+  win::headless::MouseMove(b);
+  Pump();
+  win::headless::MouseDown(b);
+  Pump();
+  ASSERT_NE(c->ListBox()->ScrollBar, nullptr);
+  win::headless::MouseMove(RowPoint(c, 2));
+  Pump();
+  EXPECT_EQ(c->ListBox()->ItemIndex(), 2);
+  win::RECT lr;
+  win::GetWindowRect(c->ListBox()->Handle(), &lr);
+  win::headless::MouseMove({lr.Left + 10, lr.Bottom + 30});
+  Pump();
+  EXPECT_EQ(c->TimerModeValue(), 2);
+  Advance(100);
+  EXPECT_GE(c->ListBox()->ItemIndex(), 5);
+  EXPECT_EQ(c->ItemIndex(), c->ListBox()->ItemIndex());
+  EXPECT_TRUE(log.size() == 1 && log[0] == "dropdown") << "scrolling fires nothing";
+  win::headless::MouseUp({lr.Left + 10, lr.Bottom + 30});
+  Pump();
+  EXPECT_FALSE(c->IsPopupVisible());
+  EXPECT_EQ(c->TimerModeValue(), 0);
+  EXPECT_EQ(c->ItemIndex(), -1) << "released outside: the old (empty) choice";
+}
+
 TEST_F(ComboBoxTest, ReleaseOutsideAfterVisitingTheListCancels) {
   auto* c = Combo();
   c->SetItemIndex(2);
@@ -271,6 +298,46 @@ TEST_F(ComboBoxTest, SkinnedFaceAndListFollowTheSkin) {
   c->SetSkinData(nullptr);
   c->ChangeSkinData();
   EXPECT_EQ(c->ListBox()->SkinDataName(), u"");
+}
+
+}  // namespace
+}  // namespace skinctltest
+
+namespace skinctltest {
+namespace {
+
+class ComboFaceTest : public ListsTest {};
+
+TEST_F(ComboFaceTest, PlainFaceShowsTheFocusAndTheSkinnedBodyTheHover) {
+  auto* c = MakeCombo<TbsSkinComboBox>();
+  Fill(c->Items(), 4);
+  c->SetItemIndex(1);
+  auto* other = Make<forms::TButton>(form, 20, 200, 80, 25, u"x");
+  other->SetFocus();
+  Pump();
+  const int x = c->CBItem.R.Right - 4, y = (c->CBItem.R.Top + c->CBItem.R.Bottom) / 2;
+  EXPECT_EQ(PixelAt(c, x, y), Rgb(gdi::ColorToRGB(gdi::clWindow))) << "DefaultColor without the focus";
+  c->SetFocus();
+  Pump();
+  EXPECT_EQ(PixelAt(c, x, y), Rgb(gdi::ColorToRGB(gdi::clHighlight))) << "highlighted with the focus";
+  // The face keeps the old entry while the open list follows the pointer.
+  c->DropDown();
+  c->ListBox()->ListBox->SetItemIndex(3);
+  log.clear();
+  c->OnChange = Logger("change");
+  gdi::TBitmap open(c->Width(), c->Height());
+  c->PaintSkinTo(open.Canvas(), 0, 0, u"other text");
+  EXPECT_EQ(c->Text(), u"item 1");
+  EXPECT_TRUE(log.empty()) << "painting a text into a canvas fires no change";
+  c->CloseUp(false);
+
+  TbsSkinData& s = ListSkin();
+  c->SetSkinData(&s);
+  other->SetFocus();
+  Leave();
+  EXPECT_EQ(PixelAt(c, 2, 2), Rgb(kNormal));
+  Enter(c);
+  EXPECT_EQ(PixelAt(c, 2, 2), Rgb(kHot)) << "the hot body under the pointer";
 }
 
 }  // namespace

@@ -267,6 +267,87 @@ TEST_F(ListViewTest, SkinDecidesColoursAndFont_PlainUsesTheDefaults) {
   EXPECT_EQ(lv->Color(), 0x123456);
 }
 
+TEST_F(ListViewTest, SkinnedHeaderSectionsFromAButtonPicture) {
+  auto& s = Skin();
+  auto* h = AddNinePart<TbsDataSkinButtonControl>(s, u"resizetoolbutton", 0, 0);
+  h->DownSkinRect = Square(2);
+  h->FontColor = 0xFFFFFF;
+  h->DownFontColor = 0x00FFFF;
+  // Two captions wide enough to read, the other shown columns narrow: 240 of
+  // 300 pixels, so the header has room after its last section.
+  for (int i = 0, shown = 0; i < lv->Columns()->Count(); ++i)
+    if (lv->Columns()->Items(i)->Width() > 0) lv->Columns()->Items(i)->SetWidth(shown++ < 2 ? 70 : 20);
+  lv->SetSkinData(&s);
+  Pump();
+  const int hh = lv->HeaderHeight();
+  auto paint = [&] {
+    auto b = std::make_unique<gdi::TBitmap>(lv->Width(), hh);
+    lv->Perform(MSG_PAINT_HEADER_TO_DC, forms::WPARAM(b->Canvas()->Handle()), 0);
+    return b;
+  };
+  auto px = [](gdi::TBitmap* b, int x, int y) { return b->GetSurface()->GetPixel(x, y) & 0xFFFFFF; };
+  // Some pixel of the caption near the colour (its strokes are smoothed).
+  auto hasColour = [&](gdi::TBitmap* b, int x0, int x1, std::uint32_t c) {
+    for (int y = 1; y < hh - 1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const std::uint32_t p = px(b, x, y);
+        int d = 0;
+        for (int sh : {0, 8, 16}) d += std::abs(int(p >> sh & 0xFF) - int(c >> sh & 0xFF));
+        if (d < 90) return true;
+      }
+    return false;
+  };
+  auto b = paint();
+  EXPECT_NE(lv->HeaderSkinIndex(), -1);
+  // Nine parts at the section's size: the border at both ends, the face between.
+  EXPECT_EQ(px(b.get(), 0, hh / 2), 0u);
+  EXPECT_EQ(px(b.get(), 69, hh / 2), 0u);
+  EXPECT_EQ(px(b.get(), 15, 2), Rgb(kNormal));
+  EXPECT_TRUE(hasColour(b.get(), 1, 69, 0xFFFFFF)) << "caption in the skin's font colour";
+  // After the last section: the normal face without its right edge.
+  EXPECT_EQ(px(b.get(), 270, hh / 2), Rgb(kNormal));
+  EXPECT_EQ(px(b.get(), 299, hh / 2), Rgb(kNormal));
+  // A pressed section in the down face and down font colour, the others normal.
+  win::headless::MouseMove(InList(105, hh / 2));
+  win::headless::MouseDown(InList(105, hh / 2));
+  Pump();
+  b = paint();
+  EXPECT_EQ(px(b.get(), 105, 2), Rgb(kDown));
+  EXPECT_TRUE(hasColour(b.get(), 71, 139, Rgb(0x00FFFF)));
+  EXPECT_EQ(px(b.get(), 15, 2), Rgb(kNormal));
+  win::headless::MouseUp(InList(105, hh / 2));
+  Pump();
+  b = paint();
+  EXPECT_EQ(px(b.get(), 105, 2), Rgb(kNormal));
+  // An entry of another kind under the header's name: the plain look.
+  lv->HeaderSkinDataName = u"panel";
+  b = paint();
+  EXPECT_EQ(px(b.get(), 15, 2), Rgb(gdi::ColorToRGB(gdi::clBtnFace)));
+}
+
+TEST_F(ListViewTest, HeaderPrefersTheSkinsHeaderVariantOfItsFace) {
+  auto& s = Skin();
+  AddNinePart<TbsDataSkinButtonControl>(s, u"resizetoolbutton", 0, 0);
+  lv->SetSkinData(&s);
+  Pump();
+  const int tool = s.GetControlIndex(u"resizetoolbutton");
+  auto paint = [&] {
+    auto b = std::make_unique<gdi::TBitmap>(lv->Width(), lv->HeaderHeight());
+    lv->Perform(MSG_PAINT_HEADER_TO_DC, forms::WPARAM(b->Canvas()->Handle()), 0);
+    return b->GetSurface()->GetPixel(15, 2) & 0xFFFFFF;
+  };
+  EXPECT_EQ(paint(), Rgb(kNormal));
+  EXPECT_EQ(lv->HeaderSkinIndex(), tool);
+  // A header variant of the named face wins; one of another kind is ignored.
+  AddNinePart<TbsDataSkinPanelControl>(s, u"resizetoolbuttonheader", 0, 1);
+  EXPECT_EQ(paint(), Rgb(kNormal));
+  EXPECT_EQ(lv->HeaderSkinIndex(), tool);
+  s.CtrlList.pop_back();
+  AddNinePart<TbsDataSkinButtonControl>(s, u"resizetoolbuttonheader", 0, 2);
+  EXPECT_EQ(paint(), Rgb(kDown));
+  EXPECT_EQ(lv->HeaderSkinIndex(), s.GetControlIndex(u"resizetoolbuttonheader"));
+}
+
 TEST_F(ListViewTest, ListAndIconStylesKeepTheirOwnBars) {
   AddRows(60);
   lv->SetViewStyle(forms::vsList);  // columns of items side by side: only sideways

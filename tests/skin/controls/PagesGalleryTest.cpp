@@ -61,6 +61,7 @@ class PagesGalleryTest : public PagesTest {
     (void)left;
     auto* right = Pages(520, 240, 190, 150, tpRight, {u"右一", u"右二"});
     right->SetTextInHorizontal(true);
+    right->SetTabHeight(34);  // horizontal captions need a thicker tab
     auto* narrow = Pages(8, 380, 230, 100, tpTop, {u"第一页", u"第二页", u"第三页", u"第四页", u"第五页"});
     (void)narrow;
     auto* multi = Pages(250, 400, 240, 130, tpTop, {u"多行一", u"多行二", u"多行三", u"多行四", u"多行五"});

@@ -202,7 +202,7 @@ class SkinControlsTest : public ::testing::Test {
     const struct {
       std::u16string skin;
       std::string name;
-    } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}};
+    } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}, {u"Ampix效果", "ampix"}};
     const char* dir = std::getenv("TVL_TEST_PICTURES");
     for (const auto& l : looks) {
       std::unique_ptr<TbsCompressedStoredSkin> stored;

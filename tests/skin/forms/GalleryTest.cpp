@@ -5,6 +5,9 @@
 #include "FrameTestUtil.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/forms/FormRender.h"
+#include "skin/forms/bsFormLayerBorder.h"
+#include "skin/forms/bsSkinMDI.h"
+#include "skin/forms/bsSkinMDITabsBar.h"
 
 namespace frametest {
 namespace {
@@ -114,6 +117,88 @@ TEST_F(FrameGalleryTest, HotAndPressedCaptionButtons) {
     Advance(100);
     bsf->SetSkinData(nullptr);
   }
+}
+
+}  // namespace
+}  // namespace frametest
+
+namespace frametest {
+namespace {
+
+// An MDI frame form with a tabs bar and two tiled children, plain and in two
+// stored skins; the layered border of the stored skin that has one, drawn
+// around a frame-sized box.
+TEST_F(FrameTest, MdiTabsAndLayeredBorderGallery) {
+  for (int k : {-1, 0, 6}) {
+    std::unique_ptr<TbsSkinData> skin;
+    if (k >= 0) {
+      auto stored = StoredFrom(k);
+      skin = std::make_unique<TbsSkinData>(nullptr);
+      skin->LoadCompressedStoredSkin(stored.get());
+    }
+    auto* main = new TForm(forms::Application);
+    main->SetName(u"MdiMain");
+    main->SetBounds(40, 40, 520, 360);
+    main->SetCaption(u"MDI");
+    main->AfterConstruction();
+    auto* mf = new TbsBusinessSkinForm(main);
+    mf->SetSkinData(skin.get());
+    mf->SetMDIStyle(forms::fsMDIForm);
+    auto* bar = new TbsSkinMDITabsBar(main);
+    bar->SetAlign(forms::alTop);
+    bar->SetParent(main);
+    bar->ShowCloseButtons = true;
+    bar->SetSkinData(skin.get());
+    bar->SetBusinessSkinForm(mf);
+    mf->MDITabsBar = bar;
+    main->Show();
+    win::SetForegroundWindow(main->Handle());
+    Pump();
+    for (const char16_t* c : {u"视频一", u"视频二"}) {
+      auto* ch = new TForm(forms::Application);
+      ch->SetName(c == std::u16string(u"视频一") ? u"ChildOne" : u"ChildTwo");
+      ch->SetCaption(c);
+      ch->SetBounds(0, 0, 200, 150);
+      ch->AfterConstruction();
+      auto* cf = new TbsBusinessSkinForm(ch);
+      cf->SetSkinData(skin.get());
+      cf->SetMDIStyle(forms::fsMDIChild);
+      ch->Show();
+      MDIClientOf(main)->ActivateChild(ch);
+      Pump();
+    }
+    mf->Tile();
+    Pump();
+    const std::string name = k < 0 ? "default" : "skin" + std::to_string(k);
+    EXPECT_TRUE(forms::RenderToPng(main, PictureDir() + "/frame_mdi_" + name + ".png"));
+    delete main;
+    Pump();
+  }
+  // The stored skins that describe a layer frame.
+  int withLayer = -1;
+  for (int i = 0; i < resources::StoredSkinCount() && withLayer < 0; ++i) {
+    auto st = StoredFrom(i);
+    TbsSkinData sk(nullptr);
+    sk.LoadCompressedStoredSkin(st.get());
+    if (sk.LayerFrame->PictureIndex != -1) withLayer = i;
+  }
+  if (withLayer < 0) {
+    std::printf("no stored skin describes a layer frame: no picture of the layered border\n");
+    return;
+  }
+  auto stored = StoredFrom(withLayer);
+  TbsSkinData skin(nullptr);
+  skin.LoadCompressedStoredSkin(stored.get());
+  std::printf("layer frame in stored skin %d\n", withLayer);
+  TbsFormLayerBorder border(nullptr);
+  border.InitFrame(&skin, form);
+  ASSERT_TRUE(border.FData);
+  TRect box = border.BoxOf(0, 0, 300, 200);
+  TbsBitmap drawn;
+  drawn.SetSize(box.Width(), box.Height());
+  drawn.Clear(0xFFFFFFFF);
+  border.Draw(drawn.Canvas(), 0, 0, box.Width(), box.Height());
+  EXPECT_TRUE(gdi::WriteDCPng(drawn.DC(), PictureDir() + "/frame_layer_border_skin3.png"));
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/win/Backend.h"
+#include "skin/menus/bsSkinFrameMenus.h"
+#include "skin/menus/bsSkinMainMenuBar.h"
 #include "skin/menus/bsSkinMenuHost.h"
 #include "tests/support/XdoTool.h"
 #include "tests/support/Xvfb.h"
@@ -111,6 +113,65 @@ TEST(MenusX11, ChosenItemRunsAndEveryPopupIsGone) {
     XdoTool away({"mousemove", std::to_string(outside.X), std::to_string(outside.Y), "click", "1"});
     EXPECT_TRUE(PumpUntil([&] { return away.Done() && gone(); }));
     EXPECT_EQ(log, (std::vector<std::string>{"snapshot"}));
+  }
+  forms::DoneForms();
+  win::ShutdownWindowSystem();
+  unsetenv("DISPLAY");
+}
+
+// The menu bar of a skinned form with the keyboard: Alt, Right to the second
+// item, Down opens its menu on its first row, Return runs it; every popup is
+// gone and the menu mode is over.
+TEST(MenusX11, MenuBarByAltAndArrows) {
+  testsupport::Xvfb x;
+  if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
+  if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
+  forms::InitForms();
+  InstallSkinFrameMenus();
+  std::vector<std::string> log;
+  {
+    auto* f = new forms::TForm(forms::Application);
+    f->SetCaption(u"Bar");
+    f->SetBounds(60, 60, 400, 300);
+    f->AfterConstruction();
+    auto* frame = new TbsBusinessSkinForm(f);
+    auto* menu = new TbsSkinMainMenu(f);
+    auto add = [&](forms::TMenuItem* parent, const char16_t* caption, const std::string& name) {
+      auto* i = new forms::TMenuItem(f);
+      i->SetCaption(caption);
+      i->OnClick = [&log, name](rtl::TObject*) { log.push_back(name); };
+      parent->Add(i);
+      return i;
+    };
+    forms::TMenuItem* file = add(menu->Items(), u"&File", "file");
+    add(file, u"&Open", "open");
+    forms::TMenuItem* edit = add(menu->Items(), u"&Edit", "edit");
+    add(edit, u"&Copy", "copy");
+    add(edit, u"&Paste", "paste");
+    auto* bar = new TbsSkinMainMenuBar(f);
+    bar->SetParent(f);
+    bar->SetBusinessSkinForm(frame);
+    bar->SetMainMenu(menu);
+    f->Show();
+    ASSERT_TRUE(PumpUntil([&] { return f->Active(); }));
+    PumpUntil([] { return false; }, 200);
+    TbsSkinMenu* engine = FindFrameMenuHost(frame)->SkinMenu();
+    std::vector<win::HWND> popups;
+    XdoTool keys({"key", "--delay", "150", "alt", "Right", "Down"});
+    EXPECT_TRUE(PumpUntil([&] { return keys.Done() && engine->WindowCount() == 1; }));
+    ASSERT_EQ(engine->WindowCount(), 1);
+    popups.push_back(engine->Windows(0)->Handle());
+    EXPECT_TRUE(bar->Item(1)->FDown);
+    EXPECT_TRUE(frame->InMainMenu);
+    XdoTool enter({"key", "Return"});
+    EXPECT_TRUE(PumpUntil([&] { return enter.Done() && !log.empty(); }));
+    EXPECT_TRUE(PumpUntil([&] {
+      return engine->WindowCount() == 0 && !frame->InMainMenu && !frame->InMenu &&
+             std::none_of(popups.begin(), popups.end(), [](win::HWND h) { return win::IsWindow(h); });
+    }));
+    EXPECT_EQ(log, (std::vector<std::string>{"copy"}));
   }
   forms::DoneForms();
   win::ShutdownWindowSystem();

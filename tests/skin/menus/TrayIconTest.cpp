@@ -381,3 +381,45 @@ TEST_F(TrayIconTest, DestroyingGivesTheApplicationWindowItsProcedureBack) {
 
 }  // namespace
 }  // namespace skinmenustest
+
+#include "skin/menus/bsSkinFrameMenus.h"
+
+namespace skinmenustest {
+namespace {
+
+// A real frame linked to the icon: its minimize-to-tray command and the
+// tray menu's Restore item go through the icon.
+TEST_F(TrayIconTest, FrameMinimizesToItsTrayIconAndRestoresFromTheMenu) {
+  InstallSkinFrameMenus();
+  TbsTrayIcon* t = MakeIcon();
+  t->OnDblClick = nullptr;
+  auto* frame = new TbsBusinessSkinForm(main);
+  frame->SetBorderIcons({biMinimize, biMinimizeToTray});
+  std::vector<std::string> events;
+  frame->OnMinimizeToTray = [&](rtl::TObject*) { events.push_back("min"); };
+  frame->OnRestoreFromTray = [&](rtl::TObject*) { events.push_back("restore"); };
+  SetFrameTrayIcon(frame, t);
+  ASSERT_TRUE(t->PopupMenu());
+  forms::TMenuItem* items = t->PopupMenu()->Items();
+  ASSERT_EQ(items->Count(), 3);
+  EXPECT_EQ(items->Items(0)->Name(), u"TRAY_BSF_RESTORE");
+  EXPECT_EQ(items->Items(1)->Caption(), u"-");
+  EXPECT_EQ(items->Items(2)->Caption(), u"&Close");
+  // The system menu offers the tray.
+  forms::TMenuItem* sys = frame->GetSystemMenuItems();
+  ASSERT_GE(sys->Count(), 2);
+  EXPECT_EQ(sys->Items(1)->Name(), u"BSF_MINTOTRAY");
+  sys->Items(1)->Click();
+  Pump();
+  EXPECT_FALSE(main->Visible());
+  EXPECT_TRUE(t->MinimizeToTray);
+  EXPECT_NE(Last(NIM_ADD), nullptr);
+  items->Items(0)->Click();
+  Pump();
+  EXPECT_TRUE(main->Visible());
+  EXPECT_FALSE(t->IconVisible());
+  EXPECT_EQ(events, (std::vector<std::string>{"min", "restore"}));
+}
+
+}  // namespace
+}  // namespace skinmenustest

@@ -8,6 +8,10 @@
 #include "platform/forms/StdCtrls.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
+#include "resources/tvlResources.h"
+#include "skin/data/bsCompressedStoredSkin.h"
+#include "skin/data/bsSkinData.h"
 #include "skin/shell/bsfilectrl.h"
 #include "tests/skin/shell/ShellViewsFixture.h"
 
@@ -27,8 +31,8 @@ struct TKeepCwd {
 
 struct TTestDirList : TbsSkinDirectoryListBox {
   using TbsSkinDirectoryListBox::TbsSkinDirectoryListBox;
-  using TbsSkinDirectoryListBox::DblClick;
-  using TbsSkinDirectoryListBox::KeyPress;
+  using TbsSkinDirectoryListBox::ListBoxDblClick;
+  using TbsSkinDirectoryListBox::ListBoxKeyPress;
 };
 
 class FileCtrlsTest : public ShellViewsTest {
@@ -97,16 +101,16 @@ TEST_F(FileCtrlsTest, DirectoryEntriesLevelsCurrentAndSortedSubfolders) {
   d->OnChange = [&](rtl::TObject*) { ++changes; };
   // Into a subfolder, up a level, onto the current entry (nothing changes).
   d->SetItemIndex(7);
-  d->DblClick();
+  d->ListBoxDblClick();
   EXPECT_EQ(d->Directory(), U(tree.Path("dl/work/中文 目录")));
   EXPECT_EQ(Cwd(), tree.Path("dl/work/中文 目录"));
   d->SetItemIndex(3);
   char16_t enter = 13;
-  d->KeyPress(enter);
+  d->ListBoxKeyPress(enter);
   EXPECT_EQ(d->Directory(), U(tree.Path("dl")));
   EXPECT_EQ(changes, 2);
   d->SetItemIndex(3);
-  d->DblClick();
+  d->ListBoxDblClick();
   EXPECT_EQ(changes, 2);
 
   // The root: one current entry, then the folders below it.
@@ -209,14 +213,40 @@ TEST_F(FileCtrlsTest, GalleryOfTheDriveAndDirectoryLists) {
   tree.Dir("g/视频/Beta 片段");
   tree.Dir("g/视频/毕业");
   ASSERT_EQ(::chdir(tree.Path("g/视频").c_str()), 0);
-  auto* dc = Make<TbsSkinDriveComboBox>(8, 8, 300, 24);
-  auto* d = Make<TTestDirList>(8, 40, 300, 200);
-  auto* label = Make<forms::TLabel>(8, 250, 300, 20);
-  dc->SetDirList(d);
-  d->SetDirLabel(label);
-  Pump();
   const char* dir = std::getenv("TVL_TEST_PICTURES");
-  EXPECT_TRUE(forms::RenderToPng(form, std::string(dir ? dir : ".") + "/skin_filectrl_plain.png"));
+  for (const std::u16string skinName : {u"", u"金属光泽"}) {
+    delete form;
+    form = new forms::TForm(forms::Application);
+    form->SetBounds(40, 40, 340, 300);
+    form->AfterConstruction();
+    form->Show();
+    std::unique_ptr<TbsCompressedStoredSkin> stored;
+    std::unique_ptr<TbsSkinData> sd;
+    for (int i = 0; i < resources::StoredSkinCount() && !skinName.empty(); ++i)
+      if (resources::StoredSkinName(i) == skinName) {
+        const auto& r = resources::StoredSkin(i);
+        stored = std::make_unique<TbsCompressedStoredSkin>(nullptr);
+        rtl::TMemoryStream in;
+        in.WriteBuffer(r.Data, rtl::Int64(r.Size));
+        stored->LoadFromCompressStream(in);
+        sd = std::make_unique<TbsSkinData>(nullptr);
+        sd->LoadCompressedStoredSkin(stored.get());
+      }
+    auto* dc = Make<TbsSkinDriveComboBox>(8, 8, 300, 24);
+    auto* d = Make<TTestDirList>(8, 40, 300, 200);
+    auto* label = Make<forms::TLabel>(8, 250, 300, 20);
+    if (sd) {
+      dc->SetSkinData(sd.get());
+      d->SetSkinData(sd.get());
+    }
+    dc->SetDirList(d);
+    d->SetDirLabel(label);
+    d->Update();
+    Pump();
+    EXPECT_EQ(d->Items()->Get(d->ItemIndex()), u"视频");
+    const std::string file = skinName.empty() ? "skin_filectrl_plain.png" : "skin_filectrl_metal.png";
+    EXPECT_TRUE(forms::RenderToPng(form, std::string(dir ? dir : ".") + "/" + file));
+  }
 }
 
 }  // namespace

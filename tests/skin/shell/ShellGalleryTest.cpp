@@ -74,6 +74,7 @@ TEST_F(ShellViewsTest, GalleryOnAFixtureTree) {
     lvBar->SetSkinDataName(u"vscrollbar");
     auto* icons = Make<TbsSkinFileListView>(250, 210, 500, 178);
     if (sd) {
+      cb->SetSkinData(sd.get());
       tv->SetSkinData(sd.get());
       lv->SetSkinData(sd.get());
       icons->SetSkinData(sd.get());
@@ -97,11 +98,12 @@ TEST_F(ShellViewsTest, GalleryOnAFixtureTree) {
     const std::string path = PictureDir() + "/" + l.File;
     EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
     // The combo's drop-down list on its own.
-    cb->SetDroppedDown(true);
+    cb->DropDown();
     Pump();
-    if (cb->ListControl())
-      EXPECT_TRUE(forms::RenderToPng(cb->ListControl(), PictureDir() + "/dropdown_" + l.File));
-    cb->SetDroppedDown(false);
+    EXPECT_TRUE(cb->IsPopupVisible());
+    EXPECT_TRUE(forms::RenderToPng(cb->ListBox(), PictureDir() + "/dropdown_" + l.File));
+    cb->CloseUp(false);
+    Pump();
   }
 }
 

@@ -1,0 +1,89 @@
+// The skinned combo box on X11 against a private Xvfb, driven by xdotool:
+// a click on the face opens the drop-down, a click on an entry chooses it,
+// the value and the events arrive, the drop-down window is gone and the
+// form kept the focus; a click outside the program's windows does not choose.
+// Skips when Xvfb or xdotool is missing.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/forms/Forms.h"
+#include "platform/win/Backend.h"
+#include "platform/win/WinApi.h"
+#include "skin/controls/bsSkinComboBox.h"
+#include "tests/support/XdoTool.h"
+#include "tests/support/Xvfb.h"
+
+namespace {
+
+using testsupport::XdoTool;
+
+void Pump() { forms::Application->ProcessMessages(); }
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000) { return testsupport::PumpUntil(Pump, done, ms); }
+
+TEST(ComboX11, DropDownOpenedAndChosenWithTheMouse) {
+  testsupport::Xvfb x;
+  if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
+  if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
+  forms::InitForms();
+  std::vector<std::string> log;
+  {
+    auto* f = new forms::TForm(forms::Application);
+    f->SetCaption(u"Combo");
+    f->SetBounds(60, 60, 400, 300);
+    f->AfterConstruction();
+    auto* c = new skin::TbsSkinComboBox(f);
+    c->SetParent(f);
+    c->SetBounds(20, 20, 200, 22);
+    for (const char16_t* s : {u"128kbps", u"160kbps", u"192kbps", u"256kbps", u"320kbps"}) c->Items()->Add(s);
+    c->SetItemIndex(0);
+    c->OnChange = [&](rtl::TObject*) { log.push_back("change"); };
+    c->OnClick = [&](rtl::TObject*) { log.push_back("click"); };
+    c->OnCloseUp = [&](rtl::TObject*) { log.push_back("closeup"); };
+    f->Show();
+    ASSERT_TRUE(PumpUntil([&] { return f->Active(); }));
+    PumpUntil([] { return false; }, 200);
+    log.clear();
+
+    auto clickAt = [&](rtl::TPoint p) {
+      XdoTool click({"mousemove", std::to_string(p.X), std::to_string(p.Y), "sleep", "0.2", "click", "1"});
+      PumpUntil([&] { return click.Done(); });
+      PumpUntil([] { return false; }, 200);
+    };
+    const rtl::TPoint face = c->ClientToScreen({c->Button.R.Left + 5, c->Height() / 2});
+    clickAt(face);
+    ASSERT_TRUE(PumpUntil([&] { return c->IsPopupVisible(); }));
+    const win::HWND popup = c->ListBox()->Handle();
+    EXPECT_TRUE(win::IsWindowVisible(popup));
+
+    skin::TbsListBox* inner = c->ListBox()->ListBox;
+    const rtl::TRect r = inner->ItemRect(3);
+    clickAt(inner->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}));
+    EXPECT_TRUE(PumpUntil([&] { return !c->IsPopupVisible(); }));
+    EXPECT_FALSE(win::IsWindowVisible(popup));
+    EXPECT_EQ(c->ItemIndex(), 3);
+    EXPECT_EQ(c->Text(), u"256kbps");
+    EXPECT_EQ(log, (std::vector<std::string>{"change", "click", "closeup"}));
+    EXPECT_TRUE(f->Active()) << "the drop-down never took the activation";
+    EXPECT_TRUE(c->Focused());
+
+    // Opened again and closed by a click outside the program's windows.
+    clickAt(face);
+    ASSERT_TRUE(PumpUntil([&] { return c->IsPopupVisible(); }));
+    log.clear();
+    clickAt({700, 500});
+    EXPECT_TRUE(PumpUntil([&] { return !c->IsPopupVisible(); }, 2000)) << "a click outside closes the list";
+    EXPECT_EQ(c->ItemIndex(), 3);
+    EXPECT_TRUE(log.empty());
+    if (c->IsPopupVisible()) c->CloseUp(false);
+    delete f;
+  }
+  forms::DoneForms();
+  win::ShutdownWindowSystem();
+}
+
+}  // namespace

@@ -1,0 +1,247 @@
+// The skinned list box (scroll bars, height, caption buttons, input hooks,
+// tab stops) and the combo box's edit style.
+#include "tests/skin/controls/ListsCombosTestUtil.h"
+
+namespace skinctltest {
+namespace {
+
+class ListBoxTest : public ListsTest {
+ protected:
+  TbsSkinListBox* List(int n, int h = 120) {
+    auto* l = new TbsSkinListBox(form);
+    l->SetParent(form);
+    l->SetBounds(10, 10, 150, h);
+    Fill(l->Items(), n);
+    l->UpDateScrollBar();
+    Pump();
+    return l;
+  }
+};
+
+TEST_F(ListBoxTest, HeightAndScrollBarFollowTheRows) {
+  auto* l = List(0);
+  EXPECT_EQ(l->CalcHeight(0), 4);
+  EXPECT_EQ(l->ScrollBar, nullptr);
+  l->SetRowCount(5);
+  Fill(l->Items(), 5);
+  l->UpDateScrollBar();
+  EXPECT_EQ(l->Height(), l->CalcHeight(5));
+  EXPECT_EQ(l->Height(), 5 * 20 + 4);
+  EXPECT_EQ(l->ScrollBar, nullptr) << "five rows for five items need no bar";
+  l->Items()->Add(u"sixth");
+  l->UpDateScrollBar();
+  ASSERT_NE(l->ScrollBar, nullptr);
+  EXPECT_EQ(l->ScrollBar->PageSize(), l->ListBox->Height() / 20);
+  // The bar scrolls the inner list.
+  l->ScrollBar->SetPosition(1);
+  EXPECT_EQ(l->TopIndex(), 1);
+  l->Clear();
+  EXPECT_EQ(l->ScrollBar, nullptr);
+}
+
+TEST_F(ListBoxTest, HorizontalExtentShowsABarForWideRows) {
+  auto* l = List(3);
+  l->Items()->Add(u"a very long row that is wider than the list can show at once");
+  l->SetHorizontalExtent(true);
+  ASSERT_NE(l->HScrollBar, nullptr);
+  EXPECT_EQ(l->ListBox->Top() + l->ListBox->Height(), l->HScrollBar->Top()) << "the list ends above the bar";
+  l->SetFocus();
+  l->ListBox->SetFocus();
+  Pump();
+  const int step = l->HScrollBar->SmallChange();
+  EXPECT_GT(step, 0);
+  Key(win::VK_RIGHT);
+  EXPECT_EQ(l->ListBox->HorizontalExtentValue, step);
+  l->SetHorizontalExtent(false);
+  EXPECT_EQ(l->HScrollBar, nullptr);
+  EXPECT_EQ(l->ListBox->HorizontalExtentValue, 0);
+  // Growing the inner list gives the offset back.
+  l->ListBox->HorizontalExtentValue = 50;
+  l->ListBox->SetBounds(l->ListBox->Left(), l->ListBox->Top(), l->ListBox->Width() + 30, l->ListBox->Height());
+  EXPECT_EQ(l->ListBox->HorizontalExtentValue, 20);
+  l->ListBox->SetBounds(l->ListBox->Left(), l->ListBox->Top(), l->ListBox->Width() + 80, l->ListBox->Height());
+  EXPECT_EQ(l->ListBox->HorizontalExtentValue, 0);
+}
+
+TEST_F(ListBoxTest, InputHooksRunBeforeTheListsOwnHandling) {
+  auto* l = List(5);
+  l->ListBox->OnClick = Logger("inner click");
+  l->OnListBoxClick = Logger("list click");
+  l->OnListBoxKeyDown = [this](TObject*, rtl::Word& key, forms::TShiftState) {
+    log.push_back("keydown");
+    if (key == win::VK_UP) key = 0;  // stops the move
+  };
+  l->ListBox->SetFocus();
+  l->SetItemIndex(2);
+  Pump();
+  Key(win::VK_DOWN);
+  EXPECT_EQ(l->ItemIndex(), 3);
+  EXPECT_EQ(log, (std::vector<std::string>{"keydown", "list click", "inner click"}));
+  log.clear();
+  Key(win::VK_UP);
+  EXPECT_EQ(l->ItemIndex(), 3);
+  EXPECT_EQ(log, (std::vector<std::string>{"keydown"}));
+}
+
+TEST_F(ListBoxTest, CaptionButtonsStepAndRepeat) {
+  auto* l = List(10);
+  l->SetCaptionMode(true);
+  l->ListBox->OnClick = Logger("inner click");
+  l->OnListBoxClick = Logger("list click");
+  l->SetItemIndex(1);
+  Pump();
+  l->Repaint();
+  Pump();
+  auto centre = [&](int i) {
+    return Scr(l, (l->Buttons[i].R.Left + l->Buttons[i].R.Right) / 2, (l->Buttons[i].R.Top + l->Buttons[i].R.Bottom) / 2);
+  };
+  ASSERT_FALSE(IsEmptyRect(l->Buttons[0].R));
+  // Held up button: one step on release, steps every 100 ms after 500 ms; stops at 0.
+  win::headless::MouseMove(centre(0));
+  Pump();
+  win::headless::MouseDown(centre(0));
+  Pump();
+  Advance(450);
+  EXPECT_EQ(l->ItemIndex(), 1);
+  Advance(160);
+  EXPECT_EQ(l->ItemIndex(), 0);
+  Advance(300);
+  EXPECT_EQ(l->ItemIndex(), 0) << "the first item is not passed";
+  win::headless::MouseUp(centre(0));
+  Pump();
+  EXPECT_EQ(l->ItemIndex(), 0);
+  // Down steps and stops at the last item.
+  l->SetItemIndex(9);
+  Click(centre(1));
+  EXPECT_EQ(l->ItemIndex(), 9);
+  // The check button is the inner list's click.
+  log.clear();
+  Click(centre(2));
+  EXPECT_EQ(log, (std::vector<std::string>{"list click", "inner click"}));
+  l->OnCheckButtonClick = Logger("check");
+  log.clear();
+  Click(centre(2));
+  EXPECT_EQ(log, (std::vector<std::string>{"check"}));
+}
+
+TEST_F(ListBoxTest, TabStopsAndPaintToDcAnswers) {
+  EXPECT_EQ(TabWidthToInt(u"40"), 40);
+  EXPECT_EQ(TabWidthToInt(u"x1"), 0);
+  EXPECT_EQ(TabWidthToInt(u""), 0);
+  EXPECT_GT(TabWidthToInt(u"99999999999999999999999"), 0) << "long digit strings saturate instead of overflowing";
+  rtl::TStringList w;
+  for (int i = 0; i < 12; ++i) w.Add(i == 1 ? u"x1" : rtl::IntToStr(40 * (i + 1)));
+  std::vector<int> stops = TabStopsOf(&w);
+  ASSERT_EQ(stops.size(), 10u);
+  EXPECT_EQ(stops[0], 40);
+  EXPECT_EQ(stops[1], 0);
+  EXPECT_EQ(stops[2], 120);
+
+  auto* l = List(0);
+  gdi::TBitmap b(50, 50);
+  EXPECT_EQ(l->ListBox->Perform(MSG_SKIN_PAINT_CLIENT_TO_DC, win::WPARAM(b.Canvas()->Handle()), MSG_SKIN_PAINT_NC_KEY),
+            MSG_SKIN_PAINT_NC_KEY);
+  EXPECT_EQ(l->ListBox->Perform(MSG_SKIN_PAINT_TO_DC, 0, 0), MSG_SKIN_PAINT_TO_DC_ANSWER);
+  l->Items()->Add(u"x");
+  EXPECT_NE(l->ListBox->Perform(MSG_SKIN_PAINT_CLIENT_TO_DC, 0, MSG_SKIN_PAINT_NC_KEY), MSG_SKIN_PAINT_NC_KEY);
+}
+
+TEST_F(ListBoxTest, SkinnedRowsTakeTheSkinItemHeight) {
+  TbsSkinData& s = ListSkin();
+  auto* l = List(10);
+  l->SetSkinData(&s);
+  EXPECT_EQ(l->ListBox->ItemHeight(), 20);
+  l->SetUseSkinItemHeight(false);
+  l->SetDefaultItemHeight(26);
+  EXPECT_EQ(l->ListBox->ItemHeight(), 26);
+  l->SetSkinData(nullptr);
+  l->ChangeSkinData();
+  EXPECT_EQ(l->SkinIndex(), -1);
+  EXPECT_EQ(l->ListBox->ItemHeight(), 26);
+}
+
+// ------------------------------------------------------------------ edit style
+class EditStyleTest : public ListsTest {
+ protected:
+  class TCombo : public TbsSkinComboBox {
+   public:
+    explicit TCombo(TComponent* o) : TbsSkinComboBox(o) {}
+    std::vector<std::string>* Log = nullptr;
+    void Change() override {
+      if (Log) Log->push_back("Change");
+    }
+  };
+  TCombo* Combo() {
+    auto* c = MakeCombo<TCombo>();
+    for (const char16_t* s : {u"alpha", u"beta", u"gamma", u"delta"}) c->Items()->Add(s);
+    c->Log = &log;
+    return c;
+  }
+};
+
+TEST_F(EditStyleTest, SwitchingCopiesTheTextAndMovesTheTabStop) {
+  auto* c = Combo();
+  c->SetItemIndex(1);
+  c->SetStyle(bscbEditStyle);
+  ASSERT_NE(c->Edit(), nullptr);
+  EXPECT_EQ(c->Edit()->Text(), u"beta");
+  EXPECT_FALSE(c->TabStop());
+  EXPECT_TRUE(c->Edit()->TabStop());
+  EXPECT_GE(c->Edit()->Left(), c->CBItem.R.Left);
+  c->SetStyle(bscbFixedStyle);
+  EXPECT_EQ(c->Edit(), nullptr);
+  EXPECT_EQ(c->SelStart(), 0);
+}
+
+TEST_F(EditStyleTest, TypingChangesTextAndArrowsStep) {
+  auto* c = Combo();
+  c->SetStyle(bscbEditStyle);
+  c->Edit()->SetFocus();
+  Pump();
+  Events(c);
+  Advance(300);
+  Type(u'g');
+  EXPECT_EQ(c->Text(), u"gamma") << "completed from the list";
+  EXPECT_EQ(c->ItemIndex(), 2);
+  EXPECT_EQ(c->Edit()->SelStart(), 1);
+  EXPECT_EQ(c->Edit()->SelLength(), 4);
+  log.clear();
+  c->Edit()->SetText(u"de");
+  EXPECT_EQ(log, (std::vector<std::string>{"change", "Change"}));
+  c->SetItemIndex(2);
+  log.clear();
+  Key(win::VK_UP);
+  EXPECT_EQ(c->ItemIndex(), 1);
+  EXPECT_EQ(c->Edit()->Text(), u"beta");
+  EXPECT_EQ(log, (std::vector<std::string>{"change", "click", "Change", "click"})) << "OnClick twice, Change once";
+  log.clear();
+  Key(win::VK_DOWN);
+  EXPECT_EQ(c->ItemIndex(), 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"change", "click"})) << "OnClick once, no Change";
+  // The drop-down in the edit style: Enter puts the entry into the edit, all selected.
+  Key(win::VK_F4);
+  ASSERT_TRUE(c->IsPopupVisible());
+  c->ListBox()->ListBox->SetItemIndex(3);
+  Key(win::VK_RETURN);
+  EXPECT_FALSE(c->IsPopupVisible());
+  EXPECT_EQ(c->Edit()->Text(), u"delta");
+  EXPECT_EQ(c->Edit()->SelLength(), 5);
+}
+
+TEST_F(EditStyleTest, AutoCompletionAtMostOncePer200Ms) {
+  auto* c = Combo();
+  c->Items()->Add(u"gammaray");
+  c->SetStyle(bscbEditStyle);
+  c->Edit()->SetFocus();
+  Pump();
+  Advance(300);
+  Type(u'd');
+  EXPECT_EQ(c->Text(), u"delta");
+  c->Edit()->SetText(u"gamma");
+  c->Edit()->SetSelStart(5);
+  Type(u'r');  // within 200 ms of the last completion: typed as is
+  EXPECT_EQ(c->Text(), u"gammar");
+}
+
+}  // namespace
+}  // namespace skinctltest
