@@ -40,6 +40,7 @@ TForm1::TForm1(rtl::TComponent* owner, TMainFormEnvironment env) : forms::TForm(
 
 TForm1::~TForm1() {
   closing_ = true;
+  *alive_ = false;
   // The engine's workers end before the rows they report to go away.
   if (FFVCL) {
     FFVCL->OnProgress = nullptr;
@@ -226,6 +227,7 @@ void TForm1::SetQueueCommand(TQueueCommand command, bool enabled) {
       bsSkinButton2->RefreshButton();
       break;
   }
+  QueueCommandMenu(command, enabled);
 }
 
 bool TForm1::QueueCommandEnabled(TQueueCommand command) const {

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "app/forms/AboutBox.h"
+#include "app/forms/OptionsDialog.h"
 #include "app/mainform/MainFormDialogs.h"
 #include "app/mainform/Pickers.h"
 #include "app/options/OptionIni.h"
@@ -46,6 +48,7 @@ struct TMainFormEnvironment {
   rtl::String LibraryFolder;      // empty: the program folder's "LibAV"
   TMainFormDialogs* Dialogs = nullptr;  // none: dialogs are cancelled, messages go to the log
   bool CreatePlayer = true;       // the preview player component
+  rtl::String ProgramFolder;      // empty: the program's own folder (sounds, help)
 };
 
 class TForm1 : public forms::TForm {
@@ -183,6 +186,82 @@ class TForm1 : public forms::TForm {
   // rate, audio bit rate, sample rate, aspect).
   std::array<TPresetPicker*, 6> PresetBoxes() const;
 
+  // ---- running the queue, progress and completion (MainFormRun.cpp)
+  // The options dialog and the About box, made after the window (by the
+  // program, or by a test); the window reads the dialog's controls.
+  appforms::TForm5* OptionsDialog = nullptr;
+  appforms::TForm2* AboutBox = nullptr;
+  forms::TButton *button28 = nullptr, *Button22 = nullptr, *Button23 = nullptr, *Button20 = nullptr,
+                 *Button25 = nullptr, *Button29 = nullptr;
+  void btnStartClick(rtl::TObject* Sender);
+  void button28Click(rtl::TObject* Sender);  // rebuild the engine's tasks from the queue
+  void btnPauseClick(rtl::TObject* Sender);
+  void btnResumeClick(rtl::TObject* Sender);
+  void btnStopClick(rtl::TObject* Sender);
+  void Button22Click(rtl::TObject* Sender);  // lock the pickers
+  void Button23Click(rtl::TObject* Sender);  // unlock the pickers
+  void bsSkinButton11Click(rtl::TObject* Sender);  // pause, then show "继续"
+  void bsSkinButton12Click(rtl::TObject* Sender);  // resume, then show "暂停"
+  void FFVCLProgress(rtl::TObject* Sender, engine::PProgressInfo AProgressInfo);
+  void FFVCLTerminate(rtl::TObject* Sender, const engine::TTerminateInfo& ATerminateInfo);
+  void FFLoggerLog(rtl::TObject* Sender, rtl::TThreadID AThreadID, engine::TLogLevel ALogLevel,
+                   const rtl::String& ALogMsg);
+  void Button20Click(rtl::TObject* Sender);  // open the output folder
+  void Button25Click(rtl::TObject* Sender);  // power the machine off
+  void Button29Click(rtl::TObject* Sender);  // play the chime
+  // The folder of the program (ends with "/").
+  rtl::String ProgramFolder() const;
+
+  // ---- commands, menus and the About box (MainFormCommands.cpp)
+  forms::TMainMenu* bsSkinMainMenu1 = nullptr;
+  forms::TMenuItem *N4 = nullptr, *N13 = nullptr, *N14 = nullptr, *N26 = nullptr, *N7 = nullptr,
+                   *N8 = nullptr, *N9 = nullptr, *N10 = nullptr, *N24 = nullptr, *N23 = nullptr,
+                   *N15 = nullptr, *N19 = nullptr, *N5 = nullptr;
+  std::vector<forms::TMenuItem*> FileMenuAddItems;  // the File menu's three add items
+  void bsSkinButton19Click(rtl::TObject* Sender);  // options dialog
+  void bsSkinButton9Click(rtl::TObject* Sender);   // skin choice
+  void N15Click(rtl::TObject* Sender);             // help
+  void N19Click(rtl::TObject* Sender);             // the maker's web site
+  void N5Click(rtl::TObject* Sender);              // About box
+  void N4Click(rtl::TObject* Sender);              // exit
+  void bsSkinButton6Click(rtl::TObject* Sender);   // "打开": the output folder
+  void bsSkinButton5Click(rtl::TObject* Sender);   // "浏览": choose the output folder
+  void Video_OutPut_Folder_EditClick(rtl::TObject* Sender);
+  // Follows the queue commands' state in the menu.
+  void QueueCommandMenu(TQueueCommand command, bool enabled);
+
+  // ---- preview panel and snapshots (MainFormPreview.cpp)
+  skin::TbsSkinButton *bsSkinButton13 = nullptr, *bsSkinButton14 = nullptr, *bsSkinButton15 = nullptr,
+                      *bsSkinButton16 = nullptr, *bsSkinButton20 = nullptr, *bsSkinButton22 = nullptr,
+                      *bsSkinButton23 = nullptr;
+  skin::TbsSkinPopupMenu* bsSkinPopupMenu2 = nullptr;
+  forms::TMenuItem *MenuItem1 = nullptr, *MenuItem2 = nullptr, *BMP1 = nullptr, *JPG1 = nullptr, *GIF1 = nullptr,
+                   *PNG1 = nullptr;
+  std::int64_t FDuration = 0;
+  bool FTrackChanging = false;
+  forms::TWinControl* FScreenControl = nullptr;
+  void Button31Click(rtl::TObject* Sender);  // open the shown file in the player
+  void FFPlayerFileOpen(rtl::TObject* Sender, std::int64_t ADuration, int AFrameWidth, int AFrameHeight,
+                        int& AScreenWidth, int& AScreenHeight);
+  void FFPlayerPosition(rtl::TObject* Sender, std::int64_t APTS);
+  void FFPlayerState(rtl::TObject* Sender, player::TPlayState AState);
+  void bsSkinSlider1MouseDown(rtl::TObject* Sender);
+  void bsSkinSlider1MouseUp(rtl::TObject* Sender);
+  void bsSkinButton13Click(rtl::TObject* Sender);  // play
+  void bsSkinButton14Click(rtl::TObject* Sender);  // pause
+  void bsSkinButton15Click(rtl::TObject* Sender);  // stop and reload
+  void bsSkinButton16Click(rtl::TObject* Sender);  // mute
+  void bsSkinButton20Click(rtl::TObject* Sender);  // unmute
+  void bsSkinButton22Click(rtl::TObject* Sender);  // snapshot
+  void bsSkinButton23Click(rtl::TObject* Sender);  // ticks the stored picture type
+  void MenuItem1Click(rtl::TObject* Sender);  // open the snapshot folder
+  void MenuItem2Click(rtl::TObject* Sender);  // set the snapshot folder
+  // Saves a picture as a snapshot of the shown file; the name written, or
+  // empty for an empty picture.
+  rtl::String TakeSnapshot(gdi::TBitmap& frame);
+  // The picture type the snapshot menu ticks after reading option.ini.
+  TSnapshotPicture ResolvePictureType();
+
   const TMainFormEnvironment& Environment() const { return env_; }
   TOptionIni& OptionIni() { return *ini_; }
   // The output folder join used for output names.
@@ -212,7 +291,17 @@ class TForm1 : public forms::TForm {
     TForm1* f_;
   };
   void EndLogBatch();
+  // Runs work handed over from the engine's threads on the GUI thread
+  // unless the window is closing or gone by then.
+  void RunOnGuiThread(std::function<void()> work);
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  void SetRunButton(skin::TbsSkinButton* button, int enabledGlyph, bool enabled, bool refresh);
 };
+
+// The run, command and preview controls of the form description and their
+// events; part of BuildForm1.
+void BuildForm1Commands(TForm1* form);
+void BuildForm1Preview(TForm1* form);
 
 // Builds the main window's components, properties and events (its form
 // description); the form's OnCreate (FormCreate) runs at the end.

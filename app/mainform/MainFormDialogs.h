@@ -37,6 +37,10 @@ class TMainFormDialogs {
   virtual bool ExecuteSelectDirectory(TSelectDirectoryState& dialog) = 0;
   // An information message with one OK button.
   virtual void Message(const rtl::String& text, const rtl::String& caption) = 0;
+  // A warning with one OK button (a conversion's failure).
+  virtual void Warning(const rtl::String& text, const rtl::String& caption) { Message(text, caption); }
+  // The select-skin dialog starting at Current; true with Selected when confirmed.
+  virtual bool ExecuteSelectSkin(int Current, int& Selected) { return false; }
 };
 
 }  // namespace app

@@ -23,6 +23,10 @@ class TProgramDialogs : public TMainFormDialogs {
     folder_ = new skin::TbsSkinSelectDirectoryDialog(form);
     folder_->SetSkinData(form->bsSkinData1);
     folder_->SetCtrlSkinData(form->bsSkinData1);
+    skins_ = new skin::TbsSelectSkinDialog(form);
+    skins_->SetSkinList(form->bsCompressedSkinList1);
+    skins_->SetSkinData(form->bsSkinData1);
+    skins_->SetCtrlSkinData(form->bsSkinData1);
   }
   bool ExecuteOpen(TOpenDialogState& d) override {
     if (!open_) return false;
@@ -47,6 +51,19 @@ class TProgramDialogs : public TMainFormDialogs {
     d.Directory = folder_->Directory;
     return true;
   }
+  void Warning(const rtl::String& text, const rtl::String& caption) override {
+    if (message_) {
+      message_->MessageDlg2(text, caption, skin::mtWarning, skin::TMsgDlgButtons{skin::mbOK}, 0);
+    } else {
+      forms::Application->MessageBox(text, caption);
+    }
+  }
+  bool ExecuteSelectSkin(int Current, int& Selected) override {
+    if (!skins_) return false;
+    if (!skins_->Execute(Current)) return false;
+    Selected = skins_->SelectedSkinIndex();
+    return true;
+  }
   void Message(const rtl::String& text, const rtl::String& caption) override {
     if (message_) {
       message_->MessageDlg2(text, caption, skin::mtInformation, skin::TMsgDlgButtons{skin::mbOK}, 0);
@@ -59,6 +76,7 @@ class TProgramDialogs : public TMainFormDialogs {
   skin::TbsSkinMessage* message_ = nullptr;
   skin::TbsSkinOpenDialog* open_ = nullptr;
   skin::TbsSkinSelectDirectoryDialog* folder_ = nullptr;
+  skin::TbsSelectSkinDialog* skins_ = nullptr;
 };
 
 TProgramDialogs ProgramDialogs;
@@ -78,6 +96,9 @@ void CreateProgramForms() {
   engine::TFFmpegVCL* engine = Form1->FFVCL;
   Form5 = new appforms::TForm5(forms::Application, Form1->bsSkinData1, Form1->OptionIni(),
                                [engine](bool preview) { engine->SetPreview(preview); });
+  Form1->OptionsDialog = Form5;
+  Form1->AboutBox = Form2;
+  Form1->OverwriteOutput = Form5->OverwriteOutput();
 }
 
 }  // namespace app

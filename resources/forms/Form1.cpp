@@ -14,6 +14,7 @@
 #include "platform/forms/ImgList.h"
 
 #include "app/mainform/MainForm.h"
+#include "app/mainform/VideoScreen.h"
 #include "platform/forms/FormBuilder.h"
 #include "platform/rtl/Classes.h"
 #include "resources/tvlResources.h"
@@ -354,7 +355,7 @@ void BuildForm1(TForm1* f) {
   f->edt->OnExit = click(&TForm1::edtExit);
   f->Panel4 = devPanel(u"Panel4", 280);
   f->Panel5 = devPanel(u"Panel5", 420);
-  f->Panel6 = Place(b.Make<forms::TPanel>(u"Panel6", f), kPreviewLeft + screenX, kLowerTop + 28, 200, 124);
+  f->Panel6 = Place(b.Make<TVideoScreenPanel>(u"Panel6", f), kPreviewLeft + screenX, kLowerTop + 28, 200, 124);
   f->Panel6->SetCaption(u"");
   f->Panel6->SetBevelOuter(forms::bvLowered);
   f->Panel6->SetColor(0x000000);
@@ -439,6 +440,7 @@ void BuildForm1(TForm1* f) {
   f->bsSkinPanel5->BringToFront();
   f->Panel6->BringToFront();
 
+  BuildForm1Commands(f);
   f->OnCreate = click(&TForm1::FormCreate);
   f->OnCloseQuery = [f](rtl::TObject* s, bool& canClose) { f->FormCloseQuery(s, canClose); };
   b.Finish();

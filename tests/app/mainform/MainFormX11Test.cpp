@@ -157,8 +157,16 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   Shell("ffmpeg -nostdin -loglevel error -y -f x11grab -video_size 1280x1024 -i " + x.Display() +
         " -frames:v 1 '" + PictureDir() + "/mainform_x11_added.png'");
 
+  // SDL (the preview player) answers SIGTERM with a quit event the program
+  // does not act on; the program is then ended for good.
   kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
+  for (int i = 0; i < 60 && waitpid(pid, nullptr, WNOHANG) != pid; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (i == 59) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
   XCloseDisplay(probe);
   std::error_code ec;
   fs::remove_all(home, ec);
