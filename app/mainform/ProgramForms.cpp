@@ -86,6 +86,7 @@ TProgramDialogs ProgramDialogs;
 TForm1* Form1 = nullptr;
 appforms::TForm2* Form2 = nullptr;
 appforms::TForm5* Form5 = nullptr;
+settings::TForm6* Form6 = nullptr;
 
 void CreateProgramForms() {
   // The main window first: its start-up runs before the next window is made.
@@ -99,6 +100,14 @@ void CreateProgramForms() {
   Form1->OptionsDialog = Form5;
   Form1->AboutBox = Form2;
   Form1->OverwriteOutput = Form5->OverwriteOutput();
+  // The settings dialog is made last and never shown; what its start-up
+  // writes into the main window's fields is what the window relies on.
+  settings::TSettingsHost host;
+  host.Video = &Form1->Video;
+  host.OutputFolder = [] { return Form1->Video_OutPut_Folder_Edit->Text(); };
+  host.OverwriteOutput = [] { return Form5->OverwriteOutput(); };
+  host.SkinData = Form1->bsSkinData1;
+  Form6 = new settings::TForm6(forms::Application, host);
 }
 
 }  // namespace app
