@@ -18,37 +18,20 @@
 #include <thread>
 #include <vector>
 
+#include "tests/app/mainform/MainFormX11Util.h"
 #include "tests/support/Xvfb.h"
 
 namespace {
 
+using mainformx11::PictureDir;
+using mainformx11::Shell;
+using mainformx11::WaitFor;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::string PictureDir() {
-  const char* d = std::getenv("TVL_TEST_PICTURES");
-  return d ? d : ".";
-}
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-  return out;
-}
 
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  const auto until = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < until) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
 
 std::string Probe(const fs::path& file, const std::string& entries, const std::string& stream = "") {
   return Shell("ffprobe -v error " + (stream.empty() ? "" : "-select_streams " + stream + " ") + "-show_entries " +
@@ -91,7 +74,7 @@ class TConverter {
     if (!WaitFor([&] {
           id = Shell(env_ + "xdotool search --onlyvisible --name 'TavrelAndroid' 2>/dev/null | head -1");
           return !id.empty();
-        }, 10000))
+        }, 30000))
       return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     int wx, wy, ww, wh;
@@ -127,18 +110,18 @@ class TConverter {
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     Click(40 + 30, 30 + 40);
     std::string dlg;
-    if (!WaitFor([&] { return !(dlg = FindWindow("打开文件")).empty(); }, 5000)) return false;
+    if (!WaitFor([&] { return !(dlg = FindWindow("打开文件")).empty(); }, 20000)) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     int dx, dy, dw, dh;
     Geometry(dlg, dx, dy, dw, dh);
     // The folder first (the dialog opens in the last one), then the name.
     Shell(env_ + "xdotool mousemove " + std::to_string(dx + 216) + " " + std::to_string(dy + dh - 62) +
           " click 1 key ctrl+a type --delay 30 '" + file.parent_path().string() + "/'");
-    Shell(env_ + "xdotool key Return sleep 0.6");
+    Shell(env_ + "xdotool key Return sleep 1.5");
     Shell(env_ + "xdotool mousemove " + std::to_string(dx + 216) + " " + std::to_string(dy + dh - 62) +
           " click 1 key ctrl+a type --delay 30 '" + file.filename().string() + "'");
-    Shell(env_ + "xdotool sleep 0.3 key Return");
-    return WaitFor([&] { return FindWindow("打开文件").empty(); }, 5000);
+    Shell(env_ + "xdotool sleep 0.8 key Return");
+    return WaitFor([&] { return FindWindow("打开文件").empty(); }, 20000);
   }
   void Screenshot(const std::string& name) {
     Shell("ffmpeg -nostdin -loglevel error -y -f x11grab -video_size 1280x1024 -i " + x_.Display() +
@@ -193,7 +176,7 @@ TEST(MainFormRunX11Test, ConvertsTwoClipsThenPausesResumesAndStopsALongOne) {
         if (e.path().extension() == ".avi") files.push_back(e.path());
       return files;
     };
-    ASSERT_TRUE(WaitFor([&] { return outputs().size() == 2; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return outputs().size() == 2; }, 30000));
     app.Screenshot("mainform_x11_converting.png");
     ASSERT_TRUE(WaitFor([&] {
       for (const fs::path& f : outputs())
@@ -218,7 +201,7 @@ TEST(MainFormRunX11Test, ConvertsTwoClipsThenPausesResumesAndStopsALongOne) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     app.Screenshot("mainform_x11_long_added.png");
     app.Tool(1);
-    ASSERT_TRUE(WaitFor([&] { return fs::exists(out / "long clip.avi") && fs::file_size(out / "long clip.avi") > 200000; }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(out / "long clip.avi") && fs::file_size(out / "long clip.avi") > 200000; }, 60000));
     app.Tool(3);  // "暂停"
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
     const auto pausedSize = fs::file_size(out / "long clip.avi");
@@ -226,9 +209,9 @@ TEST(MainFormRunX11Test, ConvertsTwoClipsThenPausesResumesAndStopsALongOne) {
     EXPECT_EQ(fs::file_size(out / "long clip.avi"), pausedSize);
     app.Screenshot("mainform_x11_paused.png");
     app.Tool(3);  // "继续" in the same place
-    EXPECT_TRUE(WaitFor([&] { return fs::file_size(out / "long clip.avi") > pausedSize; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return fs::file_size(out / "long clip.avi") > pausedSize; }, 20000));
     app.Tool(2);  // "停止"
-    ASSERT_TRUE(WaitFor([&] { return Duration(out / "long clip.avi") > 0; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return Duration(out / "long clip.avi") > 0; }, 30000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     app.Screenshot("mainform_x11_stopped.png");
     const double d = Duration(out / "long clip.avi");

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/app/mainform/MainFormX11Util.h"
 #include "tests/support/Xvfb.h"
 
 #include <X11/Xlib.h>
@@ -24,23 +25,14 @@
 
 namespace {
 
+using mainformx11::PictureDir;
+using mainformx11::Shell;
+using mainformx11::WaitFor;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-std::string PictureDir() {
-  const char* d = std::getenv("TVL_TEST_PICTURES");
-  return d ? d : ".";
-}
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  return out;
-}
 
 unsigned long Pixel(Display* d, int x, int y) {
   XImage* img = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
@@ -50,14 +42,6 @@ unsigned long Pixel(Display* d, int x, int y) {
   return p;
 }
 
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  const auto until = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < until) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return done();
-}
 
 TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   testsupport::Xvfb x;
@@ -103,7 +87,7 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   ASSERT_TRUE(WaitFor([&] {
     id = Shell(env + "xdotool search --onlyvisible --name 'TavrelAndroid' 2>/dev/null | head -1");
     return !id.empty();
-  }, 10000));
+  }, 30000));
   id.erase(id.find_last_not_of(" \n") + 1);
   const std::string geometry = Shell(env + "xdotool getwindowgeometry --shell " + id);
   int wx = -1, wy = -1, ww = 0, wh = 0;
@@ -114,7 +98,7 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   EXPECT_NEAR(wx + ww / 2, 640, 2);
   EXPECT_NEAR(wy + wh / 2, 512, 2);
   // Painted: the queue area and the lower panels are not the black screen.
-  EXPECT_TRUE(WaitFor([&] { return Pixel(probe, 640, wy + 200) != 0 && Pixel(probe, wx + 100, wy + wh - 60) != 0; }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return Pixel(probe, 640, wy + 200) != 0 && Pixel(probe, wx + 100, wy + wh - 60) != 0; }, 20000));
   Shell("ffmpeg -nostdin -loglevel error -y -f x11grab -video_size 1280x1024 -i " + x.Display() +
       " -frames:v 1 '" + PictureDir() + "/mainform_x11_start.png'");
 
@@ -122,7 +106,7 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   const int bx = wx + (ww - 805) / 2 + 40, by = wy + (wh - 541) - 8 + 30;
   const unsigned long before = Pixel(probe, bx + 40, by + 45);
   Shell(env + "xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " click 1");
-  EXPECT_TRUE(WaitFor([&] { return Pixel(probe, bx + 40, by + 45) != before; }, 3000));
+  EXPECT_TRUE(WaitFor([&] { return Pixel(probe, bx + 40, by + 45) != before; }, 15000));
   Shell("ffmpeg -nostdin -loglevel error -y -f x11grab -video_size 1280x1024 -i " + x.Display() +
       " -frames:v 1 '" + PictureDir() + "/mainform_x11_addmenu.png'");
 
@@ -139,7 +123,7 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   ASSERT_TRUE(WaitFor([&] {
     dlg = findWindow("打开文件");
     return !dlg.empty();
-  }, 5000));
+  }, 20000));
   dlg.erase(dlg.find_last_not_of(" \n") + 1);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const std::string dg = Shell(env + "xdotool getwindowgeometry --shell " + dlg);
@@ -152,8 +136,8 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   // The dialog closes and the clip's row, selected, replaces the empty-queue picture.
   EXPECT_TRUE(WaitFor([&] {
     return findWindow("打开文件").empty();
-  }, 5000));
-  EXPECT_TRUE(WaitFor([&] { return Pixel(probe, rowX, rowY) != rowBefore; }, 5000));
+  }, 20000));
+  EXPECT_TRUE(WaitFor([&] { return Pixel(probe, rowX, rowY) != rowBefore; }, 20000));
   Shell("ffmpeg -nostdin -loglevel error -y -f x11grab -video_size 1280x1024 -i " + x.Display() +
         " -frames:v 1 '" + PictureDir() + "/mainform_x11_added.png'");
 
