@@ -81,6 +81,11 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   // without a file or video).
   gdi::TBitmap* CurrentFrame();
   gdi::TBitmap* CurrentFrame(int64_t& APTS);
+  // Holds the picture on the video surface still (no picture is shown while
+  // the lock is held), for a caller that reads the surface itself.
+  std::unique_lock<std::recursive_timed_mutex> HoldPicture() {
+    return std::unique_lock<std::recursive_timed_mutex>(FDataLock);
+  }
   // X moves a child window with its parent: nothing to follow.
   void UpdateScreenPosition() {}
   // Diagnostics of the file playing (or played last): pictures shown, and

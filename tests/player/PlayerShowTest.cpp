@@ -91,6 +91,9 @@ TEST_F(PlayerShowTest, SurfaceShowsThePictureFittedIntoItsArea) {
     ASSERT_TRUE(player_->Open(S(Media::Get()("twocolor.mkv")), nullptr, true)) << U8(player_->LastErrMsg());
     ASSERT_TRUE(rec_.WaitState(psPause));
     ASSERT_TRUE(WaitPicture());
+    // A paused open may still show its next picture: read the surface while
+    // the player holds it still.
+    auto hold = player_->HoldPicture();
     SDL_Surface* s = ff::SDL_GetVideoSurface();
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->w, c.w);
@@ -106,6 +109,7 @@ TEST_F(PlayerShowTest, SurfaceShowsThePictureFittedIntoItsArea) {
       EXPECT_EQ(SurfacePixel(c.x0 - 1, y), 0u) << "left bar, row " << y;
       EXPECT_EQ(SurfacePixel(c.x1, y), 0u) << "right bar, row " << y;
     }
+    hold.unlock();
     player_->Stop(true);
     rec_.Clear();
   }
