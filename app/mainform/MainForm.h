@@ -296,6 +296,7 @@ class TForm1 : public forms::TForm {
   void RunOnGuiThread(std::function<void()> work);
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   void SetRunButton(skin::TbsSkinButton* button, int enabledGlyph, bool enabled, bool refresh);
+  void ShowPaused(bool paused);
 };
 
 // The run, command and preview controls of the form description and their

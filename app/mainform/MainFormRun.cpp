@@ -137,23 +137,24 @@ void TForm1::button28Click(rtl::TObject*) {
 
 // ---------------------------------------------------------------- pause, resume, stop
 
+// The pause and resume commands' buttons and menu items, for a paused or a
+// running queue.
+void TForm1::ShowPaused(bool paused) {
+  btnPause->SetEnabled(!paused);
+  SetRunButton(bsSkinButton11, kPauseGlyph, !paused, false);
+  if (N9) N9->SetEnabled(!paused);
+  btnResume->SetEnabled(paused);
+  SetRunButton(bsSkinButton12, kResumeGlyph, paused, false);
+  if (N10) N10->SetEnabled(paused);
+}
+
 void TForm1::btnPauseClick(rtl::TObject*) {
-  btnPause->SetEnabled(false);
-  SetRunButton(bsSkinButton11, kPauseGlyph, false, false);
-  if (N9) N9->SetEnabled(false);
-  btnResume->SetEnabled(true);
-  SetRunButton(bsSkinButton12, kResumeGlyph, true, false);
-  if (N10) N10->SetEnabled(true);
+  ShowPaused(true);
   FFVCL->Pause();
 }
 
 void TForm1::btnResumeClick(rtl::TObject*) {
-  btnPause->SetEnabled(true);
-  SetRunButton(bsSkinButton11, kPauseGlyph, true, false);
-  if (N9) N9->SetEnabled(true);
-  btnResume->SetEnabled(false);
-  SetRunButton(bsSkinButton12, kResumeGlyph, false, false);
-  if (N10) N10->SetEnabled(false);
+  ShowPaused(false);
   FFVCL->Resume();
 }
 
