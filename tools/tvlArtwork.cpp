@@ -242,6 +242,83 @@ Image CommandGlyph(int which, int size) {
   return img;
 }
 
+// Glyphs of the commands that keep one look: the options and skin tool
+// buttons and the preview player's buttons.
+enum class Tool { Options, Skin, Play, Pause, Stop, Sound, Mute, Snapshot };
+
+void Gear(Image& s, float cx, float cy, float r, const Rgba& c) {
+  std::vector<PointF> teeth;
+  constexpr int kTeeth = 8;
+  for (int i = 0; i < kTeeth * 4; ++i) {
+    const float a = float(i) * 3.14159265f * 2 / float(kTeeth * 4) - 3.14159265f / float(kTeeth * 2);
+    const float rr = (i % 4 == 1 || i % 4 == 2) ? r : r * 0.76f;
+    teeth.push_back({cx + rr * std::cos(a), cy + rr * std::sin(a)});
+  }
+  Fill(s, Path().Polygon(teeth).Ellipse(cx, cy, r * 0.3f, r * 0.3f), Radial(cx, cy - r * 0.4f, r * 1.8f, Lighter(c, 0.45f), Darker(c, 0.15f)),
+       true);
+  Fill(s, Path().Ellipse(cx, cy, r * 0.58f, r * 0.58f).Ellipse(cx, cy, r * 0.3f, r * 0.3f), Solid(Rgba{1, 1, 1, 0.18f}), true);
+}
+
+void Speaker(Image& s, float k, const Rgba& c) {
+  Fill(s, Path().Polygon({{4 * k, 12 * k}, {10 * k, 12 * k}, {17 * k, 5 * k}, {17 * k, 27 * k}, {10 * k, 20 * k}, {4 * k, 20 * k}}),
+       Vertical(5 * k, 27 * k, Lighter(c, 0.35f), Darker(c, 0.15f)));
+}
+
+Image ToolGlyph(Tool which, int size) {
+  Image img(size, size);
+  const float k = size / 32.0f;
+  WithShadow(img, [&](Image& s) {
+    switch (which) {
+      case Tool::Options:
+        Gear(s, 16 * k, 16 * k, 14 * k, Hex(0x5F7896));
+        break;
+      case Tool::Skin: {  // a painter's palette
+        Fill(s, Path().Ellipse(16 * k, 16 * k, 14 * k, 12 * k).Ellipse(19.5f * k, 21.5f * k, 3 * k, 2.6f * k),
+             Vertical(4 * k, 28 * k, Hex(0xF3D9A4), Hex(0xC99A52)), true);
+        const std::pair<PointF, std::uint32_t> dabs[] = {{{9 * k, 13 * k}, 0xD9362B}, {{14.5f * k, 9 * k}, 0xE3B21C},
+                                                         {{21 * k, 9.5f * k}, 0x2E9E3A}, {{25 * k, 15 * k}, 0x2F7FD8},
+                                                         {{10 * k, 20 * k}, 0x7A4FC8}};
+        for (const auto& [at, color] : dabs) Badge(s, at.x, at.y, 2.8f * k, Hex(color));
+        break;
+      }
+      case Tool::Play:
+        Badge(s, 16 * k, 16 * k, 13 * k, Hex(0x2E9E3A));
+        Play(s, 17.5f * k, 16 * k, 13 * k, Hex(0xFFFFFF));
+        break;
+      case Tool::Pause:
+        Badge(s, 16 * k, 16 * k, 13 * k, Hex(0xE39A1C));
+        Fill(s, Path().RoundRect(RectF{10.5f * k, 9 * k, 14 * k, 23 * k}, 1).RoundRect(RectF{18 * k, 9 * k, 21.5f * k, 23 * k}, 1),
+             Solid(Hex(0xFFFFFF)));
+        break;
+      case Tool::Stop:
+        Badge(s, 16 * k, 16 * k, 13 * k, Hex(0xD9362B));
+        Fill(s, Path().RoundRect(RectF{10.5f * k, 10.5f * k, 21.5f * k, 21.5f * k}, 1.5f * k), Solid(Hex(0xFFFFFF)));
+        break;
+      case Tool::Sound:
+        Speaker(s, k, Hex(0x4C5C70));
+        Fill(s, Path().Stroke({{20.5f * k, 12 * k}, {22 * k, 16 * k}, {20.5f * k, 20 * k}}, 2 * k)
+                    .Stroke({{24 * k, 8.5f * k}, {26.5f * k, 16 * k}, {24 * k, 23.5f * k}}, 2 * k),
+             Solid(Hex(0x2F7FD8)));
+        break;
+      case Tool::Mute:
+        Speaker(s, k, Hex(0x4C5C70));
+        Fill(s, Path().Stroke({{20 * k, 11 * k}, {28 * k, 21 * k}}, 2.6f * k).Stroke({{28 * k, 11 * k}, {20 * k, 21 * k}}, 2.6f * k),
+             Solid(Hex(0xD9362B)));
+        break;
+      case Tool::Snapshot: {  // a camera
+        const RectF body{3 * k, 9 * k, 29 * k, 27 * k};
+        Fill(s, Path().RoundRect(RectF{10 * k, 5 * k, 20 * k, 11 * k}, 1.5f * k), Solid(Hex(0x3C4C60)));
+        Fill(s, Path().RoundRect(body, 3 * k), Vertical(body.y0, body.y1, Hex(0x6A7A90), Hex(0x2A3444)));
+        Fill(s, Path().Ellipse(16 * k, 18 * k, 6.5f * k, 6.5f * k), Solid(Hex(0xDDE4EE)));
+        Fill(s, Path().Ellipse(16 * k, 18 * k, 5 * k, 5 * k), Radial(15 * k, 16 * k, 7 * k, Hex(0x9FD8FF), Hex(0x1E4F8A)));
+        Fill(s, Path().Ellipse(25 * k, 12.5f * k, 1.4f * k, 1.4f * k), Solid(Hex(0xFFD24A)));
+        break;
+      }
+    }
+  });
+  return img;
+}
+
 Image Logo(int size) {
   Image img(size, size);
   const float k = size / 64.0f;
@@ -316,6 +393,15 @@ std::vector<Artwork> DrawArtwork() {
   const Image rename = CommandGlyph(7, 16);
   out.push_back(Picture("glyphs/Image16.bmp", rename));
   out.push_back(Picture("glyphs/Image17.bmp", Dimmed(rename)));
+
+  // One-look glyphs: the tool bar's options and skin buttons (32 pixels) and
+  // the preview player's buttons (20 pixels, to sit inside their 30 x 28 faces).
+  out.push_back(Picture("glyphs/Options.bmp", ToolGlyph(Tool::Options, 32)));
+  out.push_back(Picture("glyphs/Skin.bmp", ToolGlyph(Tool::Skin, 32)));
+  const std::pair<const char*, Tool> player[] = {{"Play", Tool::Play},   {"Pause", Tool::Pause}, {"Stop", Tool::Stop},
+                                                 {"Sound", Tool::Sound}, {"Mute", Tool::Mute},   {"Snapshot", Tool::Snapshot},
+                                                 {"Settings", Tool::Options}};
+  for (const auto& [name, tool] : player) out.push_back(Picture(std::string("glyphs/Player") + name + ".bmp", ToolGlyph(tool, 20)));
 
   // ImageList1: the 44 category pictures, one strip of 32 x 32 images.
   struct Cat {

@@ -38,6 +38,7 @@
 #include "skin/data/bsCompressedSkinList.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/forms/bsBusinessSkinForm.h"
+#include "skin/menus/bsSkinMainMenuBar.h"
 #include "skin/menus/bsSkinMenus.h"
 
 namespace app {
@@ -75,6 +76,7 @@ class TForm1 : public forms::TForm {
   engine::TFFLogger* FFLogger = nullptr;
   player::TCustomPlayer* RIDodevu = nullptr;
 
+  skin::TbsSkinMainMenuBar* bsSkinMainMenuBar1 = nullptr;  // shows bsSkinMainMenu1
   skin::TbsSkinToolBar* bsSkinToolBar2 = nullptr;
   skin::TbsSkinMenuSpeedButton* bsSkinMenuSpeedButton1 = nullptr;  // "添加"
   skin::TbsSkinButton *bsSkinButton2 = nullptr, *bsSkinButton10 = nullptr, *bsSkinButton11 = nullptr,
@@ -109,7 +111,7 @@ class TForm1 : public forms::TForm {
                  *btnClear = nullptr, *Button2 = nullptr, *Button5 = nullptr, *Button18 = nullptr,
                  *Button17 = nullptr, *Button16 = nullptr, *Button3 = nullptr, *Button4 = nullptr,
                  *btnStart = nullptr, *btnStop = nullptr, *btnPause = nullptr, *btnResume = nullptr,
-                 *Button31 = nullptr, *Button9 = nullptr;
+                 *Button31 = nullptr, *Button9 = nullptr, *Button19 = nullptr, *Button27 = nullptr;
   forms::TComboBox* cboScreens = nullptr;
   forms::TMemo* mmoLog = nullptr;
   forms::TProgressBar* ProgressBar1 = nullptr;
@@ -213,7 +215,7 @@ class TForm1 : public forms::TForm {
   rtl::String ProgramFolder() const;
 
   // ---- commands, menus and the About box (MainFormCommands.cpp)
-  forms::TMainMenu* bsSkinMainMenu1 = nullptr;
+  skin::TbsSkinMainMenu* bsSkinMainMenu1 = nullptr;
   forms::TMenuItem *N4 = nullptr, *N13 = nullptr, *N14 = nullptr, *N26 = nullptr, *N7 = nullptr,
                    *N8 = nullptr, *N9 = nullptr, *N10 = nullptr, *N24 = nullptr, *N23 = nullptr,
                    *N15 = nullptr, *N19 = nullptr, *N5 = nullptr;

@@ -137,7 +137,8 @@ void BuildForm1Commands(TForm1* f) {
     });
 
   // ---- main menu
-  f->bsSkinMainMenu1 = make(new forms::TMainMenu(f), u"bsSkinMainMenu1");
+  f->bsSkinMainMenu1 = make(new skin::TbsSkinMainMenu(f), u"bsSkinMainMenu1");
+  f->bsSkinMainMenu1->SetSkinData(f->bsSkinData1);
   auto item = [&](forms::TMenuItem* parent, const char16_t* name, const char16_t* caption,
                   std::function<void(rtl::TObject*)> onClick, bool enabled = true) {
     auto* it = make(new forms::TMenuItem(f), name);
@@ -182,6 +183,7 @@ void BuildForm1Commands(TForm1* f) {
   f->N19 = item(helpMenu, u"N19", u"官方网站", click(&TForm1::N19Click));
   f->N5 = item(helpMenu, u"N5", u"关于软件", click(&TForm1::N5Click));
   f->SetMenu(f->bsSkinMainMenu1);
+  f->bsSkinMainMenuBar1->SetMainMenu(f->bsSkinMainMenu1);
 
   BuildForm1Preview(f);
 }

@@ -1,8 +1,8 @@
 // The main window's form description: its components, their places and
 // properties, and the events bound to the window's handlers.
 //
-// Client area 805 x 541 on an 8-pixel grid: the tool bar across the top; the
-// queue frame (list and the move and rename buttons) with the empty-queue
+// Client area 805 x 541 on an 8-pixel grid: the menu bar and the tool bar
+// across the top; the queue frame (list and the move and rename buttons) with the empty-queue
 // picture over it; below, on the left the output panel (category and format
 // pickers, output folder with browse and open) over the preset panel (six
 // labelled boxes in two columns of three), on the right the preview group
@@ -32,8 +32,9 @@ constexpr char16_t kFontFace[] = u"WenQuanYi Micro Hei";
 // Client layout.
 constexpr int kClientW = 805, kClientH = 541;
 constexpr int kMargin = 8;
+constexpr int kMenuBarH = 24;  // the height every stored skin gives its menu bar
 constexpr int kToolBarH = 60;
-constexpr int kQueueTop = kToolBarH + 6, kQueueH = 232;
+constexpr int kQueueTop = kMenuBarH + kToolBarH + 6, kQueueH = 208;
 constexpr int kLowerTop = kQueueTop + kQueueH + kMargin;  // 306
 constexpr int kLeftW = 521;
 constexpr int kOutputH = 104;
@@ -123,14 +124,19 @@ void BuildForm1(TForm1* f) {
     *a.field = item;
   }
 
-  // ---- tool bar
   auto skinned = [f](auto* c) {
     c->SetSkinData(f->bsSkinData1);
     return c;
   };
-  f->bsSkinToolBar2 = skinned(Place(b.Make<skin::TbsSkinToolBar>(u"bsSkinToolBar2", f), 0, 0, kClientW, kToolBarH));
+  // ---- menu bar (its menu is made with the commands)
+  f->bsSkinMainMenuBar1 = skinned(b.Make<skin::TbsSkinMainMenuBar>(u"bsSkinMainMenuBar1", f));
+  f->bsSkinMainMenuBar1->SetDefaultHeight(kMenuBarH);
+  f->bsSkinMainMenuBar1->SetBusinessSkinForm(f->bsBusinessSkinForm1);
+
+  // ---- tool bar
+  f->bsSkinToolBar2 = skinned(Place(b.Make<skin::TbsSkinToolBar>(u"bsSkinToolBar2", f), 0, kMenuBarH, kClientW, kToolBarH));
   f->bsSkinToolBar2->AdjustControls = false;
-  auto toolButton = [&](const char16_t* name, const char16_t* caption, int slot, int glyph) {
+  auto toolButton = [&](const char16_t* name, const char16_t* caption, int slot, const std::string& glyph) {
     auto* btn = skinned(Place(b.Make<skin::TbsSkinButton>(name, f->bsSkinToolBar2), 6 + slot * 70, 2, 66, 56));
     btn->SetSkinDataName(u"resizetoolbutton");
     btn->SetCaption(caption);
@@ -138,7 +144,7 @@ void BuildForm1(TForm1* f) {
     btn->SetSpacing(0);
     btn->SetMargin(0);
     gdi::TBitmap g;
-    LoadBitmap(&g, ("glyphs/Image" + std::to_string(glyph) + ".bmp").c_str());
+    LoadBitmap(&g, glyph.c_str());
     btn->SetGlyph(&g);
     return btn;
   };
@@ -155,15 +161,16 @@ void BuildForm1(TForm1* f) {
     LoadBitmap(&g, "glyphs/Image3.bmp");
     f->bsSkinMenuSpeedButton1->SetGlyph(&g);
   }
-  f->bsSkinButton2 = toolButton(u"bsSkinButton2", u"开始", 1, 4);
-  f->bsSkinButton10 = toolButton(u"bsSkinButton10", u"停止", 2, 6);
-  f->bsSkinButton11 = toolButton(u"bsSkinButton11", u"暂停", 3, 8);
-  f->bsSkinButton12 = toolButton(u"bsSkinButton12", u"继续", 3, 10);
+  // The queue commands start disabled, with their dimmed pictures.
+  f->bsSkinButton2 = toolButton(u"bsSkinButton2", u"开始", 1, "glyphs/Image4.bmp");
+  f->bsSkinButton10 = toolButton(u"bsSkinButton10", u"停止", 2, "glyphs/Image10.bmp");
+  f->bsSkinButton11 = toolButton(u"bsSkinButton11", u"暂停", 3, "glyphs/Image6.bmp");
+  f->bsSkinButton12 = toolButton(u"bsSkinButton12", u"继续", 3, "glyphs/Image8.bmp");
   f->bsSkinButton12->SetVisible(false);
-  f->bsSkinButton7 = toolButton(u"bsSkinButton7", u"删除", 4, 14);
-  f->bsSkinButton8 = toolButton(u"bsSkinButton8", u"清空", 5, 12);
-  f->bsSkinButton19 = toolButton(u"bsSkinButton19", u"选项", 7, 2);
-  f->bsSkinButton9 = toolButton(u"bsSkinButton9", u"皮肤", 8, 11);
+  f->bsSkinButton7 = toolButton(u"bsSkinButton7", u"删除", 4, "glyphs/Image14.bmp");
+  f->bsSkinButton8 = toolButton(u"bsSkinButton8", u"清空", 5, "glyphs/Image12.bmp");
+  f->bsSkinButton19 = toolButton(u"bsSkinButton19", u"选项", 7, "glyphs/Options.bmp");
+  f->bsSkinButton9 = toolButton(u"bsSkinButton9", u"皮肤", 8, "glyphs/Skin.bmp");
   for (auto* btn : {f->bsSkinButton2, f->bsSkinButton10, f->bsSkinButton11, f->bsSkinButton12, f->bsSkinButton7,
                     f->bsSkinButton8})
     btn->SetEnabled(false);
@@ -333,23 +340,28 @@ void BuildForm1(TForm1* f) {
   struct TPlayerButton {
     const char16_t* name;
     const char16_t* hint;
-    int slot, glyph;
+    int slot;
+    const char* glyph;
   };
-  const TPlayerButton playerButtons[] = {{u"bsSkinButton13", u"播放", 0, 5},  {u"bsSkinButton14", u"暂停", 1, 8},
-                                         {u"bsSkinButton15", u"停止", 2, 6},  {u"bsSkinButton16", u"静音", 3, 13},
-                                         {u"bsSkinButton20", u"静音", 3, 12}, {u"bsSkinButton22", u"快照", 4, 16},
-                                         {u"bsSkinButton23", u"设置", 5, 2}};
+  const TPlayerButton playerButtons[] = {{u"bsSkinButton13", u"播放", 0, "Play"},     {u"bsSkinButton14", u"暂停", 1, "Pause"},
+                                         {u"bsSkinButton15", u"停止", 2, "Stop"},     {u"bsSkinButton16", u"静音", 3, "Sound"},
+                                         {u"bsSkinButton20", u"静音", 3, "Mute"},     {u"bsSkinButton22", u"快照", 4, "Snapshot"},
+                                         {u"bsSkinButton23", u"设置", 5, "Settings"}};
   for (const TPlayerButton& p : playerButtons) {
     auto* btn = skinned(Place(b.Make<skin::TbsSkinButton>(p.name, f->bsSkinPanel4), screenX + p.slot * 34, 28 + 124 + 36, 30, 28));
     btn->SetHint(p.hint);
     btn->SetShowHint(true);
     gdi::TBitmap g;
-    LoadBitmap(&g, ("glyphs/Image" + std::to_string(p.glyph) + ".bmp").c_str());
+    LoadBitmap(&g, (std::string("glyphs/Player") + p.glyph + ".bmp").c_str());
     btn->SetGlyph(&g);
     if (std::u16string_view(p.name) == u"bsSkinButton20") btn->SetVisible(false);
   }
 
   // Direct children that follow in the window's order.
+  for (auto [field, name] : {std::pair{&f->Button19, u"Button19"}, std::pair{&f->Button27, u"Button27"}}) {
+    *field = Place(b.Make<forms::TButton>(name, f), kDevLeft, 560 + (field == &f->Button27) * 26, 72, 24);
+    (*field)->SetCaption(name);
+  }
   f->edt = Place(b.Make<forms::TEdit>(u"edt", f), 0, 0, 120, 21);
   f->edt->SetVisible(false);
   f->edt->OnExit = click(&TForm1::edtExit);

@@ -21,6 +21,10 @@ TEST(Artwork, PicturesDecodeAtTheirSizes) {
   for (int i = 2; i <= 15; ++i) all.push_back({"glyphs/Image" + std::to_string(i) + ".bmp", 32, 32});
   all.push_back({"glyphs/Image16.bmp", 16, 16});
   all.push_back({"glyphs/Image17.bmp", 16, 16});
+  all.push_back({"glyphs/Options.bmp", 32, 32});
+  all.push_back({"glyphs/Skin.bmp", 32, 32});
+  for (const char* p : {"Play", "Pause", "Stop", "Sound", "Mute", "Snapshot", "Settings"})
+    all.push_back({std::string("glyphs/Player") + p + ".bmp", 20, 20});
   all.push_back({"imagelists/ImageList1.bmp", 44 * 32, 32});
   all.push_back({"imagelists/ImageList2.bmp", 7 * 32, 32});
   all.push_back({"pictures/logo.bmp", 64, 64});

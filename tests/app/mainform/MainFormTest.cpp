@@ -51,8 +51,13 @@ TEST_F(MainFormTest, StartUpState) {
   EXPECT_EQ(form->OpenDialog1.Filter.back(), u'|');
   EXPECT_EQ(form->OpenDialog2.Filter, form->OpenDialog1.Filter);
   EXPECT_EQ(form->OpenDialog1.FilterIndex, 1);
-  ASSERT_GT(form->cboScreens->Items()->Count(), 0);
-  EXPECT_EQ(form->cboScreens->Items()->Get(0), u"Panel6");
+  // The screens: the preview panel, then every direct windowed child in tab order.
+  const std::vector<std::u16string> screens = {u"Panel6",       u"bsSkinMainMenuBar1", u"bsSkinToolBar2", u"Panel1",
+                                               u"bsSkinPanel1", u"bsSkinPanel2",       u"bsSkinPanel3",   u"Panel3",
+                                               u"bsSkinPanel5", u"bsSkinPanel4",       u"Button19",       u"Button27",
+                                               u"edt",          u"Panel4",             u"Panel5",         u"Panel6"};
+  ASSERT_EQ(form->cboScreens->Items()->Count(), int(screens.size()));
+  for (int i = 0; i < int(screens.size()); ++i) EXPECT_EQ(form->cboScreens->Items()->Get(i), screens[std::size_t(i)]) << i;
   EXPECT_EQ(form->cboScreens->ItemIndex(), 0);
   EXPECT_EQ(form->bsSkinSlider1_down_UP, u"UP");
   EXPECT_EQ(form->bsSkinData1->SkinIndex(), 0);
@@ -391,6 +396,16 @@ TEST_F(MainFormTest, LayoutFitsAndLabelsLineUpWithTheirFields) {
     return a->Left() < b->Left() + b->Width() && b->Left() < a->Left() + a->Width() && a->Top() < b->Top() + b->Height() &&
            b->Top() < a->Top() + a->Height();
   };
+  // The menu bar takes the top row and shows the five menus; the tool bar sits under it.
+  EXPECT_TRUE(form->bsSkinMainMenuBar1->Visible());
+  EXPECT_EQ(form->bsSkinMainMenuBar1->BoundsRect(), rtl::Rect(0, 0, 805, 24));
+  EXPECT_EQ(form->bsSkinToolBar2->Top(), form->bsSkinMainMenuBar1->Height());
+  ASSERT_EQ(form->bsSkinMainMenuBar1->ItemCount(), 5);
+  const char16_t* menus[] = {u"文件", u"编辑", u"动作", u"功能", u"帮助"};
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(form->bsSkinMainMenuBar1->Item(i)->MenuItem->Caption(), menus[i]);
+    EXPECT_TRUE(form->bsSkinMainMenuBar1->Item(i)->ItemVisible) << i;  // none pushed to the overflow marker
+  }
   std::vector<forms::TWinControl*> parents = {form, form->bsSkinToolBar2, form->bsSkinPanel1, form->bsSkinPanel2,
                                               form->bsSkinPanel3, form->bsSkinPanel4};
   for (forms::TWinControl* p : parents) {

@@ -103,7 +103,8 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
       " -frames:v 1 '" + PictureDir() + "/mainform_x11_start.png'");
 
   // "添加": the add menu drops below the button.
-  const int bx = wx + (ww - 805) / 2 + 40, by = wy + (wh - 541) - 8 + 30;
+  // The tool bar lies under the 24-pixel menu bar.
+  const int bx = wx + (ww - 805) / 2 + 40, by = wy + (wh - 541) - 8 + 24 + 30;
   const unsigned long before = Pixel(probe, bx + 40, by + 45);
   Shell(env + "xdotool mousemove " + std::to_string(bx) + " " + std::to_string(by) + " click 1");
   EXPECT_TRUE(WaitFor([&] { return Pixel(probe, bx + 40, by + 45) != before; }, 15000));
@@ -116,7 +117,7 @@ TEST(MainFormX11Test, StartsPaintedAndDropsTheAddMenu) {
   ASSERT_TRUE(std::system(("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10:duration=3 "
                            "-f lavfi -i sine=duration=3 -c:v mpeg4 -c:a mp2 -shortest '" + (clips / "旅行 一.avi").string() +
                            "' >/dev/null 2>&1").c_str()) == 0);
-  const int rowX = wx + (ww - 805) / 2 + 180, rowY = wy + (wh - 541) - 8 + 66 + 6 + 30;
+  const int rowX = wx + (ww - 805) / 2 + 180, rowY = wy + (wh - 541) - 8 + 90 + 6 + 30;
   const unsigned long rowBefore = Pixel(probe, rowX, rowY);
   Shell(env + "xdotool mousemove " + std::to_string(bx + 30) + " " + std::to_string(by + 40) + " click 1");
   std::string dlg;
