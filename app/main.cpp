@@ -1,14 +1,52 @@
 // Program entry of the converter: creates the program's windows, the main
 // window first, and runs the message loop until the main window closes.
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "app/mainform/ProgramForms.h"
 #include "platform/forms/Forms.h"
 #include "platform/win/Backend.h"
 
+namespace {
+
+// A termination request (SIGTERM, SIGINT, SIGHUP) closes the main window the
+// way its close button does: running conversions are stopped and their
+// outputs finished. A second request ends the program at once. The signals
+// are blocked in every thread and taken by one thread of their own, so no
+// library that installs handlers later (the preview's sound and video layer
+// turns them into its own quit events) can swallow them.
+void WatchTerminationSignals(win::HWND mainWindow) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, sig);
+  std::thread([set, mainWindow] {
+    for (int requests = 0;; ++requests) {
+      int sig = 0;
+      if (sigwait(&set, &sig) != 0) return;
+      if (requests > 0) _exit(128 + sig);
+      win::PostMessageW(mainWindow, win::WM_CLOSE, 0, 0);
+    }
+  }).detach();
+}
+
+void BlockTerminationSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, sig);
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Before any thread starts, so that every thread inherits the mask.
+  BlockTerminationSignals();
   std::setlocale(LC_ALL, "");
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display) {
@@ -24,6 +62,7 @@ int main(int argc, char** argv) {
   forms::Application->SetTitle(app::TForm1::kCaption);
   forms::Application->SetHelpFile(u"help.chm");
   app::CreateProgramForms();
+  WatchTerminationSignals(app::Form1->Handle());
   forms::Application->Run();
   forms::DoneForms();
   win::ShutdownWindowSystem();
