@@ -1,8 +1,8 @@
 // Running the queue from the main window with the real engine on clips made
 // by the ffmpeg command line: the command states of a run, row progress and
-// completion, failures, stop, the after-done actions (faked), the engine's
-// events handed to the GUI thread, the commands and menus, the options
-// dialog, the preview slider and snapshots.
+// completion, failures, stop, the commands and menus, the options dialog,
+// the preview slider and snapshots. The hand-over of the engine's events to
+// the GUI thread has a suite of its own (MainFormHandoffTest.cpp).
 #include <fstream>
 #include <thread>
 
@@ -11,154 +11,12 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Threads.h"
 #include "platform/shell/SystemServices.h"
-#include "tests/app/mainform/MainFormTestUtil.h"
+#include "tests/app/mainform/MainFormRunTestUtil.h"
 
 namespace mainformtest {
 namespace {
 
 using app::TForm1;
-
-class TFakeActions : public shell::TSystemActions {
- public:
-  explicit TFakeActions(int* count) : count_(count) {}
-  bool PowerOff(String& error) override {
-    ++*count_;
-    error = u"refused in tests";
-    return false;
-  }
-
- private:
-  int* count_;
-};
-
-class TFakeSound : public shell::TSoundPlayer {
- public:
-  explicit TFakeSound(std::vector<String>* played) : played_(played) {}
-  void Play(const String& name) override { played_->push_back(name); }
-  void Stop() override {}
-
- private:
-  std::vector<String>* played_;
-};
-
-// Dialogs that also keep the warnings and answer the skin dialog.
-class TRunDialogs : public TScriptedDialogs {
- public:
-  std::vector<std::pair<String, String>> Warnings;
-  int SkinAnswer = -1;  // -1: cancelled
-  void Warning(const String& text, const String& caption) override { Warnings.emplace_back(text, caption); }
-  bool ExecuteSelectSkin(int, int& selected) override {
-    if (SkinAnswer < 0) return false;
-    selected = SkinAnswer;
-    return true;
-  }
-};
-
-std::string Probe(const std::string& file, const std::string& entries, const std::string& stream = "") {
-  const std::string cmd = "ffprobe -v error " + (stream.empty() ? "" : "-select_streams " + stream + " ") +
-                          "-show_entries " + entries + " -of csv=p=0 '" + file + "' 2>/dev/null";
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == ',')) out.pop_back();
-  return out;
-}
-
-class MainFormRunTest : public MainFormTest {
- protected:
-  void SetUp() override {
-    MainFormTest::SetUp();
-    shell::SetSystemActions(std::make_unique<TFakeActions>(&powerOffs));
-    shell::SetSoundPlayer(std::make_unique<TFakeSound>(&sounds));
-    // The opener writes what it was asked to open into a file.
-    openedLog = home / "opened.txt";
-    opener = home / "opener.sh";
-    std::ofstream(opener) << "#!/bin/sh\necho \"$1\" >> '" << openedLog.string() << "'\n";
-    fs::permissions(opener, fs::perms::owner_all);
-    shell::SetOpenCommandForTests(S(opener.string()));
-  }
-  void TearDown() override {
-    delete options;
-    options = nullptr;
-    MainFormTest::TearDown();
-    shell::SetSystemActions(nullptr);
-    shell::SetSoundPlayer(nullptr);
-    shell::SetOpenCommandForTests(u"");
-  }
-
-  TForm1* CreateWithOptions(const fs::path& programFolder = {}) {
-    app::TMainFormEnvironment env;
-    env.OptionIniFile = S((home / "option.ini").string());
-    env.Dialogs = &runDialogs;
-    env.CreatePlayer = false;
-    env.ProgramFolder = S(programFolder.empty() ? home.string() : programFolder.string());
-    form = new TForm1(forms::Application, env);
-    options = new appforms::TForm5(nullptr, form->bsSkinData1, form->OptionIni(),
-                                   [this](bool p) { form->FFVCL->SetPreview(p); });
-    form->OptionsDialog = options;
-    return form;
-  }
-  void AddFilesToRun(const std::vector<std::string>& files) {
-    std::vector<String> names;
-    for (const auto& f : files) names.push_back(S(f));
-    runDialogs.OpenAnswers.push_back(names);
-    form->Button8->Click();
-  }
-  // Serves the GUI thread until the queue has ended (the clear command
-  // comes back) or a minute has passed.
-  bool WaitForEndOfQueue() {
-    for (int i = 0; i < 6000; ++i) {
-      Pump();
-      rtl::CheckSynchronize(10);
-      if (form->QueueCommandEnabled(TForm1::qcClear) && !form->btnStop->Enabled()) {
-        // Late per-task notifications may still be on their way.
-        for (int k = 0; k < 20; ++k) rtl::CheckSynchronize(5);
-        return true;
-      }
-    }
-    return false;
-  }
-  std::vector<std::string> Opened() {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 100; ++i) {
-      std::ifstream in(openedLog);
-      std::string l;
-      lines.clear();
-      while (std::getline(in, l)) lines.push_back(l);
-      if (!lines.empty()) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return lines;
-  }
-  std::string Out(int row) { return U(TForm1::JoinPath(form->FileOutPutPath, Cell(row, app::qcOutputName))); }
-
-  // The running controls: start, stop, pause, resume; buttons and menu items.
-  void ExpectRunControls(bool start, bool stop, bool pause, bool resume, bool startMenu) {
-    EXPECT_EQ(form->bsSkinButton2->Enabled(), start);
-    EXPECT_EQ(form->N7->Enabled(), startMenu);
-    EXPECT_EQ(form->bsSkinButton10->Enabled(), stop);
-    EXPECT_EQ(form->N8->Enabled(), stop);
-    EXPECT_EQ(form->bsSkinButton11->Enabled(), pause);
-    EXPECT_EQ(form->N9->Enabled(), pause);
-    EXPECT_EQ(form->bsSkinButton12->Enabled(), resume);
-    EXPECT_EQ(form->N10->Enabled(), resume);
-  }
-  void ExpectPickersEnabled(bool enabled) {
-    for (auto* box : form->PresetBoxes()) EXPECT_EQ(box->Enabled(), enabled);
-    EXPECT_EQ(form->bsSkinOfficeComboBox1->Enabled(), enabled);
-    EXPECT_EQ(form->bsSkinOfficeComboBox2->Enabled(), enabled);
-    EXPECT_EQ(form->bsSkinButtonBrowse->Enabled(), enabled);
-  }
-
-  TRunDialogs runDialogs;
-  appforms::TForm5* options = nullptr;
-  int powerOffs = 0;
-  std::vector<String> sounds;
-  fs::path opener, openedLog;
-};
 
 TEST_F(MainFormRunTest, StartConvertsEveryRowAndReturnsToIdle) {
   CreateWithOptions();
@@ -387,57 +245,6 @@ TEST_F(MainFormRunTest, ProgressCellsAndLateOrStrayEvents) {
   // Log lines of the engine.
   form->FFLoggerLog(nullptr, 2412, engine::llInfo, u"Stream mapping:");
   EXPECT_TRUE(LogHas(u"#2412.5: Stream mapping:"));
-}
-
-TEST_F(MainFormRunTest, EndOfQueueFromAnotherThreadRunsTheChosenActionOnTheGuiThread) {
-  fs::create_directories(home / "prog" / "sounds");
-  std::ofstream(home / "prog" / "sounds" / "ring001.wav") << "RIFF";
-  CreateWithOptions(home / "prog");
-  struct TCase {
-    skin::TbsSkinCheckRadioBox* box;
-    int powerOffs;
-    std::size_t sounds, opened;
-  };
-  const TCase cases[] = {{options->bsSkinCheckRadioBox2, 1, 0, 0},
-                         {options->bsSkinCheckRadioBox4, 1, 1, 0},
-                         {options->bsSkinCheckRadioBox5, 1, 1, 0},
-                         {options->bsSkinCheckRadioBox1, 1, 1, 1}};
-  for (const TCase& c : cases) {
-    c.box->SetChecked(true);
-    form->btnStop->SetEnabled(true);
-    engine::TTerminateInfo end;
-    end.TaskIndex = -1;
-    std::thread([&] { form->FFVCLTerminate(nullptr, end); }).join();
-    // Nothing happened on the engine's thread.
-    EXPECT_TRUE(form->btnStop->Enabled());
-    while (rtl::CheckSynchronize(0)) {
-    }
-    EXPECT_FALSE(form->btnStop->Enabled());
-    EXPECT_EQ(powerOffs, c.powerOffs);
-    EXPECT_EQ(sounds.size(), c.sounds);
-    if (c.opened) EXPECT_EQ(Opened().size(), c.opened);
-  }
-  ASSERT_EQ(sounds.size(), 1u);
-  EXPECT_EQ(U(sounds[0]), (home / "prog" / "sounds" / "ring001.wav").string());
-  // The power-off refusal is logged.
-  EXPECT_TRUE(LogHas(u"refused in tests"));
-
-  // Without the sound file nothing is played.
-  fs::remove_all(home / "prog" / "sounds");
-  options->bsSkinCheckRadioBox4->SetChecked(true);
-  form->Button29->Click();
-  EXPECT_EQ(sounds.size(), 1u);
-
-  // Work handed over after the close query is dropped.
-  form->btnStop->SetEnabled(true);
-  engine::TTerminateInfo end;
-  end.TaskIndex = -1;
-  std::thread([&] { form->FFVCLTerminate(nullptr, end); }).join();
-  bool canClose = false;
-  form->FormCloseQuery(nullptr, canClose);
-  while (rtl::CheckSynchronize(0)) {
-  }
-  EXPECT_TRUE(form->btnStop->Enabled());
 }
 
 TEST_F(MainFormRunTest, OptionsDialogRoundTripDrivesTheStart) {
