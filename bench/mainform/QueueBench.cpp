@@ -1,17 +1,18 @@
-// The main window's queue run (headless window system, real engine, the
-// window's own message loop):
+// The main window's queue run (headless window system, real engine and
+// probe, the window's own message loop), for two profiles: the first one of
+// the pickers (MPEG-4 AVI for Android phones, the picture size kept) and the
+// H.264 HD MP4 one (libx264 1280x720 at 29.97 fps):
 // - BM_QueueOfEightOnEightThreads: eight 1280x720 20-second clips converted
 //   by the window with the thread count 8, against the ffmpeg command line
-//   converting them one after another with the codec parameters the queue
-//   rows carry (the first profile of the first category unless
-//   TVL_BENCH_PROFILE names another "category,format"), side by side in each
-//   iteration, the order alternating; wall times in seconds and the ratio
-//   window / command line (goal: at most 0.6);
-// - BM_QueueRepaintRate: the same queue; each row's paints of the list view
-//   that put changed progress cells (progress, time, size) on the screen, per
-//   second, while all eight rows convert; the lowest row's rate (goal: at
-//   least 4), also for the percentage cell alone, the longest gap between
-//   two such paints of a row, and the progress events the rows received.
+//   converting them one after another with the codec parameters that the
+//   window hands to the engine, side by side in each iteration, the order
+//   alternating; wall times in seconds, the ratio window / command line
+//   (goal: at most 0.6) and the cores the window's run kept busy;
+// - BM_QueueRepaintRate: the same queue; the paints of the list view that
+//   put a row's changed progress cells (progress, time, size) on the screen,
+//   per second and row, while all eight rows convert; the lowest row's rate
+//   (goal: at least 4), also for the percentage cell alone, the longest gap
+//   between two such paints of a row, and the rate of progress events.
 // Each figure comes with the load average of the machine before and after.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
