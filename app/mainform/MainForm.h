@@ -60,6 +60,8 @@ class TForm1 : public forms::TForm {
   static constexpr char16_t kSelectToRemove[] = u"请先选择您需要删除的项目！";
   static constexpr char16_t kSelectToRename[] = u"请先选中您需要重命名的项目！";
   static constexpr char16_t kNoFreeSlot[] = u"队列已满：请先清空队列再添加文件！";
+  // Milliseconds between two progress reports of a converting row.
+  static constexpr int kProgressIntervalMs = 200;
 
   explicit TForm1(rtl::TComponent* owner, TMainFormEnvironment env = {});
   // The dialogs of a window made without its own (the program's).

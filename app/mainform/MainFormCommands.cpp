@@ -129,6 +129,9 @@ void BuildForm1Commands(TForm1* f) {
   f->Video_OutPut_Folder_Edit->OnClick = click(&TForm1::Video_OutPut_Folder_EditClick);
 
   // ---- engine and logger events
+  // Rows show fresh progress about five times a second: at the engine's
+  // default of a report every half second a busy queue looks stalled.
+  f->FFVCL->SetProgressInterval(TForm1::kProgressIntervalMs);
   f->FFVCL->OnProgress = [f](rtl::TObject* s, engine::PProgressInfo p) { f->FFVCLProgress(s, p); };
   f->FFVCL->OnTerminate = [f](rtl::TObject* s, const engine::TTerminateInfo& t) { f->FFVCLTerminate(s, t); };
   if (f->FFLogger)

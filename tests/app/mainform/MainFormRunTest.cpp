@@ -204,6 +204,8 @@ TEST_F(MainFormRunTest, ProgressCellsAndLateOrStrayEvents) {
   CreateWithOptions();
   AddFilesToRun({Clip("progress.avi")});
   ASSERT_EQ(form->RowCount(), 1);
+  // A converting row gets fresh progress more than four times a second.
+  EXPECT_LT(form->FFVCL->ProgressInterval(), 250);
   struct TCase {
     std::int64_t cur, total, size;
     int fps;
