@@ -110,7 +110,6 @@ TEST_F(RunX11Test, ConvertsTwoClipsInTheirPickedFormatsThenPausesResumesAndStops
   const fs::path firstOut = out / "第一段.avi", secondOut = out / "second clip.mp4";
   ASSERT_TRUE(WaitFor([&] { return fs::exists(firstOut) && fs::exists(secondOut); }, 30000))
       << "outputs: " << Shell("ls '" + out.string() + "'");
-  app.Screenshot("mainform_x11_converting.png");
   ASSERT_TRUE(WaitFor([&] { return Duration(firstOut) > 2.7 && Duration(secondOut) > 11.5; }, 60000));
   EXPECT_TRUE(WaitFor([&] { return FileText(app.OpenedLog()).find("输出") != std::string::npos; }, 30000));
   Sleep(500);
@@ -135,6 +134,7 @@ TEST_F(RunX11Test, ConvertsTwoClipsInTheirPickedFormatsThenPausesResumesAndStops
   const fs::path longOut = out / "long clip.mp4";
   app.Tool(tsStart);
   ASSERT_TRUE(WaitFor([&] { return fs::exists(longOut) && fs::file_size(longOut) > 200000; }, 60000));
+  app.Screenshot("mainform_x11_converting.png");
   app.Tool(tsPause);
   Sleep(800);
   const auto pausedSize = fs::file_size(longOut);
@@ -180,7 +180,8 @@ TEST_F(RunX11Test, OptionsDialogKeepsTheThreadCountAcrossARestart) {
     ini = app.IniFile();
     ASSERT_TRUE(app.Find());
     // A first start wrote the options' defaults.
-    EXPECT_NE(FileText(ini).find("Thread_Count=0"), std::string::npos) << FileText(ini);
+    EXPECT_TRUE(WaitFor([&] { return FileText(ini).find("Thread_Count=0") != std::string::npos; }, 10000))
+        << FileText(ini);
     int ox, oy;
     ASSERT_TRUE(openOptions(app, ox, oy));
     app.Screenshot("mainform_x11_options_opened.png");
@@ -192,6 +193,9 @@ TEST_F(RunX11Test, OptionsDialogKeepsTheThreadCountAcrossARestart) {
     app.Keys("Down Down Down Return");
     Sleep(500);
     app.Screenshot("mainform_x11_options_four.png");
+    // The pointer off the box, as it is when the dialog opens again.
+    app.ScreenMove(ox + kOptionsClientW / 2, oy + kOptionsClientH - 8);
+    Sleep(300);
     chosen = threadsFace(app, ox, oy);
     EXPECT_NE(chosen, one);
     ASSERT_TRUE(ok(app, ox, oy));
@@ -204,6 +208,8 @@ TEST_F(RunX11Test, OptionsDialogKeepsTheThreadCountAcrossARestart) {
     ASSERT_TRUE(app.Find());
     int ox, oy;
     ASSERT_TRUE(openOptions(app, ox, oy));
+    app.ScreenMove(ox + kOptionsClientW / 2, oy + kOptionsClientH - 8);
+    Sleep(300);
     app.Screenshot("mainform_x11_options_reopened.png");
     EXPECT_EQ(threadsFace(app, ox, oy), chosen);
     ASSERT_TRUE(ok(app, ox, oy));

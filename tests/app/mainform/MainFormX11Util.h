@@ -186,6 +186,9 @@ class TProgram {
     Shell(env_ + "xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
   }
   void Click(int x, int y) { ScreenClick(X(x), Y(y)); }
+  void ScreenMove(int x, int y) {
+    Shell(env_ + "xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+  }
   void Keys(const std::string& keys) { Shell(env_ + "xdotool key --delay 60 " + keys); }
   // The tool bar button in a slot.
   void Tool(TToolSlot slot) {
