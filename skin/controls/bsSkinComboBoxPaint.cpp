@@ -60,7 +60,8 @@ void TbsSkinComboFace::SetFaceFont(TCanvas* C, bool Skin) {
 }
 
 TColor TbsSkinComboFace::FaceTextColor() {
-  if (FaceFocused()) return FocusFontColor;
+  // While the list is open the face is drawn unfocused.
+  if (FaceFocused() && !IsPopupVisible()) return FocusFontColor;
   if (FMouseIn && !IsEmptyRect(ActiveSkinRect)) return ActiveFontColor;
   return FontColor;
 }

@@ -1,5 +1,6 @@
-// Gallery: the options dialog and the About box in three stored skins and in
-// the plain look, written as PNG files to the build folder.
+// Gallery: the options dialog and the About box in four stored skins (a dark
+// one among them) and in the plain look, written as PNG files to the build
+// folder.
 #include "app/forms/AboutBox.h"
 #include "app/forms/OptionsDialog.h"
 #include "tests/app/forms/AppFormsTestUtil.h"
@@ -14,7 +15,7 @@ class DialogsGalleryTest : public AppFormsTest {
     const struct {
       int index;
       const char* name;
-    } looks[] = {{-1, "plain"}, {0, "office2007blue"}, {1, "metal"}, {3, "mac"}};
+    } looks[] = {{-1, "plain"}, {0, "office2007blue"}, {1, "metal"}, {3, "mac"}, {6, "ampix"}};
     for (const auto& l : looks) {
       skin::TbsSkinData* sd = l.index < 0 ? nullptr : Skin(l.index);
       forms::TForm* f = make(sd);

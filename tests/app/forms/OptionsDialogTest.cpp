@@ -2,6 +2,11 @@
 // values, the live-preview hand-off, OK writes and Cancel does not.
 #include "app/forms/OptionsDialog.h"
 
+#include <string>
+#include <vector>
+
+#include "app/forms/AboutBox.h"
+
 #include "tests/app/forms/AppFormsTestUtil.h"
 
 namespace appformstest {
@@ -139,6 +144,62 @@ TEST_F(OptionsDialogTest, AFileThatCannotBeWrittenDoesNotStopTheCreation) {
   EXPECT_NE(rtl::U8(d->LastError()).find("Unable to write to"), std::string::npos);
   EXPECT_TRUE(d->bsSkinCheckRadioBox12->Checked());
   EXPECT_TRUE(d->bsSkinCheckRadioBox6->Checked());
+}
+
+}  // namespace
+}  // namespace appformstest
+
+namespace appformstest {
+namespace {
+
+// A label counts as skinned also where the skin describes no labels: it then
+// draws in the skin's colours.
+template <class L>
+bool LabelSkinned(const forms::TControl* C, skin::TbsSkinData* SD) {
+  const auto* l = dynamic_cast<const L*>(C);
+  return l && l->SkinData() == SD && (l->SkinIndex() != -1 || SD->GetControlIndex(l->SkinDataName()) == -1);
+}
+
+// The names of the shown controls of F that keep the plain look under the
+// skin SD (pictures have none).
+std::vector<std::string> PlainControls(forms::TWinControl* F, skin::TbsSkinData* SD) {
+  std::vector<std::string> plain;
+  for (int i = 0; i < F->ControlCount(); ++i) {
+    forms::TControl* c = F->Controls(i);
+    if (!c->Visible() || dynamic_cast<forms::TImage*>(c)) continue;
+    const auto* w = dynamic_cast<skin::TbsSkinControl*>(c);
+    const auto* g = dynamic_cast<skin::TbsGraphicSkinControl*>(c);
+    const bool skinned = (w && w->SkinIndex() != -1) || (g && g->SkinIndex() != -1) ||
+                         LabelSkinned<skin::TbsSkinStdLabel>(c, SD) || LabelSkinned<skin::TbsSkinLinkLabel>(c, SD);
+    if (!skinned) plain.push_back(rtl::U8(c->Name()));
+    if (auto* p = dynamic_cast<forms::TWinControl*>(c)) {
+      const std::vector<std::string> inner = PlainControls(p, SD);
+      plain.insert(plain.end(), inner.begin(), inner.end());
+    }
+  }
+  return plain;
+}
+
+// Under a stored skin every shown control of the options dialog and the
+// About box takes its skin description, the thread-count box among them:
+// none keeps the plain look.
+TEST_F(OptionsDialogTest, EveryShownControlOfTheDialogsTakesTheSkin) {
+  for (int index : {0, 1, 6}) {
+    skin::TbsSkinData* sd = Skin(index);
+    app::TOptionIni ini(rtl::Utf8ToString(iniFile));
+    auto* options = new appforms::TForm5(forms::Application, sd, ini);
+    auto* about = new appforms::TForm2(forms::Application, sd);
+    for (forms::TForm* f : {static_cast<forms::TForm*>(options), static_cast<forms::TForm*>(about)}) {
+      f->Show();
+      Pump();
+      EXPECT_EQ(PlainControls(f, sd), std::vector<std::string>{}) << "skin " << index << ", " << rtl::U8(f->Name());
+    }
+    EXPECT_NE(options->bsSkinComboBox2->SkinIndex(), -1);
+    EXPECT_EQ(options->bsSkinComboBox2->Style(), skin::bscbFixedStyle);
+    delete options;
+    delete about;
+    Pump();
+  }
 }
 
 }  // namespace

@@ -342,3 +342,63 @@ TEST_F(ComboFaceTest, PlainFaceShowsTheFocusAndTheSkinnedBodyTheHover) {
 
 }  // namespace
 }  // namespace skinctltest
+
+namespace skinctltest {
+namespace {
+
+class ComboFaceTextTest : public ListsTest {
+ protected:
+  // Pixels of the face's item area painted in colour Want (within a small
+  // distance, for the edges of anti-aliased glyphs).
+  int CountOf(TbsSkinComboFace* c, rtl::TColor Want) {
+    gdi::TBitmap b(c->Width(), c->Height());
+    c->PaintSkinTo(b.Canvas(), 0, 0, u"MMMM");
+    const std::uint32_t w = Rgb(Want);
+    int n = 0;
+    for (int y = c->CBItem.R.Top; y < c->CBItem.R.Bottom; ++y)
+      for (int x = c->CBItem.R.Left; x < c->CBItem.R.Right; ++x) {
+        const std::uint32_t p = b.GetSurface()->GetPixel(x, y) & 0xFFFFFF;
+        int d = 0;
+        for (int s = 0; s < 24; s += 8) d += std::abs(int((p >> s) & 0xFF) - int((w >> s) & 0xFF));
+        if (d < 40) ++n;
+      }
+    return n;
+  }
+};
+
+// The focused face shows its text in the skin's focus colour on the focus
+// picture; while its list is open the face is drawn unfocused, and so is its
+// text: the focus colour on the normal picture may be unreadable (white on
+// white under several stored skins).
+TEST_F(ComboFaceTextTest, OpenListShowsTheFaceTextInTheUnfocusedColour) {
+  TbsSkinData& s = ListSkin();
+  // Text colours far apart, and room for the text on the face.
+  auto* d = dynamic_cast<TbsDataSkinComboBox*>(SkinDescriptionAt(&s, s.GetControlIndex(u"combobox")));
+  ASSERT_NE(d, nullptr);
+  d->FontColor = d->ActiveFontColor = 0x000000;
+  d->FocusFontColor = 0x00FFFF;
+  d->ItemTextRect = {3, 0, 14, 20};
+  auto* combo = MakeCombo<TbsSkinComboBox>();
+  Fill(combo->Items(), 4);
+  combo->SetItemIndex(1);
+  combo->SetName(u"combo");
+  auto* office = MakeCombo<TbsSkinOfficeComboBox>(20, 60, 200, 41);
+  office->SetName(u"office");
+  office->Items()->Add()->SetCaption(u"MMMM");
+  office->SetItemIndex(0);
+  for (TbsSkinComboFace* c : std::initializer_list<TbsSkinComboFace*>{combo, office}) {
+    c->SetSkinData(&s);
+    c->SetFocus();
+    Pump();
+    EXPECT_GT(CountOf(c, c->FocusFontColor), 0) << "focused, list closed: " << rtl::U8(c->Name());
+    c->DropDown();
+    Pump();
+    ASSERT_TRUE(c->IsPopupVisible());
+    EXPECT_EQ(CountOf(c, c->FocusFontColor), 0) << "list open: " << rtl::U8(c->Name());
+    c->CloseUp(false);
+    Pump();
+  }
+}
+
+}  // namespace
+}  // namespace skinctltest
