@@ -282,7 +282,7 @@ void TbsOpenDlgForm::OpenButtonClick(TObject*) {
     SetModalResult(forms::mrOk);
     return;
   }
-  const String Sel = FileListView->GetSelectedFile();
+  const String Sel = ChosenFile(Text);
   String Candidate;
   if (Sel.empty() && CheckFileExists && !Text.empty()) {
     const String Name = Dir + Text;
@@ -320,12 +320,31 @@ void TbsOpenDlgForm::EditKeyPress(TObject*, char16_t& Key) {
 }
 
 void TbsOpenDlgForm::FLVKeyPress(TObject*, char16_t& Key) {
-  if (Key == 13 && !FileListView->GetSelectedFile().empty()) OpenButtonClick(this);
+  if (Key != 13) return;
+  const String Sel = FileListView->GetSelectedFile();
+  if (Sel.empty()) return;
+  // Enter in the list takes the list's file, whatever the field shows.
+  FileNameEdit->SetText(rtl::ExtractFileName(Sel));
+  FShownFile = Sel;
+  OpenButtonClick(this);
+}
+
+// The list's selected file when the name field still shows its name; a
+// different name typed over it is the user's choice and wins.
+String TbsOpenDlgForm::ChosenFile(const String& Text) {
+  const String Sel = FileListView->GetSelectedFile();
+  return !Sel.empty() && rtl::ExtractFileName(Sel) == Text ? Sel : String();
 }
 
 void TbsOpenDlgForm::FLVChange(TObject*) {
-  const String Name = rtl::ExtractFileName(FileListView->GetSelectedFile());
-  if (!Name.empty()) FileNameEdit->SetText(Name);
+  // Only a newly selected file writes its name: a re-read of the folder that
+  // selects the same file again must not undo what the user is typing.
+  const String Sel = FileListView->GetSelectedFile();
+  const String Name = rtl::ExtractFileName(Sel);
+  if (!Name.empty() && Sel != FShownFile) {
+    FShownFile = Sel;
+    FileNameEdit->SetText(Name);
+  }
   if (OnFolderChange) OnFolderChange(this);
 }
 
@@ -516,6 +535,11 @@ bool TbsSkinOpenDialog::Execute() {
     if (Result) {
       FFileName = F->FileName;
       F->FileListView->GetSelectedFiles(FFiles.get());
+      // A typed name chosen over the list's selection is the one file.
+      if (FFiles->IndexOf(FFileName) < 0) {
+        FFiles->Clear();
+        FFiles->Add(FFileName);
+      }
     }
   } catch (...) {
     Last();

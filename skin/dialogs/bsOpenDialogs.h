@@ -94,6 +94,11 @@ class TbsOpenDlgForm : public forms::TForm {
   String CurrentDir() const;
   // Save mode: asks before overwriting Candidate; true to go on.
   bool ConfirmOverwrite();
+  // The list's selected file if the name field shows its name, else "".
+  String ChosenFile(const String& Text);
+
+ private:
+  String FShownFile;  // the selected file whose name the list last wrote into the field
 };
 
 class TbsSkinOpenDialog : public rtl::TComponent {

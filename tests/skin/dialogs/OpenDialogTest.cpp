@@ -105,6 +105,78 @@ TEST_F(OpenDialogTest, TypedNameWithDefaultExtensionAndTheExistenceCheck) {
   EXPECT_EQ(d.FileName(), Dir("new.avi"));
 }
 
+// As a user does it: the folder's path typed into the name field with Enter
+// opens it; a name typed over whatever the field shows, with Enter, gives
+// exactly that file, whichever item the list has selected (none, another
+// clip, one whose name starts or ends the typed one) and whatever the list
+// does meanwhile (a re-read of the folder keeps its selection).
+TEST_F(OpenDialogTest, ATypedNameWinsOverTheListsSelection) {
+  const fs::path clips = dir / "剪辑 片段";
+  fs::create_directories(clips);
+  for (const char* n : {"a.avi", "a.avi.avi", "clip 1.avi", "clip 10.avi", "旅行 一.avi", "旅行 一二.avi"})
+    std::ofstream(clips / n) << "x";
+  const String folder = rtl::Utf8ToString(clips.string());
+  const struct {
+    const char16_t* selected;  // clicked in the list before typing; nullptr: none
+    const char16_t* typed;     // nullptr: the field is left as the list wrote it
+    const char16_t* expected;
+    bool refresh;              // the folder is re-read while the name is typed
+    bool multi;                // MultiSelection
+  } cases[] = {
+      {nullptr, u"clip 1.avi", u"clip 1.avi", false, false},
+      {nullptr, u"旅行 一二.avi", u"旅行 一二.avi", true, false},
+      {nullptr, u"clip 10.avi", u"clip 10.avi", true, true},
+      {u"clip 10.avi", u"clip 1.avi", u"clip 1.avi", false, false},
+      {u"clip 1.avi", u"clip 10.avi", u"clip 10.avi", true, false},
+      {u"a.avi.avi", u"a.avi", u"a.avi", false, true},
+      {u"a.avi", u"a.avi.avi", u"a.avi.avi", true, false},
+      {u"旅行 一.avi", u"旅行 一二.avi", u"旅行 一二.avi", false, false},
+      {u"旅行 一二.avi", nullptr, u"旅行 一二.avi", false, false},
+      {u"旅行 一二.avi", nullptr, u"旅行 一二.avi", true, true},
+  };
+  for (const auto& c : cases) {
+    const std::string label = rtl::StringToUtf8(String(c.typed ? c.typed : u"-"));
+    TbsSkinOpenDialog d(nullptr);
+    d.InitialDir = Dir();
+    d.Filter = u"视频文件|*.avi|所有文件|*.*";
+    d.MultiSelection = c.multi;
+    String afterFolder, beforeEnter;
+    WhenShown([&](TCustomForm*) {
+      auto* F = d.DlgForm();
+      F->FileNameEdit->SetFocus();
+      win::headless::TypeText(folder);
+      QueueKey(VK_RETURN);
+      Pump();
+      EXPECT_EQ(F->FileListView->Path(), folder) << label;
+      afterFolder = F->FileNameEdit->Text();
+      if (c.selected) Select(F, c.selected);
+      if (!c.typed && c.refresh) F->FileListView->Refresh();
+      if (c.typed) {
+        F->FileNameEdit->SelectAll();
+        const String typed = c.typed;
+        win::headless::TypeText(typed.substr(0, 3));
+        Pump();
+        if (c.refresh) F->FileListView->Refresh();
+        win::headless::TypeText(typed.substr(3));
+        Pump();
+      }
+      beforeEnter = F->FileNameEdit->Text();
+      QueueKey(VK_RETURN);
+      Pump();
+      if (F->ModalResult() == forms::mrNone) F->SetModalResult(forms::mrCancel);  // refused: the case fails
+    });
+    EXPECT_TRUE(d.Execute()) << label;
+    // The path stays in the field: opening the folder selects nothing.
+    EXPECT_EQ(afterFolder, folder) << label;
+    if (c.typed) {
+      EXPECT_EQ(beforeEnter, String(c.typed)) << label;
+    }
+    EXPECT_EQ(d.FileName(), folder + u"/" + c.expected) << label;
+    ASSERT_EQ(d.Files()->Count(), 1) << label;
+    EXPECT_EQ(d.Files()->Strings(0), d.FileName()) << label;
+  }
+}
+
 TEST_F(OpenDialogTest, FiltersMatchWithoutCaseAndTheChoiceIsRemembered) {
   TbsSkinOpenDialog d(nullptr);
   d.InitialDir = Dir();
