@@ -258,6 +258,23 @@ String TbsOpenDlgForm::DefaultExtension() {
   return opendlg::MaskExtension(FilterComboBox->Mask());
 }
 
+// The name and type fields start at 70 when their labels fit before that;
+// a wider label (another font or skin, a longer text) moves both fields
+// right, keeping their right edges, so each label keeps the same gap to its
+// field. Each label is centred on its field's height.
+void TbsOpenDlgForm::PlaceBottomLabels() {
+  constexpr int Gap = 8;
+  int X = 70;
+  for (TbsSkinStdLabel* L : {OpenFileLabel, FileTypeLabel}) X = std::max(X, L->Left() + L->Width() + Gap);
+  const std::pair<TbsSkinStdLabel*, forms::TControl*> rows[] = {{OpenFileLabel, FileNameEdit},
+                                                                 {FileTypeLabel, FilterComboBox}};
+  for (auto [L, C] : rows) {
+    const int Right = C->Left() + C->Width();
+    if (X != C->Left()) C->SetBounds(X, C->Top(), std::max(0, Right - X), C->Height());
+    L->SetTop(C->Top() + (C->Height() - L->Height()) / 2);
+  }
+}
+
 void TbsOpenDlgForm::FocusFirstItem() {
   if (FileListView->FolderCount() > 0) FileListView->SetItemFocused(FileListView->Items()->Items(0));
 }
@@ -524,6 +541,7 @@ bool TbsSkinOpenDialog::Execute() {
     }
     F->HandleNeeded();  // the client size is measured inside the skinned frame
     F->SetClientSize(W, H);
+    F->PlaceBottomLabels();
     F->FocusFirstItem();
     F->FileNameEdit->SetText(rtl::ExtractFileName(FFileName));
     F->InitHistory();

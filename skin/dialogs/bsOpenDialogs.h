@@ -48,6 +48,9 @@ class TbsOpenDlgForm : public forms::TForm {
   void NewFolderToolButtonClick(TObject* Sender);
   void SetListStyle(forms::TViewStyle Style);
   void FocusFirstItem();
+  // Lays the labels of the name and type fields out against their fields,
+  // once their texts and fonts are final.
+  void PlaceBottomLabels();
 
   bool SaveMode = false;
   std::vector<shell::PItemIDList> FolderHistory;

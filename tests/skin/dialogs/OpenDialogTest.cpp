@@ -374,13 +374,22 @@ TEST_F(OpenDialogTest, FilterComboParsesPairsAndFeedsItsFileList) {
   EXPECT_EQ(c.FileList(), nullptr);
 }
 
-TEST_F(OpenDialogTest, Gallery) {
+// The gallery, and the bottom rows in each look: each label ends a like gap
+// before its field and sits centred on the field's height; the fields keep
+// their right edges, also when the labels' texts are longer.
+TEST_F(OpenDialogTest, GalleryAndLabelsKeepAGapToTheirFields) {
   const struct {
     std::u16string skin;
     std::string name;
-  } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}};
+    bool longTexts;
+  } looks[] = {{u"", "plain", false},
+               {u"金属光泽", "metal", false},
+               {u"OFFICE2007蓝色", "office2007blue", false},
+               {u"Mac风格", "mac", false},
+               {u"金属光泽", "metal_longlabels", true}};
   for (const auto& l : looks) {
     TbsSkinData* s = l.skin.empty() ? nullptr : StoredSkin(l.skin);
+    if (l.longTexts) s->SetResourceStrData(Strings({u"MSG_FILENAME=要打开的文件名:", u"MSG_FILETYPE=类型:"}));
     TbsSkinOpenDialog d(nullptr);
     d.SetSkinData(s);
     d.SetCtrlSkinData(s);
@@ -388,8 +397,20 @@ TEST_F(OpenDialogTest, Gallery) {
     d.InitialDir = Dir();
     d.Filter = u"视频文件|*.avi;*.mp4|所有文件|*.*";
     WhenShown([&](TCustomForm* f) {
-      Select(d.DlgForm(), u"clip.avi");
+      auto* F = d.DlgForm();
+      Select(F, u"clip.avi");
       Pump();
+      const std::pair<TbsSkinStdLabel*, forms::TControl*> rows[] = {{F->OpenFileLabel, F->FileNameEdit},
+                                                                     {F->FileTypeLabel, F->FilterComboBox}};
+      const int gap = F->FileNameEdit->Left() - (F->OpenFileLabel->Left() + F->OpenFileLabel->Width());
+      for (auto [label, field] : rows) {
+        EXPECT_GT(label->Width(), 0) << l.name;
+        EXPECT_GE(field->Left() - (label->Left() + label->Width()), 8) << l.name;
+        EXPECT_EQ(field->Left(), F->FileNameEdit->Left()) << l.name;
+        EXPECT_EQ(field->Left() + field->Width(), f->ClientWidth() - 90) << l.name;
+        EXPECT_NEAR(label->Top() + label->Height() / 2.0, field->Top() + field->Height() / 2.0, 1) << l.name;
+      }
+      EXPECT_GE(gap, 8) << l.name;
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("opendialog_" + l.name)));
       QueueKey(VK_ESCAPE);
     });
