@@ -1,8 +1,9 @@
 // The open-file dialog on a fixture folder: results for OK, Cancel and
 // closing, the typed name with its default extension and the "file must
 // exist" refusal, filters (masks without regard to case), multi-select
-// order, the remembered size and filter, Enter in the edit, the history,
-// the save mode's overwrite question, the filter combo, and a gallery.
+// order, the remembered size and filter, Enter in the edit, a typed name
+// over the list's selection, the history, the save mode's overwrite
+// question, the filter combo, and a gallery with the labels' layout.
 #include <filesystem>
 #include <fstream>
 
