@@ -69,6 +69,11 @@ void TListModel::SetItemIndex(int index) {
   SelectOnly(index);
 }
 
+void TListModel::SetCaretRow(int index) {
+  if (index < 0 || index >= count_) return;
+  caret_ = anchor_ = index;
+}
+
 bool TListModel::Selected(int index) const {
   return std::binary_search(selected_.begin(), selected_.end(), index);
 }

@@ -41,6 +41,8 @@ class TListModel {
   int SelCount() const { return static_cast<int>(selected_.size()); }
   const std::vector<int>& SelectedRows() const { return selected_; }  // ascending
   int CaretRow() const { return caret_; }
+  // Moves the caret row (the focused item) alone; the selection stays.
+  void SetCaretRow(int index);
 
   int TopIndex() const { return top_; }
   void SetTopIndex(int index);  // clamped so the last page stays full

@@ -542,18 +542,9 @@ void TCustomListView::SetItemSelected(int index, bool v) {
 }
 void TCustomListView::SetItemFocusedIndex(int index) {
   if (index < 0 || index >= items_->Count()) return;
-  if (!model_.MultiSelect()) {
-    SetItemIndex(index);
-    return;
-  }
-  // The focused item moves without changing the selection.
-  ChangeSelection([&] {
-    bool sel = model_.Selected(index);
-    std::vector<int> keep = model_.SelectedRows();
-    model_.ClickRow(index, false, true);  // caret to the row, toggling it ...
-    if (model_.Selected(index) != sel) model_.SetSelected(index, sel);  // ... and back
-    for (int r : keep) model_.SetSelected(r, true);
-  });
+  // The focused item moves without changing the selection (in single
+  // selection too: focusing an item does not select it).
+  ChangeSelection([&] { model_.SetCaretRow(index); });
 }
 TListItem* TCustomListView::Selected() {
   const auto& s = model_.SelectedRows();

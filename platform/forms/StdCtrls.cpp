@@ -508,24 +508,27 @@ void TCustomEdit::Paint() {
   int selA = buf_.SelStart(), selB = buf_.SelStart() + buf_.SelLength();
   const auto& rows = Rows();
   int vis = buf_.MultiLine() ? VisibleRows() + 1 : 1;
+  // A single line is clipped by the format rectangle only: strokes below the
+  // font's cell (underscores, tails of g and q) show where there is room.
+  const unsigned clipLine = buf_.MultiLine() ? 0u : unsigned(gdi::DT_NOCLIP);
   for (int i = topRow_; i < int(rows.size()) && i < topRow_ + vis; ++i) {
     const TRow& r = rows[std::size_t(i)];
     int y = fr.Top + (i - topRow_) * lh;
     String s = Shown(r.start, r.length);
     stddraw::DrawTextIn(dc, s, rtl::Rect(fr.Left - scrollX_, y, 1 << 20, y + lh), text,
-                        gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX | gdi::DT_EXPANDTABS);
+                        gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX | gdi::DT_EXPANDTABS | clipLine);
     if (!showSel) continue;
     int a = std::max(selA, r.start), b = std::min(selB, r.start + r.length);
     bool breakSelected = buf_.MultiLine() && selB > r.start + r.length && selA <= r.start + r.length &&
                          i + 1 < int(rows.size());
     if (a > b || (a == b && !breakSelected)) continue;
     int x1 = XOfPos(i, a), x2 = XOfPos(i, b) + (breakSelected ? 4 : 0);
-    TRect hr = rtl::Rect(x1, y, x2, y + lh);
+    TRect hr = rtl::Rect(x1, y, x2, buf_.MultiLine() ? y + lh : std::max(y + lh, fr.Bottom));
     stddraw::FillSolid(dc, hr, gdi::clHighlight);
     int s2 = gdi::SaveDC(dc);
     gdi::IntersectClipRect(dc, hr.Left, hr.Top, hr.Right, hr.Bottom);
     stddraw::DrawTextIn(dc, s, rtl::Rect(fr.Left - scrollX_, y, 1 << 20, y + lh), gdi::clHighlightText,
-                        gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX | gdi::DT_EXPANDTABS);
+                        gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX | gdi::DT_EXPANDTABS | clipLine);
     gdi::RestoreDC(dc, s2);
   }
   gdi::RestoreDC(dc, saved);

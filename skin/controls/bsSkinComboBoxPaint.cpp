@@ -376,7 +376,8 @@ void TbsSkinCustomOfficeComboBox::DrawOfficeContent(TCanvas* C, int Index, TRect
     C->Font()->SetStyle(Bold);
     const int TH = C->TextHeight(It->Title());
     TRect TR{T.Left, T.Top, T.Right, T.Top + TH};
-    DrawWideText(C, It->Title(), TR, gdi::DT_NOPREFIX);
+    // A title wider than the face ends in an ellipsis rather than a cut glyph.
+    DrawWideText(C, It->Title(), TR, gdi::DT_NOPREFIX | gdi::DT_SINGLELINE | gdi::DT_END_ELLIPSIS);
     C->Font()->SetStyle(Old);
     T.Top = TR.Bottom - 2;
   }

@@ -575,7 +575,8 @@ void TbsSkinOfficeListBox::DrawItemContent(TCanvas* C, TbsSkinOfficeItem* It, TR
     C->Font()->SetStyle(Bold);
     const int TH = C->TextHeight(It->Title());
     TRect TR{R.Left, R.Top, R.Right, R.Top + TH};
-    DrawWideText(C, It->Title(), TR, gdi::DT_LEFT | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX);
+    // A title wider than the row ends in an ellipsis rather than a cut glyph.
+    DrawWideText(C, It->Title(), TR, gdi::DT_LEFT | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX | gdi::DT_END_ELLIPSIS);
     C->Font()->SetStyle(Old);
     R.Top += TH;
   }

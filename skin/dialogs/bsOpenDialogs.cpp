@@ -258,6 +258,23 @@ String TbsOpenDlgForm::DefaultExtension() {
   return opendlg::MaskExtension(FilterComboBox->Mask());
 }
 
+// The name and type fields start at 70 when their labels fit before that;
+// a wider label (another font or skin, a longer text) moves both fields
+// right, keeping their right edges, so each label keeps the same gap to its
+// field. Each label is centred on its field's height.
+void TbsOpenDlgForm::PlaceBottomLabels() {
+  constexpr int Gap = 8;
+  int X = 70;
+  for (TbsSkinStdLabel* L : {OpenFileLabel, FileTypeLabel}) X = std::max(X, L->Left() + L->Width() + Gap);
+  const std::pair<TbsSkinStdLabel*, forms::TControl*> rows[] = {{OpenFileLabel, FileNameEdit},
+                                                                 {FileTypeLabel, FilterComboBox}};
+  for (auto [L, C] : rows) {
+    const int Right = C->Left() + C->Width();
+    if (X != C->Left()) C->SetBounds(X, C->Top(), std::max(0, Right - X), C->Height());
+    L->SetTop(C->Top() + (C->Height() - L->Height()) / 2);
+  }
+}
+
 void TbsOpenDlgForm::FocusFirstItem() {
   if (FileListView->FolderCount() > 0) FileListView->SetItemFocused(FileListView->Items()->Items(0));
 }
@@ -282,7 +299,7 @@ void TbsOpenDlgForm::OpenButtonClick(TObject*) {
     SetModalResult(forms::mrOk);
     return;
   }
-  const String Sel = FileListView->GetSelectedFile();
+  const String Sel = ChosenFile(Text);
   String Candidate;
   if (Sel.empty() && CheckFileExists && !Text.empty()) {
     const String Name = Dir + Text;
@@ -320,12 +337,31 @@ void TbsOpenDlgForm::EditKeyPress(TObject*, char16_t& Key) {
 }
 
 void TbsOpenDlgForm::FLVKeyPress(TObject*, char16_t& Key) {
-  if (Key == 13 && !FileListView->GetSelectedFile().empty()) OpenButtonClick(this);
+  if (Key != 13) return;
+  const String Sel = FileListView->GetSelectedFile();
+  if (Sel.empty()) return;
+  // Enter in the list takes the list's file, whatever the field shows.
+  FileNameEdit->SetText(rtl::ExtractFileName(Sel));
+  FShownFile = Sel;
+  OpenButtonClick(this);
+}
+
+// The list's selected file when the name field still shows its name; a
+// different name typed over it is the user's choice and wins.
+String TbsOpenDlgForm::ChosenFile(const String& Text) {
+  const String Sel = FileListView->GetSelectedFile();
+  return !Sel.empty() && rtl::ExtractFileName(Sel) == Text ? Sel : String();
 }
 
 void TbsOpenDlgForm::FLVChange(TObject*) {
-  const String Name = rtl::ExtractFileName(FileListView->GetSelectedFile());
-  if (!Name.empty()) FileNameEdit->SetText(Name);
+  // Only a newly selected file writes its name: a re-read of the folder that
+  // selects the same file again must not undo what the user is typing.
+  const String Sel = FileListView->GetSelectedFile();
+  const String Name = rtl::ExtractFileName(Sel);
+  if (!Name.empty() && Sel != FShownFile) {
+    FShownFile = Sel;
+    FileNameEdit->SetText(Name);
+  }
   if (OnFolderChange) OnFolderChange(this);
 }
 
@@ -505,6 +541,7 @@ bool TbsSkinOpenDialog::Execute() {
     }
     F->HandleNeeded();  // the client size is measured inside the skinned frame
     F->SetClientSize(W, H);
+    F->PlaceBottomLabels();
     F->FocusFirstItem();
     F->FileNameEdit->SetText(rtl::ExtractFileName(FFileName));
     F->InitHistory();
@@ -516,6 +553,11 @@ bool TbsSkinOpenDialog::Execute() {
     if (Result) {
       FFileName = F->FileName;
       F->FileListView->GetSelectedFiles(FFiles.get());
+      // A typed name chosen over the list's selection is the one file.
+      if (FFiles->IndexOf(FFileName) < 0) {
+        FFiles->Clear();
+        FFiles->Add(FFileName);
+      }
     }
   } catch (...) {
     Last();

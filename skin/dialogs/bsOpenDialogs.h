@@ -48,6 +48,9 @@ class TbsOpenDlgForm : public forms::TForm {
   void NewFolderToolButtonClick(TObject* Sender);
   void SetListStyle(forms::TViewStyle Style);
   void FocusFirstItem();
+  // Lays the labels of the name and type fields out against their fields,
+  // once their texts and fonts are final.
+  void PlaceBottomLabels();
 
   bool SaveMode = false;
   std::vector<shell::PItemIDList> FolderHistory;
@@ -94,6 +97,11 @@ class TbsOpenDlgForm : public forms::TForm {
   String CurrentDir() const;
   // Save mode: asks before overwriting Candidate; true to go on.
   bool ConfirmOverwrite();
+  // The list's selected file if the name field shows its name, else "".
+  String ChosenFile(const String& Text);
+
+ private:
+  String FShownFile;  // the selected file whose name the list last wrote into the field
 };
 
 class TbsSkinOpenDialog : public rtl::TComponent {

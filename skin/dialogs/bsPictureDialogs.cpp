@@ -208,6 +208,7 @@ bool TbsSkinOpenPictureDialog::Execute() {
     }
     F->HandleNeeded();  // the client size is measured inside the skinned frame
     F->SetClientSize(W, H);
+    F->PlaceBottomLabels();
     if (StretchPicture || FDialogStretch) {
       F->StretchButton->SetDown(true);
       F->StretchButtonClick(F->StretchButton);

@@ -943,7 +943,9 @@ void TbsCustomShellListView::Back() {
 
 void TbsCustomShellListView::Refresh() {
   if (!FRootFolder) return;
-  const int sel = ItemIndex();
+  // The selected row, not the focused one (with several selectable rows the
+  // focused row may be unselected).
+  const int sel = Selected() ? Selected()->Index() : -1;
   ClearSelection();
   TItemList copy(shell::ItemListClone(FRootFolder->AbsoluteID()));
   ClearFolderList();
@@ -954,7 +956,10 @@ void TbsCustomShellListView::Refresh() {
 }
 
 TbsShellFolder* TbsCustomShellListView::SelectedFolder() {
-  const int i = ItemIndex();
+  // The first selected row: with several selectable rows the focused one
+  // need not be selected.
+  forms::TListItem* item = Selected();
+  const int i = item ? item->Index() : -1;
   return i >= 0 && i < FolderCount() ? FFolders[static_cast<std::size_t>(i)].get() : nullptr;
 }
 

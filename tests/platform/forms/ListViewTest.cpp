@@ -88,6 +88,26 @@ TEST_F(ListViewTest, SelectionEventsDeselectFirstOncePerItem) {
   EXPECT_EQ(sel, (std::vector<std::string>{"6-", "7+"}));
 }
 
+// Focusing an item moves the caret only: nothing is selected or reported,
+// and the next arrow key goes on from the focused row.
+TEST_F(ListViewTest, FocusingAnItemLeavesTheSelectionAlone) {
+  Fill(5);
+  for (bool multi : {false, true}) {
+    lv->SetMultiSelect(multi);
+    lv->SetItemIndex(-1);
+    if (multi) lv->Items()->Items(3)->SetSelected(true);
+    sel.clear();
+    lv->SetItemFocused(lv->Items()->Items(1));
+    EXPECT_EQ(lv->ItemFocused(), lv->Items()->Items(1)) << multi;
+    EXPECT_EQ(sel, std::vector<std::string>{}) << multi;
+    EXPECT_EQ(lv->Selected(), multi ? lv->Items()->Items(3) : nullptr) << multi;
+    lv->SetFocus();
+    Pump();
+    Key(VK_DOWN);
+    EXPECT_EQ(lv->Selected(), lv->Items()->Items(2)) << multi;
+  }
+}
+
 TEST_F(ListViewTest, KeysMoveTheSelectionAndKeepTheRowVisible) {
   Fill(100);
   lv->SetFocus();

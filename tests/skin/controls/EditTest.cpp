@@ -318,6 +318,36 @@ TEST_F(EditTest, ContextMenuTextsFramesAndPosition) {
 }
 
 // ---- skinned edit
+// Strokes below the baseline (underscores, the tails of g, j, p, q) show in
+// an edit of the usual height, plain and as the file dialogs make them:
+// "_" changes pixels below the row where "-" sits, also selected.
+TEST_F(EditTest, UnderscoresAndDescendersShow) {
+  auto* e = MakeEdit(200, u"");
+  for (int h : {20, 21}) {
+    e->SetHeight(h);
+    auto rows = [&](const char16_t* text) {
+      e->SetText(text);
+      e->Repaint();
+      std::vector<std::uint32_t> px;
+      for (int y = 0; y < e->Height(); ++y)
+        for (int x = 2; x < 60; ++x) px.push_back(WinPixel(e, x, y));
+      return px;
+    };
+    const auto blank = rows(u"    "), under = rows(u"____"), tails = rows(u"gjpq"), level = rows(u"acen");
+    EXPECT_TRUE(under != blank) << h;
+    // The tails reach lower than letters without them.
+    auto lowest = [&](const std::vector<std::uint32_t>& px) {
+      int low = -1;
+      for (std::size_t i = 0; i < px.size(); ++i)
+        if (px[i] != blank[i]) low = int(i / 58);
+      return low;
+    };
+    EXPECT_GT(lowest(tails), lowest(level) + 1) << h;
+    e->SelectAll();
+    EXPECT_TRUE(rows(u"____") != rows(u"    ")) << h;
+  }
+}
+
 TEST_F(EditTest, PlainGeometryAndHeights) {
   auto* e = MakeEdit();
   EXPECT_EQ(e->Height(), 20);

@@ -145,5 +145,87 @@ TEST_F(ListsGalleryTest, ListsAndCombosInThreeSkinsAndPlain) {
                 });
 }
 
+// The main window's format picker as it drops down: 277 wide, rows of 60
+// with a bold title over an image and a word-wrapped description, separator
+// lines. A title wider than its row ends in an ellipsis inside the row: the
+// last drawn columns of the title band hold only the dots, low on the line,
+// never a glyph cut in the middle.
+TEST_F(ListsGalleryTest, FormatPickerTitlesEndInAnEllipsis) {
+  const struct {
+    const char16_t* title;
+    const char16_t* caption;
+  } rows[] = {{u"Android手机MPEG-4视频(*.mp4)", u"MPEG-4 640x480"},
+              {u"JVC DV摄像机MOD高清视频格式，转换为AVI视频格式(*.avi)", u"JVC MOD高清视频格式转换为AVI视频格式,采用DivX编码格式"},
+              {u"3GPP2 -  第三代合作项目2-3G2视频+AMR音频(*.3g2)", u"第三代合作伙伴项目2-3GPP2制定的多媒体格式，手机视频格式.(AMR音频)"},
+              {u"Apple TV MPEG-4高压缩视频480P(640X480)(*.mp4)", u"为Apple TV优化的MPEG-4视频预置方案.(640X480高压缩)"},
+              {u"MP3音频(*.mp3)", u"128kbps 44100Hz"}};
+  TbsSkinOfficeComboBox *picker = nullptr, *face = nullptr;
+  RenderGallery(
+      "skin_formatpicker", {u"listbox"},
+      [&](TbsSkinData* skin) {
+        form->SetBounds(100, 100, 300, 330);
+        images = std::make_unique<forms::TCustomImageList>(nullptr, 24, 24);
+        gdi::TBitmap strip(48, 24);
+        strip.Canvas()->Brush()->SetColor(0x2080E0);
+        strip.Canvas()->FillRect({0, 0, 24, 24});
+        strip.Canvas()->Brush()->SetColor(0x40A040);
+        strip.Canvas()->Ellipse(26, 2, 46, 22);
+        images->Add(&strip, nullptr);
+        auto make = [&](int top, int index) {
+          auto* p = new TbsSkinOfficeComboBox(form);
+          p->SetParent(form);
+          p->SetBounds(10, top, 277, 51);
+          p->SetToolButtonStyle(true);
+          p->SetImages(images.get());
+          p->SetListBoxItemHeight(60);
+          p->SetListBoxHeaderHeight(20);
+          p->SetListBoxShowItemTitles(true);
+          p->SetListBoxShowLines(true);
+          p->SetDropDownCount(4);
+          for (int i = 0; i < 5; ++i) {
+            TbsSkinOfficeItem* it = p->Items()->Add();
+            it->SetTitle(rows[i].title);
+            it->SetCaption(rows[i].caption);
+            it->SetImageIndex(i % 2);
+          }
+          p->SetItemIndex(index);
+          if (skin) p->SetSkinData(skin);
+          return p;
+        };
+        picker = make(10, 0);
+        face = make(70, 1);  // closed, showing a long title
+      },
+      [&] {
+        picker->DropDown();
+        Pump();
+        TbsSkinOfficeListBox* list = picker->ListBox();
+        list->CalcItemRects();
+        const gdi::Surface* shot = win::headless::BackBuffer(list->Handle());
+        ASSERT_NE(shot, nullptr);
+        auto px = [&](int x, int y) { return shot->GetPixel(x, y); };
+        SavePopup(list, "skin_formatpicker_dropdown");
+        // Rows 1 and 2 are not highlighted; their titles are far too long.
+        for (int row : {1, 2}) {
+          const rtl::TRect r = list->Items()->Items(row)->ItemRect;
+          const std::uint32_t ground = px(r.Right - 3, r.Top + 3);
+          const int bandTop = r.Top + 2, bandBottom = r.Top + 2 + 16;
+          int last = -1;
+          for (int x = r.Left; x < r.Right; ++x)
+            for (int y = bandTop; y < bandBottom; ++y)
+              if (px(x, y) != ground) last = x;
+          EXPECT_GT(last, r.Left) << kLooks[look] << " row " << row;
+          EXPECT_LE(last, r.Right - 3) << kLooks[look] << " row " << row;
+          int top = bandBottom, bottom = bandTop - 1;
+          for (int x = last - 10; x <= last; ++x)
+            for (int y = bandTop; y < bandBottom; ++y)
+              if (px(x, y) != ground) top = std::min(top, y), bottom = std::max(bottom, y);
+          EXPECT_LE(bottom - top, 3) << kLooks[look] << " row " << row << ": the title's end is not an ellipsis";
+        }
+        picker->CloseUp(false);
+        Pump();
+        ++look;
+      });
+}
+
 }  // namespace
 }  // namespace skinctltest

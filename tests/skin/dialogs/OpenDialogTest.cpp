@@ -1,8 +1,9 @@
 // The open-file dialog on a fixture folder: results for OK, Cancel and
 // closing, the typed name with its default extension and the "file must
 // exist" refusal, filters (masks without regard to case), multi-select
-// order, the remembered size and filter, Enter in the edit, the history,
-// the save mode's overwrite question, the filter combo, and a gallery.
+// order, the remembered size and filter, Enter in the edit, a typed name
+// over the list's selection, the history, the save mode's overwrite
+// question, the filter combo, and a gallery with the labels' layout.
 #include <filesystem>
 #include <fstream>
 
@@ -103,6 +104,78 @@ TEST_F(OpenDialogTest, TypedNameWithDefaultExtensionAndTheExistenceCheck) {
   WhenShown([&](TCustomForm*) { Type(d.DlgForm(), u"new"); });
   EXPECT_TRUE(d.Execute());
   EXPECT_EQ(d.FileName(), Dir("new.avi"));
+}
+
+// As a user does it: the folder's path typed into the name field with Enter
+// opens it; a name typed over whatever the field shows, with Enter, gives
+// exactly that file, whichever item the list has selected (none, another
+// clip, one whose name starts or ends the typed one) and whatever the list
+// does meanwhile (a re-read of the folder keeps its selection).
+TEST_F(OpenDialogTest, ATypedNameWinsOverTheListsSelection) {
+  const fs::path clips = dir / "剪辑 片段";
+  fs::create_directories(clips);
+  for (const char* n : {"a.avi", "a.avi.avi", "clip 1.avi", "clip 10.avi", "旅行 一.avi", "旅行 一二.avi"})
+    std::ofstream(clips / n) << "x";
+  const String folder = rtl::Utf8ToString(clips.string());
+  const struct {
+    const char16_t* selected;  // clicked in the list before typing; nullptr: none
+    const char16_t* typed;     // nullptr: the field is left as the list wrote it
+    const char16_t* expected;
+    bool refresh;              // the folder is re-read while the name is typed
+    bool multi;                // MultiSelection
+  } cases[] = {
+      {nullptr, u"clip 1.avi", u"clip 1.avi", false, false},
+      {nullptr, u"旅行 一二.avi", u"旅行 一二.avi", true, false},
+      {nullptr, u"clip 10.avi", u"clip 10.avi", true, true},
+      {u"clip 10.avi", u"clip 1.avi", u"clip 1.avi", false, false},
+      {u"clip 1.avi", u"clip 10.avi", u"clip 10.avi", true, false},
+      {u"a.avi.avi", u"a.avi", u"a.avi", false, true},
+      {u"a.avi", u"a.avi.avi", u"a.avi.avi", true, false},
+      {u"旅行 一.avi", u"旅行 一二.avi", u"旅行 一二.avi", false, false},
+      {u"旅行 一二.avi", nullptr, u"旅行 一二.avi", false, false},
+      {u"旅行 一二.avi", nullptr, u"旅行 一二.avi", true, true},
+  };
+  for (const auto& c : cases) {
+    const std::string label = rtl::StringToUtf8(String(c.typed ? c.typed : u"-"));
+    TbsSkinOpenDialog d(nullptr);
+    d.InitialDir = Dir();
+    d.Filter = u"视频文件|*.avi|所有文件|*.*";
+    d.MultiSelection = c.multi;
+    String afterFolder, beforeEnter;
+    WhenShown([&](TCustomForm*) {
+      auto* F = d.DlgForm();
+      F->FileNameEdit->SetFocus();
+      win::headless::TypeText(folder);
+      QueueKey(VK_RETURN);
+      Pump();
+      EXPECT_EQ(F->FileListView->Path(), folder) << label;
+      afterFolder = F->FileNameEdit->Text();
+      if (c.selected) Select(F, c.selected);
+      if (!c.typed && c.refresh) F->FileListView->Refresh();
+      if (c.typed) {
+        F->FileNameEdit->SelectAll();
+        const String typed = c.typed;
+        win::headless::TypeText(typed.substr(0, 3));
+        Pump();
+        if (c.refresh) F->FileListView->Refresh();
+        win::headless::TypeText(typed.substr(3));
+        Pump();
+      }
+      beforeEnter = F->FileNameEdit->Text();
+      QueueKey(VK_RETURN);
+      Pump();
+      if (F->ModalResult() == forms::mrNone) F->SetModalResult(forms::mrCancel);  // refused: the case fails
+    });
+    EXPECT_TRUE(d.Execute()) << label;
+    // The path stays in the field: opening the folder selects nothing.
+    EXPECT_EQ(afterFolder, folder) << label;
+    if (c.typed) {
+      EXPECT_EQ(beforeEnter, String(c.typed)) << label;
+    }
+    EXPECT_EQ(d.FileName(), folder + u"/" + c.expected) << label;
+    ASSERT_EQ(d.Files()->Count(), 1) << label;
+    EXPECT_EQ(d.Files()->Strings(0), d.FileName()) << label;
+  }
 }
 
 TEST_F(OpenDialogTest, FiltersMatchWithoutCaseAndTheChoiceIsRemembered) {
@@ -302,13 +375,22 @@ TEST_F(OpenDialogTest, FilterComboParsesPairsAndFeedsItsFileList) {
   EXPECT_EQ(c.FileList(), nullptr);
 }
 
-TEST_F(OpenDialogTest, Gallery) {
+// The gallery, and the bottom rows in each look: each label ends a like gap
+// before its field and sits centred on the field's height; the fields keep
+// their right edges, also when the labels' texts are longer.
+TEST_F(OpenDialogTest, GalleryAndLabelsKeepAGapToTheirFields) {
   const struct {
     std::u16string skin;
     std::string name;
-  } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}};
+    bool longTexts;
+  } looks[] = {{u"", "plain", false},
+               {u"金属光泽", "metal", false},
+               {u"OFFICE2007蓝色", "office2007blue", false},
+               {u"Mac风格", "mac", false},
+               {u"金属光泽", "metal_longlabels", true}};
   for (const auto& l : looks) {
     TbsSkinData* s = l.skin.empty() ? nullptr : StoredSkin(l.skin);
+    if (l.longTexts) s->SetResourceStrData(Strings({u"MSG_FILENAME=要打开的文件名:", u"MSG_FILETYPE=类型:"}));
     TbsSkinOpenDialog d(nullptr);
     d.SetSkinData(s);
     d.SetCtrlSkinData(s);
@@ -316,8 +398,20 @@ TEST_F(OpenDialogTest, Gallery) {
     d.InitialDir = Dir();
     d.Filter = u"视频文件|*.avi;*.mp4|所有文件|*.*";
     WhenShown([&](TCustomForm* f) {
-      Select(d.DlgForm(), u"clip.avi");
+      auto* F = d.DlgForm();
+      Select(F, u"clip.avi");
       Pump();
+      const std::pair<TbsSkinStdLabel*, forms::TControl*> rows[] = {{F->OpenFileLabel, F->FileNameEdit},
+                                                                     {F->FileTypeLabel, F->FilterComboBox}};
+      const int gap = F->FileNameEdit->Left() - (F->OpenFileLabel->Left() + F->OpenFileLabel->Width());
+      for (auto [label, field] : rows) {
+        EXPECT_GT(label->Width(), 0) << l.name;
+        EXPECT_GE(field->Left() - (label->Left() + label->Width()), 8) << l.name;
+        EXPECT_EQ(field->Left(), F->FileNameEdit->Left()) << l.name;
+        EXPECT_EQ(field->Left() + field->Width(), f->ClientWidth() - 90) << l.name;
+        EXPECT_NEAR(label->Top() + label->Height() / 2.0, field->Top() + field->Height() / 2.0, 1) << l.name;
+      }
+      EXPECT_GE(gap, 8) << l.name;
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("opendialog_" + l.name)));
       QueueKey(VK_ESCAPE);
     });

@@ -1,7 +1,9 @@
 // The open-file dialog on X11 against a private Xvfb: a folder path with
 // Chinese characters typed into the name field with xdotool and Enter opens
-// that folder; a Chinese file name and Enter bring the file back. Skips
-// without Xvfb or xdotool.
+// that folder; a file name typed over the field and Enter bring exactly that
+// file back, in a folder of several clips whose names start one another,
+// also when the list has another clip selected. Skips without Xvfb or
+// xdotool.
 #include <unistd.h>
 
 #include <atomic>
@@ -34,7 +36,7 @@ std::string Centre(forms::TControl* c, bool y) {
   return std::to_string(y ? p.Y : p.X);
 }
 
-TEST(OpenDialogX11, TypedChinesePathAndNameBringTheFileBack) {
+TEST(OpenDialogX11, TypedChinesePathAndNameBringThatFileBack) {
   Xvfb x;
   if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
   if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
@@ -42,7 +44,8 @@ TEST(OpenDialogX11, TypedChinesePathAndNameBringTheFileBack) {
   const fs::path root = fs::temp_directory_path() / ("tvl_x11open_" + std::to_string(::getpid()));
   const fs::path folder = root / "视频目录";
   fs::create_directories(folder);
-  std::ofstream(folder / "片段.mp4") << "x";
+  for (const char* n : {"a.avi", "a.avi.avi", "clip 1.avi", "clip 10.avi", "片段.mp4", "片段 二.mp4"})
+    std::ofstream(folder / n) << "x";
   std::ofstream(root / "other.mp4") << "x";
   const fs::path cwd = fs::current_path();
 
@@ -55,58 +58,70 @@ TEST(OpenDialogX11, TypedChinesePathAndNameBringTheFileBack) {
     main->Show();
     testsupport::PumpUntil([] { forms::Application->ProcessMessages(); }, [&] { return main->Active(); });
 
-    skin::TbsSkinOpenDialog d(nullptr);
-    d.Title = u"打开文件";
-    d.InitialDir = rtl::Utf8ToString(root.string());
-    d.Filter = u"视频文件|*.mp4|所有文件|*.*";
-    std::unique_ptr<XdoTool> typing;
-    rtl::String pathAfterFolder;
-    std::vector<std::vector<std::string>> steps;
-    std::size_t step = 0;
-    forms::Application->OnIdle = [&](rtl::TObject*, bool& Done) {
-      Done = false;  // keep polling the typing steps
-      if (typing && typing->Done() && step > 0 && step < steps.size()) typing = std::make_unique<XdoTool>(steps[step++]);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    };
-    std::atomic<bool> finished{false};
-    std::atomic<win::HWND> dialog{nullptr};
-    forms::Screen->OnActiveFormChange = [&](rtl::TObject*) {
-      if (typing || !d.DlgForm() || forms::Screen->ActiveForm() != d.DlgForm()) return;
-      auto* e = d.DlgForm()->FileNameEdit;
-      dialog = d.DlgForm()->Handle();
-      d.DlgForm()->FileListView->OnPathChanged = [&, F = d.DlgForm()](rtl::TObject* s) {
-        pathAfterFolder = F->FileListView->Path();
-        F->FLVPathChange(s);
+    // What the list selects once the folder is open (nullptr: nothing), the
+    // name then typed over the field.
+    const struct {
+      const char16_t* selected;
+      const char* typed;
+    } cases[] = {{nullptr, "片段.mp4"}, {u"clip 10.avi", "clip 1.avi"}, {u"a.avi", "a.avi.avi"}};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.typed);
+      skin::TbsSkinOpenDialog d(nullptr);
+      d.Title = u"打开文件";
+      d.InitialDir = rtl::Utf8ToString(root.string());
+      d.Filter = u"视频文件|*.mp4;*.avi|所有文件|*.*";
+      std::unique_ptr<XdoTool> typing;
+      rtl::String pathAfterFolder;
+      std::vector<std::vector<std::string>> steps;
+      std::size_t step = 0;
+      forms::Application->OnIdle = [&](rtl::TObject*, bool& Done) {
+        Done = false;  // keep polling the typing steps
+        if (typing && typing->Done() && step > 0 && step < steps.size()) typing = std::make_unique<XdoTool>(steps[step++]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
       };
-      // "type" takes every argument after it, so each step ends with one.
-      steps = {{"sleep", "0.3", "mousemove", Centre(e, false), Centre(e, true), "click", "1", "key", "ctrl+a",
-                "type", "--delay", "40", folder.string()},
-               {"key", "Return", "sleep", "0.3", "key", "ctrl+a", "type", "--delay", "40", "片段.mp4"},
-               {"key", "Return"}};
-      typing = std::make_unique<XdoTool>(steps[0]);
-      step = 1;
-    };
-    // A bound for a broken run: the dialog is closed after 30 s.
-    std::thread guard([&] {
-      for (int i = 0; i < 300 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (!finished && dialog.load()) win::PostMessageW(dialog.load(), win::WM_CLOSE, 0, 0);
-    });
-    d.OnFolderChange = [&](rtl::TObject*) {
-      if (d.DlgForm()) dialog = d.DlgForm()->Handle();
-    };
-    std::string lastEdit, lastPath;
-    d.OnClose = [&](rtl::TObject*) {
-      lastEdit = rtl::StringToUtf8(d.DlgForm()->FileNameEdit->Text());
-      lastPath = rtl::StringToUtf8(d.DlgForm()->FileListView->Path());
-    };
-    const bool ok = d.Execute();
-    finished = true;
-    guard.join();
-    forms::Screen->OnActiveFormChange = nullptr;
-    forms::Application->OnIdle = nullptr;
-    EXPECT_TRUE(ok) << "edit: " << lastEdit << " folder: " << lastPath;
-    EXPECT_EQ(rtl::StringToUtf8(pathAfterFolder), folder.string());
-    EXPECT_EQ(rtl::StringToUtf8(d.FileName()), (folder / "片段.mp4").string());
+      std::atomic<bool> finished{false};
+      std::atomic<win::HWND> dialog{nullptr};
+      forms::Screen->OnActiveFormChange = [&](rtl::TObject*) {
+        if (typing || !d.DlgForm() || forms::Screen->ActiveForm() != d.DlgForm()) return;
+        auto* e = d.DlgForm()->FileNameEdit;
+        dialog = d.DlgForm()->Handle();
+        d.DlgForm()->FileListView->OnPathChanged = [&, F = d.DlgForm()](rtl::TObject* s) {
+          pathAfterFolder = F->FileListView->Path();
+          F->FLVPathChange(s);
+          for (int i = 0; c.selected && i < F->FileListView->FolderCount(); ++i)
+            if (F->FileListView->FolderAt(i)->DisplayName() == c.selected)
+              F->FileListView->Items()->Items(i)->SetSelected(true);
+        };
+        // "type" takes every argument after it, so each step ends with one.
+        steps = {{"sleep", "0.3", "mousemove", Centre(e, false), Centre(e, true), "click", "1", "key", "ctrl+a",
+                  "type", "--delay", "40", folder.string()},
+                 {"key", "Return", "sleep", "0.3", "key", "ctrl+a", "type", "--delay", "40", c.typed},
+                 {"key", "Return"}};
+        typing = std::make_unique<XdoTool>(steps[0]);
+        step = 1;
+      };
+      // A bound for a broken run: the dialog is closed after 30 s.
+      std::thread guard([&] {
+        for (int i = 0; i < 300 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!finished && dialog.load()) win::PostMessageW(dialog.load(), win::WM_CLOSE, 0, 0);
+      });
+      d.OnFolderChange = [&](rtl::TObject*) {
+        if (d.DlgForm()) dialog = d.DlgForm()->Handle();
+      };
+      std::string lastEdit, lastPath;
+      d.OnClose = [&](rtl::TObject*) {
+        lastEdit = rtl::StringToUtf8(d.DlgForm()->FileNameEdit->Text());
+        lastPath = rtl::StringToUtf8(d.DlgForm()->FileListView->Path());
+      };
+      const bool ok = d.Execute();
+      finished = true;
+      guard.join();
+      forms::Screen->OnActiveFormChange = nullptr;
+      forms::Application->OnIdle = nullptr;
+      EXPECT_TRUE(ok) << "edit: " << lastEdit << " folder: " << lastPath;
+      EXPECT_EQ(rtl::StringToUtf8(pathAfterFolder), folder.string());
+      EXPECT_EQ(rtl::StringToUtf8(d.FileName()), (folder / c.typed).string());
+    }
     delete main;
   }
   forms::DoneForms();
