@@ -338,17 +338,22 @@ double RunCommandLines(TQueueWindow& w, const fs::path& dir) {
   return Seconds(t0, Clock::now());
 }
 
+// Labels the run with the window's profile; false (the run skipped) when the
+// window did not queue every clip.
+bool Queued(benchmark::State& state, TQueueWindow& w) {
+  state.SetLabel(w.ProfileName());
+  if (w.Ready()) return true;
+  state.SkipWithError("the clips were not all queued");
+  return false;
+}
+
 void BM_QueueOfEightOnEightThreads(benchmark::State& state) {
   if (!Clips().ok) {
     state.SkipWithError("ffmpeg could not make the clips");
     return;
   }
   TQueueWindow w(int(state.range(0)), int(state.range(1)));
-  state.SetLabel(w.ProfileName());
-  if (!w.Ready()) {
-    state.SkipWithError("the clips were not all queued");
-    return;
-  }
+  if (!Queued(state, w)) return;
   const fs::path cliDir = TempDir("queue-bench-cli");
   std::fprintf(stderr, "profile cells 10-23: %s\n", w.Parameters(0).c_str());
   std::fprintf(stderr, "command line: %s\n", w.CommandLine(0, (cliDir / "cli0.ext").string()).c_str());
@@ -405,11 +410,7 @@ void BM_QueueRepaintRate(benchmark::State& state) {
     return;
   }
   TQueueWindow w(int(state.range(0)), int(state.range(1)));
-  state.SetLabel(w.ProfileName());
-  if (!w.Ready()) {
-    state.SkipWithError("the clips were not all queued");
-    return;
-  }
+  if (!Queued(state, w)) return;
   const double loadBefore = LoadAverage1();
   double minRate = 1e9, minPercentRate = 1e9, maxGap = 0, minEventRate = 1e9, span = 0, busy = 0;
   for (auto _ : state) {

@@ -11,9 +11,8 @@ namespace {
 
 class ListsGalleryTest : public ListsTest {
  protected:
-  void Build(TbsSkinData* skin) {
-    form->SetBounds(100, 100, 560, 340);
-    form->SetCaption(u"Lists");
+  // Two 24-pixel pictures: a blue square and a green disc.
+  void MakeImages() {
     images = std::make_unique<forms::TCustomImageList>(nullptr, 24, 24);
     gdi::TBitmap strip(48, 24);
     strip.Canvas()->Brush()->SetColor(0x2080E0);
@@ -21,6 +20,11 @@ class ListsGalleryTest : public ListsTest {
     strip.Canvas()->Brush()->SetColor(0x40A040);
     strip.Canvas()->Ellipse(26, 2, 46, 22);
     images->Add(&strip, nullptr);
+  }
+  void Build(TbsSkinData* skin) {
+    form->SetBounds(100, 100, 560, 340);
+    form->SetCaption(u"Lists");
+    MakeImages();
 
     list = new TbsSkinListBox(form);
     list->SetParent(form);
@@ -164,13 +168,7 @@ TEST_F(ListsGalleryTest, FormatPickerTitlesEndInAnEllipsis) {
       "skin_formatpicker", {u"listbox"},
       [&](TbsSkinData* skin) {
         form->SetBounds(100, 100, 300, 330);
-        images = std::make_unique<forms::TCustomImageList>(nullptr, 24, 24);
-        gdi::TBitmap strip(48, 24);
-        strip.Canvas()->Brush()->SetColor(0x2080E0);
-        strip.Canvas()->FillRect({0, 0, 24, 24});
-        strip.Canvas()->Brush()->SetColor(0x40A040);
-        strip.Canvas()->Ellipse(26, 2, 46, 22);
-        images->Add(&strip, nullptr);
+        MakeImages();
         auto make = [&](int top, int index) {
           auto* p = new TbsSkinOfficeComboBox(form);
           p->SetParent(form);
