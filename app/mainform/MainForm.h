@@ -32,6 +32,7 @@
 #include "skin/controls/bsSkinButtons.h"
 #include "skin/controls/bsSkinEdit.h"
 #include "skin/controls/bsSkinLabels.h"
+#include "skin/controls/bsSkinLinkLabel.h"
 #include "skin/controls/bsSkinListView.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/controls/bsSkinSlider.h"
@@ -97,6 +98,7 @@ class TForm1 : public forms::TForm {
   TOfficePicker* bsSkinOfficeComboBox1 = nullptr;  // format
   skin::TbsSkinEdit* Video_OutPut_Folder_Edit = nullptr;
   skin::TbsSkinButton *bsSkinButtonBrowse = nullptr, *bsSkinButtonOpenFolder = nullptr;
+  skin::TbsSkinLinkLabel* bsSkinLinkLabel1 = nullptr;  // the maker's web site
 
   skin::TbsSkinPanel* bsSkinPanel3 = nullptr;  // presets
   TPresetPicker *bsSkinComboBox1 = nullptr, *bsSkinComboBox2 = nullptr, *bsSkinComboBox9 = nullptr,

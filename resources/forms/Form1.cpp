@@ -34,10 +34,10 @@ constexpr int kClientW = 805, kClientH = 541;
 constexpr int kMargin = 8;
 constexpr int kMenuBarH = 24;  // the height every stored skin gives its menu bar
 constexpr int kToolBarH = 60;
-constexpr int kQueueTop = kMenuBarH + kToolBarH + 6, kQueueH = 208;
+constexpr int kQueueTop = kMenuBarH + kToolBarH + 6, kQueueH = 180;
 constexpr int kLowerTop = kQueueTop + kQueueH + kMargin;  // 306
 constexpr int kLeftW = 521;
-constexpr int kOutputH = 104;
+constexpr int kOutputH = 132;
 constexpr int kPresetTop = kLowerTop + kOutputH + 6;
 constexpr int kPresetH = kClientH - kMargin - kPresetTop;
 constexpr int kPreviewLeft = kMargin + kLeftW + kMargin;
@@ -45,6 +45,7 @@ constexpr int kPreviewW = kClientW - kMargin - kPreviewLeft;
 constexpr int kPreviewH = kClientH - kMargin - kLowerTop;
 constexpr int kRowH = 24;  // edits, combo boxes, small buttons
 constexpr int kDevLeft = 1276;
+constexpr int kScreenW = 200, kScreenH = 150;  // the preview screen, 4:3
 
 void LoadBitmap(gdi::TBitmap* bitmap, const char* name) {
   const resources::TResource* r = resources::FindResource(name);
@@ -285,6 +286,13 @@ void BuildForm1(TForm1* f) {
   f->bsSkinButtonBrowse->SetCaption(u"浏览");
   f->bsSkinButtonOpenFolder = skinned(Place(b.Make<skin::TbsSkinButton>(u"bsSkinButton18", f->bsSkinPanel2), 449, 70, 62, kRowH));
   f->bsSkinButtonOpenFolder->SetCaption(u"打开");
+  label(f->bsSkinPanel2, u"bsSkinStdLabel9", u"软件网站：", 10, 100, 72);
+  f->bsSkinLinkLabel1 = skinned(Place(b.Make<skin::TbsSkinLinkLabel>(u"bsSkinLinkLabel1", f->bsSkinPanel2), 84, 104, 200, 16));
+  f->bsSkinLinkLabel1->SetSkinDataName(u"stdlabel");
+  f->bsSkinLinkLabel1->SetTransparent(true);
+  f->bsSkinLinkLabel1->SetAutoSize(true);
+  f->bsSkinLinkLabel1->SetCaption(appforms::kMakerWebSite);
+  f->bsSkinLinkLabel1->SetURL(appforms::kMakerWebSite);
 
   // ---- preset panel
   f->bsSkinPanel3 = skinned(Place(b.Make<skin::TbsSkinPanel>(u"bsSkinPanel3", f), kMargin, kPresetTop, kLeftW, kPresetH));
@@ -334,8 +342,8 @@ void BuildForm1(TForm1* f) {
   f->bsSkinPanel4->SetSkinDataName(u"groupbox");
   f->bsSkinPanel4->SetCaptionMode(true);
   f->bsSkinPanel4->SetCaption(u"视频预览");
-  const int screenX = (kPreviewW - 200) / 2;
-  f->bsSkinSlider1 = skinned(Place(b.Make<skin::TbsSkinSlider>(u"bsSkinSlider1", f->bsSkinPanel4), screenX, 28 + 124 + 8, 200, 20));
+  const int screenX = (kPreviewW - kScreenW) / 2;
+  f->bsSkinSlider1 = skinned(Place(b.Make<skin::TbsSkinSlider>(u"bsSkinSlider1", f->bsSkinPanel4), screenX, 28 + kScreenH + 8, kScreenW, 20));
   f->bsSkinSlider1->SetMaxValue(100);
   struct TPlayerButton {
     const char16_t* name;
@@ -348,7 +356,7 @@ void BuildForm1(TForm1* f) {
                                          {u"bsSkinButton20", u"静音", 3, "Mute"},     {u"bsSkinButton22", u"快照", 4, "Snapshot"},
                                          {u"bsSkinButton23", u"设置", 5, "Settings"}};
   for (const TPlayerButton& p : playerButtons) {
-    auto* btn = skinned(Place(b.Make<skin::TbsSkinButton>(p.name, f->bsSkinPanel4), screenX + p.slot * 34, 28 + 124 + 36, 30, 28));
+    auto* btn = skinned(Place(b.Make<skin::TbsSkinButton>(p.name, f->bsSkinPanel4), screenX + p.slot * 34, 28 + kScreenH + 36, 30, 28));
     btn->SetHint(p.hint);
     btn->SetShowHint(true);
     gdi::TBitmap g;
@@ -367,7 +375,7 @@ void BuildForm1(TForm1* f) {
   f->edt->OnExit = click(&TForm1::edtExit);
   f->Panel4 = devPanel(u"Panel4", 280);
   f->Panel5 = devPanel(u"Panel5", 420);
-  f->Panel6 = Place(b.Make<TVideoScreenPanel>(u"Panel6", f), kPreviewLeft + screenX, kLowerTop + 28, 200, 124);
+  f->Panel6 = Place(b.Make<TVideoScreenPanel>(u"Panel6", f), kPreviewLeft + screenX, kLowerTop + 28, kScreenW, kScreenH);
   f->Panel6->SetCaption(u"");
   f->Panel6->SetBevelOuter(forms::bvLowered);
   f->Panel6->SetColor(0x000000);

@@ -281,6 +281,13 @@ TEST_F(MainFormRunTest, CommandsAndMenusReachTheirOperations) {
   EXPECT_EQ(form->N15->ShortCut(), forms::ShortCut(win::VK_F1, {}));
   form->N15->Click();
   EXPECT_EQ(Opened(), std::vector<std::string>{(home / "help.html").string()});
+  // The web site, from the help menu and from the output panel's link.
+  form->N19->Click();
+  form->bsSkinLinkLabel1->Click();
+  const std::string site = rtl::StringToUtf8(appforms::kMakerWebSite);
+  std::vector<std::string> opened;
+  for (int i = 0; i < 200 && (opened = Opened()).size() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(opened, (std::vector<std::string>{(home / "help.html").string(), site, site}));
   // The skin dialog: cancelled still stores the current skin; confirmed applies and stores.
   form->ApplySkin(3);
   form->N23->Click();
@@ -313,7 +320,7 @@ TEST_F(MainFormRunTest, SliderFollowsThePlayerAndStaysWhileHeld) {
   int w = 0, h = 0;
   form->FFPlayerFileOpen(nullptr, 60000000, 320, 240, w, h);
   EXPECT_EQ(w, 200);
-  EXPECT_EQ(h, 124);
+  EXPECT_EQ(h, 150);
   EXPECT_EQ(form->bsSkinSlider1->MaxValue(), 200);
   EXPECT_EQ(form->bsSkinSlider1->Increment(), 5);
   form->FFPlayerPosition(nullptr, 15000000);

@@ -446,7 +446,9 @@ TEST_F(MainFormTest, LayoutFitsAndLabelsLineUpWithTheirFields) {
       ++labels;
     }
   }
-  EXPECT_EQ(labels, 8);
+  EXPECT_EQ(labels, 9);
+  EXPECT_EQ(form->bsSkinLinkLabel1->Caption(), u"http://www.tavrel.com/");
+  EXPECT_EQ(form->bsSkinLinkLabel1->URL(), u"http://www.tavrel.com/");
 }
 
 }  // namespace

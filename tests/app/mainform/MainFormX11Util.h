@@ -47,7 +47,7 @@ constexpr int kAddMenuFirstItemY = kToolBarTop + kToolButtonTop + kToolButtonH +
 
 // Queue frame and list: the list's first row lies below its header.
 constexpr int kMargin = 8;
-constexpr int kQueueTop = kToolBarTop + kToolBarH + 6, kQueueH = 208;
+constexpr int kQueueTop = kToolBarTop + kToolBarH + 6, kQueueH = 180;
 constexpr int kQueueListLeft = kMargin + 6, kQueueListTop = kQueueTop + 6;
 constexpr int kQueueHeaderH = 19, kQueueRowH = 17;
 
