@@ -99,7 +99,16 @@ void TbsMDIClient::Dispatch(forms::TMessage& M) {
   }
   if (M.Msg == WM_SIZE) {
     TCustomControl::Dispatch(M);
-    if (auto* f = FindSkinFormComponent(FFrameForm)) f->RefitMDIChildren();
+    if (auto* f = FindSkinFormComponent(FFrameForm)) {
+      f->RefitMDIChildren();
+      // A background that depends on the client's size (a logo placed in
+      // it, a stretched picture) is drawn again as a whole.
+      const TbsSkinData* sd = f->SkinData();
+      const bool bgPicture = sd && sd->MDIBGPictureIndex != -1;
+      if (!f->LogoBitMap()->Empty() || (f->SkinSupport() && sd && sd->StretchEffect && !bgPicture) ||
+          (sd && sd->MDIBGStretchEffect && bgPicture))
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE);
+    }
     return;
   }
   if (M.Msg == WM_ERASEBKGND) {

@@ -381,3 +381,30 @@ TEST_F(MdiTest, MaximizedChildRefitsAndMinimizedChildrenRearrange) {
 }
 
 }  // namespace
+
+namespace {
+
+// A resize of the client erases its whole background again when a logo lies
+// in it, so that the logo is drawn at its new place.
+TEST_F(MdiTest, AResizeWithALogoErasesTheWholeBackground) {
+  SetArea(500, 300);
+  mainFrame->LogoBitMap()->SetSize(40, 30);
+  int erased = 0;
+  auto old = client->WindowProc;
+  client->WindowProc = [&](forms::TMessage& m) {
+    if (m.Msg == win::WM_ERASEBKGND) ++erased;
+    if (old) old(m);
+    else client->WndProc(m);
+  };
+  Pump();
+  erased = 0;
+  form->SetBounds(form->Left(), form->Top(), form->Width() - 10, form->Height());
+  TRect r{};
+  EXPECT_TRUE(win::GetUpdateRect(client->Handle(), &r, false));
+  EXPECT_EQ(r, rtl::Rect(0, 0, client->ClientWidth(), client->ClientHeight()));
+  Pump();
+  EXPECT_GE(erased, 1);
+  client->WindowProc = old;
+}
+
+}  // namespace
