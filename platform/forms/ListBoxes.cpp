@@ -75,8 +75,19 @@ void TCustomListBox::UpdateViewport() {
     if (!showingBars_ && !(GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_POPUP)) {
       showingBars_ = true;
       bars_.AutoShow(SB_VERT);
-      if (horz) bars_.AutoShow(SB_HORZ);
+      const bool changed = horz && bars_.AutoShow(SB_HORZ);
       showingBars_ = false;
+      // The horizontal bar takes its height from the rows: lay the columns out again.
+      if (changed) {
+        const int caret = model_.CaretRow();
+        const bool inView = caret >= 0 && model_.CellOrigin(caret).X >= 0 &&
+                            model_.CellOrigin(caret).X < model_.VisibleColumns() * model_.ColumnWidth();
+        TRect now = InnerRect();
+        model_.SetViewport(now.Height(), itemHeight_);
+        model_.SetColumns(columns_, columns_ > 0 ? std::max(1, now.Width() / columns_) : 1);
+        if (inView) model_.MakeVisible(caret);  // the selection stays in view
+        PushScrollInfo(SB_HORZ, model_.HorizontalScroll());
+      }
     }
     bars_.Refresh();
   }

@@ -384,20 +384,20 @@ TEST_F(StdCtrls, ListBoxKeysClickOnlyForTheUser) {
   EXPECT_EQ(si.nPage, 5u);
 }
 
-// Three columns of 100 pixels, four rows of 20 under the horizontal bar,
+// Three columns of 100 pixels, four rows of 20 above the horizontal bar (five without it),
 // 30 items: eight columns, the view starts at most at column 5.
 class MultiColumnListBox : public StdCtrls {
  protected:
   TListBox* lb = nullptr;
   void SetUp() override {
     StdCtrls::SetUp();
-    lb = Make<TListBox>(form, 10, 10, 300, 99);
+    lb = Make<TListBox>(form, 10, 10, 300, 105);
     lb->SetBorderStyle(bsNoBorder);
     lb->SetItemHeight(20);
     for (int i = 0; i < 30; ++i) lb->Items()->Add(u"item " + rtl::IntToStr64(i));
     lb->SetColumns(3);
     Pump();
-    ASSERT_EQ(lb->Model().PageRows(), 4);  // the bar takes less than a row
+    ASSERT_EQ(lb->Model().PageRows(), 4);  // laid out again once the bar shows
   }
   SCROLLINFO Horz() {
     SCROLLINFO si;
@@ -491,6 +491,25 @@ TEST_F(MultiColumnListBox, ScrollsByWholeColumns) {
   while (lb->Count() > 6) lb->Items()->Delete(lb->Count() - 1);  // two columns fit: nothing to scroll
   EXPECT_EQ(lb->TopIndex(), 0);
   EXPECT_EQ(Horz().nMax, 1);
+}
+
+// Laid out with five rows before its window exists, the list loses a row to
+// the bar when it shows: the selection moves a column on and stays in view.
+TEST_F(MultiColumnListBox, SelectionStaysInViewWhenTheBarTakesARow) {
+  TForm* f = MakeForm(330, 130, false);
+  auto* l = Make<TListBox>(f, 0, 0, 300, 105);
+  l->SetBorderStyle(bsNoBorder);
+  l->SetItemHeight(20);
+  for (int i = 0; i < 30; ++i) l->Items()->Add(u"item");
+  l->SetColumns(3);
+  l->SetItemIndex(14);
+  ASSERT_FALSE(l->HandleAllocated());
+  EXPECT_EQ(l->TopIndex(), 0);
+  f->Show();
+  Pump();
+  EXPECT_EQ(l->Model().PageRows(), 4);
+  EXPECT_EQ(l->TopIndex(), 4);
+  EXPECT_EQ(l->ItemRect(14), rtl::Rect(200, 40, 300, 60));
 }
 
 // ------------------------------------------------------------------ combo box
