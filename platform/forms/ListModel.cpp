@@ -134,7 +134,7 @@ bool TListModel::Navigate(TKey key, bool shift) {
   if (count_ == 0) return false;
   const int from = caret_;
   int to = from;
-  // A page is a column of rows, or every visible column's rows side by side.
+  // A page: the rows of every visible column, or in one column the rows shown less one.
   const int page = MultiColumn() ? PageRows() * visibleColumns_ : std::max(1, PageRows() - 1);
   const int side = MultiColumn() ? PageRows() : 1;
   switch (key) {

@@ -478,6 +478,7 @@ void TbsSkinCustomListBox::SetColumns(int Value) {
   // The main bar runs across for columns and down for rows: a bar of the
   // other kind goes and the next update makes the right one.
   if (ScrollBar && (Value > 0) != (FColumns > 0)) HideScrollBar();
+  if (HScrollBar && Value > 0) HideHScrollBar();  // columns have no wide-row bar
   FColumns = Value;
   ListBox->SetColumns(Value);
   UpDateScrollBar();

@@ -168,7 +168,12 @@ TEST_F(ListBoxTest, ColumnsScrollWithAHorizontalBar) {
     SCOPED_TRACE(skinned ? "skinned" : "plain");
     auto* l = List(20, 120);
     if (skinned) l->SetSkinData(&ListSkin());
+    l->Items()->Add(u"a row far wider than the list and its columns can ever show");
+    l->SetHorizontalExtent(true);
+    ASSERT_NE(l->HScrollBar, nullptr);
+    l->Items()->Delete(20);
     l->SetColumns(2);
+    EXPECT_EQ(l->HScrollBar, nullptr) << "no wide-row bar beside the column bar";
     ASSERT_NE(l->ScrollBar, nullptr);
     EXPECT_EQ(l->ListBox->Columns(), 2);
     EXPECT_EQ(l->ScrollBar->Kind(), sbHorizontal);
