@@ -55,19 +55,39 @@ void TCustomListBox::ItemsChanged(TControlStrings::TChange change, int index) {
 
 TRect TCustomListBox::InnerRect() { return stddraw::InsideBorder(ClientRect(), borderStyle_ == bsSingleBorder); }
 
+void TCustomListBox::PushScrollInfo(int bar, const TListModel::TScrollState& s) {
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = s.Min, si.nMax = s.Max, si.nPage = UINT(s.Page), si.nPos = s.Pos;
+  SetScrollInfo(Handle(), bar, &si, TRUE);
+}
+
 void TCustomListBox::UpdateViewport() {
-  model_.SetViewport(InnerRect().Height(), itemHeight_);
+  TRect in = InnerRect();
+  model_.SetViewport(in.Height(), itemHeight_);
+  model_.SetColumns(columns_, columns_ > 0 ? std::max(1, in.Width() / columns_) : 1);
   if (HandleAllocated()) {
-    TListModel::TScrollState s = model_.VerticalScroll();
-    SCROLLINFO si;
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMin = s.Min, si.nMax = s.Max, si.nPage = UINT(s.Page), si.nPos = s.Pos;
-    SetScrollInfo(Handle(), SB_VERT, &si, TRUE);
+    PushScrollInfo(SB_VERT, model_.VerticalScroll());
+    const bool horz = MultiColumn() || showingColumns_;
+    if (horz) PushScrollInfo(SB_HORZ, model_.HorizontalScroll());
+    showingColumns_ = MultiColumn();
     // The bar shows while there are more rows than room (not on the drop-down's own list).
     if (!showingBars_ && !(GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_POPUP)) {
       showingBars_ = true;
       bars_.AutoShow(SB_VERT);
+      const bool changed = horz && bars_.AutoShow(SB_HORZ);
       showingBars_ = false;
+      // The horizontal bar takes its height from the rows: lay the columns out again.
+      if (changed) {
+        const int caret = model_.CaretRow();
+        const bool inView = caret >= 0 && model_.CellOrigin(caret).X >= 0 &&
+                            model_.CellOrigin(caret).X < model_.VisibleColumns() * model_.ColumnWidth();
+        TRect now = InnerRect();
+        model_.SetViewport(now.Height(), itemHeight_);
+        model_.SetColumns(columns_, columns_ > 0 ? std::max(1, now.Width() / columns_) : 1);
+        if (inView) model_.MakeVisible(caret);  // the selection stays in view
+        PushScrollInfo(SB_HORZ, model_.HorizontalScroll());
+      }
     }
     bars_.Refresh();
   }
@@ -129,6 +149,16 @@ void TCustomListBox::SetStyle(TListBoxStyle v) {
   Invalidate();
 }
 
+void TCustomListBox::SetColumns(int v) {
+  v = std::max(0, v);
+  if (v == columns_) return;
+  columns_ = v;
+  UpdateViewport();
+  if (model_.ItemIndex() >= 0) model_.MakeVisible(model_.ItemIndex());
+  UpdateViewport();
+  Invalidate();
+}
+
 void TCustomListBox::SetBorderStyle(TBorderStyle v) {
   borderStyle_ = v;
   UpdateViewport();
@@ -147,7 +177,7 @@ int TCustomListBox::RowHeight(int index) {
 }
 
 int TCustomListBox::TopOfRow(int index) {
-  if (style_ != lbOwnerDrawVariable) return model_.RowTop(index);
+  if (style_ != lbOwnerDrawVariable || MultiColumn()) return model_.RowTop(index);
   int y = 0;
   if (index >= model_.TopIndex())
     for (int i = model_.TopIndex(); i < index; ++i) y += RowHeight(i);
@@ -159,6 +189,11 @@ int TCustomListBox::TopOfRow(int index) {
 TRect TCustomListBox::ItemRect(int index) {
   TRect in = InnerRect();
   if (index < 0 || index > Count()) return TRect();
+  if (MultiColumn()) {
+    TPoint at = model_.CellOrigin(index);
+    return rtl::Rect(in.Left + at.X, in.Top + at.Y, in.Left + at.X + model_.ColumnWidth(),
+                     in.Top + at.Y + itemHeight_);
+  }
   int top = in.Top + TopOfRow(index);
   return rtl::Rect(in.Left, top, in.Right, top + RowHeight(index));
 }
@@ -166,6 +201,10 @@ TRect TCustomListBox::ItemRect(int index) {
 int TCustomListBox::ItemAtPos(TPoint pos, bool existing) {
   TRect in = InnerRect();
   int y = pos.Y - in.Top;
+  if (MultiColumn()) {
+    int r = model_.RowAtPoint(pos.X - in.Left, y, existing);
+    return !existing && Count() == 0 ? Count() : r;
+  }
   if (style_ != lbOwnerDrawVariable) {
     int r = model_.RowAt(y, existing);
     if (r < 0 && !existing) return Count();
@@ -193,7 +232,7 @@ void TCustomListBox::Paint() {
   int saved = stddraw::BeginFramedPaint(dc, ClientRect(), Color(), borderStyle_ == bsSingleBorder, in);
   for (int i = model_.TopIndex(); i < Count(); ++i) {
     TRect r = ItemRect(i);
-    if (r.Top >= in.Bottom) break;
+    if (MultiColumn() ? r.Left >= in.Right : r.Top >= in.Bottom) break;
     TOwnerDrawState st;
     if (model_.Selected(i)) st.Include(odSelected);
     if (!Enabled()) st.Include(odDisabled);
@@ -221,8 +260,10 @@ void TCustomListBox::KeyDown(rtl::Word& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
   TListModel::TKey k;
   switch (key) {
-    case VK_UP: case VK_LEFT: k = TListModel::TKey::Up; break;
-    case VK_DOWN: case VK_RIGHT: k = TListModel::TKey::Down; break;
+    case VK_UP: k = TListModel::TKey::Up; break;
+    case VK_DOWN: k = TListModel::TKey::Down; break;
+    case VK_LEFT: k = TListModel::TKey::Left; break;
+    case VK_RIGHT: k = TListModel::TKey::Right; break;
     case VK_PRIOR: k = TListModel::TKey::PageUp; break;
     case VK_NEXT: k = TListModel::TKey::PageDown; break;
     case VK_HOME: k = TListModel::TKey::Home; break;
@@ -276,7 +317,12 @@ void TCustomListBox::MouseMove(TShiftState shift, int x, int y) {
   if (dragging_ && MouseCapture() && !model_.MultiSelect() && Count() > 0) {
     TRect in = InnerRect();
     int row;
-    if (y < in.Top) row = std::max(0, model_.TopIndex() - 1);  // above: scroll up a row
+    if (MultiColumn()) {  // beside the columns: scroll by a column
+      const int rows = model_.PageRows();
+      if (x < in.Left) row = model_.TopIndex() - rows;
+      else if (x >= in.Right) row = model_.TopIndex() + model_.VisibleColumns() * rows;
+      else row = ItemAtPos({x, std::clamp(y, in.Top, in.Bottom - 1)}, false);
+    } else if (y < in.Top) row = std::max(0, model_.TopIndex() - 1);  // above: scroll up a row
     else if (y >= in.Bottom) row = std::min(Count() - 1, model_.TopIndex() + model_.PageRows());
     else row = ItemAtPos({x, y}, false);
     row = std::clamp(row, 0, Count() - 1);
@@ -300,12 +346,21 @@ void TCustomListBox::Dispatch(TMessage& m) {
     case WM_GETDLGCODE: m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
     case WM_SETFOCUS: case WM_KILLFOCUS: Invalidate(); break;
     case WM_MOUSEWHEEL:
-      SetTopIndex(model_.TopIndex() - short(HIWORD(m.WParam)) / 120 * 3);
+      if (MultiColumn()) SetTopIndex(model_.TopIndex() - short(HIWORD(m.WParam)) / 120 * model_.PageRows());
+      else SetTopIndex(model_.TopIndex() - short(HIWORD(m.WParam)) / 120 * 3);
       m.Result = 1;
       return;
     case WM_VSCROLL: {
       if (auto top = ScrollRequestPos(m.WParam, model_.TopIndex(), 1, model_.PageRows(), Count(), HIWORD(m.WParam)))
         SetTopIndex(std::max(0, *top));
+      return;
+    }
+    case WM_HSCROLL: {  // whole columns
+      if (!MultiColumn()) break;
+      TListModel::TScrollState h = model_.HorizontalScroll();
+      HWND wnd = HandleAllocated() ? Handle() : nullptr;
+      if (auto col = ScrollRequestPos(m.WParam, h.Pos, 1, h.Page, h.Max, FullThumbPos(wnd, SB_HORZ, m.WParam)))
+        SetTopIndex(std::max(0, *col) * model_.PageRows());
       return;
     }
     case LB_ADDSTRING: {

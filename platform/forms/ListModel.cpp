@@ -48,6 +48,14 @@ void TListModel::SetViewport(int heightPx, int rowHeightPx) {
 
 int TListModel::PageRows() const { return std::max(1, heightPx_ / rowHeight_); }
 
+void TListModel::SetColumns(int visibleColumns, int columnWidthPx) {
+  visibleColumns_ = std::max(0, visibleColumns);
+  columnWidth_ = std::max(1, columnWidthPx);
+  ClampState();
+}
+
+int TListModel::ColumnCount() const { return (count_ + PageRows() - 1) / PageRows(); }
+
 void TListModel::SetMultiSelect(bool multi) {
   if (multi_ == multi) return;
   multi_ = multi;
@@ -91,18 +99,32 @@ void TListModel::SetSelected(int index, bool selected) {
   if (!selected && has) selected_.erase(it);
 }
 
-int TListModel::MaxTopIndex() const { return std::max(0, count_ - PageRows()); }
+int TListModel::MaxTopIndex() const {
+  if (MultiColumn()) return std::max(0, ColumnCount() - visibleColumns_) * PageRows();
+  return std::max(0, count_ - PageRows());
+}
 
-void TListModel::SetTopIndex(int index) { top_ = std::clamp(index, 0, MaxTopIndex()); }
+void TListModel::SetTopIndex(int index) {
+  if (MultiColumn()) index = std::max(0, index) / PageRows() * PageRows();  // the first row of its column
+  top_ = std::clamp(index, 0, MaxTopIndex());
+}
 
 void TListModel::MakeVisible(int index) {
   if (index < 0 || index >= count_) return;
+  if (MultiColumn()) {
+    const int rows = PageRows(), col = index / rows;
+    if (col < TopColumn()) top_ = col * rows;
+    else if (col >= TopColumn() + visibleColumns_) top_ = (col - visibleColumns_ + 1) * rows;
+    ClampState();
+    return;
+  }
   if (index < top_) top_ = index;
   else if (index >= top_ + PageRows()) top_ = index - PageRows() + 1;
   ClampState();
 }
 
 void TListModel::ClampState() {
+  if (MultiColumn()) top_ = top_ / PageRows() * PageRows();
   top_ = std::clamp(top_, 0, MaxTopIndex());
   if (caret_ >= count_) caret_ = count_ - 1;
   if (anchor_ >= count_) anchor_ = count_ - 1;
@@ -112,11 +134,16 @@ bool TListModel::Navigate(TKey key, bool shift) {
   if (count_ == 0) return false;
   const int from = caret_;
   int to = from;
+  // A page: the rows of every visible column, or in one column the rows shown less one.
+  const int page = MultiColumn() ? PageRows() * visibleColumns_ : std::max(1, PageRows() - 1);
+  const int side = MultiColumn() ? PageRows() : 1;
   switch (key) {
+    case TKey::Left: to = from < 0 ? 0 : from >= side ? from - side : from; break;  // not out of the first column
+    case TKey::Right: to = from < 0 ? 0 : from + side; break;
     case TKey::Up: to = from < 0 ? 0 : from - 1; break;
     case TKey::Down: to = from + 1; break;
-    case TKey::PageUp: to = from < 0 ? 0 : from - (PageRows() - 1 > 0 ? PageRows() - 1 : 1); break;
-    case TKey::PageDown: to = from < 0 ? 0 : from + (PageRows() - 1 > 0 ? PageRows() - 1 : 1); break;
+    case TKey::PageUp: to = from < 0 ? 0 : from - page; break;
+    case TKey::PageDown: to = from < 0 ? 0 : from + page; break;
     case TKey::Home: to = 0; break;
     case TKey::End: to = count_ - 1; break;
   }
@@ -162,8 +189,31 @@ int TListModel::RowAt(int y, bool existing) const {
   return count_ == 0 ? 0 : std::clamp(row, 0, count_ - 1);
 }
 
+int TListModel::RowAtPoint(int x, int y, bool existing) const {
+  if (!MultiColumn()) return RowAt(y, existing);
+  const int rows = PageRows();
+  const int col = x >= 0 ? x / columnWidth_ : -((columnWidth_ - 1 - x) / columnWidth_);
+  const int cell = y >= 0 ? y / rowHeight_ : -1;
+  const int row = top_ + col * rows + std::clamp(cell, 0, rows - 1);
+  if (existing) return cell >= 0 && cell < rows && row >= 0 && row < count_ ? row : -1;
+  return count_ == 0 ? 0 : std::clamp(row, 0, count_ - 1);
+}
+
+rtl::TPoint TListModel::CellOrigin(int index) const {
+  if (!MultiColumn()) return {0, RowTop(index)};
+  const int rows = PageRows(), rel = index - top_;
+  const int col = rel >= 0 ? rel / rows : -((rows - 1 - rel) / rows);
+  return {col * columnWidth_, (rel - col * rows) * rowHeight_};
+}
+
 TListModel::TScrollState TListModel::VerticalScroll() const {
+  if (MultiColumn()) return {0, 0, 1, 0};
   return {0, std::max(0, count_ - 1), PageRows(), top_};
+}
+
+TListModel::TScrollState TListModel::HorizontalScroll() const {
+  if (!MultiColumn()) return {0, 0, 1, 0};
+  return {0, std::max(0, ColumnCount() - 1), visibleColumns_, TopColumn()};
 }
 
 int TListModel::FindPrefix(const std::function<rtl::String(int)>& textOf, int count,

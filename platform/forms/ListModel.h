@@ -29,6 +29,17 @@ class TListModel {
   int RowHeight() const { return rowHeight_; }
   int PageRows() const;
 
+  // Multi-column layout: rows flow top to bottom, then into the next column
+  // of width columnWidthPx; the view shows visibleColumns columns (0 turns
+  // the layout off). PageRows is then the rows of one column, the top row is
+  // always the first row of a column and the list scrolls by whole columns.
+  void SetColumns(int visibleColumns, int columnWidthPx);
+  bool MultiColumn() const { return visibleColumns_ > 0; }
+  int VisibleColumns() const { return visibleColumns_; }
+  int ColumnWidth() const { return columnWidth_; }
+  int ColumnCount() const;  // columns the rows fill
+  int TopColumn() const { return top_ / PageRows(); }
+
   bool MultiSelect() const { return multi_; }
   void SetMultiSelect(bool multi);
 
@@ -49,7 +60,9 @@ class TListModel {
   int MaxTopIndex() const;
   void MakeVisible(int index);
 
-  enum class TKey { Up, Down, PageUp, PageDown, Home, End };
+  // Left and Right move by a column's rows in the multi-column layout and
+  // as Up and Down otherwise.
+  enum class TKey { Up, Down, PageUp, PageDown, Home, End, Left, Right };
   // Moves the caret row (and, in single selection or without Shift, the
   // selection) and scrolls it into view. Returns whether anything changed.
   bool Navigate(TKey key, bool shift = false);
@@ -60,6 +73,11 @@ class TListModel {
   // The row at a client y coordinate, or -1 past the last row (existing) /
   // the nearest row (not existing), as ItemAtPos does.
   int RowAt(int y, bool existing) const;
+  // The same at a client point: in the multi-column layout the column under
+  // x counts too (past the rows of a column is past the last row there).
+  int RowAtPoint(int x, int y, bool existing) const;
+  // The client top-left corner of a row's cell (x 0 in a single column).
+  rtl::TPoint CellOrigin(int index) const;
   // The client y of a row's top edge.
   int RowTop(int index) const { return (index - top_) * rowHeight_; }
 
@@ -67,7 +85,11 @@ class TListModel {
   struct TScrollState {
     int Min = 0, Max = 0, Page = 1, Pos = 0;
   };
+  // Nothing to scroll (range 0..0) in the multi-column layout.
   TScrollState VerticalScroll() const;
+  // In whole columns: range 0..ColumnCount()-1, position TopColumn, page
+  // the visible columns; range 0..0 in a single column.
+  TScrollState HorizontalScroll() const;
 
   // The first row after `start` (wrapping; start -1 searches from the top)
   // whose text begins with prefix without regard to case; -1 when none.
@@ -80,6 +102,7 @@ class TListModel {
 
   int count_ = 0;
   int heightPx_ = 0, rowHeight_ = 16;
+  int visibleColumns_ = 0, columnWidth_ = 1;
   bool multi_ = false;
   std::vector<int> selected_;
   int caret_ = -1, anchor_ = -1, top_ = 0;

@@ -286,6 +286,13 @@ class TCustomListBox : public TCustomControl {
   void SetAutoComplete(bool v) { autoComplete_ = v; }
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle v);
+  // 0: one column of rows. n >= 1: rows flow top to bottom, then into the
+  // next column, n columns of client width / n side by side; the list
+  // scrolls sideways by whole columns (the horizontal bar, WM_HSCROLL) and
+  // Left and Right move by a column. Owner-draw variable rows take the item
+  // height here.
+  int Columns() const { return columns_; }
+  void SetColumns(int v);
   // The row at a client point; with existing false, past the last row gives Count.
   int ItemAtPos(TPoint pos, bool existing);
   TRect ItemRect(int index);
@@ -316,6 +323,10 @@ class TCustomListBox : public TCustomControl {
 
  private:
   int TopOfRow(int index);
+  bool MultiColumn() const { return columns_ > 0; }
+  void PushScrollInfo(int bar, const TListModel::TScrollState& s);
+  int columns_ = 0;
+  bool showingColumns_ = false;
   TWindowScrollBars bars_{this};
   bool showingBars_ = false;
   std::unique_ptr<TControlStrings> items_;

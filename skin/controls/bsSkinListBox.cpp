@@ -139,7 +139,7 @@ void TbsListBox::Dispatch(TMessage& M) {
     case win::WM_MOUSEWHEEL: {
       const bool Up = int(std::int32_t(M.WParam)) > 0;
       if (SkinListBox->ScrollBar) {
-        Perform(win::WM_VSCROLL, Up ? win::SB_LINEUP : win::SB_LINEDOWN, 0);
+        Perform(Columns() > 0 ? win::WM_HSCROLL : win::WM_VSCROLL, Up ? win::SB_LINEUP : win::SB_LINEDOWN, 0);
         SkinListBox->UpDateScrollBar();
       } else if (auto* H = SkinListBox->HScrollBar) {
         H->SetPosition(H->Position() + (Up ? -H->SmallChange() : H->SmallChange()));
@@ -224,6 +224,23 @@ void TbsListBox::Paint() {
   if (Width() <= 0 || Height() <= 0) return;
   TCanvas* C = Canvas();
   const int IH = std::max(1, ItemHeight());
+  auto FillBelow = [&](int X, int Y, int W) {  // background where no row lies
+    if (Y >= Height() || W <= 0) return;
+    if (SkinListBox) SkinListBox->GetSkinData();
+    if (!SkinListBox || SkinListBox->SkinIndex() == -1)
+      FillCanvas(C, {X, Y, X + W, Height()}, gdi::clWindow);
+    else
+      PaintSkinBackground(C, W, Y, X, Height() - Y);
+  };
+  if (Columns() > 0) {  // column by column, each filled below its last row
+    const int Rows = Model().PageRows(), CW = Model().ColumnWidth();
+    for (int Col = 0, First = TopIndex(); Col * CW < Width(); ++Col, First += Rows) {
+      const int Last = std::min(First + Rows, Count());
+      for (int i = First; i < Last; ++i) DrawListItem(C, i, ItemRect(i), GetItemState(i));
+      FillBelow(Col * CW, std::max(0, Last - First) * IH, std::min(CW, Width() - Col * CW));
+    }
+    return;
+  }
   const int Last = std::min(TopIndex() + Height() / IH, Count() - 1);
   int Bottom = 0;
   for (int i = TopIndex(); i <= Last; ++i) {
@@ -231,13 +248,7 @@ void TbsListBox::Paint() {
     DrawListItem(C, i, R, GetItemState(i));
     Bottom = R.Bottom;
   }
-  if (Bottom < Height()) {
-    if (SkinListBox) SkinListBox->GetSkinData();
-    if (!SkinListBox || SkinListBox->SkinIndex() == -1)
-      FillCanvas(C, {0, Bottom, Width(), Height()}, gdi::clWindow);
-    else
-      PaintSkinBackground(C, Width(), Bottom, 0, Height() - Bottom);
-  }
+  FillBelow(0, Bottom, Width());
 }
 
 void TbsListBox::PaintBackground(TCanvas* C) {
@@ -463,7 +474,13 @@ void TbsSkinCustomListBox::SetSorted(bool Value) {
 bool TbsSkinCustomListBox::AutoComplete() const { return ListBox->AutoComplete(); }
 void TbsSkinCustomListBox::SetAutoComplete(bool Value) { ListBox->SetAutoComplete(Value); }
 void TbsSkinCustomListBox::SetColumns(int Value) {
-  FColumns = std::max(0, Value);
+  Value = std::max(0, Value);
+  // The main bar runs across for columns and down for rows: a bar of the
+  // other kind goes and the next update makes the right one.
+  if (ScrollBar && (Value > 0) != (FColumns > 0)) HideScrollBar();
+  if (HScrollBar && Value > 0) HideHScrollBar();  // columns have no wide-row bar
+  FColumns = Value;
+  ListBox->SetColumns(Value);
   UpDateScrollBar();
 }
 int TbsSkinCustomListBox::TopIndex() const { return ListBox->TopIndex(); }
@@ -759,6 +776,21 @@ void TbsSkinCustomListBox::UpDateScrollBar() {
     } else if (HScrollBar) {
       HideHScrollBar();
     }
+  }
+  // Columns: the main bar runs across, one step a column.
+  if (FColumns >= 1) {
+    forms::TListModel::TScrollState S = ListBox->Model().HorizontalScroll();
+    const int Rows = ListBox->Height() / std::max(1, ListBox->ItemHeight());
+    if (S.Max > S.Min && S.Pos <= S.Max && FColumns <= S.Max && Rows * FColumns < Items()->Count()) {
+      if (!ScrollBar) {
+        ShowScrollBar();
+        S = ListBox->Model().HorizontalScroll();  // the bar took rows from the list: more columns
+      }
+      ScrollBar->SetRange(S.Min, S.Max, S.Pos, FColumns);
+      return;
+    }
+    if (ScrollBar) HideScrollBar();
+    return;
   }
   // Vertical (main) bar.
   if (FRowCount < 1 || FRowCount != Items()->Count()) {

@@ -5,6 +5,7 @@
 #include "platform/forms/ListView.h"
 #include "platform/forms/StdCtrls.h"
 #include "platform/forms/TreeView.h"
+#include "platform/rtl/SysUtils.h"
 #include "tests/platform/forms/FormsTestUtil.h"
 
 namespace formstest {
@@ -160,6 +161,22 @@ TEST_F(FormsTest, GalleryOfThePlainLooks) {
   Pump();
   ASSERT_TRUE(RenderToPng(cb->ListControl(), "stdctrls_gallery_dropdown.png"));
   cb->SetDroppedDown(false);
+}
+
+// A multi-column list box (stdctrls_listcolumns.png): rows down, then
+// across, the horizontal bar under them, the focused selection in the middle.
+TEST_F(FormsTest, GalleryOfAMultiColumnListBox) {
+  TForm* f = MakeForm(330, 130, false);
+  f->SetColor(gdi::clBtnFace);
+  auto* lb = Make<TListBox>(f, 10, 10, 300, 100);
+  for (int i = 1; i <= 25; ++i) lb->Items()->Add(u"文件 " + rtl::IntToStr(i));
+  lb->SetColumns(3);
+  lb->SetItemIndex(16);
+  f->Show();
+  Pump();
+  lb->SetFocus();
+  Pump();
+  ASSERT_TRUE(RenderToPng(f, "stdctrls_listcolumns.png"));
 }
 
 }  // namespace

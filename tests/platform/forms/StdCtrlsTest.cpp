@@ -384,6 +384,134 @@ TEST_F(StdCtrls, ListBoxKeysClickOnlyForTheUser) {
   EXPECT_EQ(si.nPage, 5u);
 }
 
+// Three columns of 100 pixels, four rows of 20 above the horizontal bar (five without it),
+// 30 items: eight columns, the view starts at most at column 5.
+class MultiColumnListBox : public StdCtrls {
+ protected:
+  TListBox* lb = nullptr;
+  void SetUp() override {
+    StdCtrls::SetUp();
+    lb = Make<TListBox>(form, 10, 10, 300, 105);
+    lb->SetBorderStyle(bsNoBorder);
+    lb->SetItemHeight(20);
+    for (int i = 0; i < 30; ++i) lb->Items()->Add(u"item " + rtl::IntToStr64(i));
+    lb->SetColumns(3);
+    Pump();
+    ASSERT_EQ(lb->Model().PageRows(), 4);  // laid out again once the bar shows
+  }
+  SCROLLINFO Horz() {
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(lb->Handle(), SB_HORZ, &si);
+    return si;
+  }
+};
+
+TEST_F(MultiColumnListBox, ItemsFlowDownThenAcrossAndHitTestMatches) {
+  EXPECT_LT(lb->ClientHeight(), lb->Height());  // the horizontal bar shows
+  SCROLLINFO si = Horz();
+  EXPECT_EQ(si.nMin, 0);
+  EXPECT_EQ(si.nMax, 7);
+  EXPECT_EQ(si.nPage, 3u);
+  EXPECT_EQ(si.nPos, 0);
+  GetScrollInfo(lb->Handle(), SB_VERT, &si);
+  EXPECT_EQ(si.nMax, 0);  // nothing to scroll up and down
+  struct Case { int top, item; TRect rect; } cases[] = {
+      {0, 0, rtl::Rect(0, 0, 100, 20)},   {0, 3, rtl::Rect(0, 60, 100, 80)},
+      {0, 5, rtl::Rect(100, 20, 200, 40)}, {0, 13, rtl::Rect(300, 20, 400, 40)},  // just past the view
+      {8, 9, rtl::Rect(0, 20, 100, 40)},   {8, 2, rtl::Rect(-200, 40, -100, 60)},
+  };
+  for (const Case& c : cases) {
+    lb->SetTopIndex(c.top);
+    SCOPED_TRACE(testing::Message() << "top " << c.top << " item " << c.item);
+    EXPECT_EQ(lb->ItemRect(c.item), c.rect);
+    TRect r = c.rect;
+    if (r.Left >= 0 && r.Right <= lb->ClientWidth()) {
+      EXPECT_EQ(lb->ItemAtPos({r.Left + 1, r.Top + 1}, true), c.item);
+      EXPECT_EQ(lb->ItemAtPos({r.Right - 1, r.Bottom - 1}, true), c.item);
+    }
+  }
+  lb->SetTopIndex(20);  // the last columns: 28 and 29 alone in the third
+  EXPECT_EQ(lb->ItemAtPos({150, 5}, true), 24);
+  EXPECT_EQ(lb->ItemAtPos({250, 25}, true), 29);
+  EXPECT_EQ(lb->ItemAtPos({250, 45}, true), -1);  // past the last item
+  EXPECT_EQ(lb->ItemAtPos({250, 45}, false), 29);
+  lb->SetTopIndex(0);
+  EXPECT_EQ(lb->ItemAtPos({50, 81}, true), -1);  // below the rows of a column
+  Click(lb, 150, 25);
+  EXPECT_EQ(lb->ItemIndex(), 5);
+  lb->SetColumns(0);  // back to one column: rows straight down, no horizontal bar
+  Pump();
+  EXPECT_EQ(lb->ClientHeight(), lb->Height());
+  const int top = lb->TopIndex();
+  EXPECT_EQ(lb->ItemRect(5), rtl::Rect(0, (5 - top) * 20, lb->ClientWidth(), (6 - top) * 20));
+  EXPECT_EQ(lb->Model().VerticalScroll().Max, 29);
+}
+
+TEST_F(MultiColumnListBox, KeysMoveByRowsAndColumnsKeepingTheItemVisible) {
+  struct Case { int from, vk, to, top; } cases[] = {
+      {0, VK_RIGHT, 4, 0},   {9, VK_RIGHT, 13, 4},  {27, VK_RIGHT, 29, 20},  // the last item when no row beside
+      {5, VK_LEFT, 1, 0},    {2, VK_LEFT, 2, 0},     {16, VK_LEFT, 12, 8},
+      {3, VK_DOWN, 4, 0},    {4, VK_UP, 3, 0},       {11, VK_DOWN, 12, 4},
+      {0, VK_NEXT, 12, 4},   {20, VK_PRIOR, 8, 8},   {0, VK_END, 29, 20},
+      {29, VK_HOME, 0, 0},
+  };
+  lb->SetFocus();
+  Pump();
+  for (const Case& c : cases) {
+    lb->SetItemIndex(c.from);
+    Key(c.vk);
+    SCOPED_TRACE(testing::Message() << "from " << c.from << " key " << c.vk);
+    EXPECT_EQ(lb->ItemIndex(), c.to);
+    EXPECT_EQ(lb->TopIndex(), c.top);
+    EXPECT_EQ(Horz().nPos, c.top / 4);
+  }
+}
+
+TEST_F(MultiColumnListBox, ScrollsByWholeColumns) {
+  struct Case { int startTop; WORD code; int thumb, top; } cases[] = {
+      {0, SB_LINEDOWN, 0, 4},  {4, SB_LINEUP, 0, 0},   {0, SB_LINEUP, 0, 0},
+      {0, SB_PAGEDOWN, 0, 12}, {12, SB_PAGEDOWN, 0, 20}, {20, SB_PAGEUP, 0, 8},
+      {0, SB_THUMBPOSITION, 2, 8}, {0, SB_THUMBTRACK, 7, 20}, {20, SB_TOP, 0, 0},
+      {0, SB_BOTTOM, 0, 20},
+  };
+  for (const Case& c : cases) {
+    lb->SetTopIndex(c.startTop);
+    lb->Perform(WM_HSCROLL, MAKEWPARAM(c.code, c.thumb), 0);
+    SCOPED_TRACE(testing::Message() << "code " << c.code << " from " << c.startTop);
+    EXPECT_EQ(lb->TopIndex(), c.top);
+    EXPECT_EQ(Horz().nPos, c.top / 4);
+  }
+  lb->SetTopIndex(6);  // a top row moves to the first row of its column
+  EXPECT_EQ(lb->TopIndex(), 4);
+  lb->SetItemIndex(27);  // column 6 comes into view as the right one
+  EXPECT_EQ(lb->TopIndex(), 16);
+  lb->SetItemIndex(1);
+  EXPECT_EQ(lb->TopIndex(), 0);
+  while (lb->Count() > 6) lb->Items()->Delete(lb->Count() - 1);  // two columns fit: nothing to scroll
+  EXPECT_EQ(lb->TopIndex(), 0);
+  EXPECT_EQ(Horz().nMax, 1);
+}
+
+// Laid out with five rows before its window exists, the list loses a row to
+// the bar when it shows: the selection moves a column on and stays in view.
+TEST_F(MultiColumnListBox, SelectionStaysInViewWhenTheBarTakesARow) {
+  TForm* f = MakeForm(330, 130, false);
+  auto* l = Make<TListBox>(f, 0, 0, 300, 105);
+  l->SetBorderStyle(bsNoBorder);
+  l->SetItemHeight(20);
+  for (int i = 0; i < 30; ++i) l->Items()->Add(u"item");
+  l->SetColumns(3);
+  l->SetItemIndex(14);
+  ASSERT_FALSE(l->HandleAllocated());
+  EXPECT_EQ(l->TopIndex(), 0);
+  f->Show();
+  Pump();
+  EXPECT_EQ(l->Model().PageRows(), 4);
+  EXPECT_EQ(l->TopIndex(), 4);
+  EXPECT_EQ(l->ItemRect(14), rtl::Rect(200, 40, 300, 60));
+}
+
 // ------------------------------------------------------------------ combo box
 TEST_F(StdCtrls, ComboDropDownOpensAndClosesByMouseAndKeys) {
   auto* cb = Make<TComboBox>(form, 10, 10, 150, 21);

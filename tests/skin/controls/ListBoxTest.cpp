@@ -160,6 +160,56 @@ TEST_F(ListBoxTest, SkinnedRowsTakeTheSkinItemHeight) {
   EXPECT_EQ(l->ListBox->ItemHeight(), 26);
 }
 
+// Columns: the main bar runs across below the list, its range is the inner
+// list's columns and its page the columns shown; bar and list follow each
+// other, plain and skinned.
+TEST_F(ListBoxTest, ColumnsScrollWithAHorizontalBar) {
+  for (bool skinned : {false, true}) {
+    SCOPED_TRACE(skinned ? "skinned" : "plain");
+    auto* l = List(20, 120);
+    if (skinned) l->SetSkinData(&ListSkin());
+    l->Items()->Add(u"a row far wider than the list and its columns can ever show");
+    l->SetHorizontalExtent(true);
+    ASSERT_NE(l->HScrollBar, nullptr);
+    l->Items()->Delete(20);
+    l->SetColumns(2);
+    EXPECT_EQ(l->HScrollBar, nullptr) << "no wide-row bar beside the column bar";
+    ASSERT_NE(l->ScrollBar, nullptr);
+    EXPECT_EQ(l->ListBox->Columns(), 2);
+    EXPECT_EQ(l->ScrollBar->Kind(), sbHorizontal);
+    EXPECT_LE(l->ListBox->Top() + l->ListBox->Height(), l->ScrollBar->Top()) << "the list ends above the bar";
+    EXPECT_EQ(l->ScrollBar->Width(), skinned ? l->RealClientWidth() : l->Width() - 2);
+    const int rows = l->ListBox->Model().PageRows();
+    EXPECT_EQ(rows, l->ListBox->Height() / l->ListBox->ItemHeight()) << "measured with the bar in place";
+    EXPECT_EQ(l->ScrollBar->Min(), 0);
+    EXPECT_EQ(l->ScrollBar->Max(), (20 + rows - 1) / rows - 1);
+    EXPECT_EQ(l->ScrollBar->PageSize(), 2);
+    EXPECT_EQ(l->ListBox->ItemRect(rows), rtl::Rect(l->ListBox->Width() / 2, 0, l->ListBox->Width() / 2 * 2,
+                                                     l->ListBox->ItemHeight()));
+    // The bar scrolls the columns; keys move the bar.
+    l->ScrollBar->SetPosition(1);
+    EXPECT_EQ(l->TopIndex(), rows);
+    l->ListBox->SetFocus();
+    Pump();
+    Key(win::VK_END);
+    EXPECT_EQ(l->ListBox->ItemIndex(), 19);
+    EXPECT_EQ(l->ScrollBar->Position(), l->ScrollBar->Max() - 1);
+    EXPECT_EQ(l->TopIndex(), (l->ScrollBar->Max() - 1) * rows);
+    Key(win::VK_HOME);
+    EXPECT_EQ(l->ScrollBar->Position(), 0);
+    // Back to one column: the bar runs down again; few items need none.
+    l->SetColumns(0);
+    ASSERT_NE(l->ScrollBar, nullptr);
+    EXPECT_EQ(l->ScrollBar->Kind(), sbVertical);
+    l->SetColumns(3);
+    while (l->Items()->Count() > 5) l->Items()->Delete(l->Items()->Count() - 1);
+    l->UpDateScrollBar();
+    EXPECT_EQ(l->ScrollBar, nullptr);
+    EXPECT_EQ(l->ListBox->Height() / l->ListBox->ItemHeight() >= 2, true);
+    l->Free();
+  }
+}
+
 // ------------------------------------------------------------------ edit style
 class EditStyleTest : public ListsTest {
  protected:

@@ -149,6 +149,36 @@ TEST_F(ListsGalleryTest, ListsAndCombosInThreeSkinsAndPlain) {
                 });
 }
 
+// Multi-column list boxes: rows flow down then across under a horizontal
+// bar; the second one is scrolled to its selected last item.
+TEST_F(ListsGalleryTest, MultiColumnListBoxes) {
+  TbsSkinListBox *first = nullptr, *last = nullptr;
+  RenderGallery(
+      "skin_listcolumns", {u"listbox"},
+      [&](TbsSkinData* skin) {
+        form->SetBounds(100, 100, 400, 320);
+        form->SetCaption(u"Columns");
+        auto make = [&](int top, int columns, int index) {
+          auto* l = new TbsSkinListBox(form);
+          l->SetParent(form);
+          l->SetBounds(10, top, 370, 125);
+          for (int i = 0; i < 23; ++i) l->Items()->Add(u"文件 " + rtl::IntToStr(i + 1) + u".mp4");
+          l->SetColumns(columns);
+          l->SetItemIndex(index);
+          if (skin) l->SetSkinData(skin);
+          return l;
+        };
+        first = make(10, 3, 4);
+        last = make(145, 2, 22);
+      },
+      [&] {
+        EXPECT_NE(first->ScrollBar, nullptr);
+        EXPECT_NE(last->ScrollBar, nullptr);
+        if (last->ScrollBar) EXPECT_EQ(last->ScrollBar->Position(), last->ScrollBar->Max() - 1);
+        ++look;
+      });
+}
+
 // The main window's format picker as it drops down: 277 wide, rows of 60
 // with a bold title over an image and a word-wrapped description, separator
 // lines. A title wider than its row ends in an ellipsis inside the row: the
