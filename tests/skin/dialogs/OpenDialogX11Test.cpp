@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 #include <vector>
 #include <fstream>
@@ -72,12 +73,34 @@ TEST(OpenDialogX11, TypedChinesePathAndNameBringThatFileBack) {
       d.Filter = u"视频文件|*.mp4;*.avi|所有文件|*.*";
       std::unique_ptr<XdoTool> typing;
       rtl::String pathAfterFolder;
-      std::vector<std::vector<std::string>> steps;
+      // Each step is typed, then its effect awaited; typing under load can
+      // lose characters (xdotool rebinds a key for each one outside the
+      // keymap), so a step whose effect does not show is typed again.
+      struct TStep {
+        std::vector<std::string> args;
+        std::function<bool()> shows;  // empty: nothing to wait for
+      };
+      std::vector<TStep> steps;
       std::size_t step = 0;
+      int tries = 0;
+      std::chrono::steady_clock::time_point typed{};
       forms::Application->OnIdle = [&](rtl::TObject*, bool& Done) {
         Done = false;  // keep polling the typing steps
-        if (typing && typing->Done() && step > 0 && step < steps.size()) typing = std::make_unique<XdoTool>(steps[step++]);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!typing || !typing->Done() || step >= steps.size()) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (typed == std::chrono::steady_clock::time_point{}) typed = now;
+        if (steps[step].shows && !steps[step].shows()) {
+          if (now - typed < std::chrono::milliseconds(1500)) return;
+          if (++tries <= 3) {
+            typed = {};
+            typing = std::make_unique<XdoTool>(steps[step].args);
+            return;
+          }
+        }
+        tries = 0;
+        typed = {};
+        if (++step < steps.size()) typing = std::make_unique<XdoTool>(steps[step].args);
       };
       std::atomic<bool> finished{false};
       std::atomic<win::HWND> dialog{nullptr};
@@ -92,13 +115,16 @@ TEST(OpenDialogX11, TypedChinesePathAndNameBringThatFileBack) {
             if (F->FileListView->FolderAt(i)->DisplayName() == c.selected)
               F->FileListView->Items()->Items(i)->SetSelected(true);
         };
-        // "type" takes every argument after it, so each step ends with one.
-        steps = {{"sleep", "0.3", "mousemove", Centre(e, false), Centre(e, true), "click", "1", "key", "ctrl+a",
-                  "type", "--delay", "40", folder.string()},
-                 {"key", "Return", "sleep", "0.3", "key", "ctrl+a", "type", "--delay", "40", c.typed},
-                 {"key", "Return"}};
-        typing = std::make_unique<XdoTool>(steps[0]);
-        step = 1;
+        const rtl::String folderText = rtl::Utf8ToString(folder.string()), name = rtl::Utf8ToString(c.typed);
+        // "type" takes every argument after it, so a step with it ends with it.
+        steps = {{{"sleep", "0.3", "mousemove", Centre(e, false), Centre(e, true), "click", "1", "key", "ctrl+a",
+                   "type", "--delay", "40", folder.string()},
+                  [e, folderText] { return e->Text() == folderText; }},
+                 {{"key", "Return"}, [&] { return rtl::StringToUtf8(pathAfterFolder) == folder.string(); }},
+                 {{"sleep", "0.3", "key", "ctrl+a", "type", "--delay", "40", c.typed}, [e, name] { return e->Text() == name; }},
+                 {{"key", "Return"}, {}}};
+        typing = std::make_unique<XdoTool>(steps[0].args);
+        step = 0;
       };
       // A bound for a broken run: the dialog is closed after 30 s.
       std::thread guard([&] {
