@@ -11,6 +11,7 @@
 // GUI thread only.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -304,6 +305,17 @@ class TForm1 : public forms::TForm {
   void SetRunButton(skin::TbsSkinButton* button, int enabledGlyph, bool enabled, bool refresh);
   void ShowPaused(bool paused);
 };
+
+// A developer button of the form description: its field, name, caption and
+// handler (none: the button does nothing).
+struct TDeveloperCommand {
+  forms::TButton** Field;
+  const char16_t* Name;
+  const char16_t* Caption;
+  void (TForm1::*Handler)(rtl::TObject*);
+};
+// Adds the buttons to a developer panel after its other controls, four to a row.
+void AddDeveloperButtons(TForm1* form, forms::TPanel* panel, std::initializer_list<TDeveloperCommand> commands);
 
 // The run, command and preview controls of the form description and their
 // events; part of BuildForm1.

@@ -74,6 +74,20 @@ void TForm1::QueueCommandMenu(TQueueCommand command, bool enabled) {
 
 // ---------------------------------------------------------------- form description
 
+void AddDeveloperButtons(TForm1* f, forms::TPanel* panel, std::initializer_list<TDeveloperCommand> commands) {
+  int k = panel->ControlCount();
+  for (const TDeveloperCommand& c : commands) {
+    auto* btn = new forms::TButton(f);
+    btn->SetName(c.Name);
+    btn->SetParent(panel);
+    btn->SetBounds(2 + (k % 4) * 74, 2 + (k / 4) * 26, 72, 24);
+    btn->SetCaption(c.Caption);
+    if (c.Handler) btn->OnClick = [f, h = c.Handler](rtl::TObject* sender) { (f->*h)(sender); };
+    *c.Field = btn;
+    ++k;
+  }
+}
+
 void BuildForm1Commands(TForm1* f) {
   auto click = [f](void (TForm1::*handler)(rtl::TObject*)) {
     return [f, handler](rtl::TObject* sender) { (f->*handler)(sender); };
@@ -87,30 +101,13 @@ void BuildForm1Commands(TForm1* f) {
   };
 
   // ---- developer buttons of the run commands (Panel3, after its others)
-  struct TCommand {
-    forms::TButton** field;
-    const char16_t* name;
-    const char16_t* caption;
-    void (TForm1::*handler)(rtl::TObject*);
-  };
-  const TCommand commands[] = {
-      {&f->button28, u"button28", u"重建任务", &TForm1::button28Click},
-      {&f->Button22, u"Button22", u"锁定选项", &TForm1::Button22Click},
-      {&f->Button23, u"Button23", u"解锁选项", &TForm1::Button23Click},
-      {&f->Button20, u"Button20", u"转换后打开文件夹", &TForm1::Button20Click},
-      {&f->Button25, u"Button25", u"关机", &TForm1::Button25Click},
-      {&f->Button29, u"Button29", u" 播放提示音", &TForm1::Button29Click},
-  };
-  int k = f->Panel3->ControlCount();
-  for (const TCommand& c : commands) {
-    auto* btn = make(new forms::TButton(f), c.name);
-    btn->SetParent(f->Panel3);
-    btn->SetBounds(2 + (k % 4) * 74, 2 + (k / 4) * 26, 72, 24);
-    btn->SetCaption(c.caption);
-    btn->OnClick = click(c.handler);
-    *c.field = btn;
-    ++k;
-  }
+  AddDeveloperButtons(f, f->Panel3,
+                      {{&f->button28, u"button28", u"重建任务", &TForm1::button28Click},
+                       {&f->Button22, u"Button22", u"锁定选项", &TForm1::Button22Click},
+                       {&f->Button23, u"Button23", u"解锁选项", &TForm1::Button23Click},
+                       {&f->Button20, u"Button20", u"转换后打开文件夹", &TForm1::Button20Click},
+                       {&f->Button25, u"Button25", u"关机", &TForm1::Button25Click},
+                       {&f->Button29, u"Button29", u" 播放提示音", &TForm1::Button29Click}});
   f->btnStart->OnClick = click(&TForm1::btnStartClick);
   f->btnStop->OnClick = click(&TForm1::btnStopClick);
   f->btnPause->OnClick = click(&TForm1::btnPauseClick);

@@ -391,46 +391,31 @@ void BuildForm1(TForm1* f) {
   f->bsSkinButton8->OnClick = run(&f->btnClear);
 
   // ---- developer controls: command buttons
-  struct TCommand {
-    forms::TButton** field;
-    const char16_t* name;
-    const char16_t* caption;
-    void (TForm1::*handler)(rtl::TObject*);
-  };
-  const TCommand commands[] = {
-      {&f->Button15, u"Button15", u"初始化数值", &TForm1::Button15Click},
-      {&f->Button6, u"Button6", u"初始化数据", &TForm1::Button6Click},
-      {&f->Button21, u"Button21", u"OpenDialog1", &TForm1::Button21Click},
-      {&f->btnAdd, u"btnAdd", u"Open添加一个文件", &TForm1::btnAddClick},
-      {&f->Button8, u"Button8", u"打开多个文件", &TForm1::Button8Click},
-      {&f->Button12, u"Button12", u"添加整个目录", &TForm1::Button12Click},
-      {&f->Button13, u"Button13", u"确认预置选项数据", &TForm1::Button13Click},
-      {&f->btnRemove, u"btnRemove", u"Remove", &TForm1::btnRemoveClick},
-      {&f->btnClear, u"btnClear", u"Clear", &TForm1::btnClearClick},
-      {&f->Button2, u"Button2", u"添加combox", &TForm1::Button2Click},
-      {&f->Button5, u"Button5", u"根据combox添加数据", &TForm1::Button5Click},
-      {&f->Button18, u"Button18", u"根据combox添加预设选项", &TForm1::Button18Click},
-      {&f->Button17, u"Button17", u"读ini文件", &TForm1::Button17Click},
-      {&f->Button16, u"Button16", u"写ini文件", &TForm1::Button16Click},
-      {&f->Button3, u"Button3", u"读入皮肤ini", &TForm1::Button3Click},
-      {&f->Button4, u"Button4", u"写入皮肤ini", &TForm1::Button4Click},
-      {&f->btnStart, u"btnStart", u"Start", nullptr},
-      {&f->btnStop, u"btnStop", u"Stop", nullptr},
-      {&f->btnPause, u"btnPause", u"Pause", nullptr},
-      {&f->btnResume, u"btnResume", u"Resume", nullptr},
-      {&f->Button31, u"Button31", u"打开播放视频", nullptr},
-      {&f->Button9, u"Button9", u"播放视频", nullptr},
-  };
-  int n = 0;
-  for (const TCommand& c : commands) {
-    forms::TPanel* panel = n < 16 ? f->Panel1 : f->Panel3;
-    const int k = n < 16 ? n : n - 16;
-    auto* btn = Place(b.Make<forms::TButton>(c.name, panel), 2 + (k % 4) * 74, 2 + (k / 4) * 26, 72, 24);
-    btn->SetCaption(c.caption);
-    if (c.handler) btn->OnClick = click(c.handler);
-    *c.field = btn;
-    ++n;
-  }
+  AddDeveloperButtons(f, f->Panel1,
+                      {{&f->Button15, u"Button15", u"初始化数值", &TForm1::Button15Click},
+                       {&f->Button6, u"Button6", u"初始化数据", &TForm1::Button6Click},
+                       {&f->Button21, u"Button21", u"OpenDialog1", &TForm1::Button21Click},
+                       {&f->btnAdd, u"btnAdd", u"Open添加一个文件", &TForm1::btnAddClick},
+                       {&f->Button8, u"Button8", u"打开多个文件", &TForm1::Button8Click},
+                       {&f->Button12, u"Button12", u"添加整个目录", &TForm1::Button12Click},
+                       {&f->Button13, u"Button13", u"确认预置选项数据", &TForm1::Button13Click},
+                       {&f->btnRemove, u"btnRemove", u"Remove", &TForm1::btnRemoveClick},
+                       {&f->btnClear, u"btnClear", u"Clear", &TForm1::btnClearClick},
+                       {&f->Button2, u"Button2", u"添加combox", &TForm1::Button2Click},
+                       {&f->Button5, u"Button5", u"根据combox添加数据", &TForm1::Button5Click},
+                       {&f->Button18, u"Button18", u"根据combox添加预设选项", &TForm1::Button18Click},
+                       {&f->Button17, u"Button17", u"读ini文件", &TForm1::Button17Click},
+                       {&f->Button16, u"Button16", u"写ini文件", &TForm1::Button16Click},
+                       {&f->Button3, u"Button3", u"读入皮肤ini", &TForm1::Button3Click},
+                       {&f->Button4, u"Button4", u"写入皮肤ini", &TForm1::Button4Click}});
+  // The run commands' handlers are bound with the commands.
+  AddDeveloperButtons(f, f->Panel3,
+                      {{&f->btnStart, u"btnStart", u"Start", nullptr},
+                       {&f->btnStop, u"btnStop", u"Stop", nullptr},
+                       {&f->btnPause, u"btnPause", u"Pause", nullptr},
+                       {&f->btnResume, u"btnResume", u"Resume", nullptr},
+                       {&f->Button31, u"Button31", u"打开播放视频", nullptr},
+                       {&f->Button9, u"Button9", u"播放视频", nullptr}});
   for (auto* btn : {f->btnRemove, f->btnClear, f->btnStart, f->btnStop, f->btnPause, f->btnResume})
     btn->SetEnabled(false);
 

@@ -493,37 +493,7 @@ bool TbsSkinOpenDialog::Execute() {
   };
   bool Result = false;
   try {
-    F->SetCaption(Title);
-    F->BSF->SetBorderIcons({});
-    F->BSF->SetSkinData(FSD);
-    F->BSF->SetMenusSkinData(FCtrlSD);
-    F->BSF->MinWidth = DialogMinWidth;
-    F->BSF->MinHeight = DialogMinHeight;
-    F->BSF->SetAlphaBlend(AlphaBlend);
-    F->BSF->AlphaBlendAnimation = AlphaBlendAnimation;
-    F->BSF->SetAlphaBlendValue(AlphaBlendValue);
-    F->FilterComboBox->AlphaBlend = CtrlAlphaBlend;
-    F->FilterComboBox->AlphaBlendValue = CtrlAlphaBlendValue;
-    F->FilterComboBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
-    F->ShellBox->AlphaBlend = CtrlAlphaBlend;
-    F->ShellBox->AlphaBlendValue = CtrlAlphaBlendValue;
-    F->ShellBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
-    F->ShellBox->SetDefaultFont(FDefaultFont.get());
-    F->BSF->SetMenusAlphaBlend(CtrlAlphaBlend);
-    F->BSF->SetMenusAlphaBlendValue(CtrlAlphaBlendValue);
-    F->BSF->SetMenusAlphaBlendAnimation(CtrlAlphaBlendAnimation);
-    for (TbsSkinButton* B : {F->OpenButton, F->CancelButton}) B->SetDefaultFont(FDefaultFont.get());
-    F->FileListView->SetDefaultFont(FDefaultFont.get());
-    F->SetListStyle(FListViewStyle);
-    F->FileListView->SetRoot(opendlg::FirstFolder(FFileName, InitialDir));
-    F->FileListView->HeaderSkinDataName = LVHeaderSkinDataName;
-    F->FileListView->SetSkinData(FCtrlSD);
-    F->FileListView->SetMultiSelect(MultiSelection);
-    if (ShowHiddenFiles)
-      F->FileListView->SetObjectTypes(F->FileListView->ObjectTypes() | shell::Bit(shell::otHidden));
-    F->FilterComboBox->SetFilter(Filter);
-    F->FilterComboBox->SetItemIndex(FilterIndex - 1);
-    if (F->FilterComboBox->ItemIndex() < 0) F->FilterComboBox->SetItemIndex(0);
+    opendlg::PrepareForm(*this, F.get(), FFileName, FListViewStyle);
     for (TbsSkinControl* C : std::initializer_list<TbsSkinControl*>{
              F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->FLVHScrollBar, F->FLVVScrollBar,
              F->FilterComboBox, F->ShellBox, F->OpenButton, F->CancelButton})
@@ -534,21 +504,12 @@ bool TbsSkinOpenDialog::Execute() {
     for (TbsGraphicSkinControl* B : std::initializer_list<TbsGraphicSkinControl*>{
              F->UpToolButton, F->BackToolButton, F->StyleToolButton, F->NewFolderToolButton})
       B->SetSkinData(FCtrlSD);
-    int W = DialogWidth > 0 ? DialogWidth : 450, H = DialogHeight > 0 ? DialogHeight : 290;
-    if (FSD && !FSD->Empty) {
-      W = std::max(W, F->BSF->GetMinWidth());
-      H = std::max(H, F->BSF->GetMinHeight());
-    }
-    F->HandleNeeded();  // the client size is measured inside the skinned frame
-    F->SetClientSize(W, H);
-    F->PlaceBottomLabels();
+    opendlg::SizeForm(*this, F.get(), 450);
     F->FocusFirstItem();
     F->FileNameEdit->SetText(rtl::ExtractFileName(FFileName));
     F->InitHistory();
     Result = F->ShowModal() == forms::mrOk;
-    FilterIndex = F->FilterComboBox->ItemIndex() + 1;
-    DialogWidth = F->ClientWidth();
-    DialogHeight = F->ClientHeight();
+    opendlg::KeepFormState(*this, F.get());
     FListViewStyle = F->FileListView->ViewStyle();
     if (Result) {
       FFileName = F->FileName;

@@ -8,6 +8,8 @@
 // also when an exception passes. Paths use "/". GUI thread only.
 #pragma once
 
+#include <algorithm>
+
 #include <memory>
 #include <vector>
 
@@ -161,6 +163,69 @@ namespace opendlg {
 String FirstFolder(const String& FileName, const String& InitialDir);
 // The extension of a mask ("*.bmp;*.jpg" gives ".bmp"); "" for ".*".
 String MaskExtension(const String& Mask);
+
+// What the open-file and the picture dialog hand their form before it is
+// shown: caption, frame, blending, fonts, the list and the filter.
+template <class Dialog, class Form>
+void PrepareForm(Dialog& D, Form* F, const String& FileName, forms::TViewStyle ListStyle) {
+  TbsSkinData* CtrlSD = D.CtrlSkinData();
+  const bool CtrlBlend = D.CtrlAlphaBlend, CtrlAnimation = D.CtrlAlphaBlendAnimation;
+  const int CtrlValue = D.CtrlAlphaBlendValue;
+  F->SetCaption(D.Title);
+  F->BSF->SetBorderIcons({});
+  F->BSF->SetSkinData(D.SkinData());
+  F->BSF->SetMenusSkinData(CtrlSD);
+  F->BSF->MinWidth = D.DialogMinWidth;
+  F->BSF->MinHeight = D.DialogMinHeight;
+  F->BSF->SetAlphaBlend(D.AlphaBlend);
+  F->BSF->AlphaBlendAnimation = D.AlphaBlendAnimation;
+  F->BSF->SetAlphaBlendValue(D.AlphaBlendValue);
+  auto blend = [&](auto* C) {
+    C->AlphaBlend = CtrlBlend;
+    C->AlphaBlendValue = CtrlValue;
+    C->AlphaBlendAnimation = CtrlAnimation;
+  };
+  blend(F->FilterComboBox);
+  blend(F->ShellBox);
+  F->ShellBox->SetDefaultFont(D.DefaultFont());
+  F->BSF->SetMenusAlphaBlend(CtrlBlend);
+  F->BSF->SetMenusAlphaBlendValue(CtrlValue);
+  F->BSF->SetMenusAlphaBlendAnimation(CtrlAnimation);
+  for (TbsSkinButton* B : {F->OpenButton, F->CancelButton}) B->SetDefaultFont(D.DefaultFont());
+  F->FileListView->SetDefaultFont(D.DefaultFont());
+  F->SetListStyle(ListStyle);
+  F->FileListView->SetRoot(FirstFolder(FileName, D.InitialDir));
+  F->FileListView->HeaderSkinDataName = D.LVHeaderSkinDataName;
+  F->FileListView->SetSkinData(CtrlSD);
+  F->FileListView->SetMultiSelect(D.MultiSelection);
+  if (D.ShowHiddenFiles) F->FileListView->SetObjectTypes(F->FileListView->ObjectTypes() | shell::Bit(shell::otHidden));
+  F->FilterComboBox->SetFilter(D.Filter);
+  F->FilterComboBox->SetItemIndex(D.FilterIndex - 1);
+  if (F->FilterComboBox->ItemIndex() < 0) F->FilterComboBox->SetItemIndex(0);
+}
+
+// The form's client size: the one kept from the last time (DefaultW x 290
+// the first time), at least what the skinned frame needs; then the bottom
+// labels are placed.
+template <class Dialog, class Form>
+void SizeForm(Dialog& D, Form* F, int DefaultW) {
+  int W = D.DialogWidth > 0 ? D.DialogWidth : DefaultW, H = D.DialogHeight > 0 ? D.DialogHeight : 290;
+  if (TbsSkinData* SD = D.SkinData(); SD && !SD->Empty) {
+    W = std::max(W, F->BSF->GetMinWidth());
+    H = std::max(H, F->BSF->GetMinHeight());
+  }
+  F->HandleNeeded();  // the client size is measured inside the skinned frame
+  F->SetClientSize(W, H);
+  F->PlaceBottomLabels();
+}
+
+// What the dialog keeps of its closed form for the next time.
+template <class Dialog, class Form>
+void KeepFormState(Dialog& D, Form* F) {
+  D.FilterIndex = F->FilterComboBox->ItemIndex() + 1;
+  D.DialogWidth = F->ClientWidth();
+  D.DialogHeight = F->ClientHeight();
+}
 }  // namespace opendlg
 
 }  // namespace skin

@@ -157,37 +157,7 @@ bool TbsSkinOpenPictureDialog::Execute() {
   };
   bool Result = false;
   try {
-    F->SetCaption(Title);
-    F->BSF->SetBorderIcons({});
-    F->BSF->SetSkinData(FSD);
-    F->BSF->SetMenusSkinData(FCtrlSD);
-    F->BSF->MinWidth = DialogMinWidth;
-    F->BSF->MinHeight = DialogMinHeight;
-    F->BSF->SetAlphaBlend(AlphaBlend);
-    F->BSF->AlphaBlendAnimation = AlphaBlendAnimation;
-    F->BSF->SetAlphaBlendValue(AlphaBlendValue);
-    F->FilterComboBox->AlphaBlend = CtrlAlphaBlend;
-    F->FilterComboBox->AlphaBlendValue = CtrlAlphaBlendValue;
-    F->FilterComboBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
-    F->ShellBox->AlphaBlend = CtrlAlphaBlend;
-    F->ShellBox->AlphaBlendValue = CtrlAlphaBlendValue;
-    F->ShellBox->AlphaBlendAnimation = CtrlAlphaBlendAnimation;
-    F->ShellBox->SetDefaultFont(FDefaultFont.get());
-    F->BSF->SetMenusAlphaBlend(CtrlAlphaBlend);
-    F->BSF->SetMenusAlphaBlendValue(CtrlAlphaBlendValue);
-    F->BSF->SetMenusAlphaBlendAnimation(CtrlAlphaBlendAnimation);
-    for (TbsSkinButton* B : {F->OpenButton, F->CancelButton}) B->SetDefaultFont(FDefaultFont.get());
-    F->FileListView->SetDefaultFont(FDefaultFont.get());
-    F->SetListStyle(FListViewStyle);
-    F->FileListView->SetRoot(opendlg::FirstFolder(FileName, InitialDir));
-    F->FileListView->HeaderSkinDataName = LVHeaderSkinDataName;
-    F->FileListView->SetSkinData(FCtrlSD);
-    F->FileListView->SetMultiSelect(MultiSelection);
-    if (ShowHiddenFiles)
-      F->FileListView->SetObjectTypes(F->FileListView->ObjectTypes() | shell::Bit(shell::otHidden));
-    F->FilterComboBox->SetFilter(Filter);
-    F->FilterComboBox->SetItemIndex(FilterIndex - 1);
-    if (F->FilterComboBox->ItemIndex() < 0) F->FilterComboBox->SetItemIndex(0);
+    opendlg::PrepareForm(*this, F.get(), FileName, FListViewStyle);
     F->ImagePanel->SetWidth(FImagePanelWidth);
     for (TbsSkinControl* C : std::initializer_list<TbsSkinControl*>{
              F->FileListViewPanel, F->BottomPanel, F->ToolPanel, F->FLVHScrollBar, F->FLVVScrollBar,
@@ -201,14 +171,7 @@ bool TbsSkinOpenPictureDialog::Execute() {
     for (TbsGraphicSkinControl* B : std::initializer_list<TbsGraphicSkinControl*>{
              F->UpToolButton, F->BackToolButton, F->StyleToolButton, F->NewFolderToolButton, F->StretchButton})
       B->SetSkinData(FCtrlSD);
-    int W = DialogWidth > 0 ? DialogWidth : 550, H = DialogHeight > 0 ? DialogHeight : 290;
-    if (FSD && !FSD->Empty) {
-      W = std::max(W, F->BSF->GetMinWidth());
-      H = std::max(H, F->BSF->GetMinHeight());
-    }
-    F->HandleNeeded();  // the client size is measured inside the skinned frame
-    F->SetClientSize(W, H);
-    F->PlaceBottomLabels();
+    opendlg::SizeForm(*this, F.get(), 550);
     if (StretchPicture || FDialogStretch) {
       F->StretchButton->SetDown(true);
       F->StretchButtonClick(F->StretchButton);
@@ -221,9 +184,7 @@ bool TbsSkinOpenPictureDialog::Execute() {
     F->FileNameEdit->SetText(rtl::ExtractFileName(FileName));
     F->InitHistory();
     Result = F->ShowModal() == forms::mrOk;
-    FilterIndex = F->FilterComboBox->ItemIndex() + 1;
-    DialogWidth = F->ClientWidth();
-    DialogHeight = F->ClientHeight();
+    opendlg::KeepFormState(*this, F.get());
     FListViewStyle = F->FileListView->ViewStyle();
     FDialogStretch = F->StretchButton->Down();
     FImagePanelWidth = F->ImagePanel->Width();
