@@ -198,15 +198,24 @@ bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string&
   return true;
 }
 
-void SetContextOptions(TFFOptions& AOpts, void* ACtx, void* AOptsCtx, int AFlags) {
+std::vector<std::pair<std::string, std::string>> ContextOptionTexts(const TFFOptions& AOpts, void* AOptsCtx,
+                                                                    int AFlags) {
+  std::vector<std::pair<std::string, std::string>> texts;
+  if (!AOptsCtx) return texts;
   for (const std::string& name : AOpts.opt_names) {
     const AVOption* o = ff::av_opt_find(AOptsCtx, name.c_str(), nullptr, 0, 0);
     if (!o || (o->flags & AFlags) != AFlags) continue;
     uint8_t* text = nullptr;
     if (ff::av_opt_get(AOptsCtx, name.c_str(), 0, &text) >= 0 && text)
-      ff::av_opt_set(ACtx, name.c_str(), reinterpret_cast<const char*>(text), 0);
+      texts.emplace_back(name, reinterpret_cast<const char*>(text));
     ff::av_free(text);
   }
+  return texts;
+}
+
+void SetContextOptions(TFFOptions& AOpts, void* ACtx, void* AOptsCtx, int AFlags) {
+  for (const auto& [name, value] : ContextOptionTexts(AOpts, AOptsCtx, AFlags))
+    ff::av_opt_set(ACtx, name.c_str(), value.c_str(), 0);
 }
 
 int ReadFileToBuffer(const std::string& AFileName, uint8_t*& ABuffer, int& ASize) {

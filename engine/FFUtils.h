@@ -65,6 +65,10 @@ bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string&
 // Copies every recorded option whose flags include AFlags from AOptsCtx
 // (an option context of the store) into ACtx.
 void SetContextOptions(TFFOptions& AOpts, void* ACtx, void* AOptsCtx, int AFlags);
+// The options set by name so far that AOptsCtx declares with all of AFlags,
+// as name and value texts (for a context that is made later).
+std::vector<std::pair<std::string, std::string>> ContextOptionTexts(const TFFOptions& AOpts, void* AOptsCtx,
+                                                                    int AFlags);
 
 // Reads a whole file into an av_malloc'ed buffer followed by a zero byte;
 // ASize counts that zero. Returns 0, -1 when the file cannot be opened or

@@ -298,6 +298,7 @@ void TCustomFFmpeg::ReleaseResources() {
   Fnb_input_files = 0;
   // The codec tables follow the files: a reset object starts them afresh.
   Finput_codecs.clear();
+  Finput_decoder_opts.clear();
   Foutput_codecs.clear();
   Fnb_icodecs = Fnb_ocodecs = 0;
   Fintra_matrix.clear();

@@ -332,6 +332,9 @@ class TCustomFFmpeg : public rtl::TObject {
   std::vector<std::shared_ptr<TOutputFile>> FOutputFiles;  // parallel to Foutput_files
   std::vector<TAVMetaDataMap> Fmeta_data_maps;
   std::vector<const AVCodec*> Finput_codecs;   // per input stream (all inputs, in order)
+  // Per input stream, in step with Finput_codecs: the decoding options given
+  // by name before its file was opened, as name and value texts.
+  std::vector<std::vector<std::pair<std::string, std::string>>> Finput_decoder_opts;
   std::vector<const AVCodec*> Foutput_codecs;  // per created output stream, by name only
   std::vector<TAVStreamMap> Fstream_maps;
   int Fnb_input_files = 0, Fnb_icodecs = 0, Fnb_output_files = 0, Fnb_ocodecs = 0;

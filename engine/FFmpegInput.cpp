@@ -211,11 +211,19 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
   auto decoderByName = [](const std::string& AName) -> const AVCodec* {
     return AName.empty() ? nullptr : ff::avcodec_find_decoder_by_name(AName.c_str());
   };
+  // The decoding options given by name so far go with each video and audio
+  // stream to its decoder.
+  auto decoderOptions = [this](AVMediaType AType) {
+    const int typeFlag = AType == AVMEDIA_TYPE_VIDEO ? AV_OPT_FLAG_VIDEO_PARAM : AV_OPT_FLAG_AUDIO_PARAM;
+    return ContextOptionTexts(FOptions, FOptions.avcodec_opts[AType], typeFlag | AV_OPT_FLAG_DECODING_PARAM);
+  };
   for (unsigned i = 0; i < ic->nb_streams; ++i) {
     AVStream* st = ic->streams[i];
     const AVCodecParameters* par = st->codecpar;
+    Finput_decoder_opts.resize(Finput_codecs.size() + 1);
     switch (par->codec_type) {
       case AVMEDIA_TYPE_VIDEO: {
+        Finput_decoder_opts.back() = decoderOptions(AVMEDIA_TYPE_VIDEO);
         Finput_codecs.push_back(decoderByName(Fvideo_codec_name));
         if (Fvideo_disable)
           st->discard = AVDISCARD_ALL;
@@ -245,6 +253,14 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
                           codecRate.num, codecRate.den, static_cast<double>(rfps.num) / rfps.den,
                           rfps.num, rfps.den));
         Fframe_rate = rfps;
+        // A decoder asked for a lower resolution gives pictures that much
+        // smaller, as far as it can lower it.
+        if (const AVCodecContext* generic = FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO]; generic && generic->lowres) {
+          const AVCodec* dec = Finput_codecs.back() ? Finput_codecs.back() : ff::avcodec_find_decoder(par->codec_id);
+          const int shift = dec ? std::min(generic->lowres, static_cast<int>(dec->max_lowres)) : 0;
+          Fframe_width = -((-Fframe_width) >> shift);
+          Fframe_height = -((-Fframe_height) >> shift);
+        }
         // Pictures shown turned are turned by the conversion: the output's
         // size is that of the upright picture.
         if (const double turn = DisplayRotation(st); std::fabs(turn - 90) < 1 || std::fabs(turn - 270) < 1) {
@@ -260,6 +276,7 @@ bool TCustomFFmpeg::OpenInputFile(const String& AFileName) {
         Faudio_channels = par->ch_layout.nb_channels;
         Faudio_sample_rate = par->sample_rate;
         Faudio_sample_fmt = par->format;
+        Finput_decoder_opts.back() = decoderOptions(AVMEDIA_TYPE_AUDIO);
         Finput_codecs.push_back(decoderByName(Faudio_codec_name));
         if (Faudio_disable) st->discard = AVDISCARD_ALL;
         break;

@@ -5,6 +5,8 @@
 
 #include "engine/FFmpegLoader.h"
 #include "engine/MyUtils.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Canvas.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/SysUtils.h"
@@ -614,7 +616,19 @@ void TCustomFFmpegVCL::DoCustomHook(rtl::TObject* ASender, void* ABitmap, int AF
   info.PTS = APTS;
   info.Update = AUpdate;
   info.StopHook = AStopHook;
-  OnCustomHook(this, &info);
+  {
+    // The handler draws on the bitmap in this conversion thread: its canvas
+    // stays locked for the call, also when the handler raises.
+    gdi::TCanvas* canvas = ABitmap ? static_cast<gdi::TBitmap*>(ABitmap)->Canvas() : nullptr;
+    if (canvas) canvas->Lock();
+    struct Unlock {
+      gdi::TCanvas* c;
+      ~Unlock() {
+        if (c) c->Unlock();
+      }
+    } unlock{canvas};
+    OnCustomHook(this, &info);
+  }
   AUpdate = info.Update;
   AStopHook = info.StopHook;
 }

@@ -19,6 +19,13 @@ std::map<std::string, void*>& HookLibraries() {
   return libraries;
 }
 
+void FreeEntry(PFrameHookEntry AEntry) {
+  if (AEntry->argv)
+    for (int i = 0; i < 64; ++i) ff::av_free(AEntry->argv[i]);
+  ff::av_free(AEntry->argv);
+  ff::av_free(AEntry);
+}
+
 }  // namespace
 
 int FrameHookAdd(PFrameHookEntry& AChain, const std::vector<std::string>& AArgs) {
@@ -58,12 +65,21 @@ int FrameHookAdd(PFrameHookEntry& AChain, const std::vector<std::string>& AArgs)
   }
   if (entry->Configure) {
     // A 64-element argument array, as the option handler passes it.
-    std::vector<std::string> copies(AArgs.begin(), AArgs.end());
-    std::vector<char*> argv(64, nullptr);
-    for (int i = 0; i < argc && i < 64; ++i) argv[i] = copies[i].data();
-    if (entry->Configure(&entry->ctx, argc, argv.data(), 63) != 0) {
-      ff::av_log(nullptr, AV_LOG_ERROR, "Failed to Configure %s\n", path.c_str());
+    entry->argv = static_cast<char**>(ff::av_mallocz(64 * sizeof(char*)));
+    if (!entry->argv) {
       ff::av_free(entry);
+      return -12;
+    }
+    for (int i = 0; i < argc && i < 64; ++i) {
+      entry->argv[i] = ff::av_strdup(AArgs[i].c_str());
+      if (!entry->argv[i]) {
+        FreeEntry(entry);
+        return -12;
+      }
+    }
+    if (entry->Configure(&entry->ctx, argc, entry->argv, 63) != 0) {
+      ff::av_log(nullptr, AV_LOG_ERROR, "Failed to Configure %s\n", path.c_str());
+      FreeEntry(entry);
       return -22;
     }
   }
@@ -83,7 +99,7 @@ void FrameHookRelease(PFrameHookEntry& AChain) {
     PFrameHookEntry e = AChain;
     AChain = e->next;
     if (e->Release) e->Release(e->ctx);
-    ff::av_free(e);
+    FreeEntry(e);
   }
 }
 

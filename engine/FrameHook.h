@@ -39,6 +39,9 @@ struct TFrameHookEntry {
   TFrameHookProcessFn Process;
   TFrameHookReleaseFn Release;
   void* ctx;
+  // The arguments Configure was given (64 slots, the unused ones null): a
+  // hook may keep pointers into them, so they live as long as the entry.
+  char** argv;
 };
 using PFrameHookEntry = TFrameHookEntry*;
 

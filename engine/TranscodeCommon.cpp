@@ -1,5 +1,6 @@
 #include "engine/TranscodeCommon.h"
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -52,5 +53,7 @@ int64_t EncodeAndDeliver(TEncoderPort& APort, const AVFrame* AFrame, AVRational 
   }
   return bytes;
 }
+
+double PlanePSNR(double AError, double AScale) { return -10.0 * std::log10(AError / AScale); }
 
 }  // namespace engine

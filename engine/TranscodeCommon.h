@@ -33,6 +33,10 @@ std::string ErrorText(const std::string& APrefix, int ACode);
 // One engine log line through the global logger.
 void LogText(rtl::TObject* ASender, TLogLevel ALevel, const std::string& AUtf8);
 
+// The peak signal-to-noise ratio (dB) of a summed squared error against
+// AScale, the sum a full-scale error would reach.
+double PlanePSNR(double AError, double AScale);
+
 // Receives an encoded packet whose timestamps are in ATimeBase (the
 // encoder's). The sink takes the packet's contents (it may move its
 // reference); the caller unrefs what is left.

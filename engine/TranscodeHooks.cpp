@@ -1,6 +1,9 @@
 #include "engine/TranscodeHooks.h"
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "engine/FFmpeg.h"
 #include "engine/FrameHook.h"
@@ -31,16 +34,62 @@ bool WriteBack(TRGBConvertContext& AContext, AVFrame* AFrame) {
 
 }  // namespace
 
+bool DeinterlacePicture(AVFrame* AFrame) {
+  const AVPixFmtDescriptor* d = ff::av_pix_fmt_desc_get(static_cast<AVPixelFormat>(AFrame->format));
+  if (!d || (d->flags & (AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BITSTREAM | AV_PIX_FMT_FLAG_HWACCEL)) ||
+      (d->nb_components > 1 && !(d->flags & AV_PIX_FMT_FLAG_PLANAR)) || AFrame->height < 3)
+    return false;
+  int planes = 0;
+  for (int c = 0; c < d->nb_components; ++c) {
+    if (d->comp[c].depth != 8 || d->comp[c].step != 1) return false;
+    planes = std::max(planes, d->comp[c].plane + 1);
+  }
+  std::vector<uint8_t> saved;
+  for (int p = 0; p < planes; ++p) {
+    const bool chroma = p == 1 || p == 2;
+    const int w = chroma ? -((-AFrame->width) >> d->log2_chroma_w) : AFrame->width;
+    const int h = chroma ? -((-AFrame->height) >> d->log2_chroma_h) : AFrame->height;
+    uint8_t* base = AFrame->data[p];
+    const int stride = AFrame->linesize[p];
+    if (!base || h < 3) continue;
+    // Each line of the second field becomes a blend of the lines of the
+    // first field around it (taps -1 4 2 4 -1, over eighths), computed from
+    // the picture as it came: the field's lines above are kept unchanged in
+    // a copy while the lines are rewritten from the top.
+    saved.assign(static_cast<size_t>(w) * 2, 0);
+    uint8_t* prevOdd = saved.data();      // line y - 2 as it came
+    uint8_t* thisOdd = saved.data() + w;  // line y as it came
+    auto line = [&](int y) { return base + static_cast<ptrdiff_t>(y) * stride; };
+    for (int y = 1; y < h; y += 2) {
+      std::memcpy(thisOdd, line(y), static_cast<size_t>(w));
+      const uint8_t* above2 = y >= 3 ? prevOdd : thisOdd;
+      const uint8_t* above = line(y - 1);
+      const uint8_t* below = y + 1 < h ? line(y + 1) : above;
+      const uint8_t* below2 = y + 2 < h ? line(y + 2) : thisOdd;
+      uint8_t* out = line(y);
+      for (int x = 0; x < w; ++x) {
+        const int v = (-above2[x] + 4 * above[x] + 2 * thisOdd[x] + 4 * below[x] - below2[x] + 4) >> 3;
+        out[x] = static_cast<uint8_t>(std::clamp(v, 0, 255));
+      }
+      std::swap(prevOdd, thisOdd);
+    }
+  }
+  return true;
+}
+
 void PreProcessVideoFrame(TCustomFFmpeg& E, AVFrame* AFrame, int64_t APtsUs) {
   ++E.FHookFrameNumber;
+  const bool vhook = E.Fusing_vhook && E.FFirstHook;
+  if (!E.Fdo_deinterlace && !E.FOnCustomHook && !vhook) return;
+  // The picture is changed in place: the decoder's buffer is copied first
+  // when it is shared.
+  if (ff::av_frame_make_writable(AFrame) < 0) {
+    LogText(&E, llError, "hook buf malloc error.");
+    return;
+  }
+  if (E.Fdo_deinterlace && !DeinterlacePicture(AFrame)) LogText(&E, llError, "Deinterlacing failed.");
   if (!E.FOnCustomHook) {
-    if (!E.Fusing_vhook || !E.FFirstHook) return;
-    // The hook libraries change the picture in place: the decoder's buffer
-    // is copied first when it is shared.
-    if (ff::av_frame_make_writable(AFrame) < 0) {
-      LogText(&E, llError, "hook buf malloc error.");
-      return;
-    }
+    if (!vhook) return;
     TFrameHookPicture pict;
     for (int i = 0; i < 4; ++i) {
       pict.data[i] = AFrame->data[i];
@@ -67,7 +116,7 @@ void PreProcessVideoFrame(TCustomFFmpeg& E, AVFrame* AFrame, int64_t APtsUs) {
       update = false;
     }
     if (update) {
-      if (ff::av_frame_make_writable(AFrame) < 0 || !WriteBack(ctx, AFrame)) {
+      if (!WriteBack(ctx, AFrame)) {
         LogText(&E, llError, "Cannot initialize the fromRGB conversion context");
         stop = true;
       }

@@ -19,10 +19,17 @@ namespace engine {
 
 class TCustomFFmpeg;
 
-// Counts the picture and, when a custom hook is assigned, runs it on AFrame
-// (made writable first). A hook that asks to stop, or a picture that cannot
-// be converted, ends the hook for the rest of the run.
+// Counts the picture, deinterlaces it when asked ("deinterlace"), then runs
+// the custom hook when one is assigned, else the video-hook libraries, on
+// AFrame (made writable first). The hooks therefore see the deinterlaced
+// picture. A hook that asks to stop, or a picture that cannot be converted,
+// ends the hooks for the rest of the run.
 void PreProcessVideoFrame(TCustomFFmpeg& AEngine, AVFrame* AFrame, int64_t APtsUs);
+
+// Deinterlaces an 8-bit planar (or grey) picture in place by blending the
+// second field's lines from the first field's; false for other formats and
+// pictures under three lines, which are left as they are.
+bool DeinterlacePicture(AVFrame* AFrame);
 
 // The post hooks after an encoded picture (the picture given to the encoder).
 void RunPostHooks(TCustomFFmpeg& AEngine, const AVFrame* APicture, int AFrameNumber, int64_t APtsUs);

@@ -149,6 +149,19 @@ TProgressValues BuildProgress(const std::vector<TProgressVideo>& AVideo, const s
     text += FormatText("frame=%5d fps=%3d q=%3.1f ", v.frame_number, v.fps, v.quality);
     if (ALast) text += "L";
     if (AQpHist) text += QPHistogramText(s.quality);
+    if (s.psnr) {
+      text += "PSNR=";
+      double error = 0, scale = 0;
+      for (int j = 0; j < 3; ++j) {
+        double planeScale = static_cast<double>(s.width) * s.height * 255.0 * 255.0;
+        if (ALast) planeScale *= static_cast<double>(s.frame_number);
+        if (j) planeScale /= 4;
+        error += s.error[j];
+        scale += planeScale;
+        text += FormatText("%c:%2.2f ", "YUV"[j], PlanePSNR(s.error[j], planeScale));
+      }
+      text += FormatText("*:%2.2f ", PlanePSNR(error, scale));
+    }
     videoSeen = true;
   }
   // The time all streams have reached: one that wrote nothing yet holds it.

@@ -65,6 +65,12 @@ struct TProgressVideo {
   int64_t frame_number;
   float quality;  // -1 for a copied stream
   bool show_fps;
+  // The encoder measures its errors: the squared errors per plane (Y, U, V)
+  // of the last coded picture, or of the whole run in the last report, and
+  // the picture size they were measured on.
+  bool psnr = false;
+  double error[3] = {0, 0, 0};
+  int width = 0, height = 0;
 };
 
 // Counts of the rounded quantiser (0 to 51) of reported pictures, shared by

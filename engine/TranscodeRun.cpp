@@ -581,10 +581,14 @@ void TTranscodeRun::OpenDecoders() {
       throw FFmpegException(std::string("av_mallocz fail"));
     ist.dec_ctx->pkt_timebase = ist.st->time_base;
     if (par->codec_type == AVMEDIA_TYPE_VIDEO && FCodecThreads > 1) ist.dec_ctx->thread_count = FCodecThreads;
+    AVDictionary* opts = nullptr;
+    if (i < E.Finput_decoder_opts.size())
+      for (const auto& [name, value] : E.Finput_decoder_opts[i]) ff::av_dict_set(&opts, name.c_str(), value.c_str(), 0);
     int r;
     {
       std::lock_guard<std::recursive_mutex> g(CodecLock);
-      r = ff::avcodec_open2(ist.dec_ctx, codec, nullptr);
+      r = ff::avcodec_open2(ist.dec_ctx, codec, &opts);
+      ff::av_dict_free(&opts);
       if (r >= 0) TCustomFFmpeg::AddCodecItem(E.FDecoderList, &ist);
     }
     if (r < 0) {
@@ -758,12 +762,14 @@ void TTranscodeRun::CreateStages() {
       g.out_fmt = enc->pix_fmt;
       g.sws_flags = E.Fsws_flags;
       if (E.FEnableFilter) g.user_filters = rtl::U8(E.Fvfilters);
-      // Deinterlacing goes ahead of the user's chain.
-      if (E.Fdo_deinterlace) g.user_filters = g.user_filters.empty() ? "yadif" : "yadif," + g.user_filters;
       ost.video = std::make_unique<TVideoOutput>(p, g, *ost.port, sink, &E, [this] { return E.CheckPause(); });
-      TInStream* src = &ist;
-      ost.video->OnEncoded = [this, src](const AVFrame* APicture, int64_t AFrameNumber) {
-        if (E.PostHooks().Bits) RunPostHooks(E, APicture, static_cast<int>(AFrameNumber), src->pts);
+      // A preview names the pictures pre-processed so far and the time of the
+      // frame the encoder coded.
+      TVideoOutput* video = ost.video.get();
+      ost.video->OnEncoded = [this, video](const AVFrame* APicture, int64_t) {
+        if (E.PostHooks().Bits)
+          RunPostHooks(E, APicture, E.FHookFrameNumber,
+                       video->LastCodedPtsUs != INT64_MIN ? video->LastCodedPtsUs : 0);
       };
     }
   }
@@ -1093,7 +1099,20 @@ void TTranscodeRun::ReportProgress(int AFileIndex, bool ALast) {
       TOutStream& owner = ost.first_group || FGroupSize == 0 ? ost : *FOst[(&p - &FOst[0]) % FGroupSize];
       const int64_t frames = owner.video ? owner.video->frame_number : owner.frame_number;
       const float q = ost.stream_copy ? -1.0f : owner.video ? owner.video->LastQuality : -1.0f;
-      videos.push_back({frames, q, ost.show_fps == 1});
+      TProgressVideo pv{frames, q, ost.show_fps == 1};
+      if (owner.video && owner.video->MeasuresError()) {
+        pv.psnr = true;
+        pv.width = owner.video->Width();
+        pv.height = owner.video->Height();
+        // The whole run in the last report: the encoder's own sums where it
+        // keeps them, else those of the coded pictures.
+        const AVCodecContext* enc = owner.setup->enc;
+        for (int j = 0; j < 3; ++j)
+          pv.error[j] = !ALast ? owner.video->LastError[j]
+                        : enc && enc->error[j] ? static_cast<double>(enc->error[j])
+                                               : owner.video->TotalError[j];
+      }
+      videos.push_back(pv);
     }
   }
   // The time every output stream has reached: a stream that wrote nothing yet

@@ -303,7 +303,16 @@ void TVideoOutput::Deliver(AVPacket* APacket, AVRational ATimeBase) {
     const int32_t q = static_cast<int32_t>(sd[0] | (sd[1] << 8) | (sd[2] << 16) | (uint32_t(sd[3]) << 24));
     LastQuality = static_cast<float>(q) / FF_QP2LAMBDA;
     LastPictType = ff::av_get_picture_type_char(static_cast<AVPictureType>(sd[4]));
+    // Then the error count, two reserved bytes and 64-bit errors per plane.
+    const size_t errors = sdSize >= 8 ? std::min<size_t>(sd[5], (sdSize - 8) / 8) : 0;
+    for (size_t i = 0; i < 3; ++i) {
+      int64_t e = 0;
+      if (i < errors) std::memcpy(&e, sd + 8 + 8 * i, sizeof e);
+      LastError[i] = static_cast<double>(e);
+      TotalError[i] += LastError[i];
+    }
   }
+  if (APacket->pts != AV_NOPTS_VALUE) LastCodedPtsUs = ff::av_rescale_q(APacket->pts, ATimeBase, AVRational{1, 1000000});
   // Each packet is one picture shown for one frame of the encoder's rate:
   // without a duration the last picture would have no display time.
   if (APacket->duration <= 0) APacket->duration = 1;
@@ -400,9 +409,16 @@ void EncodeSubtitle(AVCodecContext* AEnc, AVSubtitle* ASub, int64_t APts, AVRati
   ff::av_packet_free(&pkt);
 }
 
+bool TVideoOutput::MeasuresError() const { return P.enc && (P.enc->flags & AV_CODEC_FLAG_PSNR); }
+int TVideoOutput::Width() const { return P.enc ? P.enc->width : 0; }
+int TVideoOutput::Height() const { return P.enc ? P.enc->height : 0; }
+
 void WriteVideoStats(FILE* AFile, const TVideoOutput& AOut, AVRational AEncTimeBase, int64_t AVideoSize) {
   if (!AFile) return;
   std::fprintf(AFile, "frame= %5d q= %2.1f ", static_cast<int>(AOut.frame_number), AOut.LastQuality);
+  if (AOut.MeasuresError())
+    std::fprintf(AFile, "PSNR= %6.2f ",
+                 PlanePSNR(AOut.LastError[0], static_cast<double>(AOut.Width()) * AOut.Height() * 255.0 * 255.0));
   std::fprintf(AFile, "f_size= %6d ", AOut.LastFrameSize);
   double ti = static_cast<double>(AOut.sync_opts) * av_q2d(AEncTimeBase);
   if (ti < 0.01) ti = 0.01;

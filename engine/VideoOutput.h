@@ -125,6 +125,16 @@ class TVideoOutput {
   // From the last packet's quality statistics: quantiser (quality/118), picture type.
   float LastQuality = -1.0f;
   char LastPictType = '?';
+  // The last packet's time in microseconds (INT64_MIN before the first).
+  int64_t LastCodedPtsUs = INT64_MIN;
+  // The squared errors of the last coded picture per plane (Y, U, V), and
+  // their sums over the run, when the encoder measures them (its PSNR flag).
+  double LastError[3] = {0, 0, 0};
+  double TotalError[3] = {0, 0, 0};
+  // Whether the encoder measures its pictures' errors, and the picture size.
+  bool MeasuresError() const;
+  int Width() const;
+  int Height() const;
   // Called with each picture the encoder turned into a packet, and its number.
   std::function<void(const AVFrame* APicture, int64_t AFrameNumber)> OnEncoded;
   int GraphBuilds() const { return FGraphBuilds; }

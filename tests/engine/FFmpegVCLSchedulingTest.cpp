@@ -18,6 +18,8 @@
 
 #include "FFmpegVCLTestSupport.h"
 #include "engine/FFmpegVCL.h"
+#include "platform/gdi/Bitmap.h"
+#include "platform/gdi/Canvas.h"
 #include "platform/rtl/Threads.h"
 
 namespace {
@@ -50,6 +52,10 @@ struct StubControl {
     rtl::TThreadID Thread;
   };
   std::vector<HookResult> hookResults;
+  // The frame's bitmap the stand-ins hand to the hook and preview events.
+  gdi::TBitmap picture;
+  // The hook's exception, as the transcoder catches it.
+  std::vector<std::string> hookErrors;
 
   void Release(int AId) {
     std::lock_guard<std::mutex> g(m);
@@ -96,11 +102,16 @@ class StubTask final : public engine::TFFmpeg {
       ++ctl_.stepsDone;
       if (FOnCustomHook) {
         bool update = true, stopHook = false;
-        FOnCustomHook(this, &picture_, i + 1, i * 40000, update, stopHook);
+        try {
+          FOnCustomHook(this, &ctl_.picture, i + 1, i * 40000, update, stopHook);
+        } catch (const std::exception& e) {
+          std::lock_guard<std::mutex> g(ctl_.m);
+          ctl_.hookErrors.push_back(e.what());
+        }
         std::lock_guard<std::mutex> g(ctl_.m);
         ctl_.hookResults.push_back({update, stopHook, rtl::GetCurrentThreadId()});
       }
-      if (FOnPreviewBitmap) FOnPreviewBitmap(this, &picture_, i + 1, i * 40000);
+      if (FOnPreviewBitmap) FOnPreviewBitmap(this, &ctl_.picture, i + 1, i * 40000);
       if (FOnProgress)
         FOnProgress(this, 0, i + 1, 25.0f, 3.0f, 128.0, (i + 1) * 1000, (i + 1) * 40000,
                     ctl_.steps * 40000);
@@ -118,7 +129,6 @@ class StubTask final : public engine::TFFmpeg {
  private:
   StubControl& ctl_;
   int id_;
-  int picture_ = 0;  // stands for the frame's bitmap
 };
 
 // Every event the component raised, with the thread it came on.
@@ -540,6 +550,8 @@ TEST_F(SchedulingTest, HookAndPreviewEventsReachTheirHandlers) {
   std::vector<std::pair<int, rtl::TThreadID>> previews;
   vcl_->OnCustomHook = [&](rtl::TObject*, engine::PHookInfo AInfo) {
     hookCalls.emplace_back(AInfo->TaskIndex, AInfo->FrameNumber);
+    // The handler draws in the conversion thread: the canvas is its alone.
+    EXPECT_EQ(static_cast<gdi::TBitmap*>(AInfo->Bitmap)->Canvas()->LockCount(), 1);
     EXPECT_TRUE(AInfo->Update);
     EXPECT_FALSE(AInfo->StopHook);
     if (AInfo->FrameNumber == 2) AInfo->Update = false;
@@ -559,10 +571,31 @@ TEST_F(SchedulingTest, HookAndPreviewEventsReachTheirHandlers) {
     EXPECT_TRUE(ctl_.hookResults[2].StopHook);
     for (const auto& r : ctl_.hookResults) EXPECT_NE(r.Thread, rtl::MainThreadID());
   }
+  EXPECT_EQ(ctl_.picture.Canvas()->LockCount(), 0);
   ASSERT_EQ(previews.size(), 6u);
   EXPECT_EQ(previews.front().first, 0);
   EXPECT_EQ(previews.back().first, 1);
   for (const auto& p : previews) EXPECT_EQ(p.second, rtl::MainThreadID());
+}
+
+TEST_F(SchedulingTest, ARaisingHookHandlerLeavesTheCanvasUnlocked) {
+  ctl_.steps = 2;
+  engine::TOutputOptions hooked;
+  hooked.CustomHook = true;
+  AddTasks(1, true, &hooked);
+  vcl_->OnCustomHook = [&](rtl::TObject*, engine::PHookInfo) { throw std::runtime_error("drawing failed"); };
+  vcl_->Start(1);
+  ASSERT_TRUE(RunToEnd());
+  std::lock_guard<std::mutex> g(ctl_.m);
+  EXPECT_EQ(ctl_.hookErrors, (std::vector<std::string>{"drawing failed", "drawing failed"}));
+  EXPECT_EQ(ctl_.picture.Canvas()->LockCount(), 0);
+  // Another thread can take the canvas.
+  bool taken = false;
+  std::thread([&] {
+    taken = ctl_.picture.Canvas()->TryLock();
+    if (taken) ctl_.picture.Canvas()->Unlock();
+  }).join();
+  EXPECT_TRUE(taken);
 }
 
 TEST_F(SchedulingTest, WorkersRunAtTheChosenPriority) {

@@ -34,6 +34,28 @@ TEST(ProgressTextTest, ReportsTheFirstShownVideoStream) {
   EXPECT_EQ(0, BuildProgress({{10, 1, true}}, {0.4}, 0, 0.5, false, 0, 0).fps);
 }
 
+TEST(ProgressTextTest, PSNRFiguresPerPlaneAndOverall) {
+  // 320x240: a full-scale error sums to 320*240*255^2 on the luma plane and to a
+  // quarter of that on each chroma plane.
+  const double full = 320.0 * 240 * 255 * 255;
+  TProgressVideo s{10, 2.0f, true};
+  s.psnr = true;
+  s.width = 320;
+  s.height = 240;
+  s.error[0] = full / 1000;      // 30 dB
+  s.error[1] = full / 4 / 100;   // 20 dB
+  s.error[2] = full / 4 / 100;
+  const std::string text = BuildProgress({s}, {0.4}, 1024, 0.5, false, 0, 0).text;
+  EXPECT_NE(std::string::npos, text.find("q=2.0 PSNR=Y:30.00 U:20.00 V:20.00 *:23.98 size=")) << text;
+  // The last report measures the sums of all ten pictures.
+  for (double& e : s.error) e *= 10;
+  const std::string last = BuildProgress({s}, {0.4}, 1024, 0.5, true, 0, 0).text;
+  EXPECT_NE(std::string::npos, last.find("LPSNR=Y:30.00 U:20.00 V:20.00 *:23.98 ")) << last;
+  // Identical pictures: no error at all.
+  s.error[0] = s.error[1] = s.error[2] = 0;
+  EXPECT_NE(std::string::npos, BuildProgress({s}, {0.4}, 1024, 0.5, false, 0, 0).text.find("Y:inf ")) ;
+}
+
 TEST(ProgressTextTest, QuantiserHistogramCountsAcrossRuns) {
   const int before = QPHistogram[7].load();
   const std::string text = QPHistogramText(7.2f);

@@ -5,12 +5,14 @@
 
 #include <sys/mount.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "engine/FFmpeg.h"
+#include "engine/FFmpegLogger.h"
 #include "platform/gdi/Bitmap.h"
 #include "tests/engine/TranscodeTestUtils.h"
 
@@ -529,6 +531,104 @@ TEST_F(TranscodeRunTest, CustomHookDrawsIntoThePicturesUntilItStops) {
   EXPECT_EQ(50, transcodetest::CountFrames(out, "v"));
 }
 
+TEST_F(TranscodeRunTest, HooksSeeTheDeinterlacedPicture) {
+  // Every other line white: a picture as combed as one can be.
+  const std::string in = Dir / "combed.mkv";
+  ASSERT_TRUE(enginetest::RunFFmpeg("-f lavfi -i color=black:size=320x240:rate=25:duration=0.4 -vf "
+                                    "\"geq=lum='if(mod(Y,2),235,16)':cb=128:cr=128\" -c:v ffv1 " + in));
+  for (const bool deinterlace : {false, true}) {
+    SCOPED_TRACE(deinterlace);
+    std::vector<std::pair<const char*, const char*>> opts = {{"vcodec", "mpeg4"}, {"qscale", "2"}};
+    if (deinterlace) opts.push_back({"deinterlace", "1"});
+    auto t = Make(in, opts, Dir / "deinterlaced.avi");
+    double combing = -1;
+    t->FOnCustomHook = [&](rtl::TObject*, void* ABitmap, int, int64_t, bool& AUpdate, bool&) {
+      auto* bmp = static_cast<gdi::TBitmap*>(ABitmap);
+      double sum = 0;
+      for (int y = 8; y < 200; ++y) {
+        const auto* a = static_cast<const uint8_t*>(bmp->ScanLine(y));
+        const auto* b = static_cast<const uint8_t*>(bmp->ScanLine(y + 1));
+        for (int x = 0; x < 300; ++x) sum += std::abs(a[x * 3] - b[x * 3]);
+      }
+      combing = sum / (192.0 * 300);
+      AUpdate = false;
+    };
+    Run(*t);
+    ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    if (deinterlace)
+      EXPECT_LT(combing, 5) << "the hook got the combed picture";
+    else
+      EXPECT_GT(combing, 150);
+  }
+}
+
+TEST_F(TranscodeRunTest, LowResolutionDecodingGivesSmallerPictures) {
+  auto t = std::make_unique<TCustomFFmpeg>(20);
+  t->Reset();
+  t->ApplyOption(u"lowres", u"1");
+  ASSERT_TRUE(t->OpenInputFile(rtl::S(Fixture("av.mkv")))) << rtl::U8(t->LastErrMsg());
+  EXPECT_EQ(160, t->Fframe_width);
+  EXPECT_EQ(120, t->Fframe_height);
+  t->ApplyOption(u"vcodec", u"mpeg4");
+  const std::string out = Dir / "lowres.avi";
+  ASSERT_EQ(1, t->OpenOutputFile(rtl::S(out), false)) << rtl::U8(t->LastErrMsg());
+  Run(*t);
+  ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+  auto info = Probe(out);
+  EXPECT_EQ("160", info["s0.width"]);
+  EXPECT_EQ("120", info["s0.height"]);
+  EXPECT_EQ(50, transcodetest::CountFrames(out, "v"));
+}
+
+TEST_F(TranscodeRunTest, PSNRFiguresInTheProgressAndTheStatistics) {
+  // The luma PSNR of the last report and of each statistics line, per quality.
+  auto measure = [this](const char* AQuality, std::vector<double>& AStats) {
+    const std::string stats = Dir / (std::string("vstats_") + AQuality + ".log");
+    auto t = Make(Fixture("av.mkv"),
+                  {{"vcodec", "mpeg4"}, {"an", "1"}, {"qscale", AQuality}, {"psnr", "1"}, {"vstats_file", stats.c_str()}},
+                  Dir / "psnr.avi");
+    t->FOnProgress = nullptr;
+    std::vector<std::string> lines;
+    TFFLogger* logger = GetFFLogger();
+    const TLogLevel level = logger->LogLevel();
+    logger->SetLogLevel(llVerbose);
+    logger->SetOnLog([&lines](rtl::TObject*, uint32_t, TLogLevel, const rtl::String& AMsg) {
+      lines.push_back(rtl::U8(AMsg));
+    });
+    Run(*t);
+    logger->SetOnLog(nullptr);
+    logger->SetLogLevel(level);
+    EXPECT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    t.reset();  // closes the statistics file
+    std::ifstream f(stats);
+    for (std::string line; std::getline(f, line);) {
+      const size_t at = line.find("PSNR= ");
+      EXPECT_NE(std::string::npos, at) << line;
+      if (at != std::string::npos) AStats.push_back(std::stod(line.substr(at + 6)));
+    }
+    std::string last;
+    for (const std::string& l : lines)
+      if (l.find("frame=") != std::string::npos && l.find(" L") != std::string::npos) last = l;
+    double y = 0, u = 0, v = 0, all = 0;
+    const size_t at = last.find("PSNR=");
+    EXPECT_NE(std::string::npos, at) << last;
+    if (at != std::string::npos)
+      EXPECT_EQ(4, std::sscanf(last.c_str() + at, "PSNR=Y:%lf U:%lf V:%lf *:%lf", &y, &u, &v, &all)) << last;
+    EXPECT_GE(all, std::min({y, u, v}) - 0.01);
+    EXPECT_LE(all, std::max({y, u, v}) + 0.01);
+    return y;
+  };
+  std::vector<double> fine, coarse;
+  const double fineY = measure("1", fine), coarseY = measure("31", coarse);
+  EXPECT_EQ(50u, fine.size());
+  EXPECT_EQ(50u, coarse.size());
+  // Near-lossless pictures are far closer to their source than coarse ones.
+  EXPECT_GT(fineY, 35);
+  EXPECT_LT(coarseY, 35);
+  EXPECT_GT(fineY, coarseY + 5);
+  for (size_t i = 0; i < fine.size() && i < coarse.size(); ++i) EXPECT_GT(fine[i], coarse[i]) << i;
+}
+
 TEST_F(TranscodeRunTest, PreviewBitmapsFollowThePreviewInterval) {
   for (int64_t interval : {int64_t(0), int64_t(3600000000LL)}) {
     auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"an", "1"}}, Dir / "preview.avi");
@@ -545,6 +645,19 @@ TEST_F(TranscodeRunTest, PreviewBitmapsFollowThePreviewInterval) {
     ASSERT_TRUE(t->Finished());
     EXPECT_EQ(interval ? 1 : 50, calls);
   }
+  // At 10 frames a second from 25: each preview names the pictures decoded so
+  // far and the time of the frame the encoder coded.
+  auto t = Make(Fixture("av.mkv"), {{"vcodec", "mpeg4"}, {"an", "1"}, {"r", "10"}}, Dir / "preview10.avi");
+  t->SetPostHooksLocked(TPostHooks{phBitmap});
+  t->PreviewInterval = 0;
+  std::vector<std::pair<int, int64_t>> previews;
+  t->FOnPreviewBitmap = [&](rtl::TObject*, void*, int AFrame, int64_t APts) { previews.emplace_back(AFrame, APts); };
+  Run(*t);
+  ASSERT_TRUE(t->Finished());
+  // Two seconds at 10 a second, both ends included.
+  ASSERT_EQ(21u, previews.size());
+  for (size_t i = 0; i < previews.size(); ++i) EXPECT_EQ(static_cast<int64_t>(i) * 100000, previews[i].second) << i;
+  EXPECT_GE(previews.back().first, 46) << "pictures pre-processed, not frames encoded";
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ TEST_F(FrameHookTest, ChainRunsInOrderWithOwnContextsAndReleases) {
   const int before = processed;
   FrameHookProcess(chain, &pict, AV_PIX_FMT_GRAY8, 32, 32, 0);
   EXPECT_EQ(processed - before, 2);
+  EXPECT_EQ(Counter(TVL_TEST_VHOOK, "HookLastValue"), 99) << "the second entry read its kept argument";
   EXPECT_EQ(luma[0], 200) << "the last hook (the bare one, 200) wrote last";
   EXPECT_EQ(luma[20 * 32], 0);
 
@@ -106,6 +107,9 @@ TEST_F(FrameHookTest, VideoHookOptionChangesTheConvertedPictures) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (!done && std::chrono::steady_clock::now() < end) rtl::CheckSynchronize(5);
   ASSERT_TRUE(done);
+  // The hook kept its argument as Configure got it and read it again for the
+  // last picture: the argument outlives the option that gave it.
+  EXPECT_EQ(Counter(TVL_TEST_VHOOK, "HookLastValue"), 240);
 
   player::TAVProbe probe(nullptr);
   ASSERT_TRUE(probe.LoadFile(rtl::S(out))) << rtl::U8(probe.LastErrMsg());
