@@ -16,13 +16,6 @@ namespace {
 
 using tasklisttest::U;
 
-// Profiles that cannot be produced with the FFmpeg libraries of this system,
-// and why.
-const std::map<tables::TProfileKey, const char*> kCannotProduce = {
-    {207, "AAC in an MPEG program stream (.vob): the muxer takes no AAC audio"},
-    {208, "AAC in an MPEG program stream (.mpg): the muxer takes no AAC audio"},
-};
-
 // The output record the main window builds from a profile's fields.
 engine::TOutputOptions RecordOf(const tables::TVideoFields& F) {
   engine::TOutputOptions out;
@@ -181,11 +174,6 @@ TEST(ProfilesTest, EveryReachableProfileConverts) {
         else if (audio != AV_CODEC_ID_NONE && codecs[AVMEDIA_TYPE_AUDIO] != audio)
           failure = std::string("audio codec ") + ff::avcodec_get_name(codecs[AVMEDIA_TYPE_AUDIO]);
       }
-    }
-    auto known = kCannotProduce.find(p.Key);
-    if (known != kCannotProduce.end()) {
-      EXPECT_FALSE(failure.empty()) << "now produced; drop it from the list (" << known->second << ")";
-      continue;
     }
     EXPECT_TRUE(failure.empty()) << failure;
     if (failure.empty()) ++produced;
