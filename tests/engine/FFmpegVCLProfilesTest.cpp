@@ -1,8 +1,10 @@
 // Every profile the 16 categories reach, converted through task records the
 // way the main window fills them from a profile's codec parameters; each
-// output is probed for its container and codecs.
+// output is probed for its container and codecs. Damaged inputs through the
+// main profiles give what they hold.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -11,6 +13,7 @@
 #include "engine/FFmpegVCL.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/rtl/Threads.h"
+#include "tests/engine/TranscodeTestUtils.h"
 
 namespace {
 
@@ -179,6 +182,101 @@ TEST(ProfilesTest, EveryReachableProfileConverts) {
     if (failure.empty()) ++produced;
   }
   RecordProperty("produced", produced);
+}
+
+// The main profiles: AVI, MPEG-4 and H.264 in MP4, FLV, 3GP and WMV.
+const tables::TProfileKey kMainProfiles[] = {1900, 1901, 1904, 1911, 9, 1908};
+
+struct TDamagedRun {
+  bool Ended = false;
+  engine::TTerminateInfo End;
+  std::string Output;
+};
+
+// Converts AInput with profile AKey, stopping the run if it has not ended
+// within a minute (a run must never go on without end).
+TDamagedRun ConvertWithProfile(const std::string& AInput, tables::TProfileKey AKey, const std::string& AOutput) {
+  TDamagedRun r;
+  const tables::TFormatCodecRow* row = tables::FormatCodecTable().Find(AKey);
+  tables::TVideoFields fields;
+  fields.Reset();
+  row->ApplyTo(fields);
+  engine::TOutputOptions record = RecordOf(fields);
+  r.Output = AOutput + rtl::U8(row->Ext);
+  engine::TFFmpegVCL vcl(nullptr);
+  std::mutex m;
+  std::atomic<bool> final{false};
+  vcl.OnTerminate = [&](rtl::TObject*, const engine::TTerminateInfo& AInfo) {
+    if (AInfo.TaskIndex < 0) {
+      final = true;
+      return;
+    }
+    std::lock_guard<std::mutex> g(m);
+    r.End = AInfo;
+  };
+  const int task = vcl.AddTask(U(AInput), engine::PInputOptions{});
+  EXPECT_GE(task, 0) << rtl::U8(vcl.LastErrMsg());
+  EXPECT_TRUE(vcl.SetOutputFile(task, U(r.Output), &record)) << rtl::U8(vcl.LastErrMsg());
+  vcl.Start(1);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (!final && std::chrono::steady_clock::now() < deadline) rtl::CheckSynchronize(5);
+  r.Ended = final;
+  vcl.Stop(true);
+  while (!final) rtl::CheckSynchronize(5);
+  return r;
+}
+
+TEST(ProfilesTest, DamagedInputsGiveWhatTheyHoldInTheMainProfiles) {
+  tasklisttest::LoadTranscoderLibraries();
+  enginetest::TempDir dir;
+  // 12 Theora pictures at 10 fps and Vorbis sound, 1.19 s, whose granule
+  // positions sit near the 64-bit limit from the first media page on.
+  const std::string plain = dir / "plain.ogg", nearLimit = dir / "limit.ogg";
+  ASSERT_TRUE(enginetest::RunFFmpeg(
+      "-f lavfi -i testsrc=size=160x120:rate=10:duration=1.2 -f lavfi -i sine=duration=1.2 -c:v libtheora -g 5 "
+      "-c:a libvorbis " + plain));
+  enginetest::WriteFile(nearLimit,
+                        transcodetest::ShiftOggGranules(enginetest::ReadFile(plain), 2, 0xffffffffffffff00ull));
+  // An MP4 download with its index first, cut after the first picture and at
+  // half its 3 s (H.264 that holds no picture back).
+  const std::string whole = dir / "whole.mp4", first = dir / "first.mp4", half = dir / "half.mp4";
+  ASSERT_TRUE(enginetest::RunFFmpeg(
+      "-f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i sine=duration=3 -c:v libx264 -bf 0 -c:a aac "
+      "-movflags faststart " + whole));
+  const std::string data = enginetest::ReadFile(whole);
+  long long pos = 0, size = 0;
+  if (FILE* f = popen(("ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of csv=p=0 '" + whole +
+                       "' 2>/dev/null | head -1").c_str(), "r")) {
+    EXPECT_EQ(2, fscanf(f, "%lld,%lld", &size, &pos));
+    pclose(f);
+  }
+  enginetest::WriteFile(first, data.substr(0, static_cast<size_t>(pos + size)));
+  enginetest::WriteFile(half, data.substr(0, data.size() / 2));
+
+  for (tables::TProfileKey key : kMainProfiles) {
+    SCOPED_TRACE("profile " + std::to_string(key));
+    const double rate = key == 9 ? 12 : key == 1900 ? 10 : key == 1904 ? 29.97 : 25;
+    // Near the limit: about what the command line gives (6 to 20 pictures),
+    // ending within one frame of the input's end (1.194 s).
+    TDamagedRun r = ConvertWithProfile(nearLimit, key, dir / ("limit" + std::to_string(key)));
+    EXPECT_TRUE(r.Ended) << "still converting after a minute";
+    EXPECT_TRUE(r.End.Finished) << rtl::U8(r.End.ExceptionMsg);
+    const int pictures = transcodetest::CountFrames(r.Output, "v");
+    EXPECT_GE(pictures, 5);
+    EXPECT_LE(pictures, std::ceil(1.194 * rate) + 1);
+    const std::string length = transcodetest::Probe(r.Output)["s0.duration"];
+    if (!length.empty() && length != "N/A") EXPECT_LE(transcodetest::ToDouble(length), 1.194 + 1.5 / rate);
+
+    // Cut after the first picture: that picture, and no sound.
+    r = ConvertWithProfile(first, key, dir / ("first" + std::to_string(key)));
+    EXPECT_TRUE(r.End.Finished) << rtl::U8(r.End.ExceptionMsg);
+    EXPECT_EQ(1, transcodetest::CountFrames(r.Output, "v"));
+
+    // Cut at half: the pictures up to the cut, whatever the encoder holds back.
+    r = ConvertWithProfile(half, key, dir / ("half" + std::to_string(key)));
+    EXPECT_TRUE(r.End.Finished) << rtl::U8(r.End.ExceptionMsg);
+    EXPECT_GT(transcodetest::CountFrames(r.Output, "v"), rate);
+  }
 }
 
 }  // namespace
