@@ -1,7 +1,9 @@
 // Opening output files: container, streams with their encoder settings,
 // metadata, and the options that act on outputs and streams.
 #include <algorithm>
+#include <atomic>
 #include <bit>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +67,27 @@ int CheckWritable(const std::string& APath) {
   if (!S_ISDIR(st.st_mode)) return AVERROR(ENOTDIR);
   if (access(dir.c_str(), W_OK | X_OK) != 0) return AVERROR(errno);
   return 0;
+}
+
+// Creates a new, empty file beside APath (".name.XXXXXX.part" in its folder)
+// with the permissions a new output gets; 0 or the error as AVERROR.
+int CreatePartialFile(const std::string& APath, std::string& AName) {
+  static std::atomic<unsigned> counter{0};
+  const std::filesystem::path target(APath);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const unsigned n = (static_cast<unsigned>(getpid()) * 2654435761u) ^ (counter++ * 40503u) ^
+                       static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char suffix[16];
+    snprintf(suffix, sizeof suffix, ".%06x.part", n & 0xffffff);
+    AName = (target.parent_path() / ("." + target.filename().string() + suffix)).string();
+    const int fd = open(AName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      return 0;
+    }
+    if (errno != EEXIST) return AVERROR(errno);
+  }
+  return AVERROR(EEXIST);
 }
 
 int OpenWriteIO(AVIOContext** APb, const std::string& AName) {
@@ -594,11 +617,9 @@ void TCustomFFmpeg::OpenOutputIO() {
     const bool beside = !path.empty() && (stat(path.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT);
     std::string name = f->target;
     if (beside) {
-      const std::filesystem::path target(path);
-      std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX.part")).string();
-      const int fd = mkstemps(tmpl.data(), 5);
-      if (fd < 0) throw FFmpegException(rtl::U8(FFmpegErrorText(shown, AVERROR(errno))));
-      close(fd);
+      std::string tmpl;
+      const int ret = CreatePartialFile(path, tmpl);
+      if (ret < 0) throw FFmpegException(rtl::U8(FFmpegErrorText(shown, ret)));
       name = IsUnicodeAVFileName(f->target) ? MakeUnicodeAVFileName(rtl::FileNameToString(tmpl)) : tmpl;
       f->partial = name;
       // Muxers that read their output back (MP4 with its index moved to the

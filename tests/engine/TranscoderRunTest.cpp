@@ -1,6 +1,8 @@
 // The transcoder as a container and its run protocol: construction limits,
 // refused starts, runs in the caller and on the conversion thread, pause and
 // stop, cancel before start, failures, and what a run leaves on disk.
+#include <sys/stat.h>
+
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -223,9 +225,15 @@ TEST_F(TranscoderRunTest, AFileInTheOutputsPlaceIsReplacedOnlyByARunThatEnds) {
       t->StartConvert(false, rtl::tpNormal);
     }
     EXPECT_EQ(t->FatalException(), c.Fail != nullptr) << rtl::U8(t->FatalMessage());
-    if (c.After)
+    if (c.After) {
       EXPECT_EQ(enginetest::ReadFile(out), c.After);
-    else
+      // A new output gets the permissions of any new file, not private ones.
+      if (!c.Existing || std::string(c.After) != old) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(out).permissions()), 0666 & ~mask);
+      }
+    } else
       EXPECT_FALSE(std::filesystem::exists(out));
     // Nothing else is left in the folder.
     int files = 0;
