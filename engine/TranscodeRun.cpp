@@ -69,6 +69,7 @@ i128 ScaleTs(i128 AValue, double AScale) {
 
 struct TInFile {
   i128 ts_discont = 0;  // microseconds added by timestamp discontinuities
+  i128 last_ts = kNoTs;  // the last packet's dts (microseconds, on the output time line)
   int eof_reached = 0;
   int ist_index = 0;
   int nb_streams = 0;
@@ -865,21 +866,31 @@ void TTranscodeRun::HandlePacket(int AFile, AVPacket* APacket) {
   // predecessors instead, and it starts no discontinuity.
   if (dts != kNoTs && !Fits64(ToMicro128(dts, tb))) dts = kNoTs;
   if (pts != kNoTs && !Fits64(ToMicro128(pts, tb))) pts = kNoTs;
-  if (dts != kNoTs && ist.next_pts != AV_NOPTS_VALUE && (E.Finput_files[AFile]->iformat->flags & AVFMT_TS_DISCONT)) {
+  const bool discontinuous = (E.Finput_files[AFile]->iformat->flags & AVFMT_TS_DISCONT) != 0 && !E.Fcopy_ts;
+  const i128 limit = static_cast<i128>(E.Fdts_delta_threshold * 1000000.0);
+  auto shift = [&](i128 ADelta) {
+    file.ts_discont -= ADelta;
+    if (E.Fverbose > 2)
+      LogText(&E, llVerbose,
+              FormatText("timestamp discontinuity %lld, new offset= %lld", static_cast<long long>(Clamp64(ADelta)),
+                         static_cast<long long>(Clamp64(E.Finput_files_ts_offset[ist.file_index] + file.ts_discont))));
+    const i128 d = FromMicro128(ADelta, tb);
+    dts -= d;
+    if (pts != kNoTs) pts -= d;
+  };
+  if (dts != kNoTs && discontinuous) {
     const i128 dtsUs = ToMicro128(dts, tb);
-    const i128 delta = dtsUs - ist.next_pts;
-    const i128 limit = static_cast<i128>(E.Fdts_delta_threshold * 1000000.0);
-    if (((delta < 0 ? -delta : delta) > limit || dtsUs + 1 < ist.pts) && !E.Fcopy_ts) {
-      file.ts_discont -= delta;
-      if (E.Fverbose > 2)
-        LogText(&E, llVerbose,
-                FormatText("timestamp discontinuity %lld, new offset= %lld", static_cast<long long>(Clamp64(delta)),
-                           static_cast<long long>(Clamp64(E.Finput_files_ts_offset[ist.file_index] + file.ts_discont))));
-      const i128 d = FromMicro128(delta, tb);
-      dts -= d;
-      if (pts != kNoTs) pts -= d;
+    if (ist.next_pts != AV_NOPTS_VALUE) {
+      const i128 delta = dtsUs - ist.next_pts;
+      if ((delta < 0 ? -delta : delta) > limit || dtsUs + 1 < ist.pts) shift(delta);
+    } else if (file.last_ts != kNoTs) {
+      // The first packet of a stream far from where the file stands: the
+      // stream starts after a discontinuity the others have passed.
+      const i128 delta = dtsUs - file.last_ts;
+      if ((delta < 0 ? -delta : delta) > limit) shift(delta);
     }
   }
+  if (dts != kNoTs) file.last_ts = ToMicro128(dts, tb);
   // What still does not fit has no timestamp.
   APacket->dts = Fits64(dts) ? static_cast<int64_t>(dts) : AV_NOPTS_VALUE;
   APacket->pts = Fits64(pts) ? static_cast<int64_t>(pts) : AV_NOPTS_VALUE;

@@ -237,6 +237,10 @@ TEST(ProfilesTest, DamagedInputsGiveWhatTheyHoldInTheMainProfiles) {
       "-c:a libvorbis " + plain));
   enginetest::WriteFile(nearLimit,
                         transcodetest::ShiftOggGranules(enginetest::ReadFile(plain), 2, 0xffffffffffffff00ull));
+  // The same with the leap from the eighth page on, where the sound jumps
+  // ahead of the pictures (the command line gives 2.1 s).
+  const std::string leap = dir / "leap.ogg";
+  enginetest::WriteFile(leap, transcodetest::ShiftOggGranules(enginetest::ReadFile(plain), 8, 0x7ffffffff0000000ull));
   // An MP4 download with its index first, cut after the first picture and at
   // half its 3 s (H.264 that holds no picture back).
   const std::string whole = dir / "whole.mp4", first = dir / "first.mp4", half = dir / "half.mp4";
@@ -266,6 +270,12 @@ TEST(ProfilesTest, DamagedInputsGiveWhatTheyHoldInTheMainProfiles) {
     EXPECT_LE(pictures, std::ceil(1.194 * rate) + 1);
     const std::string length = transcodetest::Probe(r.Output)["s0.duration"];
     if (!length.empty() && length != "N/A") EXPECT_LE(transcodetest::ToDouble(length), 1.194 + 1.5 / rate);
+
+    r = ConvertWithProfile(leap, key, dir / ("leap" + std::to_string(key)));
+    EXPECT_TRUE(r.End.Finished) << rtl::U8(r.End.ExceptionMsg);
+    EXPECT_GE(transcodetest::CountFrames(r.Output, "v"), 5);
+    EXPECT_GT(transcodetest::CountFrames(r.Output, "a"), 0);
+    EXPECT_LT(transcodetest::ToDouble(transcodetest::Probe(r.Output)["format.duration"]), 3.5);
 
     // Cut after the first picture: that picture, and no sound.
     r = ConvertWithProfile(first, key, dir / ("first" + std::to_string(key)));
