@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -82,6 +83,21 @@ bool NameListHas(const std::string& AList, const std::string& AName) {
   return false;
 }
 
+// Hands each task's end to AOnEnd, one at a time, and sets AFinal at the
+// queue's end.
+void WatchEnds(engine::TFFmpegVCL& AVcl, std::atomic<bool>& AFinal,
+               std::function<void(const engine::TTerminateInfo&)> AOnEnd) {
+  auto lock = std::make_shared<std::mutex>();
+  AVcl.OnTerminate = [&AFinal, lock, AOnEnd](rtl::TObject*, const engine::TTerminateInfo& AInfo) {
+    if (AInfo.TaskIndex < 0) {
+      AFinal = true;
+      return;
+    }
+    std::lock_guard<std::mutex> g(*lock);
+    AOnEnd(AInfo);
+  };
+}
+
 struct Profile {
   tables::TProfileKey Key;
   const tables::TFormatCodecRow* Row;
@@ -112,17 +128,9 @@ TEST(ProfilesTest, EveryReachableProfileConverts) {
   ASSERT_EQ(profiles.size(), 163u);
 
   engine::TFFmpegVCL vcl(nullptr);
-  std::mutex m;
   std::map<int, engine::TTerminateInfo> ends;
   std::atomic<bool> final{false};
-  vcl.OnTerminate = [&](rtl::TObject*, const engine::TTerminateInfo& AInfo) {
-    if (AInfo.TaskIndex < 0) {
-      final = true;
-      return;
-    }
-    std::lock_guard<std::mutex> g(m);
-    ends[AInfo.TaskIndex] = AInfo;
-  };
+  WatchEnds(vcl, final, [&](const engine::TTerminateInfo& AInfo) { ends[AInfo.TaskIndex] = AInfo; });
   std::map<tables::TProfileKey, std::string> refused;
   for (Profile& p : profiles) {
     const int task = vcl.AddTask(U(clip), engine::PInputOptions{});
@@ -204,16 +212,8 @@ TDamagedRun ConvertWithProfile(const std::string& AInput, tables::TProfileKey AK
   engine::TOutputOptions record = RecordOf(fields);
   r.Output = AOutput + rtl::U8(row->Ext);
   engine::TFFmpegVCL vcl(nullptr);
-  std::mutex m;
   std::atomic<bool> final{false};
-  vcl.OnTerminate = [&](rtl::TObject*, const engine::TTerminateInfo& AInfo) {
-    if (AInfo.TaskIndex < 0) {
-      final = true;
-      return;
-    }
-    std::lock_guard<std::mutex> g(m);
-    r.End = AInfo;
-  };
+  WatchEnds(vcl, final, [&](const engine::TTerminateInfo& AInfo) { r.End = AInfo; });
   const int task = vcl.AddTask(U(AInput), engine::PInputOptions{});
   EXPECT_GE(task, 0) << rtl::U8(vcl.LastErrMsg());
   EXPECT_TRUE(vcl.SetOutputFile(task, U(r.Output), &record)) << rtl::U8(vcl.LastErrMsg());
