@@ -660,7 +660,12 @@ void TCustomFFmpeg::SettleOutputFiles(bool ARunFailed) {
       }
     } else if (keep) {
       // A failed run keeps what it wrote only where no file stood.
-      if (renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+      int moved = renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+      // File systems without that kind of rename: a link, which no more
+      // replaces a file than it.
+      if (moved != 0 && errno == EINVAL && (moved = link(partial.c_str(), target.c_str())) == 0)
+        std::remove(partial.c_str());
+      if (moved == 0) {
         f->partial.clear();
       } else if (errno == EEXIST) {
         Log(llWarning, FmtA("'%s' is left as it was: its conversion failed", rtl::U8(shown).c_str()));
