@@ -6,7 +6,11 @@
 // Ownership: the object owns every FFmpeg resource it opens (input and
 // output format contexts, engine-owned encoder settings, custom I/O
 // contexts) and releases them in ReleaseResources, at the end of a run and
-// on destruction. An output file that is still empty at release is deleted.
+// on destruction. Opening an output only checks that it could be written: a
+// run creates its output files beside their targets when it starts and puts
+// them in their targets' places when it finishes or is stopped; a failed run
+// leaves a file in the output's place as it was. Empty outputs are removed,
+// and nothing the object did not create itself is ever deleted.
 //
 // Threads: options and files are set up by one thread before the run. During
 // a run only Stop, Cancel, Pause and Resume may be called from another
