@@ -63,6 +63,24 @@ AVCodecID CodecOfEncoder(const rtl::String& AName) {
   return codec ? codec->id : AV_CODEC_ID_PROBE;  // PROBE: an encoder this system lacks
 }
 
+// Frames that decode per kind of stream ("video", "audio"), by one ffprobe
+// run; kinds with none are left out.
+std::map<std::string, int> DecodedFrames(const std::string& APath) {
+  std::map<std::string, int> frames;
+  const std::string cmd = "ffprobe -v error -count_frames -show_entries stream=codec_type,nb_read_frames -of csv=p=0 '" +
+                          APath + "' 2>/dev/null";
+  if (FILE* f = popen(cmd.c_str(), "r")) {
+    char line[256];
+    while (fgets(line, sizeof line, f)) {
+      char kind[64] = {};
+      int n = 0;
+      if (sscanf(line, "%63[^,],%d", kind, &n) == 2 && n > 0) frames[kind] += n;
+    }
+    pclose(f);
+  }
+  return frames;
+}
+
 // The demuxer that reads what a muxer writes, as named in the probe's list.
 std::string DemuxerOf(const std::string& AMuxer) {
   static const std::map<std::string, std::string> readers = {
@@ -184,6 +202,12 @@ TEST(ProfilesTest, EveryReachableProfileConverts) {
           failure = std::string("video codec ") + ff::avcodec_get_name(codecs[AVMEDIA_TYPE_VIDEO]);
         else if (audio != AV_CODEC_ID_NONE && codecs[AVMEDIA_TYPE_AUDIO] != audio)
           failure = std::string("audio codec ") + ff::avcodec_get_name(codecs[AVMEDIA_TYPE_AUDIO]);
+        // It plays: its pictures and its sound decode.
+        else if (const std::map<std::string, int> decoded = DecodedFrames(p.Output);
+                 !p.Record.DisableVideo && decoded.count("video") == 0)
+          failure = "no picture decodes";
+        else if (decoded.count("audio") == 0)
+          failure = "no sound decodes";
       }
     }
     EXPECT_TRUE(failure.empty()) << failure;
