@@ -164,7 +164,13 @@ void TCustomFFmpeg::RunConversion() {
       ReportFatal(rtl::Utf8ToString(e.what()));
     }
   };
-  guarded([this] { Transcode(); });
+  bool failed = true;
+  guarded([this, &failed] {
+    OpenOutputIO();
+    Transcode();
+    failed = false;
+  });
+  guarded([this, failed] { SettleOutputFiles(failed); });
   guarded([this] { CloseListedEncoders(FEncoderList); });
   guarded([this] { CloseListedDecoders(FDecoderList); });
   guarded([this] { ReleaseResources(); });
@@ -272,10 +278,9 @@ void TCustomFFmpeg::ReleaseOutputFile(TOutputFile& AFile) {
     else
       ff::avio_closep(&oc->pb);
   }
-  if (oc->url) {
-    String name = DecodeAVFileName(oc->url);
-    if (AFile.remove_on_release || FileSizeByName(name) == 0) std::remove(rtl::U8(name).c_str());
-  }
+  // Only what this object created itself goes; the target is never touched.
+  if (!AFile.partial.empty()) std::remove(rtl::U8(DecodeAVFileName(AFile.partial)).c_str());
+  AFile.partial.clear();
   ff::avformat_free_context(oc);
   AFile.ctx = nullptr;
 }

@@ -6,7 +6,11 @@
 // Ownership: the object owns every FFmpeg resource it opens (input and
 // output format contexts, engine-owned encoder settings, custom I/O
 // contexts) and releases them in ReleaseResources, at the end of a run and
-// on destruction. An output file that is still empty at release is deleted.
+// on destruction. Opening an output only checks that it could be written: a
+// run creates its output files beside their targets when it starts and puts
+// them in their targets' places when it finishes or is stopped; a failed run
+// leaves a file in the output's place as it was. Empty outputs are removed,
+// and nothing the object did not create itself is ever deleted.
 //
 // Threads: options and files are set up by one thread before the run. During
 // a run only Stop, Cancel, Pause and Resume may be called from another
@@ -139,7 +143,11 @@ struct TOutputFile {
   AVFormatContext* ctx = nullptr;
   AVDictionary* muxer_opts = nullptr;
   std::vector<std::unique_ptr<TOutputStreamSetup>> streams;
-  bool remove_on_release = false;  // a failed run: the file goes when released
+  // The file is written beside its target and put in its place only at the
+  // end of a run that finished or was stopped (see OpenOutputIO).
+  std::string target;   // the name the output was opened with (encoded)
+  std::string partial;  // the file written beside it (encoded); empty: written in place
+  bool remove_on_release = false;  // nothing worth keeping: what was written goes
 };
 
 class TCustomFFmpeg;
@@ -471,6 +479,14 @@ class TCustomFFmpeg : public rtl::TObject {
   void SetCrop(int A, int& ABand, bool AVertical, const char* AName);
   void LogFormatList(bool APixel);
   void ReleaseOutputFile(TOutputFile& AFile);
+  // The outputs are created when the run starts, never before: each file is
+  // written beside its target (a name of its own in the same folder) and put
+  // over the target by SettleOutputFiles.
+  void OpenOutputIO();
+  // At the end of a run: a finished or stopped run's output replaces the
+  // target; a failed run's output is kept only where no file stood, so that
+  // a file that was there stays as it was. Empty outputs go.
+  void SettleOutputFiles(bool ARunFailed);
   void NewVideoStream(TOutputFile& AFile);
   void NewAudioStream(TOutputFile& AFile);
   void NewSubtitleStream(TOutputFile& AFile);

@@ -1,12 +1,19 @@
 // Opening output files: container, streams with their encoder settings,
 // metadata, and the options that act on outputs and streams.
+#include <algorithm>
+#include <atomic>
 #include <bit>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/FFmpeg.h"
 #include "engine/Printf.h"
@@ -32,6 +39,69 @@ bool ClassKnows(const AVClass* const* AClass, const char* AName) {
 AVRational SampleAspect(float AAspect, int AWidth, int AHeight) {
   double v = AWidth != 0 && AHeight != 0 ? static_cast<double>(AAspect) * AHeight / AWidth : AAspect * 3.0 / 4.0;
   return ff::av_d2q(v, 255);
+}
+
+// The file system path of an encoded output name; empty for a name that is
+// no local file (a protocol address).
+std::string LocalPath(const std::string& AName) {
+  if (IsUnicodeAVFileName(AName)) return rtl::U8(DecodeAVFileName(AName));
+  const char* protocol = ff::avio_find_protocol_name(AName.c_str());
+  if (!protocol || std::strcmp(protocol, "file") != 0) return {};
+  return AName.starts_with("file:") ? AName.substr(5) : AName;
+}
+
+// 0 when the file at APath could be written or replaced, found without
+// creating, opening or changing anything; else the error as AVERROR.
+int CheckWritable(const std::string& APath) {
+  struct stat st {};
+  if (stat(APath.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return AVERROR(EISDIR);
+    if (access(APath.c_str(), W_OK) != 0) return AVERROR(errno);
+    if (!S_ISREG(st.st_mode)) return 0;  // a device or a pipe is written where it is
+  } else if (errno != ENOENT) {
+    return AVERROR(errno);
+  }
+  std::string dir = std::filesystem::path(APath).parent_path().string();
+  if (dir.empty()) dir = ".";
+  if (stat(dir.c_str(), &st) != 0) return AVERROR(errno);
+  if (!S_ISDIR(st.st_mode)) return AVERROR(ENOTDIR);
+  if (access(dir.c_str(), W_OK | X_OK) != 0) return AVERROR(errno);
+  return 0;
+}
+
+// Creates a new, empty file beside APath (".name.XXXXXX.part" in its folder)
+// with the permissions a new output gets; 0 or the error as AVERROR.
+int CreatePartialFile(const std::string& APath, std::string& AName) {
+  static std::atomic<unsigned> counter{0};
+  const std::filesystem::path target(APath);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const unsigned n = (static_cast<unsigned>(getpid()) * 2654435761u) ^ (counter++ * 40503u) ^
+                       static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char suffix[16];
+    snprintf(suffix, sizeof suffix, ".%06x.part", n & 0xffffff);
+    AName = (target.parent_path() / ("." + target.filename().string() + suffix)).string();
+    const int fd = open(AName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      close(fd);
+      return 0;
+    }
+    if (errno != EEXIST) return AVERROR(errno);
+  }
+  return AVERROR(EEXIST);
+}
+
+int OpenWriteIO(AVIOContext** APb, const std::string& AName) {
+  return IsUnicodeAVFileName(AName) ? OpenUnicodeAVIO(APb, AName, AVIO_FLAG_WRITE)
+                                    : ff::avio_open(APb, AName.c_str(), AVIO_FLAG_WRITE);
+}
+
+int CloseWriteIO(AVIOContext** APb) {
+  if (!*APb) return 0;
+  if (IsUnicodeAVIO(*APb)) return CloseUnicodeAVIO(APb);
+  ff::avio_flush(*APb);
+  const int error = (*APb)->error;
+  const int r = ff::avio_closep(APb);
+  return error < 0 ? error : r;
 }
 
 }  // namespace
@@ -411,18 +481,13 @@ int TCustomFFmpeg::OpenOutputFile(const String& AFileName, bool AJoin) {
   auto file = std::make_shared<TOutputFile>();
   file->ctx = oc;
   const int slot = Fnb_output_files;
-  bool recorded = false, fileOpened = false;
+  bool recorded = false;
   auto fail = [&](const String& AMessage) {
     FLastErrMsg = AMessage;
     if (recorded) {
       --Fnb_output_files;
       Foutput_files[slot] = nullptr;
       FOutputFiles[slot].reset();
-    }
-    // A file this call created is closed and, while still empty, removed;
-    // a file it never opened is left alone.
-    if (!fileOpened && oc->url) {
-      ff::av_freep(&oc->url);
     }
     ReleaseOutputFile(*file);
     return -1;
@@ -444,6 +509,7 @@ int TCustomFFmpeg::OpenOutputFile(const String& AFileName, bool AJoin) {
   }
   oc->oformat = ofmt;
   oc->url = ff::av_strdup(name.c_str());
+  file->target = name;
 
   // Audio containers that name PNG as their video codec take it for cover
   // art only; they do not call for a video stream.
@@ -505,11 +571,12 @@ int TCustomFFmpeg::OpenOutputFile(const String& AFileName, bool AJoin) {
   if ((ofmt->flags & AVFMT_NEEDNUMBER) && !ff::av_filename_number_test(oc->url))
     return fail(FFmpegErrorText(AFileName, -33));
 
+  // Nothing is created, opened or truncated here: the file is written when
+  // the run starts. A name that could not be written is refused now.
   if (!(ofmt->flags & AVFMT_NOFILE)) {
-    int ret = IsUnicodeAVFileName(name) ? OpenUnicodeAVIO(&oc->pb, name, AVIO_FLAG_WRITE)
-                                        : ff::avio_open(&oc->pb, name.c_str(), AVIO_FLAG_WRITE);
-    if (ret < 0) return fail(FFmpegErrorText(AFileName, ret));
-    fileOpened = true;
+    const std::string path = LocalPath(name);
+    if (const int ret = path.empty() ? 0 : CheckWritable(path); ret < 0)
+      return fail(FFmpegErrorText(AFileName, ret));
   }
   oc->max_delay = static_cast<int>(Fmux_max_delay * 1000000);
   oc->flags |= AVFMT_FLAG_NONBLOCK;
@@ -534,6 +601,87 @@ int TCustomFFmpeg::OpenOutputFile(const String& AFileName, bool AJoin) {
     }
   }
   return Fnb_output_files;
+}
+
+void TCustomFFmpeg::OpenOutputIO() {
+  for (int i = 0; i < Fnb_output_files; ++i) {
+    TOutputFile* f = FOutputFiles[i].get();
+    if (!f || !f->ctx || f->ctx->pb || (f->ctx->oformat->flags & AVFMT_NOFILE)) continue;
+    AVFormatContext* oc = f->ctx;
+    if (f->target.empty() && oc->url) f->target = oc->url;
+    const String shown = DecodeAVFileName(f->target);
+    // A local file that is absent or a regular file is written beside its
+    // target; a device, a pipe or a protocol address is written in place.
+    const std::string path = LocalPath(f->target);
+    struct stat st {};
+    const bool beside = !path.empty() && (stat(path.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT);
+    std::string name = f->target;
+    if (beside) {
+      std::string tmpl;
+      const int ret = CreatePartialFile(path, tmpl);
+      if (ret < 0) throw FFmpegException(rtl::U8(FFmpegErrorText(shown, ret)));
+      name = IsUnicodeAVFileName(f->target) ? MakeUnicodeAVFileName(rtl::FileNameToString(tmpl)) : tmpl;
+      f->partial = name;
+      // Muxers that read their output back (MP4 with its index moved to the
+      // front) open it by the context's name.
+      ff::av_freep(&oc->url);
+      oc->url = ff::av_strdup(name.c_str());
+    }
+    if (const int ret = OpenWriteIO(&oc->pb, name); ret < 0)
+      throw FFmpegException(rtl::U8(FFmpegErrorText(shown, ret)));
+  }
+}
+
+void TCustomFFmpeg::SettleOutputFiles(bool ARunFailed) {
+  std::vector<TOutputFile*> done;
+  std::string failure;
+  for (int i = 0; i < Fnb_output_files; ++i) {
+    TOutputFile* f = FOutputFiles[i].get();
+    if (!f || !f->ctx || std::find(done.begin(), done.end(), f) != done.end()) continue;
+    done.push_back(f);
+    AVFormatContext* oc = f->ctx;
+    const bool direct = f->partial.empty();
+    bool failed = ARunFailed;
+    if (oc->pb && !(oc->oformat->flags & AVFMT_NOFILE) && CloseWriteIO(&oc->pb) < 0 && !ARunFailed) {
+      failed = true;
+      if (failure.empty()) failure = FmtA("Error writing output file #%d", i);
+    }
+    if (direct) continue;
+    const String shown = DecodeAVFileName(f->target);
+    const std::string partial = rtl::U8(DecodeAVFileName(f->partial));
+    const std::string target = LocalPath(f->target);
+    const bool keep = !f->remove_on_release && FileSizeByName(rtl::Utf8ToString(partial)) > 0;
+    if (keep && !failed) {
+      // Finished, or stopped by the user: the output takes the target's place.
+      if (std::rename(partial.c_str(), target.c_str()) == 0) {
+        f->partial.clear();
+      } else if (failure.empty()) {
+        failure = rtl::U8(FFmpegErrorText(shown, AVERROR(errno)));
+      }
+    } else if (keep) {
+      // A failed run keeps what it wrote only where no file stood.
+      int moved = renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+      // File systems without that kind of rename: a link, which no more
+      // replaces a file than it.
+      if (moved != 0 && errno == EINVAL && (moved = link(partial.c_str(), target.c_str())) == 0)
+        std::remove(partial.c_str());
+      if (moved == 0) {
+        f->partial.clear();
+      } else if (errno == EEXIST) {
+        Log(llWarning, FmtA("'%s' is left as it was: its conversion failed", rtl::U8(shown).c_str()));
+      }
+    }
+    if (!f->partial.empty()) {
+      std::remove(partial.c_str());
+      f->partial.clear();
+    }
+    ff::av_freep(&oc->url);
+    oc->url = ff::av_strdup(f->target.c_str());
+  }
+  if (!failure.empty()) {
+    FFinished = false;
+    throw FFmpegException(failure);
+  }
 }
 
 void TCustomFFmpeg::AddNewStream(AVMediaType AType) {

@@ -27,6 +27,8 @@ namespace engine {
 namespace {
 
 constexpr AVRational kMicro{1, 1000000};
+// Decoding errors in a row after which a decoder being drained is given up.
+constexpr int kMaxDrainErrors = 64;
 
 std::string TypeText(int AType) { return rtl::U8(MediaTypeText(AType)); }
 
@@ -67,6 +69,7 @@ i128 ScaleTs(i128 AValue, double AScale) {
 
 struct TInFile {
   i128 ts_discont = 0;  // microseconds added by timestamp discontinuities
+  i128 last_ts = kNoTs;  // the last packet's dts (microseconds, on the output time line)
   int eof_reached = 0;
   int ist_index = 0;
   int nb_streams = 0;
@@ -85,6 +88,7 @@ struct TInStream : TAVInputStream {
   int is_past_recording_time = 0;
   int decoder_flushed = 0;
   int quality = 0;
+  int64_t frame_duration = 0;  // microseconds the last decoded picture is shown
   AVFrame* frame = nullptr;
 };
 
@@ -138,6 +142,9 @@ class TTranscodeRun {
   void WriteOutputHeaders();
   void CreateStages();
   void PrintStreamMapping();
+  // Where input AFile ends on the output time line (microseconds), when its
+  // duration is known; INT64_MAX otherwise.
+  int64_t InputEnd(int AFile) const;
   // loop
   int ChooseInput();
   void HandlePacket(int AFile, AVPacket* APacket);
@@ -150,6 +157,7 @@ class TTranscodeRun {
   void ReportProgress(int AFileIndex, bool ALast);
   void WriteTrailers();
   void CheckEveryStreamWritten();
+  bool AnyStreamWritten() const;
   std::string NothingToConvert(const TOutStream& AOst, const TInStream& AIst);
   void CloseCodecs();
   void FreeStreamTables();
@@ -740,6 +748,7 @@ void TTranscodeRun::CreateStages() {
       p.start_time = E.Fstart_time;
       p.max_frames = E.Fmax_frames[AVMEDIA_TYPE_VIDEO];
       if (E.Frecording_time != INT64_MAX) p.end_time = E.Frecording_time + E.Fstart_time;
+      p.end_time = std::min(p.end_time, InputEnd(ist.file_index));
       p.quality = (enc->flags & AV_CODEC_FLAG_QSCALE) ? enc->global_quality : 0;
       p.interlaced = (enc->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME)) != 0;
       p.top_field_first = E.Ftop_field_first;
@@ -773,6 +782,19 @@ void TTranscodeRun::CreateStages() {
       };
     }
   }
+}
+
+int64_t TTranscodeRun::InputEnd(int AFile) const {
+  // Joined inputs follow each other: no single input ends the output.
+  if (E.FJoinMode) return INT64_MAX;
+  const AVFormatContext* ic = E.Finput_files[AFile];
+  // A duration guessed from the bit rate is no end to hold the output to.
+  if (ic->duration == AV_NOPTS_VALUE || ic->duration <= 0 ||
+      ic->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
+    return INT64_MAX;
+  const i128 end = static_cast<i128>(ic->start_time != AV_NOPTS_VALUE ? ic->start_time : 0) + ic->duration +
+                   E.Finput_files_ts_offset[AFile];
+  return end >= INT64_MAX ? INT64_MAX : static_cast<int64_t>(std::max<i128>(end, 0));
 }
 
 void TTranscodeRun::PrintStreamMapping() {
@@ -845,21 +867,36 @@ void TTranscodeRun::HandlePacket(int AFile, AVPacket* APacket) {
       if (dts != kNoTs) dts = ScaleTs(dts, scale);
     }
   }
-  if (dts != kNoTs && ist.next_pts != AV_NOPTS_VALUE && (E.Finput_files[AFile]->iformat->flags & AVFMT_TS_DISCONT)) {
+  // A timestamp that is no time the run can hold in microseconds (granule
+  // positions near the 64-bit limit) is garbage: the packet is timed by its
+  // predecessors instead, and it starts no discontinuity.
+  if (dts != kNoTs && !Fits64(ToMicro128(dts, tb))) dts = kNoTs;
+  if (pts != kNoTs && !Fits64(ToMicro128(pts, tb))) pts = kNoTs;
+  const bool discontinuous = (E.Finput_files[AFile]->iformat->flags & AVFMT_TS_DISCONT) != 0 && !E.Fcopy_ts;
+  const i128 limit = static_cast<i128>(E.Fdts_delta_threshold * 1000000.0);
+  auto shift = [&](i128 ADelta) {
+    file.ts_discont -= ADelta;
+    if (E.Fverbose > 2)
+      LogText(&E, llVerbose,
+              FormatText("timestamp discontinuity %lld, new offset= %lld", static_cast<long long>(Clamp64(ADelta)),
+                         static_cast<long long>(Clamp64(E.Finput_files_ts_offset[ist.file_index] + file.ts_discont))));
+    const i128 d = FromMicro128(ADelta, tb);
+    dts -= d;
+    if (pts != kNoTs) pts -= d;
+  };
+  if (dts != kNoTs && discontinuous) {
     const i128 dtsUs = ToMicro128(dts, tb);
-    const i128 delta = dtsUs - ist.next_pts;
-    const i128 limit = static_cast<i128>(E.Fdts_delta_threshold * 1000000.0);
-    if (((delta < 0 ? -delta : delta) > limit || dtsUs + 1 < ist.pts) && !E.Fcopy_ts) {
-      file.ts_discont -= delta;
-      if (E.Fverbose > 2)
-        LogText(&E, llVerbose,
-                FormatText("timestamp discontinuity %lld, new offset= %lld", static_cast<long long>(Clamp64(delta)),
-                           static_cast<long long>(Clamp64(E.Finput_files_ts_offset[ist.file_index] + file.ts_discont))));
-      const i128 d = FromMicro128(delta, tb);
-      dts -= d;
-      if (pts != kNoTs) pts -= d;
+    if (ist.next_pts != AV_NOPTS_VALUE) {
+      const i128 delta = dtsUs - ist.next_pts;
+      if ((delta < 0 ? -delta : delta) > limit || dtsUs + 1 < ist.pts) shift(delta);
+    } else if (file.last_ts != kNoTs) {
+      // The first packet of a stream far from where the file stands: the
+      // stream starts after a discontinuity the others have passed.
+      const i128 delta = dtsUs - file.last_ts;
+      if ((delta < 0 ? -delta : delta) > limit) shift(delta);
     }
   }
+  if (dts != kNoTs) file.last_ts = ToMicro128(dts, tb);
   // What still does not fit has no timestamp.
   APacket->dts = Fits64(dts) ? static_cast<int64_t>(dts) : AV_NOPTS_VALUE;
   APacket->pts = Fits64(pts) ? static_cast<int64_t>(pts) : AV_NOPTS_VALUE;
@@ -924,12 +961,21 @@ int TTranscodeRun::ProcessInputPacket(TInStream& AIst, int AIndex, const AVPacke
   if (type != AVMEDIA_TYPE_AUDIO && type != AVMEDIA_TYPE_VIDEO) return -1;
 
   int r = ff::avcodec_send_packet(AIst.dec_ctx, APacket);
-  const bool failed = r < 0 && r != AVERROR_EOF;
-  // Frames already decoded are still taken after a refused packet.
+  bool failed = r < 0 && r != AVERROR_EOF;
+  // Frames already decoded are still taken after a refused packet. While the
+  // decoder is drained a damaged frame (the last one of a cut file) is
+  // passed over: the frames behind it and the encoders' delayed packets
+  // must still come out.
+  int errorsInARow = 0;
   for (;;) {
     r = ff::avcodec_receive_frame(AIst.dec_ctx, AIst.frame);
     if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) break;
-    if (r < 0) return -1;
+    if (r < 0) {
+      failed = true;
+      if (APacket || ++errorsInARow > kMaxDrainErrors) break;
+      continue;
+    }
+    errorsInARow = 0;
     AVFrame* f = AIst.frame;
     // The packets carry the input's offset already; decoded timestamps follow them.
     const int64_t ts = f->best_effort_timestamp;
@@ -945,6 +991,7 @@ int TTranscodeRun::ProcessInputPacket(TInStream& AIst, int AIndex, const AVPacke
         const AVRational fr = ff::av_guess_frame_rate(E.Finput_files[AIst.file_index], AIst.st, f);
         if (fr.num > 0 && fr.den > 0) d = std::llrint(1000000.0 / av_q2d(fr) * (1 + f->repeat_pict / 2.0));
       }
+      AIst.frame_duration = d;
       AIst.next_pts = Clamp64(static_cast<i128>(AIst.pts) + d);
     }
     if (E.Frate_emu) {
@@ -969,7 +1016,7 @@ void TTranscodeRun::OutputFrame(TInStream& AIst, int AIndex, AVFrame* AFrame) {
       const int64_t before = ost.video->EncodedBytes;
       const int dup = ost.video->nb_frames_dup, drop = ost.video->nb_frames_drop;
       const std::string label = FormatText("#%d.%d", AIst.file_index, AIst.index);
-      ost.video->Write(AFrame, sync.pts, label.c_str(), sync.next_pts);
+      ost.video->Write(AFrame, sync.pts, label.c_str(), AIst.frame_duration);
       E.Fvideo_size += ost.video->EncodedBytes - before;
       E.Fnb_frames_dup += ost.video->nb_frames_dup - dup;
       E.Fnb_frames_drop += ost.video->nb_frames_drop - drop;
@@ -1299,22 +1346,47 @@ bool TTranscodeRun::Run() {
   ReportProgress(-1, true);
   CloseCodecs();
   const bool broken = E.Broken();
-  if (!broken) CheckEveryStreamWritten();
+  if (!broken) {
+    CheckEveryStreamWritten();
+  } else if (!AnyStreamWritten()) {
+    // Stopped before anything was converted: there is nothing to keep, and a
+    // file that stood in the output's place stays as it was.
+    for (int i = 0; i < OutputCount(); ++i)
+      if (TOutputFile* f = E.OutputFile(i)) f->remove_on_release = true;
+  }
   return !broken;
 }
 
+bool TTranscodeRun::AnyStreamWritten() const {
+  for (auto& p : FOst)
+    if (p->first_group && p->writer && p->writer->Packets() > 0) return true;
+  return false;
+}
+
 void TTranscodeRun::CheckEveryStreamWritten() {
-  // An output that lacks a stream it was meant to hold is a failed
-  // conversion, however well the rest went; it is not left behind.
+  // A run that wrote no audio or video at all converted nothing and fails;
+  // its output is not left behind. A stream that stayed empty beside others
+  // that were written (a download cut after its first picture) is named in a
+  // warning, and the output keeps what the others hold.
+  std::vector<const TOutStream*> empty;
+  bool anyWritten = false;
   for (auto& p : FOst) {
     const TOutStream& ost = *p;
     const int type = ost.setup->type;
     if (!ost.first_group || (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO)) continue;
-    if (E.Fmax_frames[type] <= 0 || (ost.writer && ost.writer->Packets() > 0)) continue;
+    if (E.Fmax_frames[type] <= 0) continue;
+    if (ost.writer && ost.writer->Packets() > 0)
+      anyWritten = true;
+    else
+      empty.push_back(&ost);
+  }
+  if (empty.empty()) return;
+  if (!anyWritten) {
     for (int i = 0; i < OutputCount(); ++i)
       if (TOutputFile* f = E.OutputFile(i)) f->remove_on_release = true;
-    Fail(NothingToConvert(ost, *FIst[ost.source_index]));
+    Fail(NothingToConvert(*empty.front(), *FIst[empty.front()->source_index]));
   }
+  for (const TOutStream* ost : empty) LogText(&E, llWarning, NothingToConvert(*ost, *FIst[ost->source_index]));
 }
 
 std::string TTranscodeRun::NothingToConvert(const TOutStream& AOst, const TInStream& AIst) {

@@ -24,7 +24,8 @@ int VideoSyncCount(int AMethod, bool AVariableFps, double ASyncTime, int64_t& AS
     if (delta > 0.6) ASyncOpts = std::llrint(ASyncTime);  // jump instead of duplicating
     return 1;
   }
-  if (delta > 1.1) return static_cast<int>(std::llrint(delta));
+  // A jump too large for a count is left to the caller's bound.
+  if (delta > 1.1) return delta >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(std::llrint(delta));
   return 1;
 }
 
@@ -237,8 +238,8 @@ void TVideoOutput::Rebuild(const AVFrame* APicture, const char* AInputLabel) {
   ++FGraphBuilds;
 }
 
-void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel, int64_t AEndUs) {
-  if (AEndUs != AV_NOPTS_VALUE && AEndUs > APtsUs) FLastEnd = AEndUs;
+void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel, int64_t ADurationUs) {
+  FPendingDuration = ADurationUs > 0 && ADurationUs != AV_NOPTS_VALUE ? ADurationUs : 0;
   if (APicture->width != FGeom.in_w || APicture->height != FGeom.in_h || APicture->format != FGeom.in_fmt)
     Rebuild(APicture, AInputLabel);
   if (!FGraph.Built()) {
@@ -256,9 +257,23 @@ void TVideoOutput::Write(const AVFrame* APicture, int64_t APtsUs, const char* AI
   }
 }
 
+int64_t TVideoOutput::SlotLimit() const {
+  if (P.end_time == INT64_MAX) return INT64_MAX;
+  const double slots = std::ceil(static_cast<double>(P.end_time - P.start_time) / 1000000.0 / av_q2d(P.enc_tb));
+  return slots <= 0 ? 0 : slots >= 9.0e18 ? INT64_MAX : static_cast<int64_t>(slots);
+}
+
 void TVideoOutput::Encode(const AVFrame* APicture, int64_t APtsUs) {
   const double syncTime = static_cast<double>(APtsUs - P.start_time) / 1000000.0 / av_q2d(P.enc_tb);
-  int count = VideoSyncCount(P.sync_method, P.variable_fps, syncTime, sync_opts);
+  const int64_t limit = SlotLimit();
+  // A picture due at or past the end is not shown: its timestamp is garbage
+  // (or past the recording limit), and no copy of it may stretch the output.
+  int count = syncTime >= static_cast<double>(limit) ? 0 : VideoSyncCount(P.sync_method, P.variable_fps, syncTime, sync_opts);
+  if (count > kMaxDuplicates) {
+    LogText(FSender, llError, FormatText("%d frame duplication too large, skipping", count - 1));
+    count = 0;
+  }
+  if (count > 0 && limit != INT64_MAX) count = static_cast<int>(std::clamp<int64_t>(limit - sync_opts, 0, count));
   if (count == 0) {
     ++nb_frames_drop;
     ShowDupOrDrop = true;
@@ -286,9 +301,11 @@ void TVideoOutput::Encode(const AVFrame* APicture, int64_t APtsUs) {
       throw;
     }
     if (LastFrameSize > 0 && OnEncoded) OnEncoded(FWork, frame_number);
-    if (FWork != FLast) {
+    if (i == 0) {
       ff::av_frame_unref(FLast);
       ff::av_frame_ref(FLast, FWork);
+      FLastSlot = syncTime;
+      FLastDuration = FPendingDuration;
     }
     ff::av_frame_unref(FWork);
     ++sync_opts;
@@ -330,22 +347,29 @@ void TVideoOutput::Drain() {
       ff::av_frame_unref(FFiltered);
     }
   }
-  // The last picture is shown until its display ends: at a constant rate it
-  // is repeated up to there (the last frame of a 1 fps input lasts a second).
+  // The last picture is shown for its own display time, the stream's frame
+  // duration: at a constant rate it is repeated up to there (the last frame
+  // of a 1 fps input lasts a second). It counts from the slot its timestamp
+  // gives, held between its last copy and the next free slot, so that a
+  // garbage timestamp cannot stretch it; the end still bounds it.
   const bool constantRate = P.sync_method == 1 || (P.sync_method < 0 && !P.variable_fps);
-  if (constantRate && FLast->buf[0] && FLastEnd != AV_NOPTS_VALUE) {
-    const int64_t end = std::min(FLastEnd, P.end_time);
-    const double endFrame = static_cast<double>(end - P.start_time) / 1000000.0 / av_q2d(P.enc_tb);
+  if (constantRate && FLast->buf[0] && FLastDuration > 0) {
+    const double due = std::clamp(FLastSlot, static_cast<double>(sync_opts - 1), static_cast<double>(sync_opts));
+    const double endFrame = due + static_cast<double>(FLastDuration) / 1000000.0 / av_q2d(P.enc_tb);
     int64_t count = std::llrint(endFrame) - sync_opts;
     count = std::min(count, P.max_frames - frame_number);
+    const int64_t limit = SlotLimit();
+    if (limit != INT64_MAX) count = std::min(count, limit - sync_opts);
     if (count > 0) {
       nb_frames_dup += static_cast<int>(count);
       ShowDupOrDrop = true;
       AVFrame* last = ff::av_frame_clone(FLast);
       if (!last) throw ETranscodeError(std::string("Video encoding failed"));
+      const int64_t duration = FLastDuration;
       try {
         for (int64_t i = 0; i < count && !(FBroken && FBroken()); ++i) {
           const int64_t at = sync_opts;
+          FPendingDuration = duration;
           Encode(last, static_cast<int64_t>(P.start_time + at * av_q2d(P.enc_tb) * 1000000.0 + 0.5));
           if (sync_opts == at) break;  // nothing was written
         }

@@ -91,7 +91,9 @@ struct TVideoOutputParams {
   int top_field_first = -1;      // -1: as the input picture says
   int me_threshold = 0;
   int verbose = 1;
-  int64_t end_time = INT64_MAX;  // microseconds: no picture is shown past it (the recording limit)
+  // Microseconds: no frame of the output starts at or past it (the recording
+  // limit, or the end of an input of known duration).
+  int64_t end_time = INT64_MAX;
   FILE* pass_log = nullptr;      // pass-1 statistics file (not owned)
   AVCodecContext* enc = nullptr; // source of the statistics text (not owned)
 };
@@ -108,12 +110,13 @@ class TVideoOutput {
 
   // One decoded picture whose sync stream stands at APtsUs (microseconds).
   // AInputLabel names the input stream in the size-change line ("#0.0").
-  // AEndUs: when the picture's display ends (AV_NOPTS_VALUE: not known).
+  // ADurationUs: how long the picture is shown, the stream's frame duration
+  // (0 or AV_NOPTS_VALUE: not known).
   void Write(const AVFrame* APicture, int64_t APtsUs, const char* AInputLabel = "#0.0",
-             int64_t AEndUs = AV_NOPTS_VALUE);
+             int64_t ADurationUs = AV_NOPTS_VALUE);
   // The encoder's delayed packets. At a constant frame rate the last picture
-  // is first repeated until its display ends, so that the output lasts as
-  // long as the input.
+  // is first repeated for its display time, so that the output lasts as long
+  // as the input.
   void Drain();
 
   int64_t sync_opts = 0;
@@ -159,9 +162,18 @@ class TVideoOutput {
   int FGraphBuilds = 0;
   AVFrame* FFiltered = nullptr;
   AVFrame* FWork = nullptr;
-  AVFrame* FLast = nullptr;              // the last picture encoded
-  int64_t FLastEnd = AV_NOPTS_VALUE;     // when the last input picture's display ends
+  // Output slots before the end (INT64_MAX: no end).
+  int64_t SlotLimit() const;
+
+  AVFrame* FLast = nullptr;     // the last picture encoded
+  double FLastSlot = 0;         // the slot its timestamp gave it
+  int64_t FLastDuration = 0;    // its display time (microseconds; 0: not known)
+  int64_t FPendingDuration = 0; // the display time of the picture being written
 };
+
+// More copies of one picture than this are a timestamp fault: the picture is
+// skipped, as the ffmpeg command line does.
+inline constexpr int kMaxDuplicates = 3600 * 30 * 30;
 
 // Encodes a decoded subtitle whose packet pts is APts (in AInTimeBase;
 // AV_NOPTS_VALUE when unknown) into packets with pts in microseconds (DVB:

@@ -285,6 +285,15 @@ void TForm1::Button5Click(rtl::TObject*) {
   input.OutputFolder = Video_OutPut_Folder_Edit->Text();
   input.Overwrite = OverwriteOutput;
   input.SelectedRow = cells.get();
+  // No output is created before its conversion starts, so the names the
+  // queue is to write count as taken: two rows never share one output.
+  CodecSetter.FileExists = [this](const rtl::String& AName) {
+    if (tables::OutputNameTaken(AName)) return true;
+    const rtl::String part = tables::FileNamePart(AName);
+    for (int i = 0; i < RowCount(); ++i)
+      if (Cell(i, app::qcOutputName) == part) return true;
+    return false;
+  };
   CodecSetter.Apply(Video, input);
 }
 

@@ -1,5 +1,6 @@
-// The task list driving real conversions: progress cadence, pause, stop and
-// a queue that mixes good and broken inputs.
+// The task list driving real conversions: progress cadence, pause, stop, a
+// queue that mixes good and broken inputs, and a file that stands where an
+// output goes.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -188,6 +189,73 @@ TEST_F(ConvertTest, BrokenInputsDoNotStopTheQueue) {
     EXPECT_EQ(probe.VideoStreamCount(), 1);
     EXPECT_EQ(probe.AudioStreamCount(), 1);
   }
+}
+
+TEST_F(ConvertTest, AFileInTheOutputsPlaceSurvivesAllButAConversionThatEnds) {
+  const std::string clip = tasklisttest::Fixtures::Get().Clip(1);
+  const std::string target = out_ / "phone.avi";
+  const std::string old = "the user's own phone.avi";
+  enginetest::WriteFile(target, old);
+  auto unchanged = [&] { return enginetest::ReadFile(target) == old; };
+  // Every file in the output folder but the target itself.
+  auto others = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(out_.path()))
+      if (e.path() != target) names.push_back(e.path().filename().string());
+    return names;
+  };
+  engine::TOutputOptions good;
+  good.VideoCodec = u"mpeg4";
+  good.AudioCodec = u"mp2";
+  // H.263 takes no 160x120 pictures: the encoder refuses to open.
+  engine::TOutputOptions failing = good;
+  failing.VideoCodec = u"h263";
+  auto add = [&](TFFmpegVCL& AVcl, engine::TOutputOptions AOut) {
+    const int task = AVcl.AddTask(U(clip), engine::PInputOptions{});
+    EXPECT_GE(task, 0) << rtl::U8(AVcl.LastErrMsg());
+    EXPECT_TRUE(AVcl.SetOutputFile(task, U(target), &AOut)) << rtl::U8(AVcl.LastErrMsg());
+  };
+  auto run = [&] {
+    {
+      std::lock_guard<std::mutex> g(m_);
+      terminates_.clear();
+    }
+    vcl_.Start(1);
+    EXPECT_TRUE(PumpUntil([this] { return FinalSeen(); }));
+    return TerminateOf(0);
+  };
+
+  add(vcl_, good);
+  EXPECT_TRUE(unchanged()) << "added";
+  vcl_.RemoveTask(0);
+  EXPECT_TRUE(unchanged()) << "removed";
+  add(vcl_, good);
+  add(vcl_, good);
+  vcl_.ClearTasks();
+  EXPECT_TRUE(unchanged()) << "cleared";
+  {
+    TFFmpegVCL closing(nullptr);
+    add(closing, good);
+  }
+  EXPECT_TRUE(unchanged()) << "closed";
+  EXPECT_TRUE(others().empty());
+
+  add(vcl_, failing);
+  TTerminateInfo end = run();
+  EXPECT_TRUE(end.Exception);
+  EXPECT_FALSE(end.Finished);
+  EXPECT_TRUE(unchanged()) << "failed conversion";
+  EXPECT_TRUE(others().empty());
+
+  vcl_.ClearTasks();
+  add(vcl_, good);
+  end = run();
+  EXPECT_TRUE(end.Finished) << rtl::U8(end.ExceptionMsg);
+  EXPECT_FALSE(unchanged());
+  player::TAVProbe probe(nullptr);
+  EXPECT_TRUE(probe.LoadFile(U(target)));
+  EXPECT_EQ(probe.VideoStreamCount(), 1);
+  EXPECT_TRUE(others().empty());
 }
 
 }  // namespace

@@ -11,51 +11,22 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <set>
 #include <vector>
 
 #include "engine/FFmpeg.h"
+#include "engine/FFmpegLogger.h"
 #include "engine/TranscodeRun.h"
 #include "tests/engine/TranscodeTestUtils.h"
 
 using namespace engine;
 using transcodetest::CountFrames;
 using transcodetest::Probe;
+using transcodetest::ShiftOggGranules;
 using transcodetest::ToDouble;
 
 namespace {
-
-// The CRC of an Ogg page (polynomial 0x04c11db7, no reflection).
-uint32_t OggCrc(const std::string& APage) {
-  uint32_t crc = 0;
-  for (unsigned char c : APage) {
-    crc ^= static_cast<uint32_t>(c) << 24;
-    for (int k = 0; k < 8; ++k) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
-  }
-  return crc;
-}
-
-// Adds ADelta to the granule position of every Ogg page from page AFirst on,
-// with the page checksums made right again.
-std::string ShiftOggGranules(std::string AData, int AFirst, uint64_t ADelta) {
-  size_t at = 0;
-  for (int page = 0; (at = AData.find("OggS", at)) != std::string::npos; ++page) {
-    const unsigned segments = static_cast<unsigned char>(AData[at + 26]);
-    size_t size = 27 + segments;
-    for (unsigned k = 0; k < segments; ++k) size += static_cast<unsigned char>(AData[at + 27 + k]);
-    uint64_t granule = 0;
-    for (int b = 7; b >= 0; --b) granule = granule << 8 | static_cast<unsigned char>(AData[at + 6 + b]);
-    if (page >= AFirst && granule != UINT64_MAX) {
-      granule += ADelta;
-      for (int b = 0; b < 8; ++b) AData[at + 6 + b] = static_cast<char>(granule >> (8 * b));
-      for (int b = 0; b < 4; ++b) AData[at + 22 + b] = 0;
-      const uint32_t crc = OggCrc(AData.substr(at, size));
-      for (int b = 0; b < 4; ++b) AData[at + 22 + b] = static_cast<char>(crc >> (8 * b));
-    }
-    at += size;
-  }
-  return AData;
-}
 
 class RealWorldTest : public ::testing::Test {
  protected:
@@ -83,6 +54,29 @@ class RealWorldTest : public ::testing::Test {
       EXPECT_TRUE(enginetest::RunFFmpeg(clip + "-c:v mpeg4 -c:a aac " + whole));
       const std::string data = enginetest::ReadFile(whole);
       enginetest::WriteFile(path, data.substr(0, data.find("\x1f\x43\xb6\x75") + 40));
+    } else if (AName == "firstpicture.mp4" || AName == "half.mp4") {
+      // A download of an MP4 whose index comes first, cut after its first
+      // picture, or at half its length (3 s of H.264 that holds no picture
+      // back, and AAC).
+      const std::string whole = dir / "faststart.mp4";
+      if (!std::filesystem::exists(whole))
+        EXPECT_TRUE(enginetest::RunFFmpeg(
+            "-f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i sine=duration=3 -c:v libx264 -bf 0 "
+            "-c:a aac -movflags faststart " + whole));
+      const std::string data = enginetest::ReadFile(whole);
+      size_t cut = data.size() / 2;
+      if (AName == "firstpicture.mp4") {
+        // The end of the first video packet, as ffprobe places it.
+        FILE* f = popen(("ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of csv=p=0 '" + whole +
+                         "' 2>/dev/null | head -1").c_str(), "r");
+        long long pos = 0, size = 0;
+        if (f) {
+          EXPECT_EQ(2, fscanf(f, "%lld,%lld", &size, &pos));
+          pclose(f);
+        }
+        cut = static_cast<size_t>(pos + size);
+      }
+      enginetest::WriteFile(path, data.substr(0, cut));
     } else if (AName == "long.mp4") {
       EXPECT_TRUE(enginetest::RunFFmpeg(
           "-f lavfi -i testsrc=size=320x240:rate=25:duration=4 -f lavfi -i sine=duration=4 -c:v mpeg4 -c:a aac " +
@@ -199,35 +193,63 @@ TEST_F(RealWorldTest, AnOutputThatIsTheInputIsRefusedBeforeAnythingIsOpened) {
   EXPECT_TRUE(SameFile(Dir / "sub/../none.mp4", Dir / "none.mp4"));
 }
 
-TEST_F(RealWorldTest, AStreamWithNothingToConvertFailsAndLeavesNoFile) {
+TEST_F(RealWorldTest, AStreamWithNothingToConvertBesideWrittenOnesIsAWarning) {
+  std::vector<std::string> warnings;
+  std::mutex lock;
+  GetFFLogger()->SetOnLog([&](rtl::TObject*, uint32_t, TLogLevel ALevel, const rtl::String& AMsg) {
+    std::lock_guard<std::mutex> g(lock);
+    if (ALevel == llWarning) warnings.push_back(rtl::U8(AMsg));
+  });
   struct Case {
     const char* input;
-    const char* message;
+    int pictures;         // -1: the run fails and leaves no file
+    const char* message;  // the warning, or the failure
   } cases[] = {
-      {"noaudio.mkv",
+      // An AAC track without a single packet: the pictures are kept.
+      {"noaudio.mkv", 25,
        "Nothing could be converted for output stream #0.1 (Audio): input stream #0.1 (aac) gave no frame that "
        "could be decoded"},
-      {"cut.mkv",
+      // Cut after its first picture, before any sound.
+      {"firstpicture.mp4", 1,
+       "Nothing could be converted for output stream #0.1 (Audio): input stream #0.1 (aac) gave no frame that "
+       "could be decoded"},
+      // Nothing at all: a failed run.
+      {"cut.mkv", -1,
        "Nothing could be converted for output stream #0.0 (Video): input stream #0.0 (mpeg4) gave no frame that "
        "could be decoded"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
+    warnings.clear();
     const std::string out = Dir / "out.mp4";
+    std::filesystem::remove(out);
     auto t = Make(Fixture(c.input), {{"vcodec", "mpeg4"}, {"acodec", "aac"}}, out);
     ASSERT_EQ(2u, t->OutputFile(0)->streams.size());
     Run(*t);
-    EXPECT_FALSE(t->Finished());
-    EXPECT_TRUE(t->FatalException());
-    EXPECT_EQ(c.message, rtl::U8(t->FatalMessage()));
-    EXPECT_FALSE(std::filesystem::exists(out));
+    if (c.pictures < 0) {
+      EXPECT_FALSE(t->Finished());
+      EXPECT_EQ(c.message, rtl::U8(t->FatalMessage()));
+      EXPECT_FALSE(std::filesystem::exists(out));
+      continue;
+    }
+    EXPECT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+    EXPECT_FALSE(t->FatalException());
+    EXPECT_EQ(c.pictures, CountFrames(out, "v"));
+    EXPECT_EQ("video", Probe(out)["s0.codec_type"]);
+    std::lock_guard<std::mutex> g(lock);
+    EXPECT_NE(std::find(warnings.begin(), warnings.end(), c.message), warnings.end());
   }
-  // With every stream written the same conversion finishes.
-  const std::string out = Dir / "whole.mp4";
-  auto t = Make(Fixture("av.mp4"), {{"vcodec", "mpeg4"}, {"acodec", "aac"}}, out);
+  GetFFLogger()->SetOnLog(nullptr);
+}
+
+TEST_F(RealWorldTest, AReadErrorEndsTheInputAndDrainsEveryEncoder) {
+  // The H.264 encoder holds some 40 pictures back: all of them come out.
+  const std::string out = Dir / "half.mp4";
+  auto t = Make(Fixture("half.mp4"), {{"vcodec", "libx264"}, {"acodec", "aac"}}, out);
   Run(*t);
-  EXPECT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
-  EXPECT_TRUE(std::filesystem::exists(out));
+  ASSERT_TRUE(t->Finished()) << rtl::U8(t->FatalMessage());
+  EXPECT_GT(CountFrames(out, "v"), 25);
+  EXPECT_GT(ToDouble(Probe(out)["format.duration"]), 1.0);
 }
 
 TEST_F(RealWorldTest, TimestampsThatJumpNearTheLimitAreADiscontinuityNotAWrap) {

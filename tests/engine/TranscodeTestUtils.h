@@ -53,6 +53,38 @@ inline int CountFrames(const std::string& path, const char* sel) {
   return n;
 }
 
+// The CRC of an Ogg page (polynomial 0x04c11db7, no reflection).
+inline uint32_t OggCrc(const std::string& APage) {
+  uint32_t crc = 0;
+  for (unsigned char c : APage) {
+    crc ^= static_cast<uint32_t>(c) << 24;
+    for (int k = 0; k < 8; ++k) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+  }
+  return crc;
+}
+
+// Adds ADelta to the granule position of every Ogg page from page AFirst on,
+// with the page checksums made right again.
+inline std::string ShiftOggGranules(std::string AData, int AFirst, uint64_t ADelta) {
+  size_t at = 0;
+  for (int page = 0; (at = AData.find("OggS", at)) != std::string::npos; ++page) {
+    const unsigned segments = static_cast<unsigned char>(AData[at + 26]);
+    size_t size = 27 + segments;
+    for (unsigned k = 0; k < segments; ++k) size += static_cast<unsigned char>(AData[at + 27 + k]);
+    uint64_t granule = 0;
+    for (int b = 7; b >= 0; --b) granule = granule << 8 | static_cast<unsigned char>(AData[at + 6 + b]);
+    if (page >= AFirst && granule != UINT64_MAX) {
+      granule += ADelta;
+      for (int b = 0; b < 8; ++b) AData[at + 6 + b] = static_cast<char>(granule >> (8 * b));
+      for (int b = 0; b < 4; ++b) AData[at + 22 + b] = 0;
+      const uint32_t crc = OggCrc(AData.substr(at, size));
+      for (int b = 0; b < 4; ++b) AData[at + 22 + b] = static_cast<char>(crc >> (8 * b));
+    }
+    at += size;
+  }
+  return AData;
+}
+
 // An encoder port that keeps the frames it is sent and answers each with a
 // packet as large as the frame's sample count.
 class TRecordingPort : public engine::TEncoderPort {

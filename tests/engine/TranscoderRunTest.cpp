@@ -1,6 +1,8 @@
 // The transcoder as a container and its run protocol: construction limits,
 // refused starts, runs in the caller and on the conversion thread, pause and
 // stop, cancel before start, failures, and what a run leaves on disk.
+#include <sys/stat.h>
+
 #include <atomic>
 #include <filesystem>
 #include <thread>
@@ -184,21 +186,71 @@ TEST_F(TranscoderRunTest, FailureIsRecordedAndCleanUpStillRuns) {
   EXPECT_EQ(LogCapture::Get().Count("Video encoding failed", engine::llQuiet), 1);
 }
 
-TEST_F(TranscoderRunTest, EmptyOutputsAreRemovedAndWrittenOnesKept) {
-  const std::string empty = tmp / "empty.wav", kept = tmp / "kept.wav";
-  auto e = Ready(empty);
-  e->For = 1;
-  ASSERT_TRUE(std::filesystem::exists(empty));
-  e->StartConvert(false, rtl::tpNormal);
-  EXPECT_FALSE(std::filesystem::exists(empty));
+TEST_F(TranscoderRunTest, AFileInTheOutputsPlaceIsReplacedOnlyByARunThatEnds) {
+  const std::string old = "the user's own file";
+  struct Case {
+    const char* Name;
+    bool Existing;       // a file stands in the output's place
+    std::string Write;   // what the run writes
+    const char* Fail;    // the run fails after writing
+    bool Stop;           // the user stops the run
+    const char* After;   // the file's content afterwards; null: no file
+  } cases[] = {
+      {"finished over a file", true, "new", nullptr, false, "new"},
+      {"stopped over a file", true, "new", nullptr, true, "new"},
+      {"failed over a file", true, "new", "Video encoding failed", false, "the user's own file"},
+      {"finished empty over a file", true, "", nullptr, false, "the user's own file"},
+      {"failed where no file stood", false, "part", "stopped with data", false, "part"},
+      {"finished empty where no file stood", false, "", nullptr, false, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    enginetest::TempDir dir;
+    const std::string out = dir / "phone.wav";
+    if (c.Existing) enginetest::WriteFile(out, old);
+    auto t = Ready(out);
+    // Opening the output creates, opens and truncates nothing.
+    EXPECT_EQ(std::filesystem::exists(out), c.Existing);
+    if (c.Existing) EXPECT_EQ(enginetest::ReadFile(out), old);
+    t->WriteBytes = c.Write;
+    t->Fail = c.Fail;
+    if (c.Stop) {
+      t->StartConvert(true, rtl::tpNormal)->Start();
+      while (t->Points == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      // Until the run ends the file in the output's place is the old one.
+      EXPECT_EQ(enginetest::ReadFile(out), old);
+      t->Stop(true);
+    } else {
+      t->For = 1;
+      t->StartConvert(false, rtl::tpNormal);
+    }
+    EXPECT_EQ(t->FatalException(), c.Fail != nullptr) << rtl::U8(t->FatalMessage());
+    if (c.After) {
+      EXPECT_EQ(enginetest::ReadFile(out), c.After);
+      // A new output gets the permissions of any new file, not private ones.
+      if (!c.Existing || std::string(c.After) != old) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(out).permissions()), 0666 & ~mask);
+      }
+    } else
+      EXPECT_FALSE(std::filesystem::exists(out));
+    // Nothing else is left in the folder.
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.path() != out;
+    EXPECT_EQ(files, 0);
+  }
+}
 
-  auto k = Ready(kept);
-  k->WriteBytes = "x";
-  k->For = 1;
-  k->Fail = "stopped with data";
-  k->StartConvert(false, rtl::tpNormal);
-  EXPECT_TRUE(std::filesystem::exists(kept));
-  EXPECT_EQ(engine::FileSizeByName(rtl::S(kept)), 1);
+TEST_F(TranscoderRunTest, ATaskFreedWithoutARunLeavesTheFileInItsPlace) {
+  const std::string out = tmp / "phone.wav";
+  enginetest::WriteFile(out, "the user's own file");
+  Ready(out).reset();
+  EXPECT_EQ(enginetest::ReadFile(out), "the user's own file");
+  auto t = Ready(out);
+  t->Cancel(true);  // ended before it started
+  t.reset();
+  EXPECT_EQ(enginetest::ReadFile(out), "the user's own file");
 }
 
 TEST_F(TranscoderRunTest, CancelBeforeStartNotifiesOnAnotherThread) {

@@ -151,6 +151,40 @@ TEST_F(VideoOutputTest, MaxFramesAndStopCutTheCopies) {
   ff::av_frame_free(&f);
 }
 
+TEST_F(VideoOutputTest, TheLastPictureAndGarbageTimesAreHeldToTheEnd) {
+  // 25 fps out; pictures shown 100 ms each. Frames counted after the drain.
+  struct Case {
+    const char* Name;
+    std::vector<int64_t> Pts;  // microseconds
+    int64_t EndTime;           // the end of the input, or INT64_MAX
+    size_t Frames;
+  } cases[] = {
+      // The last picture is repeated for its own display time.
+      {"plain", {0, 100000, 200000}, INT64_MAX, 8},
+      // A last picture timed near the limit: skipped, the one before keeps its time.
+      {"garbage last", {0, 100000, INT64_MAX - 5}, INT64_MAX, 5},
+      // A first picture timed near the limit, the rest in order.
+      {"garbage first", {INT64_MAX / 2, 100000, 200000}, INT64_MAX, 8},
+      // With the input's end known, nothing starts at or past it.
+      {"known end", {0, 100000, 200000, 10000000}, 250000, 7},
+      {"end cuts the last display", {0, 100000, 200000}, 230000, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TPicturePort port;
+    Sink sink;
+    TVideoOutputParams p;
+    p.sync_method = 1;
+    p.end_time = c.EndTime;
+    TVideoOutput out(p, Geometry(64, 48, 64, 48), port, sink.fn(), nullptr);
+    AVFrame* f = Picture(64, 48);
+    for (int64_t pts : c.Pts) out.Write(f, pts, "#0.0", 100000);
+    out.Drain();
+    EXPECT_EQ(c.Frames, port.Pics.size());
+    ff::av_frame_free(&f);
+  }
+}
+
 TEST_F(VideoOutputTest, CropScaleAndSizeChangeKeepTheEncoderSize) {
   TPicturePort port;
   Sink sink;

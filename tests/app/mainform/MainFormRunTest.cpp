@@ -200,6 +200,40 @@ TEST_F(MainFormRunTest, RowCellsRewriteTheirSlotsAtStart) {
   form->FFVCL->ClearTasks();
 }
 
+TEST_F(MainFormRunTest, AddingTouchesNoOutputAndRowsNeverShareOne) {
+  CreateWithOptions();
+  const std::string clip = Clip("phone.avi");
+  AddFilesToRun({clip, clip});
+  ASSERT_EQ(form->RowCount(), 2);
+  // Nothing is written before the start, and still the two names differ.
+  EXPECT_NE(Cell(0, app::qcOutputName), Cell(1, app::qcOutputName));
+  EXPECT_FALSE(fs::exists(Out(0)));
+  EXPECT_FALSE(fs::exists(Out(1)));
+  form->btnClearClick(nullptr);
+
+  // With overwriting chosen, a file in the output's place is left as it is
+  // by adding, removing and clearing.
+  form->OverwriteOutput = true;
+  AddFilesToRun({clip});
+  const std::string target = Out(0);
+  form->btnClearClick(nullptr);
+  const std::string old = "the user's own file";
+  std::ofstream(target) << old;
+  auto unchanged = [&] {
+    std::ifstream in(target);
+    return std::string(std::istreambuf_iterator<char>(in), {}) == old;
+  };
+  AddFilesToRun({clip, clip});
+  ASSERT_EQ(form->RowCount(), 2);
+  EXPECT_EQ(Out(0), target);
+  EXPECT_TRUE(unchanged()) << "added";
+  form->lvFiles->SetItemIndex(1);
+  form->btnRemoveClick(nullptr);
+  EXPECT_TRUE(unchanged()) << "removed";
+  form->btnClearClick(nullptr);
+  EXPECT_TRUE(unchanged()) << "cleared";
+}
+
 TEST_F(MainFormRunTest, ProgressCellsAndLateOrStrayEvents) {
   CreateWithOptions();
   AddFilesToRun({Clip("progress.avi")});

@@ -105,6 +105,8 @@ TEST(SettingsCodecTable, RowsCarryTheOlderCopysValues) {
       {111, ".m4a", ".alac", nullptr, nullptr, nullptr, nullptr, nullptr, 0, "alac", "2", "48000", 128000, true},
       {112, ".amr", ".amr", nullptr, nullptr, nullptr, nullptr, nullptr, 0, "libopencore_amrnb", "1", "8000", 7400, true},
       {206, ".wmv", ".asf", "wmv2", "", "25", "", "1280*720", 1600000, "wmav2", "2", "48000", 128000, false},
+      {207, ".vob", ".vob", "", "", "25", "", "1280*720", 1600000, "ac3", "2", "48000", 128000, false},
+      {208, ".mpg", ".mpg", "mpeg2video", "", "25", "", "1280*720", 1600000, "mp2", "2", "48000", 128000, false},
       {400, ".mp4", ".mp4", "mpeg4", "", "25", "", "320*240", 600000, "libfaac", "2", "48000", 128000, false},
       {401, ".mp4", ".mp4", "libxvid", "", "25", "", "640*480", 1000000, "libfaac", "2", "48000", 128000, false},
       {402, ".mp4", ".mp4", "mpeg4", "", "25", "16:9", "640*480", 600000, "libfaac", "2", "48000", 128000, false},

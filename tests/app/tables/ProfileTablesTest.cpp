@@ -39,7 +39,7 @@ TEST(ProfileTables, SizesAndKeysAgreeAcrossTables) {
   for (int g = 0; g < 28; ++g) EXPECT_EQ(catalogue.Group(g).size(), sizes[g]) << "group " << g;
 
   EXPECT_EQ(FormatCodecTable().Rows().size(), 288u);
-  EXPECT_EQ(FormatCodecTable().AudioSets().size(), 29u);
+  EXPECT_EQ(FormatCodecTable().AudioSets().size(), 30u);
   EXPECT_EQ(PresetChoiceTable().Rows().size(), 288u);
   EXPECT_EQ(PresetChoiceTable().Lists().size(), 88u);
   std::size_t entries = 0;
@@ -262,6 +262,10 @@ const SpotRow kSpotRows[] = {
      {"该格式无视频", "无视频", "无视频", "7.4 kbps", "8000", "无视频"}},
     {202, "高清H264视频格式(*.mp4)", ".mp4", "libx264", "", "25", "1280*720", "", 1600000, "libmp3lame", "2", "48000", 256000,
      {"1280*720", "1200 kbps", "29.97", "192 kbps", "48000", "保持原视频模式"}},
+    // The MPEG program-stream rows take the audio their containers carry.
+    {207, "高清DVD视频格式(*.vob)", ".vob", "", "", "25", "1280*720", "", 1600000, "ac3", "2", "48000", 128000, {}},
+    {208, "高清MPEG-2视频格式(*.mpg)", ".mpg", "mpeg2video", "", "25", "1280*720", "", 1600000, "mp2", "2", "48000", 128000,
+     {}},
     {308, "iPod touch MPEG-4 480P视频(*.mp4)", ".mp4", "libxvid", "", "25", "640*480", "", 7680000, "libfaac", "2", "48000", 128000, {}},
     {311, "iPod touch MPEG-4 480P宽屏视频(*.mp4)", ".mp4", "libxvid", "", "25", "640*480", "16:9", 1200000, "libfaac", "2", "48000", 128000,
      {"640*272", "768 kbps", "25.00", "128 kbps", "48000", "宽屏视频16:9模式"}},
