@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "app/tables/PresetTexts.h"
+#include "platform/forms/FormRender.h"
 #include "platform/rtl/SysUtils.h"
 #include "resources/tvlResources.h"
 #include "skin/data/bsSkinFormRegistry.h"
@@ -109,6 +110,56 @@ TEST_F(MainFormWindowTest, QueueBarsShowForOverflowAndFollowWheelKeysAndMovesInE
   form->btnClear->Click();
   Pump();
   EXPECT_FALSE(v->Visible());
+}
+
+// The main window as the application's main form (whose hint component
+// every hint uses), with the test's environment.
+struct TMainForm1 : app::TForm1 {
+  static inline app::TMainFormEnvironment Env;
+  explicit TMainForm1(rtl::TComponent* owner) : TForm1(owner, Env) {}
+};
+
+// Gallery: fourteen rows and the hint of the queue's move-down button, in
+// two light and two dark skins; each picture is the window with the hint
+// window laid over it where it shows on the screen.
+TEST_F(MainFormWindowTest, GalleryOfFourteenRowsAndAHintInFourSkins) {
+  TMainForm1::Env.OptionIniFile = S((home / "option.ini").string());
+  TMainForm1::Env.Dialogs = &dialogs;
+  TMainForm1::Env.CreatePlayer = false;
+  form = forms::Application->CreateForm<TMainForm1>();
+  Show();
+  AddFiles(std::vector<std::string>(14, Clip("旅行片段.avi", 1)));
+  ASSERT_EQ(form->RowCount(), 14);
+  const char* dir = std::getenv("TVL_TEST_PICTURES");
+  const std::string pictures = dir ? dir : ".";
+  for (int skin : {0, 4, 6, 8}) {
+    SCOPED_TRACE("skin " + std::to_string(skin));
+    form->ApplySkin(skin);
+    Pump();
+    forms::Application->CancelHint();
+    win::headless::MouseMove(form->bsSkinButton4->ClientToScreen({4, 4}));
+    Pump();
+    for (int t = 0; t < forms::Application->HintPause + 50; t += 10) {
+      win::headless::AdvanceClock(10);
+      Pump();
+    }
+    auto* hint = dynamic_cast<skin::TbsSkinHintWindow*>(forms::Application->HintWindow());
+    ASSERT_NE(hint, nullptr);
+    ASSERT_TRUE(hint->Visible());
+    EXPECT_EQ(hint->Caption(), u"下移");
+    EXPECT_EQ(hint->SkinInUse(), form->bsSkinData1);
+    EXPECT_TRUE(form->bsSkinScrollBar2->Visible());
+    const std::string base = pictures + "/mainform_skin" + std::to_string(skin) + "_14rows";
+    ASSERT_TRUE(forms::RenderToPng(form, base + "_window.png"));
+    ASSERT_TRUE(forms::RenderToPng(hint, base + "_hint.png"));
+    win::RECT fr, hr;
+    win::GetWindowRect(form->Handle(), &fr);
+    win::GetWindowRect(hint->Handle(), &hr);
+    const std::string cmd = "convert '" + base + "_window.png' '" + base + "_hint.png' -geometry +" +
+                            std::to_string(hr.Left - fr.Left) + "+" + std::to_string(hr.Top - fr.Top) +
+                            " -composite '" + base + "_hint_over.png' 2>/dev/null";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+  }
 }
 
 // ---------------------------------------------------------------- skin at start-up
