@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "app/tables/PresetTexts.h"
+#include "engine/MyUtils.h"
 #include "platform/forms/FormRender.h"
 #include "platform/rtl/SysUtils.h"
 #include "resources/tvlResources.h"
@@ -240,6 +241,28 @@ TEST_F(MainFormWindowTest, AnUnknownAspectTextKeepsTheField) {
   EXPECT_EQ(form->ApplyPresetText(tables::pbAspectMode, u"宽屏电影模式"), u"16:9");
   EXPECT_EQ(form->ApplyPresetText(tables::pbAspectMode, u"普通视频4:3模式"), u"4:3");
   EXPECT_EQ(form->ApplyPresetText(tables::pbAspectMode, u"保持原视频模式"), u"");
+}
+
+// The log of an opened preview describes the file the player opened, from the
+// player's own probe, not the file the engine's probe read last.
+TEST_F(MainFormWindowTest, TheOpenLogDescribesThePlayersFile) {
+  app::TMainFormEnvironment env;
+  env.OptionIniFile = S((home / "option.ini").string());
+  env.Dialogs = &dialogs;
+  env.CreatePlayer = true;
+  form = new TForm1(forms::Application, env);
+  const std::string played = Clip("played.avi", 1), probed = Clip("probed.avi", 1);
+  // The libraries as an add command loads them; the engine's probe then
+  // reads a file of its own.
+  ASSERT_TRUE(form->FFVCL->AVLibLoaded() || form->FFVCL->LoadAVLib(engine::GetExePath() + u"LibAV"));
+  ASSERT_TRUE(form->FFVCL->AVProbe()->LoadFile(S(probed)));
+  ASSERT_TRUE(form->RIDodevu->AVProbe()->LoadFile(S(played)));
+  form->mmoLog->Lines()->Clear();
+  int w = 0, h = 0;
+  form->FFPlayerFileOpen(form->RIDodevu, 1000000, 160, 120, w, h);
+  EXPECT_TRUE(LogHas(u"File Name: " + S(played)));
+  EXPECT_FALSE(LogHas(u"File Name: " + S(probed)));
+  EXPECT_TRUE(LogHas(u"frame size: 160x120")) << U(form->mmoLog->Lines()->Text());
 }
 
 class MainFormPickersRunTest : public MainFormRunTest {
