@@ -232,6 +232,22 @@ TEST_F(MainFormWindowTest, AFolderIsListedInNameOrderAndWalkedFromItsLastName) {
   }
 }
 
+// An error inside the selection handling ends it silently: the pickers keep
+// what the steps before the error set.
+TEST_F(MainFormWindowTest, AnErrorWhileSelectingARowEndsTheHandlingSilently) {
+  Create();
+  const std::string clip = Clip("guarded.avi", 1);
+  AddOne(clip);
+  form->bsSkinOfficeComboBox2->SetIndex(5);  // the row's format changes to the first audio one
+  ASSERT_EQ(form->RowCount(), 1);
+  form->lvFiles->SetItemIndex(-1);
+  form->bsSkinOfficeComboBox2->SetIndex(0);  // no row selected: only the pickers
+  // The last step, opening the preview, fails.
+  form->Button31->OnClick = [](rtl::TObject*) { throw rtl::Exception(u"no preview"); };
+  EXPECT_NO_THROW(form->lvFiles->SetItemIndex(0));
+  EXPECT_EQ(form->bsSkinOfficeComboBox2->ItemIndex(), 5) << "the steps before the error stay done";
+}
+
 // ---------------------------------------------------------------- presets
 
 // An aspect text the pickers do not know keeps the field as it was.
