@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
   WatchTerminationSignals(app::Form1->Handle());
   forms::Application->Run();
   forms::DoneForms();
+  app::EndProgramServices();
   win::ShutdownWindowSystem();
   return 0;
 }

@@ -46,7 +46,7 @@ class TForm2 : public forms::TForm {
   skin::TbsSkinButton* bsSkinButton1 = nullptr;      // "确定"
 };
 
-// The form description (resources/forms).
+// The form description (AboutBoxLayout.cpp).
 void BuildForm2(TForm2* Form, skin::TbsSkinData* SkinData);
 
 }  // namespace appforms

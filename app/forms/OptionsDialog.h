@@ -93,7 +93,7 @@ class TForm5 : public forms::TForm {
   rtl::String FLastError;
 };
 
-// The form description (resources/forms).
+// The form description (OptionsDialogLayout.cpp).
 void BuildForm5(TForm5* Form, skin::TbsSkinData* SkinData);
 
 }  // namespace appforms

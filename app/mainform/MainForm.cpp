@@ -247,6 +247,7 @@ void TForm1::SetAddCommandsEnabled(bool enabled) {
   btnAdd->SetEnabled(enabled);
   for (forms::TMenuItem* item : {N11111, N2222, N3331})
     if (item) item->SetEnabled(enabled);
+  for (forms::TMenuItem* item : FileMenuAddItems) item->SetEnabled(enabled);
 }
 
 // ---------------------------------------------------------------- pickers
@@ -312,9 +313,55 @@ void TForm1::bsSkinOfficeComboBox1Change(rtl::TObject*) {
   const int row = SelectedRow();
   if (row < 0) return;
   Button5->Click();
+  // The row converts with what the six pickers show, not with the values the
+  // profile's codec parameters name for them.
+  WritePresetCells(row);
   SetCell(row, qcOutputName, ReplaceExtension(Cell(row, qcOutputName), ext));
   SetCell(row, qcCategory, CategoryCode(bsSkinOfficeComboBox2->ItemIndex(), bsSkinOfficeComboBox1->ItemIndex()));
   if (lvFiles->CanFocus()) lvFiles->SetFocus();
+}
+
+rtl::String TForm1::ApplyPresetText(int box, const rtl::String& text) {
+  switch (box) {
+    case tables::pbFrameSize:
+      Video.Video_FrameSize = text == u"保持原分辨率" || text == u"该格式无视频" ? rtl::String() : text;
+      return Video.Video_FrameSize;
+    case tables::pbFrameRate:
+      Video.Video_FrameRate = text == u"保持原帧速率" || text == u"无视频" ? rtl::String() : text;
+      return Video.Video_FrameRate;
+    case tables::pbVideoBitrate:
+      Video.Video_VideoBitrate = tables::VideoBitrateOfPreset(text);
+      return rtl::IntToStr(Video.Video_VideoBitrate);
+    case tables::pbAudioBitrate:
+      Video.Video_AudioBitrate = tables::AudioBitrateOfPreset(text);
+      return rtl::IntToStr(Video.Video_AudioBitrate);
+    case tables::pbSampleRate:
+      Video.Video_AudioSampleRate = text;
+      return text;
+    case tables::pbAspectMode:
+      Video.Video_FrameAspectRatio = tables::AspectOfPreset(text, Video.Video_FrameAspectRatio);
+      return Video.Video_FrameAspectRatio;
+  }
+  return {};
+}
+
+bool TForm1::WritePresetCell(int row, int box) {
+  const TPresetCellPlace place = kPresetCellPlaces[std::size_t(box)];
+  auto* picker = PresetBoxes()[std::size_t(box)];
+  SetCell(row, qcPresetChoices, WithPresetChoice(Cell(row, qcPresetChoices), place.Position, picker->ItemIndex()));
+  try {
+    // The row's value cell holds what the picker shows.
+    SetCell(row, place.ValueCell, ApplyPresetText(box, picker->Text()));
+  } catch (const rtl::Exception& e) {
+    // A text without a number leaves the row's value as it was.
+    Log(rtl::String(e.Message()));
+    return false;
+  }
+  return true;
+}
+
+void TForm1::WritePresetCells(int row) {
+  for (int box = 0; box < tables::kPresetBoxCount; ++box) WritePresetCell(row, box);
 }
 
 void TForm1::PresetChange(rtl::TObject* Sender) {
@@ -325,44 +372,7 @@ void TForm1::PresetChange(rtl::TObject* Sender) {
   for (std::size_t i = 0; i < boxes.size(); ++i)
     if (boxes[i] == Sender) box = int(i);
   if (box < 0) return;
-  const TPresetCellPlace place = kPresetCellPlaces[std::size_t(box)];
-  auto* picker = boxes[std::size_t(box)];
-  SetCell(row, qcPresetChoices, WithPresetChoice(Cell(row, qcPresetChoices), place.Position, picker->ItemIndex()));
-  const rtl::String text = picker->Text();
-  rtl::String value;
-  try {
-    switch (box) {
-      case tables::pbFrameSize:
-        Video.Video_FrameSize = text == u"保持原分辨率" || text == u"该格式无视频" ? rtl::String() : text;
-        value = Video.Video_FrameSize;
-        break;
-      case tables::pbFrameRate:
-        Video.Video_FrameRate = text == u"保持原帧速率" || text == u"无视频" ? rtl::String() : text;
-        value = Video.Video_FrameRate;
-        break;
-      case tables::pbVideoBitrate:
-        Video.Video_VideoBitrate = tables::VideoBitrateOfPreset(text);
-        value = rtl::IntToStr(Video.Video_VideoBitrate);
-        break;
-      case tables::pbAudioBitrate:
-        Video.Video_AudioBitrate = tables::AudioBitrateOfPreset(text);
-        value = rtl::IntToStr(Video.Video_AudioBitrate);
-        break;
-      case tables::pbSampleRate:
-        Video.Video_AudioSampleRate = text;
-        value = text;
-        break;
-      case tables::pbAspectMode:
-        Video.Video_FrameAspectRatio = tables::AspectOfPreset(text);
-        value = Video.Video_FrameAspectRatio;
-        break;
-    }
-  } catch (const rtl::Exception& e) {
-    // A text without a number leaves the row's value as it was.
-    Log(rtl::String(e.Message()));
-    return;
-  }
-  SetCell(row, place.ValueCell, value);
+  if (!WritePresetCell(row, box)) return;
   if (lvFiles->CanFocus()) lvFiles->SetFocus();
 }
 

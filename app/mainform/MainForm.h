@@ -38,10 +38,15 @@
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/controls/bsSkinSlider.h"
 #include "skin/data/bsCompressedSkinList.h"
+#include "skin/controls/bsSkinScrollBar.h"
+#include "skin/data/bsResourceStrData.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/forms/bsBusinessSkinForm.h"
+#include "skin/menus/bsSkinFrameMenus.h"
+#include "skin/menus/bsSkinHint.h"
 #include "skin/menus/bsSkinMainMenuBar.h"
 #include "skin/menus/bsSkinMenus.h"
+#include "skin/menus/bsTrayIcon.h"
 
 namespace app {
 
@@ -72,6 +77,9 @@ class TForm1 : public forms::TForm {
 
   // ---- components (made by the form description)
   skin::TbsSkinData* bsSkinData1 = nullptr;
+  skin::TbsResourceStrData* bsResourceStrData1 = nullptr;
+  skin::TbsSkinHint* bsSkinHint1 = nullptr;
+  skin::TbsTrayIcon* bsTrayIcon1 = nullptr;  // linked to the frame, disabled, never shown
   skin::TbsCompressedSkinList* bsCompressedSkinList1 = nullptr;
   skin::TbsBusinessSkinForm* bsBusinessSkinForm1 = nullptr;
   skin::TbsSkinPopupMenu* bsSkinPopupMenu1 = nullptr;
@@ -89,6 +97,7 @@ class TForm1 : public forms::TForm {
 
   skin::TbsSkinPanel* bsSkinPanel1 = nullptr;  // queue frame
   skin::TbsSkinListView* lvFiles = nullptr;
+  skin::TbsSkinScrollBar *bsSkinScrollBar1 = nullptr, *bsSkinScrollBar2 = nullptr;  // lvFiles' bars
   skin::TbsSkinButton *bsSkinButton3 = nullptr, *bsSkinButton4 = nullptr, *bsSkinButton21 = nullptr;
   forms::TEdit* edt = nullptr;
   skin::TbsSkinPanel* bsSkinPanel5 = nullptr;  // empty-queue picture
@@ -169,6 +178,14 @@ class TForm1 : public forms::TForm {
   void bsSkinOfficeComboBox2Change(rtl::TObject* Sender);
   void bsSkinOfficeComboBox1Change(rtl::TObject* Sender);
   void PresetChange(rtl::TObject* Sender);
+  // Converts a preset box's text into its Video_ field; the text of the
+  // row's value cell. Raises EConvertError on a bit rate without a number.
+  rtl::String ApplyPresetText(int box, const rtl::String& text);
+  // Writes the box's index into the row's cell 9 and its value into the
+  // value cell; false when the text could not be converted.
+  bool WritePresetCell(int row, int box);
+  // All six: the row then converts with exactly what the pickers show.
+  void WritePresetCells(int row);
 
   // The full names of the files (not folders) of a folder matching a mask;
   // none when the folder does not exist.
@@ -280,6 +297,8 @@ class TForm1 : public forms::TForm {
   bool EnsureLibraries();
   void AddFromList(const std::vector<rtl::String>& names, bool folder, int rowsBefore);
   void SelectRow(int index);
+  // The selected row's category, format and presets into the pickers.
+  void SelectionToPickers();
   void StopPlayer();
   void ShowMessage(const rtl::String& text);
   rtl::String FormatExtension() const;
@@ -289,6 +308,7 @@ class TForm1 : public forms::TForm {
   std::unique_ptr<TOptionIni> ini_;
   bool closing_ = false;
   bool addingFile_ = false;  // the codec step then writes no row
+  bool tasksReady_ = false;  // the last rebuild made a task with its output for every row
   // The log lines of an add command reach the memo at its end, in one piece.
   int logBatch_ = 0;
   std::vector<rtl::String> pendingLog_;

@@ -154,8 +154,8 @@ void BuildForm1Commands(TForm1* f) {
   };
   forms::TMenuItem* root = f->bsSkinMainMenu1->Items();
   auto* fileMenu = item(root, u"N1", u"文件", {});
-  f->FileMenuAddItems = {item(fileMenu, u"N11", u"添加一个文件", run(&f->btnAdd)),
-                         item(fileMenu, u"N12", u"添加多个文件", run(&f->Button8)),
+  f->FileMenuAddItems = {item(fileMenu, u"Item111", u"添加一个文件", run(&f->btnAdd)),
+                         item(fileMenu, u"Item121", u"添加多个文件", run(&f->Button8)),
                          item(fileMenu, u"N21", u"添加整个目录", run(&f->Button12))};
   separator(fileMenu);
   f->N4 = item(fileMenu, u"N4", u"退出", click(&TForm1::N4Click));

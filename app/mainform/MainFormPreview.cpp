@@ -46,7 +46,8 @@ void TForm1::Button31Click(rtl::TObject*) {
 
 void TForm1::FFPlayerFileOpen(rtl::TObject*, std::int64_t ADuration, int AFrameWidth, int AFrameHeight,
                               int& AScreenWidth, int& AScreenHeight) {
-  if (player::TAVProbe* probe = FFVCL->AVProbe()) Log(probe->FileInfoText());
+  // The file the player opened, described by the player's own probe.
+  if (player::TAVProbe* probe = RIDodevu ? RIDodevu->AVProbe() : nullptr) Log(probe->FileInfoText());
   Log(rtl::Format(u"duration: %f, frame size: %dx%d", {double(ADuration) / 1000000.0, AFrameWidth, AFrameHeight}));
   if (FScreenControl) {
     AScreenWidth = FScreenControl->Width();

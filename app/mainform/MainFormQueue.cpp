@@ -281,6 +281,15 @@ void TForm1::edtExit(rtl::TObject*) {
 
 void TForm1::lvFilesSelectItem(rtl::TObject*, forms::TListItem*, bool) {
   if (closing_) return;
+  // Whatever goes wrong on the way ends the handling silently; the pickers
+  // keep what the steps before set.
+  try {
+    SelectionToPickers();
+  } catch (...) {
+  }
+}
+
+void TForm1::SelectionToPickers() {
   const int row = lvFiles->ItemIndex();
   if (row < 0 || row >= RowCount()) return;
   const auto category = DecodeCategoryCode(Cell(row, qcCategory));
@@ -296,6 +305,9 @@ void TForm1::lvFilesSelectItem(rtl::TObject*, forms::TListItem*, bool) {
     const int index = (*presets)[k];
     if (index < boxes[k]->Items()->Count()) boxes[k]->SetIndex(index);
   }
+  // Also the pickers whose text did not change: the row converts with what
+  // all six show.
+  if (row < RowCount() && lvFiles->ItemIndex() == row) WritePresetCells(row);
   bsSkinSlider1->SetValue(0);
   if (row < RowCount()) T_Movie_PLayer_FileName = lvFiles->Items()->Items(row)->Caption();
   Button31->Click();

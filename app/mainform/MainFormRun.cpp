@@ -58,12 +58,12 @@ void TForm1::btnStartClick(rtl::TObject*) {
     ShowMessage(rtl::String(e.Message()));
     return;
   }
-  // A row the engine refused ends the start before anything runs.
-  if (FFVCL->TasksCount() != RowCount()) return;
+  // A row whose file or output the engine refused ends the start before
+  // anything runs.
+  if (!tasksReady_) return;
 
   SetAddCommandsEnabled(false);
   bsSkinMenuSpeedButton1->SetGlyph(GlyphImages[std::size_t(kAddGlyph - 1 - 2)]->Picture()->Bitmap());
-  for (forms::TMenuItem* item : FileMenuAddItems) item->SetEnabled(false);
   for (TQueueCommand c : {qcRemove, qcRename, qcClear, qcStart}) SetQueueCommand(c, false);
   btnStop->SetEnabled(true);
   SetRunButton(bsSkinButton10, kStopGlyph, true, false);
@@ -81,6 +81,7 @@ void TForm1::btnStartClick(rtl::TObject*) {
 }
 
 void TForm1::button28Click(rtl::TObject*) {
+  tasksReady_ = false;
   FFVCL->ClearTasks();
   const int rows = RowCount();
   for (int i = 0; i < rows; ++i) {
@@ -92,31 +93,9 @@ void TForm1::button28Click(rtl::TObject*) {
     engine::TOutputOptions& oo = JobSlotTable.Output(i);
     io.FileName = lvFiles->Items()->Items(i)->Caption();
     auto cell = [&](int c) { return Cell(i, c); };
-    const rtl::String videoCodec = cell(qcVideoCodec);
-    if (videoCodec == u"libx264") {
-      oo.VideoCodec = u"libx264";
-      oo.VideoPreset = u"libx264-default";
-    } else if (!videoCodec.empty()) {
-      oo.VideoCodec = videoCodec;
-      oo.VideoPreset.clear();
-    }
-    if (!cell(qcAudioCodec).empty()) oo.AudioCodec = cell(qcAudioCodec);
-    if (!cell(qcAudioChannels).empty()) oo.AudioChannels = rtl::StrToInt(cell(qcAudioChannels));
-    oo.VideoTag = cell(qcVideoTag).empty() || videoCodec == u"libx264" ? rtl::String() : cell(qcVideoTag);
-    if (!cell(qcFileExt).empty()) oo.FileExt = cell(qcFileExt);
-    if (!cell(qcFrameSize).empty()) oo.FrameSize = cell(qcFrameSize);
-    if (!cell(qcVideoBitrate).empty()) oo.VideoBitrate = rtl::StrToInt(cell(qcVideoBitrate));
-    if (!cell(qcFrameRate).empty()) oo.FrameRate = cell(qcFrameRate);
-    if (cell(qcAudioBitrate) != u"-1000") oo.AudioBitrate = rtl::StrToInt(cell(qcAudioBitrate));
-    if (!cell(qcSampleRate).empty()) oo.AudioSampleRate = rtl::StrToInt(cell(qcSampleRate));
-    if (!cell(qcAspect).empty()) oo.FrameAspectRatio = cell(qcAspect);
-    oo.DisableVideo = cell(qcDisableVideo) == u"True";
-    const rtl::String target = cell(qcTargetType);
-    if (!target.empty())
-      oo.TargetType = target == u"vcd" ? engine::ttVCD : target == u"svcd" ? engine::ttSVCD
-                      : target == u"dvd" ? engine::ttDVD : engine::ttIgnore;
-    const rtl::String norm = cell(qcNormType);
-    oo.NormType = norm == u"PAL" ? engine::ntPAL : norm == u"NTSC" ? engine::ntNTSC : engine::ntAuto;
+    TQueueCells cells;
+    for (int c = 0; c < kQueueCellCount; ++c) cells[std::size_t(c)] = cell(c);
+    RowCellsToOutputOptions(cells, oo);
 
     const int task = FFVCL->AddTask(io.FileName, &io);
     if (task < 0) {
@@ -133,6 +112,7 @@ void TForm1::button28Click(rtl::TObject*) {
       return;
     }
   }
+  tasksReady_ = true;
 }
 
 // ---------------------------------------------------------------- pause, resume, stop

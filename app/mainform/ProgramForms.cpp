@@ -1,5 +1,6 @@
 #include "app/mainform/ProgramForms.h"
 
+#include "platform/shell/ShellNamespace.h"
 #include "skin/dialogs/bsDialogs.h"
 #include "skin/dialogs/bsMessages.h"
 #include "skin/dialogs/bsOpenDialogs.h"
@@ -89,6 +90,9 @@ appforms::TForm5* Form5 = nullptr;
 settings::TForm6* Form6 = nullptr;
 
 void CreateProgramForms() {
+  // The shell namespace before any window: the file dialogs' folders hang
+  // below its desktop object.
+  shell::InitShellNamespace();
   // The main window first: its start-up runs before the next window is made.
   TForm1::DefaultDialogs = &ProgramDialogs;
   Form1 = forms::Application->CreateForm<TForm1>();
@@ -109,5 +113,7 @@ void CreateProgramForms() {
   host.SkinData = Form1->bsSkinData1;
   Form6 = new settings::TForm6(forms::Application, host);
 }
+
+void EndProgramServices() { shell::DoneShellNamespace(); }
 
 }  // namespace app

@@ -15,7 +15,10 @@ extern appforms::TForm2* Form2;
 extern appforms::TForm5* Form5;
 extern settings::TForm6* Form6;
 
-// Makes the windows on the application object (which owns them).
+// Starts the shell namespace, then makes the windows on the application
+// object (which owns them).
 void CreateProgramForms();
+// After the windows are gone: shuts the shell namespace down.
+void EndProgramServices();
 
 }  // namespace app

@@ -4,9 +4,11 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/rtl/Strings.h"
+#include "platform/shell/ShellNamespace.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace app {
@@ -98,14 +100,14 @@ void RowCellsToOutputOptions(const TQueueCells& c, engine::TOutputOptions& out) 
   const String& videoCodec = c[qcVideoCodec];
   if (!videoCodec.empty()) SetVideoCodec(videoCodec, out);
   if (!c[qcAudioCodec].empty()) out.AudioCodec = c[qcAudioCodec];
-  if (!c[qcAudioChannels].empty()) SetNumber(c[qcAudioChannels], out.AudioChannels);
+  if (!c[qcAudioChannels].empty()) out.AudioChannels = rtl::StrToInt(c[qcAudioChannels]);
   out.VideoTag = videoCodec == u"libx264" ? String() : c[qcVideoTag];
   if (!c[qcFileExt].empty()) out.FileExt = c[qcFileExt];
   if (!c[qcFrameSize].empty()) out.FrameSize = c[qcFrameSize];
-  if (!c[qcVideoBitrate].empty()) SetNumber(c[qcVideoBitrate], out.VideoBitrate);
+  if (!c[qcVideoBitrate].empty()) out.VideoBitrate = rtl::StrToInt(c[qcVideoBitrate]);
   if (!c[qcFrameRate].empty()) out.FrameRate = c[qcFrameRate];
-  if (c[qcAudioBitrate] != u"-1000") SetNumber(c[qcAudioBitrate], out.AudioBitrate);
-  if (!c[qcSampleRate].empty()) SetNumber(c[qcSampleRate], out.AudioSampleRate);
+  if (c[qcAudioBitrate] != u"-1000") out.AudioBitrate = rtl::StrToInt(c[qcAudioBitrate]);
+  if (!c[qcSampleRate].empty()) out.AudioSampleRate = rtl::StrToInt(c[qcSampleRate]);
   if (!c[qcAspect].empty()) out.FrameAspectRatio = c[qcAspect];
   out.DisableVideo = c[qcDisableVideo] == u"True";
   if (!c[qcTargetType].empty()) out.TargetType = TargetFromText(c[qcTargetType]);
@@ -181,7 +183,7 @@ std::optional<std::vector<String>> GetFilenames(const String& folder, const Stri
   if (dir.back() != '/') dir += '/';
   const bool everyName = mask == u"*.*" || mask == u"*";
   const std::string pattern = rtl::StringToFileName(mask);
-  std::vector<String> names;
+  std::vector<std::string> names;
   while (const dirent* e = readdir(d.get())) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
@@ -192,9 +194,16 @@ std::optional<std::vector<String>> GetFilenames(const String& folder, const Stri
       struct stat st;
       isFolder = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
-    if (!isFolder) names.push_back(rtl::FileNameToString(path));
+    if (!isFolder) names.push_back(name);
   }
-  return names;
+  // In the order the open dialog shows them: without regard to case, runs of
+  // digits by their value.
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return shell::CompareItemNames(a, b) < 0; });
+  std::vector<String> paths;
+  paths.reserve(names.size());
+  for (const std::string& name : names) paths.push_back(rtl::FileNameToString(dir + name));
+  return paths;
 }
 
 }  // namespace app

@@ -49,8 +49,9 @@ TQueueCells AddedRowCells(const TAddedFile& file, const engine::TOutputOptions& 
 // Rewrites a slot's output options from its row's cells when the queue
 // starts: an empty cell keeps what the slot holds, except the video tag
 // (emptied, also for libx264), the video switch (on unless "True") and the
-// norm (automatic unless "PAL" or "NTSC"). A number cell holding no number
-// keeps the slot's value.
+// norm (automatic unless "PAL" or "NTSC"); an audio bit rate of "-1000"
+// keeps the slot's. A number cell (channels, bit rates, sample rate) that
+// holds no number raises EConvertError, the fields before it rewritten.
 void RowCellsToOutputOptions(const TQueueCells& cells, engine::TOutputOptions& out);
 
 // The open dialogs' file-type filter: 42 description and mask pairs, each
@@ -59,7 +60,8 @@ rtl::String OpenDialogFilter();
 inline constexpr int kOpenDialogFilterPairs = 42;
 
 // The files (not folders) of a folder whose names match the mask, as full
-// names in the order the file system lists them; hidden ones included,
+// names in name order as the open dialog sorts them (without regard to case,
+// runs of digits by their value: "clip2" before "Clip10"); hidden ones included,
 // subfolders not entered. "*.*" and "*" match every name, dot or not; other
 // masks match without regard to case. None when the folder does not exist
 // or cannot be read.

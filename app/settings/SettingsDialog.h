@@ -110,7 +110,7 @@ class TForm6 : public forms::TForm {
   std::unique_ptr<TPresetBox> FPresetBoxes[6];
 };
 
-// The form description (resources/forms).
+// The form description (SettingsDialogLayout.cpp).
 void BuildForm6(TForm6* Form, skin::TbsSkinData* SkinData);
 
 }  // namespace settings

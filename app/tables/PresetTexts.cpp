@@ -36,12 +36,13 @@ std::int32_t AudioBitrateOfPreset(const rtl::String& text) {
   return Kilo(rtl::StrToInt(number), number);
 }
 
-rtl::String AspectOfPreset(const rtl::String& text) {
+rtl::String AspectOfPreset(const rtl::String& text, const rtl::String& previous) {
   if (text == u"普通视频4:3模式") return u"4:3";
   if (text == u"宽屏视频16:9模式") return u"16:9";
   if (text == u"宽屏视频37:20模式") return u"37:20";
   if (text == u"宽屏视频47:20模式") return u"47:20";
-  return {};
+  if (text == u"保持原视频模式" || text == u"无视频") return {};
+  return previous;
 }
 
 void ApplyPresetTexts(const TPresetTexts& texts, TVideoFields& video) {
@@ -52,7 +53,7 @@ void ApplyPresetTexts(const TPresetTexts& texts, TVideoFields& video) {
   video.Video_VideoBitrate = VideoBitrateOfPreset(texts[pbVideoBitrate]);
   video.Video_AudioSampleRate = texts[pbSampleRate];
   video.Video_AudioBitrate = AudioBitrateOfPreset(texts[pbAudioBitrate]);
-  video.Video_FrameAspectRatio = AspectOfPreset(texts[pbAspectMode]);
+  video.Video_FrameAspectRatio = AspectOfPreset(texts[pbAspectMode], video.Video_FrameAspectRatio);
 }
 
 }  // namespace tables

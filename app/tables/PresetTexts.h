@@ -24,8 +24,9 @@ std::int32_t VideoBitrateOfPreset(const rtl::String& text);
 // a '.' is read as a real and rounded to the nearest whole bit rate. Raises
 // EConvertError on a text without a number.
 std::int32_t AudioBitrateOfPreset(const rtl::String& text);
-// "普通视频4:3模式" → "4:3"; "保持原视频模式", "无视频" and anything else → "".
-rtl::String AspectOfPreset(const rtl::String& text);
+// "普通视频4:3模式" → "4:3"; "保持原视频模式" and "无视频" → ""; any other
+// text keeps the field as it was (previous).
+rtl::String AspectOfPreset(const rtl::String& text, const rtl::String& previous = {});
 
 // Writes, in this order, Video_FrameSize, Video_FrameRate, Video_VideoBitrate,
 // Video_AudioSampleRate, Video_AudioBitrate and Video_FrameAspectRatio. Raises

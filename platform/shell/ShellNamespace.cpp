@@ -832,6 +832,8 @@ int EnumerateChildren(TbsShellFolder* F, TShellObjectTypes Types,
   return code;
 }
 
+int CompareItemNames(std::string_view A, std::string_view B) { return CompareNames(A, B); }
+
 void SortShellFolders(std::vector<std::unique_ptr<TbsShellFolder>>& Items) {
   if (Items.empty()) return;
   const PShellFolder parent = Items.front()->ParentShellFolder();

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/rtl/DateTime.h"
@@ -252,6 +253,10 @@ int EnumerateChildren(TbsShellFolder* F, TShellObjectTypes Types,
 // Sorts objects of one folder in the namespace's order: folders first, then
 // names without regard to case, digit runs by their value.
 void SortShellFolders(std::vector<std::unique_ptr<TbsShellFolder>>& Items);
+// The namespace's order of two names (file-system bytes): without regard to
+// case, runs of digits by their value ("a2" before "a10"), ties by bytes.
+// Negative, zero or positive.
+int CompareItemNames(std::string_view A, std::string_view B);
 // The text shown for an unreadable folder: "<path>: <system text>".
 String FolderErrorText(const TbsShellFolder* F, int Code);
 

@@ -93,8 +93,9 @@ TEST_F(RunX11Test, ConvertsTwoClipsInTheirPickedFormatsThenPausesResumesAndStops
   Sleep(300);
   app.Screenshot("mainform_x11_two_added.png");
   // The second row, selected after its addition, takes "MP4视频" and in it
-  // "MP4 AVC视频(*.mp4)" (H.264 and AAC at 320*240); the first keeps the
-  // first profile of "Android视频" (MPEG-4 and MP3 at the source's size).
+  // "MP4 AVC视频(*.mp4)" (H.264 and AAC; its pickers show "保持原分辨率", so
+  // the source's size); the first keeps the first profile of "Android视频"
+  // (MPEG-4 and MP3 at the source's size).
   ASSERT_TRUE(PickFromList(app, kCategoryLeft + kCategoryW / 2, kPickerTop + kPickerH / 2, kCategoryRowH, 2,
                            "mainform_x11_category_list.png"));
   Sleep(500);
@@ -122,7 +123,7 @@ TEST_F(RunX11Test, ConvertsTwoClipsInTheirPickedFormatsThenPausesResumesAndStops
   EXPECT_NEAR(Duration(secondOut), 12.0, 0.3);
   EXPECT_EQ(Probe(secondOut, "stream=codec_name", "v:0"), "h264");
   EXPECT_EQ(Probe(secondOut, "stream=codec_name", "a:0"), "aac");
-  EXPECT_EQ(Probe(secondOut, "stream=width,height", "v:0"), "320,240");
+  EXPECT_EQ(Probe(secondOut, "stream=width,height", "v:0"), "640,480");
 
   // "清空", then a long clip, which takes the format still picked: pause,
   // resume (the same place), stop.
@@ -151,7 +152,7 @@ TEST_F(RunX11Test, ConvertsTwoClipsInTheirPickedFormatsThenPausesResumesAndStops
   EXPECT_GT(d, 0.0);
   EXPECT_LT(d, 59.0);
   EXPECT_EQ(Probe(longOut, "stream=codec_name", "v:0"), "h264");
-  EXPECT_EQ(Probe(longOut, "stream=width,height", "v:0"), "320,240");
+  EXPECT_EQ(Probe(longOut, "stream=width,height", "v:0"), "1280,720");
 }
 
 // "选项" → the thread-count box set to 4 by keys → "确定": option.ini holds

@@ -353,24 +353,45 @@ TEST_F(MainFormTest, PickerChainRewritesTheSelectedRow) {
   EXPECT_EQ(Cell(1, app::qcAspect), u"4:3");
   EXPECT_EQ(Cell(1, app::qcVideoBitrate), rtl::IntToStr(tables::VideoBitrateOfPreset(vb)));
 
-  // Adding while a row is selected leaves that row's settings alone.
-  const String cells15to20 = Cell(1, 15) + u"|" + Cell(1, 16) + u"|" + Cell(1, 20);
-  form->bsSkinOfficeComboBox2->SetIndex(0);  // row 1 back to its profile's values
-  const String profileValues = Cell(1, 15) + u"|" + Cell(1, 16) + u"|" + Cell(1, 20);
+  // Adding while a row is selected leaves that row's settings alone: its
+  // non-default aspect stays in its value cell.
   form->bsSkinComboBox4->SetIndex(aspect);
-  const String userValues = Cell(1, 15) + u"|" + Cell(1, 16) + u"|" + Cell(1, 20);
+  const String before15to20 = Cell(1, 15) + u"|" + Cell(1, 16) + u"|" + Cell(1, 20);
+  ASSERT_EQ(Cell(1, 20), u"4:3");
   AddOne(a);
-  EXPECT_EQ(Cell(1, 15) + u"|" + Cell(1, 16) + u"|" + Cell(1, 20), userValues);
-  (void)cells15to20;
-  (void)profileValues;
+  ASSERT_EQ(form->RowCount(), 3);
+  EXPECT_EQ(Cell(1, 15) + u"|" + Cell(1, 16) + u"|" + Cell(1, 20), before15to20);
 }
 
 TEST_F(MainFormTest, CloseQueryDetachesAndAllowsTheClose) {
-  Create();
+  app::TMainFormEnvironment env;
+  env.OptionIniFile = S((home / "option.ini").string());
+  env.Dialogs = &dialogs;
+  env.CreatePlayer = true;  // its events are detached too
+  form = new app::TForm1(forms::Application, env);
   Show();
+  ASSERT_NE(form->RIDodevu, nullptr);
+  auto attached = [&] {
+    std::vector<const char*> names;
+    if (form->RIDodevu->OnPosition) names.push_back("player OnPosition");
+    if (form->RIDodevu->OnState) names.push_back("player OnState");
+    if (form->RIDodevu->OnHook) names.push_back("player OnHook");
+    if (form->FFVCL->OnProgress) names.push_back("engine OnProgress");
+    if (form->FFVCL->OnTerminate) names.push_back("engine OnTerminate");
+    if (form->FFVCL->OnCustomHook) names.push_back("engine OnCustomHook");
+    if (form->FFLogger->OnLog()) names.push_back("logger OnLog");
+    return names;
+  };
+  // The window listens to all of them while it is open.
+  form->FFVCL->OnCustomHook = [](rtl::TObject*, engine::PHookInfo) {};
+  form->RIDodevu->OnHook = [](rtl::TObject*, gdi::TBitmap*, int64_t) {};
+  EXPECT_EQ(attached().size(), 7u);
+  const auto fileOpen = form->RIDodevu->OnFileOpen;
   bool canClose = false;
   form->FormCloseQuery(form, canClose);
   EXPECT_TRUE(canClose);
+  EXPECT_EQ(attached(), std::vector<const char*>{}) << "each name listed is still attached";
+  EXPECT_TRUE(form->RIDodevu->OnFileOpen) << "the open event stays bound";
   EXPECT_FALSE(form->FFVCL->Working());
 }
 

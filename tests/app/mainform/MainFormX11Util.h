@@ -25,7 +25,7 @@
 namespace mainformx11 {
 
 // ---------------------------------------------------------------- layout
-// The main window's client area as laid out in resources/forms/Form1.cpp.
+// The main window's client area as laid out in app/mainform/MainFormLayout.cpp.
 // Everything the tests click is computed from these numbers.
 //
 // The menu bar takes the top row; the tool bar lies under it.
@@ -59,7 +59,7 @@ constexpr int kFormatLeft = kMargin + 234, kFormatW = 521 - 10 - 234;
 // The rows of the lists the pickers drop.
 constexpr int kCategoryRowH = 50, kFormatRowH = 60;
 
-// The options dialog "选项" (resources/forms/Form5Options.cpp).
+// The options dialog "选项" (app/forms/OptionsDialogLayout.cpp).
 constexpr int kOptionsClientW = 440, kOptionsClientH = 374;
 constexpr int kOptionsThreadsLeft = 10 + 330, kOptionsThreadsTop = 146 + 28, kOptionsThreadsW = 74,
               kOptionsThreadsH = 20;

@@ -12,6 +12,7 @@
 
 #include "app/queue/QueueOptions.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/SysUtils.h"
 
 namespace app {
 namespace {
@@ -151,10 +152,9 @@ TEST(AddedFileOptions, NewRowCarriesTheProfileAndRebuildsTheSameTask) {
   }
 }
 
-TEST(AddedFileOptions, StartKeepsTheSlotWhereACellIsEmptyOrNotANumber) {
+TEST(AddedFileOptions, StartKeepsTheSlotWhereACellIsEmpty) {
   TQueueCells cells;
   cells[qcAudioBitrate] = u"-1000";
-  cells[qcVideoBitrate] = u"fast";
   engine::TOutputOptions slot;
   slot.VideoCodec = u"mpeg4";
   slot.AudioCodec = u"aac";
@@ -173,6 +173,19 @@ TEST(AddedFileOptions, StartKeepsTheSlotWhereACellIsEmptyOrNotANumber) {
   EXPECT_EQ(slot.VideoTag, u"") << "the tag follows the cell, also when empty";
   EXPECT_FALSE(slot.DisableVideo) << "only \"True\" disables the video";
   EXPECT_EQ(slot.NormType, engine::ntAuto);
+}
+
+// A number cell that holds no number refuses the start (the start command
+// shows the error and starts nothing) instead of converting with a value
+// the row does not show.
+TEST(AddedFileOptions, StartRefusesANumberCellWithoutANumber) {
+  for (int cell : {int(qcAudioChannels), int(qcVideoBitrate), int(qcAudioBitrate), int(qcSampleRate)}) {
+    TQueueCells cells;
+    cells[qcAudioBitrate] = u"-1000";
+    cells[std::size_t(cell)] = u"fast";
+    engine::TOutputOptions slot;
+    EXPECT_THROW(RowCellsToOutputOptions(cells, slot), rtl::EConvertError) << cell;
+  }
 }
 
 TEST(OpenDialogFilter, FortyTwoPairsAsWritten) {
@@ -230,6 +243,21 @@ TEST_F(FolderListing, FilesOnlyHiddenIncludedSubfoldersNotEntered) {
   std::vector<std::string> mp4 = {"CLIP.MP4", std::string("bad\xff") + ".mp4", "dangling.mp4", "片段 一.mp4"};
   std::sort(mp4.begin(), mp4.end());
   EXPECT_EQ(Names(u"*.Mp4"), mp4);
+}
+
+// Listed as the open dialog sorts them, whatever order the directory keeps:
+// without regard to case, runs of digits by their value.
+TEST_F(FolderListing, NamesInTheOpenDialogsOrder) {
+  const std::vector<std::string> order = {"a.txt", "Clip2.avi", "clip03.avi", "CLIP8.avi", "clip10.avi",
+                                          "clip010b.avi", "Clip100.avi", "片段.mp4"};
+  for (const std::string& name : {"clip10.avi", "片段.mp4", "CLIP8.avi", "a.txt", "Clip100.avi", "clip03.avi",
+                                  "clip010b.avi", "Clip2.avi"})
+    Touch(name);
+  auto list = GetFilenames(rtl::FileNameToString(dir_), u"*.*");
+  ASSERT_TRUE(list);
+  std::vector<std::string> names;
+  for (const String& s : *list) names.push_back(rtl::StringToFileName(s).substr(dir_.size() + 1));
+  EXPECT_EQ(names, order);
 }
 
 TEST_F(FolderListing, MissingOrUnreadableFolderGivesNothing) {

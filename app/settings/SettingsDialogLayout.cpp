@@ -3,7 +3,7 @@
 #include "app/settings/SettingsTables.h"
 #include "platform/forms/FormBuilder.h"
 #include "platform/rtl/SysUtils.h"
-#include "resources/forms/FormPictures.h"
+#include "app/forms/FormPictures.h"
 
 namespace settings {
 
@@ -112,7 +112,7 @@ void BuildForm6(TForm6* F, skin::TbsSkinData* SD) {
   images->SetSize(32, 32);
   {
     gdi::TBitmap strip, one;
-    if (resources::forms::LoadAssetBitmap("imagelists/ImageList1.bmp", &strip)) {
+    if (appforms::LoadAssetBitmap("imagelists/ImageList1.bmp", &strip)) {
       one.SetPixelFormat(gdi::pf32bit);
       one.SetSize(32, 32);
       for (int i = 0; i < kSettingsGroupCount && (i + 1) * 32 <= strip.Width(); ++i) {
@@ -187,7 +187,7 @@ void BuildForm6(TForm6* F, skin::TbsSkinData* SD) {
   F->Image1 = picture;
   picture->SetBounds(46, 158, 171, 103);
   picture->SetTransparent(true);
-  resources::forms::LoadAssetBitmap("icons/program64.bmp", picture->Picture()->Bitmap());
+  appforms::LoadAssetBitmap("icons/program64.bmp", picture->Picture()->Bitmap());
   F->Button6 = MakeCommand(b, u"Button6", commands, 32, 47, 75, u"初始化数据");
   F->Button5 = MakeCommand(b, u"Button5", commands, 113, 47, 126, u"根据combox添加数据");
   F->Button7 = MakeCommand(b, u"Button7", commands, 230, 47, 75, u"确认oo数据");

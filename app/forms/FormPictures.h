@@ -10,12 +10,12 @@
 #include "platform/rtl/Streams.h"
 #include "resources/tvlResources.h"
 
-namespace resources::forms {
+namespace appforms {
 
 // Loads the named embedded picture into Bitmap; false (Bitmap unchanged)
 // when there is no such asset.
 inline bool LoadAssetBitmap(std::string_view Name, gdi::TBitmap* Bitmap) {
-  const TResource* r = FindResource(Name);
+  const resources::TResource* r = resources::FindResource(Name);
   if (!r) return false;
   rtl::TMemoryStream in;
   in.WriteBuffer(r->Data, rtl::Int64(r->Size));
@@ -30,4 +30,4 @@ inline void SetProgramIcon(::forms::TCustomForm* Form) {
   if (LoadAssetBitmap("icons/program32.bmp", &b)) Form->Icon()->LoadFromBitmap(&b);
 }
 
-}  // namespace resources::forms
+}  // namespace appforms

@@ -90,9 +90,13 @@ void BuildForm1(TForm1* f) {
     in.SetPosition(0);
     item->ReadSkin(in);
   }
+  // The index first (only stored while there is no list), then the texts,
+  // then the list, whose setting loads that one skin.
+  f->bsResourceStrData1 = b.Make<skin::TbsResourceStrData>(u"bsResourceStrData1");
   f->bsSkinData1 = b.Make<skin::TbsSkinData>(u"bsSkinData1");
-  f->bsSkinData1->SetSkinList(f->bsCompressedSkinList1);
   f->bsSkinData1->SetSkinIndex(1);
+  f->bsSkinData1->SetResourceStrData(f->bsResourceStrData1);
+  f->bsSkinData1->SetSkinList(f->bsCompressedSkinList1);
 
   f->bsBusinessSkinForm1 = b.Make<skin::TbsBusinessSkinForm>(u"bsBusinessSkinForm1");
   f->bsBusinessSkinForm1->SetBorderIcons({skin::biMinimize});
@@ -101,6 +105,18 @@ void BuildForm1(TForm1* f) {
   // Every skin keeps the client area at its size.
   f->bsBusinessSkinForm1->ClientWidth = kClientW;
   f->bsBusinessSkinForm1->ClientHeight = kClientH;
+
+  // Every hint of the program in the current skin; "@" starts a new line.
+  f->bsSkinHint1 = b.Make<skin::TbsSkinHint>(u"bsSkinHint1");
+  f->bsSkinHint1->LineSeparator = u"@";
+  f->bsSkinHint1->SetSkinData(f->bsSkinData1);
+  f->bsSkinHint1->SetActive(true);
+  f->bsSkinHint1->UseSkinFont = true;
+  f->bsSkinHint1->DefaultFont()->SetName(kFontFace);
+  f->bsSkinHint1->DefaultFont()->SetHeight(-11);
+  f->bsSkinHint1->DefaultFont()->SetColor(gdi::clWindowText);
+  f->bsBusinessSkinForm1->SkinHint = f->bsSkinHint1;
+  f->bsBusinessSkinForm1->ShowObjectHint = false;
 
   f->FFVCL = b.Make<engine::TFFmpegVCL>(u"FFVCL");
   f->FFLogger = engine::GetFFLogger();
@@ -133,6 +149,15 @@ void BuildForm1(TForm1* f) {
   f->bsSkinMainMenuBar1 = skinned(b.Make<skin::TbsSkinMainMenuBar>(u"bsSkinMainMenuBar1", f));
   f->bsSkinMainMenuBar1->SetDefaultHeight(kMenuBarH);
   f->bsSkinMainMenuBar1->SetBusinessSkinForm(f->bsBusinessSkinForm1);
+
+  // The notification-area icon: linked to the frame, disabled and never
+  // shown (the frame offers no minimise-to-tray).
+  f->bsTrayIcon1 = b.Make<skin::TbsTrayIcon>(u"bsTrayIcon1");
+  f->bsTrayIcon1->Enabled = false;
+  f->bsTrayIcon1->SetIconVisible(false);
+  f->bsTrayIcon1->SetAnimateTimerInterval(0);
+  f->bsTrayIcon1->SetIconIndex(0);
+  skin::SetFrameTrayIcon(f->bsBusinessSkinForm1, f->bsTrayIcon1);
 
   // ---- tool bar
   f->bsSkinToolBar2 = skinned(Place(b.Make<skin::TbsSkinToolBar>(u"bsSkinToolBar2", f), 0, kMenuBarH, kClientW, kToolBarH));
@@ -187,7 +212,24 @@ void BuildForm1(TForm1* f) {
   // ---- queue frame
   f->bsSkinPanel1 = skinned(Place(b.Make<skin::TbsSkinPanel>(u"bsSkinPanel1", f), kMargin, kQueueTop, kClientW - 2 * kMargin, kQueueH));
   const int frameW = kClientW - 2 * kMargin;
-  f->lvFiles = skinned(Place(b.Make<skin::TbsSkinListView>(u"lvFiles", f->bsSkinPanel1), 6, 6, frameW - 12 - 34, kQueueH - 12));
+  // The list fills a frameless box with its two bars, which show only while
+  // rows or columns overflow and then take their room from the list.
+  auto* queueBox = skinned(Place(b.Make<skin::TbsSkinPanel>(u"bsSkinPanel6", f->bsSkinPanel1), 6, 6, frameW - 12 - 34, kQueueH - 12));
+  queueBox->SetBorderStyle(skin::bvNone);
+  f->bsSkinScrollBar1 = skinned(b.Make<skin::TbsSkinScrollBar>(u"bsSkinScrollBar1", queueBox));
+  f->bsSkinScrollBar1->SetAlign(forms::alBottom);
+  f->bsSkinScrollBar1->SetDefaultHeight(19);
+  f->bsSkinScrollBar1->SetBothMarkerWidth(19);
+  f->bsSkinScrollBar1->SetSkinDataName(u"hscrollbar");
+  f->bsSkinScrollBar1->SetVisible(false);
+  f->bsSkinScrollBar2 = skinned(b.Make<skin::TbsSkinScrollBar>(u"bsSkinScrollBar2", queueBox));
+  f->bsSkinScrollBar2->SetKind(forms::sbVertical);
+  f->bsSkinScrollBar2->SetAlign(forms::alRight);
+  f->bsSkinScrollBar2->SetDefaultWidth(19);
+  f->bsSkinScrollBar2->SetSkinDataName(u"vscrollbar");
+  f->bsSkinScrollBar2->SetVisible(false);
+  f->lvFiles = skinned(b.Make<skin::TbsSkinListView>(u"lvFiles", queueBox));
+  f->lvFiles->SetAlign(forms::alClient);
   f->lvFiles->SetViewStyle(forms::vsReport);
   f->lvFiles->SetRowSelect(true);
   f->lvFiles->SetGridLines(true);
@@ -211,6 +253,8 @@ void BuildForm1(TForm1* f) {
     c->SetWidth(cols[i].width);
     if (cols[i].width == 0) c->SetMaxWidth(1);
   }
+  f->lvFiles->SetHScrollBar(f->bsSkinScrollBar1);
+  f->lvFiles->SetVScrollBar(f->bsSkinScrollBar2);
   f->lvFiles->OnSelectItem = [f](rtl::TObject* s, forms::TListItem* item, bool sel) { f->lvFilesSelectItem(s, item, sel); };
   f->lvFiles->OnClick = click(&TForm1::lvFilesClick);
   f->lvFiles->OnDblClick = click(&TForm1::lvFilesDblClick);

@@ -2,7 +2,7 @@
 #include "app/forms/OptionsDialog.h"
 #include "platform/forms/FormBuilder.h"
 #include "platform/rtl/SysUtils.h"
-#include "resources/forms/FormPictures.h"
+#include "app/forms/FormPictures.h"
 
 namespace appforms {
 
@@ -64,7 +64,7 @@ void BuildForm5(TForm5* F, skin::TbsSkinData* SD) {
   F->Font()->SetName(u"Tahoma");
   F->Font()->SetHeight(-11);
   F->SetClientSize(kClientW, kClientH);
-  resources::forms::SetProgramIcon(F);
+  SetProgramIcon(F);
 
   auto* bsf = b.Make<skin::TbsBusinessSkinForm>(u"bsBusinessSkinForm1");
   F->bsBusinessSkinForm1 = bsf;

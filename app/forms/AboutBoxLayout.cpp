@@ -1,7 +1,7 @@
 // Form description of the About box TForm2.
 #include "app/forms/AboutBox.h"
 #include "platform/forms/FormBuilder.h"
-#include "resources/forms/FormPictures.h"
+#include "app/forms/FormPictures.h"
 
 namespace appforms {
 
@@ -49,7 +49,7 @@ void BuildForm2(TForm2* F, skin::TbsSkinData* SD) {
   F->Font()->SetName(u"Tahoma");
   F->Font()->SetHeight(-11);
   F->SetClientSize(kClientW, kClientH);
-  resources::forms::SetProgramIcon(F);
+  SetProgramIcon(F);
 
   auto* bsf = b.Make<skin::TbsBusinessSkinForm>(u"bsBusinessSkinForm1");
   F->bsBusinessSkinForm1 = bsf;
@@ -81,7 +81,7 @@ void BuildForm2(TForm2* F, skin::TbsSkinData* SD) {
   F->Image1 = logo;
   logo->SetBounds(22, 42, 64, 64);
   logo->SetTransparent(true);
-  resources::forms::LoadAssetBitmap("pictures/logo.bmp", logo->Picture()->Bitmap());
+  LoadAssetBitmap("pictures/logo.bmp", logo->Picture()->Bitmap());
 
   F->bsSkinStdLabel2 = MakeLabel(b, u"bsSkinStdLabel2", panel, SD, 104, 66, kProductVersion);
   F->bsSkinStdLabel3 = MakeLabel(b, u"bsSkinStdLabel3", panel, SD, 22, 120, u"官方网站：");
