@@ -178,4 +178,37 @@ void PumpMessages() {
   }
 }
 
+namespace {
+
+std::mutex gExceptionLock;
+TExceptionHandler gExceptionHandler;
+
+}  // namespace
+
+void SetExceptionHandler(TExceptionHandler AHandler) {
+  std::lock_guard lock(gExceptionLock);
+  gExceptionHandler = std::move(AHandler);
+}
+
+void HandleEventException(rtl::TObject* ASender) {
+  TExceptionHandler handler;
+  {
+    std::lock_guard lock(gExceptionLock);
+    handler = gExceptionHandler;
+  }
+  try {
+    if (handler) {
+      handler(ASender);
+      return;
+    }
+    throw;
+  } catch (const rtl::Exception& e) {
+    std::fprintf(stderr, "exception in an event handler: %s\n", rtl::U8(e.Message()).c_str());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "exception in an event handler: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "exception in an event handler\n");
+  }
+}
+
 }  // namespace engine
