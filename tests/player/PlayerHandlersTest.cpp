@@ -93,6 +93,7 @@ TEST_F(PlayerHandlersTest, AHandlerMayStopOrFreeThePlayer) {
   enum { kStop, kFree } actions[] = {kStop, kFree};
   for (bool main : kMainThread) {
     for (auto action : actions) {
+      // Freed from a handler on the main thread, where the program's handlers run.
       if (!main && action == kFree) continue;
       SCOPED_TRACE(std::string(main ? "main thread" : "event thread") + (action == kStop ? ", stop" : ", free"));
       if (!player_) {
