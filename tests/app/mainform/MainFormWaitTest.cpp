@@ -191,5 +191,51 @@ TEST_F(MainFormWaitTest, CommandsGivenWhileAStopWaitsAreIgnoredOrDeferred) {
   EXPECT_FALSE(static_cast<bool>(form->FFVCL->OnProgress));
 }
 
+// The program's pump: window messages are dispatched, a WM_QUIT is taken
+// and not dispatched but ends the program's loop, and exceptions (from a
+// window's handler or an engine event's) reach the application's handling.
+TEST_F(MainFormTest, TheProgramsPumpDispatchesAndKeepsAQuitForTheLoop) {
+  static std::vector<win::UINT>* seen = nullptr;
+  std::vector<win::UINT> messages;
+  seen = &messages;
+  win::WNDCLASSW wc{};
+  wc.lpfnWndProc = [](win::HWND h, win::UINT m, win::WPARAM w, win::LPARAM l) -> win::LRESULT {
+    if (m >= win::WM_USER) {
+      seen->push_back(m);
+      if (m == win::WM_USER + 1) throw rtl::Exception("window handler failed");
+      return 0;
+    }
+    return win::DefWindowProcW(h, m, w, l);
+  };
+  wc.lpszClassName = u"PumpTarget";
+  win::RegisterClassW(&wc);
+  const win::HWND h = win::CreateWindowExW(0, u"PumpTarget", u"", win::WS_POPUP, 0, 0, 10, 10, nullptr, 0, nullptr);
+  std::vector<std::string> reported;
+  forms::Application->OnException = [&](rtl::TObject*, const std::exception& e) {
+    reported.push_back(e.what());
+    if (auto* re = dynamic_cast<const rtl::Exception*>(&e)) reported.back() = rtl::U8(re->Message());
+  };
+  app::InstallMessagePump();
+  win::PostMessageW(h, win::WM_USER, 0, 0);
+  win::PostQuitMessage(0);
+  win::PostMessageW(h, win::WM_USER + 1, 0, 0);
+  win::PostMessageW(h, win::WM_USER + 2, 0, 0);
+  engine::PumpMessages();
+  EXPECT_EQ(messages, (std::vector<win::UINT>{win::WM_USER, win::WM_USER + 1, win::WM_USER + 2}))
+      << "everything after the quit and after the failing handler is still served";
+  EXPECT_TRUE(forms::Application->Terminated()) << "the quit is kept for the program's loop";
+  win::MSG m{};
+  EXPECT_FALSE(win::PeekMessageW(&m, nullptr, win::WM_QUIT, win::WM_QUIT, win::PM_NOREMOVE)) << "taken";
+  try {
+    throw rtl::Exception("event handler failed");
+  } catch (...) {
+    engine::HandleEventException(nullptr);
+  }
+  EXPECT_EQ(reported, (std::vector<std::string>{"window handler failed", "event handler failed"}));
+  app::UninstallMessagePump();
+  win::DestroyWindow(h);
+  seen = nullptr;
+}
+
 }  // namespace
 }  // namespace mainformtest
