@@ -13,6 +13,7 @@
 #include "tests/player/PlayerTestUtils.h"
 
 using namespace player;
+using playertest::Difference;
 using playertest::Media;
 using rtl::S;
 using rtl::U8;
@@ -290,18 +291,6 @@ TEST_F(PlayerHandlersTest, RelativeSeeksGoByBytesInFilesWhoseStampsJump) {
     rec_.Clear();
   }
   player_->seek_by_bytes = -1;
-}
-
-// Mean absolute difference of two same-sized 24-bit bitmaps.
-double Difference(gdi::TBitmap& A, gdi::TBitmap& B) {
-  if (A.Width() != B.Width() || A.Height() != B.Height() || A.Width() == 0) return 1e9;
-  double sum = 0;
-  for (int y = 0; y < A.Height(); ++y) {
-    const auto* a = static_cast<const uint8_t*>(A.ScanLine(y));
-    const auto* b = static_cast<const uint8_t*>(B.ScanLine(y));
-    for (int x = 0; x < A.Width() * 3; ++x) sum += std::abs(a[x] - b[x]);
-  }
-  return sum / (A.Width() * A.Height() * 3.0);
 }
 
 TEST_F(PlayerHandlersTest, MotionVectorsAreDrawnWhenAsked) {

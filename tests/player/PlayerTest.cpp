@@ -19,6 +19,7 @@
 #include "tests/player/PlayerTestUtils.h"
 
 using namespace player;
+using playertest::Difference;
 using playertest::Media;
 using playertest::Recorder;
 using rtl::S;
@@ -40,18 +41,6 @@ class PlayerTest : public playertest::PlayerFixture {
     return ok;
   }
 };
-
-// Mean absolute difference of two 24-bit bitmaps of one size.
-double Difference(gdi::TBitmap& A, gdi::TBitmap& B) {
-  if (A.Width() != B.Width() || A.Height() != B.Height() || A.Width() == 0) return 1e9;
-  double sum = 0;
-  for (int y = 0; y < A.Height(); ++y) {
-    const auto* a = static_cast<const uint8_t*>(A.ScanLine(y));
-    const auto* b = static_cast<const uint8_t*>(B.ScanLine(y));
-    for (int x = 0; x < A.Width() * 3; ++x) sum += std::abs(a[x] - b[x]);
-  }
-  return sum / (A.Width() * A.Height() * 3.0);
-}
 
 // The probe's own decode of the picture shown at APTS (microseconds from
 // the file's start).
