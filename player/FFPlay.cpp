@@ -288,9 +288,11 @@ bool TCustomPlayer::Open(const rtl::String& AFileName, win::HWND AScreenHandle, 
   FOpening = true;
   FStopWhileOpening = false;
   struct TOpening {
-    bool& Flag;
-    ~TOpening() { Flag = false; }
-  } opening{FOpening};
+    bool* Flag;
+    ~TOpening() {
+      if (Flag) *Flag = false;
+    }
+  } opening{&FOpening};
   StopFile(true, true);
   // Leaving a variable alone keeps the user's choice; an empty one would
   // make SDL find no driver at all.
@@ -332,14 +334,21 @@ bool TCustomPlayer::Open(const rtl::String& AFileName, win::HWND AScreenHandle, 
   FScreenHandle = AScreenHandle;
   FAVProbe->SetFileHandle(FVideoState.load()->ic);
   Deliver([this] { DoFileOpen(); });
+  // Done with the open's own state before the threads start: a handler on
+  // the event thread may open the next file at once.
+  const bool stopped = FStopWhileOpening;
+  FOpening = false;
+  opening.Flag = nullptr;
   FStopEvent.Reset();
   FEventThreadDone = false;
-  FEventSession = std::make_shared<TEventSession>();
-  FEventThread = std::thread([this, session = FEventSession] { EventThreadExecute(session); });
+  auto session = std::make_shared<TEventSession>();
+  FEventSession = session;
+  FEventThread = std::thread([this, session] { EventThreadExecute(session); });
   FPlayThread = std::thread([this] { PlayThreadExecute(); });
-  if (FStopWhileOpening) {
+  // Events are delivered once both threads are known.
+  session->Started.Set();
+  if (stopped) {
     // Stopped from the windows served while the file was being opened.
-    FOpening = false;
     Stop(true);
     ReportError(u"the player was stopped while opening.", true);
     return false;
@@ -501,6 +510,7 @@ void TCustomPlayer::SetPlayState(TPlayState AState) {
 
 void TCustomPlayer::EventThreadExecute(std::shared_ptr<TEventSession> ASession) {
   NameThread("tvl-player-evt");
+  ASession->Started.Wait(-1);
   // The handler runs on a copy: it may clear or replace the event, or free
   // the player with it.
   const std::function<void()> position = [this] {

@@ -216,6 +216,7 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   struct TEventSession {
     std::atomic<bool> Abandoned{false};
     std::atomic<std::thread::id> HandlerThread{};
+    TManualEvent Started{false};  // set once the player holds the threads
   };
   void DeliverEvent(const std::shared_ptr<TEventSession>& ASession, const std::function<void()>& AHandler);
   void EventThreadExecute(std::shared_ptr<TEventSession> ASession);

@@ -119,9 +119,9 @@ TEST_F(PlayerHandlersTest, AHandlerMayStopOrFreeThePlayer) {
       }
       // Stopped from its handler: what is left is delivered, and it plays again.
       EXPECT_TRUE(ServeUntil([&] { return player_->PlayState() == psStop; }));
-      player_->OnState = nullptr;
       ASSERT_TRUE(player_->Open(File("twocolor.mkv"), nullptr, true));
       player_->Stop(true);
+      player_->OnState = nullptr;  // its threads are over
     }
   }
 }
