@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "app/mainform/MessagePump.h"
 #include "app/mainform/ProgramForms.h"
 #include "platform/forms/Forms.h"
 #include "platform/win/Backend.h"
@@ -58,12 +59,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   forms::InitForms();
+  // Waits for conversions and for the player keep serving the windows.
+  app::InstallMessagePump();
   forms::Application->Initialize();
   forms::Application->SetTitle(app::TForm1::kCaption);
   forms::Application->SetHelpFile(u"help.chm");
   app::CreateProgramForms();
   WatchTerminationSignals(app::Form1->Handle());
   forms::Application->Run();
+  app::UninstallMessagePump();
   forms::DoneForms();
   app::EndProgramServices();
   win::ShutdownWindowSystem();

@@ -113,24 +113,36 @@ void TFFmpegList::CheckIndex(int AIndex) const {
 }
 
 int TFFmpegList::Add(std::unique_ptr<TFFmpeg> AItem) {
+  std::lock_guard<std::mutex> g(FListLock);
   FList.push_back(std::move(AItem));
-  return Count() - 1;
+  return static_cast<int>(FList.size()) - 1;
 }
 
 void TFFmpegList::Clear() {
   // In index order, each task out of the list before it is freed.
-  std::vector<std::unique_ptr<TFFmpeg>> items;
-  items.swap(FList);
+  std::vector<std::unique_ptr<TFFmpeg>> items = TakeAll();
   for (auto& item : items) item.reset();
 }
 
+std::vector<std::unique_ptr<TFFmpeg>> TFFmpegList::TakeAll() {
+  std::vector<std::unique_ptr<TFFmpeg>> items;
+  std::lock_guard<std::mutex> g(FListLock);
+  items.swap(FList);
+  return items;
+}
+
 void TFFmpegList::Delete(int AIndex) {
-  CheckIndex(AIndex);
-  std::unique_ptr<TFFmpeg> item = std::move(FList[AIndex]);
-  FList.erase(FList.begin() + AIndex);
+  std::unique_ptr<TFFmpeg> item;
+  {
+    std::lock_guard<std::mutex> g(FListLock);
+    CheckIndex(AIndex);
+    item = std::move(FList[AIndex]);
+    FList.erase(FList.begin() + AIndex);
+  }
 }
 
 void TFFmpegList::Exchange(int AIndex1, int AIndex2) {
+  std::lock_guard<std::mutex> g(FListLock);
   CheckIndex(AIndex1);
   CheckIndex(AIndex2);
   std::swap(FList[AIndex1], FList[AIndex2]);
@@ -155,8 +167,20 @@ void TFFmpegList::ResumeAll() {
   for (auto& item : FList) item->Resume();
 }
 
+std::vector<TFFmpeg*> TFFmpegList::Snapshot() const {
+  std::lock_guard<std::mutex> g(FListLock);
+  std::vector<TFFmpeg*> items;
+  for (auto& item : FList) items.push_back(item.get());
+  return items;
+}
+
 void TFFmpegList::StopAll(bool AWaitFor) {
-  for (auto& item : FList) item->Cancel(AWaitFor);
+  // The tasks stay alive during the waits: the component keeps what is
+  // taken out of the list meanwhile until its stop is over.
+  const std::vector<TFFmpeg*> items = Snapshot();
+  for (TFFmpeg* item : items) item->Cancel(false);
+  if (!AWaitFor) return;
+  for (TFFmpeg* item : items) item->Cancel(true);
 }
 
 void TFFmpegList::SetPreviewAll(bool AValue) {
@@ -425,7 +449,7 @@ void TCustomFFmpegVCL::ClearTasks() {
     FPaused = false;
   }
   ReapTerminateThreads(false);
-  FFFmpegList.Clear();
+  RetireOrFree(FFFmpegList.TakeAll());
   FLastErrMsg.clear();
   FTerminated = false;
   FWorking = false;
@@ -433,7 +457,30 @@ void TCustomFFmpegVCL::ClearTasks() {
 
 void TCustomFFmpegVCL::RemoveTask(int ATaskIndex) {
   CheckWorking("RemoveTask");
-  FFFmpegList.Delete(ATaskIndex);
+  if (!Stopping()) {
+    FFFmpegList.Delete(ATaskIndex);
+    return;
+  }
+  // Out of the list now, freed once the stop that may still wait for it is over.
+  std::vector<std::unique_ptr<TFFmpeg>> all = FFFmpegList.TakeAll();
+  if (ATaskIndex < 0 || ATaskIndex >= static_cast<int>(all.size())) {
+    for (auto& item : all) FFFmpegList.Add(std::move(item));
+    throw rtl::EListError(rtl::Format(u"List index out of bounds (%d)", {ATaskIndex}));
+  }
+  std::vector<std::unique_ptr<TFFmpeg>> removed;
+  removed.push_back(std::move(all[ATaskIndex]));
+  for (size_t i = 0; i < all.size(); ++i)
+    if (all[i]) FFFmpegList.Add(std::move(all[i]));
+  RetireOrFree(std::move(removed));
+}
+
+void TCustomFFmpegVCL::RetireOrFree(std::vector<std::unique_ptr<TFFmpeg>> ATasks) {
+  if (Stopping()) {
+    std::lock_guard<std::mutex> g(FRetiredLock);
+    for (auto& task : ATasks) FRetired.push_back(std::move(task));
+    return;
+  }
+  for (auto& task : ATasks) task.reset();
 }
 
 void TCustomFFmpegVCL::Exchange(int ATaskIndex1, int ATaskIndex2) {
@@ -558,8 +605,27 @@ void TCustomFFmpegVCL::Stop(bool AWaitFor) {
     FPendingTasks = 0;
     FPaused = false;
   }
-  // Without the lock: ending tasks take it to report.
-  FFFmpegList.StopAll(AWaitFor);
+  // Without the lock: ending tasks take it to report. While this waits the
+  // GUI thread serves its windows, so a second Stop, a ClearTasks or the
+  // end of the queue may come meanwhile.
+  ++FStopDepth;
+  try {
+    FFFmpegList.StopAll(AWaitFor);
+  } catch (...) {
+    EndStop();
+    throw;
+  }
+  EndStop();
+}
+
+void TCustomFFmpegVCL::EndStop() {
+  if (--FStopDepth > 0) return;
+  std::vector<std::unique_ptr<TFFmpeg>> retired;
+  {
+    std::lock_guard<std::mutex> g(FRetiredLock);
+    retired.swap(FRetired);
+  }
+  for (auto& task : retired) task.reset();
 }
 
 // --- events -------------------------------------------------------------------------

@@ -136,12 +136,21 @@ class TFFmpegList : public rtl::TObject {
   int Count() const { return static_cast<int>(FList.size()); }
   void PauseAll();
   void ResumeAll();
+  // Tells every task to end first, then (with AWaitFor) awaits each, so that
+  // they all wind down together.
   void StopAll(bool AWaitFor);
+  // The tasks out of the list, in index order, for a caller that frees them
+  // later (a list cleared while a stop still waits for its tasks).
+  std::vector<std::unique_ptr<TFFmpeg>> TakeAll();
   void SetPreviewAll(bool AValue);
   void SetPreviewBitmapAll(bool AValue);
 
  private:
   void CheckIndex(int AIndex) const;
+  std::vector<TFFmpeg*> Snapshot() const;
+  // Guards the list's shape (not the tasks): a handler on a delivery thread
+  // may clear it while the GUI thread walks it.
+  mutable std::mutex FListLock;
   std::vector<std::unique_ptr<TFFmpeg>> FList;
 };
 
@@ -194,8 +203,13 @@ class TCustomFFmpegVCL : public TFFBaseComponent {
   void Pause();
   void Resume();
   // Ends the pending tasks and breaks off the running ones; with AWaitFor
-  // returns when they have ended (serving the GUI thread's queue meanwhile).
+  // returns when they have ended (serving the GUI thread's queue and its
+  // window messages meanwhile). A Stop made while another one waits waits
+  // as well. While a stop waits, the task list keeps its tasks alive: a
+  // ClearTasks or RemoveTask meanwhile frees them once the stop is over.
   void Stop(bool AWaitFor);
+  // A Stop is waiting for the tasks.
+  bool Stopping() const { return FStopDepth.load() > 0; }
 
   // --- properties -----------------------------------------------------------------
   static rtl::String Version() { return u"3.3"; }
@@ -291,6 +305,13 @@ class TCustomFFmpegVCL : public TFFBaseComponent {
   bool FFinalDue = false;            // the final event waits for that Start
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FWorking{false};
+
+  // Stops in progress, and the tasks taken out of the list meanwhile.
+  std::atomic<int> FStopDepth{0};
+  std::mutex FRetiredLock;
+  std::vector<std::unique_ptr<TFFmpeg>> FRetired;
+  void RetireOrFree(std::vector<std::unique_ptr<TFFmpeg>> ATasks);
+  void EndStop();
 
   // OnTerminate delivery threads, each awaiting its predecessor.
   std::mutex FDeliveryLock;

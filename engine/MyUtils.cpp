@@ -153,28 +153,57 @@ void QueueMethodInMainThread(std::function<void()> AMethod) {
 
 namespace {
 
-std::mutex gPumpLock;
-TMessagePump gPump;
+// A hook any thread may set while the GUI thread calls a copy of it.
+template <class F>
+class TGuardedHook {
+ public:
+  void Set(F AValue) {
+    std::lock_guard lock(FLock);
+    FValue = std::move(AValue);
+  }
+  F Get() {
+    std::lock_guard lock(FLock);
+    return FValue;
+  }
+
+ private:
+  std::mutex FLock;
+  F FValue;
+};
+
+TGuardedHook<TMessagePump> gPump;
+TGuardedHook<TExceptionHandler> gExceptionHandler;
 
 }  // namespace
 
-void SetMessagePump(TMessagePump APump) {
-  std::lock_guard lock(gPumpLock);
-  gPump = std::move(APump);
-}
+void SetMessagePump(TMessagePump APump) { gPump.Set(std::move(APump)); }
 
 bool PumpOneMessage() {
-  TMessagePump pump;
-  {
-    std::lock_guard lock(gPumpLock);
-    pump = gPump;
-  }
-  if (pump) return pump();
+  if (TMessagePump pump = gPump.Get()) return pump();
   return rtl::CheckSynchronize(0);
 }
 
 void PumpMessages() {
   while (PumpOneMessage()) {
+  }
+}
+
+void SetExceptionHandler(TExceptionHandler AHandler) { gExceptionHandler.Set(std::move(AHandler)); }
+
+void HandleEventException(rtl::TObject* ASender) {
+  const TExceptionHandler handler = gExceptionHandler.Get();
+  try {
+    if (handler) {
+      handler(ASender);
+      return;
+    }
+    throw;
+  } catch (const rtl::Exception& e) {
+    std::fprintf(stderr, "exception in an event handler: %s\n", rtl::U8(e.Message()).c_str());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "exception in an event handler: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "exception in an event handler\n");
   }
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Object.h"
 #include "platform/rtl/Types.h"
 
 namespace engine {
@@ -83,13 +84,25 @@ void CallMethodInMainThread(const std::function<void()>& AMethod);
 // called on the GUI thread). Calls queued by one thread run in their order.
 void QueueMethodInMainThread(std::function<void()> AMethod);
 
-// The GUI thread serves its pending work while it waits for something:
-// PumpOneMessage handles one pending message (false when none was pending);
-// PumpMessages handles them until none is left. The window system installs
-// its own pump; without one, only the synchronisation queue is served.
+// The GUI thread serves its pending work while it waits for something (the
+// stop of a conversion, the player's open, stop and seek): PumpOneMessage
+// handles one pending message (false when none was pending); PumpMessages
+// handles them until none is left. The program installs the window system's
+// pump (SetMessagePump): it takes one message of the thread's queue and
+// dispatches it; a WM_QUIT is taken and not dispatched (the program's loop
+// still learns of it). Without an installed pump only the synchronisation
+// queue is served.
 using TMessagePump = std::function<bool()>;
 void SetMessagePump(TMessagePump APump);
 bool PumpOneMessage();
 void PumpMessages();
+
+// The application's handling of an exception that escaped an event handler
+// (the program shows it as it shows any other). HandleEventException must be
+// called inside a catch block; without an installed handler the exception's
+// text goes to the standard error output.
+using TExceptionHandler = std::function<void(rtl::TObject* ASender)>;
+void SetExceptionHandler(TExceptionHandler AHandler);
+void HandleEventException(rtl::TObject* ASender);
 
 }  // namespace engine

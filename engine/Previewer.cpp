@@ -63,6 +63,7 @@ TPreviewer::TPreviewer() : FWindow(std::make_shared<TPreviewWindow>()) {}
 
 TPreviewer::~TPreviewer() {
   std::shared_ptr<TPreviewWindow> state = FWindow;
+  state->FDropped = true;
   QueueMethodInMainThread([state] {
     if (win::HWND h = state->FFormHandle.load()) win::DestroyWindow(h);
   });
@@ -87,7 +88,7 @@ bool TPreviewWindow::PaintFrame(gdi::TBitmap* ABitmap, int32_t AFrameNumber, int
 }
 
 void TPreviewWindow::ShowFrame() {
-  if (FClosed.load() || !FBitmap || FBitmap->Width() <= 0) return;
+  if (FClosed.load() || FDropped.load() || !FBitmap || FBitmap->Width() <= 0) return;
   if (!FFormHandle.load()) {
     CreateForm();
     if (!FFormHandle.load()) return;

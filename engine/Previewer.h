@@ -50,6 +50,9 @@ class TPreviewWindow : public std::enable_shared_from_this<TPreviewWindow> {
  public:
   bool PaintFrame(gdi::TBitmap* ABitmap, int32_t AFrameNumber, int64_t APTS);
   std::atomic<bool> FClosed{false};
+  // The previewer is gone (preview turned off, or the run over): a frame
+  // still on its way to the GUI thread opens no window any more.
+  std::atomic<bool> FDropped{false};
   std::atomic<win::HWND> FFormHandle{nullptr};
 
  private:

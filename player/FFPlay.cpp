@@ -138,7 +138,7 @@ TCustomPlayer::TCustomPlayer(rtl::TComponent* AOwner) : TFFBaseComponent(AOwner)
 TCustomPlayer::~TCustomPlayer() {
   // The handlers are dropped once the threads that call them have ended.
   FDestroying = true;
-  Stop(true);
+  StopFile(true, true);
   OnPosition = nullptr;
   OnState = nullptr;
   OnHook = nullptr;
@@ -197,6 +197,21 @@ void TCustomPlayer::Deliver(const std::function<void()>& AMethod) {
     engine::CallMethodInMainThread(AMethod);
   else
     AMethod();
+}
+
+void TCustomPlayer::DeliverEvent(const std::shared_ptr<TEventSession>& ASession,
+                                 const std::function<void()>& AHandler) {
+  Deliver([this, ASession, &AHandler] {
+    const std::thread::id outer = ASession->HandlerThread.exchange(std::this_thread::get_id());
+    try {
+      AHandler();
+    } catch (...) {
+      // The application reports it; the player goes on. A handler that
+      // freed the player has no sender left.
+      engine::HandleEventException(ASession->Abandoned.load() ? nullptr : this);
+    }
+    ASession->HandlerThread = outer;
+  });
 }
 
 rtl::String TCustomPlayer::Format() const {
@@ -265,7 +280,20 @@ bool TCustomPlayer::Open(const rtl::String& AFileName, win::HWND AScreenHandle, 
     ReportError(u"libav or libsdl not loaded.", true);
     return false;
   }
-  Stop(true);
+  if (FOpening) {
+    // Asked again from the windows served while this open waits.
+    ReportError(u"the player is busy opening a file.", true);
+    return false;
+  }
+  FOpening = true;
+  FStopWhileOpening = false;
+  struct TOpening {
+    bool* Flag;
+    ~TOpening() {
+      if (Flag) *Flag = false;
+    }
+  } opening{&FOpening};
+  StopFile(true, true);
   // Leaving a variable alone keeps the user's choice; an empty one would
   // make SDL find no driver at all.
   if (FAudioDriver == adDirectSound) ::setenv("SDL_AUDIODRIVER", "pulse", 1);
@@ -306,10 +334,25 @@ bool TCustomPlayer::Open(const rtl::String& AFileName, win::HWND AScreenHandle, 
   FScreenHandle = AScreenHandle;
   FAVProbe->SetFileHandle(FVideoState.load()->ic);
   Deliver([this] { DoFileOpen(); });
+  // Done with the open's own state before the threads start: a handler on
+  // the event thread may open the next file at once.
+  const bool stopped = FStopWhileOpening;
+  FOpening = false;
+  opening.Flag = nullptr;
   FStopEvent.Reset();
   FEventThreadDone = false;
-  FEventThread = std::thread([this] { EventThreadExecute(); });
+  auto session = std::make_shared<TEventSession>();
+  FEventSession = session;
+  FEventThread = std::thread([this, session] { EventThreadExecute(session); });
   FPlayThread = std::thread([this] { PlayThreadExecute(); });
+  // Events are delivered once both threads are known.
+  session->Started.Set();
+  if (stopped) {
+    // Stopped from the windows served while the file was being opened.
+    Stop(true);
+    ReportError(u"the player was stopped while opening.", true);
+    return false;
+  }
   return true;
 }
 
@@ -388,6 +431,11 @@ void TCustomPlayer::PostScreenEvent() {
 }
 
 void TCustomPlayer::Stop(bool AWaitForStop) {
+  if (FOpening && OnMainThread()) FStopWhileOpening = true;
+  StopFile(AWaitForStop, false);
+}
+
+void TCustomPlayer::StopFile(bool AWaitForStop, bool AReplacing) {
   {
     std::lock_guard g(FDataLock);
     if (TVideoState* is = FVideoState.load()) {
@@ -398,7 +446,7 @@ void TCustomPlayer::Stop(bool AWaitForStop) {
   }
   if (AWaitForStop) {
     WaitForStop();
-    JoinThreads();
+    JoinThreads(AReplacing);
   }
 }
 
@@ -424,13 +472,19 @@ void TCustomPlayer::WaitForStop() {
   }
 }
 
-void TCustomPlayer::JoinThreads() {
+void TCustomPlayer::JoinThreads(bool AReplacing) {
   if (FPlayThread.joinable()) {
     while (!FStopEvent.Wait(10)) ServeMainThread();
     FPlayThread.join();
   }
   if (FEventThread.joinable()) {
-    if (FEventThread.get_id() == std::this_thread::get_id()) {
+    const std::thread::id self = std::this_thread::get_id();
+    if (FEventThread.get_id() == self || (FEventSession && FEventSession->HandlerThread.load() == self)) {
+      // Inside one of its handlers: the thread waits for this call. A stop
+      // leaves it to deliver what is left and to be joined later; a new
+      // file or the end of the player lets it go.
+      if (!AReplacing) return;
+      FEventSession->Abandoned = true;
       FEventThread.detach();
     } else {
       while (!FEventThreadDone.load()) {
@@ -454,20 +508,32 @@ void TCustomPlayer::SetPlayState(TPlayState AState) {
     FPlayEvent.Post({pekEnd, 0});
 }
 
-void TCustomPlayer::EventThreadExecute() {
+void TCustomPlayer::EventThreadExecute(std::shared_ptr<TEventSession> ASession) {
   NameThread("tvl-player-evt");
+  ASession->Started.Wait(-1);
+  // The handler runs on a copy: it may clear or replace the event, or free
+  // the player with it.
+  const std::function<void()> position = [this] {
+    if (TPositionEvent handler = OnPosition) handler(this, FEventPTS.load());
+  };
+  const std::function<void()> state = [this] {
+    if (TPlayStateEvent handler = OnState) handler(this, FEventState.load());
+  };
   for (;;) {
     TPlayEventItem item = FPlayEvent.Take();
     if (item.Kind == pekPosition) {
       FEventPTS = item.Value;
-      if (OnPosition) Deliver([this] { if (OnPosition) OnPosition(this, FEventPTS.load()); });
+      if (OnPosition) DeliverEvent(ASession, position);
     } else if (item.Kind == pekState) {
       FEventState = static_cast<TPlayState>(item.Value);
-      if (OnState) Deliver([this] { if (OnState) OnState(this, FEventState.load()); });
+      if (OnState) DeliverEvent(ASession, state);
+      if (ASession->Abandoned.load()) return;
       if (item.Value == psStop) break;
     } else if (item.Kind == pekEnd) {
       break;
     }
+    // Let go by a handler: the player may be gone.
+    if (ASession->Abandoned.load()) return;
     if (item.Kind == pekNone) FPlayEvent.Wait(-1);
   }
   FEventThreadDone = true;
@@ -475,6 +541,7 @@ void TCustomPlayer::EventThreadExecute() {
 
 void TCustomPlayer::PlayThreadExecute() {
   NameThread("tvl-player-play");
+  FPlayThreadId = std::this_thread::get_id();
   SetPlayState(psPlay);
   try {
     EventLoop();
@@ -536,6 +603,9 @@ void TCustomPlayer::EventLoop() {
       case PLAYER_SCREEN_EVENT:
         TPlayerEngine::VideoOpen(is, true);
         TPlayerEngine::VideoDisplay(is, is->pictq_shown.load());
+        break;
+      case PLAYER_WINDOW_EVENT:
+        PlayWindowEnd();
         break;
       default:
         break;
@@ -659,6 +729,8 @@ void TCustomPlayer::Seek(double ADelta, engine::TSeekFlags ASeekFlags, bool AWai
     std::lock_guard g(FDataLock);
     TVideoState* is = FVideoState.load();
     if (!is) return;
+    // Files whose stamps may jump are seeked by bytes.
+    if (is->seek_by_bytes) ASeekFlags.Bits |= static_cast<uint8_t>(1u << engine::sfByte);
     if (ASeekFlags.Contains(engine::sfByte)) {
       double bytes = is->ic->bit_rate ? ADelta * is->ic->bit_rate / 8.0 : ADelta * 180000.0;
       const int64_t pos = is->ic->pb ? is->ic->pb->pos - (is->ic->pb->buf_end - is->ic->pb->buf_ptr) : 0;
@@ -775,19 +847,36 @@ void TCustomPlayer::DoPosition() {
     if (is->video_st) is->EventEOF = 1;
     SetPlayState(psEnd);
   }
-  if (FPlayTime != AV_NOPTS_VALUE) {
+  if (FPlayTime != AV_NOPTS_VALUE && FRepeatType != rtNone) {
     const int64_t end = start_time != AV_NOPTS_VALUE ? start_time + FPlayTime : FPlayTime;
-    if (pos >= end) {
-      if (FRepeatType == rtStop)
-        Stop(false);
-      else if (FRepeatType == rtLoop) {
-        if (start_time != AV_NOPTS_VALUE)
-          Seek(start_time, {}, false);
-        else
-          Seek(int64_t(0), {engine::sfAny}, false);
-      }
+    if (pos >= end && !is->seek_req.load()) {
+      // The stop and the seek take the data lock. The play thread holds it
+      // already; any other thread (the video decoder at the end of the
+      // file) hands the work to it: the play thread may hold the lock while
+      // it waits for that thread to end.
+      if (std::this_thread::get_id() == FPlayThreadId.load())
+        PlayWindowEnd();
+      else
+        PushUserEvent(PLAYER_WINDOW_EVENT, is);
     }
   }
+}
+
+void TCustomPlayer::PlayWindowEnd() {
+  if (!FVideoState.load()) return;
+  if (FRepeatType == rtStop) {
+    Stop(false);
+  } else if (FRepeatType == rtLoop) {
+    if (start_time != AV_NOPTS_VALUE)
+      Seek(start_time, {}, false);
+    else
+      Seek(int64_t(0), {engine::sfAny}, false);
+  }
+}
+
+int TCustomPlayer::SeekByBytesInUse() const {
+  TVideoState* is = FVideoState.load();
+  return is ? is->seek_by_bytes : -1;
 }
 
 // ---- Frame capture and hook ---------------------------------------------------

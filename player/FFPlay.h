@@ -93,6 +93,9 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   // undecoded by the decoder's skipping).
   int64_t FramesShown() const { return FFramesShown.load(); }
   int64_t FramesDropped() const { return FFramesDropped.load(); }
+  // Whether relative seeks in the open file go by bytes (seek_by_bytes, or
+  // decided from its format when that is -1); -1 without a file.
+  int SeekByBytesInUse() const;
 
   // Properties.
   rtl::String About() const { return FAbout; }
@@ -195,9 +198,7 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   void PostQuitEvent();
   void PostScreenEvent();
   void WaitForStop();
-  void JoinThreads();
   void PlayThreadExecute();
-  void EventThreadExecute();
   void EventLoop();
   void CloseVideoState();
   bool StreamOpen(const rtl::String& AFileName, const AVInputFormat* AInputFormat, bool APaused);
@@ -208,6 +209,22 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   bool DoHook(const engine::TAVPicture& ASource, AVPixelFormat ASourceFormat, uint8_t* const ADest[3],
               const int ADestPitch[3], double APts, int AHeight, int AWidth);
   void Deliver(const std::function<void()>& AMethod);
+  // The event thread of one open file and the handlers it runs. A handler
+  // may stop the player, open the next file or free the player: the thread
+  // it runs for cannot be waited for then, and is abandoned instead (it
+  // ends as soon as the handler returns, touching nothing of the player).
+  struct TEventSession {
+    std::atomic<bool> Abandoned{false};
+    std::atomic<std::thread::id> HandlerThread{};
+    TManualEvent Started{false};  // set once the player holds the threads
+  };
+  void DeliverEvent(const std::shared_ptr<TEventSession>& ASession, const std::function<void()>& AHandler);
+  void EventThreadExecute(std::shared_ptr<TEventSession> ASession);
+  void JoinThreads(bool AReplacing);
+  // Stop; AReplacing: a new file follows or the player goes (a handler's
+  // event thread is let go rather than kept for later).
+  void StopFile(bool AWaitForStop, bool AReplacing);
+  void PlayWindowEnd();
 
   int Fsws_flags = 4;
   const AVInputFormat* Ffile_iformat = nullptr;
@@ -256,7 +273,13 @@ class TCustomPlayer : public engine::TFFBaseComponent {
   bool FTriggerEventInMainThread = true;
   std::atomic<TPlayState> FState{psPlay};
   std::thread FPlayThread, FEventThread;
+  std::shared_ptr<TEventSession> FEventSession;
+  std::atomic<std::thread::id> FPlayThreadId{};
   bool FSDLStarted = false;
+  // The GUI thread serves its windows while Open waits: an Open meanwhile is
+  // refused, a Stop meanwhile ends the file once it is open.
+  bool FOpening = false;
+  bool FStopWhileOpening = false;
 };
 
 // The player the main window keeps; it publishes the properties above.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace player {
 
@@ -100,6 +101,15 @@ void BlendSubtitle(uint8_t* const APlanes[3], const int APitches[3], int AImageW
       u = static_cast<uint8_t>((u * k * (255 - a) + usum * a) / (255 * k));
       v = static_cast<uint8_t>((v * k * (255 - a) + vsum * a) / (255 * k));
     }
+}
+
+std::string VideoFilterDescription(int ADebugMv, const std::string& AFilters) {
+  std::string mv;
+  for (auto [bit, name] : {std::pair{1, "pf"}, std::pair{2, "bf"}, std::pair{4, "bb"}})
+    if (ADebugMv & bit) mv += (mv.empty() ? "" : "+") + std::string(name);
+  if (mv.empty()) return AFilters;
+  const std::string view = "codecview=mv=" + mv;
+  return AFilters.empty() ? view : view + "," + AFilters;
 }
 
 }  // namespace player

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 extern "C" {
 #include <libavutil/rational.h>
@@ -46,5 +47,10 @@ uint32_t PaletteRGBToYUV(uint32_t AArgb);
 void BlendSubtitle(uint8_t* const APlanes[3], const int APitches[3], int AImageW, int AImageH,
                    const uint8_t* AIndexes, int AIndexPitch, const uint32_t* APalette, int ARectX, int ARectY,
                    int ARectW, int ARectH);
+
+// The video filter graph of the player: the motion vectors asked for by
+// ADebugMv (1 forward vectors of P pictures, 2 forward and 4 backward ones
+// of B pictures) drawn first, then the caller's filters.
+std::string VideoFilterDescription(int ADebugMv, const std::string& AFilters);
 
 }  // namespace player

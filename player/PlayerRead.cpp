@@ -134,6 +134,11 @@ void TPlayerEngine::ReadThread(TVideoState* is) {
     goto fail;
   }
   if (ic->pb) ic->pb->eof_reached = 0;
+  // Formats whose stamps may jump (MPEG transport streams and the like) are
+  // seeked by bytes unless the caller chose. Decided per file: the setting
+  // itself stays as the caller left it.
+  is->seek_by_bytes = p->seek_by_bytes >= 0 ? (p->seek_by_bytes ? 1 : 0)
+                                            : ((ic->iformat->flags & AVFMT_TS_DISCONT) ? 1 : 0);
   is->IsImage2 = IsSinglePictureFormat(ic->iformat->name);
   is->StartTime = ic->start_time != AV_NOPTS_VALUE ? ic->start_time : 0;
   is->Duration = ic->duration != AV_NOPTS_VALUE ? ic->duration : -1;
@@ -303,6 +308,9 @@ int TPlayerEngine::ComponentOpen(TVideoState* is, int AStreamIndex) {
   }
   dec->pkt_timebase = st->time_base;
   dec->workaround_bugs = p->workaround_bugs;
+  // Motion vectors are drawn by the video filters from the ones the decoder
+  // exports.
+  if (p->debug_mv && st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) dec->flags2 |= AV_CODEC_FLAG2_EXPORT_MVS;
   if (codec) dec->lowres = std::min(p->lowres, static_cast<int>(codec->max_lowres));
   dec->idct_algo = p->idct_algo;
   if (p->fast) dec->flags2 |= AV_CODEC_FLAG2_FAST;

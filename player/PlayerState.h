@@ -29,6 +29,9 @@ inline constexpr int PLAYER_ALLOC_EVENT = SDL_USEREVENT;
 inline constexpr int PLAYER_REFRESH_EVENT = SDL_USEREVENT + 1;
 inline constexpr int PLAYER_QUIT_EVENT = SDL_USEREVENT + 2;
 inline constexpr int PLAYER_SCREEN_EVENT = SDL_USEREVENT + 3;
+// The end of the play window was reached on another thread: the play thread
+// stops or loops (under the data lock, which that thread may not take).
+inline constexpr int PLAYER_WINDOW_EVENT = SDL_USEREVENT + 4;
 
 struct TVideoPicture {
   double pts = 0;                 // seconds
@@ -155,6 +158,9 @@ struct TVideoState {
   int64_t Duration = -1;
   int64_t AudioDuration = -1;
   bool IsImage2 = false;
+  // Relative seeks go by bytes (the player's setting, or decided from the
+  // input format when that is -1).
+  int seek_by_bytes = 0;
   bool IsDevice = false;
   std::atomic<int> ErrorEOF{0}, EventEOF{0}, ReachEOF{0}, Reading{0};
   std::atomic<int> open_paused{0}, seek_paused{0}, seek_done{0}, seek_flushed{0};

@@ -5,6 +5,7 @@
 #include "engine/FFUtils.h"
 #include "engine/FFmpegLogger.h"
 #include "platform/rtl/Strings.h"
+#include "player/PlayerMath.h"
 #include "player/PlayerState.h"
 
 namespace player {
@@ -161,7 +162,7 @@ void TPlayerEngine::VideoThread(TVideoState* is) {
   AVFrame* frame = ff::av_frame_alloc();
   AVFrame* filt = ff::av_frame_alloc();
   TVideoFilter filter;
-  const std::string description = rtl::U8(p->Fvfilters);
+  const std::string description = VideoFilterDescription(p->debug_mv, rtl::U8(p->Fvfilters));
   const double frameDur = is->frame_rate.num && is->frame_rate.den ? av_q2d(av_inv_q(is->frame_rate)) : 0.04;
   bool draining = false, failed = false;
   // Pictures before it are decoded only; taken from the seek with its flush.

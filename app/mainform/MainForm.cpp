@@ -79,6 +79,12 @@ void TForm1::FormCreate(rtl::TObject* Sender) {
 }
 
 void TForm1::FormCloseQuery(rtl::TObject* Sender, bool& CanClose) {
+  if (FFVCL->Stopping() || playerWaits_ > 0) {
+    // Closed from inside a wait: the window closes once the wait is over.
+    closeAfterWait_ = true;
+    CanClose = false;
+    return;
+  }
   if (RIDodevu) {
     RIDodevu->OnPosition = nullptr;
     RIDodevu->OnState = nullptr;
@@ -91,6 +97,12 @@ void TForm1::FormCloseQuery(rtl::TObject* Sender, bool& CanClose) {
   if (FFLogger) FFLogger->SetOnLog({});
   closing_ = true;
   CanClose = true;
+}
+
+void TForm1::CloseIfAskedDuringWait() {
+  if (!closeAfterWait_ || FFVCL->Stopping() || playerWaits_ > 0) return;
+  closeAfterWait_ = false;
+  Close();
 }
 
 // ---------------------------------------------------------------- small commands

@@ -307,6 +307,18 @@ class TForm1 : public forms::TForm {
   TMainFormEnvironment env_;
   std::unique_ptr<TOptionIni> ini_;
   bool closing_ = false;
+  // The GUI thread serves the windows while it waits for the engine or the
+  // player: a close asked for meanwhile waits for the wait to end, and a
+  // preview asked for while the player opens follows once it has opened.
+  bool closeAfterWait_ = false;
+  int playerWaits_ = 0;
+  bool previewPending_ = false;
+  void CloseIfAskedDuringWait();
+  struct TPlayerWait {
+    explicit TPlayerWait(TForm1* f) : f_(f) { ++f_->playerWaits_; }
+    ~TPlayerWait() { --f_->playerWaits_; }
+    TForm1* f_;
+  };
   bool addingFile_ = false;  // the codec step then writes no row
   bool tasksReady_ = false;  // the last rebuild made a task with its output for every row
   // The log lines of an add command reach the memo at its end, in one piece.

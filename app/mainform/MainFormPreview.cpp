@@ -29,6 +29,11 @@ const char16_t* StateName(player::TPlayState s) {
 
 void TForm1::Button31Click(rtl::TObject*) {
   if (!RIDodevu) return;
+  if (playerWaits_ > 0) {
+    // Another row chosen while the player opens or stops: it follows.
+    previewPending_ = true;
+    return;
+  }
   if (!RIDodevu->AVLibLoaded()) {
     const rtl::String folder = env_.LibraryFolder.empty() ? ProgramFolder() + u"LibAV" : env_.LibraryFolder;
     if (!RIDodevu->LoadAVLib(folder)) {
@@ -41,7 +46,14 @@ void TForm1::Button31Click(rtl::TObject*) {
   for (int i = 0; i < ControlCount() && !FScreenControl; ++i)
     if (auto* w = dynamic_cast<forms::TWinControl*>(Controls(i)); w && w->Name() == screen) FScreenControl = w;
   const win::HWND handle = FScreenControl ? FScreenControl->Handle() : Panel6->Handle();
-  if (!RIDodevu->Open(T_Movie_PLayer_FileName, handle, true)) Log(RIDodevu->LastErrMsg());
+  {
+    TPlayerWait wait(this);
+    do {
+      previewPending_ = false;
+      if (!RIDodevu->Open(T_Movie_PLayer_FileName, handle, true)) Log(RIDodevu->LastErrMsg());
+    } while (previewPending_ && !closeAfterWait_);
+  }
+  CloseIfAskedDuringWait();
 }
 
 void TForm1::FFPlayerFileOpen(rtl::TObject*, std::int64_t ADuration, int AFrameWidth, int AFrameHeight,
@@ -113,14 +125,22 @@ void TForm1::bsSkinButton14Click(rtl::TObject*) {
 
 void TForm1::bsSkinButton15Click(rtl::TObject*) {
   if (SelectedRow() < 0 || !RIDodevu) return;
-  try {
-    RIDodevu->Stop(true);
-    const win::HWND handle = FScreenControl ? FScreenControl->Handle() : Panel6->Handle();
-    if (!RIDodevu->Open(T_Movie_PLayer_FileName, handle, true)) Log(RIDodevu->LastErrMsg());
-    if (lvFiles->CanFocus()) lvFiles->SetFocus();
-  } catch (const rtl::Exception&) {
-    RIDodevu->Stop(true);
+  if (playerWaits_ > 0) {
+    previewPending_ = true;
+    return;
   }
+  {
+    TPlayerWait wait(this);
+    try {
+      RIDodevu->Stop(true);
+      const win::HWND handle = FScreenControl ? FScreenControl->Handle() : Panel6->Handle();
+      if (!RIDodevu->Open(T_Movie_PLayer_FileName, handle, true)) Log(RIDodevu->LastErrMsg());
+      if (lvFiles->CanFocus()) lvFiles->SetFocus();
+    } catch (const rtl::Exception&) {
+      RIDodevu->Stop(true);
+    }
+  }
+  CloseIfAskedDuringWait();
 }
 
 void TForm1::bsSkinButton16Click(rtl::TObject*) {

@@ -159,7 +159,12 @@ std::optional<std::vector<rtl::String>> TForm1::GetFilenames(const rtl::String& 
 // ---------------------------------------------------------------- removing and clearing
 
 void TForm1::StopPlayer() {
-  if (RIDodevu) RIDodevu->Stop(true);
+  if (!RIDodevu) return;
+  {
+    TPlayerWait wait(this);
+    RIDodevu->Stop(true);
+  }
+  CloseIfAskedDuringWait();
 }
 
 void TForm1::btnRemoveClick(rtl::TObject*) {

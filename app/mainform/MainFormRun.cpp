@@ -41,6 +41,8 @@ void TForm1::SetRunButton(skin::TbsSkinButton* button, int enabledGlyph, bool en
 // ---------------------------------------------------------------- start
 
 void TForm1::btnStartClick(rtl::TObject*) {
+  // The button is back while the stop still waits for its transcodes.
+  if (FFVCL->Stopping()) return;
   if (OptionsDialog) {
     const std::pair<skin::TbsSkinCheckRadioBox*, rtl::TThreadPriority> priorities[] = {
         {OptionsDialog->bsSkinCheckRadioBox9, rtl::tpIdle},
@@ -151,6 +153,8 @@ void TForm1::bsSkinButton12Click(rtl::TObject*) {
 }
 
 void TForm1::btnStopClick(rtl::TObject*) {
+  // Asked again (menu, keys) while the first stop waits.
+  if (FFVCL->Stopping()) return;
   btnStop->SetEnabled(false);
   SetRunButton(bsSkinButton10, kStopGlyph, false, false);
   if (N8) N8->SetEnabled(false);
@@ -159,6 +163,7 @@ void TForm1::btnStopClick(rtl::TObject*) {
   btnStart->SetEnabled(true);
   Button23->Click();
   FFVCL->Stop(true);
+  CloseIfAskedDuringWait();
 }
 
 void TForm1::Button22Click(rtl::TObject*) {

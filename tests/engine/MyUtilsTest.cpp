@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "EngineTestUtils.h"
@@ -142,6 +144,44 @@ TEST(PumpMessagesTest, ServesQueuedWorkAndAnInstalledPump) {
   PumpMessages();
   SetMessagePump(nullptr);
   EXPECT_EQ(handled, 3);
+}
+
+TEST(HandleEventExceptionTest, GoesToTheInstalledHandlerWithItsSender) {
+  rtl::TObject sender;
+  rtl::TObject* seen = nullptr;
+  std::string message;
+  SetExceptionHandler([&](rtl::TObject* ASender) {
+    seen = ASender;
+    try {
+      throw;
+    } catch (const rtl::Exception& e) {
+      message = rtl::U8(e.Message());
+    }
+  });
+  try {
+    throw rtl::Exception("handler failed");
+  } catch (...) {
+    HandleEventException(&sender);
+  }
+  EXPECT_EQ(seen, &sender);
+  EXPECT_EQ(message, "handler failed");
+  // Without a handler (and with one that throws) the exception ends there.
+  SetExceptionHandler([](rtl::TObject*) { throw std::runtime_error("again"); });
+  EXPECT_NO_THROW({
+    try {
+      throw std::runtime_error("lost");
+    } catch (...) {
+      HandleEventException(nullptr);
+    }
+  });
+  SetExceptionHandler(nullptr);
+  EXPECT_NO_THROW({
+    try {
+      throw 42;
+    } catch (...) {
+      HandleEventException(nullptr);
+    }
+  });
 }
 
 }  // namespace

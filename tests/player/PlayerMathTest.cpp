@@ -62,4 +62,20 @@ TEST(SubtitleBlendTest, OpaqueRectangleIsClippedIntoThePicture) {
   EXPECT_EQ(y[3 * w + 3], 16);
 }
 
+TEST(VideoFilterDescriptionTest, MotionVectorsComeBeforeTheCallersFilters) {
+  struct Case {
+    int debugMv;
+    const char* filters;
+    const char* want;
+  } cases[] = {
+      {0, "", ""},
+      {0, "hflip", "hflip"},
+      {1, "", "codecview=mv=pf"},
+      {7, "", "codecview=mv=pf+bf+bb"},
+      {6, "hflip", "codecview=mv=bf+bb,hflip"},
+      {8, "", ""},  // no vector kind asked for
+  };
+  for (const Case& c : cases) EXPECT_EQ(VideoFilterDescription(c.debugMv, c.filters), c.want) << c.debugMv;
+}
+
 }  // namespace

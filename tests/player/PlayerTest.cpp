@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/FFEntries.h"
 #include "engine/FFmpegLogger.h"
 #include "engine/probe/AVProbe.h"
 #include "platform/gdi/Bitmap.h"
@@ -18,6 +19,7 @@
 #include "tests/player/PlayerTestUtils.h"
 
 using namespace player;
+using playertest::Difference;
 using playertest::Media;
 using playertest::Recorder;
 using rtl::S;
@@ -39,18 +41,6 @@ class PlayerTest : public playertest::PlayerFixture {
     return ok;
   }
 };
-
-// Mean absolute difference of two 24-bit bitmaps of one size.
-double Difference(gdi::TBitmap& A, gdi::TBitmap& B) {
-  if (A.Width() != B.Width() || A.Height() != B.Height() || A.Width() == 0) return 1e9;
-  double sum = 0;
-  for (int y = 0; y < A.Height(); ++y) {
-    const auto* a = static_cast<const uint8_t*>(A.ScanLine(y));
-    const auto* b = static_cast<const uint8_t*>(B.ScanLine(y));
-    for (int x = 0; x < A.Width() * 3; ++x) sum += std::abs(a[x] - b[x]);
-  }
-  return sum / (A.Width() * A.Height() * 3.0);
-}
 
 // The probe's own decode of the picture shown at APTS (microseconds from
 // the file's start).
@@ -301,13 +291,24 @@ TEST_F(PlayerTest, EventsReachTheMainThreadWhenAsked) {
   player_->SetTriggerEventInMainThread(true);
   const auto main = std::this_thread::get_id();
   std::atomic<bool> elsewhere{false};
-  player_->OnState = [&](rtl::TObject*, TPlayState) {
+  std::vector<TPlayState> states;  // touched on the main thread only
+  int positions = 0;
+  player_->OnState = [&](rtl::TObject*, TPlayState s) {
     if (std::this_thread::get_id() != main) elsewhere = true;
+    states.push_back(s);
   };
-  ASSERT_TRUE(Open("av.mp4", true));
-  for (int i = 0; i < 100; ++i) rtl::CheckSynchronize(10);
+  player_->OnPosition = [&](rtl::TObject*, int64_t) {
+    if (std::this_thread::get_id() != main) elsewhere = true;
+    ++positions;
+  };
+  ASSERT_TRUE(Open("av.mp4", false));
+  // Nothing reaches the handlers until the main thread serves its queue.
+  for (int i = 0; i < 1500 && std::count(states.begin(), states.end(), psEnd) == 0; ++i) rtl::CheckSynchronize(10);
   player_->Stop(true);
   EXPECT_FALSE(elsewhere.load());
+  const std::vector<TPlayState> expected = {psPlay, psEnd, psStop};
+  EXPECT_EQ(states, expected) << "every state arrives, in order";
+  EXPECT_GT(positions, 10);
 }
 
 }  // namespace
@@ -353,10 +354,30 @@ TEST_F(PlayerHostTest, HostWindowSizesTheSurfaceAndKeepsItsWindowWhileOpen) {
 }
 
 TEST_F(PlayerTest, SoundDisplaysDrawForFilesWithoutPictures) {
+  // Lit pixels of the video surface (the dummy driver's memory surface).
+  auto litPixels = [] {
+    SDL_Surface* s = ff::SDL_GetVideoSurface();
+    if (!s || s->format->BytesPerPixel != 4) return -1;
+    int lit = 0;
+    for (int y = 0; y < s->h; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
+      for (int x = 0; x < s->w; ++x) lit += (row[x] & 0xFFFFFF) != 0;
+    }
+    return lit;
+  };
   for (TShowAudio mode : {saWave, saRDFT}) {
+    SCOPED_TRACE(mode);
     player_->SetShowAudio(mode);
     ASSERT_TRUE(Open("tone.wav", false));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The display of the playing sound: some of the area lit, not all of it.
+    int lit = 0;
+    for (int i = 0; i < 40; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      auto hold = player_->HoldPicture();
+      lit = std::max(lit, litPixels());
+    }
+    EXPECT_GT(lit, 160) << "the sound is drawn across the area";
+    EXPECT_LT(lit, 160 * 120 / 2);
     player_->ToggleAudioDisplay();
     player_->Pause();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "engine/FFmpegLoader.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Threads.h"
 #include "player/FFPlay.h"
@@ -37,6 +39,19 @@ inline void LoadPlayerLibraries() {
   engine::TFFmpegLoader::SetLibraryPath(u"");
   ASSERT_TRUE(engine::TFFmpegLoader::Load(engine::PlayerLibraries))
       << rtl::U8(engine::TFFmpegLoader::GetLastErrMsg());
+}
+
+// Mean absolute difference of two 24-bit bitmaps of one size (1e9 when
+// their sizes differ or they are empty).
+inline double Difference(gdi::TBitmap& A, gdi::TBitmap& B) {
+  if (A.Width() != B.Width() || A.Height() != B.Height() || A.Width() == 0) return 1e9;
+  double sum = 0;
+  for (int y = 0; y < A.Height(); ++y) {
+    const auto* a = static_cast<const uint8_t*>(A.ScanLine(y));
+    const auto* b = static_cast<const uint8_t*>(B.ScanLine(y));
+    for (int x = 0; x < A.Width() * 3; ++x) sum += std::abs(a[x] - b[x]);
+  }
+  return sum / (A.Width() * A.Height() * 3.0);
 }
 
 // Records states and positions; waits are bounded, never fixed sleeps.

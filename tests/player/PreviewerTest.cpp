@@ -125,6 +125,34 @@ TEST_F(PreviewerTest, FirstFrameOpensACentredWindowThatClosesForGood) {
   Pump();
 }
 
+TEST_F(PreviewerTest, AFrameOnItsWayWhenThePreviewIsDroppedOpensNoWindow) {
+  // The conversion thread took the window's state, then the preview was
+  // turned off (the previewer freed) before its frame reached the GUI thread:
+  // with a window open already, and before the first one.
+  auto frame = Solid(64, 48, 0, 0, 255);
+  for (bool opened : {true, false}) {
+    SCOPED_TRACE(opened ? "window open" : "no window yet");
+    auto previewer = std::make_unique<TPreviewer>();
+    std::shared_ptr<TPreviewWindow> state = previewer->Share();
+    std::atomic<int> result{-1};
+    auto paint = [&] {
+      result = -1;
+      std::thread t([&] { result = state->PaintFrame(frame.get(), 1, 40000) ? 1 : 0; });
+      EXPECT_TRUE(PumpUntil([&] { return result.load() >= 0; }));
+      t.join();
+    };
+    if (opened) {
+      paint();
+      ASSERT_EQ(PreviewWindows().size(), 1u);
+    }
+    previewer.reset();
+    paint();
+    for (int i = 0; i < 10; ++i) Pump();
+    EXPECT_TRUE(PreviewWindows().empty()) << "no window once the preview is off";
+    EXPECT_EQ(state->FFormHandle.load(), nullptr);
+  }
+}
+
 TEST_F(PreviewerTest, ConversionPreviewPaintsFramesAndItsCloseStopsThePreviewOnly) {
   const std::string in = playertest::Media::Get()("video.mkv");
   const std::string dir = std::filesystem::path(in).parent_path().string();

@@ -833,11 +833,16 @@ class X11Backend final : public Backend {
         Window w = e.xconfigure.window;
         auto it = tops_.find(w);
         if (it == tops_.end()) break;
+        // Real events are relative to a window manager's frame, and the
+        // synthetic ones a manager sends do not always hold root
+        // coordinates (openbox sends its frame-relative 0,0 to an
+        // undecorated window): the server says where the window is. Taking
+        // such a 0,0 for a move sets the window moving back and forth.
         int x = e.xconfigure.x, y = e.xconfigure.y;
-        if (!e.xconfigure.send_event) {
-          // Real events are relative to a window manager's frame: ask the root.
-          Window child;
-          XTranslateCoordinates(dpy_, w, root_, 0, 0, &x, &y, &child);
+        Window child;
+        if (!XTranslateCoordinates(dpy_, w, root_, 0, 0, &x, &y, &child)) {
+          x = e.xconfigure.x;
+          y = e.xconfigure.y;
         }
         if (x != it->second.Left || y != it->second.Top) {
           it->second = rtl::Bounds(x, y, it->second.Width(), it->second.Height());

@@ -21,6 +21,7 @@
 #include "platform/win/Backend.h"
 #include "tests/platform/forms/TestControls.h"
 #include "tests/support/XdoTool.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/Xvfb.h"
 
 namespace formstest {
@@ -42,10 +43,20 @@ std::string Centre(TControl* c, bool y) {
   return std::to_string(y ? p.Y : p.X);
 }
 
-TEST(FormsX11, ClicksAndTypingArriveInOrderAndAModalDialogKeepsTheFocus) {
+// Without a window manager, and under openbox.
+class FormsX11 : public ::testing::TestWithParam<bool> {
+ protected:
+  testsupport::WindowManager wm_;
+};
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, FormsX11, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "openbox" : "none"; });
+
+TEST_P(FormsX11, ClicksAndTypingArriveInOrderAndAModalDialogKeepsTheFocus) {
   Xvfb x;
   if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
   if (access("/usr/bin/xdotool", X_OK) != 0) GTEST_SKIP() << "xdotool is not available";
+  if (GetParam() && !wm_.Start(x.Display())) GTEST_SKIP() << "openbox is not available";
   setenv("DISPLAY", x.Display().c_str(), 1);
   ASSERT_TRUE(InitWindowSystem(BackendKind::X11));
   InitForms();
@@ -115,6 +126,8 @@ TEST(FormsX11, ClicksAndTypingArriveInOrderAndAModalDialogKeepsTheFocus) {
     EXPECT_EQ(b1->clicks, 1);  // the form below stayed disabled
     EXPECT_TRUE(IsWindowEnabled(f->Handle()));
     if (underModal) PumpUntil([&] { return underModal->Done(); }, 3000);
+    // The focus went back to the form that had it.
+    EXPECT_TRUE(PumpUntil([&] { return f->Active() && GetActiveWindow() == f->Handle(); }));
   }
   DoneForms();
   ShutdownWindowSystem();

@@ -34,6 +34,7 @@
 #include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include "tests/support/ChildProcess.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/Xvfb.h"
 
 // Xlib keeps the records of an input method whose server went away (it cannot
@@ -373,8 +374,24 @@ TEST_F(X11, LayeredWindowKeepsPerPixelAlpha) {
 // active (the display's focus notices are not answered with new requests), and
 // the display focusing the disabled owner of a modal dialog gives the focus
 // back to the dialog.
-TEST_F(X11, ActivationSettlesAndModalDialogKeepsFocus) {
-  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+// The key and focus cases run without a window manager and under openbox.
+class X11Managed : public X11, public ::testing::WithParamInterface<bool> {
+ protected:
+  // The server, and openbox on it when the case asks for one.
+  bool StartServer(std::string& why) {
+    if (!X11::StartServer()) return why = "Xvfb is not available", false;
+    if (GetParam() && !wm_.Start(xvfb.Display())) return why = "openbox is not available", false;
+    return true;
+  }
+  testsupport::WindowManager wm_;
+};
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, X11Managed, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "openbox" : "none"; });
+
+TEST_P(X11Managed, ActivationSettlesAndModalDialogKeepsFocus) {
+  std::string why;
+  if (!StartServer(why)) GTEST_SKIP() << why;
   ASSERT_TRUE(StartWindowSystem(u"X11Focus"));
   std::map<HWND, int> activations;
   int appDeactivations = 0;
@@ -543,8 +560,9 @@ struct KeyWindow {
 // With Num Lock on the keypad types digits as VK_NUMPAD0..9 and VK_DECIMAL;
 // with it off the same keys are navigation keys that type nothing. The
 // operators are the same either way.
-TEST_F(X11, KeypadFollowsNumLock) {
-  if (!StartServer()) GTEST_SKIP() << "Xvfb is not available";
+TEST_P(X11Managed, KeypadFollowsNumLock) {
+  std::string why;
+  if (!StartServer(why)) GTEST_SKIP() << why;
   ASSERT_TRUE(StartWindowSystem(u"X11Keys"));
   KeyWindow kw;
   ASSERT_TRUE(kw.Open(d));

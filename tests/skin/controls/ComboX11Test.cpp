@@ -1,8 +1,10 @@
 // The skinned combo box on X11 against a private Xvfb, driven by xdotool:
 // a click on the face opens the drop-down, a click on an entry chooses it,
 // the value and the events arrive, the drop-down window is gone and the
-// form kept the focus; a click outside the program's windows does not choose.
-// Skips when Xvfb or xdotool is missing.
+// form kept the focus; a click outside the program's windows does not choose;
+// the keyboard opens, moves in, chooses from and closes the list. Each case
+// runs without a window manager and under openbox. Skips when Xvfb or
+// xdotool is missing.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,6 +15,7 @@
 #include "platform/win/Backend.h"
 #include "platform/win/WinApi.h"
 #include "skin/controls/bsSkinComboBox.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/XdoTool.h"
 #include "tests/support/Xvfb.h"
 
@@ -23,10 +26,20 @@ using testsupport::XdoTool;
 void Pump() { forms::Application->ProcessMessages(); }
 bool PumpUntil(const std::function<bool()>& done, int ms = 10000) { return testsupport::PumpUntil(Pump, done, ms); }
 
-TEST(ComboX11, DropDownOpenedAndChosenWithTheMouse) {
+// Without a window manager, and under openbox.
+class ComboX11 : public ::testing::TestWithParam<bool> {
+ protected:
+  testsupport::WindowManager wm_;
+};
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, ComboX11, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "openbox" : "none"; });
+
+TEST_P(ComboX11, DropDownOpenedAndChosenWithTheMouseAndTheKeys) {
   testsupport::Xvfb x;
   if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
   if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
+  if (GetParam() && !wm_.Start(x.Display())) GTEST_SKIP() << "openbox is not available";
   setenv("DISPLAY", x.Display().c_str(), 1);
   ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
   forms::InitForms();
@@ -79,6 +92,32 @@ TEST(ComboX11, DropDownOpenedAndChosenWithTheMouse) {
     EXPECT_TRUE(PumpUntil([&] { return !c->IsPopupVisible(); }, 2000)) << "a click outside closes the list";
     EXPECT_EQ(c->ItemIndex(), 3);
     EXPECT_TRUE(log.empty());
+    if (c->IsPopupVisible()) c->CloseUp(false);
+
+    // The keys: Alt+Down opens the list, Down moves, Return chooses; F4
+    // opens it again and Escape closes it choosing nothing. The form keeps
+    // the focus throughout.
+    ASSERT_TRUE(PumpUntil([&] { return f->Active() && c->Focused(); }));
+    log.clear();
+    auto keys = [&](std::vector<std::string> names) {
+      names.insert(names.begin(), {"key", "--delay", "120"});
+      XdoTool k(names);
+      PumpUntil([&] { return k.Done(); });
+      PumpUntil([] { return false; }, 200);
+    };
+    keys({"alt+Down"});
+    ASSERT_TRUE(PumpUntil([&] { return c->IsPopupVisible(); })) << "Alt+Down opens the list";
+    keys({"Down", "Return"});
+    EXPECT_TRUE(PumpUntil([&] { return !c->IsPopupVisible(); })) << "Return closes the list";
+    EXPECT_EQ(c->ItemIndex(), 4);
+    keys({"F4"});
+    ASSERT_TRUE(PumpUntil([&] { return c->IsPopupVisible(); })) << "F4 opens the list";
+    keys({"Escape"});
+    EXPECT_TRUE(PumpUntil([&] { return !c->IsPopupVisible(); })) << "Escape closes the list";
+    EXPECT_EQ(c->ItemIndex(), 4);
+    EXPECT_TRUE(f->Active());
+    EXPECT_EQ(win::GetActiveWindow(), f->Handle());
+    EXPECT_TRUE(c->Focused());
     if (c->IsPopupVisible()) c->CloseUp(false);
     delete f;
   }

@@ -1,8 +1,8 @@
 // A skin popup menu on the X11 back end, against a private Xvfb driven by
 // xdotool: an item chosen with the mouse, one chosen with the keyboard across
 // a sub-menu, and a click outside; each time the item's OnClick runs (or
-// none does) and every popup window is gone. Skips when Xvfb or xdotool is
-// missing.
+// none does) and every popup window is gone. Each case runs without a window
+// manager and under openbox. Skips when Xvfb or xdotool is missing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include "skin/menus/bsSkinFrameMenus.h"
 #include "skin/menus/bsSkinMainMenuBar.h"
 #include "skin/menus/bsSkinMenuHost.h"
+#include "tests/support/WindowManager.h"
 #include "tests/support/XdoTool.h"
 #include "tests/support/Xvfb.h"
 
@@ -27,10 +28,26 @@ using testsupport::XdoTool;
 void Pump() { forms::Application->ProcessMessages(); }
 bool PumpUntil(const std::function<bool()>& done, int ms = 10000) { return testsupport::PumpUntil(Pump, done, ms); }
 
-TEST(MenusX11, ChosenItemRunsAndEveryPopupIsGone) {
+// Without a window manager, and under openbox.
+class MenusX11 : public ::testing::TestWithParam<bool> {
+ protected:
+  // False (the test skips) without Xvfb, xdotool or, when asked, openbox.
+  bool StartDisplay(testsupport::Xvfb& x, std::string& why) {
+    if (!x.Start("800x600x24")) return why = "Xvfb is not available", false;
+    if (!XdoTool::Available()) return why = "xdotool is not available", false;
+    if (GetParam() && !wm_.Start(x.Display())) return why = "openbox is not available", false;
+    return true;
+  }
+  testsupport::WindowManager wm_;
+};
+
+INSTANTIATE_TEST_SUITE_P(WindowManager, MenusX11, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "openbox" : "none"; });
+
+TEST_P(MenusX11, ChosenItemRunsAndEveryPopupIsGone) {
   testsupport::Xvfb x;
-  if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
-  if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
+  std::string why;
+  if (!StartDisplay(x, why)) GTEST_SKIP() << why;
   setenv("DISPLAY", x.Display().c_str(), 1);
   ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
   forms::InitForms();
@@ -122,10 +139,10 @@ TEST(MenusX11, ChosenItemRunsAndEveryPopupIsGone) {
 // The menu bar of a skinned form with the keyboard: Alt, Right to the second
 // item, Down opens its menu on its first row, Return runs it; every popup is
 // gone and the menu mode is over.
-TEST(MenusX11, MenuBarByAltAndArrows) {
+TEST_P(MenusX11, MenuBarByAltAndArrows) {
   testsupport::Xvfb x;
-  if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
-  if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
+  std::string why;
+  if (!StartDisplay(x, why)) GTEST_SKIP() << why;
   setenv("DISPLAY", x.Display().c_str(), 1);
   ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
   forms::InitForms();
@@ -159,6 +176,20 @@ TEST(MenusX11, MenuBarByAltAndArrows) {
     PumpUntil([] { return false; }, 200);
     TbsSkinMenu* engine = FindFrameMenuHost(frame)->SkinMenu();
     std::vector<win::HWND> popups;
+    // Escape closes the dropped menu, a second one leaves the bar; the
+    // form keeps the focus throughout.
+    XdoTool drop({"key", "--delay", "150", "alt", "Down"});
+    EXPECT_TRUE(PumpUntil([&] { return drop.Done() && engine->WindowCount() == 1; }));
+    ASSERT_EQ(engine->WindowCount(), 1);
+    const win::HWND dropped = engine->Windows(0)->Handle();
+    XdoTool escape({"key", "Escape"});
+    EXPECT_TRUE(PumpUntil([&] { return escape.Done() && engine->WindowCount() == 0 && !win::IsWindow(dropped); }))
+        << "Escape closes the dropped menu";
+    XdoTool leave({"key", "Escape"});
+    EXPECT_TRUE(PumpUntil([&] { return leave.Done() && !frame->InMainMenu && !frame->InMenu; }))
+        << "a second Escape leaves the menu bar";
+    EXPECT_TRUE(f->Active());
+    EXPECT_EQ(win::GetActiveWindow(), f->Handle());
     XdoTool keys({"key", "--delay", "150", "alt", "Right", "Down"});
     EXPECT_TRUE(PumpUntil([&] { return keys.Done() && engine->WindowCount() == 1; }));
     ASSERT_EQ(engine->WindowCount(), 1);
