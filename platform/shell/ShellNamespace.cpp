@@ -728,13 +728,9 @@ std::string TbsShellFolder::FileSystemPath() const {
 
 String TbsShellFolder::FullObjectName() const { return FileNameToString(FileSystemPath()); }
 
-bool TbsShellFolder::IsFolder() const {
-  if (!ItemIsFolder(ParentShellFolder(), FPIDL)) return false;
-  const String name = FullObjectName();
-  const size_t dot = name.rfind(u'.');
-  return dot == String::npos || name.find(u'/', dot) != String::npos ||
-         !rtl::SameText(name.substr(dot), u".ZIP");
-}
+// There are no archive folders here: a folder named "*.zip" is a folder,
+// and a zip file is a file already.
+bool TbsShellFolder::IsFolder() const { return ItemIsFolder(ParentShellFolder(), FPIDL); }
 
 bool TbsShellFolder::SubFolders() const { return ItemHasSubFolders(ParentShellFolder(), FPIDL); }
 

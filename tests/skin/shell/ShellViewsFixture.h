@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/forms/Forms.h"
 #include "platform/rtl/Strings.h"
@@ -47,6 +48,17 @@ class ShellViewsTest : public ::testing::Test {
     win::headless::UseFakeClock(true);
     forms::InitForms();
     shell::InitShellNamespace();
+    // The shell commands' questions are answered by the test, and recorded.
+    TShellPrompts p;
+    p.Confirm = [this](forms::TWinControl*, const String& caption, const String& text) {
+      questions.push_back(caption + u": " + text);
+      return answer;
+    };
+    p.ShowError = [this](forms::TWinControl*, const String& caption, const String& text) {
+      errors.push_back(caption + u": " + text);
+    };
+    p.ShowProperties = [this](forms::TWinControl*, TbsShellFolder* f) { properties.push_back(f->DisplayName()); };
+    SetShellPrompts(p);
     form = new forms::TForm(forms::Application);
     form->SetBounds(40, 40, 720, 480);
     form->AfterConstruction();
@@ -54,6 +66,7 @@ class ShellViewsTest : public ::testing::Test {
     Pump();
   }
   void TearDown() override {
+    ResetShellPrompts();
     delete form;
     shell::DoneShellNamespace();
     forms::DoneForms();
@@ -95,6 +108,9 @@ class ShellViewsTest : public ::testing::Test {
 
   TTempTree tree;
   TEnvSetting home{"HOME", tree.Root()};
+  TEnvSetting data{"XDG_DATA_HOME", tree.Root() + "/.local/share"};
+  bool answer = true;
+  std::vector<String> questions, errors, properties;
   TEnvSetting config{"XDG_CONFIG_HOME", tree.Root() + "/.config"};
   forms::TForm* form = nullptr;
 };
