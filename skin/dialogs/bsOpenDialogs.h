@@ -23,7 +23,7 @@
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/controls/bsSkinScrollBar.h"
 #include "skin/data/bsSkinData.h"
-#include "skin/dialogs/bsFileFilterCtrls.h"
+#include "skin/shell/bsFileFilterCtrls.h"
 #include "skin/forms/bsBusinessSkinForm.h"
 #include "skin/shell/bsSkinShellCtrls.h"
 

@@ -368,6 +368,8 @@ TEST_F(OpenDialogTest, FilterComboParsesPairsAndFeedsItsFileList) {
   EXPECT_EQ(list->Mask(), u"*.TXT");
   EXPECT_EQ(list->Items()->Count(), 1);
   list->SetMask(u"*.*");
+  EXPECT_EQ(list->Items()->IndexOf(u"[sub]"), -1) << "folders only with bsftDirectory";
+  list->SetFileType(TbsFileType{bsftNormal, bsftDirectory});
   EXPECT_NE(list->Items()->IndexOf(u"[sub]"), -1);
   list->SelectFileName(u"CLIP.AVI");
   EXPECT_EQ(list->FileName(), Dir("clip.avi"));
