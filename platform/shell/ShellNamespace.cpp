@@ -529,7 +529,7 @@ TShellIconKind IconKindOfFileName(const String& FileName) {
   static const std::unordered_set<std::string> audio = {
       "mp3", "aac", "wav", "wma", "cda", "flac", "m4a", "mid", "mka", "mp2", "mpa", "mpc", "ape", "ofr",
       "ogg", "ra", "ram", "wv", "tta", "ac3", "dts", "aif", "aiff", "amr", "opus"};
-  static const std::unordered_set<std::string> picture = {"bmp", "jpg", "jpeg", "png", "gif", "ico", "tif",
+  static const std::unordered_set<std::string> picture = {"bmp", "jpg", "jpeg", "png", "gif", "ico", "emf", "wmf", "tif",
                                                            "tiff", "webp"};
   const size_t dot = FileName.rfind(u'.');
   if (dot == String::npos || FileName.find(u'/', dot) != String::npos) return ikOther;
