@@ -14,6 +14,7 @@
 #include "platform/shell/ShellNamespace.h"
 #include "skin/dialogs/bsDialogRes.h"
 #include "skin/dialogs/bsMessages.h"
+#include "skin/menus/bsSkinFrameMenus.h"
 
 namespace skin {
 
@@ -217,6 +218,9 @@ void InstallSkinnedShellPrompts() {
   static bool installed = false;
   if (installed) return;
   installed = true;
+  // The list's context menu (and the view menu) open through the menu
+  // engine of the dialog's frame.
+  InstallSkinFrameMenus();
   TShellPrompts p;
   p.Confirm = [](forms::TWinControl* C, const String& Caption, const String& Text) {
     return Ask(C, Caption, Text, mtConfirmation, {mbYes, mbNo}) == forms::mrYes;

@@ -16,6 +16,7 @@
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/shell/Trash.h"
+#include "skin/controls/bsSkinMenuIntf.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/data/bsSkinData.h"
 
@@ -341,7 +342,12 @@ void ShowItemContextMenu(forms::TWinControl* Control, TbsShellFolder* Folder, in
 void ShowItemsContextMenu(forms::TWinControl* Control, const std::vector<TbsShellFolder*>& Folders, int X, int Y) {
   if (!Control || Folders.empty() || !Folders.front()) return;
   delete g_lastMenu;
-  g_lastMenu = new forms::TPopupMenu(nullptr);
+  // A skin popup menu: the menu engine of the frame of the control's form
+  // shows it in that form's skin.
+  auto* menu = new TbsSkinPopupMenu(nullptr);
+  menu->ComponentForm = forms::GetParentForm(Control);
+  if (menu->ComponentForm) menu->ComponentForm->FreeNotification(menu);
+  g_lastMenu = menu;
   auto* hook = dynamic_cast<IShellMenuCommandHook*>(Control);
   struct TVerb {
     const char16_t* Caption;
@@ -1143,10 +1149,10 @@ void TbsCustomShellListView::DoContextPopup(int X, int Y) {
   } else {
     folders.push_back(FFolders[static_cast<std::size_t>(row)].get());
   }
+  // The menu stays open after this returns; its commands read the folder
+  // again when they change it (CommandCompleted), so the rows are left as
+  // they are under the open menu.
   ShowItemsContextMenu(this, folders, X, Y);
-  // The menu holds the items' paths, not their row objects, so the rows may
-  // be read again at once.
-  Refresh();
 }
 
 void TbsCustomShellListView::ExecuteCommand(const String& Verb, bool& Handled) {
