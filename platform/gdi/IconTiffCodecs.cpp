@@ -167,38 +167,15 @@ void TIconImage::LoadFromStream(rtl::TStream* stream) {
   Changed();
 }
 
+void TIconImage::Assign(rtl::TPersistent* source) {
+  if (auto* i = dynamic_cast<TIconImage*>(source)) data_ = i->data_;
+  else data_.clear();
+  TImageGraphic::Assign(source);
+}
+
+// The file as it was read; an icon never read from a file has none.
 void TIconImage::SaveToStream(rtl::TStream* stream) {
-  if (Empty()) return;
-  if (data_.empty()) {
-    // One 32-bit entry with an empty AND mask.
-    const Surface* s = bitmap_->GetSurface();
-    const int w = s->Width(), h = s->Height();
-    const std::size_t maskStride = ((std::size_t(w) + 31) / 32) * 4;
-    std::vector<std::uint8_t> img;
-    Put32(img, 40);
-    Put32(img, std::uint32_t(w));
-    Put32(img, std::uint32_t(h * 2));
-    Put16(img, 1);
-    Put16(img, 32);
-    for (int i = 0; i < 6; ++i) Put32(img, 0);
-    for (int y = h - 1; y >= 0; --y)
-      for (int x = 0; x < w; ++x) Put32(img, s->GetPixel(x, y));
-    img.insert(img.end(), maskStride * std::size_t(h), 0);
-    std::vector<std::uint8_t> file;
-    Put16(file, 0);
-    Put16(file, 1);
-    Put16(file, 1);
-    file.push_back(std::uint8_t(w >= 256 ? 0 : w));
-    file.push_back(std::uint8_t(h >= 256 ? 0 : h));
-    file.push_back(0);
-    file.push_back(0);
-    Put16(file, 1);
-    Put16(file, 32);
-    Put32(file, std::uint32_t(img.size()));
-    Put32(file, 22);
-    file.insert(file.end(), img.begin(), img.end());
-    data_ = std::move(file);
-  }
+  if (data_.empty()) throw rtl::EInvalidGraphicOperation("Only an icon read from a file can be saved");
   stream->WriteBuffer(data_.data(), rtl::Int64(data_.size()));
 }
 

@@ -77,6 +77,7 @@ class TGIFImage : public TImageGraphic {
 // of an entry without alpha becomes alpha 0 or 255) and is drawn blended.
 class TIconImage : public TImageGraphic {
  public:
+  void Assign(rtl::TPersistent* source) override;
   void LoadFromStream(rtl::TStream* stream) override;
   void SaveToStream(rtl::TStream* stream) override;
   void Draw(TCanvas* canvas, const rtl::TRect& r) override;

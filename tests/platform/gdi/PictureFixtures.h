@@ -45,14 +45,15 @@ inline Bytes DibEntry(int bpp, std::uint32_t a, std::uint32_t b, bool alpha) {
     for (int x = 0; x < w; ++x) {
       const bool right = x >= w / 2;
       const std::uint32_t c = right ? b : a;
-      switch (bpp) {
-        case 1: if (right) row[0] |= std::uint8_t(0x80 >> x); break;
-        case 4: row[std::size_t(x / 2)] |= std::uint8_t((right ? 1 : 0) << (x % 2 ? 0 : 4)); break;
-        case 8: row[std::size_t(x)] = right ? 1 : 0; break;
-        case 24: row[std::size_t(3 * x)] = std::uint8_t(c), row[std::size_t(3 * x + 1)] = std::uint8_t(c >> 8),
-                 row[std::size_t(3 * x + 2)] = std::uint8_t(c >> 16); break;
-        case 32: for (int k = 0; k < 4; ++k) row[std::size_t(4 * x + k)] = std::uint8_t(c >> (8 * k));
-                 if (!alpha) row[std::size_t(4 * x + 3)] = 0; break;
+      const std::size_t i = std::size_t(x);
+      if (bpp == 1 && right) row[0] |= std::uint8_t(0x80 >> x);
+      if (bpp == 4) row[i / 2] |= std::uint8_t((right ? 1 : 0) << (x % 2 ? 0 : 4));
+      if (bpp == 8) row[i] = right ? 1 : 0;
+      if (bpp == 24)
+        for (int k = 0; k < 3; ++k) row[3 * i + std::size_t(k)] = std::uint8_t(c >> (8 * k));
+      if (bpp == 32) {
+        for (int k = 0; k < 4; ++k) row[4 * i + std::size_t(k)] = std::uint8_t(c >> (8 * k));
+        if (!alpha) row[4 * i + 3] = 0;
       }
     }
     e.raw(row);

@@ -137,7 +137,9 @@ TEST_F(OpenDialogShellTest, DeleteAsksInTheSkinnedMessageDialogAndMovesToTheTras
       auto* M = dynamic_cast<TbsMessageForm*>(m);
       ASSERT_TRUE(M);
       question = M->Message->Caption();
-      if (yes) EXPECT_TRUE(forms::RenderToPng(m, PicturePath("opendialog_delete_question")));
+      if (yes) {
+        EXPECT_TRUE(forms::RenderToPng(m, PicturePath("opendialog_delete_question")));
+      }
       QueueClick(M->Button(yes ? mbYes : mbNo));
     });
     d.Execute();

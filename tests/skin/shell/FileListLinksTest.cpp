@@ -16,16 +16,6 @@
 namespace shellctltest {
 namespace {
 
-std::string Cwd() {
-  char b[PATH_MAX];
-  return ::getcwd(b, sizeof b) ? b : "";
-}
-
-struct TKeepCwd {
-  std::string Saved = Cwd();
-  ~TKeepCwd() { [[maybe_unused]] int r = ::chdir(Saved.c_str()); }
-};
-
 class FileListLinksTest : public ShellViewsTest {
  protected:
   void SetUp() override {

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,6 +29,17 @@ using rtl::String;
 using shell::TItemList;
 
 inline String U(const std::string& s) { return rtl::FileNameToString(s); }
+
+inline std::string Cwd() {
+  char b[PATH_MAX];
+  return ::getcwd(b, sizeof b) ? b : "";
+}
+
+// Keeps the process's current directory for the life of the object.
+struct TKeepCwd {
+  std::string Saved = Cwd();
+  ~TKeepCwd() { [[maybe_unused]] int r = ::chdir(Saved.c_str()); }
+};
 
 // The views with their input hooks open to the tests.
 struct TTestListView : TbsSkinFileListView {
