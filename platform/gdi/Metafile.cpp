@@ -95,7 +95,6 @@ class TPlayer {
   }
 
   // Mapping state of the file.
-  bool enhanced = false;
   int mapMode = 1;
   double wox = 0, woy = 0, wex = 1, wey = 1, vox = 0, voy = 0, vex = 1, vey = 1;
   bool scaled = false;  // anisotropic or isotropic: the extents count
@@ -203,10 +202,10 @@ class TPlayer {
       case TObj::Pen: {
         LOGPEN lp = o.pen;
         lp.lopnWidth.X = lp.lopnWidth.X ? std::max(1, int(std::lround(lp.lopnWidth.X * ScaleX()))) : 0;
-        Keep(SelectObject(dc_, Make(CreatePenIndirect(&lp))));
+        SelectObject(dc_, Make(CreatePenIndirect(&lp)));
         break;
       }
-      case TObj::Brush: Keep(SelectObject(dc_, Make(CreateBrushIndirect(&o.brush)))); break;
+      case TObj::Brush: SelectObject(dc_, Make(CreateBrushIndirect(&o.brush))); break;
       case TObj::Font: ApplyFont(&o.font); break;
       default: break;
     }
@@ -221,7 +220,7 @@ class TPlayer {
     f.lfHeight = (f.lfHeight < 0 ? -1 : 1) * std::max<LONG>(1, h);
     f.lfWidth = LONG(std::lround(std::fabs(double(f.lfWidth)) * ScaleX()));
     charset = f.lfCharSet;
-    Keep(SelectObject(dc_, Make(CreateFontIndirect(&f))));
+    SelectObject(dc_, Make(CreateFontIndirect(&f)));
   }
   HDC dc() const { return dc_; }
 
@@ -230,7 +229,6 @@ class TPlayer {
     if (o) made_.push_back(o);
     return o;
   }
-  void Keep(HGDIOBJ) {}
 
   HDC dc_;
   rtl::TRect dest_;
@@ -314,7 +312,6 @@ void PlayWmf(HDC dc, const std::uint8_t* d, std::size_t n, const rtl::TRect& des
   if (fw == 0 || fh == 0) Bad("empty picture frame");
   TPlayer p(dc, dest, fx, fy, fw, fh);
   // The file's window is the frame already: its own mapping is the identity.
-  std::vector<std::size_t> savedObjects;
   for (std::size_t pos = l.records;;) {
     if (pos + 6 > n) Bad("missing end record");
     const std::size_t size = std::size_t(U32(d + pos)) * 2;
@@ -448,10 +445,9 @@ void PlayWmf(HDC dc, const std::uint8_t* d, std::size_t n, const rtl::TRect& des
         // Parameters after the raster operation, in reverse order.
         const bool stretchDib = type == 0x0F43;
         const bool stretch = type != 0x0940;
-        const std::size_t rop = 0, first = stretchDib ? 3 : 2;
+        const std::size_t first = stretchDib ? 3 : 2;
         const std::size_t count = stretch ? 8 : 6;
-        const DWORD op = DWORD(U32(a)) ;
-        (void)rop;
+        const DWORD op = DWORD(U32(a));
         auto q = [&](std::size_t k) { return w(first + count - 1 - k); };  // k-th in forward order
         double dx, dy, dw, dh;
         int sx, sy, sw, sh;
@@ -542,7 +538,6 @@ const char* EmfName(unsigned type) {
 void PlayEmf(HDC dc, const std::uint8_t* d, std::size_t n, const rtl::TRect& dest) {
   const TEmfHeader h = EmfHeader(d, n);
   TPlayer p(dc, dest, h.fx, h.fy, h.fw, h.fh);
-  p.enhanced = true;
   std::vector<TObj> table(std::max<std::size_t>(1, U16(d + 56)));
   for (std::size_t pos = 0;;) {
     if (pos + 8 > n) Bad("missing end record");
