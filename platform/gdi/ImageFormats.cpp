@@ -144,6 +144,9 @@ std::unique_ptr<TGraphic> NewLike(TGraphic* g) {
   if (dynamic_cast<TJPEGImage*>(g)) return std::make_unique<TJPEGImage>();
   if (dynamic_cast<TPNGImage*>(g)) return std::make_unique<TPNGImage>();
   if (dynamic_cast<TGIFImage*>(g)) return std::make_unique<TGIFImage>();
+  if (dynamic_cast<TIconImage*>(g)) return std::make_unique<TIconImage>();
+  if (dynamic_cast<TTIFFImage*>(g)) return std::make_unique<TTIFFImage>();
+  if (dynamic_cast<TMetafile*>(g)) return std::make_unique<TMetafile>();
   return std::make_unique<TBitmap>();
 }
 
@@ -157,6 +160,9 @@ std::unique_ptr<TGraphic> ForExtension(const rtl::String& fileName) {
   if (ext == u"jpg" || ext == u"jpeg" || ext == u"jpe") return std::make_unique<TJPEGImage>();
   if (ext == u"png") return std::make_unique<TPNGImage>();
   if (ext == u"gif") return std::make_unique<TGIFImage>();
+  if (ext == u"ico") return std::make_unique<TIconImage>();
+  if (ext == u"tif" || ext == u"tiff") return std::make_unique<TTIFFImage>();
+  if (ext == u"wmf" || ext == u"emf") return std::make_unique<TMetafile>();
   throw rtl::EInvalidGraphic(u"Unknown picture file extension (." + ext + u")");
 }
 }  // namespace

@@ -529,7 +529,7 @@ TShellIconKind IconKindOfFileName(const String& FileName) {
   static const std::unordered_set<std::string> audio = {
       "mp3", "aac", "wav", "wma", "cda", "flac", "m4a", "mid", "mka", "mp2", "mpa", "mpc", "ape", "ofr",
       "ogg", "ra", "ram", "wv", "tta", "ac3", "dts", "aif", "aiff", "amr", "opus"};
-  static const std::unordered_set<std::string> picture = {"bmp", "jpg", "jpeg", "png", "gif", "ico", "tif",
+  static const std::unordered_set<std::string> picture = {"bmp", "jpg", "jpeg", "png", "gif", "ico", "emf", "wmf", "tif",
                                                            "tiff", "webp"};
   const size_t dot = FileName.rfind(u'.');
   if (dot == String::npos || FileName.find(u'/', dot) != String::npos) return ikOther;
@@ -728,13 +728,9 @@ std::string TbsShellFolder::FileSystemPath() const {
 
 String TbsShellFolder::FullObjectName() const { return FileNameToString(FileSystemPath()); }
 
-bool TbsShellFolder::IsFolder() const {
-  if (!ItemIsFolder(ParentShellFolder(), FPIDL)) return false;
-  const String name = FullObjectName();
-  const size_t dot = name.rfind(u'.');
-  return dot == String::npos || name.find(u'/', dot) != String::npos ||
-         !rtl::SameText(name.substr(dot), u".ZIP");
-}
+// There are no archive folders here: a folder named "*.zip" is a folder,
+// and a zip file is a file already.
+bool TbsShellFolder::IsFolder() const { return ItemIsFolder(ParentShellFolder(), FPIDL); }
 
 bool TbsShellFolder::SubFolders() const { return ItemHasSubFolders(ParentShellFolder(), FPIDL); }
 

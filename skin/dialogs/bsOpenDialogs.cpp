@@ -4,22 +4,54 @@
 #include <cerrno>
 
 #include "platform/rtl/FileSys.h"
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/shell/ShellNamespace.h"
 #include "skin/dialogs/bsDialogRes.h"
 #include "skin/dialogs/bsMessages.h"
+#include "skin/dialogs/bsShellPrompts.h"
 #include "skin/shell/bsfilectrl.h"
 
 namespace skin {
 
 namespace opendlg {
 
+String LastResortFolder() {
+  for (const shell::TUserFolder& U : shell::UserFolders())
+    if (U.Key == "VIDEOS" && IsExistingDirectory(rtl::FileNameToString(U.Path))) return rtl::FileNameToString(U.Path);
+  return rtl::FileNameToString(shell::HomeFolder());
+}
+
+// Each folder named here is taken only while it exists: the folder of the
+// last file may have gone with a pulled stick, and the dialog must still open.
 String FirstFolder(const String& FileName, const String& InitialDir) {
   if (!FileName.empty()) {
     const String Dir = rtl::ExtractFileDir(FileName);
-    if (!Dir.empty()) return Dir;
+    if (!Dir.empty() && IsExistingDirectory(Dir)) return Dir;
   }
   if (!InitialDir.empty() && IsExistingDirectory(InitialDir)) return InitialDir;
-  return rtl::ProgramFolder();
+  return LastResortFolder();
+}
+
+String ExistingFileIgnoringExtCase(const String& Name) {
+  if (rtl::FileExists(Name)) return Name;
+  const String Ext = rtl::ExtractFileExt(Name);
+  if (Ext.empty()) return String();
+  const String Dir = rtl::ExtractFilePath(Name);
+  const String Stem = rtl::ExtractFileName(Name).substr(0, rtl::ExtractFileName(Name).size() - Ext.size());
+  rtl::TSearchRec SR;
+  String Found;
+  if (rtl::FindFirst(Dir + Stem + u".*", rtl::faReadOnly | rtl::faArchive, SR) == 0) {
+    do {
+      if (!(SR.Attr & rtl::faDirectory) && rtl::ExtractFileName(SR.Name).size() == Stem.size() + Ext.size() &&
+          SR.Name.compare(0, Stem.size(), Stem) == 0 && rtl::SameText(rtl::ExtractFileExt(SR.Name), Ext)) {
+        Found = Dir + SR.Name;
+        break;
+      }
+    } while (rtl::FindNext(SR) == 0);
+    rtl::FindClose(SR);
+  }
+  return Found;
 }
 
 String MaskExtension(const String& Mask) {
@@ -61,6 +93,8 @@ TbsOpenDlgForm::TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* 
 TbsOpenDlgForm::TbsOpenDlgForm(TComponent* AOwner, bool ASaveMode, TbsSkinData* ACtrlSkinData,
                                bool AToolButtonsTransparent, bool AnchoredBottom)
     : forms::TForm(AOwner), SaveMode(ASaveMode), CtrlSD(ACtrlSkinData) {
+  // The list's 删除 and properties talk to the user in this skin.
+  InstallSkinnedShellPrompts();
   BuildControls(ASaveMode, AToolButtonsTransparent, AnchoredBottom);
 }
 
@@ -304,7 +338,10 @@ void TbsOpenDlgForm::OpenButtonClick(TObject*) {
   if (Sel.empty() && CheckFileExists && !Text.empty()) {
     const String Name = Dir + Text;
     Candidate = rtl::ExtractFileExt(Name).empty() ? Name + DefaultExtension() : Name;
-    if (!rtl::FileExists(Candidate)) return;
+    // The mask's extension may be written in another case than the file's
+    // (clip + *.AVI finds clip.avi); the file as it is named is the choice.
+    Candidate = opendlg::ExistingFileIgnoringExtCase(Candidate);
+    if (Candidate.empty()) return;
   }
   if (Text.empty()) return;
   if (CheckFileExists) {
@@ -416,8 +453,14 @@ void TbsOpenDlgForm::BackToolButtonClick(TObject*) {
 void TbsOpenDlgForm::UpToolButtonClick(TObject*) { FileListView->Back(); }
 
 void TbsOpenDlgForm::NewFolderToolButtonClick(TObject*) {
-  const String Path = FileListView->Path();
-  if (Path.empty() || Path[0] != u'/') return;  // a virtual folder
+  String Path = FileListView->Path();
+  if (Path.empty() || Path[0] != u'/') return;  // a virtual folder without a place (the computer)
+  // A virtual folder that shows a real one (桌面 shows the home folder):
+  // the new folder goes there, and the list moves there to show it.
+  if (TbsShellFolder* R = FileListView->RootFolder(); R && !(R->Properties() & shell::Bit(shell::fpFileSystem))) {
+    FileListView->SetPath(Path);
+    Path = FileListView->Path();
+  }
   ++NewFolderCount;
   String Name = DialogText(CtrlSD, u"MSG_NEWFOLDER", u"New Folder");
   if (NewFolderCount > 1) Name += u"(" + rtl::IntToStr(NewFolderCount) + u")";

@@ -23,7 +23,7 @@
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/controls/bsSkinScrollBar.h"
 #include "skin/data/bsSkinData.h"
-#include "skin/dialogs/bsFileFilterCtrls.h"
+#include "skin/shell/bsFileFilterCtrls.h"
 #include "skin/forms/bsBusinessSkinForm.h"
 #include "skin/shell/bsSkinShellCtrls.h"
 
@@ -158,9 +158,13 @@ class TbsSkinOpenDialog : public rtl::TComponent {
 
 // Shared steps of the open-file and picture dialogs.
 namespace opendlg {
-// The first folder: FileName's folder part, else an existing InitialDir,
-// else the program's folder.
+// The first folder: FileName's folder part, else InitialDir, each only when
+// it exists; else the user's videos folder when there is one, else home.
 String FirstFolder(const String& FileName, const String& InitialDir);
+String LastResortFolder();
+// Name when it exists; else the file of Name's folder whose name differs
+// from Name only in the case of the extension; else "".
+String ExistingFileIgnoringExtCase(const String& Name);
 // The extension of a mask ("*.bmp;*.jpg" gives ".bmp"); "" for ".*".
 String MaskExtension(const String& Mask);
 
@@ -194,7 +198,12 @@ void PrepareForm(Dialog& D, Form* F, const String& FileName, forms::TViewStyle L
   for (TbsSkinButton* B : {F->OpenButton, F->CancelButton}) B->SetDefaultFont(D.DefaultFont());
   F->FileListView->SetDefaultFont(D.DefaultFont());
   F->SetListStyle(ListStyle);
-  F->FileListView->SetRoot(FirstFolder(FileName, D.InitialDir));
+  try {
+    F->FileListView->SetRoot(FirstFolder(FileName, D.InitialDir));
+  } catch (const rtl::Exception&) {
+    // A folder that exists but cannot be shown: the dialog opens all the same.
+    F->FileListView->SetRoot(LastResortFolder());
+  }
   F->FileListView->HeaderSkinDataName = D.LVHeaderSkinDataName;
   F->FileListView->SetSkinData(CtrlSD);
   F->FileListView->SetMultiSelect(D.MultiSelection);

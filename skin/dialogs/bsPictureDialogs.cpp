@@ -76,15 +76,15 @@ TbsOpenPictureDlgForm::TbsOpenPictureDlgForm(TComponent* AOwner, bool ASaveMode,
 
 String TbsOpenPictureDlgForm::DefaultExtension() { return opendlg::MaskExtension(FilterComboBox->Mask()); }
 
-bool TbsOpenPictureDlgForm::LoadPreview(const String& Name) {
+void TbsOpenPictureDlgForm::LoadPreview(const String& Name) {
+  // Sized also when the load fails: the control keeps the picture it had.
   try {
     Image->Picture()->LoadFromFile(Name);
-    return true;
-  } catch (const std::exception&) {
-    // An unknown or damaged file shows no picture and no message.
-    Image->Picture()->SetGraphic(nullptr);
-    return false;
+  } catch (...) {
+    FitPicture();
+    throw;
   }
+  FitPicture();
 }
 
 void TbsOpenPictureDlgForm::FitPicture() {
@@ -97,9 +97,21 @@ void TbsOpenPictureDlgForm::FLVChange(TObject*) {
   FileNameEdit->SetText(rtl::ExtractFileName(FileListView->GetSelectedFile()));
   const String Text = FileNameEdit->Text();
   if (!Text.empty()) {
-    LoadPreview(CurrentDir() + Text);
-    FitPicture();
+    // The list reports a selection in several changes; the file is read
+    // (and a failure shown) once per file chosen.
+    const String Name = CurrentDir() + Text;
+    if (Name == FPreviewName) return;
+    FPreviewName = Name;
+    // An unknown or damaged file is the user's to know: its error goes to
+    // the application's error display, and the dialog stays open.
+    try {
+      LoadPreview(Name);
+    } catch (...) {
+      if (!forms::Application) throw;
+      forms::Application->HandleException(this);
+    }
   } else {
+    FPreviewName.clear();
     Image->SetWidth(0);
     Image->SetHeight(0);
   }
@@ -177,10 +189,9 @@ bool TbsSkinOpenPictureDialog::Execute() {
       F->StretchButtonClick(F->StretchButton);
     }
     F->FocusFirstItem();
-    if (rtl::FileExists(FileName)) {
-      F->LoadPreview(FileName);
-      F->FitPicture();
-    }
+    // A FileName the picture layer cannot read: its error leaves Execute
+    // (after OnClose and the form's end, below).
+    if (rtl::FileExists(FileName)) F->LoadPreview(FileName);
     F->FileNameEdit->SetText(rtl::ExtractFileName(FileName));
     F->InitHistory();
     Result = F->ShowModal() == forms::mrOk;

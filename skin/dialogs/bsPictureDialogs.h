@@ -5,8 +5,10 @@
 // file exists, its extension follows the file type, and an existing file is
 // only overwritten after a question when OverwritePromt is on.
 //
-// Pictures are read by the graphics layer (BMP, JPEG, PNG, GIF); a file that
-// cannot be decoded shows no picture and no message. GUI thread only.
+// Pictures are read by the graphics layer (BMP, ICO, EMF, WMF, TIFF, JPEG,
+// PNG, GIF); a file that cannot be read is reported through the
+// application's error display while the dialog stays open, and the preview
+// keeps the picture it had. GUI thread only.
 #pragma once
 
 #include "platform/forms/ExtCtrls.h"
@@ -24,8 +26,9 @@ class TbsOpenPictureDlgForm : public TbsOpenDlgForm {
   String DefaultExtension() override;
   void FLVChange(TObject* Sender) override;
   void StretchButtonClick(TObject* Sender);
-  // Loads a picture into the preview; false (and no picture) when it cannot be read.
-  bool LoadPreview(const String& FileName);
+  // Loads a picture into the preview and sizes it; a file the picture layer
+  // cannot read raises its error (the preview keeps its picture, sized).
+  void LoadPreview(const String& FileName);
   // Natural size for the picture control unless stretching is on.
   void FitPicture();
 
@@ -36,6 +39,9 @@ class TbsOpenPictureDlgForm : public TbsOpenDlgForm {
   TbsSkinScrollBar* SBHScrollBar = nullptr;
   TbsSkinSpeedButton* StretchButton = nullptr;
   TbsSkinSplitter* Splitter = nullptr;
+
+ private:
+  String FPreviewName;  // the file the preview last read (or failed to)
 };
 
 class TbsSkinOpenPictureDialog : public rtl::TComponent {

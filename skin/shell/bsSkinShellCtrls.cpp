@@ -15,6 +15,8 @@
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/shell/Trash.h"
+#include "skin/controls/bsSkinMenuIntf.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/data/bsSkinData.h"
 
@@ -98,63 +100,93 @@ int ShellOrder(TbsShellFolder* A, TbsShellFolder* B) {
   return static_cast<std::int16_t>(p->CompareIDs(0, A->RelativeID(), B->RelativeID()) & 0xFFFF);
 }
 
-int CompareShellItems(TbsShellFolder* A, TbsShellFolder* B) {
-  if (!A || !B) return 0;
-  const bool fa = A->IsFolder(), fb = B->IsFolder();
-  int r = int(fb) - int(fa);
-  if (r == 0) r = ShellOrder(A, B);
+// What a sort knows of one row, read once before the rows move: a row whose
+// file vanished meanwhile keeps what could be read (its name, its kind) and
+// sorts as an empty, undated file, so the comparison never fails half-way
+// through a sort and never answers differently for the same pair.
+struct TSortKey {
+  TbsShellFolder* F = nullptr;
+  bool Folder = false;
+  rtl::Int64 Size = -1;
+  rtl::TDateTime Modified = -1.0;
+  String Type;
+  String Name;
+};
+
+TSortKey SortKeyOf(TbsShellFolder* F, bool ColumnSort, bool FileSystem) {
+  TSortKey k;
+  k.F = F;
+  k.Folder = F->IsFolder();
+  if (!ColumnSort) return k;
+  k.Name = F->DisplayName();
+  if (!FileSystem) return k;
+  shell::TFindData d;
+  try {
+    F->GetFindData(d);
+    k.Size = shell::FindDataFileSize(d);
+    k.Modified = shell::FindDataModified(d);
+    if (k.Folder) {
+      // A folder's own last write orders it among folders.
+      shell::TFindData file = d;
+      file.Attributes &= ~std::uint32_t(rtl::faDirectory);
+      k.Modified = shell::FindDataModified(file);
+    }
+  } catch (const rtl::Exception&) {
+  }
+  if (ColumnSortColumn == 2) {
+    try {
+      F->LoadColumnDetails(SortFolderObject, 0, 4);
+      k.Type = F->ColumnDetail(2);
+    } catch (const rtl::Exception&) {
+      const String n = rtl::FileNameToString(F->FileSystemPath());
+      const auto dot = n.rfind(u'.');
+      if (dot != String::npos && n.find(u'/', dot) == String::npos) k.Type = n.substr(dot);
+    }
+  }
+  return k;
+}
+
+int CompareSortKeys(const TSortKey& A, const TSortKey& B, bool FileSystem) {
+  int r = int(B.Folder) - int(A.Folder);
+  if (r == 0) r = ShellOrder(A.F, B.F);
   if (!ColumnSortActive) return r;
   // Columns other than the name sort only in a file-system folder, where
   // the detail texts are there.
-  const bool fileSystem = SortFolderObject && (SortFolderObject->Properties() & shell::Bit(shell::fpFileSystem));
-  if (ColumnSortColumn == 0 || fileSystem) {
-    auto foldersFirst = [&](int& out) {
-      if (fa != fb) {
-        out = fa ? -1 : 1;
-        return true;
-      }
-      return false;
-    };
-    int ff = 0;
+  if (ColumnSortColumn == 0 || FileSystem) {
+    const bool foldersApart = A.Folder != B.Folder;
+    const int ff = A.Folder ? -1 : 1;
     switch (ColumnSortColumn) {
-      case 0:
-        if (foldersFirst(ff)) r = ff;
-        else r = rtl::CompareText(A->DisplayName(), B->DisplayName());
-        break;
+      case 0: r = foldersApart ? ff : rtl::CompareText(A.Name, B.Name); break;
       case 1:
-        if (foldersFirst(ff)) {
-          r = ff;
-        } else if (!fa) {
-          shell::TFindData da, db;
-          A->GetFindData(da);
-          B->GetFindData(db);
-          const auto sa = shell::FindDataFileSize(da), sb = shell::FindDataFileSize(db);
-          r = sa == sb ? 0 : sa > sb ? 1 : -1;
-        }
+        if (foldersApart) r = ff;
+        else if (!A.Folder) r = A.Size == B.Size ? 0 : A.Size > B.Size ? 1 : -1;
         break;
-      case 2:
-        if (foldersFirst(ff)) {
-          r = ff;
-        } else {
-          A->LoadColumnDetails(SortFolderObject, 0, 4);
-          B->LoadColumnDetails(SortFolderObject, 0, 4);
-          r = rtl::CompareText(A->ColumnDetail(2), B->ColumnDetail(2));
-        }
-        break;
+      case 2: r = foldersApart ? ff : rtl::CompareText(A.Type, B.Type); break;
       case 3:
-        if (foldersFirst(ff)) {
-          r = ff;
-        } else {
-          shell::TFindData da, db;
-          A->GetFindData(da);
-          B->GetFindData(db);
-          r = da.LastWrite == db.LastWrite ? 0 : da.LastWrite > db.LastWrite ? 1 : -1;
-        }
+        if (foldersApart) r = ff;
+        else r = A.Modified == B.Modified ? 0 : A.Modified > B.Modified ? 1 : -1;
         break;
       default: break;
     }
   }
   return ColumnSortDescending ? -r : r;
+}
+
+// Sorts the rows by the sort state above; moves only the row references.
+void SortRows(std::vector<std::unique_ptr<TbsShellFolder>>& Rows) {
+  const bool fileSystem = SortFolderObject && (SortFolderObject->Properties() & shell::Bit(shell::fpFileSystem));
+  std::vector<TSortKey> keys;
+  keys.reserve(Rows.size());
+  for (auto& r : Rows) keys.push_back(SortKeyOf(r.get(), ColumnSortActive, fileSystem));
+  std::vector<std::size_t> order(Rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return CompareSortKeys(keys[a], keys[b], fileSystem) < 0;
+  });
+  std::vector<std::unique_ptr<TbsShellFolder>> sorted;
+  sorted.reserve(Rows.size());
+  for (std::size_t i : order) sorted.push_back(std::move(Rows[i]));
+  Rows.swap(sorted);
 }
 
 forms::TPopupMenu* g_lastMenu = nullptr;
@@ -226,15 +258,76 @@ bool MatchesFileMask(const String& Name, const String& Mask) {
   return false;
 }
 
-bool InvokeItemVerb(TbsShellFolder* Folder, const String& Verb) {
+namespace {
+
+TShellPrompts DefaultPrompts() {
+  TShellPrompts p;
+  p.Confirm = [](forms::TWinControl*, const String& Caption, const String& Text) {
+    return forms::Application && forms::Application->MessageBox(Text, Caption) == 1;
+  };
+  p.ShowError = [](forms::TWinControl*, const String& Caption, const String& Text) {
+    if (forms::Application) forms::Application->MessageBox(Text, Caption);
+  };
+  p.ShowProperties = [](forms::TWinControl*, TbsShellFolder*) {};
+  return p;
+}
+
+TShellPrompts& Prompts() {
+  static TShellPrompts p = DefaultPrompts();
+  return p;
+}
+
+String Quoted(const String& Name) { return u"\u201C" + Name + u"\u201D"; }
+
+// Moves the items to the trash after asking; true when they went.
+bool TrashItems(forms::TWinControl* Control, const std::vector<std::string>& Paths, const String& Question) {
+  if (Paths.empty()) return false;
+  if (!Prompts().Confirm(Control, u"删除", Question)) return false;
+  std::string failed;
+  if (const int code = shell::MoveAllToTrash(Paths, &failed)) {
+    String text = rtl::Format(u"无法将%s移到回收站：%s", {Quoted(rtl::FileNameToString(failed.substr(failed.rfind('/') + 1))),
+                                                          rtl::SysErrorMessage(code)});
+    if (Paths.size() > 1) text += u"\n没有删除任何项目。";
+    Prompts().ShowError(Control, u"删除", text);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetShellPrompts(const TShellPrompts& P) {
+  if (P.Confirm) Prompts().Confirm = P.Confirm;
+  if (P.ShowError) Prompts().ShowError = P.ShowError;
+  if (P.ShowProperties) Prompts().ShowProperties = P.ShowProperties;
+}
+
+void ResetShellPrompts() { Prompts() = DefaultPrompts(); }
+
+String DeleteQuestion(const std::vector<TbsShellFolder*>& Folders) {
+  if (Folders.size() == 1) {
+    TbsShellFolder* f = Folders.front();
+    return f->IsFolder() ? rtl::Format(u"确定要将文件夹%s及其中的所有内容移到回收站吗？", {Quoted(f->DisplayName())})
+                         : rtl::Format(u"确定要将%s移到回收站吗？", {Quoted(f->DisplayName())});
+  }
+  String text = rtl::Format(u"确定要将这 %d 项移到回收站吗？\n", {static_cast<int>(Folders.size())});
+  constexpr std::size_t kListed = 10;
+  for (std::size_t i = 0; i < Folders.size() && i < kListed; ++i) text += u"\n" + Folders[i]->DisplayName();
+  if (Folders.size() > kListed) text += rtl::Format(u"\n……（另有 %d 项）", {static_cast<int>(Folders.size() - kListed)});
+  return text;
+}
+
+bool InvokeItemVerb(TbsShellFolder* Folder, const String& Verb, forms::TWinControl* Control) {
   if (!Folder) return false;
   if (rtl::SameText(Verb, u"open")) return Folder->ExecuteDefault() != 0;
   if (rtl::SameText(Verb, u"delete")) {
     const std::string path = Folder->FileSystemPath();
     if (path.empty() || path == "/") return false;
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return false;
-    return (S_ISDIR(st.st_mode) ? ::rmdir(path.c_str()) : ::unlink(path.c_str())) == 0;
+    return shell::MoveToTrash(path) == 0;
+  }
+  if (rtl::SameText(Verb, u"properties")) {
+    Prompts().ShowProperties(Control, Folder);
+    return true;
   }
   return false;
 }
@@ -242,37 +335,58 @@ bool InvokeItemVerb(TbsShellFolder* Folder, const String& Verb) {
 forms::TPopupMenu* LastShellContextMenu() { return g_lastMenu; }
 
 void ShowItemContextMenu(forms::TWinControl* Control, TbsShellFolder* Folder, int X, int Y) {
-  if (!Control || !Folder) return;
+  if (!Folder) return;
+  ShowItemsContextMenu(Control, {Folder}, X, Y);
+}
+
+void ShowItemsContextMenu(forms::TWinControl* Control, const std::vector<TbsShellFolder*>& Folders, int X, int Y) {
+  if (!Control || Folders.empty() || !Folders.front()) return;
   delete g_lastMenu;
-  g_lastMenu = new forms::TPopupMenu(nullptr);
+  // A skin popup menu: the menu engine of the frame of the control's form
+  // shows it in that form's skin.
+  auto* menu = new TbsSkinPopupMenu(nullptr);
+  menu->ComponentForm = forms::GetParentForm(Control);
+  if (menu->ComponentForm) menu->ComponentForm->FreeNotification(menu);
+  g_lastMenu = menu;
   auto* hook = dynamic_cast<IShellMenuCommandHook*>(Control);
-  rtl::TComponent* ctl = Control;
   struct TVerb {
     const char16_t* Caption;
     const char16_t* Verb;
   };
   const TVerb verbs[] = {{u"打开", u"open"}, {u"重命名", u"rename"}, {u"删除", u"delete"}};
-  // The menu runs the verb on the item it was opened for; the item's object
-  // belongs to the view, so the path is taken now and the object is found
-  // again only through the view when the command runs.
-  const String path = Folder->PathName();
+  // The menu runs its verb on the items it was opened for; their objects
+  // belong to the view, which may read its folder again meanwhile, so what
+  // the commands need is taken now.
+  TbsShellFolder* first = Folders.front();
+  const String path = first->PathName();
+  std::vector<std::string> paths;
+  bool canDelete = true;
+  for (TbsShellFolder* f : Folders) {
+    paths.push_back(f->FileSystemPath());
+    canDelete = canDelete && !paths.back().empty() && (f->Capabilities() & shell::Bit(shell::fcCanDelete));
+  }
+  const String question = DeleteQuestion(Folders);
   for (const TVerb& v : verbs) {
-    if (rtl::SameText(v.Verb, u"rename") && !(Folder->Capabilities() & shell::Bit(shell::fcCanRename))) continue;
-    if (rtl::SameText(v.Verb, u"delete") && !(Folder->Capabilities() & shell::Bit(shell::fcCanDelete))) continue;
+    const String verb = v.Verb;
+    if (verb == u"rename" && (Folders.size() != 1 || !(first->Capabilities() & shell::Bit(shell::fcCanRename))))
+      continue;
+    if (verb == u"delete" && !canDelete) continue;
     auto* item = new forms::TMenuItem(g_lastMenu);
     item->SetCaption(v.Caption);
-    const String verb = v.Verb;
-    item->OnClick = [hook, ctl, verb, path](rtl::TObject*) {
-      (void)ctl;
+    item->OnClick = [hook, Control, verb, path, paths, question](rtl::TObject*) {
       bool handled = false;
       if (hook) hook->ExecuteCommand(verb, handled);
       bool ok = true;
       if (!handled) {
-        TItemList id;
-        ok = shell::GetDesktopShellFolder()->ParseDisplayName(path, id) == 0;
-        if (ok) {
-          std::unique_ptr<TbsShellFolder> f(shell::FolderObjectFromItemList(id.get()));
-          ok = InvokeItemVerb(f.get(), verb);
+        if (verb == u"delete") {
+          ok = TrashItems(Control, paths, question);
+        } else {
+          TItemList id;
+          ok = shell::GetDesktopShellFolder()->ParseDisplayName(path, id) == 0;
+          if (ok) {
+            std::unique_ptr<TbsShellFolder> f(shell::FolderObjectFromItemList(id.get()));
+            ok = InvokeItemVerb(f.get(), verb, Control);
+          }
         }
       }
       if (hook) hook->CommandCompleted(verb, ok);
@@ -811,8 +925,7 @@ void TbsCustomShellListView::LoadItems() {
     SortFolderObject = FRootFolder;
     ColumnSortActive = false;
     TFinally clear([] { SortFolderObject = nullptr; });
-    std::sort(FFolders.begin(), FFolders.end(),
-              [](const auto& a, const auto& b) { return CompareShellItems(a.get(), b.get()) < 0; });
+    SortRows(FFolders);
   }
   Items()->SetCount(static_cast<int>(FFolders.size()));
 }
@@ -929,8 +1042,7 @@ void TbsCustomShellListView::ColClick(forms::TListColumn* Column) {
     SortFolderObject = nullptr;
     ColumnSortActive = false;
   });
-  std::sort(FFolders.begin(), FFolders.end(),
-            [](const auto& a, const auto& b) { return CompareShellItems(a.get(), b.get()) < 0; });
+  SortRows(FFolders);
   ResetRowCache();
 }
 
@@ -990,7 +1102,7 @@ void TbsCustomShellListView::KeyDown(rtl::Word& Key, forms::TShiftState Shift) {
   if (Key == win::VK_BACK && !IsEditing()) {
     Back();
   } else if (Key == win::VK_RETURN && Shift.Contains(forms::ssAlt)) {
-    if (TbsShellFolder* f = SelectedFolder()) InvokeItemVerb(f, u"properties");
+    if (TbsShellFolder* f = SelectedFolder()) InvokeItemVerb(f, u"properties", this);
     Key = 0;
   } else if (Key == win::VK_RETURN) {
     if (TbsShellFolder* f = SelectedFolder(); f && f->IsFolder()) {
@@ -1024,12 +1136,23 @@ void TbsCustomShellListView::MouseDown(forms::TMouseButton Button, forms::TShift
 }
 
 void TbsCustomShellListView::DoContextPopup(int X, int Y) {
-  if (FAutoContext && SelectedFolder()) {
-    ShowItemContextMenu(this, SelectedFolder(), X, Y);
-    // The menu holds the item's path, not its row object, so the rows may be
-    // read again at once.
-    Refresh();
+  if (!FAutoContext) return;
+  // The menu acts on the rows the click was on: the row under the pointer
+  // (selected by the click when it was not) with the rows selected with it.
+  forms::TListItem* hit = GetItemAt(X, Y);
+  const int row = hit ? hit->Index() : -1;
+  if (row < 0 || row >= FolderCount()) return;
+  std::vector<TbsShellFolder*> folders;
+  if (Model().Selected(row)) {
+    for (int i = 0; i < FolderCount(); ++i)
+      if (Model().Selected(i)) folders.push_back(FFolders[static_cast<std::size_t>(i)].get());
+  } else {
+    folders.push_back(FFolders[static_cast<std::size_t>(row)].get());
   }
+  // The menu stays open after this returns; its commands read the folder
+  // again when they change it (CommandCompleted), so the rows are left as
+  // they are under the open menu.
+  ShowItemsContextMenu(this, folders, X, Y);
 }
 
 void TbsCustomShellListView::ExecuteCommand(const String& Verb, bool& Handled) {

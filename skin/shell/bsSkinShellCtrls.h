@@ -48,9 +48,32 @@ class IShellMenuCommandHook {
 // Control: "打开" (open), "重命名" (rename), "删除" (delete), each passed
 // through Control's command hook when it has one. Nothing without a folder.
 void ShowItemContextMenu(forms::TWinControl* Control, TbsShellFolder* Folder, int X, int Y);
-// Runs a verb of the item: "open" (its default program), "delete" (removes a
-// file or an empty folder), "properties" (nothing here). True when it ran.
-bool InvokeItemVerb(TbsShellFolder* Folder, const String& Verb);
+// The same for several items (the rows a click was on): "打开" opens the
+// first, "重命名" is offered for one item only, "删除" acts on all of them.
+// 删除 asks first, naming what it removes, and moves the items to the
+// desktop's trash (platform/shell/Trash.h): all of them or, when one cannot
+// go, none (the failure is shown).
+void ShowItemsContextMenu(forms::TWinControl* Control, const std::vector<TbsShellFolder*>& Folders, int X, int Y);
+// Runs a verb of the item: "open" (its default program), "delete" (moves it
+// to the trash, without asking), "properties" (the properties dialog, see
+// SetShellPrompts). True when it ran.
+bool InvokeItemVerb(TbsShellFolder* Folder, const String& Verb, forms::TWinControl* Control = nullptr);
+
+// How the shell controls talk to the user: a yes/no question before a
+// command, an error after one, and the properties of an item. The dialog
+// library installs skinned ones; without them the framework's plain message
+// box is used (and properties show nothing). Control is the view asking.
+struct TShellPrompts {
+  std::function<bool(forms::TWinControl* Control, const String& Caption, const String& Text)> Confirm;
+  std::function<void(forms::TWinControl* Control, const String& Caption, const String& Text)> ShowError;
+  std::function<void(forms::TWinControl* Control, TbsShellFolder* Folder)> ShowProperties;
+};
+// Members left empty keep their present handler.
+void SetShellPrompts(const TShellPrompts& Prompts);
+// Back to the framework's defaults (for tests).
+void ResetShellPrompts();
+// The question 删除 asks for these items.
+String DeleteQuestion(const std::vector<TbsShellFolder*>& Folders);
 // The menu shown by the last ShowItemContextMenu (for tests; null when none).
 forms::TPopupMenu* LastShellContextMenu();
 

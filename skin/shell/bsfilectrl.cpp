@@ -10,6 +10,7 @@
 #include <climits>
 
 #include "platform/forms/StdCtrls.h"
+#include "skin/shell/bsFileFilterCtrls.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Strings.h"
@@ -114,6 +115,31 @@ String MountOfPath(const String& Path) {
     if (p.compare(0, m.size(), m) == 0 && (p.size() == m.size() || p[m.size()] == '/')) best = m;
   }
   return FsText(best);
+}
+
+void SplitEnteredPath(const String& Text, String& Drive, String& DirPart, String& FilePart) {
+  const String SaveDir = CurrentDirectory();
+  String Path = Text;
+  // "[name]": a folder as a file list shows it, inside the current directory.
+  if (Path.size() >= 2 && Path.front() == u'[' && Path.back() == u']') Path = Path.substr(1, Path.size() - 2);
+  const auto Slash = Path.rfind(u'/');
+  FilePart = Slash == String::npos ? Path : Path.substr(Slash + 1);
+  String Dir = Slash == String::npos ? String() : Slash == 0 ? String(u"/") : Path.substr(0, Slash);
+  struct TRestore {
+    const String& Dir;
+    ~TRestore() {
+      if (IsExistingDirectory(Dir)) [[maybe_unused]] int r = ::chdir(Bytes(Dir).c_str());
+    }
+  } Restore{SaveDir};
+  if (!Dir.empty()) Enter(Dir);
+  struct stat st;
+  if (!FilePart.empty() && FilePart.find_first_of(u"*?") == String::npos &&
+      !(::stat(Bytes(FilePart).c_str(), &st) == 0 && !S_ISDIR(st.st_mode))) {
+    Enter(FilePart);
+    FilePart.clear();
+  }
+  DirPart = CurrentDirectory();
+  Drive = MountOfPath(DirPart);
 }
 
 // ------------------------------------------------------------------ glyphs
@@ -487,7 +513,17 @@ void TbsSkinDirectoryListBox::Update() {
   DirectoryChanged();
 }
 
+void TbsSkinDirectoryListBox::SetFileList(TbsSkinFileListBox* Value) {
+  if (FFileList) FFileList->FDirList = nullptr;
+  FFileList = Value;
+  if (Value) {
+    Value->FDirList = this;
+    Value->FreeNotification(this);
+  }
+}
+
 void TbsSkinDirectoryListBox::DirectoryChanged() {
+  if (FFileList) FFileList->ChangeDirectory(FDirectory);
   UpdateDirLabel();
   if (OnChange) OnChange(this);
 }
@@ -540,6 +576,7 @@ void TbsSkinDirectoryListBox::ListBoxKeyPress(char16_t& Key) {
 void TbsSkinDirectoryListBox::Notification(TComponent* AComponent, rtl::TOperation Operation) {
   TbsSkinListBox::Notification(AComponent, Operation);
   if (Operation != rtl::opRemove) return;
+  if (AComponent == FFileList) FFileList = nullptr;
   if (AComponent == FDriveCombo) FDriveCombo = nullptr;
   if (AComponent == FDirLabel) FDirLabel = nullptr;
 }

@@ -25,6 +25,7 @@ using rtl::String;
 enum TTextCase : std::uint8_t { tcLowerCase, tcUpperCase };
 
 class TbsSkinDirectoryListBox;
+class TbsSkinFileListBox;
 
 // True when the path's attributes can be read and it is a directory.
 bool IsExistingDirectory(const String& Path);
@@ -46,6 +47,14 @@ bool IsNetworkMount(const shell::TMountInfo& Mount);
 // The mount point (of ReadMounts) that holds Path: the longest that is a
 // prefix of it; "/" for a path of the root file system.
 String MountOfPath(const String& Path);
+// Splits a typed path (absolute, relative to the current directory, or a
+// "[name]" of a file list) into the mount point that holds its folder
+// (Drive), its folder as an absolute path (DirPart) and its last part
+// (FilePart). A last part without wildcards that names no file is taken
+// for a folder: it is entered and moves into DirPart. Entering a folder
+// that cannot be entered raises EInOutError. The process's current
+// directory is the same afterwards.
+void SplitEnteredPath(const String& Text, String& Drive, String& DirPart, String& FilePart);
 
 // The glyphs of the two controls, drawn once: drives 16 x 16 (the RAM disk
 // 16 x 11), folders 16 x 15. Transparent: the bottom-left colour is the
@@ -77,6 +86,7 @@ class TbsSkinDriveComboBox : public TbsSkinComboBox {
 
  protected:
   friend class TbsSkinDirectoryListBox;
+class TbsSkinFileListBox;
   void CreateWnd() override;
   void DriveChanged();
 
@@ -105,6 +115,9 @@ class TbsSkinDirectoryListBox : public TbsSkinListBox {
   forms::TCustomLabel* DirLabel() const { return FDirLabel; }
   void SetDirLabel(forms::TCustomLabel* Value);
   TbsSkinDriveComboBox* DriveCombo() const { return FDriveCombo; }
+  // The file list that shows this list's directory (its FDirList points back).
+  TbsSkinFileListBox* FileList() const { return FFileList; }
+  void SetFileList(TbsSkinFileListBox* Value);
 
   void OpenCurrent();
   void Update();
@@ -134,6 +147,7 @@ class TbsSkinDirectoryListBox : public TbsSkinListBox {
   void UpdateDirLabel();
 
  private:
+  TbsSkinFileListBox* FFileList = nullptr;
   TbsSkinDriveComboBox* FDriveCombo = nullptr;
   forms::TCustomLabel* FDirLabel = nullptr;
   bool FInSetDir = false;

@@ -2,8 +2,9 @@
 // Chinese characters typed into the name field with xdotool and Enter opens
 // that folder; a file name typed over the field and Enter bring exactly that
 // file back, in a folder of several clips whose names start one another,
-// also when the list has another clip selected. Skips without Xvfb or
-// xdotool.
+// also when the list has another clip selected. 删除 chosen in a file's
+// context menu asks in the skinned message dialog, and Yes moves the file
+// to the trash. Skips without Xvfb or xdotool.
 #include <unistd.h>
 
 #include <atomic>
@@ -22,7 +23,9 @@
 #include "platform/rtl/Strings.h"
 #include "platform/win/Backend.h"
 #include "platform/win/WinApi.h"
+#include "skin/dialogs/bsMessages.h"
 #include "skin/dialogs/bsOpenDialogs.h"
+#include "tests/skin/controls/SkinControlsTestUtil.h"
 #include "tests/support/XdoTool.h"
 #include "tests/support/Xvfb.h"
 
@@ -153,6 +156,112 @@ TEST(OpenDialogX11, TypedChinesePathAndNameBringThatFileBack) {
   forms::DoneForms();
   win::ShutdownWindowSystem();
   fs::current_path(cwd);
+  fs::remove_all(root);
+}
+
+// The file's row is right-clicked, 删除 is chosen with the keyboard (the
+// last item of the menu), and the question's Yes button is clicked.
+TEST(OpenDialogX11, DeleteThroughTheContextMenuMovesTheFileToTheTrash) {
+  Xvfb x;
+  if (!x.Start("800x600x24")) GTEST_SKIP() << "Xvfb is not available";
+  if (!XdoTool::Available()) GTEST_SKIP() << "xdotool is not available";
+  setenv("DISPLAY", x.Display().c_str(), 1);
+  const fs::path root = fs::temp_directory_path() / ("tvl_x11delete_" + std::to_string(::getpid()));
+  const fs::path folder = root / "视频";
+  fs::create_directories(folder);
+  for (const char* n : {"要删除.mp4", "stay.mp4"}) std::ofstream(folder / n) << "x";
+  const std::string oldData = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "";
+  setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+  const fs::path cwd = fs::current_path();
+
+  ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
+  forms::InitForms();
+  std::string question, log;
+  bool ok = false;
+  {
+    auto* main = new forms::TForm(forms::Application);
+    main->SetBounds(10, 10, 200, 100);
+    main->AfterConstruction();
+    main->Show();
+    testsupport::PumpUntil([] { forms::Application->ProcessMessages(); }, [&] { return main->Active(); });
+    // The program's dialogs wear its skin; the skin menu engine draws the menu in it.
+    std::unique_ptr<skin::TbsCompressedStoredSkin> stored =
+        skinctltest::StoredFrom(skinctltest::StoredIndex(u"OFFICE2007蓝色"));
+    skin::TbsSkinData sd(nullptr);
+    sd.LoadCompressedStoredSkin(stored.get());
+    skin::TbsSkinOpenDialog d(nullptr);
+    d.SetSkinData(&sd);
+    d.SetCtrlSkinData(&sd);
+    d.InitialDir = rtl::Utf8ToString(folder.string());
+    std::unique_ptr<XdoTool> typing;
+    enum { Start, MenuOpen, Asked, Done } state = Start;
+    int tries = 0;
+    auto started = std::chrono::steady_clock::now();
+    std::atomic<win::HWND> dialog{nullptr};
+    forms::Application->OnIdle = [&](rtl::TObject*, bool& Idle) {
+      Idle = false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      skin::TbsOpenDlgForm* F = d.DlgForm();
+      if (!F || (typing && !typing->Done())) return;
+      const auto now = std::chrono::steady_clock::now();
+      if (state == Start && forms::Screen->ActiveForm() == F) {
+        dialog = F->Handle();
+        int row = -1;
+        for (int i = 0; i < F->FileListView->FolderCount(); ++i)
+          if (F->FileListView->FolderAt(i)->DisplayName() == u"要删除.mp4") row = i;
+        if (row < 0) return;
+        const rtl::TRect r = F->FileListView->GetItemRect(row, forms::drLabel);
+        const rtl::TPoint p = F->FileListView->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+        typing = std::make_unique<XdoTool>(std::vector<std::string>{
+            "sleep", "0.3", "mousemove", std::to_string(p.X), std::to_string(p.Y), "click", "3"});
+        state = MenuOpen;
+        started = now;
+      } else if (state == MenuOpen) {
+        if (auto* m = dynamic_cast<skin::TbsMessageForm*>(forms::Screen->ActiveForm())) {
+          question = rtl::StringToUtf8(m->Message->Caption());
+          skin::TbsSkinButton* yes = m->Button(skin::mbYes);
+          if (!yes) return;
+          typing = std::make_unique<XdoTool>(std::vector<std::string>{
+              "sleep", "0.3", "mousemove", Centre(yes, false), Centre(yes, true), "click", "1"});
+          state = Asked;
+        } else if (skin::LastShellContextMenu() && now - started > std::chrono::milliseconds(800)) {
+          if (++tries > 4) {
+            log += "no question after the menu; ";
+            state = Done;
+            win::PostMessageW(F->Handle(), win::WM_CLOSE, 0, 0);
+            return;
+          }
+          typing = std::make_unique<XdoTool>(std::vector<std::string>{"key", "Up", "key", "Return"});
+          started = now;
+        }
+      } else if (state == Asked && !fs::exists(folder / "要删除.mp4")) {
+        state = Done;
+        ok = true;
+        win::PostMessageW(F->Handle(), win::WM_CLOSE, 0, 0);
+      }
+    };
+    std::atomic<bool> finished{false};
+    std::thread guard([&] {
+      for (int i = 0; i < 300 && !finished; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (!finished && dialog.load()) win::PostMessageW(dialog.load(), win::WM_CLOSE, 0, 0);
+    });
+    d.Execute();
+    finished = true;
+    guard.join();
+    forms::Application->OnIdle = nullptr;
+    delete main;
+  }
+  forms::DoneForms();
+  win::ShutdownWindowSystem();
+  fs::current_path(cwd);
+  EXPECT_TRUE(ok) << log;
+  EXPECT_NE(question.find("要删除.mp4"), std::string::npos) << question;
+  EXPECT_FALSE(fs::exists(folder / "要删除.mp4"));
+  EXPECT_TRUE(fs::exists(folder / "stay.mp4"));
+  EXPECT_TRUE(fs::exists(root / "data/Trash/files/要删除.mp4"));
+  EXPECT_TRUE(fs::exists(root / "data/Trash/info/要删除.mp4.trashinfo"));
+  if (oldData.empty()) unsetenv("XDG_DATA_HOME");
+  else setenv("XDG_DATA_HOME", oldData.c_str(), 1);
   fs::remove_all(root);
 }
 

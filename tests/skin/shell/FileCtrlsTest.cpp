@@ -18,17 +18,6 @@
 namespace shellctltest {
 namespace {
 
-std::string Cwd() {
-  char b[PATH_MAX];
-  return ::getcwd(b, sizeof b) ? b : "";
-}
-
-// Keeps the process's current directory for the life of the object.
-struct TKeepCwd {
-  std::string Saved = Cwd();
-  ~TKeepCwd() { [[maybe_unused]] int r = ::chdir(Saved.c_str()); }
-};
-
 struct TTestDirList : TbsSkinDirectoryListBox {
   using TbsSkinDirectoryListBox::TbsSkinDirectoryListBox;
   using TbsSkinDirectoryListBox::ListBoxDblClick;

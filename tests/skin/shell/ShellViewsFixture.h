@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <climits>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/forms/Forms.h"
 #include "platform/rtl/Strings.h"
@@ -25,6 +29,17 @@ using rtl::String;
 using shell::TItemList;
 
 inline String U(const std::string& s) { return rtl::FileNameToString(s); }
+
+inline std::string Cwd() {
+  char b[PATH_MAX];
+  return ::getcwd(b, sizeof b) ? b : "";
+}
+
+// Keeps the process's current directory for the life of the object.
+struct TKeepCwd {
+  std::string Saved = Cwd();
+  ~TKeepCwd() { [[maybe_unused]] int r = ::chdir(Saved.c_str()); }
+};
 
 // The views with their input hooks open to the tests.
 struct TTestListView : TbsSkinFileListView {
@@ -47,6 +62,17 @@ class ShellViewsTest : public ::testing::Test {
     win::headless::UseFakeClock(true);
     forms::InitForms();
     shell::InitShellNamespace();
+    // The shell commands' questions are answered by the test, and recorded.
+    TShellPrompts p;
+    p.Confirm = [this](forms::TWinControl*, const String& caption, const String& text) {
+      questions.push_back(caption + u": " + text);
+      return answer;
+    };
+    p.ShowError = [this](forms::TWinControl*, const String& caption, const String& text) {
+      errors.push_back(caption + u": " + text);
+    };
+    p.ShowProperties = [this](forms::TWinControl*, TbsShellFolder* f) { properties.push_back(f->DisplayName()); };
+    SetShellPrompts(p);
     form = new forms::TForm(forms::Application);
     form->SetBounds(40, 40, 720, 480);
     form->AfterConstruction();
@@ -54,6 +80,7 @@ class ShellViewsTest : public ::testing::Test {
     Pump();
   }
   void TearDown() override {
+    ResetShellPrompts();
     delete form;
     shell::DoneShellNamespace();
     forms::DoneForms();
@@ -95,6 +122,9 @@ class ShellViewsTest : public ::testing::Test {
 
   TTempTree tree;
   TEnvSetting home{"HOME", tree.Root()};
+  TEnvSetting data{"XDG_DATA_HOME", tree.Root() + "/.local/share"};
+  bool answer = true;
+  std::vector<String> questions, errors, properties;
   TEnvSetting config{"XDG_CONFIG_HOME", tree.Root() + "/.config"};
   forms::TForm* form = nullptr;
 };

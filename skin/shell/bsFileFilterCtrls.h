@@ -6,7 +6,10 @@
 // entering a directory makes it current, and the list reads it back as its
 // Directory. TbsSkinFilterComboBox offers named filters ("description|mask|
 // description|mask...") and hands the chosen mask to a linked file list box.
-// Masks match without regard to case. GUI thread only.
+// Masks match without regard to case. A directory list box
+// (bsfilectrl.h) linked with SetFileList pushes its directory into the file
+// list; a drive combo box linked to that directory list moves both.
+// GUI thread only.
 #pragma once
 
 #include "platform/forms/StdCtrls.h"
@@ -19,6 +22,7 @@ enum TbsFileAttr { bsftReadOnly, bsftHidden, bsftSystem, bsftVolumeID, bsftDirec
 using TbsFileType = rtl::TSet<TbsFileAttr>;
 
 class TbsSkinFilterComboBox;
+class TbsSkinDirectoryListBox;
 
 class TbsSkinFileListBox : public TbsSkinListBox {
  public:
@@ -32,6 +36,11 @@ class TbsSkinFileListBox : public TbsSkinListBox {
   const String& Mask() const { return FMask; }
   void SetMask(const String& Value);
   const String& Directory() const { return FDirectory; }
+  // The mount point that holds Directory; setting another one moves there.
+  String Drive() const;
+  void SetDrive(const String& Value);
+  TbsSkinDirectoryListBox* DirList() const { return FDirList; }
+  TbsSkinFilterComboBox* FilterCombo() const { return FFilterCombo; }
   void SetDirectory(const String& Value) { ApplyFilePath(Value); }
   String FileName() { return GetFileName(); }
   void SetFileName(const String& Value) { ApplyFilePath(Value); }
@@ -49,6 +58,7 @@ class TbsSkinFileListBox : public TbsSkinListBox {
 
  protected:
   friend class TbsSkinFilterComboBox;
+  friend class TbsSkinDirectoryListBox;
   void CreateWnd() override;
   void ListBoxClick() override;
 
@@ -56,6 +66,7 @@ class TbsSkinFileListBox : public TbsSkinListBox {
   String FMask = u"*.*";
   TbsFileType FFileType{bsftNormal};
   forms::TCustomEdit* FFileEdit = nullptr;
+  TbsSkinDirectoryListBox* FDirList = nullptr;
   TbsSkinFilterComboBox* FFilterCombo = nullptr;
   int FLastSel = -1;
 };

@@ -1,4 +1,4 @@
-#include "skin/dialogs/bsFileFilterCtrls.h"
+#include "skin/shell/bsFileFilterCtrls.h"
 
 #include <cerrno>
 
@@ -45,6 +45,7 @@ void TbsSkinFileListBox::Notification(TComponent* AComponent, rtl::TOperation Op
   TbsSkinListBox::Notification(AComponent, Operation);
   if (Operation != rtl::opRemove) return;
   if (AComponent == FFileEdit) FFileEdit = nullptr;
+  if (FDirList && AComponent == FDirList) FDirList = nullptr;
   if (AComponent == FFilterCombo) FFilterCombo = nullptr;
 }
 
@@ -69,12 +70,13 @@ void TbsSkinFileListBox::FillFileItems() {
     const auto P = Rest.find(u';');
     const String Pattern = Rest.substr(0, P);
     rtl::TSearchRec SR;
-    if (!Pattern.empty() && rtl::FindFirst(Pattern, AttrSet | rtl::faArchive | rtl::faDirectory, SR) == 0) {
+    // The search skips hidden, system and directory entries unless AttrSet
+    // asks for them; of the rest, bsftNormal takes every entry and the other
+    // members take the entries that carry one of their bits ("." and ".."
+    // come as [.] and [..] with bsftDirectory).
+    if (!Pattern.empty() && rtl::FindFirst(Pattern, AttrSet, SR) == 0) {
       do {
-        if (SR.Name == u"." || SR.Name == u"..") continue;
         if (!FFileType.Contains(bsftNormal) && !(SR.Attr & AttrSet)) continue;
-        if ((SR.Attr & rtl::faDirectory) && !FFileType.Contains(bsftDirectory) && !FFileType.Contains(bsftNormal))
-          continue;
         const String Entry = (SR.Attr & rtl::faDirectory) ? u"[" + SR.Name + u"]" : SR.Name;
         Items()->Add(Entry);
         LastIndex = Items()->IndexOf(Entry);
@@ -126,17 +128,29 @@ String TbsSkinFileListBox::GetFileName() {
   return N.empty() ? String() : JoinPath(FDirectory, N);
 }
 
+String TbsSkinFileListBox::Drive() const { return MountOfPath(FDirectory); }
+
+void TbsSkinFileListBox::SetDrive(const String& Value) {
+  if (!Value.empty() && Value != Drive()) ApplyFilePath(Value);
+}
+
 void TbsSkinFileListBox::ApplyFilePath(const String& EditText) {
   if (EditText.empty() || rtl::SameFileName(EditText, GetFileName())) return;
-  const auto Slash = EditText.rfind(u'/');
-  const String DirPart = Slash == String::npos ? String() : (Slash == 0 ? String(u"/") : EditText.substr(0, Slash));
-  const String FilePart = Slash == String::npos ? EditText : EditText.substr(Slash + 1);
-  if (!DirPart.empty()) ChangeDirectory(DirPart);
+  // A relative text is taken in the listed directory.
+  if (IsExistingDirectory(FDirectory)) EnterDir(FDirectory);
+  String NewDrive, DirPart, FilePart;
+  SplitEnteredPath(EditText, NewDrive, DirPart, FilePart);
+  if (FDirList) {
+    // The directory list navigates; its change reaches this list.
+    FDirList->SetDirectory(DirPart);
+  } else {
+    ChangeDirectory(DirPart);
+  }
   if (FilePart.find_first_of(u"*?") != String::npos) {
     SetMask(FilePart);
   } else if (!FilePart.empty()) {
     SelectFileName(FilePart);
-    if (rtl::FileExists(FilePart) && GetSelectedName().empty()) {
+    if (rtl::FileExists(JoinPath(FDirectory, FilePart)) && GetSelectedName().empty()) {
       SetMask(FilePart);
       SelectFileName(FilePart);
     }
