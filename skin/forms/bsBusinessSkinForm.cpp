@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/win/WinApi.h"
+#include "skin/controls/bsSkinComboBox.h"
 #include "skin/controls/bsSkinEdit.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/images/bsLayerManager.h"
@@ -129,8 +130,20 @@ TbsBusinessSkinForm::~TbsBusinessSkinForm() {
 void TbsBusinessSkinForm::Notification(TComponent* AComponent, rtl::TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != rtl::opRemove) return;
-  if (AComponent == FSD) FSD = nullptr;
   if (AComponent == FMSD) FMSD = nullptr;
+  if (AComponent == FSD) {
+    FSD = nullptr;
+    // The objects, the window region and the border draw from the skin's
+    // pictures: the frame falls back to its default look at once, so the
+    // messages that follow see no skin.
+    if (!ComponentState().Contains(rtl::csDestroying) && !FForm->ComponentState().Contains(rtl::csDestroying))
+      ApplySkinData();
+    else {
+      FSkinSupport = false;
+      ClearObjects();
+      FBorderLayer->InitFrame(nullptr, FForm);
+    }
+  }
   if (AComponent == FMainMenu) FMainMenu = nullptr;
   if (AComponent == SystemMenu) SystemMenu = nullptr;
   if (AComponent == MainMenuBar) MainMenuBar = nullptr;
@@ -935,6 +948,14 @@ void TbsBusinessSkinForm::HideClientInActiveEffect() {
   FClientInActivePanel->HidePanel();
   delete FClientInActivePanel;
   FClientInActivePanel = nullptr;
+}
+
+void TbsBusinessSkinForm::CancelModeOnMDIFormEditors() {
+  for (int i = 0; i < FForm->ComponentCount(); ++i) {
+    auto* C = dynamic_cast<forms::TControl*>(FForm->Components(i));
+    if (!C || !C->Visible() || !C->Enabled()) continue;
+    if (dynamic_cast<TbsSkinComboFace*>(C) || dynamic_cast<TbsSkinCustomEdit*>(C)) C->Perform(forms::CM_CANCELMODE, 0, 0);
+  }
 }
 
 void TbsBusinessSkinForm::PaintMDIClientBG(HDC DC) {
