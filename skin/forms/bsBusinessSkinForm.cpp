@@ -166,6 +166,14 @@ bool TbsBusinessSkinForm::IsMainForm() const {
   return forms::Application && forms::Application->MainForm() == FForm;
 }
 bool TbsBusinessSkinForm::HasBorder() const { return FForm->BorderStyle() != forms::bsNone; }
+// Neither loading, reading, designing nor destroying (a component told of
+// another's freeing is still settled).
+bool TbsBusinessSkinForm::Settled() const {
+  const auto s = ComponentState();
+  return !s.Contains(rtl::csLoading) && !s.Contains(rtl::csReading) && !s.Contains(rtl::csDesigning) &&
+         !s.Contains(rtl::csDestroying);
+}
+
 bool TbsBusinessSkinForm::LoadingOrDesigning() const {
   return ComponentState().Contains(rtl::csLoading) || Designing();
 }
@@ -213,7 +221,7 @@ void TbsBusinessSkinForm::SetMenusSkinData(TbsSkinData* Value) {
 void TbsBusinessSkinForm::SetAlphaBlend(bool Value) {
   if (FAlphaBlend == Value) return;
   FAlphaBlend = Value;
-  if (!ComponentState().Empty() || !FIsLayerEnabled || !FormHandle()) return;
+  if (!Settled() || !FIsLayerEnabled || !FormHandle()) return;
   HWND h = FormHandle();
   LONG_PTR ex = GetWindowLongW(h, GWL_EXSTYLE);
   if (Value) {
@@ -227,7 +235,7 @@ void TbsBusinessSkinForm::SetAlphaBlend(bool Value) {
 void TbsBusinessSkinForm::SetAlphaBlendValue(int Value) {
   if (FAlphaBlendValue == Value) return;
   FAlphaBlendValue = Value;
-  if (FAlphaBlend && ComponentState().Empty() && FIsLayerEnabled) SetWindowAlpha(Value);
+  if (FAlphaBlend && Settled() && FIsLayerEnabled) SetWindowAlpha(Value);
 }
 
 void TbsBusinessSkinForm::SetWindowAlpha(int Alpha) {

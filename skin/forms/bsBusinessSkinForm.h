@@ -422,6 +422,7 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   bool HasBorder() const;
   bool Designing() const { return ComponentState().Contains(rtl::csDesigning); }
   bool LoadingOrDesigning() const;
+  bool Settled() const;
   win::HWND FormHandle() const;
   TRect FormBounds() const;
   void SetFormBounds(int L, int T, int W, int H);

@@ -411,12 +411,15 @@ void TbsFrameMenuHost::CloseMenusOnMessage(unsigned Msg) {
       // The active child's menus close on what reaches its frame form too.
       auto* client = MDIClientOf(F->Form());
       TbsBusinessSkinForm* child = client ? FindSkinFormComponent(client->ActiveMDIChild()) : nullptr;
-      if (auto* host = child ? TbsFrameMenus::FindExistingHost(child) : nullptr) host->CloseMenusOnMessage(Msg);
+      if (auto* host = child ? FindFrameMenuHost(child) : nullptr) host->CloseMenusOnMessage(Msg);
     }
   } else {
     ExitMainMenu(F);
   }
-  if (F->IsMDIForm() && F->Form()->Visible() && F->Form()->ComponentState().Empty()) F->CancelModeOnMDIFormEditors();
+  const auto state = F->Form()->ComponentState();
+  const bool settled = !state.Contains(rtl::csLoading) && !state.Contains(rtl::csReading) &&
+                       !state.Contains(rtl::csDesigning) && !state.Contains(rtl::csDestroying);
+  if (F->IsMDIForm() && F->Form()->Visible() && settled) F->CancelModeOnMDIFormEditors();
 }
 
 bool TbsFrameMenuHost::AppMessage(win::MSG& Msg) {
