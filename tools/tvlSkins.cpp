@@ -233,13 +233,16 @@ class Builder {
   // around the button and never over it.
   std::pair<int, int> GlowPictures(const std::string& Stem, int w, int h, float radius, int M) {
     const int W = w + 2 * M, H = h + 2 * M;
-    Image pic(W, H, Lighter(s_.Accent, 0.35f)), mask(W, H, Hex(0x000000));
+    // The layered window takes colours already weighted by their alpha.
+    const Rgba c = Lighter(s_.Accent, 0.35f);
+    Image pic(W, H, Hex(0x000000)), mask(W, H, Hex(0x000000));
     const RectF box{float(M), float(M), float(M + w), float(M + h)};
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {
         const float d = OutsideBox(x + 0.5f, y + 0.5f, box, radius);
         const float a = d <= 0 ? 0.0f : std::pow(std::max(0.0f, 1.0f - d / float(M)), 1.5f);
         mask.At(x, y) = Rgba{a, a, a, 1};
+        pic.At(x, y) = Rgba{c.r * a, c.g * a, c.b * a, 1};
       }
     const int p = AddPicture(Stem + ".bmp", pic);
     const int m = AddPicture(Stem + "mask.bmp", mask);
@@ -279,7 +282,8 @@ class Builder {
   void ShadowBorder() {
     constexpr int W = 191, H = 160;
     const TRect cl{27, 24, 164, 132};
-    Image pic(W, H, Hex(0x101418)), mask(W, H, Hex(0x000000));
+    // Black: the layered window adds nothing where the shadow is clear.
+    Image pic(W, H, Hex(0x000000)), mask(W, H, Hex(0x000000));
     const RectF shadow{float(cl.Left), float(cl.Top) + 3, float(cl.Right), float(cl.Bottom) + 3};
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {

@@ -1035,6 +1035,9 @@ void TbsBusinessSkinForm::DoFadeTimer() {
   const bool border = IsLayeredBorderInUse() && (FForm->Visible() || FForm->Tag() == ShownFromTrayTag);
   if (DeferShowForLayeredBorder()) {
     KillTimer(h, 1);
+    // Opaque first: the window system keeps a window's constant alpha when
+    // it stops being layered, and the form was hidden at alpha 0.
+    SetWindowAlpha(255);
     SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
     if (border) {
       FBorderLayer->SetActive(FForm->Active(), false);
@@ -1068,6 +1071,7 @@ void TbsBusinessSkinForm::DoFadeTimer() {
     SetWindowAlpha(FAlphaBlendValue);
   }
   if (target == 255) {
+    SetWindowAlpha(255);
     SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
     if (border) FBorderLayer->CheckFormAlpha(255, true);
   }
