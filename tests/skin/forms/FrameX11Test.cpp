@@ -18,6 +18,7 @@
 #include "FrameTestUtil.h"
 #include "platform/win/Backend.h"
 #include "skin/forms/bsFormLayerBorder.h"
+#include "skin/images/bsLayerManager.h"
 #include "skin/images/bsUtils.h"
 
 // Xlib last: its macros would break the headers above.
@@ -234,6 +235,25 @@ TEST_F(FrameX11Test, StoredSkinThreeShadowBorderUnderACompositor) {
     if (rects) XFree(rects);
     EXPECT_EQ(w->Perform(win::WM_MOUSEACTIVATE, 0, 0), win::MA_NOACTIVATE);
   }
+
+  // The skin's caption buttons glow under the pointer: a halo around the
+  // close button, clear over the button itself.
+  TbsActiveSkinObject* close = bsf->Objects(bsf->GetIndex(u"closebutton"));
+  ASSERT_NE(close->GlowLayerPictureIndex, -1);
+  const TRect cr = close->ScreenRect();
+  XdoTool("mousemove " + std::to_string(cr.Left + cr.Width() / 2) + " " + std::to_string(cr.Top + cr.Height() / 2));
+  ASSERT_TRUE(PumpUntil([&] { return bsf->LayerManager()->LayerWindow() && !bsf->LayerManager()->TimerEnabled(); }));
+  const Window glow = Window(win::GetNativeWindowId(bsf->LayerManager()->LayerWindow()->Handle()));
+  win::RECT gr;
+  win::GetWindowRect(bsf->LayerManager()->LayerWindow()->Handle(), &gr);
+  EXPECT_EQ(gr.Left, cr.Left - close->GlowLayerOffsetX);
+  EXPECT_EQ(gr.Top, cr.Top - close->GlowLayerOffsetY);
+  EXPECT_GT(alphaAt(glow, cr.Width() / 2 + close->GlowLayerOffsetX, close->GlowLayerOffsetY - 1), 100) << "the halo";
+  EXPECT_EQ(alphaAt(glow, cr.Width() / 2 + close->GlowLayerOffsetX, cr.Height() / 2 + close->GlowLayerOffsetY), 0)
+      << "clear over the button";
+  std::system(("import -display " + xvfb.Display() + " -window root " + PictureDir() +
+               "/frame_x11_glow_skin3.png >/dev/null 2>&1")
+                  .c_str());
 }
 
 }  // namespace
