@@ -277,24 +277,29 @@ void TMenuItem::ActionChange() {
 }
 
 bool TMenuItem::RethinkLines() {
-  bool changed = false, itemSince = false;
-  TMenuItem* lastLine = nullptr;
-  auto set = [&changed](TMenuItem* i, bool v) {
-    if (i->visible_ == v) return;
-    i->visible_ = v;
-    changed = true;
-  };
-  for (TMenuItem* i : items_) {
+  // A line shows when a visible item lies between it and the previous shown
+  // line (or the start), and another one follows before the next line.
+  std::vector<bool> want(items_.size(), false);
+  bool itemSince = false;
+  int lastLine = -1;
+  for (std::size_t k = 0; k < items_.size(); ++k) {
+    TMenuItem* i = items_[k];
     if (i->IsLine()) {
-      set(i, itemSince);
-      if (itemSince) lastLine = i;
+      want[k] = itemSince;
+      if (itemSince) lastLine = int(k);
       itemSince = false;
     } else if (i->visible_) {
       itemSince = true;
-      lastLine = nullptr;
+      lastLine = -1;
     }
   }
-  if (lastLine) set(lastLine, false);
+  if (lastLine >= 0) want[std::size_t(lastLine)] = false;
+  bool changed = false;
+  for (std::size_t k = 0; k < items_.size(); ++k)
+    if (items_[k]->IsLine() && items_[k]->visible_ != want[k]) {
+      items_[k]->visible_ = want[k];
+      changed = true;
+    }
   return changed;
 }
 
