@@ -80,6 +80,7 @@ SkinStyle Mac() {
   s.Menu = Hex(0xFAFAFA), s.MenuText = Hex(0x111111);
   s.Radius = 9, s.FrameRadius = 7, s.Gloss = 0.7f;
   s.Buttons = CaptionButtons::Round, s.CaptionHeight = 26;
+  s.Glow = true, s.ShadowBorder = true;
   return s;
 }
 
@@ -217,6 +218,7 @@ SkinStyle Vista() {
   s.Menu = Hex(0xF5F6F7), s.MenuText = Hex(0x1A1A1A);
   s.Radius = 3, s.FrameRadius = 7, s.Gloss = 0.75f;
   s.Buttons = CaptionButtons::Glass, s.CaptionHeight = 30;
+  s.Glow = true;
   return s;
 }
 

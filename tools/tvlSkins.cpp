@@ -24,8 +24,9 @@ using rtl::TPoint;
 using rtl::TRect;
 using namespace skin;
 
-// Active pictures of every stored skin.
-enum { kControls = 0, kCaptionButtons = 1, kMenu = 2, kPopup = 3, kHint = 4 };
+// Active pictures of every stored skin; a skin's own extra pictures (glow
+// frames, the layer frame) follow from kFirstExtra on.
+enum { kControls = 0, kCaptionButtons = 1, kMenu = 2, kPopup = 3, kHint = 4, kFirstExtra = 5 };
 constexpr int kFrameW = 360, kFrameH = 260, kBorder = 4;
 constexpr const char16_t* kFont = u"Arial";
 constexpr int kFontHeight = 14;
@@ -96,9 +97,13 @@ class Builder {
     Tabs();
     Splitters();
     Views();
+    if (s_.Glow) Glows();
+    if (s_.ShadowBorder) ShadowBorder();
   }
 
   Image FramePicture, FrameMask, PopupPicture, HintPicture;
+  // The skin's extra active pictures, in index order from kFirstExtra.
+  std::vector<std::pair<std::string, Image>> Extra;
   // The eight system-colour replacements of SKINCOLORS.
   std::vector<std::pair<const char16_t*, TColor>> Colors;
   Atlas& Controls() { return ctl_; }
@@ -208,6 +213,99 @@ class Builder {
 
   int ButtonW() const { return s_.Buttons == CaptionButtons::Round ? 16 : 26; }
   int ButtonH() const { return s_.Buttons == CaptionButtons::Round ? 16 : 19; }
+
+  int AddPicture(const std::string& Name, Image Img) {
+    Extra.emplace_back(Name, std::move(Img));
+    return kFirstExtra + int(Extra.size()) - 1;
+  }
+
+  // ---- Glow frames and the shadow border -------------------------------
+
+  // Distance of (x, y) outside the rounded box R (0 inside).
+  static float OutsideBox(float x, float y, const RectF& R, float radius) {
+    const float dx = std::max({R.x0 + radius - x, 0.0f, x - (R.x1 - radius)});
+    const float dy = std::max({R.y0 + radius - y, 0.0f, y - (R.y1 - radius)});
+    return std::max(0.0f, std::hypot(dx, dy) - radius);
+  }
+
+  // A halo M pixels wide around a w x h box in the accent colour: the picture
+  // and its mask (grey = alpha). The box itself stays clear, so the glow lies
+  // around the button and never over it.
+  std::pair<int, int> GlowPictures(const std::string& Stem, int w, int h, float radius, int M) {
+    const int W = w + 2 * M, H = h + 2 * M;
+    // The layered window takes colours already weighted by their alpha.
+    const Rgba c = Lighter(s_.Accent, 0.35f);
+    Image pic(W, H, Hex(0x000000)), mask(W, H, Hex(0x000000));
+    const RectF box{float(M), float(M), float(M + w), float(M + h)};
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        const float d = OutsideBox(x + 0.5f, y + 0.5f, box, radius);
+        const float a = d <= 0 ? 0.0f : std::pow(std::max(0.0f, 1.0f - d / float(M)), 1.5f);
+        mask.At(x, y) = Rgba{a, a, a, 1};
+        pic.At(x, y) = Rgba{c.r * a, c.g * a, c.b * a, 1};
+      }
+    const int p = AddPicture(Stem + ".bmp", pic);
+    const int m = AddPicture(Stem + "mask.bmp", mask);
+    return {p, m};
+  }
+
+  void Glows() {
+    constexpr int M = 6;
+    const float capRadius = s_.Buttons == CaptionButtons::Round ? ButtonW() / 2.0f : 3.5f;
+    const auto cap = GlowPictures("captionglow", ButtonW(), ButtonH(), capRadius, M);
+    const int closeW = s_.Buttons == CaptionButtons::Glass ? ButtonW() + 14 : ButtonW();
+    const auto close = closeW == ButtonW() ? cap : GlowPictures("closeglow", closeW, ButtonH(), capRadius, M);
+    for (auto& o : m_.ObjectList) {
+      auto* b = dynamic_cast<TbsDataSkinStdButton*>(o.get());
+      if (!b || b->Command == cmSysMenu) continue;
+      const auto& g = b->Command == cmClose ? close : cap;
+      b->GlowLayerPictureIndex = g.first;
+      b->GlowLayerMaskPictureIndex = g.second;
+      b->GlowLayerOffsetX = b->GlowLayerOffsetY = M;
+      b->GlowLayerAlphaBlendValue = 230;
+    }
+    const int idx = m_.GetControlIndex(u"button");
+    auto* button = idx >= 0 ? dynamic_cast<TbsDataSkinButtonControl*>(m_.CtrlList[size_t(idx)].get()) : nullptr;
+    if (!button) return;
+    const auto g = GlowPictures("buttonglow", button->SkinRect.Width(), button->SkinRect.Height(), s_.Radius, M);
+    button->GlowLayerPictureIndex = g.first;
+    button->GlowLayerMaskPictureIndex = g.second;
+    // The halo's straight middle stretches with the button.
+    button->GlowLayerOffsetLeft = button->GlowLayerOffsetRight = M + 6;
+    button->GlowLayerOffsetTop = button->GlowLayerOffsetBottom = M + 4;
+    button->GlowLayerShowOffsetX = button->GlowLayerShowOffsetY = M;
+    button->GlowLayerAlphaBlendValue = 230;
+  }
+
+  // A soft shadow around the window, a little heavier below it: 191 x 160
+  // with the window's rectangle at (27, 24, 164, 132) left clear.
+  void ShadowBorder() {
+    constexpr int W = 191, H = 160;
+    const TRect cl{27, 24, 164, 132};
+    // Black: the layered window adds nothing where the shadow is clear.
+    Image pic(W, H, Hex(0x000000)), mask(W, H, Hex(0x000000));
+    const RectF shadow{float(cl.Left), float(cl.Top) + 3, float(cl.Right), float(cl.Bottom) + 3};
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        if (x >= cl.Left && x < cl.Right && y >= cl.Top && y < cl.Bottom) continue;
+        const float d = OutsideBox(x + 0.5f, y + 0.5f, shadow, 6.0f);
+        const float a = 0.85f * std::pow(std::max(0.0f, 1.0f - d / 24.0f), 2.0f);
+        mask.At(x, y) = Rgba{a, a, a, 1};
+      }
+    TbsDataSkinLayerFrame& lf = *m_.LayerFrame;
+    lf.PictureIndex = AddPicture("layerframe.bmp", pic);
+    lf.MaskPictureIndex = AddPicture("layerframemask.bmp", mask);
+    lf.InActivePictureIndex = lf.InActiveMaskPictureIndex = -1;
+    lf.LTPoint = {40, 37};
+    lf.RTPoint = {152, 37};
+    lf.LBPoint = {45, 123};
+    lf.RBPoint = {146, 123};
+    lf.ClRect = cl;
+    lf.AlphaBlendValue = 120;
+    lf.InActiveAlphaBlendValue = 100;
+    lf.BorderRect = {};
+    lf.HitTestEnable = false;
+  }
 
   // ---- Caption buttons --------------------------------------------------
 
@@ -1074,10 +1172,12 @@ std::vector<std::uint8_t> BuildSkin(const SkinStyle& Style, const std::string& F
                                                          {"menu.bmp", b.MenuAtlas().Build()},
                                                          {"popup.bmp", b.PopupPicture},
                                                          {"hint.bmp", b.HintPicture}};
+  std::vector<std::pair<std::string, Image>> pictures = active;
+  pictures.insert(pictures.end(), b.Extra.begin(), b.Extra.end());
   const fs::path dir(Folder);
   WriteFile(dir / "frame.bmp", Bmp(b.FramePicture));
   WriteFile(dir / "framemask.bmp", Bmp(b.FrameMask));
-  for (const auto& [name, img] : active) {
+  for (const auto& [name, img] : pictures) {
     WriteFile(dir / name, Bmp(img));
     model.ActivePicturesNames().push_back(rtl::Utf8ToString(name));
   }

@@ -37,6 +37,11 @@ struct SkinStyle {
   CaptionButtons Buttons;
   int CaptionHeight;
   bool Dark;
+  // Caption buttons and push buttons glow under the pointer (a halo shown
+  // in a layered window where the desktop composes windows).
+  bool Glow = false;
+  // Every bordered window gets a soft shadow border (LAYERFRAME).
+  bool ShadowBorder = false;
 };
 
 // In the order of the skin choice (index 1 is the form's default).

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/forms/Actions.h"
 #include "platform/forms/ImgList.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/rtl/StrUtils.h"
 #include "platform/rtl/Strings.h"
 
@@ -79,10 +81,23 @@ TShortCut TextToShortCut(const String& text) {
   return 0;
 }
 
+// The item's side of its action: told of every change of the action.
+class TMenuActionLink : public TBasicActionLink {
+ public:
+  explicit TMenuActionLink(TMenuItem* item) : item_(item) {}
+
+ protected:
+  void Change() override { item_->ActionChange(); }
+
+ private:
+  TMenuItem* item_;
+};
+
 // ------------------------------------------------------------------ TMenuItem
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(gNextCommand++) {}
 
 TMenuItem::~TMenuItem() {
+  actionLink_.reset();
   while (!items_.empty()) {
     TMenuItem* last = items_.back();
     items_.pop_back();
@@ -225,9 +240,77 @@ TMenuItem* TMenuItem::Find(const String& caption) const {
   return nullptr;
 }
 
+gdi::TBitmap* TMenuItem::Bitmap() {
+  if (!bitmap_) bitmap_ = std::make_unique<gdi::TBitmap>();
+  return bitmap_.get();
+}
+
+void TMenuItem::SetBitmap(gdi::TBitmap* v) {
+  if (v) Bitmap()->Assign(v);
+  else bitmap_.reset();
+  MenuChanged(false);
+}
+
+bool TMenuItem::HasBitmap() const { return bitmap_ && !bitmap_->Empty(); }
+
+TBasicAction* TMenuItem::Action() const { return actionLink_ ? actionLink_->Action() : nullptr; }
+
+void TMenuItem::SetAction(TBasicAction* v) {
+  if (!v) {
+    actionLink_.reset();
+    return;
+  }
+  if (!actionLink_) actionLink_ = std::make_unique<TMenuActionLink>(this);
+  actionLink_->SetAction(v);
+  ActionChange();
+}
+
+void TMenuItem::ActionChange() {
+  auto* a = dynamic_cast<TCustomAction*>(Action());
+  if (!a) return;
+  SetCaption(a->Caption());
+  SetChecked(a->Checked());
+  SetEnabled(a->Enabled());
+  SetVisible(a->Visible());
+  SetHint(a->Hint());
+  SetImageIndex(a->ImageIndex());
+}
+
+bool TMenuItem::RethinkLines() {
+  // A line shows when a visible item lies between it and the previous shown
+  // line (or the start), and another one follows before the next line.
+  std::vector<bool> want(items_.size(), false);
+  bool itemSince = false;
+  int lastLine = -1;
+  for (std::size_t k = 0; k < items_.size(); ++k) {
+    TMenuItem* i = items_[k];
+    if (i->IsLine()) {
+      want[k] = itemSince;
+      if (itemSince) lastLine = int(k);
+      itemSince = false;
+    } else if (i->visible_) {
+      itemSince = true;
+      lastLine = -1;
+    }
+  }
+  if (lastLine >= 0) want[std::size_t(lastLine)] = false;
+  bool changed = false;
+  for (std::size_t k = 0; k < items_.size(); ++k)
+    if (items_[k]->IsLine() && items_[k]->visible_ != want[k]) {
+      items_[k]->visible_ = want[k];
+      changed = true;
+    }
+  return changed;
+}
+
 void TMenuItem::Click() {
   if (!enabled_) return;
   if (autoCheck_) SetChecked(!checked_);
+  // An action runs in place of OnClick unless the item has a handler of its own.
+  if (Action() && !OnClick) {
+    actionLink_->Execute(this);
+    return;
+  }
   if (OnClick) OnClick(this);
 }
 

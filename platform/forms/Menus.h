@@ -8,14 +8,24 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/forms/Controls.h"
+
+namespace gdi {
+class TBitmap;
+}
 
 namespace forms {
 
 class TMenu;
 class TCustomImageList;
+class TBasicAction;
+class TMenuActionLink;
+
+// Whether a menu hides its redundant separators before a level is shown.
+enum TMenuAutoFlag { maAutomatic, maManual, maParent };
 
 // A key with modifiers: the virtual key in the low byte.
 using TShortCut = rtl::Word;
@@ -74,7 +84,22 @@ class TMenuItem : public TComponent {
   TMenu* GetParentMenu() const;
   TMenuItem* Find(const String& caption) const;  // by caption without '&', case-insensitively
 
-  // Runs the item: AutoCheck toggles, then OnClick.
+  // A picture shown before the caption; made empty on first use.
+  gdi::TBitmap* Bitmap();
+  void SetBitmap(gdi::TBitmap* v);
+  bool HasBitmap() const;
+
+  // The action whose caption, checked, enabled and visible states, hint and
+  // image the item shows; a click runs it. Cleared when the action goes.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* v);
+
+  // Hides the separators among the sub-items that separate nothing (at the
+  // start, at the end, after another separator) and shows the others again;
+  // true when a separator changed.
+  bool RethinkLines();
+
+  // Runs the item: AutoCheck toggles, then the action or OnClick.
   virtual void Click();
   void InitiateAction() {}
 
@@ -84,10 +109,16 @@ class TMenuItem : public TComponent {
 
  protected:
   friend class TMenu;
+  friend class TMenuActionLink;
   void MenuChanged(bool rebuild);
+  // The action's properties changed.
+  void ActionChange();
 
  private:
   void TurnSiblingsOff();
+
+  std::unique_ptr<gdi::TBitmap> bitmap_;
+  std::unique_ptr<TMenuActionLink> actionLink_;
 
   String caption_, hint_;
   bool checked_ = false, enabled_ = true, visible_ = true, radioItem_ = false, autoCheck_ = false,
@@ -108,6 +139,9 @@ class TMenu : public TComponent {
   TMenuItem* Items() const { return items_; }
   TCustomImageList* Images() const { return images_; }
   void SetImages(TCustomImageList* v);
+  // maAutomatic: a level hides its redundant separators before it is shown.
+  TMenuAutoFlag AutoLineReduction() const { return autoLineReduction_; }
+  void SetAutoLineReduction(TMenuAutoFlag v) { autoLineReduction_ = v == maParent ? maAutomatic : v; }
   // Runs the enabled, visible item (searched through enabled sub-menus) with
   // this shortcut; false when there is none.
   bool IsShortCut(rtl::Word key, TShiftState shift);
@@ -127,6 +161,7 @@ class TMenu : public TComponent {
  private:
   TMenuItem* items_;
   TCustomImageList* images_ = nullptr;
+  TMenuAutoFlag autoLineReduction_ = maAutomatic;
 };
 
 class TMainMenu : public TMenu {

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/win/WinApi.h"
+#include "skin/controls/bsSkinComboBox.h"
 #include "skin/controls/bsSkinEdit.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/images/bsLayerManager.h"
@@ -129,8 +130,20 @@ TbsBusinessSkinForm::~TbsBusinessSkinForm() {
 void TbsBusinessSkinForm::Notification(TComponent* AComponent, rtl::TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != rtl::opRemove) return;
-  if (AComponent == FSD) FSD = nullptr;
   if (AComponent == FMSD) FMSD = nullptr;
+  if (AComponent == FSD) {
+    FSD = nullptr;
+    // The objects, the window region and the border draw from the skin's
+    // pictures: the frame falls back to its default look at once, so the
+    // messages that follow see no skin.
+    if (!ComponentState().Contains(rtl::csDestroying) && !FForm->ComponentState().Contains(rtl::csDestroying))
+      ApplySkinData();
+    else {
+      FSkinSupport = false;
+      ClearObjects();
+      FBorderLayer->InitFrame(nullptr, FForm);
+    }
+  }
   if (AComponent == FMainMenu) FMainMenu = nullptr;
   if (AComponent == SystemMenu) SystemMenu = nullptr;
   if (AComponent == MainMenuBar) MainMenuBar = nullptr;
@@ -153,6 +166,14 @@ bool TbsBusinessSkinForm::IsMainForm() const {
   return forms::Application && forms::Application->MainForm() == FForm;
 }
 bool TbsBusinessSkinForm::HasBorder() const { return FForm->BorderStyle() != forms::bsNone; }
+// Neither loading, reading, designing nor destroying (a component told of
+// another's freeing is still settled).
+bool TbsBusinessSkinForm::Settled() const {
+  const auto s = ComponentState();
+  return !s.Contains(rtl::csLoading) && !s.Contains(rtl::csReading) && !s.Contains(rtl::csDesigning) &&
+         !s.Contains(rtl::csDestroying);
+}
+
 bool TbsBusinessSkinForm::LoadingOrDesigning() const {
   return ComponentState().Contains(rtl::csLoading) || Designing();
 }
@@ -200,7 +221,7 @@ void TbsBusinessSkinForm::SetMenusSkinData(TbsSkinData* Value) {
 void TbsBusinessSkinForm::SetAlphaBlend(bool Value) {
   if (FAlphaBlend == Value) return;
   FAlphaBlend = Value;
-  if (!ComponentState().Empty() || !FIsLayerEnabled || !FormHandle()) return;
+  if (!Settled() || !FIsLayerEnabled || !FormHandle()) return;
   HWND h = FormHandle();
   LONG_PTR ex = GetWindowLongW(h, GWL_EXSTYLE);
   if (Value) {
@@ -214,7 +235,7 @@ void TbsBusinessSkinForm::SetAlphaBlend(bool Value) {
 void TbsBusinessSkinForm::SetAlphaBlendValue(int Value) {
   if (FAlphaBlendValue == Value) return;
   FAlphaBlendValue = Value;
-  if (FAlphaBlend && ComponentState().Empty() && FIsLayerEnabled) SetWindowAlpha(Value);
+  if (FAlphaBlend && Settled() && FIsLayerEnabled) SetWindowAlpha(Value);
 }
 
 void TbsBusinessSkinForm::SetWindowAlpha(int Alpha) {
@@ -937,6 +958,14 @@ void TbsBusinessSkinForm::HideClientInActiveEffect() {
   FClientInActivePanel = nullptr;
 }
 
+void TbsBusinessSkinForm::CancelModeOnMDIFormEditors() {
+  for (int i = 0; i < FForm->ComponentCount(); ++i) {
+    auto* C = dynamic_cast<forms::TControl*>(FForm->Components(i));
+    if (!C || !C->Visible() || !C->Enabled()) continue;
+    if (dynamic_cast<TbsSkinComboFace*>(C) || dynamic_cast<TbsSkinCustomEdit*>(C)) C->Perform(forms::CM_CANCELMODE, 0, 0);
+  }
+}
+
 void TbsBusinessSkinForm::PaintMDIClientBG(HDC DC) {
   if (!FSD || FSD->Empty) PaintMDIBGDefault(DC);
   else if (FSD->MDIBGPictureIndex != -1) PaintBG3(DC);
@@ -1006,6 +1035,9 @@ void TbsBusinessSkinForm::DoFadeTimer() {
   const bool border = IsLayeredBorderInUse() && (FForm->Visible() || FForm->Tag() == ShownFromTrayTag);
   if (DeferShowForLayeredBorder()) {
     KillTimer(h, 1);
+    // Opaque first: the window system keeps a window's constant alpha when
+    // it stops being layered, and the form was hidden at alpha 0.
+    SetWindowAlpha(255);
     SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
     if (border) {
       FBorderLayer->SetActive(FForm->Active(), false);
@@ -1039,6 +1071,7 @@ void TbsBusinessSkinForm::DoFadeTimer() {
     SetWindowAlpha(FAlphaBlendValue);
   }
   if (target == 255) {
+    SetWindowAlpha(255);
     SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_LAYERED));
     if (border) FBorderLayer->CheckFormAlpha(255, true);
   }

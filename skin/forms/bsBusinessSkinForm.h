@@ -75,7 +75,11 @@ class TbsFrameMenuSupport {
   // The system menu's items, rebuilt for the frame's state.
   virtual forms::TMenuItem* GetSystemMenuItems(TbsBusinessSkinForm* F) = 0;
   // Opens AItem's sub-items at R (screen) through the frame's menu engine.
-  virtual void PopupMenuItem(TbsBusinessSkinForm* F, forms::TMenuItem* AItem, TRect R, bool APopupUp) = 0;
+  // SD: the skin to show them in; nullptr: the frame's menu skin.
+  virtual void PopupMenuItem(TbsBusinessSkinForm* F, forms::TMenuItem* AItem, TRect R, bool APopupUp,
+                             TbsSkinData* SD = nullptr) = 0;
+  // The skin data a menu carries itself (a skinned main menu's), or nullptr.
+  virtual TbsSkinData* MenuSkinDataOf(forms::TMenu* Menu) { return nullptr; }
   // Opens the system menu at a screen point.
   virtual void PopupSystemMenuAt(TbsBusinessSkinForm* F, TPoint P) = 0;
   // Closes an open skin menu of the frame.
@@ -247,6 +251,9 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void RefitMDIChildren();
   void ArrangeMinimizedChildren();
   forms::TCustomForm* FindMaximizedMDIChild();
+  // The text the caption shows: the form's caption, and on an MDI frame form
+  // with a maximized child " - [" child's caption "]" after it.
+  String CaptionText();
   void Tile();
   void Cascade();
   void MinimizeAll();
@@ -340,13 +347,19 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   void MinimizeToTray();
   void RestoreFromTray();
 
+  // Closes the drop-downs of the form's visible, enabled skinned edits and
+  // combo boxes (CM_CANCELMODE).
+  void CancelModeOnMDIFormEditors();
+
   // ---- menus (through TbsFrameMenuSupport)
   forms::TMenuItem* GetSystemMenuItems();
   void SkinMenuOpen();
   void SkinMenuClose();
-  void PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bool APopupUp);
+  void PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bool APopupUp, TbsSkinData* SD = nullptr);
   void PopupSystemMenuAt(TPoint P);
-  // Alt+Space: the system menu below the system-menu button.
+  void PopupSystemMenuAtRect(TRect R);
+  // Alt+Space: the system menu below the enabled system-menu button; nothing
+  // without one.
   void ShowSystemMenuAtButton();
   bool FInShortCut = false;
   // Alt+key was taken as a shortcut (system menu, a menu-bar accelerator):
@@ -409,6 +422,7 @@ class TbsBusinessSkinForm : public rtl::TComponent {
   bool HasBorder() const;
   bool Designing() const { return ComponentState().Contains(rtl::csDesigning); }
   bool LoadingOrDesigning() const;
+  bool Settled() const;
   win::HWND FormHandle() const;
   TRect FormBounds() const;
   void SetFormBounds(int L, int T, int W, int H);

@@ -175,7 +175,7 @@ void TbsSkinCaptionObject::DrawCaptionText(TCanvas* C, TCanvas* DrawCnvs, int DX
     Parent->OnCaptionPaint(DrawCnvs, ObjectRect, AActive);
     return;
   }
-  String text = Parent->Form()->Caption();
+  String text = Parent->CaptionText();
   if (text.empty() || IsEmptyRect(TextRct)) return;
   TRect TR = TextRectNow();
   FitCaptionWithEllipsis(C, text, RectWidth(TR));

@@ -6,6 +6,7 @@
 
 #include "platform/win/WinApi.h"
 #include "skin/controls/bsSkinButtons.h"
+#include "skin/controls/bsSkinMenuIntf.h"
 #include "skin/forms/bsBusinessSkinForm.h"
 #include "skin/images/bsLayerManager.h"
 #include "skin/images/bsUtils.h"
@@ -227,12 +228,28 @@ void TbsSkinButtonObject::SetDown(bool Value) {
   if (EnableMorphing() && !FDown) RedrawOrMorph();
 }
 
+namespace {
+
+// The items of a skin popup menu component open through the component, so
+// that its OnPopup, OnMenuClose and skin data take part.
+bool PopupThroughComponent(forms::TMenuItem* Item, TRect R, bool APopupUp) {
+  auto* PM = dynamic_cast<TbsSkinPopupMenu*>(Item->GetParentMenu());
+  if (!PM) return false;
+  PM->PopupFromRect(R, APopupUp);
+  return true;
+}
+
+}  // namespace
+
 void TbsSkinButtonObject::PopupObjectMenu() {
   if (!MenuItem || MenuItem->Count() == 0) return;
   if (Parent->LayerManager()->IsVisible()) Parent->LayerManager()->Hide();
   if (Parent->MenuLayerManager()->IsVisible()) Parent->MenuLayerManager()->Hide();
   if (CursorOver()) ShowLayer();
-  Parent->PopupSkinMenuItem(MenuItem, ScreenRect(), FPopupUp);
+  if (PopupThroughComponent(MenuItem, ScreenRect(), FPopupUp)) return;
+  // A skinned main menu's items are shown in that menu's skin.
+  TbsSkinData* SD = FrameMenuSupport() ? FrameMenuSupport()->MenuSkinDataOf(MenuItem->GetParentMenu()) : nullptr;
+  Parent->PopupSkinMenuItem(MenuItem, ScreenRect(), FPopupUp, SD);
 }
 
 void TbsSkinButtonObject::MouseDown(int X, int Y, forms::TMouseButton Button) {
@@ -516,6 +533,7 @@ void TbsSkinAnimateObject::PopupObjectMenu() {
   if (Parent->MenuLayerManager()->IsVisible()) Parent->MenuLayerManager()->Hide();
   if (CursorOver()) ShowLayer();
   FMenuTracking = true;
+  if (PopupThroughComponent(MenuItem, ScreenRect(), FPopupUp)) return;
   Parent->PopupSkinMenuItem(MenuItem, ScreenRect(), FPopupUp);
 }
 

@@ -471,7 +471,7 @@ void TbsBusinessSkinForm::PaintNCDefault(HDC ADC, bool AUseExternalDC) {
   const bool active = GetFormActive();
   bc->SetFont(active ? FDefCaptionFont.get() : FDefInActiveCaptionFont.get());
   if (FSD && FSD->ResourceStrData()) bc->Font()->SetCharset(BYTE(FSD->ResourceStrData()->CharSet));
-  String text = FForm->Caption();
+  String text = CaptionText();
   if (OnCaptionPaint) {
     OnCaptionPaint(bc, rtl::Rect(L, 0, R, c), active);
   } else if (!text.empty()) {

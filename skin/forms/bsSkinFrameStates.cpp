@@ -54,7 +54,12 @@ void TbsBusinessSkinForm::ApplySkinData() {
   FFormWidth = FForm->Width();
   FFormHeight = FForm->Height();
   if (FSkinSupport) UpdateSkinFrame(true);
-  FForm->Invalidate();
+  if (IsMDIForm()) {
+    if (auto* client = MDIClientOf(FForm)) client->Invalidate();
+    RefitMDIChildren();
+  } else {
+    FForm->Invalidate();
+  }
   SendNCPaint();
   UpdateActiveLook(!MDIMaxChild());
   MouseTimer->SetEnabled(true);
@@ -481,10 +486,10 @@ void TbsBusinessSkinForm::SkinMenuClose() {
   if (OnSkinMenuClose) OnSkinMenuClose(this);
 }
 
-void TbsBusinessSkinForm::PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bool APopupUp) {
+void TbsBusinessSkinForm::PopupSkinMenuItem(forms::TMenuItem* AItem, TRect R, bool APopupUp, TbsSkinData* SD) {
   if (!FrameMenuSupport() || !AItem || AItem->Count() == 0) return;
   SkinMenuOpen();
-  FrameMenuSupport()->PopupMenuItem(this, AItem, R, APopupUp);
+  FrameMenuSupport()->PopupMenuItem(this, AItem, R, APopupUp, SD);
 }
 
 void TbsBusinessSkinForm::ShowSystemMenuAtButton() {
@@ -493,21 +498,23 @@ void TbsBusinessSkinForm::ShowSystemMenuAtButton() {
     if (auto* b = dynamic_cast<TbsSkinStdButtonObject*>(o.get())) sys = b->Command == cmSysMenu;
     if (auto* a = dynamic_cast<TbsSkinAnimateObject*>(o.get())) sys = sys || a->Command == cmSysMenu;
     if (!sys || !o->Enabled) continue;
-    TRect r = o->ObjectRect;
-    RECT w{};
-    GetWindowRect(FormHandle(), &w);
-    PopupSystemMenuAt({w.Left + r.Left, w.Top + r.Bottom});
+    PopupSystemMenuAtRect(o->ScreenRect());
     return;
   }
-  RECT w{};
-  if (HWND h = FormHandle()) GetWindowRect(h, &w);
-  PopupSystemMenuAt({w.Left, w.Top + (FSkinSupport ? NewClRect.Top : GetDefaultCaptionHeight() + 3)});
+  // No enabled system-menu button: the window has no system menu to open.
 }
 
 void TbsBusinessSkinForm::PopupSystemMenuAt(TPoint P) {
   if (!FrameMenuSupport()) return;
   SkinMenuOpen();
   FrameMenuSupport()->PopupSystemMenuAt(this, P);
+}
+
+void TbsBusinessSkinForm::PopupSystemMenuAtRect(TRect R) {
+  forms::TMenuItem* items = GetSystemMenuItems();
+  if (!FrameMenuSupport() || !items) return;
+  SkinMenuOpen();
+  FrameMenuSupport()->PopupMenuItem(this, items, R, false);
 }
 
 // ------------------------------------------------------------------ window states
@@ -682,19 +689,13 @@ void TbsBusinessSkinForm::SystemMenuMinimize() {
 
 void TbsBusinessSkinForm::CloseFromSystemMenu() { FForm->Close(); }
 
+// Both need a linked tray icon; without one nothing happens.
 void TbsBusinessSkinForm::MinimizeToTray() {
-  if (FrameMenuSupport() && FrameMenuSupport()->MinimizeToTray(this)) return;
-  // Without a linked tray icon a window hidden to the tray could not be
-  // brought back, so the form minimizes the ordinary way.
-  if (OnMinimizeToTray) OnMinimizeToTray(this);
-  SetWindowState(forms::wsMinimized);
+  if (FrameMenuSupport()) FrameMenuSupport()->MinimizeToTray(this);
 }
 
 void TbsBusinessSkinForm::RestoreFromTray() {
-  if (FrameMenuSupport() && FrameMenuSupport()->RestoreFromTray(this)) return;
-  FForm->Show();
-  SetWindowState(forms::wsNormal);
-  if (OnRestoreFromTray) OnRestoreFromTray(this);
+  if (FrameMenuSupport()) FrameMenuSupport()->RestoreFromTray(this);
 }
 
 // ------------------------------------------------------------------ placement
@@ -714,7 +715,25 @@ TPoint TbsBusinessSkinForm::GetPositionInMonitor(int AX, int AY, int AW, int AH)
 void TbsBusinessSkinForm::MagnetizeBounds(int& Left, int& Top, int Width, int Height) {
   const int m = MagneticSize;
   TRect R = rtl::Rect(0, 0, forms::Screen->Width(), forms::Screen->Height());
-  GetMonitorWorkArea(FormHandle(), true, R);
+  if (IsMDIChild()) {
+    // A child snaps to the free part of the main form's client area.
+    R = GetMDIChildArea();
+    if (forms::TCustomForm* main = MDIMainForm()) {
+      const TPoint o = main->ClientOrigin();
+      R = rtl::Rect(R.Left + o.X, R.Top + o.Y, R.Right + o.X, R.Bottom + o.Y);
+    }
+  } else {
+    GetMonitorWorkArea(FormHandle(), true, R);
+  }
+  // A layered border that reacts to the mouse snaps with its bands.
+  const bool bands = IsLayeredBorderInUse() && FBorderLayer->FVisible && FBorderLayer->FData &&
+                     !IsEmptyRect(FBorderLayer->FData->BorderRect);
+  if (bands) {
+    Left -= FBorderLayer->LeftSize;
+    Top -= FBorderLayer->TopSize;
+    Width += FBorderLayer->RightSize;
+    Height += FBorderLayer->BottomSize;
+  }
   POINT cur;
   GetCursorPos(&cur);
   auto snap = [&](int& v, int target, int tearOff, int cursor, int& coord, bool& flag, bool near) {
@@ -738,6 +757,10 @@ void TbsBusinessSkinForm::MagnetizeBounds(int& Left, int& Top, int Width, int He
        nearR);
   snap(Top, R.Bottom - Height, cur.Y + R.Bottom - Height - FOnMouseDownCoord.Y, cur.Y, FOnMouseDownCoord.Y,
        VMagnetized2, nearB);
+  if (bands) {
+    if (!nearR) Left += FBorderLayer->LeftSize;
+    if (!nearB) Top += FBorderLayer->TopSize;
+  }
 }
 
 void TbsBusinessSkinForm::NudgeFormWidth() {

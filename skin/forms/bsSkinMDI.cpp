@@ -339,6 +339,13 @@ TCustomForm* TbsBusinessSkinForm::FindMaximizedMDIChild() {
   return nullptr;
 }
 
+String TbsBusinessSkinForm::CaptionText() {
+  String text = FForm->Caption();
+  if (IsMDIForm() && FMDIChildMaximized)
+    if (TCustomForm* child = FindMaximizedMDIChild()) text += u" - [" + child->Caption() + u"]";
+  return text;
+}
+
 void TbsBusinessSkinForm::Tile() {
   auto* client = MDIClientOf(FForm);
   if (!IsMDIForm() || !client) return;

@@ -95,18 +95,23 @@ class TbsFrameMenus : public TbsFrameMenuSupport {
     auto* host = FindFrameMenuHost(F);
     return host ? host->GetSystemMenuItems() : nullptr;
   }
-  void PopupMenuItem(TbsBusinessSkinForm* F, forms::TMenuItem* AItem, TRect R, bool APopupUp) override {
+  void PopupMenuItem(TbsBusinessSkinForm* F, forms::TMenuItem* AItem, TRect R, bool APopupUp,
+                     TbsSkinData* SD) override {
     TbsBusinessSkinForm* S = ShowingFrame(F);
     auto* host = S ? FindFrameMenuHost(S) : nullptr;
     if (!host) return;
     if (S != F) S->SkinMenuOpen();
     host->TbsSkinMenuHost::SkinMenuOpen();
     ApplyMenuSettings(S, host->SkinMenu());
-    host->SkinMenu()->Popup(nullptr, MenuSkinOf(S), 0, R, AItem, APopupUp);
+    host->SkinMenu()->Popup(nullptr, SD ? SD : MenuSkinOf(S), 0, R, AItem, APopupUp);
+  }
+  TbsSkinData* MenuSkinDataOf(forms::TMenu* Menu) override {
+    auto* M = dynamic_cast<TbsSkinMainMenu*>(Menu);
+    return M ? M->SkinData() : nullptr;
   }
   void PopupSystemMenuAt(TbsBusinessSkinForm* F, TPoint P) override {
     forms::TMenuItem* items = GetSystemMenuItems(F);
-    if (items) PopupMenuItem(F, items, rtl::Rect(P.X, P.Y, P.X, P.Y), false);
+    if (items) PopupMenuItem(F, items, rtl::Rect(P.X, P.Y, P.X, P.Y), false, nullptr);
   }
   void CloseMenus(TbsBusinessSkinForm* F) override {
     auto* host = FindFrameMenuHost(F);
@@ -209,6 +214,7 @@ TbsFrameMenus gFrameMenus;
 // A popup menu's engine: the one its form already has, else the menu host
 // of the form's frame (of the main form's frame for an MDI child).
 TbsSkinMenuEngine* FindFrameMenuEngine(TbsSkinPopupMenu* Menu) {
+  if (auto* frame = dynamic_cast<TbsBusinessSkinForm*>(Menu->SkinComponent)) return FindFrameMenuHost(frame);
   if (Menu->SkinComponent) return FindMenuFrame(Menu);
   forms::TCustomForm* F = Menu->ComponentForm;
   if (!F) F = dynamic_cast<forms::TCustomForm*>(Menu->Owner());
@@ -397,11 +403,23 @@ void TbsFrameMenuHost::CloseMenusOnMessage(unsigned Msg) {
   TbsBusinessSkinForm* F = FFrame;
   if (F->ShowObjectHint && F->SkinHint) F->HideObjectHint();
   if (!F->InMainMenu || F->InMenu) {
-    if (FSkinMenu->Visible()) FSkinMenu->Hide();
-    else if (F->InMenu || FInMenu) SkinMenuClose();
+    if (FSkinMenu->Visible()) {
+      FSkinMenu->Hide();
+    } else if (F->InMenu || FInMenu) {
+      SkinMenuClose();
+    } else if (F->IsMDIForm() && F->Form()->Visible()) {
+      // The active child's menus close on what reaches its frame form too.
+      auto* client = MDIClientOf(F->Form());
+      TbsBusinessSkinForm* child = client ? FindSkinFormComponent(client->ActiveMDIChild()) : nullptr;
+      if (auto* host = child ? FindFrameMenuHost(child) : nullptr) host->CloseMenusOnMessage(Msg);
+    }
   } else {
     ExitMainMenu(F);
   }
+  const auto state = F->Form()->ComponentState();
+  const bool settled = !state.Contains(rtl::csLoading) && !state.Contains(rtl::csReading) &&
+                       !state.Contains(rtl::csDesigning) && !state.Contains(rtl::csDestroying);
+  if (F->IsMDIForm() && F->Form()->Visible() && settled) F->CancelModeOnMDIFormEditors();
 }
 
 bool TbsFrameMenuHost::AppMessage(win::MSG& Msg) {

@@ -28,6 +28,10 @@ class TbsFrameMenuHost : public TbsSkinMenuHost, public TbsTrayFrame {
   TbsSkinPopupMenu* SysTrayMenu() const { return FSysTrayMenu; }
   TbsSkinMainMenuBar* MenuBar() const;
 
+  // The frame's menu skin, else its skin, as they are now.
+  TbsSkinData* MenusSkinData() override {
+    return FFrame->MenusSkinData() ? FFrame->MenusSkinData() : FFrame->SkinData();
+  }
   void SkinMenuOpen() override;
   void SkinMenuClose() override;
   void PopupSkinMenu(TbsSkinPopupMenu* Menu, TRect R, bool APopupUp, forms::TControl* PopupCtrl) override;

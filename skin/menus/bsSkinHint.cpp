@@ -7,6 +7,7 @@
 #include "platform/gdi/Colors.h"
 #include "platform/gdi/Gdi.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/forms/bsBusinessSkinForm.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/images/bsLayerManager.h"
 #include "skin/images/bsSkinCompose.h"
@@ -440,7 +441,34 @@ bool TbsSkinHint::IsAlive(const TbsSkinHint* H) {
   return std::find(L.begin(), L.end(), H) != L.end();
 }
 
+namespace {
+
+// The frames' object and quick-button hints go to the hint component a
+// frame names in its SkinHint, while that component exists.
+class TbsFrameHints : public TbsFrameHintSupport {
+ public:
+  void ActivateHint2(rtl::TComponent* SkinHint, const String& AHint) override {
+    if (TbsSkinHint* H = Of(SkinHint)) H->ActivateHint2(AHint);
+  }
+  void HideHint(rtl::TComponent* SkinHint) override {
+    if (TbsSkinHint* H = Of(SkinHint)) H->HideHint();
+  }
+
+ private:
+  static TbsSkinHint* Of(rtl::TComponent* C) {
+    auto& L = Takeover().Live;
+    for (TbsSkinHint* H : L)
+      if (static_cast<rtl::TComponent*>(H) == C) return H;
+    return nullptr;
+  }
+};
+
+TbsFrameHints gFrameHints;
+
+}  // namespace
+
 TbsSkinHint::TbsSkinHint(rtl::TComponent* AOwner) : rtl::TComponent(AOwner), FDefaultFont(std::make_unique<gdi::TFont>()) {
+  if (!FrameHintSupport()) SetFrameHintSupport(&gFrameHints);
   HW = new TbsSkinHintWindow(this);
   HW->SetVisible(false);
   HintTimer = new forms::TTimer(this);

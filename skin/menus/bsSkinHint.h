@@ -22,6 +22,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/forms/ImgList.h"
 #include "platform/forms/Timers.h"
+#include "skin/controls/bsSkinImagesMenu.h"
 #include "skin/data/bsSkinData.h"
 
 namespace skin {
@@ -80,7 +81,9 @@ class TbsSkinHintWindow : public forms::THintWindow {
   bool AExtendedStyle = false;
 };
 
-class TbsSkinHint : public rtl::TComponent {
+// Also the hint of the images menu's cells, and (installed by the first
+// hint component made) of the frames' objects and quick buttons.
+class TbsSkinHint : public rtl::TComponent, public TbsImagesMenuHint {
  public:
   explicit TbsSkinHint(rtl::TComponent* AOwner);
   ~TbsSkinHint() override;
@@ -89,11 +92,11 @@ class TbsSkinHint : public rtl::TComponent {
   void ActivateHintEx(TPoint P, const String& AHintTitle, const String& AHint, int AImageIndex,
                       forms::TCustomImageList* AImageList);
   // Delayed showings at the cursor (hint pause, then hide pause).
-  void ActivateHint2(const String& AHint);
+  void ActivateHint2(const String& AHint) override;
   void ActivateHint3(TRect AFromRect, const String& AHint, bool ATop);
   void ActivateHintEx2(const String& AHintTitle, const String& AHint, int AImageIndex,
                        forms::TCustomImageList* AImageList);
-  void HideHint();
+  void HideHint() override;
   bool IsVisible() const;
   int GetCursorHeightMargin();
 

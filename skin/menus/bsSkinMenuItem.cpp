@@ -54,7 +54,23 @@ bool DrawCommandGlyph(TCanvas* C, const String& Name, int X, int Y, TColor Colou
 }
 
 bool HasImage(const TMenuItem* I, forms::TCustomImageList* L) {
-  return L && I->ImageIndex() >= 0 && I->ImageIndex() < L->Count();
+  return I->HasBitmap() || (L && I->ImageIndex() >= 0 && I->ImageIndex() < L->Count());
+}
+
+// The size of the row's image: the item's own bitmap, else the list's.
+void ImageSize(TMenuItem* I, forms::TCustomImageList* L, int& W, int& H) {
+  if (I->HasBitmap()) {
+    W = I->Bitmap()->Width();
+    H = I->Bitmap()->Height();
+  } else {
+    W = L->Width();
+    H = L->Height();
+  }
+}
+
+void DrawImage(TCanvas* C, TMenuItem* I, forms::TCustomImageList* L, int X, int Y) {
+  if (I->HasBitmap()) C->Draw(X, Y, I->Bitmap());
+  else L->Draw(C, X, Y, I->ImageIndex(), I->Enabled());
 }
 
 void DrawCheckedFrame(TCanvas* C, int X, int Y, int W, int H, TColor Colour) {
@@ -306,7 +322,8 @@ void TbsSkinMenuItem::DrawSkinnedItem(TBitmap* B, bool Lit, bool FromFrame) {
   forms::TCustomImageList* L = Parent->ImgL;
   const bool NoImageRect = IsEmptyRect(MI->ImageRct);
   if (HasImage(I, L)) {
-    const int iw = L->Width(), ih = L->Height();
+    int iw, ih;
+    ImageSize(I, L, iw, ih);
     int X, Y;
     if (NoImageRect) {
       X = T.Left + 2;
@@ -316,7 +333,7 @@ void TbsSkinMenuItem::DrawSkinnedItem(TBitmap* B, bool Lit, bool FromFrame) {
       Y = MI->ImageRct.Top + RectHeight(MI->ImageRct) / 2 - ih / 2;
     }
     if (I->Checked()) DrawCheckedFrame(C, X, Y, iw, ih, Colour);
-    L->Draw(C, X, Y, I->ImageIndex(), I->Enabled());
+    DrawImage(C, I, L, X, Y);
     return;
   }
   int mx, my;
@@ -396,9 +413,11 @@ void TbsSkinMenuItem::DefaultDraw(TCanvas* Cnvs) {
       if (I->Count() > 0) DrawSubMenuArrow(C, In.Right - 7, MidY - 4, Colour);
       forms::TCustomImageList* L = Parent->ImgL;
       if (HasImage(I, L)) {
-        const int X = In.Left + 2, Y = MidY - L->Height() / 2;
-        if (I->Checked()) DrawCheckedFrame(C, X, Y, L->Width(), L->Height(), Colour);
-        L->Draw(C, X, Y, I->ImageIndex(), I->Enabled());
+        int iw, ih;
+        ImageSize(I, L, iw, ih);
+        const int X = In.Left + 2, Y = MidY - ih / 2;
+        if (I->Checked()) DrawCheckedFrame(C, X, Y, iw, ih, Colour);
+        DrawImage(C, I, L, X, Y);
       } else if (!DrawCommandGlyph(C, I->Name(), In.Left + 2, MidY - 4, Colour) && I->Checked()) {
         if (I->RadioItem())
           DrawRadioDot(C, In.Left + 3, MidY - 4, Colour);

@@ -5,6 +5,7 @@
 #include "skin/images/bsLayerManager.h"
 #include "skin/images/bsSkinRegions.h"
 #include "skin/menus/bsSkinMenus.h"
+#include "platform/forms/Actions.h"
 
 namespace skin {
 
@@ -88,7 +89,18 @@ void TbsSkinPopupWindow::Dispatch(TMessage& M) {
 }
 
 // ------------------------------------------------------------------ showing
+namespace {
+
+// A menu that reduces its lines hides the separators that separate nothing.
+void ReduceLines(TMenuItem* AItem) {
+  if (forms::TMenu* M = AItem->GetParentMenu(); M && M->AutoLineReduction() == forms::maAutomatic)
+    AItem->RethinkLines();
+}
+
+}  // namespace
+
 void TbsSkinPopupWindow::Show(TRect R, TMenuItem* AItem, int StartIndex, bool PopupByItem, bool PopupUp) {
+  ReduceLines(AItem);
   std::vector<TMenuItem*> Items;
   for (int i = std::max(StartIndex, 0); i < AItem->Count(); ++i) Items.push_back(AItem->Items(i));
   ImgL = AItem->GetParentMenu() ? AItem->GetParentMenu()->Images() : nullptr;
@@ -97,6 +109,8 @@ void TbsSkinPopupWindow::Show(TRect R, TMenuItem* AItem, int StartIndex, bool Po
 
 void TbsSkinPopupWindow::Show2(TRect R, TMenuItem* AItem, TMenuItem* AItem2, int StartIndex, bool PopupByItem,
                                bool PopupUp) {
+  ReduceLines(AItem);
+  ReduceLines(AItem2);
   std::vector<TMenuItem*> Items;
   for (int i = std::max(StartIndex, 0); i < AItem->Count(); ++i) Items.push_back(AItem->Items(i));
   for (int i = std::max(StartIndex - AItem->Count(), 0); i < AItem2->Count(); ++i) Items.push_back(AItem2->Items(i));
@@ -115,6 +129,8 @@ void TbsSkinPopupWindow::ShowItems(TRect R, const std::vector<TMenuItem*>& Items
   ItemList.clear();
   for (TMenuItem* I : Items)
     if (I->Visible()) {
+      // The action brings the item up to date before its row is made.
+      if (forms::TBasicAction* A = I->Action()) A->Update();
       I->FreeNotification(ParentMenu);
       ItemList.push_back(std::make_unique<TbsSkinMenuItem>(this, I, DSMI));
     }

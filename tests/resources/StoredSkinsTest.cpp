@@ -102,9 +102,83 @@ TEST_P(StoredSkin, DescribesEveryKindTheWindowsUse) {
   }
   EXPECT_NE(data_.PopupWindow->WindowPictureIndex, -1);
   EXPECT_NE(data_.HintWindow->WindowPictureIndex, -1);
-  EXPECT_EQ(data_.LayerFrame->PictureIndex, -1);
+  EXPECT_EQ(data_.LayerFrame->PictureIndex != -1, GetParam() == 3) << "only Mac风格 has a layer frame";
   EXPECT_FALSE(data_.Picture().Empty());
   EXPECT_FALSE(data_.Mask().Empty());
+}
+
+// Mac风格 gives every bordered window a click-through shadow: a picture with
+// its mask, no inactive picture, the window's rectangle left clear.
+TEST(StoredSkins, MacSkinHasTheShadowLayerFrame) {
+  auto stored = StoredFrom(resources::StoredSkin(3));
+  TbsSkinData data(nullptr);
+  data.LoadCompressedStoredSkin(stored.get());
+  const TbsDataSkinLayerFrame& lf = *data.LayerFrame;
+  ASSERT_NE(lf.PictureIndex, -1);
+  ASSERT_NE(lf.MaskPictureIndex, -1);
+  EXPECT_EQ(lf.InActivePictureIndex, -1);
+  EXPECT_EQ(lf.LTPoint, (rtl::TPoint{40, 37}));
+  EXPECT_EQ(lf.RTPoint, (rtl::TPoint{152, 37}));
+  EXPECT_EQ(lf.LBPoint, (rtl::TPoint{45, 123}));
+  EXPECT_EQ(lf.RBPoint, (rtl::TPoint{146, 123}));
+  EXPECT_EQ(lf.ClRect, (TRect{27, 24, 164, 132}));
+  EXPECT_EQ(lf.AlphaBlendValue, 120);
+  EXPECT_EQ(lf.InActiveAlphaBlendValue, 100);
+  EXPECT_TRUE(lf.BorderRect.IsEmpty());
+  EXPECT_FALSE(lf.HitTestEnable);
+  const auto& pics = data.ActivePictures();
+  ASSERT_LT(size_t(lf.MaskPictureIndex), pics.size());
+  TbsSkinPicture& pic = *pics[size_t(lf.PictureIndex)];
+  TbsSkinPicture& mask = *pics[size_t(lf.MaskPictureIndex)];
+  ASSERT_EQ(pic.Width(), mask.Width());
+  ASSERT_EQ(pic.Height(), mask.Height());
+  EXPECT_GT(pic.Width(), lf.ClRect.Right);
+  EXPECT_GT(pic.Height(), lf.ClRect.Bottom);
+  const std::vector<std::uint32_t> px = mask.ToPixels();
+  auto grey = [&](int x, int y) { return int(px[size_t(y * mask.Width() + x)] & 0xFF); };
+  EXPECT_EQ(grey(95, 80), 0) << "the window's own rectangle is clear";
+  EXPECT_EQ(grey(27, 24), 0);
+  EXPECT_GT(grey(25, 80), 150) << "dark right beside the window";
+  EXPECT_GT(grey(95, 134), grey(95, 22)) << "heavier below than above";
+  EXPECT_LT(grey(1, 1), 10) << "fading out at the picture's corner";
+}
+
+// Two skins glow around their caption buttons and push buttons: each glow
+// names a picture and a mask of the same size, clear where the button lies.
+TEST(StoredSkins, MacAndVistaGlowAroundTheirButtons) {
+  for (int i = 0; i < resources::StoredSkinCount(); ++i) {
+    auto stored = StoredFrom(resources::StoredSkin(i));
+    TbsSkinData data(nullptr);
+    data.LoadCompressedStoredSkin(stored.get());
+    const bool glows = i == 3 || i == 10;
+    const auto& pics = data.ActivePictures();
+    auto checkPair = [&](int p, int m, int ox, int oy, const std::string& who) {
+      ASSERT_LT(size_t(p), pics.size()) << who;
+      ASSERT_LT(size_t(m), pics.size()) << who;
+      TbsSkinPicture& mask = *pics[size_t(m)];
+      EXPECT_EQ(pics[size_t(p)]->Width(), mask.Width()) << who;
+      const std::vector<std::uint32_t> px = mask.ToPixels();
+      auto grey = [&](int x, int y) { return int(px[size_t(y * mask.Width() + x)] & 0xFF); };
+      EXPECT_EQ(grey(mask.Width() / 2, mask.Height() / 2), 0) << who << ": the button itself stays clear";
+      EXPECT_GT(grey(mask.Width() / 2, oy - 1), 100) << who << ": the halo touches the button";
+      EXPECT_LT(grey(mask.Width() / 2, 0), grey(mask.Width() / 2, oy - 1)) << who << ": and fades outwards";
+      EXPECT_GT(ox, 0) << who;
+    };
+    int captionGlows = 0;
+    for (const auto& o : data.ObjectList)
+      if (auto* b = dynamic_cast<const TbsDataSkinStdButton*>(o.get()); b && b->GlowLayerPictureIndex != -1) {
+        ++captionGlows;
+        checkPair(b->GlowLayerPictureIndex, b->GlowLayerMaskPictureIndex, b->GlowLayerOffsetX, b->GlowLayerOffsetY,
+                  std::to_string(i) + " " + Name(b->IDName));
+      }
+    EXPECT_EQ(captionGlows, glows ? 5 : 0) << i << ": every caption button but the system button";
+    auto* button = dynamic_cast<TbsDataSkinButtonControl*>(data.CtrlList[size_t(data.GetControlIndex(u"button"))].get());
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->GlowLayerPictureIndex != -1, glows) << i;
+    if (glows)
+      checkPair(button->GlowLayerPictureIndex, button->GlowLayerMaskPictureIndex, button->GlowLayerShowOffsetX,
+                button->GlowLayerShowOffsetY, std::to_string(i) + " button");
+  }
 }
 
 TEST_P(StoredSkin, StatesAreComplete) {

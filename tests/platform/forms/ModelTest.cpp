@@ -1,5 +1,7 @@
 // The menu model, image lists and icons.
+#include "platform/forms/Actions.h"
 #include "platform/forms/Icon.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/forms/ImgList.h"
 #include "platform/forms/Menus.h"
 #include "platform/rtl/Streams.h"
@@ -68,6 +70,65 @@ TEST_F(FormsTest, MenuShortcutsRunEnabledItemsBeforeTheControlSeesTheKey) {
   EXPECT_EQ(menu->FindItem(open->Command()), open);
   EXPECT_TRUE(menu->DispatchCommand(open->Command()));
   EXPECT_EQ(menu->FindAccelItem(u'f'), file);
+}
+
+// Separators that separate nothing are hidden, and come back when what they
+// separate shows again.
+TEST(MenuModel, RethinkLinesHidesLinesThatSeparateNothing) {
+  TMenu menu(nullptr);
+  std::vector<TMenuItem*> items;
+  for (const char16_t* c : {u"-", u"A", u"-", u"-", u"B", u"-"}) {
+    items.push_back(new TMenuItem(nullptr));
+    items.back()->SetCaption(c);
+    menu.Items()->Add(items.back());
+  }
+  auto shown = [&] {
+    std::string s;
+    for (TMenuItem* i : items) s += i->Visible() ? '1' : '0';
+    return s;
+  };
+  EXPECT_TRUE(menu.Items()->RethinkLines());
+  EXPECT_EQ(shown(), "011010");
+  EXPECT_FALSE(menu.Items()->RethinkLines());
+  items[4]->SetVisible(false);
+  menu.Items()->RethinkLines();
+  EXPECT_EQ(shown(), "010000");
+  items[4]->SetVisible(true);
+  menu.Items()->RethinkLines();
+  EXPECT_EQ(shown(), "011010");
+  EXPECT_EQ(menu.AutoLineReduction(), maAutomatic);
+}
+
+// An item shows its action's state, follows its changes, runs it when
+// clicked (its own OnClick wins) and forgets it when the action goes.
+TEST(MenuModel, ItemFollowsAndRunsItsAction) {
+  TMenuItem item(nullptr);
+  int runs = 0;
+  auto* act = new TAction(nullptr);
+  act->SetCaption(u"&Open");
+  act->SetEnabled(false);
+  act->OnExecute = [&](rtl::TObject*) { ++runs; };
+  item.SetAction(act);
+  EXPECT_EQ(item.Caption(), u"&Open");
+  EXPECT_FALSE(item.Enabled());
+  act->SetEnabled(true);
+  act->SetHint(u"opens");
+  EXPECT_TRUE(item.Enabled());
+  EXPECT_EQ(item.Hint(), u"opens");
+  item.Click();
+  EXPECT_EQ(runs, 1);
+  int own = 0;
+  item.OnClick = [&](rtl::TObject*) { ++own; };
+  item.Click();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(own, 1);
+  delete act;
+  EXPECT_EQ(item.Action(), nullptr);
+  EXPECT_FALSE(item.HasBitmap());
+  gdi::TBitmap b(8, 8);
+  item.SetBitmap(&b);
+  EXPECT_TRUE(item.HasBitmap());
+  EXPECT_EQ(item.Bitmap()->Width(), 8);
 }
 
 TEST_F(FormsTest, RadioItemsOfOneGroupExcludeEachOther) {

@@ -45,14 +45,59 @@ TEST_F(FrameTest, ConstructionDefaultsAndOwnerCheck) {
   EXPECT_EQ(form->FormStyle(), forms::fsNormal);
 }
 
+// Freeing the skin data of a shown frame: the messages that follow see no
+// skin and the frame falls back to its default look at once.
 TEST_F(FrameTest, FreedSkinDataIsForgotten) {
+  form->SetBorderStyle(forms::bsSizeable);
   auto* bsf = MakeFrame();
   ShowForm();
   EXPECT_TRUE(bsf->SkinSupport());
+  EXPECT_EQ(FramePixel(300, 28), Rgb(kFrame));
   sd.reset();
   EXPECT_EQ(bsf->SkinData(), nullptr);
-  bsf->SetSkinData(nullptr);
   EXPECT_FALSE(bsf->SkinSupport());
+  win::RECT wr;
+  win::GetWindowRect(form->Handle(), &wr);
+  auto at = [&](int x, int y) { return win::MAKELPARAM(wr.Left + x, wr.Top + y); };
+  EXPECT_EQ(form->Perform(win::WM_NCHITTEST, 0, at(1, 1)), win::HTTOPLEFT);
+  EXPECT_EQ(form->Perform(win::WM_NCHITTEST, 0, at(300, 10)), win::HTCAPTION);
+  EXPECT_EQ(form->Perform(win::WM_NCHITTEST, 0, at(300, 250)), win::HTCLIENT);
+  win::MINMAXINFO mmi{};
+  form->Perform(win::WM_GETMINMAXINFO, 0, win::LPARAM(&mmi));
+  EXPECT_EQ(mmi.ptMinTrackSize.X, 120);
+  EXPECT_EQ(mmi.ptMinTrackSize.Y, 19 + 6);
+  form->Perform(win::WM_NCPAINT, 0, 0);
+  form->Invalidate();
+  auto rgb = [](rtl::TColor c) { return Rgb(gdi::ColorToRGB(c)); };
+  EXPECT_EQ(FramePixel(0, 0), rgb(gdi::cl3DLight));
+  EXPECT_EQ(FramePixel(300, 250), rgb(gdi::clBtnFace)) << "the client is erased in the default look";
+  EXPECT_EQ(form->ClientWidth(), 600 - 6);
+  // A skin assigned again takes over as before.
+  sd = std::make_unique<TbsSkinData>(nullptr);
+  MakeFrameSkin(*sd);
+  bsf->SetSkinData(sd.get());
+  EXPECT_TRUE(bsf->SkinSupport());
+  EXPECT_EQ(FramePixel(300, 28), Rgb(kFrame));
+}
+
+// Minimize to tray needs a tray icon: without one nothing happens.
+TEST_F(FrameTest, MinimizeToTrayWithoutATrayIconDoesNothing) {
+  auto* bsf = MakeFrame();
+  bsf->SetBorderIcons({biMinimize, biMinimizeToTray});
+  ShowForm();
+  int events = 0;
+  bsf->OnMinimizeToTray = [&](rtl::TObject*) { ++events; };
+  bsf->OnMinimize = [&](rtl::TObject*) { ++events; };
+  const TRect before = form->BoundsRect();
+  bsf->MinimizeToTray();
+  bsf->SystemMenuMinimizeToTray();
+  bsf->AlwaysMinimizeToTray = true;
+  bsf->SystemMenuMinimize();
+  Pump();
+  EXPECT_EQ(bsf->WindowState(), forms::wsNormal);
+  EXPECT_EQ(form->BoundsRect(), before);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_EQ(events, 0);
 }
 
 TEST_F(FrameTest, SizeLimits) {

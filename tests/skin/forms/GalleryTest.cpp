@@ -174,30 +174,38 @@ TEST_F(FrameTest, MdiTabsAndLayeredBorderGallery) {
     delete main;
     Pump();
   }
-  // The stored skins that describe a layer frame.
-  int withLayer = -1;
-  for (int i = 0; i < resources::StoredSkinCount() && withLayer < 0; ++i) {
-    auto st = StoredFrom(i);
-    TbsSkinData sk(nullptr);
-    sk.LoadCompressedStoredSkin(st.get());
-    if (sk.LayerFrame->PictureIndex != -1) withLayer = i;
-  }
-  if (withLayer < 0) {
-    std::printf("no stored skin describes a layer frame: no picture of the layered border\n");
-    return;
-  }
-  auto stored = StoredFrom(withLayer);
+  // Stored skin 3 describes the layer frame: its shadow drawn around a
+  // frame-sized box, with the skinned form itself in the middle.
+  auto stored = StoredFrom(3);
   TbsSkinData skin(nullptr);
   skin.LoadCompressedStoredSkin(stored.get());
-  std::printf("layer frame in stored skin %d\n", withLayer);
+  form->SetBounds(27, 24, 300, 200);
+  form->SetCaption(u"Mac风格");
+  auto* bsf = new TbsBusinessSkinForm(form);
+  bsf->SetSkinData(&skin);
+  ShowForm();
   TbsFormLayerBorder border(nullptr);
   border.InitFrame(&skin, form);
   ASSERT_TRUE(border.FData);
-  TRect box = border.BoxOf(0, 0, 300, 200);
+  const TRect box = border.BoxOf(0, 0, 300, 200);
+  ASSERT_EQ(box.Width(), 300 + 191 - 137);
+  ASSERT_EQ(box.Height(), 200 + 160 - 108);
   TbsBitmap drawn;
   drawn.SetSize(box.Width(), box.Height());
   drawn.Clear(0xFFFFFFFF);
   border.Draw(drawn.Canvas(), 0, 0, box.Width(), box.Height());
+  // The shadow is drawn with the picture's alpha over white.
+  auto red = [&](int x, int y) { return int(drawn.Pixel(x, y) >> 16 & 0xFF); };
+  EXPECT_LT(red(27 + 150, 24 + 200 + 2), 200) << "dark just below the window";
+  EXPECT_LT(red(25, 24 + 100), 230) << "and beside it";
+  EXPECT_LT(red(27 + 150, 24 + 200 + 2), red(27 + 150, 24 - 2)) << "heavier below than above";
+  EXPECT_EQ(red(0, 0), 255) << "faded out at the box's corner";
+  EXPECT_EQ(red(27 + 150, 24 + 100), 255) << "the window's own rectangle is left clear";
+  // The form's own picture in the window's place, for the eye.
+  const gdi::Surface* s = win::headless::BackBuffer(form->Handle());
+  ASSERT_NE(s, nullptr);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) drawn.SetPixel(27 + x, 24 + y, s->GetPixel(x, y) | 0xFF000000u);
   EXPECT_TRUE(gdi::WriteDCPng(drawn.DC(), PictureDir() + "/frame_layer_border_skin3.png"));
 }
 

@@ -190,21 +190,64 @@ TEST_F(LayerBorderTest, HitBandsAndResizeByDragging) {
   Pump();
 }
 
+// A frame with its skin (which it watches for freeing) still applies the
+// form's alpha.
+TEST_F(LayerBorderTest, AlphaBlendAppliesWithSkinDataAssigned) {
+  Start();
+  bsf->SetAlphaBlendValue(180);
+  bsf->SetAlphaBlend(true);
+  EXPECT_TRUE(win::GetWindowLongW(form->Handle(), win::GWL_EXSTYLE) & win::WS_EX_LAYERED);
+  bsf->SetAlphaBlend(false);
+  EXPECT_FALSE(win::GetWindowLongW(form->Handle(), win::GWL_EXSTYLE) & win::WS_EX_LAYERED);
+}
+
+// A border whose bands react to the mouse snaps with its bands: the band,
+// not the form, comes to lie on the work area's edge.
+TEST_F(LayerBorderTest, SnappingCountsTheBorderBands) {
+  TbsFormLayerBorder* b = Start({5, 5, 55, 45}, true);
+  ASSERT_TRUE(b->FVisible);
+  ASSERT_EQ(b->LeftSize, 5);
+  bsf->Magnetic = true;
+  bsf->MagneticSize = 5;
+  int l = 8, t = 300;  // the band's outer edge 3 pixels from the edge
+  bsf->MagnetizeBounds(l, t, form->Width(), form->Height());
+  EXPECT_EQ(l, 5);
+  EXPECT_EQ(t, 300);
+  bsf->HMagnetized = bsf->VMagnetized = bsf->HMagnetized2 = bsf->VMagnetized2 = false;
+  l = 200, t = 7;
+  bsf->MagnetizeBounds(l, t, form->Width(), form->Height());
+  EXPECT_EQ(t, 5);
+  EXPECT_EQ(l, 200);
+}
+
 // ------------------------------------------------------------------ panel
+// A black control on the skin's client: deactivating covers the client with
+// a frozen picture (what the user sees is the panel's, and it does not follow
+// the control); activating removes it; only one panel at a time.
 TEST_F(FrameTest, InactiveClientPanelShowsAFrozenWashedOutPicture) {
   auto* bsf = MakeFrame();
   bsf->ClientInActiveEffect = true;
+  auto* black = new forms::TPanel(form);
+  black->SetParent(form);
+  black->SetBounds(0, 0, 50, 50);
+  black->SetColor(0x000000);
+  black->SetBevelOuter(forms::bvNone);
   ShowForm();
+  const int cx = bsf->NewClRect.Left, cy = bsf->NewClRect.Top;
+  ASSERT_EQ(FramePixel(cx + 10, cy + 10), 0u);
   form->Perform(win::WM_NCACTIVATE, 0, 0);
   TbsClientInActivePanel* p = bsf->ClientInActivePanel();
-  ASSERT_TRUE(p);
+  ASSERT_TRUE(p && p->Buffer());
   EXPECT_TRUE(p->Visible());
   EXPECT_EQ(p->BoundsRect(), rtl::Rect(0, 0, form->ClientWidth(), form->ClientHeight()));
-  ASSERT_TRUE(p->Buffer());
-  // The client shows the skin's client colour; the background laid over it
-  // is the same colour, so the blend keeps it.
-  std::uint32_t c = p->Buffer()->Pixel(20, 20) & 0xFFFFFF;
-  EXPECT_EQ(c, Rgb(kClient));
+  const std::uint32_t shown = p->Buffer()->Pixel(10, 10) & 0xFFFFFF;
+  EXPECT_NE(shown, 0u) << "washed out by the background";
+  form->Invalidate();
+  EXPECT_EQ(FramePixel(cx + 10, cy + 10), shown) << "the panel lies in front of the controls";
+  EXPECT_EQ(FramePixel(cx + 200, cy + 200), p->Buffer()->Pixel(200, 200) & 0xFFFFFF);
+  black->SetColor(0xFFFFFF);
+  form->Invalidate();
+  EXPECT_EQ(FramePixel(cx + 10, cy + 10), shown) << "the picture is frozen";
   // Deactivating again replaces the panel; activating removes it.
   form->Perform(win::WM_NCACTIVATE, 0, 0);
   EXPECT_NE(bsf->ClientInActivePanel(), nullptr);
@@ -214,19 +257,34 @@ TEST_F(FrameTest, InactiveClientPanelShowsAFrozenWashedOutPicture) {
   EXPECT_EQ(panels, 1);
   form->Perform(win::WM_NCACTIVATE, 1, 0);
   EXPECT_EQ(bsf->ClientInActivePanel(), nullptr);
+  EXPECT_EQ(FramePixel(cx + 10, cy + 10), 0xFFFFFFu);
 }
 
+// Blurred: a sharp edge becomes soft, and no background is laid over, so the
+// middle of a black control stays black. A hidden form captures nothing.
 TEST_F(FrameTest, InactiveClientPanelBlursOrStaysHidden) {
   auto* bsf = MakeFrame();
   bsf->ClientInActiveEffect = true;
   bsf->ClientInActiveEffectType = bsieBlur;
-  // A hidden form captures nothing.
+  auto* black = new forms::TPanel(form);
+  black->SetParent(form);
+  black->SetBounds(0, 0, 50, 50);
+  black->SetColor(0x000000);
+  black->SetBevelOuter(forms::bvNone);
   form->Perform(win::WM_NCACTIVATE, 0, 0);
   EXPECT_TRUE(!bsf->ClientInActivePanel() || !bsf->ClientInActivePanel()->Visible());
   ShowForm();
   form->Perform(win::WM_NCACTIVATE, 0, 0);
-  ASSERT_TRUE(bsf->ClientInActivePanel() && bsf->ClientInActivePanel()->Buffer());
-  EXPECT_TRUE(bsf->ClientInActivePanel()->Visible());
+  TbsClientInActivePanel* p = bsf->ClientInActivePanel();
+  ASSERT_TRUE(p && p->Buffer());
+  EXPECT_TRUE(p->Visible());
+  auto red = [&](int x, int y) { return int(p->Buffer()->Pixel(x, y) >> 16 & 0xFF); };
+  const int light = int(kClient & 0xFF);
+  EXPECT_EQ(red(25, 25), 0) << "no background over the blurred picture";
+  EXPECT_EQ(red(100, 100), light);
+  EXPECT_GT(red(50, 25), 0) << "the edge is soft";
+  EXPECT_LT(red(50, 25), light);
+  EXPECT_GT(red(49, 25), 0);
 }
 
 // Semi-transparent: the captured picture and the background at 170 of 255.

@@ -5,6 +5,8 @@
 #include <set>
 
 #include "FrameTestUtil.h"
+#include "platform/forms/ExtCtrls.h"
+#include "platform/gdi/Colors.h"
 #include "skin/forms/bsSkinMDI.h"
 #include "skin/forms/bsSkinMDITabsBar.h"
 
@@ -378,6 +380,78 @@ TEST_F(MdiTest, MaximizedChildRefitsAndMinimizedChildrenRearrange) {
   SetArea(500, 250);
   EXPECT_EQ(a->BoundsRect(), rtl::Rect(0, 0, 500, 250));
   EXPECT_EQ(b->Top() + b->Height(), 250);
+}
+
+// The MDI frame form's caption names its maximized child, in both looks.
+TEST_F(MdiTest, CaptionNamesTheMaximizedChild) {
+  form->SetCaption(u"Main");
+  TForm* a = AddChild(u"Child");
+  EXPECT_EQ(mainFrame->CaptionText(), u"Main");
+  FindSkinFormComponent(a)->SetWindowState(forms::wsMaximized);
+  Pump();
+  EXPECT_TRUE(mainFrame->FMDIChildMaximized);
+  EXPECT_EQ(mainFrame->CaptionText(), u"Main - [Child]");
+  // The default band draws the longer text: its plate reaches further.
+  auto plateWidth = [&] {
+    Pump();
+    int n = 0;
+    for (int x = 20; x < form->Width() - 60; ++x) n += FramePixel(x, 5) == Rgb(gdi::ColorToRGB(gdi::clBtnFace));
+    return n;
+  };
+  const int withChild = plateWidth();
+  FindSkinFormComponent(a)->SetWindowState(forms::wsNormal);
+  Pump();
+  EXPECT_FALSE(mainFrame->FMDIChildMaximized);
+  EXPECT_EQ(mainFrame->CaptionText(), u"Main");
+  EXPECT_GT(withChild, plateWidth() + 40);
+}
+
+// A new skin refits a maximized child although the client keeps its size.
+TEST_F(MdiTest, SkinChangeRefitsTheMaximizedChild) {
+  SetArea(500, 300);
+  TForm* a = AddChild(u"A");
+  FindSkinFormComponent(a)->SetWindowState(forms::wsMaximized);
+  ASSERT_EQ(a->BoundsRect(), rtl::Rect(0, 0, 500, 300));
+  a->SetBounds(0, 0, 200, 100);  // out of step with the area
+  // A skin whose borders are those of the default frame: no client resize.
+  sd = std::make_unique<TbsSkinData>(nullptr);
+  MakeFrameSkin(*sd);
+  sd->ClRect = {3, 22, 397, 297};
+  const int clientW = client->Width(), clientH = client->Height();
+  mainFrame->SetSkinData(sd.get());
+  Pump();
+  ASSERT_EQ(client->Width(), clientW);
+  ASSERT_EQ(client->Height(), clientH);
+  EXPECT_EQ(a->BoundsRect(), rtl::Rect(0, 0, 500, 300));
+  mainFrame->SetSkinData(nullptr);
+}
+
+// A child snaps to the edges of the free client area, not of the screen.
+TEST_F(MdiTest, ChildSnapsToTheChildArea) {
+  auto* top = new forms::TPanel(form);
+  top->SetParent(form);
+  top->SetAlign(forms::alTop);
+  top->SetHeight(40);
+  SetArea(500, 300);
+  TForm* a = AddChild(u"A");
+  auto* f = FindSkinFormComponent(a);
+  f->Magnetic = true;
+  f->MagneticSize = 10;
+  const TPoint o = form->ClientOrigin();
+  ASSERT_EQ(f->GetMDIChildArea().Top, 40);
+  struct Case {
+    int l, t, wantL, wantT;
+  } cases[] = {{o.X + 100, o.Y + 40 + 6, o.X + 100, o.Y + 40},      // top edge of the area
+               {o.X + 7, o.Y + 120, o.X, o.Y + 120},                // left edge
+               {o.X + 500 - 200 - 4, o.Y + 120, o.X + 300, o.Y + 120},  // right edge
+               {o.X + 100, o.Y + 3, o.X + 100, o.Y + 3}};           // the screen's top is no edge here
+  for (const Case& c : cases) {
+    f->HMagnetized = f->VMagnetized = f->HMagnetized2 = f->VMagnetized2 = false;
+    int l = c.l, t = c.t;
+    f->MagnetizeBounds(l, t, 200, 150);
+    EXPECT_EQ(l, c.wantL) << c.l << "," << c.t;
+    EXPECT_EQ(t, c.wantT) << c.l << "," << c.t;
+  }
 }
 
 }  // namespace

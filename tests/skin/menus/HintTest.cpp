@@ -13,6 +13,7 @@
 #include "platform/gdi/PngCodec.h"
 #include "platform/rtl/Strings.h"
 #include "skin/controls/bsSkinButtons.h"
+#include "skin/forms/bsBusinessSkinForm.h"
 #include "skin/menus/bsSkinHint.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
 #include "tests/skin/menus/TrayHintTestUtil.h"
@@ -87,6 +88,83 @@ TEST(HintText, LineSeparatorBecomesLineBreak) {
       {u"plain", u"@", u"plain"},
   };
   for (const auto& c : cases) EXPECT_EQ(ReplaceLineSeparator(c.text, c.sep), c.want) << rtl::StringToUtf8(c.text);
+}
+
+// The frame's object and quick-button hints and the images menu's cell
+// hints all show in the real hint component after the hint pause.
+TEST_F(HintTest, FrameObjectsQuickButtonsAndImagesMenuShowTheirHints) {
+  TbsSkinHint* hint = MakeHint();
+  auto* frame = new TbsBusinessSkinForm(main);
+  frame->SkinHint = hint;
+  frame->ShowObjectHint = true;
+  main->Invalidate();
+  Pump();
+  ASSERT_GT(frame->ObjectCount(), 0);
+  auto shownAfterPause = [&](const std::u16string& text) {
+    Advance(forms::Application->HintPause + 20);
+    return hint->IsVisible() && hint->Window()->Caption() == text;
+  };
+
+  // A caption button under the pointer.
+  win::SetForegroundWindow(main->Handle());
+  Pump();
+  auto* close = dynamic_cast<TbsSkinStdButtonObject*>(frame->Objects(frame->GetIndex(u"closebutton")));
+  ASSERT_NE(close, nullptr);
+  close->FTempHint = u"关闭窗口";  // a caption button's hint as the skin gives it
+  const TRect r = close->ObjectRect;
+  win::RECT wr;
+  win::GetWindowRect(main->Handle(), &wr);
+  win::headless::MouseMove({wr.Left + r.Left + 3, wr.Top + r.Top + 3});
+  Pump();
+  frame->TrackActiveObject(r.Left + 3, r.Top + 3, true);
+  EXPECT_TRUE(shownAfterPause(u"关闭窗口"));
+  win::headless::MouseMove({wr.Left + 200, wr.Top + 150});
+  Advance(100);
+  EXPECT_FALSE(hint->IsVisible());
+  win::headless::MouseMove({wr.Left + r.Left + 3, wr.Top + r.Top + 3});
+  Pump();
+  frame->TrackActiveObject(r.Left + 3, r.Top + 3, true);
+  frame->TrackActiveObject(-1, -1, true);
+  frame->ShowObjectHint = false;
+
+  // A quick button of the caption.
+  auto images = Images(2);
+  frame->QuickImageList = images.get();
+  frame->QuickButtonsShowHint = true;
+  TbsQuickButtonItem* qb = frame->QuickButtons().Add();
+  qb->FHint = u"打开";
+  qb->ItemRect = rtl::Rect(10, 4, 30, 24);
+  TbsDataSkinCaption data(u"caption");
+  TbsSkinCaptionObject caption(frame, &data);
+  caption.TrackQuickButtons(15, 10);
+  EXPECT_TRUE(shownAfterPause(u"打开"));
+  caption.TrackQuickButtons(-1, -1);
+  EXPECT_FALSE(hint->IsVisible());
+  frame->QuickButtons().Clear();
+  frame->QuickImageList = nullptr;
+
+  // A cell of the images menu.
+  auto menuImages = Images(4);
+  auto* im = new TbsSkinImagesMenu(main);
+  im->SetImages(menuImages.get());
+  im->SetColumnsCount(2);
+  for (int i = 0; i < 4; ++i) im->Items.emplace_back(u"", i);
+  im->Items[3].FHint = u"蓝色";
+  im->SetSkinHint(hint);
+  im->PopupFromRect({200, 200, 200, 200});
+  Pump();
+  TbsSkinImagesMenuPopupWindow* w = im->PopupWindow();
+  ASSERT_NE(w, nullptr);
+  const TRect c = im->Items[3].ItemRect;
+  win::headless::MouseMove({w->Left() + (c.Left + c.Right) / 2, w->Top() + (c.Top + c.Bottom) / 2});
+  forms::Application->ProcessMessages();
+  Pump();
+  EXPECT_EQ(w->MouseInItem, 3);
+  EXPECT_TRUE(shownAfterPause(u"蓝色"));
+  im->Hide();
+  Pump();
+  EXPECT_FALSE(hint->IsVisible());
+  im->SetSkinHint(nullptr);
 }
 
 TEST_F(HintTest, ApplicationHintsBecomeSkinnedWithTitleAndImageFromTheControl) {

@@ -9,6 +9,7 @@
 #include "platform/forms/Forms.h"
 #include "platform/win/Headless.h"
 #include "platform/win/WinApi.h"
+#include "skin/controls/bsSkinEdit.h"
 #include "skin/forms/bsSkinMDI.h"
 #include "skin/menus/bsSkinFrameMenus.h"
 #include "skin/menus/bsSkinMainMenuBar.h"
@@ -407,6 +408,131 @@ TEST_F(MenuBarTest, LettersInMenuModeAltSpaceAndAltF4) {
   Pump();
   EXPECT_TRUE(closed) << "Alt+F4 closes the window";
   EXPECT_FALSE(Engine()->Visible());
+}
+
+}  // namespace
+
+namespace {
+
+// Alt+Space opens the system menu only below an enabled system-menu button;
+// the main window (minimize only) has none, so nothing opens.
+TEST_F(MenuBarTest, AltSpaceNeedsAnEnabledSystemMenuButton) {
+  auto altSpace = [&] {
+    win::headless::KeyDown(win::VK_MENU);
+    win::headless::KeyDown(win::VK_SPACE);
+    win::headless::KeyUp(win::VK_SPACE);
+    win::headless::KeyUp(win::VK_MENU);
+    Pump();
+  };
+  frame->SetBorderIcons({biMinimize});
+  Pump();
+  altSpace();
+  EXPECT_FALSE(Engine()->Visible());
+  EXPECT_FALSE(frame->InMenu);
+
+  frame->SetBorderIcons({biSystemMenu, biMinimize});
+  form->Invalidate();
+  Pump();
+  TbsActiveSkinObject* sys = frame->Objects(frame->GetIndex(u"sysmenubutton"));
+  ASSERT_TRUE(sys->Enabled);
+  altSpace();
+  ASSERT_TRUE(Engine()->Visible());
+  TbsSkinPopupWindow* w = Engine()->LastWindow();
+  const TRect r = sys->ScreenRect();
+  EXPECT_EQ(w->Left(), r.Left);
+  EXPECT_EQ(w->Top(), r.Bottom);
+  Key(win::VK_ESCAPE);
+}
+
+// A button object whose linked menu belongs to a skin popup menu opens it
+// through that component: OnPopup first, its skin, its OnMenuClose once.
+// A skinned main menu's items show in that menu's skin.
+TEST_F(MenuBarTest, LinkedMenusOpenWithTheirOwnEventsAndSkin) {
+  TbsSkinData popupSkin(nullptr), mainSkin(nullptr);
+  auto* popup = new TbsSkinPopupMenu(form);
+  popup->SetSkinData(&popupSkin);
+  Add(popup->Items(), u"&One", "one");
+  std::vector<std::string> events;
+  popup->OnPopup = [&](rtl::TObject*) { events.push_back("popup"); };
+  popup->OnMenuClose = [&](rtl::TObject*) { events.push_back("close"); };
+  TbsSkinButtonObject button(frame, nullptr);
+  button.ObjectRect = rtl::Rect(40, 4, 60, 20);
+  button.MenuItem = popup->Items();
+  button.PopupObjectMenu();
+  Pump();
+  ASSERT_TRUE(Engine()->Visible());
+  EXPECT_EQ(Engine()->SkinData, &popupSkin);
+  EXPECT_EQ(popup->PopupPoint(), (rtl::TPoint{button.ScreenRect().Left, button.ScreenRect().Top}));
+  EXPECT_TRUE(frame->InMenu);
+  Key(win::VK_ESCAPE);
+  EXPECT_FALSE(Engine()->Visible());
+  EXPECT_EQ(events, (std::vector<std::string>{"popup", "close"}));
+
+  menu->SetSkinData(&mainSkin);
+  button.MenuItem = menu->Items()->Items(0);
+  button.PopupObjectMenu();
+  Pump();
+  ASSERT_TRUE(Engine()->Visible());
+  EXPECT_EQ(Engine()->SkinData, &mainSkin);
+  Key(win::VK_ESCAPE);
+  menu->SetSkinData(nullptr);
+}
+
+// A popup menu whose SkinComponent is a frame opens through that frame,
+// whatever owns the menu.
+TEST_F(MenuBarTest, SkinComponentFrameOpensTheMenu) {
+  auto* other = new forms::TForm(forms::Application);
+  other->SetBounds(700, 100, 300, 200);
+  other->AfterConstruction();
+  auto* otherFrame = new TbsBusinessSkinForm(other);
+  TbsSkinPopupMenu popup(nullptr);
+  Add(popup.Items(), u"&One", "one");
+  popup.SkinComponent = otherFrame;
+  popup.Popup(720, 150);
+  Pump();
+  TbsSkinMenu* e = FindFrameMenuHost(otherFrame)->SkinMenu();
+  ASSERT_TRUE(e->Visible());
+  EXPECT_FALSE(Engine()->Visible());
+  EXPECT_TRUE(otherFrame->InMenu);
+  e->Hide();
+  Pump();
+  EXPECT_FALSE(otherFrame->InMenu);
+}
+
+// On an MDI frame form, a message that closes menus reaches the active
+// child's frame when the form itself shows none, and closes the drop-downs
+// of the form's skinned edits.
+TEST_F(MenuBarTest, MdiFrameFormPassesMenuClosingToItsActiveChild) {
+  frame->SetMDIStyle(forms::fsMDIForm);
+  auto* edit = new TbsSkinEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 40, 100, 20);
+  int cancelled = 0;
+  edit->OnEditCancelMode = [&](forms::TControl*) { ++cancelled; };
+  auto* child = new forms::TForm(forms::Application);
+  child->SetName(u"Child");
+  child->SetBounds(0, 0, 200, 150);
+  child->AfterConstruction();
+  auto* childFrame = new TbsBusinessSkinForm(child);
+  childFrame->SetMDIStyle(forms::fsMDIChild);
+  child->Show();
+  MDIClientOf(form)->ActivateChild(child);
+  Pump();
+  struct Case {
+    unsigned msg;
+    bool closes;
+  } cases[] = {{win::WM_LBUTTONDOWN, true}, {win::WM_CANCELMODE, true}, {win::WM_PARENTNOTIFY, true},
+               {win::WM_MOUSEMOVE, false}, {win::WM_MOUSEWHEEL, false}};
+  for (const Case& c : cases) {
+    childFrame->SkinMenuOpen();
+    ASSERT_TRUE(childFrame->InMenu);
+    ASSERT_FALSE(frame->InMenu);
+    cancelled = 0;
+    form->Perform(c.msg, 0, 0);
+    EXPECT_EQ(!childFrame->InMenu, c.closes) << c.msg;
+    EXPECT_EQ(cancelled > 0, c.closes) << c.msg;
+    childFrame->SkinMenuClose();
+  }
 }
 
 }  // namespace

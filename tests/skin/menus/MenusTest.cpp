@@ -4,6 +4,7 @@
 // notifications, scrolling, the popup menu component and the skinned look.
 #include <algorithm>
 
+#include "platform/forms/Actions.h"
 #include "platform/gdi/Bitmap.h"
 #include "tests/skin/menus/MenusTestUtil.h"
 
@@ -148,6 +149,55 @@ TEST_F(MenusTest, CheckedItemWithAnImageIsFramed) {
   EXPECT_EQ(p.At(x + 8, y + 8), 0x00FF00u) << "the image";
   EXPECT_EQ(p.At(x - 1, y + 8), RgbOf(gdi::clWindowText)) << "frame left";
   EXPECT_EQ(p.At(x + 16, y + 8), RgbOf(gdi::clWindowText)) << "frame right";
+}
+
+// A level hides the separators that separate nothing (the menu reduces its
+// lines unless told not to); an item's own bitmap is its image; an action
+// brings its item up to date before the row is made and runs when chosen.
+TEST_F(MenusTest, LineReductionBitmapsAndActions) {
+  Add(menu->Items(), u"-");
+  Add(menu->Items(), u"&Open", "open");
+  Add(menu->Items(), u"-");
+  Add(menu->Items(), u"-");
+  TMenuItem* pic = Add(menu->Items(), u"&Picture", "picture");
+  gdi::TBitmap bmp(12, 12);
+  bmp.Canvas()->Brush()->SetColor(0xFF0000);
+  bmp.Canvas()->FillRect({0, 0, 12, 12});
+  pic->SetBitmap(&bmp);
+  forms::TAction act(form);
+  act.SetCaption(u"Old");
+  act.OnUpdate = [&](rtl::TObject*) { act.SetCaption(u"&Fresh"); };
+  act.OnExecute = Logger("action");
+  TMenuItem* acted = Add(menu->Items(), u"");
+  acted->SetAction(&act);
+  EXPECT_EQ(acted->Caption(), u"Old");
+  Add(menu->Items(), u"-");
+  ASSERT_EQ(menu->AutoLineReduction(), forms::maAutomatic);
+  menu->Popup(150, 150);
+  Pump();
+  TbsSkinPopupWindow* w = Level(0);
+  std::vector<std::u16string> rows;
+  for (int i = 0; i < w->RowCount(); ++i) rows.push_back(w->Row(i)->MenuItem->Caption());
+  EXPECT_EQ(rows, (std::vector<std::u16string>{u"&Open", u"-", u"&Picture", u"&Fresh"}));
+  Picture p = Paint(w);
+  const rtl::TRect r = w->Row(2)->ObjectRect;
+  EXPECT_EQ(p.At(r.Left + 4 + 6, r.Top + RectHeight(r) / 2), 0x0000FFu) << "the item's bitmap (blue)";
+  Key('F');
+  EXPECT_EQ(Levels(), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "action"), 1);
+  EXPECT_EQ(log.back(), "action");
+
+  // A menu that keeps its lines shows every one.
+  auto* keep = new TbsSkinPopupMenu(form);
+  keep->SetAutoLineReduction(forms::maManual);
+  Add(keep->Items(), u"-");
+  Add(keep->Items(), u"&One");
+  Add(keep->Items(), u"-");
+  Add(keep->Items(), u"-");
+  keep->Popup(150, 150);
+  Pump();
+  EXPECT_EQ(Level(0)->RowCount(), 4);
+  Key(win::VK_ESCAPE);
 }
 
 // ------------------------------------------------------------------ placement
