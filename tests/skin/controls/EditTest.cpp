@@ -7,6 +7,7 @@
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/data/bsResourceStrData.h"
 #include "tests/skin/controls/EditsTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -206,11 +207,11 @@ TEST_F(EditTest, FormSkinChangeWalkReachesSkinnedEdits) {
   inner->SetSkinData(&s);
   EXPECT_NE(inner->SkinIndex(), -1);
   s.Empty = true;  // the skin is being replaced
-  ChangeSkinDataOfControls(form, &s);
+  SendSkinChange(form, &s);
   EXPECT_EQ(e->SkinIndex(), -1);
   EXPECT_EQ(inner->SkinIndex(), -1);
   s.Empty = false;
-  ChangeSkinDataOfControls(form, &s);
+  SendSkinChange(form, &s);
   EXPECT_NE(inner->SkinIndex(), -1);
   EXPECT_EQ(inner->Height(), 20);
 }
