@@ -278,6 +278,36 @@ TEST_F(EditStyleTest, TypingChangesTextAndArrowsStep) {
   EXPECT_EQ(c->Edit()->SelLength(), 5);
 }
 
+// The inner edit's text colour: the skin's font colour, the hot one while the
+// pointer is over the combo box, the disabled one while it is disabled; the
+// default font's colour without a skin.
+TEST_F(EditStyleTest, InnerEditColourFollowsHoverAndDisable) {
+  TbsSkinData& s = ListSkin();
+  auto* c = Combo();
+  c->SetStyle(bscbEditStyle);
+  c->SetSkinData(&s);
+  Pump();
+  ASSERT_NE(c->Edit(), nullptr);
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x111111);
+  const rtl::TRect b = c->Button.R;
+  win::headless::MouseMove(Scr(c, (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2));
+  Pump();
+  ASSERT_TRUE(c->MouseInControl());
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x222222) << "hot";
+  win::headless::MouseMove(Scr(c, c->Width() + 40, c->Height() + 40));
+  Pump();
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x111111) << "back to normal on leaving";
+  c->SetEnabled(false);
+  EXPECT_EQ(c->Edit()->Font()->Color(), gdi::clGrayText) << "the skin has no \"edit\" colours";
+  c->SetEnabled(true);
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x111111);
+  c->SetSkinData(nullptr);
+  c->ChangeSkinData();
+  c->SetEnabled(false);
+  c->SetEnabled(true);
+  EXPECT_EQ(c->Edit()->Font()->Color(), c->DefaultFont()->Color()) << "plain look: the default font's colour";
+}
+
 TEST_F(EditStyleTest, AutoCompletionAtMostOncePer200Ms) {
   auto* c = Combo();
   c->Items()->Add(u"gammaray");
