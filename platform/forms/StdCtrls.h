@@ -270,6 +270,11 @@ class TCustomListBox : public TCustomControl {
   void SetItemIndex(int v);
   bool MultiSelect() const { return model_.MultiSelect(); }
   void SetMultiSelect(bool v);
+  // With MultiSelect: true (the default), a click selects one row and Shift
+  // and Ctrl extend the selection; false, a click or Space toggles one row
+  // and the arrow keys move only the caret.
+  bool ExtendedSelect() const { return extendedSelect_; }
+  void SetExtendedSelect(bool v) { extendedSelect_ = v; }
   bool Selected(int index) const { return model_.Selected(index); }
   void SetSelected(int index, bool v);
   int SelCount() const { return model_.MultiSelect() ? model_.SelCount() : -1; }
@@ -313,6 +318,7 @@ class TCustomListBox : public TCustomControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void DoEndDrag(TObject* target, int x, int y) override;
   void Resize() override;
   void CreateWnd() override;
   TRect InnerRect();
@@ -338,6 +344,7 @@ class TCustomListBox : public TCustomControl {
   String search_;
   win::DWORD searchTime_ = 0;
   bool dragging_ = false;
+  bool extendedSelect_ = true;
   TBorderStyle borderStyle_ = bsSingleBorder;
 };
 
