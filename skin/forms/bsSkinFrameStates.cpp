@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/win/WinApi.h"
+#include "skin/controls/bsSkinEdit.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/forms/bsBusinessSkinForm.h"
@@ -182,6 +183,17 @@ void TbsBusinessSkinForm::LoadObjectHints() {
     }
   }
 }
+
+namespace {
+// The frame keeps a form's MDI role: the skinned edits ask it where their
+// context menus open.
+bool FrameFormIsMDIChild(forms::TCustomForm* Form) {
+  if (Form->FormStyle() == forms::fsMDIChild) return true;
+  TbsBusinessSkinForm* F = FindSkinFormComponent(Form);
+  return F && F->IsMDIChild();
+}
+[[maybe_unused]] const bool kMDIQueryInstalled = (IsMDIChildForm = FrameFormIsMDIChild, true);
+}  // namespace
 
 // One walk serves the frame and every other caller (bsSkinCtrls).
 void TbsBusinessSkinForm::BeforeChangeSkinDataWalk(TbsSkinData* ASkinData, forms::TControl* AControl) {
