@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/forms/Controls.h"
+#include "platform/forms/Forms.h"
 #include "platform/forms/FormsInternal.h"
 #include "platform/win/WinApi.h"
 
@@ -18,11 +19,11 @@ constexpr int kDragThreshold = 5;
 // The drag picture is drawn see-through where layered windows are available.
 constexpr BYTE kDragImageAlpha = 176;
 
-// A see-through, click-through popup showing the drag picture.
-class TDragImageWindow : public TCustomControl {
+// A see-through, click-through popup showing the drag picture: a hint
+// window (never activated, passes hit tests on) with a picture for text.
+class TDragImageWindow : public THintWindow {
  public:
-  TDragImageWindow(const TDragImage& image) : TCustomControl(nullptr), image_(image) {
-    SetVisible(false);
+  explicit TDragImageWindow(const TDragImage& image) : THintWindow(nullptr), image_(image) {
     SetBounds(0, 0, image.Bitmap->Width(), image.Bitmap->Height());
   }
   void MoveTo(TPoint screen) {
@@ -35,26 +36,14 @@ class TDragImageWindow : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& p) override {
-    TCustomControl::CreateParams(p);
-    p.Style = WS_POPUP;
-    p.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT;
+    THintWindow::CreateParams(p);
+    p.ExStyle |= WS_EX_LAYERED | WS_EX_TRANSPARENT;
   }
   void CreateWnd() override {
-    TCustomControl::CreateWnd();
+    THintWindow::CreateWnd();
     SetLayeredWindowAttributes(Handle(), 0, kDragImageAlpha, LWA_ALPHA);
   }
   void Paint() override { Canvas()->Draw(0, 0, image_.Bitmap.get()); }
-  void Dispatch(TMessage& m) override {
-    if (m.Msg == WM_NCHITTEST) {
-      m.Result = HTTRANSPARENT;
-      return;
-    }
-    if (m.Msg == CM_VISIBLECHANGED) {
-      if (HandleAllocated()) ShowWindow(Handle(), m.WParam ? SW_SHOWNA : SW_HIDE);
-      return;
-    }
-    TCustomControl::Dispatch(m);
-  }
 
  private:
   TDragImage image_;
