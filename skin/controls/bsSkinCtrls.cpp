@@ -422,6 +422,7 @@ namespace {
 // (any when nullptr), the root first, then the children in order.
 template <class Fn>
 void WalkSkinnedControls(TControl* C, TbsSkinData* ASkinData, Fn&& F) {
+  const forms::TLiveness Live = C->Liveness();
   if (auto* S = dynamic_cast<TbsSkinControl*>(C)) {
     if (!ASkinData || S->SkinData() == ASkinData) F(S);
   } else if (auto* G = dynamic_cast<TbsGraphicSkinControl*>(C)) {
@@ -429,16 +430,18 @@ void WalkSkinnedControls(TControl* C, TbsSkinData* ASkinData, Fn&& F) {
   } else if (auto* X = dynamic_cast<TbsSkinChangeable*>(C)) {
     if (!ASkinData || X->SkinData() == ASkinData) F(X);
   }
+  if (!Live.Alive()) return;
   auto* W = dynamic_cast<forms::TWinControl*>(C);
   if (!W) return;
   // A control may add or remove children while it takes the skin (scroll
-  // bars, scrollers): walk what is there at each step, and stop at a child
-  // that went away.
+  // bars, scrollers): walk what is there at each step; a child that went
+  // away leaves its place to the next one.
   for (int i = 0; i < W->ControlCount(); ++i) {
     TControl* Child = W->Controls(i);
-    forms::TLiveness Live = Child->Liveness();
+    const forms::TLiveness ChildLive = Child->Liveness();
     WalkSkinnedControls(Child, ASkinData, F);
-    if (!Live.Alive()) --i;
+    if (!Live.Alive()) return;
+    if (!ChildLive.Alive()) --i;
   }
 }
 
