@@ -45,6 +45,7 @@ void DefaultExceptionReport() {
 }  // namespace
 
 void detail::ForgetControl(TControl* c) {
+  ForgetDragControl(c);
   if (gMouseControl == c) gMouseControl = nullptr;
   if (gCaptureControl == c) {
     gCaptureControl = nullptr;
@@ -67,6 +68,7 @@ LRESULT FormsWindowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   TLiveness live = c->Liveness();
   TMessage m{msg, wParam, lParam, 0};
   try {
+    if (msg == WM_KEYDOWN && detail::DragKey(wParam)) return 0;
     if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN || msg == WM_CHAR || msg == WM_SYSCHAR) {
       MSG km{h, msg, wParam, lParam, GetMessageTime(), {}, 0};
       if (c->PreProcessKey(km)) {
@@ -282,6 +284,7 @@ void TControl::Perform(TMessage& m) {
 }
 
 void TControl::WndProc(TMessage& m) {
+  if (detail::DragMessage(this, m)) return;
   if (IsMouseMsg(m.Msg)) {
     if (!controlStyle_.Contains(csDoubleClicks)) {
       switch (m.Msg) {
@@ -369,6 +372,7 @@ void TControl::WMMouseButton(TMessage& m, TMouseButton button, bool down, bool d
     if (dbl) shift.Include(ssDouble);
     if (!controlStyle_.Contains(csNoStdEvents)) MouseDown(button, shift, p.X, p.Y);
     if (live.Alive()) DefaultHandler(m);
+    if (live.Alive() && button == mbLeft && !dbl) detail::AutoDragPress(this);
     return;
   }
   if (button == mbLeft) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/forms/Messages.h"
+#include "platform/gdi/Bitmap.h"
 #include "platform/gdi/Canvas.h"
 #include "platform/rtl/Classes.h"
 
@@ -38,6 +39,7 @@ using rtl::TSet;
 using win::HDC;
 using win::HWND;
 
+class TControl;
 class TWinControl;
 class TCustomForm;
 class TPopupMenu;
@@ -70,6 +72,55 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
                   crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crDrag = -12,
                   crNoDrop = -13, crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17, crNo = -18,
                   crAppStart = -19, crHelp = -20, crHandPoint = -21, crSizeAll = -22, crSize = -22;
+
+// Drag and drop between controls. A drag starts by BeginDrag, or, with
+// DragMode dmAutomatic, once the left button pressed on the control has moved
+// the drag threshold (the press itself is handled as usual first). While it
+// runs the source holds the mouse: the control under the pointer is asked by
+// DragOver (dsDragEnter, dsDragMove, dsDragLeave) whether it accepts the
+// drop, the cursor shows the source's DragCursor where it does and crNoDrop
+// where it does not, and a picture the source gives (GetDragImage) follows
+// the pointer. Releasing the left button over an accepting control drops
+// (DragDrop on it); Escape, the right button or a lost capture cancel. Either
+// way the source's EndDrag event ends it, with the target when dropped.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+
+// What is being dragged. The events name it as Source, or the control it
+// carries (TDragControlObject) in its place.
+class TDragObject : public TObject {
+ public:
+  ~TDragObject() override = default;
+  TPoint DragPos;                // the pointer, screen coordinates
+  TControl* DragTarget = nullptr;  // the control under the pointer
+  bool Dropped = false;
+  // The cursor over a target that accepts (or not) at client point X, Y.
+  virtual TCursor GetDragCursor(bool Accepted, int X, int Y);
+  // What the drag events receive as Source.
+  virtual TObject* Source() { return this; }
+};
+
+class TDragControlObject : public TDragObject {
+ public:
+  explicit TDragControlObject(TControl* control) : Control(control) {}
+  TControl* Control;
+  TCursor GetDragCursor(bool Accepted, int X, int Y) override;
+  TObject* Source() override;
+};
+
+// A picture shown under the pointer while dragging; HotSpot is the point of
+// the picture that sits at the pointer.
+struct TDragImage {
+  std::shared_ptr<gdi::TBitmap> Bitmap;
+  TPoint HotSpot;
+};
+
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -218,6 +269,36 @@ class TControl : public TComponent {
   void SetAction(TBasicAction* value);
   TControlActionLink* ActionLink() const { return actionLink_.get(); }
 
+  // ---- Drag and drop (see TDragMode above)
+  TDragMode DragMode() const { return dragMode_; }
+  void SetDragMode(TDragMode v) { dragMode_ = v; }
+  TDragKind DragKind() const { return dragKind_; }
+  void SetDragKind(TDragKind v) { dragKind_ = v; }
+  TCursor DragCursor() const { return dragCursor_; }
+  void SetDragCursor(TCursor v) { dragCursor_ = v; }
+  // Immediate: the drag starts now; otherwise once the pointer has moved
+  // Threshold pixels (-1: the system's 5) with the button held.
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // Ends a drag this control started: dropped on the target under the pointer
+  // when Drop and that target accepts, cancelled otherwise.
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  // Whether Source may be dropped at client point X, Y: OnDragOver decides
+  // (Accept starts true when it is assigned); without it nothing is accepted.
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  // Source was dropped at client point X, Y: OnDragDrop.
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  // The picture to drag, false for none.
+  virtual bool GetDragImage(TDragImage& Image) { return false; }
+  // OnStartDrag; a drag object left unset makes the framework drag the control.
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  // OnEndDrag; Target nullptr when the drag was cancelled or nothing accepted it.
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+
   // ---- Events
   TNotifyEvent OnClick, OnDblClick, OnResize;
   TMouseEvent OnMouseDown, OnMouseUp;
@@ -276,6 +357,9 @@ class TControl : public TComponent {
   bool parentColor_ = false;
   TPopupMenu* popupMenu_ = nullptr;
   TCursor cursor_ = crDefault;
+  TDragMode dragMode_ = dmManual;
+  TDragKind dragKind_ = dkDrag;
+  TCursor dragCursor_ = crDrag;
   TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   TControlState controlState_;
   std::unique_ptr<TControlActionLink> actionLink_;

@@ -214,4 +214,138 @@ rtl::String TEditBuffer::DisplayText(char16_t passwordChar) const {
   return rtl::String(text_.size(), passwordChar);
 }
 
+// ------------------------------------------------------------------ TEditMask
+namespace {
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool IsLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c < 0x2000) ||
+         (c >= 0x3400 && c < 0xD800) || (c >= 0xF900 && c < 0xFF00);
+}
+char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
+char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+}  // namespace
+
+TEditMask::TEditMask(const rtl::String& editMask) {
+  // The fields are split at the last two semicolons that no backslash escapes.
+  std::vector<std::size_t> cuts;
+  for (std::size_t i = 0; i < editMask.size(); ++i) {
+    if (editMask[i] == u'\\') {
+      ++i;
+      continue;
+    }
+    if (editMask[i] == u';') cuts.push_back(i);
+  }
+  rtl::String mask = editMask;
+  if (cuts.size() > 2) cuts.erase(cuts.begin(), cuts.end() - 2);
+  if (!cuts.empty()) {
+    mask = editMask.substr(0, cuts[0]);
+    const rtl::String save = editMask.substr(cuts[0] + 1, cuts.size() > 1 ? cuts[1] - cuts[0] - 1 : rtl::String::npos);
+    saveLiterals_ = !(save.size() == 1 && save[0] == u'0');
+    if (cuts.size() > 1 && cuts[1] + 1 < editMask.size()) blank_ = editMask[cuts[1] + 1];
+  }
+  TCase charCase = TCase::Asis;
+  for (std::size_t i = 0; i < mask.size(); ++i) {
+    const char16_t c = mask[i];
+    TPosition p;
+    switch (c) {
+      case u'!': continue;
+      case u'>': charCase = TCase::Upper; continue;
+      case u'<':
+        if (i + 1 < mask.size() && mask[i + 1] == u'>') {
+          ++i;
+          charCase = TCase::Asis;
+        } else {
+          charCase = TCase::Lower;
+        }
+        continue;
+      case u'\\':
+        if (++i >= mask.size()) continue;
+        p.literal = mask[i];
+        break;
+      case u'_': p.literal = u' '; break;
+      case u'L': case u'l': case u'A': case u'a': case u'C': case u'c': case u'0': case u'9': case u'#':
+        p.kind = c;
+        p.charCase = charCase;
+        break;
+      default: p.literal = c; break;
+    }
+    positions_.push_back(p);
+  }
+}
+
+bool TEditMask::IsLiteral(int pos) const {
+  return pos >= 0 && pos < Length() && positions_[std::size_t(pos)].kind == 0;
+}
+
+int TEditMask::NextInput(int pos) const {
+  while (pos < Length() && IsLiteral(pos)) ++pos;
+  return std::max(pos, 0);
+}
+
+int TEditMask::PrevInput(int pos) const {
+  for (--pos; pos >= 0; --pos)
+    if (!IsLiteral(pos)) return pos;
+  return -1;
+}
+
+bool TEditMask::Accept(int pos, char16_t& ch) const {
+  if (pos < 0 || pos >= Length() || IsLiteral(pos)) return false;
+  const TPosition& p = positions_[std::size_t(pos)];
+  if (p.charCase == TCase::Upper) ch = Upper(ch);
+  if (p.charCase == TCase::Lower) ch = Lower(ch);
+  switch (p.kind) {
+    case u'L': case u'l': return IsLetter(ch);
+    case u'A': case u'a': return IsLetter(ch) || IsDigit(ch);
+    case u'C': case u'c': return ch >= 0x20;
+    case u'0': case u'9': return IsDigit(ch);
+    case u'#': return IsDigit(ch) || ch == u'+' || ch == u'-';
+    default: return false;
+  }
+}
+
+rtl::String TEditMask::EmptyText() const {
+  rtl::String t;
+  for (const TPosition& p : positions_) t += p.kind ? blank_ : p.literal;
+  return t;
+}
+
+rtl::String TEditMask::EditTextOf(const rtl::String& value) const {
+  rtl::String t = EmptyText();
+  std::size_t v = 0;
+  for (int pos = 0; pos < Length() && v < value.size(); ++pos) {
+    if (IsLiteral(pos)) {
+      if (saveLiterals_) ++v;  // the value carries the literal here
+      continue;
+    }
+    char16_t ch = value[v++];
+    if (ch != u' ' && ch != blank_ && Accept(pos, ch)) t[std::size_t(pos)] = ch;
+  }
+  return t;
+}
+
+rtl::String TEditMask::ValueOf(const rtl::String& editText) const {
+  rtl::String v;
+  for (int pos = 0; pos < Length() && pos < int(editText.size()); ++pos) {
+    const char16_t ch = editText[std::size_t(pos)];
+    if (IsLiteral(pos)) {
+      if (saveLiterals_) v += ch;
+    } else {
+      v += ch == blank_ ? u' ' : ch;
+    }
+  }
+  return v;
+}
+
+int TEditMask::FirstMissing(const rtl::String& editText) const {
+  for (int pos = 0; pos < Length(); ++pos) {
+    const char16_t kind = positions_[std::size_t(pos)].kind;
+    if (kind != u'L' && kind != u'A' && kind != u'C' && kind != u'0') continue;
+    if (pos >= int(editText.size()) || editText[std::size_t(pos)] == blank_ || editText[std::size_t(pos)] == u' ')
+      return pos;
+  }
+  return -1;
+}
+
 }  // namespace forms

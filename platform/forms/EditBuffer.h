@@ -9,6 +9,8 @@
 // pair whole. GUI thread only.
 #pragma once
 
+#include <vector>
+
 #include "platform/rtl/Types.h"
 
 namespace forms {
@@ -91,6 +93,51 @@ class TEditBuffer {
   bool readOnly_ = false, multiLine_ = false;
   TState undo_;
   bool hasUndo_ = false;
+};
+
+// The input mask of a mask edit: "mask;save;blank". In the mask, L, A, C, 0
+// stand for a required letter, letter or digit, any character, digit; l, a,
+// c, 9 for the same optional; # an optional digit or sign; > turns what
+// follows to upper case, < to lower case, <> ends either; \ makes the next
+// character a literal; _ is a literal space; ! is accepted and changes
+// nothing here; every other character is a literal. "save" 0 keeps the
+// literals out of the value (1, the default, keeps them in); "blank" is the
+// character shown in an empty position ('_' by default). An empty mask
+// masks nothing. The edit text has one character per position.
+class TEditMask {
+ public:
+  explicit TEditMask(const rtl::String& editMask = {});
+  bool Empty() const { return positions_.empty(); }
+  int Length() const { return static_cast<int>(positions_.size()); }
+  char16_t Blank() const { return blank_; }
+  bool SaveLiterals() const { return saveLiterals_; }
+  bool IsLiteral(int pos) const;
+  // The first position at or after pos that takes input, or Length().
+  int NextInput(int pos) const;
+  // The last position before pos that takes input, or -1.
+  int PrevInput(int pos) const;
+  // Whether ch may stand at input position pos; ch takes the position's case.
+  bool Accept(int pos, char16_t& ch) const;
+  // Every input position blank, the literals in place.
+  rtl::String EmptyText() const;
+  // A value (literals in it when SaveLiterals) laid into the positions;
+  // characters a position refuses leave it blank.
+  rtl::String EditTextOf(const rtl::String& value) const;
+  // The value of an edit text: blanks as spaces, literals only when saved.
+  rtl::String ValueOf(const rtl::String& editText) const;
+  // The first required position left blank in the edit text, or -1.
+  int FirstMissing(const rtl::String& editText) const;
+
+ private:
+  enum class TCase { Asis, Upper, Lower };
+  struct TPosition {
+    char16_t kind = 0;  // 0: a literal; else the mask character
+    char16_t literal = 0;
+    TCase charCase = TCase::Asis;
+  };
+  std::vector<TPosition> positions_;
+  bool saveLiterals_ = true;
+  char16_t blank_ = u'_';
 };
 
 }  // namespace forms

@@ -35,4 +35,16 @@ int DrawTextIn(HDC dc, gdi::TFont* font, TColor color, const String& text, win::
 // Called when a control goes away: it stops being the pointer's or the capture's control.
 void ForgetControl(TControl* c);
 
+// Drag and drop (ControlsDrag.cpp). A message of control c that a drag under
+// way takes (pointer moves and releases of the source, a lost capture): true
+// when it was taken and goes no further.
+bool DragMessage(TControl* c, TMessage& m);
+// A key pressed during a drag: Escape cancels it; true when the key was taken.
+bool DragKey(WPARAM vk);
+// A control going away leaves the drag (as its source or its target).
+void ForgetDragControl(TControl* c);
+// The left button was pressed on c (after its own handling): a control with
+// DragMode dmAutomatic starts a drag once the pointer moves far enough.
+void AutoDragPress(TControl* c);
+
 }  // namespace forms::detail

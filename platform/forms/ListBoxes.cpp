@@ -271,11 +271,29 @@ void TCustomListBox::KeyDown(rtl::Word& key, TShiftState shift) {
     default: return;
   }
   key = 0;
+  if (model_.MultiSelect() && !extendedSelect_) {
+    // Only the caret moves; the selection stays as it is.
+    const std::vector<int> kept = model_.SelectedRows();
+    const int caret = model_.CaretRow(), top = model_.TopIndex();
+    model_.Navigate(k, false);
+    for (int r : std::vector<int>(model_.SelectedRows())) model_.SetSelected(r, false);
+    for (int r : kept) model_.SetSelected(r, true);
+    if (model_.CaretRow() != caret || model_.TopIndex() != top) UserChanged();
+    return;
+  }
   if (model_.Navigate(k, shift.Contains(ssShift))) UserChanged();
 }
 
 void TCustomListBox::KeyPress(char16_t& key) {
   TCustomControl::KeyPress(key);
+  if (key == u' ' && model_.MultiSelect() && !extendedSelect_) {
+    const int caret = model_.CaretRow();
+    if (caret >= 0) {
+      model_.SetSelected(caret, !model_.Selected(caret));
+      UserChanged();
+    }
+    return;
+  }
   if (!autoComplete_ || key < 0x20) return;
   DWORD now = GetTickCountWin();
   if (now - searchTime_ > kSearchResetMs) search_.clear();
@@ -303,7 +321,15 @@ void TCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int x, in
   if (button == mbLeft && !shift.Contains(ssDouble)) {
     int row = ItemAtPos({x, y}, true);
     if (row >= 0) {
-      bool changed = model_.ClickRow(row, shift.Contains(ssShift), shift.Contains(ssCtrl));
+      bool changed;
+      if (model_.MultiSelect() && !extendedSelect_) {
+        model_.SetSelected(row, !model_.Selected(row));
+        model_.SetCaretRow(row);
+        model_.MakeVisible(row);
+        changed = true;
+      } else {
+        changed = model_.ClickRow(row, shift.Contains(ssShift), shift.Contains(ssCtrl));
+      }
       dragging_ = true;
       if (changed) UserChanged();
       else Invalidate();
@@ -338,6 +364,11 @@ void TCustomListBox::MouseMove(TShiftState shift, int x, int y) {
 void TCustomListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   dragging_ = false;
   TCustomControl::MouseUp(button, shift, x, y);
+}
+
+void TCustomListBox::DoEndDrag(TObject* target, int x, int y) {
+  dragging_ = false;  // the press that began the drag gets no release of its own
+  TCustomControl::DoEndDrag(target, x, y);
 }
 
 void TCustomListBox::Dispatch(TMessage& m) {

@@ -1087,3 +1087,151 @@ void TMemo::Dispatch(TMessage& m) {
 }
 
 }  // namespace forms
+
+// ------------------------------------------------------------------ TCustomMaskEdit
+namespace forms {
+
+void TCustomMaskEdit::SetEditMask(const String& v) {
+  const String value = Text();
+  editMask_ = v;
+  mask_ = TEditMask(v);
+  SetMaxLength(IsMasked() ? mask_.Length() : 0);
+  SetText(value);
+}
+
+String TCustomMaskEdit::Text() const { return IsMasked() ? mask_.ValueOf(EditText()) : EditText(); }
+
+void TCustomMaskEdit::SetText(const String& v) {
+  TCustomEdit::SetText(IsMasked() ? mask_.EditTextOf(v) : v);
+}
+
+void TCustomMaskEdit::ValidateEdit() {
+  if (!IsMasked() || !Modified()) return;
+  const int pos = mask_.FirstMissing(EditText());
+  if (pos < 0) return;
+  SetSelStart(pos);
+  throw EDBEditError("Invalid input value.  Use escape key to abandon changes");
+}
+
+void TCustomMaskEdit::DoExit() {
+  try {
+    ValidateEdit();
+  } catch (const EDBEditError&) {
+    // The text stays to be completed: the focus comes back and the error is shown.
+    TLiveness live = Liveness();
+    if (CanFocus()) SetFocus();
+    if (!live.Alive()) return;
+    if (const int pos = mask_.FirstMissing(EditText()); pos >= 0) SetSelStart(pos);  // not a selection on entry
+    if (Application) Application->HandleException(this);
+    return;
+  }
+  TCustomEdit::DoExit();
+}
+
+void TCustomMaskEdit::Apply(const String& t, int caret) {
+  TEditBuffer& b = Buffer();
+  b.Select(0, b.Length());
+  const bool changed = t != b.Text() && b.InsertText(t);
+  b.Select(caret, caret);
+  TextEdited(changed);
+}
+
+void TCustomMaskEdit::BlankSelection() {
+  if (ReadOnly()) return;
+  String t = EditText();
+  const int from = SelStart(), to = SelStart() + SelLength();
+  for (int pos = from; pos < to && pos < int(t.size()); ++pos)
+    if (!mask_.IsLiteral(pos)) t[std::size_t(pos)] = mask_.Blank();
+  Apply(t, from);
+}
+
+void TCustomMaskEdit::TypeMasked(const String& chars) {
+  if (ReadOnly() || chars.empty()) return;
+  String t = EditText();
+  const int from = SelStart(), to = SelStart() + SelLength();
+  for (int pos = from; pos < to && pos < int(t.size()); ++pos)
+    if (!mask_.IsLiteral(pos)) t[std::size_t(pos)] = mask_.Blank();
+  int pos = from;
+  bool typed = false;
+  for (char16_t ch : chars) {
+    if (mask_.IsLiteral(pos) && t[std::size_t(pos)] == ch) {  // typing the literal steps over it
+      ++pos;
+      continue;
+    }
+    const int at = mask_.NextInput(pos);
+    if (at >= mask_.Length() || !mask_.Accept(at, ch)) {
+      MessageBeep(0);
+      break;
+    }
+    t[std::size_t(at)] = ch;
+    pos = mask_.NextInput(at + 1);
+    typed = true;
+  }
+  if (typed) Apply(t, pos);
+}
+
+void TCustomMaskEdit::ClearSelection() {
+  if (IsMasked()) BlankSelection();
+  else TCustomEdit::ClearSelection();
+}
+
+void TCustomMaskEdit::CutToClipboard() {
+  if (!IsMasked()) return TCustomEdit::CutToClipboard();
+  if (ReadOnly() || PasswordChar()) return;
+  CopyToClipboard();
+  BlankSelection();
+}
+
+void TCustomMaskEdit::PasteFromClipboard() {
+  if (!IsMasked()) return TCustomEdit::PasteFromClipboard();
+  if (ReadOnly() || !OpenClipboard(Handle())) return;
+  String text;
+  const bool got = GetClipboardText(&text);
+  CloseClipboard();
+  if (!got) return;
+  const std::size_t br = text.find_first_of(u"\r\n");
+  TypeMasked(br == String::npos ? text : text.substr(0, br));
+}
+
+void TCustomMaskEdit::KeyDown(rtl::Word& key, TShiftState shift) {
+  if (!IsMasked()) return TCustomEdit::KeyDown(key, shift);
+  const bool sh = shift.Contains(ssShift), ctrl = shift.Contains(ssCtrl) && !shift.Contains(ssAlt);
+  const bool back = key == VK_BACK, del = key == VK_DELETE && !sh;
+  const bool cut = (key == VK_DELETE && sh) || (ctrl && !sh && key == 'X');
+  const bool paste = (key == VK_INSERT && sh) || (ctrl && !sh && key == 'V');
+  if (!back && !del && !cut && !paste) return TCustomEdit::KeyDown(key, shift);
+  TCustomControl::KeyDown(key, shift);
+  if (key == 0) return;
+  key = 0;
+  if (cut) return CutToClipboard();
+  if (paste) return PasteFromClipboard();
+  if (ReadOnly()) return;
+  if (SelLength() > 0) return BlankSelection();
+  String t = EditText();
+  const int caret = CaretPos();
+  const int pos = back ? mask_.PrevInput(caret) : mask_.NextInput(caret);
+  if (pos < 0 || pos >= mask_.Length()) return;
+  t[std::size_t(pos)] = mask_.Blank();
+  Apply(t, back ? pos : caret);
+}
+
+void TCustomMaskEdit::KeyPress(char16_t& key) {
+  if (!IsMasked()) return TCustomEdit::KeyPress(key);
+  TCustomControl::KeyPress(key);
+  if (key < 0x20) return;
+  TypeMasked(String(1, key));
+}
+
+void TCustomMaskEdit::Dispatch(TMessage& m) {
+  if (IsMasked()) {
+    switch (m.Msg) {
+      case WM_CUT: CutToClipboard(); return;
+      case WM_PASTE: PasteFromClipboard(); return;
+      case WM_CLEAR: if (!ReadOnly()) ClearSelection(); return;
+      default: break;
+    }
+  }
+  TCustomEdit::Dispatch(m);
+}
+
+}  // namespace forms

@@ -201,6 +201,57 @@ class TEdit : public TCustomEdit {
   explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
 };
 
+// ------------------------------------------------------------------ mask edit
+// The error of a mask edit left with a required position blank.
+class EDBEditError : public rtl::Exception {
+ public:
+  using rtl::Exception::Exception;
+};
+
+// An edit whose text follows an input mask (TEditMask): typed characters go
+// into the positions the mask allows and skip its literals, a position
+// refuses what its mask character does not take, Backspace and Delete blank
+// positions instead of closing the text up. EditText is what is shown (the
+// blank character in empty positions); Text is the value (blanks as spaces,
+// literals when the mask saves them). Leaving the edit after a change with a
+// required position blank raises EDBEditError and keeps the focus there.
+// Without a mask it is a plain edit.
+class TCustomMaskEdit : public TCustomEdit {
+ public:
+  explicit TCustomMaskEdit(TComponent* owner) : TCustomEdit(owner) {}
+
+  const String& EditMask() const { return editMask_; }
+  void SetEditMask(const String& v);
+  bool IsMasked() const { return !mask_.Empty(); }
+  const TEditMask& Mask() const { return mask_; }
+  String EditText() const { return TControl::Text(); }
+  String Text() const;
+  void SetText(const String& v) override;
+  // Raises EDBEditError, the caret on the first blank required position,
+  // when the text was changed and is not complete.
+  virtual void ValidateEdit();
+
+  void ClearSelection();
+  void CutToClipboard();
+  void PasteFromClipboard();
+
+  void Dispatch(TMessage& m) override;
+
+ protected:
+  void KeyDown(rtl::Word& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
+  void DoExit() override;
+
+ private:
+  // Shows edit text t with the caret at caret, as one undoable edit.
+  void Apply(const String& t, int caret);
+  // Types the characters from the caret on, skipping literals.
+  void TypeMasked(const String& chars);
+  void BlankSelection();
+  String editMask_;
+  TEditMask mask_;
+};
+
 // The in-place editor of a label (list and tree views): Enter commits,
 // Escape cancels, losing the focus commits; `done` learns which.
 class TInplaceEdit : public TCustomEdit {
@@ -270,6 +321,11 @@ class TCustomListBox : public TCustomControl {
   void SetItemIndex(int v);
   bool MultiSelect() const { return model_.MultiSelect(); }
   void SetMultiSelect(bool v);
+  // With MultiSelect: true (the default), a click selects one row and Shift
+  // and Ctrl extend the selection; false, a click or Space toggles one row
+  // and the arrow keys move only the caret.
+  bool ExtendedSelect() const { return extendedSelect_; }
+  void SetExtendedSelect(bool v) { extendedSelect_ = v; }
   bool Selected(int index) const { return model_.Selected(index); }
   void SetSelected(int index, bool v);
   int SelCount() const { return model_.MultiSelect() ? model_.SelCount() : -1; }
@@ -313,6 +369,7 @@ class TCustomListBox : public TCustomControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void DoEndDrag(TObject* target, int x, int y) override;
   void Resize() override;
   void CreateWnd() override;
   TRect InnerRect();
@@ -338,6 +395,7 @@ class TCustomListBox : public TCustomControl {
   String search_;
   win::DWORD searchTime_ = 0;
   bool dragging_ = false;
+  bool extendedSelect_ = true;
   TBorderStyle borderStyle_ = bsSingleBorder;
 };
 

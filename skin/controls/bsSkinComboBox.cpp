@@ -752,6 +752,26 @@ void TbsSkinCustomComboBox::MouseUp(forms::TMouseButton Btn, forms::TShiftState 
 
 void TbsSkinCustomComboBox::Dispatch(TMessage& M) {
   switch (M.Msg) {
+    // The inner edit's text colour follows the face: hot while the pointer is
+    // over the control (unless the edit has the focus, which keeps the hot
+    // colour anyway), grey while disabled.
+    case forms::CM_MOUSEENTER: case forms::CM_MOUSELEAVE: {
+      TLiveness Live = Liveness();
+      TbsSkinComboFace::Dispatch(M);
+      if (!Live.Alive()) return;
+      if (FEdit && FIndex != -1 && !IsEmptyRect(ActiveSkinRect) && !FEdit->Focused())
+        FEdit->Font()->SetColor(M.Msg == forms::CM_MOUSEENTER ? ActiveFontColor : FontColor);
+      return;
+    }
+    case forms::CM_ENABLEDCHANGED: {
+      TLiveness Live = Liveness();
+      TbsSkinComboFace::Dispatch(M);
+      if (!Live.Alive() || !FEdit) return;
+      if (!Enabled()) FEdit->Font()->SetColor(DisabledTextColor());
+      else FEdit->Font()->SetColor(FIndex == -1 ? FDefaultFont->Color() : FontColor);
+      Invalidate();
+      return;
+    }
     case forms::CM_TEXTCHANGED: {
       TLiveness Live = Liveness();
       TbsSkinComboFace::Dispatch(M);

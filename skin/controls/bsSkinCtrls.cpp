@@ -416,18 +416,45 @@ void TbsGraphicSkinControl::Paint() {
 }
 
 // ------------------------------------------------------------------ skin change walk
-void ChangeSkinDataOfControls(forms::TWinControl* Root, TbsSkinData* SD) {
-  for (int i = 0; i < Root->ControlCount(); ++i) {
-    TControl* C = Root->Controls(i);
-    if (auto* S = dynamic_cast<TbsSkinControl*>(C)) {
-      if (!SD || S->SkinData() == SD) S->ChangeSkinData();
-    } else if (auto* G = dynamic_cast<TbsGraphicSkinControl*>(C)) {
-      if (!SD || G->SkinData() == SD) G->ChangeSkinData();
-    } else if (auto* X = dynamic_cast<TbsSkinChangeable*>(C)) {
-      if (!SD || X->SkinData() == SD) X->ChangeSkinData();
-    }
-    if (auto* W = dynamic_cast<forms::TWinControl*>(C)) ChangeSkinDataOfControls(W, SD);
+namespace {
+
+// Calls Fn(control) for every skinned control of the tree bound to ASkinData
+// (any when nullptr), the root first, then the children in order.
+template <class Fn>
+void WalkSkinnedControls(TControl* C, TbsSkinData* ASkinData, Fn&& F) {
+  const forms::TLiveness Live = C->Liveness();
+  if (auto* S = dynamic_cast<TbsSkinControl*>(C)) {
+    if (!ASkinData || S->SkinData() == ASkinData) F(S);
+  } else if (auto* G = dynamic_cast<TbsGraphicSkinControl*>(C)) {
+    if (!ASkinData || G->SkinData() == ASkinData) F(G);
+  } else if (auto* X = dynamic_cast<TbsSkinChangeable*>(C)) {
+    if (!ASkinData || X->SkinData() == ASkinData) F(X);
   }
+  if (!Live.Alive()) return;
+  auto* W = dynamic_cast<forms::TWinControl*>(C);
+  if (!W) return;
+  // A control may add or remove children while it takes the skin (scroll
+  // bars, scrollers): walk what is there at each step; a child that went
+  // away leaves its place to the next one.
+  for (int i = 0; i < W->ControlCount(); ++i) {
+    TControl* Child = W->Controls(i);
+    const forms::TLiveness ChildLive = Child->Liveness();
+    WalkSkinnedControls(Child, ASkinData, F);
+    if (!Live.Alive()) return;
+    if (!ChildLive.Alive()) --i;
+  }
+}
+
+}  // namespace
+
+void BeforeChangeSkinDataOfControls(TControl* AControl, TbsSkinData* ASkinData) {
+  if (!AControl) return;
+  WalkSkinnedControls(AControl, ASkinData, [](auto* C) { C->BeforeChangeSkinData(); });
+}
+
+void ChangeSkinDataOfControls(TControl* AControl, TbsSkinData* ASkinData) {
+  if (!AControl) return;
+  WalkSkinnedControls(AControl, ASkinData, [](auto* C) { C->ChangeSkinData(); });
 }
 
 }  // namespace skin

@@ -302,7 +302,8 @@ class TbsGraphicSkinCustomControl : public TbsSkinCustomBase<TbsGraphicSkinContr
 };
 
 // A skinned control built on a framework control instead of the bases (labels,
-// splitter, link label, page control, list and tree views): how the skin-change walk reaches it.
+// splitter, bevel, link label, page control, list and tree views): how the
+// skin-change walk reaches it.
 class TbsSkinChangeable {
  public:
   virtual ~TbsSkinChangeable() = default;
@@ -312,8 +313,11 @@ class TbsSkinChangeable {
   virtual void BeforeChangeSkinData() {}
 };
 
-// Applies a skin change to every skinned control below Root (the form
-// frame's walk): those whose SkinData is SD, or all when SD is nullptr.
-void ChangeSkinDataOfControls(forms::TWinControl* Root, TbsSkinData* SD);
+// The skin-change walks of the form frame, over AControl first and then every
+// control below it (through windowed parents of any kind): each skinned
+// control whose SkinData is ASkinData, or every one when ASkinData is nullptr,
+// is told the skin is about to be cleared, or to take the changed skin.
+void BeforeChangeSkinDataOfControls(forms::TControl* AControl, TbsSkinData* ASkinData);
+void ChangeSkinDataOfControls(forms::TControl* AControl, TbsSkinData* ASkinData);
 
 }  // namespace skin

@@ -35,11 +35,15 @@ constexpr win::LRESULT HT_EDIT_LEFT_IMAGE = 104, HT_EDIT_RIGHT_IMAGE = 105;
 // frame at all. Set by the frame library; unset, every form counts as framed
 // without skin texts.
 extern TbsSkinData* (*FindFormFrameSkinData)(forms::TCustomForm* Form, bool* HasFrame);
+// Whether a form is an MDI child (its menus then open through the main
+// form's frame): its form style, or what its frame makes of it once the
+// frame library is in.
+extern bool (*IsMDIChildForm)(forms::TCustomForm* Form);
 
 using TbsOnEditCancelMode = std::function<void(forms::TControl* C)>;
 
 // ------------------------------------------------------------------ edit base
-class TbsCustomEdit : public forms::TCustomEdit {
+class TbsCustomEdit : public forms::TCustomMaskEdit {
  public:
   explicit TbsCustomEdit(TComponent* AOwner);
   ~TbsCustomEdit() override;

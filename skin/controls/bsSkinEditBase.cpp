@@ -11,7 +11,12 @@ using namespace win;
 
 TbsSkinData* (*FindFormFrameSkinData)(forms::TCustomForm* Form, bool* HasFrame) = nullptr;
 
-TbsCustomEdit::TbsCustomEdit(TComponent* AOwner) : forms::TCustomEdit(AOwner) {
+namespace {
+bool FormStyleIsMDIChild(forms::TCustomForm* Form) { return Form->FormStyle() == forms::fsMDIChild; }
+}  // namespace
+bool (*IsMDIChildForm)(forms::TCustomForm* Form) = FormStyleIsMDIChild;
+
+TbsCustomEdit::TbsCustomEdit(TComponent* AOwner) : forms::TCustomMaskEdit(AOwner) {
   SetBorderStyle(forms::bsNoBorder);
 }
 
@@ -21,17 +26,17 @@ void TbsCustomEdit::SetReadOnly(bool Value) {
   FReadOnly = Value;
   // The text model refuses every change while read-only; caret, selection
   // and copying are unaffected.
-  forms::TCustomEdit::SetReadOnly(Value);
+  forms::TCustomMaskEdit::SetReadOnly(Value);
 }
 
 void TbsCustomEdit::SetEditTransparent(bool Value) {
   FEditTransparent = Value;
-  forms::TCustomEdit::Invalidate();
+  forms::TCustomMaskEdit::Invalidate();
 }
 
 void TbsCustomEdit::PaintBackground(HDC DC, const TRect& Client) {
   if (!FEditTransparent || !Parent()) {
-    forms::TCustomEdit::PaintBackground(DC, Client);
+    forms::TCustomMaskEdit::PaintBackground(DC, Client);
     return;
   }
   // What the parent shows beneath the edit, the text drawn over it.
@@ -43,7 +48,7 @@ void TbsCustomEdit::RefreshEdit() {
 }
 
 void TbsCustomEdit::Change() {
-  forms::TCustomEdit::Change();
+  forms::TCustomMaskEdit::Change();
   RefreshEdit();
 }
 
@@ -72,43 +77,43 @@ void TbsCustomEdit::Dispatch(TMessage& M) {
         return;
       }
       if (FReadOnly) return;
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       return;
     }
     case WM_KEYDOWN:
       if (M.WParam == VK_DELETE && FReadOnly) return;
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       RefreshEdit();
       return;
     case WM_CUT: case WM_PASTE: case WM_CLEAR: case WM_UNDO:
       if (FReadOnly) return;
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       RefreshEdit();
       return;
     case WM_SETTEXT: case WM_MOVE: case WM_KILLFOCUS:
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       RefreshEdit();
       return;
     case WM_SETFOCUS:
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       RefreshEdit();
       if (AutoSelect()) SelectAll();
       return;
     case WM_LBUTTONDOWN:
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       FDown = true;
       RefreshEdit();
       return;
     case WM_LBUTTONUP:
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       FDown = false;
       return;
     case WM_MOUSEMOVE:
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       if (FDown) RefreshEdit();
       return;
     case forms::CM_CANCELMODE:
-      forms::TCustomEdit::Dispatch(M);
+      forms::TCustomMaskEdit::Dispatch(M);
       if (OnEditCancelMode) OnEditCancelMode(reinterpret_cast<forms::TControl*>(M.LParam));
       return;
     case MSG_SKIN_MENU_COMMAND_DONE:
@@ -119,7 +124,7 @@ void TbsCustomEdit::Dispatch(TMessage& M) {
       ShowContextMenu(M);
       return;
   }
-  forms::TCustomEdit::Dispatch(M);
+  forms::TCustomMaskEdit::Dispatch(M);
 }
 
 void TbsCustomEdit::ShowContextMenu(TMessage& M) {
@@ -131,6 +136,12 @@ void TbsCustomEdit::ShowContextMenu(TMessage& M) {
   TbsResourceStrData* Texts = FrameSkin ? FrameSkin->ResourceStrData() : nullptr;
 
   FSysPopupMenu = new TbsSkinPopupMenu(this);
+  // The menu opens through the frame of the edit's form; an MDI child's
+  // menus open through the main form's frame.
+  forms::TCustomForm* MenuForm = Form;
+  if (Form && IsMDIChildForm && IsMDIChildForm(Form) && forms::Application && forms::Application->MainForm())
+    MenuForm = forms::Application->MainForm();
+  FSysPopupMenu->ComponentForm = MenuForm;
   const int SelStartNow = SelStart(), SelEnd = SelStart() + SelLength();
   const bool HasSelection = SelStartNow < SelEnd;
   const bool AllSelected = SelStartNow == 0 && SelEnd == int(Text().size());
@@ -182,8 +193,9 @@ void TbsCustomEdit::ShowContextMenu(TMessage& M) {
   }
   M.Result = 1;
   if (!HasFrame) return;  // no frame to show a skin menu: nothing opens
+  // Only a frame with skin data shows it (Popup2 needs the skin).
   FSysPopupMenu->SetPopupComponent(this);
-  FSysPopupMenu->Popup(X, Y);
+  FSysPopupMenu->Popup2(this, X, Y);
 }
 
 }  // namespace skin

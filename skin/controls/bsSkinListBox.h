@@ -95,7 +95,8 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   void SetSorted(bool Value);
   bool AutoComplete() const;
   void SetAutoComplete(bool Value);
-  bool ExtandedSelect = true;
+  bool ExtandedSelect() const { return ListBox->ExtendedSelect(); }
+  void SetExtandedSelect(bool Value) { ListBox->SetExtendedSelect(Value); }
   int Columns() const { return FColumns; }
   void SetColumns(int Value);
   int TopIndex() const;
@@ -111,6 +112,19 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   void SetListBoxTabStop(bool Value) { ListBox->SetTabStop(Value); }
   forms::TPopupMenu* ListBoxPopupMenu() const { return ListBox->PopupMenu(); }
   void SetListBoxPopupMenu(forms::TPopupMenu* Value) { ListBox->SetPopupMenu(Value); }
+  // Dragging from and onto the inner list: its drag settings and its own
+  // drag events (their Sender and Source are inner lists; SkinListBox leads
+  // back to the skinned list box).
+  forms::TDragMode ListBoxDragMode() const { return ListBox->DragMode(); }
+  void SetListBoxDragMode(forms::TDragMode Value) { ListBox->SetDragMode(Value); }
+  forms::TDragKind ListBoxDragKind() const { return ListBox->DragKind(); }
+  void SetListBoxDragKind(forms::TDragKind Value) { ListBox->SetDragKind(Value); }
+  forms::TCursor ListBoxDragCursor() const { return ListBox->DragCursor(); }
+  void SetListBoxDragCursor(forms::TCursor Value) { ListBox->SetDragCursor(Value); }
+  forms::TDragDropEvent& OnListBoxDragDrop() { return ListBox->OnDragDrop; }
+  forms::TDragOverEvent& OnListBoxDragOver() { return ListBox->OnDragOver; }
+  forms::TStartDragEvent& OnListBoxStartDrag() { return ListBox->OnStartDrag; }
+  forms::TEndDragEvent& OnListBoxEndDrag() { return ListBox->OnEndDrag; }
   bool GetSelected(int Index) const;
   int ItemAtPos(TPoint Pos, bool Existing) const;
   TRect ItemRect(int Index) const;

@@ -68,64 +68,6 @@ void TbsSkinCustomTabSheet::Dispatch(TMessage& M) {
   TTabSheet::Dispatch(M);
 }
 
-// ------------------------------------------------------------------ scroller
-TbsSkinTabScroller::TbsSkinTabScroller(TComponent* AOwner) : TbsSkinControl(AOwner) {
-  FSkinDataName = u"hupdown";
-  SetBounds(0, 0, 40, 20);
-}
-
-void TbsSkinTabScroller::SetPosition(int Value) {
-  Value = std::clamp(Value, Min, std::max(Min, Max));
-  if (Value == FPosition) return;
-  FPosition = Value;
-  Invalidate();
-  if (OnChange) OnChange(this);
-}
-
-void TbsSkinTabScroller::DrawButtons(TBitmap* B, TColor Face, TColor Frame, TColor Arrow) {
-  gdi::TCanvas* C = B->Canvas();
-  const int H = Width() / 2;
-  const TRect Halves[2] = {{0, 0, H, Height()}, {H, 0, Width(), Height()}};
-  for (int i = 0; i < 2; ++i) {
-    const bool Down = FPressed == (i == 0 ? -1 : 1);
-    C->Brush()->SetColor(Down ? TColor(0xB59385) : Face);
-    C->FillRect(Halves[i]);
-    C->Brush()->SetColor(Down ? gdi::clNavy : Frame);
-    C->FrameRect(Halves[i]);
-    const bool Enabled = i == 0 ? FPosition > Min : FPosition < Max;
-    DrawArrow(C, Halves[i], Enabled ? Arrow : gdi::clBtnShadow, i == 0 ? 1 : 2);
-  }
-}
-
-void TbsSkinTabScroller::CreateControlDefaultImage(TBitmap* B) {
-  DrawButtons(B, gdi::clBtnFace, gdi::clBtnShadow, gdi::clBtnText);
-}
-
-void TbsSkinTabScroller::CreateControlSkinImage(TBitmap* B) {
-  const TbsSkinColors& SC = FSD->SkinColors();
-  DrawButtons(B, SC.cBtnFace, SC.cBtnShadow, SC.cBtnText);
-}
-
-void TbsSkinTabScroller::MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) {
-  if (Button == forms::mbLeft) {
-    FPressed = ButtonAt(X);
-    Invalidate();
-  }
-  TbsSkinControl::MouseDown(Button, Shift, X, Y);
-}
-
-void TbsSkinTabScroller::MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) {
-  forms::TLiveness Live = Liveness();
-  if (Button == forms::mbLeft && FPressed != 0) {
-    const int Pressed = FPressed;
-    FPressed = 0;
-    Invalidate();
-    if (X >= 0 && Y >= 0 && X < Width() && Y < Height() && ButtonAt(X) == Pressed)
-      SetPosition(FPosition + Pressed * Increment);
-  }
-  if (Live.Alive()) TbsSkinControl::MouseUp(Button, Shift, X, Y);
-}
-
 // ------------------------------------------------------------------ page control
 TbsSkinPageControl::TbsSkinPageControl(TComponent* AOwner) : forms::TPageControl(AOwner) {
   FDefaultFont = std::make_unique<gdi::TFont>();
@@ -854,13 +796,17 @@ void TbsSkinPageControl::CloseActivePage() {
 // ---- the scroller
 void TbsSkinPageControl::CreateScroller() {
   if (FHideTabs || FSkinUpDown) return;
-  FSkinUpDown = new TbsSkinTabScroller(this);
+  // The skinned up-down in place of the native arrows: its own faces, hot
+  // look and repeat while an arrow is held.
+  FSkinUpDown = new TbsSkinUpDown(this);
   FSkinUpDown->SetBounds(0, 0, FDefaultItemHeight * 2, FDefaultItemHeight);
-  FSkinUpDown->Min = 0;
-  FSkinUpDown->Max = HiddenTabCount();
+  FSkinUpDown->SetMin(0);
+  FSkinUpDown->SetMax(HiddenTabCount());
   FSkinUpDown->SetPosition(ScrolledTabCount());
-  FSkinUpDown->Increment = 1;
+  FSkinUpDown->SetIncrement(1);
   FSkinUpDown->OnChange = [this](TObject* S) { ScrollerChange(S); };
+  FSkinUpDown->SetBounds(Width() - FSkinUpDown->Width(), FTabPosition == tpTop ? 0 : Height() - FSkinUpDown->Height(),
+                         FSkinUpDown->Width(), FSkinUpDown->Height());
   FSkinUpDown->SetSkinDataName(UpDown.empty() ? String(u"hupdown") : UpDown);
   FSkinUpDown->SetSkinData(FSD);
   FSkinUpDown->SetParent(this);
@@ -886,7 +832,7 @@ void TbsSkinPageControl::UpdateScroller() {
   else if (!FSkinUpDown)
     CreateScroller();
   if (!FSkinUpDown) return;
-  FSkinUpDown->Max = N;
+  FSkinUpDown->SetMax(N);
   FSkinUpDown->SetBounds(Width() - FSkinUpDown->Width(), FTabPosition == tpTop ? 0 : Height() - FSkinUpDown->Height(),
                          FSkinUpDown->Width(), FSkinUpDown->Height());
   FSkinUpDown->BringToFront();
@@ -894,16 +840,14 @@ void TbsSkinPageControl::UpdateScroller() {
 
 void TbsSkinPageControl::ScrollerChange(TObject*) {
   if (!FSkinUpDown) return;
-  FSkinUpDown->Max = HiddenTabCount();
+  FSkinUpDown->SetMax(HiddenTabCount());
   Perform(win::WM_HSCROLL, win::WPARAM(win::MAKELPARAM(SB_THUMBPOSITION, FSkinUpDown->Position())), 0);
 }
 
 void TbsSkinPageControl::UpdateScrollerPosition() {
   if (FSkinUpDown) {
-    FSkinUpDown->Max = HiddenTabCount();
-    auto Saved = std::move(FSkinUpDown->OnChange);
+    FSkinUpDown->SetMax(HiddenTabCount());
     FSkinUpDown->SetPosition(ScrolledTabCount());
-    FSkinUpDown->OnChange = std::move(Saved);
   }
   Invalidate();
 }

@@ -24,6 +24,7 @@
 #include "platform/forms/ExtCtrls.h"
 #include "platform/forms/ImgList.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinUpDown.h"
 
 namespace skin {
 
@@ -73,32 +74,6 @@ class TbsSkinCustomTabSheet : public forms::TTabSheet {
 class TbsSkinTabSheet : public TbsSkinCustomTabSheet {
  public:
   explicit TbsSkinTabSheet(TComponent* AOwner) : TbsSkinCustomTabSheet(AOwner) {}
-};
-
-// The scroller shown when single-line tabs do not fit: two arrow buttons
-// that step Position between Min and Max.
-class TbsSkinTabScroller : public TbsSkinControl {
- public:
-  explicit TbsSkinTabScroller(TComponent* AOwner);
-  int Min = 0;
-  int Max = 100;
-  int Increment = 1;
-  int Position() const { return FPosition; }
-  void SetPosition(int Value);
-  TNotifyEvent OnChange;
-  // The button half at X: -1 the left (back) one, 1 the right one.
-  int ButtonAt(int X) const { return X < Width() / 2 ? -1 : 1; }
-
- protected:
-  void CreateControlDefaultImage(TBitmap* B) override;
-  void CreateControlSkinImage(TBitmap* B) override;
-  void MouseDown(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
-  void MouseUp(forms::TMouseButton Button, forms::TShiftState Shift, int X, int Y) override;
-
- private:
-  void DrawButtons(TBitmap* B, TColor Face, TColor Frame, TColor Arrow);
-  int FPosition = 0;
-  int FPressed = 0;
 };
 
 class TbsSkinPageControl : public forms::TPageControl, public TbsSkinChangeable {
@@ -184,7 +159,7 @@ class TbsSkinPageControl : public forms::TPageControl, public TbsSkinChangeable 
   int ActiveTab() const { return FActiveTab; }
   int ActiveTabIndex() const { return FActiveTabIndex; }
   void UpdateHotTab(int X, int Y);
-  TbsSkinTabScroller* Scroller() const { return FSkinUpDown; }
+  TbsSkinUpDown* Scroller() const { return FSkinUpDown; }
   void UpdateScroller();
   void UpdateScrollerPosition();
   void CloseActivePage();
@@ -270,7 +245,7 @@ class TbsSkinPageControl : public forms::TPageControl, public TbsSkinChangeable 
   TbsSkinData* FSD = nullptr;
   String FSkinDataName = u"tab";
   int FIndex = -1;
-  TbsSkinTabScroller* FSkinUpDown = nullptr;
+  TbsSkinUpDown* FSkinUpDown = nullptr;
   std::unique_ptr<gdi::TFont> FDefaultFont;
   bool FUseSkinFont = true;
   int FDefaultItemHeight = 20;

@@ -236,12 +236,12 @@ class TbsSkinToolBar : public TbsSkinPanel, public TbsSkinContainerQuery, public
 enum TbsBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
 enum TbsBevelStyle { bsLowered, bsRaised };
 
-class TbsSkinBevel : public forms::TGraphicControl {
+class TbsSkinBevel : public forms::TGraphicControl, public TbsSkinChangeable {
  public:
   explicit TbsSkinBevel(TComponent* AOwner);
   ~TbsSkinBevel() override;
 
-  TbsSkinData* SkinData() const { return FSD; }
+  TbsSkinData* SkinData() const override { return FSD; }
   void SetSkinData(TbsSkinData* Value);
   String SkinDataName = u"bevel";
   bool DividerMode() const { return FDividerMode; }
@@ -253,7 +253,7 @@ class TbsSkinBevel : public forms::TGraphicControl {
   TColor LightColor, DarkColor;
   int SkinIndex() const { return FIndex; }
 
-  void ChangeSkinData();
+  void ChangeSkinData() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Notification(TComponent* AComponent, rtl::TOperation Operation) override;
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/win/WinApi.h"
+#include "skin/controls/bsSkinEdit.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/data/bsResourceStrData.h"
 #include "skin/forms/bsBusinessSkinForm.h"
@@ -189,39 +190,23 @@ void TbsBusinessSkinForm::LoadObjectHints() {
 }
 
 namespace {
-
-template <class Fn>
-void WalkControls(forms::TControl* C, Fn&& fn) {
-  fn(C);
-  auto* w = dynamic_cast<forms::TWinControl*>(C);
-  if (!w) return;
-  for (int i = 0; i < w->ControlCount(); ++i) WalkControls(w->Controls(i), fn);
+// The frame keeps a form's MDI role: the skinned edits ask it where their
+// context menus open.
+bool FrameFormIsMDIChild(forms::TCustomForm* Form) {
+  if (Form->FormStyle() == forms::fsMDIChild) return true;
+  TbsBusinessSkinForm* F = FindSkinFormComponent(Form);
+  return F && F->IsMDIChild();
 }
-
+[[maybe_unused]] const bool kMDIQueryInstalled = (IsMDIChildForm = FrameFormIsMDIChild, true);
 }  // namespace
 
+// One walk serves the frame and every other caller (bsSkinCtrls).
 void TbsBusinessSkinForm::BeforeChangeSkinDataWalk(TbsSkinData* ASkinData, forms::TControl* AControl) {
-  WalkControls(AControl, [ASkinData](forms::TControl* c) {
-    if (auto* s = dynamic_cast<TbsSkinControl*>(c)) {
-      if (!ASkinData || s->SkinData() == ASkinData) s->BeforeChangeSkinData();
-    } else if (auto* g = dynamic_cast<TbsGraphicSkinControl*>(c)) {
-      if (!ASkinData || g->SkinData() == ASkinData) g->BeforeChangeSkinData();
-    } else if (auto* x = dynamic_cast<TbsSkinChangeable*>(c)) {
-      if (!ASkinData || x->SkinData() == ASkinData) x->BeforeChangeSkinData();
-    }
-  });
+  BeforeChangeSkinDataOfControls(AControl, ASkinData);
 }
 
 void TbsBusinessSkinForm::ChangeSkinDataWalk(TbsSkinData* ASkinData, forms::TControl* AControl) {
-  WalkControls(AControl, [ASkinData](forms::TControl* c) {
-    if (auto* s = dynamic_cast<TbsSkinControl*>(c)) {
-      if (!ASkinData || s->SkinData() == ASkinData) s->ChangeSkinData();
-    } else if (auto* g = dynamic_cast<TbsGraphicSkinControl*>(c)) {
-      if (!ASkinData || g->SkinData() == ASkinData) g->ChangeSkinData();
-    } else if (auto* x = dynamic_cast<TbsSkinChangeable*>(c)) {
-      if (!ASkinData || x->SkinData() == ASkinData) x->ChangeSkinData();
-    }
-  });
+  ChangeSkinDataOfControls(AControl, ASkinData);
 }
 
 int TbsBusinessSkinForm::GetIndex(const String& AIDName) const {

@@ -166,5 +166,68 @@ TEST(EditBuffer, PasswordDisplayKeepsPositions) {
   EXPECT_EQ(U8(b.DisplayText(0)), U8(b.Text()));
 }
 
+// ------------------------------------------------------------------ input masks
+// The mask rules as a table: what the positions take, the empty text, how a
+// value is laid in and read back, and which blank fails the validation.
+TEST(EditMask, RulesOfTheMaskCharacters) {
+  struct Case {
+    const char16_t* mask;
+    const char16_t* empty;      // EmptyText
+    const char16_t* value;      // laid in by EditTextOf
+    const char16_t* editText;   // expected
+    const char16_t* readBack;   // ValueOf(editText)
+    int missing;                // FirstMissing(editText)
+  } cases[] = {
+      {u"000-0000;1;_", u"___-____", u"555-12a4", u"555-12_4", u"555-12 4", 6},
+      {u"000-0000;0;_", u"___-____", u"5551234", u"555-1234", u"5551234", -1},
+      {u"000-0000", u"___-____", u"555-1234", u"555-1234", u"555-1234", -1},  // literals saved by default
+      {u">LL<ll;1;*", u"****", u"abCD", u"ABcd", u"ABcd", -1},
+      {u">LL<ll;1;*", u"****", u"a", u"A***", u"A   ", 1},  // ll optional, the second L not
+      {u"\\L0;1;_", u"L_", u"L7", u"L7", u"L7", -1},            // an escaped mask character is a literal
+      {u"99/99;1; ", u"  /  ", u"1", u"1 /  ", u"1 /  ", -1},     // a space as the blank
+      {u"#9;1;_", u"__", u"-5", u"-5", u"-5", -1},
+      {u"#9;1;_", u"__", u"5-", u"5_", u"5 ", -1},                 // 9 takes no sign
+      {u"(999)_000;0;_", u"(___) ___", u"12345", u"(123) 45_", u"12345 ", 8},  // _ a literal space
+      {u"!90:00;1;_", u"__:__", u"1:30", u"1_:0_", u"1 :0 ", 1},   // ! changes nothing here
+      {u"AaCc;1;_", u"____", u"x1?", u"x1?_", u"x1? ", -1},
+      {u"AaCc;1;_", u"____", u"?", u"____", u"    ", 0},           // A takes letters and digits only
+      {u"Ll\\;;1;_", u"__;", u"ab;", u"ab;", u"ab;", -1},          // an escaped semicolon stays in the mask
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(rtl::StringToUtf8(c.mask) + " <- " + rtl::StringToUtf8(c.value));
+    TEditMask m(c.mask);
+    EXPECT_FALSE(m.Empty());
+    EXPECT_EQ(m.EmptyText(), c.empty);
+    const rtl::String t = m.EditTextOf(c.value);
+    EXPECT_EQ(t, c.editText);
+    EXPECT_EQ(m.ValueOf(t), c.readBack);
+    EXPECT_EQ(m.FirstMissing(t), c.missing);
+  }
+}
+
+TEST(EditMask, PositionsCaseAndFields) {
+  TEditMask m(u">L<l0-0;0;*");
+  EXPECT_EQ(m.Blank(), u'*');
+  EXPECT_FALSE(m.SaveLiterals());
+  EXPECT_EQ(m.Length(), 5);
+  EXPECT_TRUE(m.IsLiteral(3));
+  EXPECT_EQ(m.NextInput(3), 4);
+  EXPECT_EQ(m.PrevInput(4), 2);
+  EXPECT_EQ(m.PrevInput(0), -1);
+  EXPECT_EQ(m.NextInput(5), 5);
+  char16_t ch = u'q';
+  EXPECT_TRUE(m.Accept(0, ch));
+  EXPECT_EQ(ch, u'Q');
+  ch = u'Q';
+  EXPECT_TRUE(m.Accept(1, ch));
+  EXPECT_EQ(ch, u'q');
+  ch = u'7';
+  EXPECT_FALSE(m.Accept(0, ch));
+  EXPECT_FALSE(m.Accept(3, ch)) << "a literal takes no input";
+  EXPECT_TRUE(TEditMask(u"").Empty());
+  EXPECT_TRUE(TEditMask(u";1;_").Empty());
+}
+
 }  // namespace
 }  // namespace forms
+

@@ -264,6 +264,68 @@ TEST_F(StdCtrls, EditDefaultContextMenuFollowsTheState) {
 }
 
 // ------------------------------------------------------------------ memo
+// A mask edit: typing fills the positions and skips literals, refused
+// characters leave the text, Backspace and Delete blank positions, the
+// value leaves blanks as spaces, leaving it incomplete keeps the focus.
+TEST_F(StdCtrls, MaskEditTypingDeletingAndValidation) {
+  auto* e = Make<TCustomMaskEdit>(form, 10, 10, 200, 21);
+  auto* other = Make<TEdit>(form, 10, 40, 200, 21);
+  e->SetEditMask(u"000-00;1;_");
+  EXPECT_EQ(e->EditText(), u"___-__");
+  EXPECT_EQ(e->MaxLength(), 6);
+  e->SetFocus();
+  Pump();
+  e->SetSelStart(0);
+  Type(u"12a3");
+  EXPECT_EQ(e->EditText(), u"123-__") << "a letter is refused; the caret steps over the literal";
+  EXPECT_EQ(e->SelStart(), 4);
+  Type(u"45");
+  EXPECT_EQ(e->Text(), u"123-45");
+  Key(VK_BACK);
+  EXPECT_EQ(e->EditText(), u"123-4_");
+  Key(VK_HOME);
+  Key(VK_DELETE);
+  EXPECT_EQ(e->EditText(), u"_23-4_") << "Delete blanks, nothing moves up";
+  EXPECT_EQ(e->Text(), u" 23-4 ") << "blanks read as spaces";
+  try {
+    e->ValidateEdit();
+    ADD_FAILURE() << "an incomplete text is an error";
+  } catch (const EDBEditError& x) {
+    EXPECT_EQ(x.Message(), u"Invalid input value.  Use escape key to abandon changes");
+  }
+  EXPECT_EQ(e->SelStart(), 0) << "the caret goes to the first blank required position";
+
+  std::vector<std::string> errors;
+  Application->OnException = [&](TObject*, const std::exception&) { errors.push_back("error"); };
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(e->Focused()) << "the focus stays until the text is complete";
+  Type(u"9");
+  EXPECT_EQ(e->EditText(), u"923-4_");
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(errors.size(), 2u) << "the last position is required too";
+  EXPECT_FALSE(other->Focused());
+  e->SetSelStart(5);
+  Type(u"0");
+  other->SetFocus();
+  Pump();
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(errors.size(), 2u) << "complete: no error";
+  Application->OnException = nullptr;
+
+  e->SetFocus();
+  Pump();
+  e->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(e->EditText(), u"___-__") << "a cleared selection keeps the literals";
+  e->SetText(u"987-65");
+  EXPECT_EQ(e->EditText(), u"987-65");
+  e->SetEditMask(u"");
+  EXPECT_EQ(e->Text(), u"987-65") << "without a mask a plain edit";
+}
+
 TEST_F(StdCtrls, MemoLinesEnterArrowsAndLineBreaks) {
   auto* m = Make<TMemo>(form, 10, 10, 200, 120);
   m->Lines()->Add(u"first");

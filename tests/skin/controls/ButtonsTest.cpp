@@ -3,6 +3,7 @@
 #include "skin/controls/bsSkinButtons.h"
 #include "skin/controls/bsSkinMenuIntf.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -287,6 +288,7 @@ TEST_F(SkinControlsTest, ButtonMorphStepsOnTheFakeClock) {
 
 TEST_F(SkinControlsTest, ButtonSkinChangeProtocol) {
   auto& s = Skin(true);
+  FrameOf(form);  // the frame's own look is in place before the pointer enters
   auto* b = Make<TbsSkinButton>(form, 10, 10, 75, 25);
   b->SetSkinData(&s);
   Enter(b);
@@ -294,7 +296,7 @@ TEST_F(SkinControlsTest, ButtonSkinChangeProtocol) {
   ASSERT_EQ(b->MorphKf(), 1.0);
   b->BeforeChangeSkinData();
   EXPECT_EQ(b->SkinIndex(), -1);
-  ChangeSkinDataOfControls(form, &s);
+  SendSkinChange(form, &s);
   EXPECT_EQ(b->MorphKf(), 1.0) << "hot over a skin change: factor 1 at once";
   EXPECT_FALSE(b->Morphing());
   b->RefreshButton();

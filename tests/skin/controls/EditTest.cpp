@@ -6,7 +6,9 @@
 #include "platform/forms/StdCtrls.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/data/bsResourceStrData.h"
+#include "skin/forms/bsBusinessSkinForm.h"
 #include "tests/skin/controls/EditsTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -60,16 +62,23 @@ class EditTest : public EditsTest {
   // The frame's menu engine as the edit's menu finds it: records the menu.
   struct RecordingEngine : skin::TbsSkinMenuEngine {
     TPopupMenu* shown = nullptr;
+    forms::TControl* control = nullptr;
     win::POINT at{};
+    TbsSkinData* menuSkin = nullptr;  // the frame's skin data; none: the edit's menu stays shut
     void CloseSkinMenu() override {}
-    void PopupSkinMenu(skin::TbsSkinPopupMenu* m, rtl::TRect r, bool, forms::TControl*) override {
+    void PopupSkinMenu(skin::TbsSkinPopupMenu* m, rtl::TRect r, bool, forms::TControl* c) override {
       shown = m;
+      control = c;
       at = {r.Left, r.Top};
     }
+    TbsSkinData* MenusSkinData() override { return menuSkin; }
   };
+  TbsSkinData frameSkinData{nullptr};
+  bool frameHasSkin = true;
   TPopupMenu* ContextMenu(forms::TWinControl* c, int x, int y, win::POINT* at = nullptr) {
     static RecordingEngine engine;
     engine = RecordingEngine{};
+    engine.menuSkin = frameHasSkin ? &frameSkinData : nullptr;
     auto* previous = skin::FindSkinMenuEngine;
     skin::FindSkinMenuEngine = [](skin::TbsSkinPopupMenu*) -> skin::TbsSkinMenuEngine* { return &engine; };
     // A plain popup menu assigned to the edit opens through the framework.
@@ -206,11 +215,11 @@ TEST_F(EditTest, FormSkinChangeWalkReachesSkinnedEdits) {
   inner->SetSkinData(&s);
   EXPECT_NE(inner->SkinIndex(), -1);
   s.Empty = true;  // the skin is being replaced
-  ChangeSkinDataOfControls(form, &s);
+  SendSkinChange(form, &s);
   EXPECT_EQ(e->SkinIndex(), -1);
   EXPECT_EQ(inner->SkinIndex(), -1);
   s.Empty = false;
-  ChangeSkinDataOfControls(form, &s);
+  SendSkinChange(form, &s);
   EXPECT_NE(inner->SkinIndex(), -1);
   EXPECT_EQ(inner->Height(), 20);
 }
@@ -315,6 +324,63 @@ TEST_F(EditTest, ContextMenuTextsFramesAndPosition) {
   framed = false;
   EXPECT_EQ(ContextMenu(e, 50, 50), nullptr);
   s.SetResourceStrData(nullptr);
+}
+
+// The context menu opens with the edit as its popup control, only through a
+// frame that has skin data, and for an edit on an MDI child through the main
+// form's frame.
+TEST_F(EditTest, ContextMenuNeedsAFrameSkinAndAnMdiChildUsesTheMainForm) {
+  auto* e = MakeEdit(200, u"hello");
+  auto* previous = FindFormFrameSkinData;
+  FindFormFrameSkinData = [](forms::TCustomForm*, bool* has) -> TbsSkinData* {
+    *has = true;  // a frame, its skin data not the point here
+    return nullptr;
+  };
+  frameHasSkin = false;
+  EXPECT_EQ(ContextMenu(e, 50, 50), nullptr) << "a frame without skin data shows no edit menu";
+  frameHasSkin = true;
+  TPopupMenu* m = ContextMenu(e, 50, 50);
+  ASSERT_NE(m, nullptr);
+  auto* sm = static_cast<TbsSkinPopupMenu*>(m);
+  EXPECT_EQ(sm->ComponentForm, form);
+  EXPECT_EQ(sm->SkinData, &frameSkinData) << "the frame's skin";
+  EXPECT_EQ(sm->PopupPoint(), (rtl::TPoint{50, 50}));
+
+  TForm* mainForm = forms::Application->CreateForm<TForm>();
+  mainForm->SetBounds(0, 0, 500, 400);
+  (new TbsBusinessSkinForm(mainForm))->SetMDIStyle(forms::fsMDIForm);
+  auto* child = new TForm(forms::Application);
+  child->SetBounds(0, 0, 300, 200);
+  child->AfterConstruction();
+  auto* childFrame = new TbsBusinessSkinForm(child);
+  childFrame->SetMDIStyle(forms::fsMDIChild);
+  ASSERT_TRUE(childFrame->IsMDIChild());
+  mainForm->Show();
+  child->Show();
+  Pump();
+  auto* ce = Make<TbsSkinEdit>(child, 10, 10, 100, 20);
+  Pump();
+  m = ContextMenu(ce, -1, -1);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(static_cast<TbsSkinPopupMenu*>(m)->ComponentForm, mainForm) << "an MDI child's menu: the main form";
+  FindFormFrameSkinData = previous;
+}
+
+// The edit base is a mask edit: the mask takes what is typed.
+TEST_F(EditTest, EditMaskTakesTheTypedText) {
+  auto* e = MakeEdit();
+  e->SetEditMask(u"00:00;1;_");
+  EXPECT_EQ(e->EditText(), u"__:__");
+  Focus(e);
+  e->SetSelStart(0);
+  Type(u"1x245");
+  EXPECT_EQ(e->Text(), u"12:45") << "the letter is refused, the colon skipped";
+  e->SetReadOnly(true);
+  e->SetSelStart(0);
+  Type(u"9");
+  win::headless::PressKey(win::VK_BACK);
+  Pump();
+  EXPECT_EQ(e->Text(), u"12:45") << "read-only refuses typing into the mask";
 }
 
 // ---- skinned edit

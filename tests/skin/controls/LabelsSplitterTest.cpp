@@ -5,6 +5,7 @@
 #include "skin/controls/bsSkinPanels.h"
 #include "skin/controls/bsSkinSplitter.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -227,7 +228,7 @@ TEST_F(LabelsSplitterTest, SkinChangeWalkReachesLabelsAndSplitters) {
   t->SetSkinData(&s);
   sp->SetSkinData(&s);
   s.CtrlList.erase(s.CtrlList.begin());  // "stdlabel" goes; every index moves
-  ChangeSkinDataOfControls(form, &s);
+  SendSkinChange(form, &s);
   EXPECT_EQ(l->SkinIndex(), -1);
   EXPECT_EQ(t->SkinIndex(), -1);
   EXPECT_EQ(sp->SkinIndex(), 0);

@@ -12,6 +12,7 @@
 #include "platform/shell/SystemServices.h"
 #include "skin/controls/bsSkinLinkLabel.h"
 #include "tests/skin/controls/PagesTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -181,10 +182,10 @@ TEST_F(LinkLabelTest, SkinChangeWalkAndSkinRemoval) {
   auto* l = MakeLabel(true);
   EXPECT_GE(l->SkinIndex(), 0);
   sd->Empty = true;
-  ChangeSkinDataOfControls(form, sd.get());
+  SendSkinChange(form, sd.get());
   EXPECT_EQ(l->SkinIndex(), -1);
   sd->Empty = false;
-  ChangeSkinDataOfControls(form, sd.get());
+  SendSkinChange(form, sd.get());
   EXPECT_GE(l->SkinIndex(), 0);
   sd.reset();  // the label forgets the freed skin
   EXPECT_EQ(l->SkinData(), nullptr);

@@ -210,6 +210,107 @@ TEST_F(ListBoxTest, ColumnsScrollWithAHorizontalBar) {
   }
 }
 
+// An item dragged from one skinned list box to another: the inner lists'
+// drag events in order, the drop handler moves the row.
+TEST_F(ListBoxTest, DraggingARowToAnotherListMovesIt) {
+  TbsSkinData& s = ListSkin();
+  auto* from = List(4);
+  auto* to = List(1);
+  to->SetLeft(200);
+  from->SetSkinData(&s);
+  to->SetSkinData(&s);
+  from->SetListBoxDragMode(forms::dmAutomatic);
+  EXPECT_EQ(from->ListBox->DragMode(), forms::dmAutomatic);
+  std::vector<std::string> events;
+  auto outer = [](rtl::TObject* o) { return static_cast<TbsListBox*>(o)->SkinListBox; };
+  from->OnListBoxStartDrag() = [&](rtl::TObject* sender, forms::TDragObject*&) {
+    events.push_back(outer(sender) == from ? "start" : "start?");
+  };
+  to->OnListBoxDragOver() = [&](rtl::TObject*, rtl::TObject* src, int, int, forms::TDragState st, bool& accept) {
+    if (st == forms::dsDragEnter) events.push_back("enter");
+    accept = src == from->ListBox;
+  };
+  to->OnListBoxDragDrop() = [&](rtl::TObject* sender, rtl::TObject* src, int x, int y) {
+    events.push_back("drop");
+    TbsSkinCustomListBox* source = outer(src);
+    TbsSkinCustomListBox* target = outer(sender);
+    const int i = source->ItemIndex();
+    int at = target->ItemAtPos({x, y}, true);
+    if (at < 0) at = target->Items()->Count();
+    target->Items()->Insert(at, source->Items()->Get(i));
+    source->Items()->Delete(i);
+  };
+  from->OnListBoxEndDrag() = [&](rtl::TObject*, rtl::TObject* t, int, int) {
+    events.push_back(t == to->ListBox ? "end dropped" : "end");
+  };
+  TbsListBox* a = from->ListBox;
+  const rtl::TRect r = a->ItemRect(2);
+  const win::POINT p = a->ClientToScreen({r.Left + 10, r.Top + 5});
+  win::headless::MouseMove(p);
+  win::headless::MouseDown(p);
+  Pump();
+  EXPECT_EQ(from->ItemIndex(), 2) << "the press selects the row it drags";
+  win::headless::MouseMove({p.X + 20, p.Y});
+  Pump();
+  win::headless::MouseMove(Scr(to->ListBox, 20, 40));
+  Pump();
+  EXPECT_EQ(win::GetCursor(), win::LoadCursorW(nullptr, win::IDC_DRAG));
+  win::headless::MouseUp(Scr(to->ListBox, 20, 40));
+  Pump();
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "enter", "drop", "end dropped"}));
+  EXPECT_EQ(from->Items()->Count(), 3);
+  EXPECT_EQ(from->Items()->IndexOf(u"item 2"), -1);
+  ASSERT_EQ(to->Items()->Count(), 2);
+  EXPECT_EQ(to->Items()->Get(1), u"item 2");
+}
+
+// ExtandedSelect off in a multi-select list: clicks and Space toggle single
+// rows, Shift adds no range, arrows move only the caret.
+TEST_F(ListBoxTest, ExtandedSelectOffTogglesRows) {
+  auto* l = List(6, 200);  // every row in view
+  l->SetMultiSelect(true);
+  auto Row = [&](int i) {
+    const rtl::TRect r = l->ListBox->ItemRect(i);
+    return l->ListBox->ClientToScreen({r.Left + 10, r.Top + 5});
+  };
+  auto Selection = [&] {
+    std::vector<int> v;
+    for (int i = 0; i < l->Items()->Count(); ++i)
+      if (l->GetSelected(i)) v.push_back(i);
+    return v;
+  };
+  EXPECT_TRUE(l->ExtandedSelect());
+  Click(Row(1));
+  win::headless::KeyDown(win::VK_SHIFT);
+  Click(Row(3));
+  win::headless::KeyUp(win::VK_SHIFT);
+  Pump();
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 2, 3})) << "extended: Shift selects a range";
+
+  l->SetExtandedSelect(false);
+  EXPECT_FALSE(l->ListBox->ExtendedSelect());
+  win::headless::AdvanceClock(1000);
+  Click(Row(5));
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 2, 3, 5})) << "a click adds the row";
+  win::headless::AdvanceClock(1000);
+  Click(Row(2));
+  EXPECT_EQ(Selection(), (std::vector<int>{1, 3, 5})) << "and takes a selected one away";
+  win::headless::KeyDown(win::VK_SHIFT);
+  win::headless::AdvanceClock(1000);
+  Click(Row(0));
+  win::headless::KeyUp(win::VK_SHIFT);
+  Pump();
+  EXPECT_EQ(Selection(), (std::vector<int>{0, 1, 3, 5})) << "Shift adds no range";
+  win::headless::PressKey(win::VK_DOWN);
+  win::headless::PressKey(win::VK_DOWN);
+  Pump();
+  EXPECT_EQ(l->ItemIndex(), 2) << "the caret moved";
+  EXPECT_EQ(Selection(), (std::vector<int>{0, 1, 3, 5})) << "the selection did not";
+  win::headless::PressKey(win::VK_SPACE, u" ");
+  Pump();
+  EXPECT_EQ(Selection(), (std::vector<int>{0, 1, 2, 3, 5}));
+}
+
 // ------------------------------------------------------------------ edit style
 class EditStyleTest : public ListsTest {
  protected:
@@ -276,6 +377,36 @@ TEST_F(EditStyleTest, TypingChangesTextAndArrowsStep) {
   EXPECT_FALSE(c->IsPopupVisible());
   EXPECT_EQ(c->Edit()->Text(), u"delta");
   EXPECT_EQ(c->Edit()->SelLength(), 5);
+}
+
+// The inner edit's text colour: the skin's font colour, the hot one while the
+// pointer is over the combo box, the disabled one while it is disabled; the
+// default font's colour without a skin.
+TEST_F(EditStyleTest, InnerEditColourFollowsHoverAndDisable) {
+  TbsSkinData& s = ListSkin();
+  auto* c = Combo();
+  c->SetStyle(bscbEditStyle);
+  c->SetSkinData(&s);
+  Pump();
+  ASSERT_NE(c->Edit(), nullptr);
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x111111);
+  const rtl::TRect b = c->Button.R;
+  win::headless::MouseMove(Scr(c, (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2));
+  Pump();
+  ASSERT_TRUE(c->MouseInControl());
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x222222) << "hot";
+  win::headless::MouseMove(Scr(c, c->Width() + 40, c->Height() + 40));
+  Pump();
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x111111) << "back to normal on leaving";
+  c->SetEnabled(false);
+  EXPECT_EQ(c->Edit()->Font()->Color(), gdi::clGrayText) << "the skin has no \"edit\" colours";
+  c->SetEnabled(true);
+  EXPECT_EQ(c->Edit()->Font()->Color(), 0x111111);
+  c->SetSkinData(nullptr);
+  c->ChangeSkinData();
+  c->SetEnabled(false);
+  c->SetEnabled(true);
+  EXPECT_EQ(c->Edit()->Font()->Color(), c->DefaultFont()->Color()) << "plain look: the default font's colour";
 }
 
 TEST_F(EditStyleTest, AutoCompletionAtMostOncePer200Ms) {

@@ -6,6 +6,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "skin/controls/bsSkinListView.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -256,7 +257,7 @@ TEST_F(ListViewTest, SkinDecidesColoursAndFont_PlainUsesTheDefaults) {
 
   // The form's skin-change walk reaches the view.
   entry->BGColor = 0x00332211;
-  ChangeSkinDataOfControls(form, sd.get());
+  SendSkinChange(form, sd.get());
   EXPECT_EQ(lv->Color(), 0x00332211);
 
   // The skin data going away brings the plain look back at the next change.

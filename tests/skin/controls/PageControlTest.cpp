@@ -8,6 +8,7 @@
 #include "platform/rtl/Strings.h"
 #include "skin/controls/bsSkinPageControl.h"
 #include "tests/skin/controls/PagesTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -362,7 +363,7 @@ TEST_F(PageControlTest, ScrollerAppearsWhenTabsAreCutOff) {
   Pump();
   ASSERT_NE(pc->Scroller(), nullptr);
   EXPECT_EQ(pc->HiddenTabCount(), 2);
-  EXPECT_EQ(pc->Scroller()->Max, 2);
+  EXPECT_EQ(pc->Scroller()->Max(), 2);
   EXPECT_EQ(pc->Scroller()->Left() + pc->Scroller()->Width(), 250);
   EXPECT_EQ(pc->Scroller()->Top(), 0);
   // The right arrow scrolls one tab out on the left.
@@ -389,6 +390,71 @@ TEST_F(PageControlTest, ScrollerAppearsWhenTabsAreCutOff) {
   Pump();
   EXPECT_EQ(pc->Scroller(), nullptr);
   EXPECT_GT(Item(3).Top, Item(0).Top - 1);
+}
+
+// The tab scroller is the skinned up-down: its skin faces, its hot look, and
+// while an arrow is held a step after 500 ms, then every 100 ms; back on the
+// arrow after leaving it, every 50 ms.
+TEST_F(PageControlTest, ScrollerIsTheSkinnedUpDownAndRepeatsWhileHeld) {
+  TabSkin()->UpDown = u"hupdown";
+  auto ud = std::make_unique<TbsDataSkinUpDownControl>(u"hupdown");
+  ud->PictureIndex = 0;
+  ud->SkinRect = Square(0);
+  ud->DownButtonRect = {0, 0, 10, 20};
+  ud->UpButtonRect = {10, 0, 20, 20};
+  ud->ActiveUpButtonRect = {30, 0, 40, 20};  // the hot square
+  ud->ActiveDownButtonRect = {20, 0, 30, 20};
+  ud->DownUpButtonRect = {50, 0, 60, 20};  // the pressed square
+  ud->DownDownButtonRect = {40, 0, 50, 20};
+  sd->CtrlList.push_back(std::move(ud));
+  MakePages(10, 250, 200, 80);
+  pc->SetSkinData(sd.get());
+  Pump();
+  TbsSkinUpDown* sc = pc->Scroller();
+  ASSERT_NE(sc, nullptr);
+  EXPECT_EQ(sc->SkinDataName(), u"hupdown");
+  EXPECT_NE(sc->SkinIndex(), -1);
+  EXPECT_EQ(sc->Max(), pc->HiddenTabCount());
+  EXPECT_EQ(sc->Left() + sc->Width(), 250);
+  const TRect up = sc->Buttons[0].R;
+  EXPECT_EQ(up, (TRect{10, 0, 20, 20})) << "the skin's button places";
+
+  auto Shade = [&](int x, int y) { return Grab(sc).At(x, y); };
+  EXPECT_EQ(Shade(up.Left + 5, 10), Rgb(kNormal));
+  win::headless::MouseMove(Scr(sc, up.Left + 5, 10));
+  Pump();
+  EXPECT_TRUE(sc->Buttons[0].MouseIn);
+  EXPECT_EQ(Shade(up.Left + 5, 10), Rgb(kHot)) << "hot face";
+
+  win::headless::MouseDown(Scr(sc, up.Left + 5, 10));
+  Pump();
+  EXPECT_EQ(Shade(up.Left + 5, 10), Rgb(kDown)) << "pressed face";
+  Advance(490);
+  EXPECT_EQ(pc->ScrolledTabCount(), 0) << "nothing before 500 ms";
+  Advance(20);
+  EXPECT_EQ(pc->ScrolledTabCount(), 0) << "the wait ends without a step";
+  Advance(100);
+  EXPECT_EQ(pc->ScrolledTabCount(), 1);
+  Advance(100);
+  EXPECT_EQ(pc->ScrolledTabCount(), 2) << "then a tab every 100 ms";
+  EXPECT_EQ(sc->Position(), 2);
+
+  win::headless::MouseMove(Scr(sc, 5, 10));  // onto the other arrow: the repeat pauses
+  Pump();
+  Advance(300);
+  EXPECT_EQ(pc->ScrolledTabCount(), 2);
+  win::headless::MouseMove(Scr(sc, up.Left + 5, 10));
+  Pump();
+  Advance(55);
+  EXPECT_EQ(pc->ScrolledTabCount(), 3);
+  Advance(50);
+  EXPECT_EQ(pc->ScrolledTabCount(), 4) << "every 50 ms once back on the arrow";
+  win::headless::MouseUp(Scr(sc, up.Left + 5, 10));
+  Pump();
+  EXPECT_EQ(pc->ScrolledTabCount(), 5) << "the release over the arrow steps once more";
+  Advance(300);
+  EXPECT_EQ(pc->ScrolledTabCount(), 5);
+  EXPECT_LE(Item(5).Left, 2) << "the tabs scrolled with the scroller";
 }
 
 TEST_F(PageControlTest, WheelPagesThroughVisibleTabs) {
@@ -497,10 +563,10 @@ TEST_F(PageControlTest, SkinChangeWalkAndFreedSkin) {
   EXPECT_GE(pc->SkinIndex(), 0);
   EXPECT_EQ(Item(0).Bottom - Item(0).Top, 20);
   sd->Empty = true;
-  ChangeSkinDataOfControls(form, sd.get());
+  SendSkinChange(form, sd.get());
   EXPECT_EQ(pc->SkinIndex(), -1);
   sd->Empty = false;
-  ChangeSkinDataOfControls(form, sd.get());
+  SendSkinChange(form, sd.get());
   EXPECT_GE(pc->SkinIndex(), 0);
   sd.reset();
   EXPECT_EQ(pc->SkinData(), nullptr);

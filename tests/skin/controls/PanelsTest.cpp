@@ -1,5 +1,7 @@
+#include "platform/forms/ExtCtrls.h"
 #include "skin/controls/bsSkinPanels.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/skin/controls/SkinChangeTestUtil.h"
 
 namespace skinctltest {
 namespace {
@@ -168,6 +170,37 @@ TEST_F(SkinControlsTest, BevelEdgesAndDivider) {
   b->SetSkinData(nullptr);
   EXPECT_EQ(b->LightColor, gdi::clBtnHighlight);
   EXPECT_EQ(b->DarkColor, gdi::clBtnShadow);
+}
+
+// A skin change reaches a bevel through the form's frame, also when the bevel
+// sits on a tool bar inside a plain panel; one bound to another skin keeps its colours.
+TEST_F(SkinControlsTest, BevelFollowsASkinChangeSentThroughTheFrame) {
+  auto& s = Skin();
+  auto entry = std::make_unique<TbsDataSkinBevel>(u"bevel");
+  TbsDataSkinBevel* d = entry.get();
+  d->LightColor = 0x00FF00;
+  d->DarkColor = 0x0000FF;
+  s.CtrlList.push_back(std::move(entry));
+  auto* panel = Make<forms::TPanel>(form, 0, 0, 300, 100);
+  auto* bar = Make<TbsSkinToolBar>(panel, 0, 0, 300, 40);
+  bar->AdjustControls = false;
+  auto* b = Make<TbsSkinBevel>(bar, 10, 5, 60, 20);
+  auto* other = Make<TbsSkinBevel>(form, 10, 150, 60, 20);
+  TbsSkinData otherSkin(nullptr);
+  for (TbsSkinBevel* x : {b, other}) {
+    x->SetShape(bsTopLine);
+    x->SetStyle(bsRaised);
+  }
+  b->SetSkinData(&s);
+  other->SetSkinData(&otherSkin);
+  ASSERT_EQ(PixelAt(b, 5, 0), 0x00FF00u);
+  d->LightColor = 0xFFFF00;  // the new skin's colours
+  d->DarkColor = 0x00FFFF;
+  SendSkinChange(form, &s);
+  EXPECT_EQ(b->LightColor, 0xFFFF00);
+  EXPECT_EQ(PixelAt(b, 5, 0), 0x00FFFFu) << "repainted in the new light colour";
+  EXPECT_EQ(PixelAt(b, 5, 1), 0xFFFF00u) << "and the new dark one";
+  EXPECT_EQ(other->LightColor, gdi::clBtnHighlight) << "a bevel of another skin is not touched";
 }
 
 // ---------------------------------------------------------------- tool bar
