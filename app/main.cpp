@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -18,20 +19,33 @@ namespace {
 
 // A termination request (SIGTERM, SIGINT, SIGHUP) closes the main window the
 // way its close button does: running conversions are stopped and their
-// outputs finished. A second request ends the program at once. The signals
-// are blocked in every thread and taken by one thread of their own, so no
-// library that installs handlers later (the preview's sound and video layer
-// turns them into its own quit events) can swallow them.
+// outputs finished. A second request ends the program at once. The same
+// signal again within a second is the first request delivered twice, not a
+// second one: a signal sent to a process group often reaches the program
+// also through its parent (timeout signals the group, and make passes the
+// signal on to its children). The signals are blocked in every thread and
+// taken by one thread of their own, so no library that installs handlers
+// later (the preview's sound and video layer turns them into its own quit
+// events) can swallow them.
 void WatchTerminationSignals(win::HWND mainWindow) {
   sigset_t set;
   sigemptyset(&set);
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&set, sig);
   std::thread([set, mainWindow] {
-    for (int requests = 0;; ++requests) {
+    using Clock = std::chrono::steady_clock;
+    int first = 0;  // the signal of the request, 0 before it
+    Clock::time_point firstAt;
+    for (;;) {
       int sig = 0;
       if (sigwait(&set, &sig) != 0) return;
-      if (requests > 0) _exit(128 + sig);
-      win::PostMessageW(mainWindow, win::WM_CLOSE, 0, 0);
+      const Clock::time_point now = Clock::now();
+      if (first == 0) {
+        first = sig;
+        firstAt = now;
+        win::PostMessageW(mainWindow, win::WM_CLOSE, 0, 0);
+      } else if (sig != first || now - firstAt >= std::chrono::seconds(1)) {
+        _exit(128 + sig);
+      }
     }
   }).detach();
 }

@@ -10,6 +10,12 @@ function(tvl_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;SANITIZE;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main pthread)
+  if(NOT TVL_SANITIZE AND CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo")
+    # A test program's own code is checks and fixtures: a failing check names
+    # its line without debug info, and it gains little from -O2. The
+    # libraries it tests keep their flags.
+    target_compile_options(${name} PRIVATE -O1 -g0)
+  endif()
   set(labels ${T_LABELS})
   if(TVL_SANITIZE AND TVL_SANITIZE IN_LIST T_SANITIZE)
     list(APPEND labels sanitize)

@@ -4,7 +4,9 @@
 // (folder skins, containers, pictures, the chime) and writes
 // OUTDIR/tvlAssetsData.cpp, which embeds every blob with .incbin and lists
 // them with their names; writes one gallery PNG per skin and one of the
-// artwork into GALLERYDIR.
+// artwork into GALLERYDIR. The program's icon is also written as PNGs in
+// the layout of the desktop's icon theme (OUTDIR/hicolor/NxN/apps), which
+// the install step copies.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/Gdi.h"
 #include "platform/rtl/Strings.h"
 #include "skin/data/bsCompressedStoredSkin.h"
 #include "skin/data/bsSkinData.h"
@@ -91,6 +94,23 @@ void WriteIfChanged(const fs::path& p, const std::vector<std::uint8_t>& bytes) {
   if (previous != bytes) WriteBytes(p, bytes);
 }
 
+// icons/program48.bmp → OUTDIR/hicolor/48x48/apps/tavrel-converter.png, with
+// straight alpha and fully transparent pixels cleared.
+void WriteThemeIcon(const tools::Artwork& icon, const fs::path& out) {
+  const std::string size = icon.Name.substr(13, icon.Name.size() - 13 - 4);
+  const fs::path file = out / "hicolor" / (size + "x" + size) / "apps" / "tavrel-converter.png";
+  const tools::Image& img = icon.Picture;
+  gdi::Surface surface(img.W(), img.H());
+  const std::vector<std::uint32_t> px = img.ToArgb(false);
+  for (int y = 0; y < img.H(); ++y)
+    for (int x = 0; x < img.W(); ++x) {
+      const std::uint32_t p = px[size_t(y) * img.W() + x];
+      surface.Row32(y)[x] = p >> 24 ? p : 0;
+    }
+  fs::create_directories(file.parent_path());
+  if (!gdi::WriteSurfacePng(surface, file.string(), true)) throw std::runtime_error("cannot write " + file.string());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -131,6 +151,7 @@ int main(int argc, char** argv) {
       const fs::path file = out / "blobs" / a.Name;
       WriteIfChanged(file, a.Bytes);
       blobs.push_back({a.Name, file, Fnv1a(a.Bytes)});
+      if (a.Name.starts_with("icons/program") && a.Name.ends_with(".bmp")) WriteThemeIcon(a, out);
     }
     tools::WriteArtworkGallery(art, (gallery / "gallery-artwork.png").string());
     WriteEmbedding(out / "tvlAssetsData.cpp", blobs, names);

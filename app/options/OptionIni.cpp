@@ -1,7 +1,11 @@
 #include "app/options/OptionIni.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/rtl/FileSys.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Strings.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace app {
@@ -39,7 +43,40 @@ void TryForceDirectories(const rtl::String& folder) {
   }
 }
 
+// Moves oldFile to file, or copies it when it cannot be moved (another file
+// system, a folder the user cannot write). The copy is made under a
+// temporary name and renamed, so a settings file is never seen half written;
+// an existing settings file is never replaced.
+void TakeOver(const rtl::String& oldFile, const rtl::String& file) {
+  if (rtl::RenameFile(oldFile, file)) return;
+  const rtl::String temp = file + u".new";
+  std::error_code ec;
+  if (!std::filesystem::copy_file(rtl::U8(oldFile), rtl::U8(temp),
+                                  std::filesystem::copy_options::overwrite_existing, ec))
+    return;
+  if (rtl::RenameFile(temp, file))
+    rtl::DeleteFile(oldFile);
+  else
+    rtl::DeleteFile(temp);
+}
+
 }  // namespace
+
+rtl::String SettingsFolder() {
+  rtl::String base = rtl::GetEnvironmentVariable(u"XDG_CONFIG_HOME");
+  if (base.empty() || base[0] != u'/') base = rtl::GetHomePath() + u".config";
+  return rtl::IncludeTrailingPathDelimiter(base) + u"tavrel/";
+}
+
+rtl::String SettingsFile() {
+  const rtl::String folder = SettingsFolder();
+  const rtl::String file = folder + u"option.ini";
+  TryForceDirectories(folder);
+  const rtl::String oldFile = rtl::IncludeTrailingPathDelimiter(rtl::ProgramFolder()) + u"option.ini";
+  if (!rtl::FileExists(file) && rtl::FileExists(oldFile) && !rtl::SameFileName(oldFile, file))
+    TakeOver(oldFile, file);
+  return file;
+}
 
 rtl::String PictureValue(TSnapshotPicture picture) {
   switch (picture) {
@@ -64,7 +101,7 @@ rtl::String PictureExtension(TSnapshotPicture picture) {
 rtl::String DefaultOutputFolder() { return TavrelFolder(u"输出"); }
 rtl::String DefaultSnapshotFolder() { return TavrelFolder(u"快照"); }
 
-TOptionIni::TOptionIni() : fileName_(rtl::ProgramFolder() + u"option.ini") {}
+TOptionIni::TOptionIni() : fileName_(SettingsFile()) {}
 
 rtl::String TOptionIni::Read(const char16_t* section, const char16_t* key) const {
   return rtl::GetPrivateProfileString(section, key, kNotSet, fileName_, 2048);

@@ -1,5 +1,5 @@
-// option.ini: the program's settings beside the program, read and written one
-// key at a time, with every rule by which a missing or unrecognised value
+// option.ini: the program's settings in the user's settings folder, read and
+// written one key at a time, with every rule by which a missing or unrecognised value
 // falls back to its default and the default is written back.
 //
 // A value is "not set" when it is missing or empty or reads as "Error";
@@ -42,9 +42,18 @@ rtl::String PictureExtension(TSnapshotPicture picture);
 rtl::String DefaultOutputFolder();
 rtl::String DefaultSnapshotFolder();
 
+// The settings folder: "$XDG_CONFIG_HOME/tavrel/", or "$HOME/.config/tavrel/"
+// when that variable is unset, empty or not an absolute path.
+rtl::String SettingsFolder();
+// The settings file, SettingsFolder() + "option.ini", with its folder made.
+// While it does not exist, an option.ini that an earlier version kept beside
+// the program is taken over: moved there, or copied when the program folder
+// cannot be written. Once the settings file exists, that old file is ignored.
+rtl::String SettingsFile();
+
 class TOptionIni {
  public:
-  // The program folder's option.ini.
+  // The user's option.ini (SettingsFile).
   TOptionIni();
   explicit TOptionIni(rtl::String fileName) : fileName_(std::move(fileName)) {}
   const rtl::String& FileName() const { return fileName_; }

@@ -91,7 +91,9 @@ TEST_F(AudioOutputTest, ChoosesConversionAndFramesEveryFormat) {
     }
     EXPECT_EQ(c.resampling, out.Resampling());
     EXPECT_EQ(c.converting, out.Converting());
-    if (c.converting) EXPECT_EQ(1, out.ResamplerBuilds());  // made once, reused
+    if (c.converting) {
+      EXPECT_EQ(1, out.ResamplerBuilds());  // made once, reused
+    }
     out.Drain();
     const double expected = double(nb) * blocks * c.out_rate / c.in_rate;
     ASSERT_FALSE(port.Frames.empty());
@@ -112,8 +114,11 @@ TEST_F(AudioOutputTest, ChoosesConversionAndFramesEveryFormat) {
     float peak = 0;
     for (float v : port.Frames[1].first) peak = std::max(peak, std::fabs(v));
     const float full = c.out_fmt == AV_SAMPLE_FMT_S16 ? 32767.f : 1.f;
-    if (c.in_ch == c.out_ch) EXPECT_NEAR(0.5, peak / full, 0.08);
-    else EXPECT_GT(peak / full, 0.3);
+    if (c.in_ch == c.out_ch) {
+      EXPECT_NEAR(0.5, peak / full, 0.08);
+    } else {
+      EXPECT_GT(peak / full, 0.3);
+    }
   }
 }
 

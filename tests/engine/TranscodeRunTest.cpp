@@ -172,7 +172,9 @@ TEST_F(TranscodeRunTest, ConvertsIntoEveryProfileContainer) {
     // Within a frame or so of the 2 s input (an audio encoder's last frame
     // may add its padding).
     EXPECT_NEAR(2.0, ToDouble(info["format.duration"]), 0.12) << info["format.duration"];
-    if (p.vcodec) EXPECT_NEAR(std::atoi(p.rate) * 2, transcodetest::CountFrames(out, "v"), 1);
+    if (p.vcodec) {
+      EXPECT_NEAR(std::atoi(p.rate) * 2, transcodetest::CountFrames(out, "v"), 1);
+    }
     ASSERT_FALSE(Reports.empty());
     EXPECT_EQ(-1, Reports.back().file_index);  // the final report follows the trailer
     Reports.clear();

@@ -254,10 +254,11 @@ TEST_F(TranscoderTest, HandlerChecks) {
     SCOPED_TRACE(std::string(c.Name) + "=" + c.Value);
     auto t = Make();
     std::string msg = MessageOf([&] { Apply(*t, c.Name, c.Value); });
-    if (c.Error)
+    if (c.Error) {
       EXPECT_NE(msg.find(c.Error), std::string::npos) << msg;
-    else
+    } else {
       EXPECT_EQ(msg, "<none>");
+    }
   }
   auto t = Make();
   EXPECT_EQ(MessageOf([&] { Apply(*t, "intra_matrix", Matrix(63).c_str()); }),

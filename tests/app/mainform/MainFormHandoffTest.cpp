@@ -32,9 +32,10 @@ TEST_F(MainFormRunTest, CloseWhileConvertingWaitsForTheWorkersAndDropsWhatComesA
   CreateWithOptions();
   options->bsSkinComboBox2->SetItemIndex(1);
   const fs::path longClip = FixtureDir() / "long.avi";
-  if (!fs::exists(longClip))
+  if (!fs::exists(longClip)) {
     ASSERT_TRUE(RunFfmpeg("-f lavfi -i testsrc=size=640x480:rate=25:duration=60 -f lavfi -i sine=duration=60 "
                           "-c:v mpeg4 -q:v 2 -c:a mp2 -shortest '" + longClip.string() + "'"));
+  }
   AddFilesToRun({longClip.string(), longClip.string()});
   ASSERT_EQ(form->RowCount(), 2);
   form->bsSkinButton2->ButtonClick();
@@ -86,7 +87,9 @@ TEST_F(MainFormRunTest, EndOfQueueFromAnotherThreadRunsTheChosenActionOnTheGuiTh
     EXPECT_FALSE(form->btnStop->Enabled());
     EXPECT_EQ(powerOffs, c.powerOffs);
     EXPECT_EQ(sounds.size(), c.sounds);
-    if (c.opened) EXPECT_EQ(Opened().size(), c.opened);
+    if (c.opened) {
+      EXPECT_EQ(Opened().size(), c.opened);
+    }
   }
   ASSERT_EQ(sounds.size(), 1u);
   EXPECT_EQ(U(sounds[0]), (home / "prog" / "sounds" / "ring001.wav").string());

@@ -81,9 +81,10 @@ TEST_F(MainFormRunTest, PauseResumeAndStopWhilePausedLeaveAPlayableShorterOutput
   CreateWithOptions();
   options->bsSkinCheckRadioBox5->SetChecked(true);  // nothing after the queue
   const fs::path longClip = FixtureDir() / "long.avi";
-  if (!fs::exists(longClip))
+  if (!fs::exists(longClip)) {
     ASSERT_TRUE(RunFfmpeg("-f lavfi -i testsrc=size=640x480:rate=25:duration=60 -f lavfi -i sine=duration=60 "
                           "-c:v mpeg4 -q:v 2 -c:a mp2 -shortest '" + longClip.string() + "'"));
+  }
   AddFilesToRun({longClip.string()});
   ASSERT_EQ(form->RowCount(), 1);
   form->bsSkinButton2->ButtonClick();
@@ -452,9 +453,10 @@ TEST_F(MainFormRunTest, GalleryWhileConvertingAndTheDialogs) {
   options->bsSkinComboBox2->SetItemIndex(1);
   auto* about = new appforms::TForm2(nullptr, form->bsSkinData1);
   const fs::path longClip = FixtureDir() / "gallery long.avi";
-  if (!fs::exists(longClip))
+  if (!fs::exists(longClip)) {
     ASSERT_TRUE(RunFfmpeg("-f lavfi -i testsrc=size=1280x720:rate=25:duration=60 -f lavfi -i sine=duration=60 "
                           "-c:v mpeg4 -q:v 2 -c:a mp2 -shortest '" + longClip.string() + "'"));
+  }
   AddFilesToRun({longClip.string(), Clip("gallery short.avi", 2)});
   ASSERT_EQ(form->RowCount(), 2);
   Show();

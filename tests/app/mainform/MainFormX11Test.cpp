@@ -26,8 +26,8 @@ TEST(MainFormX11Test, StartsAddsAClipThroughTheDialogAndEndsOnATerminationReques
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   const fs::path home = pattern;
   {
-    // The program keeps option.ini beside itself: a copy in the test's folder
-    // starts as on a first run and leaves the built program's settings alone.
+    // The program keeps option.ini under HOME: the test's home starts as on a
+    // first run and leaves the user's settings alone.
     TProgram app(x, home);
     ASSERT_NE(app.Dpy(), nullptr);
     ASSERT_TRUE(app.Find());

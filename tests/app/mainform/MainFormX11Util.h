@@ -117,9 +117,10 @@ struct TPlaced {
 
 class TProgram {
  public:
-  // Starts a copy of the built program in home/program (its option.ini lies
-  // beside it, so a second start in the same home finds the first's), with
-  // HOME at home and an opener that records what the program opens.
+  // Starts a copy of the built program in home/program, with HOME at home
+  // (its option.ini lies in home/.config/tavrel, so a second start in the
+  // same home finds the first's) and an opener that records what the program
+  // opens.
   TProgram(testsupport::Xvfb& x, const std::filesystem::path& home) : x_(x), home_(home) {
     env_ = "DISPLAY=" + x.Display() + " ";
     namespace fs = std::filesystem;
@@ -137,6 +138,7 @@ class TProgram {
     if (pid_ == 0) {
       setenv("DISPLAY", x.Display().c_str(), 1);
       setenv("HOME", home.c_str(), 1);
+      unsetenv("XDG_CONFIG_HOME");
       const char* path = std::getenv("PATH");
       setenv("PATH", (bin.string() + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
       execl(program.c_str(), "tavrel-converter", static_cast<char*>(nullptr));
@@ -160,7 +162,7 @@ class TProgram {
   const std::string& Env() const { return env_; }
   // The lines the program handed to the opener (xdg-open), one per opening.
   std::filesystem::path OpenedLog() const { return home_ / "opened.txt"; }
-  std::filesystem::path IniFile() const { return home_ / "program" / "option.ini"; }
+  std::filesystem::path IniFile() const { return home_ / ".config" / "tavrel" / "option.ini"; }
 
   // Waits for the main window and takes its client origin on the screen.
   bool Find() {

@@ -5,10 +5,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/options/OptionIni.h"
+#include "platform/rtl/FileSys.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Strings.h"
 
@@ -174,6 +177,107 @@ TEST_F(OptionIniTest, AFileThatCannotBeWrittenIsNamedInTheError) {
     EXPECT_NE(U8(e.Message()).find("Unable to write to "), std::string::npos);
     EXPECT_NE(U8(e.Message()).find("plain/option.ini"), std::string::npos);
   }
+}
+
+// The user's settings file under a temporary XDG_CONFIG_HOME, and an
+// option.ini left beside the program by an earlier version.
+class SettingsFileTest : public OptionIniTest {
+ protected:
+  void SetUp() override {
+    OptionIniTest::SetUp();
+    const char* xdg = getenv("XDG_CONFIG_HOME");
+    hadXdg_ = xdg != nullptr;
+    oldXdg_ = xdg ? xdg : "";
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+    UseProgramFolder(dir_ / "program");
+  }
+  void TearDown() override {
+    rtl::SetProgramFolderForTests(u"");
+    if (hadXdg_)
+      setenv("XDG_CONFIG_HOME", oldXdg_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+    OptionIniTest::TearDown();
+  }
+  void UseProgramFolder(const fs::path& folder) {
+    program_ = folder;
+    fs::create_directories(folder);
+    rtl::SetProgramFolderForTests(rtl::Utf8ToString(folder.string()));
+  }
+  fs::path Settings() const { return dir_ / "config" / "tavrel" / "option.ini"; }
+  fs::path OldFile() const { return program_ / "option.ini"; }
+
+  fs::path program_;
+  bool hadXdg_ = false;
+  std::string oldXdg_;
+};
+
+TEST_F(SettingsFileTest, SettingsAreWrittenToAndReadFromTheSettingsFolder) {
+  {
+    TOptionIni ini;
+    EXPECT_EQ(U8(ini.FileName()), Settings().string());
+    ini.ReadOutPath();
+    TConversionOptions o;
+    o.ThreadCount = 4;
+    ini.WriteOptions(o);
+    ini.WriteSkinIndex(3);
+  }
+  EXPECT_TRUE(fs::exists(Settings()));
+  EXPECT_FALSE(fs::exists(OldFile()));  // nothing is written beside the program
+  TOptionIni again;
+  EXPECT_EQ(again.ReadOptions().ThreadCount, 4);
+  EXPECT_EQ(again.ReadSkinIndex(), 3);
+}
+
+TEST_F(SettingsFileTest, TheSettingsFolderFollowsXdgConfigHome) {
+  const std::string config = (dir_ / "config").string();
+  const std::string fallback = (dir_ / "home" / ".config" / "tavrel").string() + "/";
+  const struct {
+    const char* value;  // nullptr: unset
+    std::string folder;
+  } cases[] = {
+      {config.c_str(), config + "/tavrel/"},
+      {nullptr, fallback},
+      {"", fallback},
+      {"relative/config", fallback},  // only an absolute path counts
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value ? c.value : "(unset)");
+    if (c.value)
+      setenv("XDG_CONFIG_HOME", c.value, 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(U8(SettingsFolder()), c.folder);
+    EXPECT_EQ(U8(TOptionIni().FileName()), c.folder + "option.ini");
+    EXPECT_TRUE(fs::is_directory(c.folder));
+  }
+}
+
+// Beside the settings folder the old file is moved; on another file system
+// (/dev/shm, where it is one) it is copied and the old one removed.
+TEST_F(SettingsFileTest, AnOldFileBesideTheProgramIsTakenOverOnce) {
+  std::vector<fs::path> programs{dir_ / "program"};
+  std::string shm = "/dev/shm/optionini-XXXXXX";
+  if (fs::is_directory("/dev/shm") && mkdtemp(shm.data())) programs.push_back(shm);
+  for (const fs::path& program : programs) {
+    SCOPED_TRACE(program.string());
+    fs::remove_all(dir_ / "config");
+    UseProgramFolder(program);
+    std::ofstream(OldFile()) << "[Options]\nThread_Count=6\n[Skin]\nSetSkin=4\n";
+    TOptionIni ini;
+    EXPECT_EQ(ini.ReadOptions().ThreadCount, 6);
+    EXPECT_EQ(ini.ReadSkinIndex(), 4);
+    EXPECT_FALSE(fs::exists(OldFile()));
+    // Nothing but the settings file: no temporary copy is left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Settings().parent_path()), fs::directory_iterator()), 1);
+
+    // An old file that turns up later (an earlier version run again) is not
+    // taken: the settings file stays as it is.
+    std::ofstream(OldFile()) << "[Skin]\nSetSkin=9\n";
+    EXPECT_EQ(TOptionIni().ReadSkinIndex(), 4);
+    EXPECT_TRUE(fs::exists(OldFile()));
+  }
+  if (programs.size() > 1) fs::remove_all(programs.back());
 }
 
 }  // namespace

@@ -178,7 +178,9 @@ TEST_F(SettingsDialogTest, OlderProfilesThroughThePickersAndOk) {
     d->bsSkinOfficeComboBox2->SetItemIndex(c.category);
     d->bsSkinOfficeComboBox1->SetItemIndex(c.format);
     EXPECT_EQ(TitleOf(d->bsSkinOfficeComboBox1, c.format), c.title);
-    if (!c.presets.empty() && !c.presets[3].empty()) EXPECT_EQ(Presets(d), c.presets);
+    if (!c.presets.empty() && !c.presets[3].empty()) {
+      EXPECT_EQ(Presets(d), c.presets);
+    }
     d->bsSkinButton2->ButtonClick();
     EXPECT_EQ(U8(video.Video_OutPutFileName), c.outName);
     EXPECT_EQ(U8(video.Video_FileExt), c.fileExt);
@@ -326,7 +328,9 @@ TEST_F(SettingsDialogTest, ShownItLaysOutAsDescribed) {
         EXPECT_EQ(w.c->Top(), w.y);
         EXPECT_EQ(w.c->Width(), w.w);
         // Under a skin, the skin fits the heights of buttons and combo boxes.
-        if (l.index < 0) EXPECT_EQ(w.c->Height(), w.h);
+        if (l.index < 0) {
+          EXPECT_EQ(w.c->Height(), w.h);
+        }
       }
       EXPECT_EQ(d->bsSkinTextLabel5->Left(), 17);
       EXPECT_EQ(d->bsSkinTextLabel5->Top(), 48);

@@ -557,7 +557,9 @@ TEST_F(FormsTest, PerformGoesThroughAReplacedWindowProc) {
       c->WndProc(m);
     };
     EXPECT_EQ(c->Perform(WM_USER + 260, 1, 2), 42);
-    if (auto* wc = dynamic_cast<TWinControl*>(c)) EXPECT_EQ(SendMessageW(wc->Handle(), WM_USER + 260, 0, 0), 42);
+    if (auto* wc = dynamic_cast<TWinControl*>(c)) {
+      EXPECT_EQ(SendMessageW(wc->Handle(), WM_USER + 260, 0, 0), 42);
+    }
     EXPECT_EQ(seen, dynamic_cast<TWinControl*>(c) ? 2 : 1);
     c->WindowProc = nullptr;
   }

@@ -149,8 +149,11 @@ TEST(Picture, FileFormatFollowsTheExtension) {
     EXPECT_EQ(in.Width(), 48);
     TBitmap check;
     check.Assign(in.Graphic());
-    if (f.lossless) EXPECT_EQ(MeanError(*src, check), 0.0);
-    else EXPECT_LT(MeanError(*src, check), 12.0);
+    if (f.lossless) {
+      EXPECT_EQ(MeanError(*src, check), 0.0);
+    } else {
+      EXPECT_LT(MeanError(*src, check), 12.0);
+    }
   }
   for (TGraphic* empty : std::initializer_list<TGraphic*>{new TBitmap, new TJPEGImage, new TPNGImage, new TGIFImage}) {
     const std::unique_ptr<TGraphic> owned(empty);

@@ -58,7 +58,9 @@ TEST(Regions, CombineModesOnOverlappingRectangles) {
     HRGN none = CreateRectRgn(0, 0, 0, 0), b = CreateRectRgn(2, 2, 6, 5), d = CreateRectRgn(0, 0, 1, 1);
     EXPECT_EQ(CombineRgn(d, none, b, e.mode), e.result) << e.what;
     EXPECT_EQ(e.result == NULLREGION, GetRegion(d)->IsEmpty()) << e.what;
-    if (e.result != NULLREGION) EXPECT_TRUE(EqualRgn(d, b)) << e.what;
+    if (e.result != NULLREGION) {
+      EXPECT_TRUE(EqualRgn(d, b)) << e.what;
+    }
     for (HRGN r : {none, b, d}) DeleteObject(r);
   }
   HRGN a = CreateRectRgn(0, 0, 2, 2), d = CreateRectRgn(0, 0, 0, 0);

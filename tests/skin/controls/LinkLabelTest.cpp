@@ -67,10 +67,11 @@ TEST_F(LinkLabelTest, ColourAndUnderlineBySkinHoverAndGlow) {
     EXPECT_GT(s.Count(c.text), 2);  // antialiased glyphs: a few exact pixels
     // An underline is one run of the text colour across most of the caption.
     const int run = s.LongestRun(c.text);
-    if (c.underline)
+    if (c.underline) {
       EXPECT_GT(run, (l->Width() - 20) * 3 / 4);
-    else
+    } else {
       EXPECT_LT(run, (l->Width() - 20) / 3);
+    }
     delete l;
     sd.reset();
   }

@@ -174,7 +174,9 @@ TEST_F(ListsGalleryTest, MultiColumnListBoxes) {
       [&] {
         EXPECT_NE(first->ScrollBar, nullptr);
         EXPECT_NE(last->ScrollBar, nullptr);
-        if (last->ScrollBar) EXPECT_EQ(last->ScrollBar->Position(), last->ScrollBar->Max() - 1);
+        if (last->ScrollBar) {
+          EXPECT_EQ(last->ScrollBar->Position(), last->ScrollBar->Max() - 1);
+        }
         ++look;
       });
 }

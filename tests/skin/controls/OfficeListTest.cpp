@@ -97,8 +97,9 @@ TEST_F(OfficeListTest, KeysSkipHeadersAndDisabledEntries) {
     log.clear();
     Key(k.vk);
     EXPECT_EQ(l->ItemIndex(), k.to) << k.from << " key " << k.vk;
-    if (k.to != k.from)
+    if (k.to != k.from) {
       EXPECT_EQ(log, (std::vector<std::string>{"item" + std::to_string(k.to), "itemclick"})) << k.from;
+    }
   }
 }
 

@@ -655,7 +655,9 @@ TEST_F(PageControlTest, BrokenTabDescriptionsPaintWithoutFault) {
       MoveTo(Item(1).Left + 2, Item(1).Top + 2);
       Grab(pc);
     }
-    if (variant == 2) EXPECT_EQ(pc->SkinIndex(), -1);
+    if (variant == 2) {
+      EXPECT_EQ(pc->SkinIndex(), -1);
+    }
     delete pc;
     sheets.clear();
     sd.reset();

@@ -178,7 +178,9 @@ TEST_F(MessagesTest, ModalResultsOfKeysClicksAndClosing) {
     });
     EXPECT_EQ(msg.MessageDlg(u"Overwrite?", mtWarning, {mbOK, mbCancel, mbHelp}, 77), c.expected) << c.how;
     EXPECT_EQ(helpCalls, std::string(c.how) == "click help" ? 1 : 0) << c.how;
-    if (helpCalls) EXPECT_EQ(helpCtx, 77);
+    if (helpCalls) {
+      EXPECT_EQ(helpCtx, 77);
+    }
   }
   SetMessageHelpHandler(nullptr);
   // Yes / No answer 6 / 7.
