@@ -160,10 +160,10 @@ class TrayX11Test : public ::testing::Test {
     XCloseDisplay(input);
   }
   // Pumps the loop (messages from the tray's reader thread) until the
-  // condition holds or five seconds have passed.
+  // condition holds or twenty seconds (a bound for a broken run) have passed.
   template <class F>
   bool Until(F done) {
-    const auto end = Clock::now() + std::chrono::seconds(5);
+    const auto end = Clock::now() + std::chrono::seconds(20);
     while (Clock::now() < end) {
       win::headless::Pump();
       if (done()) return true;
