@@ -156,6 +156,8 @@ TEST_F(ChangeNotifyTest, FiltersChooseTheKindsOfChange) {
   ASSERT_TRUE(PumpUntil([&] { return n->Worker()->WatchedFolders() == 2; }));
   tree.Dir("f/sub2");
   ASSERT_TRUE(PumpUntil([&] { return n->Worker()->WatchedFolders() == 3; }));
+  while (rtl::CheckSynchronize(0)) {
+  }
   EXPECT_EQ(changes, 0);
   // The write is asked for.
   {
