@@ -238,6 +238,9 @@ TEST_F(X11, WindowPixelsClicksKeysAndShape) {
   EmptyClipboard();
   ASSERT_TRUE(SetClipboardText(u"输出 folder"));
   CloseClipboard();
+  // The server knows the new owner once the window system's request has
+  // reached it (another connection may ask before that).
+  ASSERT_TRUE(PumpUntil([&] { return XGetSelectionOwner(d, XInternAtom(d, "CLIPBOARD", False)) != None; }));
   Window requestor = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
   Atom into = XInternAtom(d, "TVL_PASTE", False);
   auto paste = [&](Atom target) -> std::string {
