@@ -379,8 +379,12 @@ bool TbsSkinSelectDirectoryDialog::Execute() {
     F->DirTreeView->SetSkinData(FCtrlSD);
     if (!Directory.empty() && IsExistingDirectory(Directory))
       F->DirTreeView->SetPath(Directory);
-    else
+    else {
+      // The tree builds its nodes when its window is made: the computer is
+      // chosen among them, not among nodes the window's creation would free.
+      F->DirTreeView->HandleNeeded();
       F->DirTreeView->ExpandMyComputer();
+    }
     F->HScrollBar->SetSkinData(FCtrlSD);
     F->VScrollBar->SetSkinData(FCtrlSD);
     F->OkButton->SetSkinData(FCtrlSD);

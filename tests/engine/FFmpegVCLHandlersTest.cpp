@@ -140,6 +140,32 @@ TEST_F(HandlersTest, PreviewSwitchedWhileConversionsRun) {
   }
   vcl.Stop(true);
   EXPECT_EQ(0, failures.load());
+  EXPECT_GT(previews.load(), 0);
+}
+
+// One task at a time: the first preview's handler switches previews off, so
+// neither the rest of that task nor the task queued after it (both set up
+// with previews on) delivers another.
+TEST_F(HandlersTest, PreviewSwitchedOffReachesTheTasksAlreadyQueued) {
+  TFFmpegVCL vcl(nullptr);
+  vcl.SetTriggerEventInMainThread(false);
+  vcl.SetPreviewBitmap(true);
+  const std::string clip = tasklisttest::Fixtures::Get().Clip(0.4);
+  for (int i = 0; i < 2; ++i) {
+    const int task = vcl.AddTask(U(clip), engine::PInputOptions{});
+    ASSERT_GE(task, 0) << rtl::U8(vcl.LastErrMsg());
+    ASSERT_TRUE(vcl.SetOutputFile(task, U(out_ / ("off" + std::to_string(i) + ".avi")), engine::POutputOptions{}))
+        << rtl::U8(vcl.LastErrMsg());
+  }
+  std::vector<int> previewed;
+  vcl.OnPreviewBitmap = [&](rtl::TObject*, const engine::TPreviewInfo& AInfo) {
+    previewed.push_back(AInfo.TaskIndex);
+    vcl.SetPreviewBitmap(false);
+  };
+  vcl.Start(1);
+  while (!vcl.Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  vcl.Stop(true);
+  EXPECT_EQ(previewed, std::vector<int>{0});
 }
 
 }  // namespace

@@ -228,14 +228,21 @@ TEST_F(TaskOptionsApplyTest, ExtOptionsSkipLaterPassesAndCodecsOnOutput) {
 
 TEST_F(TaskOptionsApplyTest, InputRecordFieldsWinOverText) {
   engine::TInputOptions in;
-  in.ExtOptions = u"f=mpegts<CRLF>ss=3";
+  in.ExtOptions = u"f=mpegts<CRLF>ss=3<CRLF>programid=7";
   in.FileFormat = u"avi";
   in.TimeStart = 1500000;
-  in.ProgramID = 0;
+  in.ProgramID = 3;
   engine::ApplyInputRecord(task_, in);
   EXPECT_EQ(task_.Flast_asked_format, "avi");
   EXPECT_EQ(task_.Fstart_time, 1500000);
-  EXPECT_EQ(task_.Fopt_programid, 0);
+  EXPECT_EQ(task_.Fopt_programid, 3);
+  // A program id of 0 is a choice too; only -1 leaves the text's.
+  for (const auto& [field, want] : {std::pair{0, 0}, std::pair{-1, 7}}) {
+    task_.Reset();
+    in.ProgramID = field;
+    engine::ApplyInputRecord(task_, in);
+    EXPECT_EQ(task_.Fopt_programid, want) << "ProgramID " << field;
+  }
 }
 
 TEST_F(TaskOptionsApplyTest, RefusedValueRaisesTheSettersMessage) {

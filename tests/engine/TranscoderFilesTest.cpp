@@ -57,7 +57,9 @@ TEST_F(TranscoderTest, InputAspectRatioFollowsTheSampleAspect) {
     const char* File;
     double Aspect;
   };
-  for (const Case& c : {Case{"pal.mkv", 4.0 / 3}, Case{"rate30.mkv", 4.0 / 3}}) {
+  // The sample aspect times the size, or the size alone when the pixels' shape is unknown.
+  for (const Case& c : {Case{"pal.mkv", 4.0 / 3}, Case{"rate30.mkv", 4.0 / 3}, Case{"wide.mkv", 16.0 / 9},
+                        Case{"nosar.nut", 352.0 / 240}}) {
     SCOPED_TRACE(c.File);
     auto t = Make();
     ASSERT_TRUE(OpenInput(*t, Fixture(c.File)));

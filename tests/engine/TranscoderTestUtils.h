@@ -73,6 +73,10 @@ inline std::string Fixture(const std::string& AName) {
        "-f lavfi -i testsrc=size=720x576:rate=25:duration=0.2,setsar=16/15 -c:v mpeg4"},
       {"ntsc.mkv", "-f lavfi -i testsrc=size=352x240:rate=30000/1001:duration=0.2 -c:v mpeg4"},
       {"rate30.mkv", "-f lavfi -i testsrc=size=320x240:rate=30:duration=0.2 -c:v mpeg4"},
+      // square pixels 4:3 shown at 16:9, and a picture whose pixels have no known shape
+      {"wide.mkv", "-f lavfi -i testsrc=size=320x240:rate=25:duration=0.2,setsar=4/3 -c:v mpeg4"},
+      {"nosar.nut",
+       "-f lavfi -i testsrc=size=352x240:rate=25:duration=0.2,setsar=0 -c:v rawvideo -pix_fmt yuv420p"},
   };
   auto it = made.find(AName);
   if (it != made.end()) return it->second;

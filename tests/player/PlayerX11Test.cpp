@@ -31,9 +31,10 @@ extern "C" const char* __asan_default_options() { return "fast_unwind_on_malloc=
 
 namespace {
 
-// Runs the window system's message loop until `done` or five seconds pass.
+// Runs the window system's message loop until `done` or twenty seconds (a
+// bound for a broken run) pass.
 bool PumpUntil(const std::function<bool()>& done) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   win::MSG m;
   while (std::chrono::steady_clock::now() < until) {
     while (win::PeekMessageW(&m, nullptr, 0, 0, win::PM_REMOVE)) {

@@ -13,13 +13,17 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
+
 namespace testsupport {
 
 class XdoTool {
  public:
   explicit XdoTool(std::vector<std::string> args) {
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+      BindToTest(parent);
       std::vector<char*> argv{const_cast<char*>("xdotool")};
       for (auto& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -43,12 +47,7 @@ class XdoTool {
     return false;
   }
   bool Ok() const { return ok_; }
-  ~XdoTool() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
+  ~XdoTool() { EndGroup(pid_); }
   static bool Available() { return access("/usr/bin/xdotool", X_OK) == 0; }
 
  private:
@@ -58,7 +57,7 @@ class XdoTool {
 
 // Runs `pump` until `done` or the time passes (a bound for a broken run, not
 // a measurement).
-inline bool PumpUntil(const std::function<void()>& pump, const std::function<bool()>& done, int ms = 10000) {
+inline bool PumpUntil(const std::function<void()>& pump, const std::function<bool()>& done, int ms = 20000) {
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (std::chrono::steady_clock::now() < until) {
     pump();

@@ -19,6 +19,7 @@
 
 #include <clocale>
 #include <langinfo.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -26,6 +27,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -38,6 +40,18 @@ namespace win {
 namespace {
 
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+
+// The X server went away (it ended, or the connection broke): nothing can be
+// shown or asked any more, and every later request would fail the same way.
+// The process ends at once with status 1. Xlib's own handler calls exit(),
+// which runs the static destructors while the other threads (conversions,
+// the preview player) still use what they destroy.
+int ConnectionLost(Display* d) {
+  const char* name = d ? DisplayString(d) : "";
+  const std::string text = std::string("X connection to ") + (name ? name : "") + " lost: ending\n";
+  [[maybe_unused]] const ssize_t n = ::write(2, text.data(), text.size());
+  _exit(1);
+}
 
 int KeysymToVk(KeySym k) {
   if (k >= XK_a && k <= XK_z) return int('A' + (k - XK_a));
@@ -1029,6 +1043,7 @@ std::unique_ptr<Backend> CreateX11Backend() {
   SetUpLocale();
   Display* d = XOpenDisplay(nullptr);
   if (!d) return nullptr;
+  XSetIOErrorHandler(ConnectionLost);
   return std::make_unique<X11Backend>(d);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/forms/FormRender.h"
 #include "resources/tvlResources.h"
 #include "tests/app/mainform/MainFormTestUtil.h"
+#include "tests/support/Looks.h"
 
 namespace mainformtest {
 namespace {
@@ -18,6 +19,7 @@ std::string PictureDir() {
 TEST_F(MainFormTest, GalleryOfEveryStoredSkin) {
   Create();
   Show();
+  std::vector<testsupport::TShot> empty, emptyStart;
   for (int i = 0; i < resources::StoredSkinCount(); ++i) {
     form->ApplySkin(i);
     Pump();
@@ -27,6 +29,11 @@ TEST_F(MainFormTest, GalleryOfEveryStoredSkin) {
     // The menu bar keeps the row the layout gives it in every skin.
     EXPECT_EQ(form->bsSkinMainMenuBar1->Height(), form->bsSkinToolBar2->Top()) << i;
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/mainform_skin" + std::to_string(i) + "_empty.png"));
+    empty.push_back(testsupport::Shot(form));
+    emptyStart.push_back(testsupport::Shot(form->bsSkinButton2));
+    // Each skin draws the window its own way.
+    for (int k = 0; k < i; ++k)
+      EXPECT_GT(testsupport::Changed(empty[std::size_t(i)], empty[std::size_t(k)]), 0.0) << i << " as " << k;
   }
   const std::string a = Clip("旅行片段.avi"), b = Clip("b.avi");
   AddFiles({a, b, a});
@@ -35,6 +42,15 @@ TEST_F(MainFormTest, GalleryOfEveryStoredSkin) {
     form->ApplySkin(i);
     Pump();
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/mainform_skin" + std::to_string(i) + "_rows.png"));
+    // The start command, off on the empty queue, is drawn on; the selected
+    // row is drawn selected.
+    SCOPED_TRACE(i);
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(form->bsSkinButton2), emptyStart[std::size_t(i)]), 0.0)
+        << "the start button as on the empty queue";
+    const int selected = form->SelectedRow();
+    ASSERT_GE(selected, 0);
+    testsupport::ExpectStateShows("the selected row", form->lvFiles, [&] { form->lvFiles->SetItemIndex(-1), Pump(); },
+                                  [&] { form->lvFiles->SetItemIndex(selected), Pump(); });
   }
 }
 

@@ -3,6 +3,7 @@
 // completion, failures, stop, the commands and menus, the options dialog,
 // the preview slider and snapshots. The hand-over of the engine's events to
 // the GUI thread has a suite of its own (MainFormHandoffTest.cpp).
+#include <array>
 #include <fstream>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "platform/rtl/Threads.h"
 #include "platform/shell/SystemServices.h"
 #include "tests/app/mainform/MainFormRunTestUtil.h"
+#include "tests/support/Looks.h"
 
 namespace mainformtest {
 namespace {
@@ -473,21 +475,34 @@ TEST_F(MainFormRunTest, GalleryWhileConvertingAndTheDialogs) {
   }
   EXPECT_TRUE(midway);
   form->FFVCL->Pause();
+  // Each skin draws the window and both dialogs its own way.
+  std::vector<std::array<testsupport::TShot, 3>> looks;
+  auto differs = [&](std::size_t which, const char* what) {
+    for (std::size_t k = 0; k + 1 < looks.size(); ++k)
+      EXPECT_GT(testsupport::Changed(looks.back()[which], looks[k][which]), 0.0) << what << " in two skins alike";
+  };
   for (int skin : {0, 1, 5}) {
     form->ApplySkin(skin);
     Pump();
     EXPECT_TRUE(forms::RenderToPng(form, RunPictureDir() + "/mainform_converting_skin" + std::to_string(skin) + ".png"));
+    looks.emplace_back();
+    looks.back()[0] = testsupport::Shot(form);
+    differs(0, "the converting window");
     // As the options command does before it shows the dialog.
     options->bsBusinessSkinForm1->SetSkinData(form->bsSkinData1);
     options->Show();
     Pump();
     EXPECT_TRUE(forms::RenderToPng(options, RunPictureDir() + "/mainform_options_skin" + std::to_string(skin) + ".png"));
+    looks.back()[1] = testsupport::Shot(options);
+    differs(1, "the options dialog");
     options->Hide();
     // As the About command does before it shows the box.
     about->bsBusinessSkinForm1->SetSkinData(form->bsSkinData1);
     about->Show();
     Pump();
     EXPECT_TRUE(forms::RenderToPng(about, RunPictureDir() + "/mainform_about_skin" + std::to_string(skin) + ".png"));
+    looks.back()[2] = testsupport::Shot(about);
+    differs(2, "the About box");
     about->Hide();
   }
   form->FFVCL->Resume();

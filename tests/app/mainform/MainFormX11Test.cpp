@@ -67,6 +67,7 @@ TEST(MainFormX11Test, StartsAddsAClipThroughTheDialogAndEndsOnATerminationReques
     int dx, dy, dw, dh;
     app.Geometry(dlg, dx, dy, dw, dh);
     const std::string name = std::to_string(dx + 216) + " " + std::to_string(dy + dh - 62);
+    app.MapCharacters(clips.string() + "旅行 一.avi");
     Shell(app.Env() + "xdotool mousemove " + name + " click 1 key ctrl+a type --delay 40 '" + clips.string() + "'");
     Shell(app.Env() + "xdotool key Return sleep 0.5 key ctrl+a type --delay 40 '旅行 一.avi'");
     Shell(app.Env() + "xdotool sleep 0.3 key Return");

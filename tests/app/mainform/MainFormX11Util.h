@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Xvfb.h"
 
 namespace mainformx11 {
@@ -134,8 +135,10 @@ class TProgram {
     }
     fs::permissions(bin / "xdg-open", fs::perms::owner_all);
     display_ = XOpenDisplay(x.Display().c_str());
+    const pid_t parent = getpid();
     pid_ = fork();
     if (pid_ == 0) {
+      testsupport::BindToTest(parent);
       setenv("DISPLAY", x.Display().c_str(), 1);
       setenv("HOME", home.c_str(), 1);
       unsetenv("XDG_CONFIG_HOME");
@@ -148,13 +151,7 @@ class TProgram {
   TProgram(const TProgram&) = delete;
   TProgram& operator=(const TProgram&) = delete;
   ~TProgram() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      if (!Exited(5000)) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-      }
-    }
+    testsupport::EndGroup(pid_);
     if (display_) XCloseDisplay(display_);
   }
 
@@ -166,6 +163,7 @@ class TProgram {
 
   // Waits for the main window and takes its client origin on the screen.
   bool Find() {
+    if (!display_) return false;
     if (!WaitFor([&] {
           main_ = Shell(env_ + "xdotool search --onlyvisible --name 'TavrelAndroid' 2>/dev/null | head -1");
           return !main_.empty();
@@ -233,10 +231,53 @@ class TProgram {
     y = dy + dh - kFrameBottom - ch;
   }
 
+  // Gives each character of Text that has no key a key of its own, so that
+  // xdotool types it with a key that stays bound: a key xdotool binds for one
+  // character and rebinds for the next can be read by a program busy under
+  // load as the next character.
+  void MapCharacters(const std::string& Text) {
+    if (!display_) return;
+    int lo = 0, hi = 0, per = 0;
+    XDisplayKeycodes(display_, &lo, &hi);
+    KeySym* map = XGetKeyboardMapping(display_, KeyCode(lo), hi - lo + 1, &per);
+    if (!map) return;
+    auto bound = [&](KeySym ks) {
+      for (int i = 0; i < (hi - lo + 1) * per; ++i)
+        if (map[i] == ks) return true;
+      return false;
+    };
+    for (std::size_t i = 0; i < Text.size();) {
+      // One UTF-8 sequence.
+      const unsigned char c = static_cast<unsigned char>(Text[i]);
+      const int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+      unsigned cp = n == 1 ? c : c & (0xFF >> (n + 1));
+      for (int k = 1; k < n && i + std::size_t(k) < Text.size(); ++k) cp = (cp << 6) | (Text[i + k] & 0x3F);
+      i += std::size_t(n);
+      if (cp < 0x80) continue;
+      const KeySym ks = 0x01000000 | cp;
+      if (bound(ks)) continue;
+      for (int kc = hi; kc >= lo; --kc) {
+        KeySym* row = map + (kc - lo) * per;
+        bool empty = true;
+        for (int j = 0; j < per; ++j) empty = empty && row[j] == NoSymbol;
+        if (!empty) continue;
+        for (int j = 0; j < per && j < 2; ++j) row[j] = ks;
+        XChangeKeyboardMapping(display_, kc, per, row, 1);
+        break;
+      }
+    }
+    XFree(map);
+    XSync(display_, False);
+  }
+
   // "添加" → "添加一个文件", then the folder and the name typed into the dialog.
   bool AddFile(const std::filesystem::path& file) {
+    MapCharacters(file.string());
+    // The add menu is a window of its own: its item is clicked once it shows.
+    const std::vector<TPlaced> before = Shown();
     Tool(tsAdd);
-    Sleep(400);
+    TPlaced menu;
+    if (!WaitForNewWindow(before, menu)) return false;
     Click(kToolSlotLeft + 64, kAddMenuFirstItemY);
     const std::string dlg = WaitForWindow("打开文件");
     if (dlg.empty()) return false;
@@ -287,6 +328,7 @@ class TProgram {
   // The screen's pixels in a rectangle.
   TPixels Grab(int x, int y, int w, int h) {
     TPixels px;
+    if (!display_) return px;
     XImage* img = XGetImage(display_, DefaultRootWindow(display_), x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
     if (!img) return px;
     for (int j = 0; j < h; ++j)
@@ -304,6 +346,7 @@ class TProgram {
     std::vector<TPlaced> v;
     Window root = 0, parent = 0, *children = nullptr;
     unsigned n = 0;
+    if (!display_) return v;
     if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &n)) return v;
     for (unsigned i = 0; i < n; ++i) {
       XWindowAttributes a;

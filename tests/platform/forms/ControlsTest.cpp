@@ -135,6 +135,19 @@ TEST_F(DialogKeys, DialogKeysGoToTheFormBeforeTheControl) {
   }
 }
 
+TEST_F(DialogKeys, TabPassesOverControlsWithoutATabStop) {
+  cancel->SetTabStop(false);
+  ok->SetFocus();
+  Pump();
+  Key(VK_TAB);
+  EXPECT_TRUE(other->Focused());
+  headless::KeyDown(VK_SHIFT);
+  headless::PressKey(VK_TAB);
+  headless::KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_TRUE(ok->Focused());
+}
+
 TEST_F(DialogKeys, ShiftTabGoesBackAndAControlWantingTheKeyKeepsIt) {
   ok->SetFocus();
   Pump();
@@ -189,7 +202,6 @@ TEST_F(DialogKeys, KeyPreviewLetsTheFormSeeKeysFirstAndEventsMayDropThem) {
   Pump();
   edit->WindowProc = nullptr;
   edit->OnKeyDown = [&](rtl::TObject*, rtl::Word& key, TShiftState) { Log("edit " + std::to_string(key)); };
-  f->SetKeyPreview(true);
   f->OnKeyDown = [&](rtl::TObject*, rtl::Word& key, TShiftState) {
     Log("form " + std::to_string(key));
     if (key == VK_F3) key = 0;
@@ -200,6 +212,15 @@ TEST_F(DialogKeys, KeyPreviewLetsTheFormSeeKeysFirstAndEventsMayDropThem) {
   edit->OnKeyPress = [&](rtl::TObject*, char16_t& key) {
     if (key == u'z') key = 0;
   };
+  // Without the preview the form sees none of its controls' keys.
+  ASSERT_FALSE(f->KeyPreview());
+  Key(VK_F3);
+  Key('Q', u"q");
+  EXPECT_EQ(log, (std::vector<std::string>{"edit 114", "edit 81"}));
+  EXPECT_EQ(edit->typed, u"q");
+  log.clear();
+  edit->typed.clear();
+  f->SetKeyPreview(true);
   Key(VK_F3);
   Key(VK_F4);
   Key('Q', u"q");

@@ -97,7 +97,7 @@ std::string ReadClipboard(const std::string& display) {
   XConvertSelection(d, XInternAtom(d, "CLIPBOARD", False), XInternAtom(d, "UTF8_STRING", False), into, w, CurrentTime);
   XFlush(d);
   std::string text = "<none>";
-  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);  // a bound for a broken run
   // The owner is this process's GUI thread: keep its loop running while we wait.
   while (std::chrono::steady_clock::now() < until) {
     Application->ProcessMessages();

@@ -147,8 +147,19 @@ TEST_F(ChangeNotifyTest, AFailingHandlerDoesNotEndTheWatching) {
 TEST_F(ChangeNotifyTest, FiltersChooseTheKindsOfChange) {
   const std::string dir = tree.Dir("f");
   const std::string file = tree.File("f/x.txt");
-  auto n = Watch(dir, false, 1u << nfSizeChange);
-  tree.File("f/y.txt", "");  // a name change, not asked for; the write that follows is
+  auto n = Watch(dir, true, 1u << nfSizeChange);
+  // Name changes, not asked for. A folder made in the tree is watched as soon
+  // as the worker has read it; the worker hands a change over before it reads
+  // on, so once the second folder is watched everything before it is decided.
+  tree.File("f/y.txt", "");
+  tree.Dir("f/sub");
+  ASSERT_TRUE(PumpUntil([&] { return n->Worker()->WatchedFolders() == 2; }));
+  tree.Dir("f/sub2");
+  ASSERT_TRUE(PumpUntil([&] { return n->Worker()->WatchedFolders() == 3; }));
+  while (rtl::CheckSynchronize(0)) {
+  }
+  EXPECT_EQ(changes, 0);
+  // The write is asked for.
   {
     std::ofstream(file, std::ios::app) << "more";
   }
@@ -163,9 +174,18 @@ TEST_F(ChangeNotifyTest, NewOptionsAreTakenUpAtOnce) {
   ASSERT_TRUE(PumpUntil([&] { return n->Worker()->Generation() > generation; }));
   tree.File("b/here");
   ASSERT_TRUE(PumpUntil([&] { return changes >= 1; }));
-  // The same text again stores nothing; filters are passed on even unchanged.
+  // The same text again stores nothing: the watching goes on without a new
+  // start. The worker takes new options before it waits again, which it has
+  // done once it reports the second change.
   const int g2 = n->Worker()->Generation();
   n->SetRoot(rtl::FileNameToString(b));
+  for (const char* f : {"b/again1", "b/again2"}) {
+    const int before = changes;
+    tree.File(f);
+    ASSERT_TRUE(PumpUntil([&] { return changes > before; })) << f;
+  }
+  EXPECT_EQ(n->Worker()->Generation(), g2);
+  // Filters are passed on even unchanged.
   n->SetNotifyFilters(n->NotifyFilters());
   ASSERT_TRUE(PumpUntil([&] { return n->Worker()->Generation() == g2 + 1; }));
 }

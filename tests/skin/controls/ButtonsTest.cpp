@@ -4,6 +4,7 @@
 #include "skin/controls/bsSkinMenuIntf.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
 #include "tests/skin/controls/SkinChangeTestUtil.h"
+#include "tests/support/Looks.h"
 
 namespace skinctltest {
 namespace {
@@ -531,16 +532,43 @@ TEST_F(SkinControlsTest, ImagesMenuSelectionShowsOnTheButton) {
   TbsSkinImagesMenu im(nullptr);
   EXPECT_EQ(im.GetSelectedItem(), nullptr);
   im.Items = {{u"One", 0}, {u"Two", 1}};
-  auto* b = Make<TbsSkinMenuSpeedButton>(form, 10, 10, 60, 25);
+  auto* b = Make<TbsSkinMenuSpeedButton>(form, 10, 10, 60, 25, u"Btn");
+  b->UseImagesMenuImage = b->UseImagesMenuCaption = true;
   b->SetSkinImagesMenu(&im);
-  int repaints = 0;
-  b->OnPaint = [&](rtl::TObject*, gdi::TCanvas*, rtl::TRect, bool, bool, bool&) { ++repaints; };
   im.SetItemIndex(1);
   EXPECT_EQ(im.GetSelectedItem()->FCaption, u"Two");
   im.SetItemIndex(2);
   EXPECT_EQ(im.GetSelectedItem(), nullptr);
   im.PopupFromRect({0, 0, 10, 10});
   EXPECT_FALSE(im.PopupShown()) << "no images: no window";
+
+  // A choice made in the grid (opened away from the button) repaints the
+  // button on the screen with the chosen item's caption; the same choice
+  // again leaves it as it is.
+  gdi::TBitmap img(16, 16);
+  forms::TImageList images(form);
+  images.SetWidth(16);
+  images.SetHeight(16);
+  images.Add(&img, nullptr);
+  im.FImages = &images;
+  auto choose = [&](int Item) {
+    im.PopupFromRect({450, 380, 450, 380});
+    Pump();
+    ASSERT_TRUE(im.PopupShown());
+    const rtl::TRect r = im.Items[std::size_t(Item)].ItemRect;
+    auto* w = im.PopupWindow();
+    win::headless::Click({w->Left() + (r.Left + r.Right) / 2, w->Top() + (r.Top + r.Bottom) / 2});
+    Pump();
+    ASSERT_FALSE(im.PopupShown());
+  };
+  im.SetItemIndex(0);
+  b->Repaint();
+  const testsupport::TShot one = testsupport::Shot(b);
+  choose(0);
+  EXPECT_EQ(testsupport::Changed(testsupport::Shot(b), one), 0.0);
+  choose(1);
+  EXPECT_EQ(im.ItemIndex(), 1);
+  EXPECT_GT(testsupport::Changed(testsupport::Shot(b), one), 0.0);
   b->SetSkinImagesMenu(nullptr);
 }
 

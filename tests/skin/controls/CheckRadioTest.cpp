@@ -53,15 +53,18 @@ TEST_F(CheckRadioTest, CheckingARadioBoxUnchecksItsGroupAndClicksOnce) {
   auto* b = Box(p, 30, u"B", true, 1, "b");
   auto* c = Box(p, 60, u"C", false, 1, "c");      // a check box in the same group
   auto* other = Box(form, 250, u"D", true, 1, "d");  // same group, other parent
+  auto* second = Box(p, 90, u"E", true, 2, "e");     // same parent, other group
   a->SetChecked(true);
   c->SetChecked(true);
   other->SetChecked(true);
+  second->SetChecked(true);
   log.clear();
 
   b->SetChecked(true);
   EXPECT_FALSE(a->Checked());
   EXPECT_FALSE(c->Checked());
   EXPECT_TRUE(other->Checked()) << "groups are per parent";
+  EXPECT_TRUE(second->Checked()) << "other groups keep their choice";
   EXPECT_EQ(log, (std::vector<std::string>{"c", "b"})) << "the unchecked check box clicks, the radio box does not";
 
   log.clear();

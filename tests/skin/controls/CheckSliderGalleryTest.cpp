@@ -16,11 +16,6 @@
 namespace skinctltest {
 namespace {
 
-std::string PictureDir() {
-  const char* d = std::getenv("TVL_TEST_PICTURES");
-  return d ? d : ".";
-}
-
 class CheckSliderGalleryTest : public SkinControlsTest {
  protected:
   TbsSkinCheckRadioBox* Box(forms::TWinControl* p, int x, int y, const char16_t* caption, bool radio) {
@@ -42,17 +37,21 @@ class CheckSliderGalleryTest : public SkinControlsTest {
     auto* r1 = Box(opts, 10, 10, u"同时转换一个文件", true);
     Box(opts, 10, 36, u"同时转换多个文件", true);
     r1->SetChecked(true);
+    radio = r1;
     auto* rd = Box(opts, 10, 62, u"禁用的单选", true);
     rd->SetEnabled(false);
     auto* c1 = Box(opts, 10, 92, u"转换时预览", false);
+    checked = c1;
     c1->SetChecked(true);
     auto* c2 = Box(opts, 10, 118, u"覆盖已有文件", false);
     c2->SetCanFocused(true);
     auto* cg = Box(opts, 10, 144, u"部分选中", false);
     cg->SetState(cbGrayed);
+    grayed = cg;
     auto* cd = Box(opts, 160, 92, u"禁用选中", false);
     cd->SetChecked(true);
     cd->SetEnabled(false);
+    disabledBox = cd;
     auto* framed = Box(opts, 10, 176, u"带框的复选框", false);
     framed->SetFlat(false);
     framed->SetChecked(true);
@@ -84,6 +83,7 @@ class CheckSliderGalleryTest : public SkinControlsTest {
     auto* dis = Make<TbsSkinSlider>(form, 320, 190, 200, 40);
     dis->SetValue(30);
     dis->SetEnabled(false);
+    disabledSlider = dis;
     auto* vert = Make<TbsSkinSlider>(form, 560, 10, 150, 40);
     vert->SetOrientation(soVertical);
     vert->SetValue(40);
@@ -122,45 +122,36 @@ class CheckSliderGalleryTest : public SkinControlsTest {
   }
   forms::TWinControl* focus = nullptr;
   forms::TControl* hot = nullptr;
-  TbsSkinSlider* seek = nullptr;
+  TbsSkinSlider *seek = nullptr, *disabledSlider = nullptr;
+  TbsSkinCheckRadioBox *radio = nullptr, *checked = nullptr, *grayed = nullptr, *disabledBox = nullptr;
 };
 
 TEST_F(CheckSliderGalleryTest, ControlsInThreeSkinsAndPlain) {
-  struct Look {
-    std::u16string skin;
-    std::string file;
-  } looks[] = {{u"", "checkslider_plain.png"},
-               {u"金属光泽", "checkslider_metal.png"},
-               {u"OFFICE2007蓝色", "checkslider_office2007blue.png"},
-               {u"Mac风格", "checkslider_mac.png"}};
-  for (const auto& l : looks) {
-    std::unique_ptr<TbsCompressedStoredSkin> stored;
-    if (!l.skin.empty()) {
-      const int i = StoredIndex(l.skin);
-      ASSERT_GE(i, 0);
-      stored = StoredFrom(i);
-      sd = std::make_unique<TbsSkinData>(nullptr);
-      sd->LoadCompressedStoredSkin(stored.get());
-      for (const char16_t* n : {u"checkbox", u"radiobox", u"stdlabel", u"slider", u"vsplitter", u"hsplitter"})
-        if (sd->GetControlIndex(n) < 0) ADD_FAILURE() << rtl::StringToUtf8(l.skin) << " lacks " << rtl::StringToUtf8(n);
-    }
-    delete form;
-    form = new TForm(forms::Application);
-    form->AfterConstruction();
-    Build(l.skin.empty() ? nullptr : sd.get());
-    form->Show();
-    Pump();
-    focus->SetFocus();
-    Pump();
-    Enter(hot);
-    Advance(200);
-    const std::string path = PictureDir() + "/" + l.file;
-    EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
-    delete form;
-    form = nullptr;
-    sd.reset();
-    form = new TForm(forms::Application);
-  }
+  RenderGallery(
+      "checkslider", {u"checkbox", u"radiobox", u"stdlabel", u"slider", u"vsplitter", u"hsplitter"},
+      [this](TbsSkinData* skin) { Build(skin); },
+      [this] {
+        focus->SetFocus();
+        Pump();
+        Enter(hot);
+        Advance(200);
+      },
+      [this](const std::string&) {
+        using testsupport::ExpectStateShows;
+        ExpectStateShows("hot check box", hot, [this] { Leave(), Advance(200); },
+                         [this] { Enter(hot), Advance(200); });
+        ExpectStateShows("checked radio box", radio, [this] { radio->SetChecked(false); },
+                         [this] { radio->SetChecked(true); });
+        ExpectStateShows("checked check box", checked, [this] { checked->SetChecked(false); },
+                         [this] { checked->SetChecked(true); });
+        ExpectStateShows("grayed check box", grayed, [this] { grayed->SetState(cbUnchecked); },
+                         [this] { grayed->SetState(cbGrayed); });
+        ExpectStateShows("disabled checked box", disabledBox, [this] { disabledBox->SetEnabled(true); },
+                         [this] { disabledBox->SetEnabled(false); });
+        ExpectStateShows("disabled slider", disabledSlider, [this] { disabledSlider->SetEnabled(true); },
+                         [this] { disabledSlider->SetEnabled(false); });
+        ExpectStateShows("slider value", seek, [this] { seek->SetValue(900); }, [this] { seek->SetValue(380); });
+      });
 }
 
 }  // namespace

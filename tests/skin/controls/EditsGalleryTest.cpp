@@ -31,7 +31,7 @@ class EditsGalleryTest : public EditsTest {
     be->SetSkinDataName(u"buttonedit");
     be->SetButtonMode(true);
     buttonEdit = be;
-    auto* dis = AddEdit(10, 100, 300, u"禁用的编辑框");
+    dis = AddEdit(10, 100, 300, u"禁用的编辑框");
     dis->SetEnabled(false);
     auto* img = AddEdit(10, 130, 300, u"图像按钮");
     images = std::make_unique<forms::TCustomImageList>(nullptr, 14, 14);
@@ -68,7 +68,7 @@ class EditsGalleryTest : public EditsTest {
   std::vector<TbsSkinEdit*> edits;
   std::vector<TbsSkinUpDown*> ups;
   std::unique_ptr<forms::TCustomImageList> images;
-  TbsSkinEdit* buttonEdit = nullptr;
+  TbsSkinEdit *buttonEdit = nullptr, *dis = nullptr;
 };
 
 TEST_F(EditsGalleryTest, EditsAndUpDownsInThreeSkinsAndPlain) {
@@ -80,6 +80,21 @@ TEST_F(EditsGalleryTest, EditsAndUpDownsInThreeSkinsAndPlain) {
                   edits[0]->SetSelLength(4);
                   // The pointer over the edit button: its hot face.
                   Move(WinScr(buttonEdit, buttonEdit->ButtonRectNow().Left + 4, 10));
+                },
+                [this](const std::string&) {
+                  using testsupport::ExpectStateShows;
+                  auto focusFirst = [this] {
+                    edits[0]->SetFocus();
+                    edits[0]->SetSelStart(6);
+                    edits[0]->SetSelLength(4);
+                    Pump();
+                  };
+                  ExpectStateShows("focused edit with a selection", edits[0],
+                                   [this] { edits.back()->SetFocus(), Pump(); }, focusFirst);
+                  ExpectStateShows("disabled edit", dis, [this] { dis->SetEnabled(true); },
+                                   [this] { dis->SetEnabled(false); });
+                  ExpectStateShows("hot edit button", buttonEdit, [this] { Move(WinScr(edits.back(), 5, 5)); },
+                                   [this] { Move(WinScr(buttonEdit, buttonEdit->ButtonRectNow().Left + 4, 10)); });
                 });
 }
 

@@ -20,7 +20,7 @@ class GalleryTest : public SkinControlsTest {
     auto* tb1 = Make<TbsSkinSpeedButton>(bar, 4, 0, 70, 30, u"转换");
     tb1->SetSkinDataName(u"resizetoolbutton");
     tb1->UseSkinSize = false;
-    auto* tb2 = Make<TbsSkinSpeedButton>(bar, 78, 0, 70, 30, u"停止");
+    tb2 = Make<TbsSkinSpeedButton>(bar, 78, 0, 70, 30, u"停止");
     tb2->SetSkinDataName(u"resizetoolbutton");
     tb2->UseSkinSize = false;
     tb2->SetEnabled(false);
@@ -43,9 +43,9 @@ class GalleryTest : public SkinControlsTest {
     auto* ok = Make<TbsSkinButton>(panel, 10, 10, 80, 25, u"确定");
     ok->SetDefault(true);
     Make<TbsSkinButton>(panel, 100, 10, 80, 25, u"取消");
-    auto* dis = Make<TbsSkinButton>(panel, 10, 45, 80, 25, u"禁用");
+    dis = Make<TbsSkinButton>(panel, 10, 45, 80, 25, u"禁用");
     dis->SetEnabled(false);
-    auto* down = Make<TbsSkinButton>(panel, 100, 45, 80, 25, u"按下");
+    down = Make<TbsSkinButton>(panel, 100, 45, 80, 25, u"按下");
     down->SetGroupIndex(1);
     down->SetDown(true);
     auto* rb = Make<TbsSkinButton>(panel, 10, 80, 120, 25, u"resizebutton");
@@ -60,7 +60,7 @@ class GalleryTest : public SkinControlsTest {
     auto* group = Make<TbsSkinGroupBox>(form, 280, 48, 260, 150, u"预设");
     Make<TbsSkinButton>(group, 20, 40, 100, 25, u"在组里");
 
-    auto* cap = Make<TbsSkinPanel>(form, 8, 206, 260, 110, u"带标题的面板");
+    cap = Make<TbsSkinPanel>(form, 8, 206, 260, 110, u"带标题的面板");
     cap->SetCaptionMode(true);
     cap->SetCheckedMode(true);
     cap->SetChecked(true);
@@ -92,6 +92,9 @@ class GalleryTest : public SkinControlsTest {
     hot = tb1;
   }
   forms::TControl* hot = nullptr;
+  TbsSkinSpeedButton* tb2 = nullptr;
+  TbsSkinButton *dis = nullptr, *down = nullptr;
+  TbsSkinPanel* cap = nullptr;
 };
 
 TEST_F(GalleryTest, ControlsInThreeSkinsAndPlain) {
@@ -102,6 +105,25 @@ TEST_F(GalleryTest, ControlsInThreeSkinsAndPlain) {
                 [this] {
                   Enter(hot);  // one hot tool button
                   Advance(200);
+                },
+                [this](const std::string&) {
+                  using testsupport::ExpectStateShows;
+                  ExpectStateShows("hot tool button", hot, [this] { Leave(), Advance(200); },
+                                   [this] { Enter(hot), Advance(200); });
+                  ExpectStateShows("disabled tool button", tb2, [this] { tb2->SetEnabled(true); },
+                                   [this] { tb2->SetEnabled(false); });
+                  ExpectStateShows("disabled button", dis, [this] { dis->SetEnabled(true); },
+                                   [this] { dis->SetEnabled(false); });
+                  ExpectStateShows("pressed button", down, [this] { down->SetDown(false); },
+                                   [this] { down->SetDown(true); });
+                  // A skin whose panel entry has no caption bar draws no
+                  // caption (the stored skins' panels have none).
+                  const int entry = sd ? sd->GetControlIndex(u"panel") : -1;
+                  auto* panelData =
+                      entry < 0 ? nullptr : dynamic_cast<TbsDataSkinPanelControl*>(sd->CtrlList[entry].get());
+                  if (!panelData || !IsEmptyRect(panelData->CaptionRect))
+                    ExpectStateShows("checked panel caption", cap, [this] { cap->SetChecked(false); },
+                                     [this] { cap->SetChecked(true); });
                 });
 }
 

@@ -146,6 +146,15 @@ TEST_F(ListsGalleryTest, ListsAndCombosInThreeSkinsAndPlain) {
                   office->CloseUp(false);
                   Pump();
                   ++look;
+                },
+                [this](const std::string&) {
+                  using testsupport::ExpectStateShows;
+                  ExpectStateShows("selected list row", list, [this] { list->SetItemIndex(-1), Pump(); },
+                                   [this] { list->SetItemIndex(2), Pump(); });
+                  ExpectStateShows("focused combo box", combo, [this] { list->SetFocus(), Pump(); },
+                                   [this] { combo->SetFocus(), Pump(); });
+                  ExpectStateShows("disabled combo box", disabled, [this] { disabled->SetEnabled(true); },
+                                   [this] { disabled->SetEnabled(false); });
                 });
 }
 

@@ -90,6 +90,7 @@ TEST_F(PagesGalleryTest, PagesAndLinksInThreeSkinsAndPlain) {
                {u"金属光泽", "skin_pages_metal.png"},
                {u"OFFICE2007蓝色", "skin_pages_office2007blue.png"},
                {u"Mac风格", "skin_pages_mac.png"}};
+  std::vector<testsupport::TShot> plain;
   for (const auto& l : looks) {
     LoadedSkin loaded;
     if (!l.skin.empty()) {
@@ -114,10 +115,25 @@ TEST_F(PagesGalleryTest, PagesAndLinksInThreeSkinsAndPlain) {
     Pump();
     const std::string path = PictureDir() + "/" + l.file;
     EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
+    // Each look it shows is drawn: the hot tab, the hovered and the glowing
+    // link differ from themselves without the pointer; a skinned page
+    // control differs from the plain one.
+    SCOPED_TRACE(l.file);
+    const testsupport::TShot hotTab = testsupport::Shot(hotTabs), link = testsupport::Shot(hotLabel);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      if (l.skin.empty())
+        plain.push_back(testsupport::Shot(all[i]));
+      else if (i < plain.size())
+        EXPECT_GT(testsupport::Changed(testsupport::Shot(all[i]), plain[i]), 0.0) << "page control " << i;
+    }
     Enter(hotLabel);
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/hover_" + l.file));
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(hotTabs), hotTab), 0.0) << "the hot tab";
+    const testsupport::TShot hovered = testsupport::Shot(hotLabel), glow = testsupport::Shot(glowLabel);
+    EXPECT_GT(testsupport::Changed(hovered, link), 0.0) << "the hovered link";
     Enter(glowLabel);
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/glow_" + l.file));
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(glowLabel), glow), 0.0) << "the glowing link";
     delete form;
     form = nullptr;
     all.clear();

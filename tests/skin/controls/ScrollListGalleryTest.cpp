@@ -125,6 +125,7 @@ TEST_F(ScrollListGalleryTest, ThreeSkinsAndPlain) {
                {u"金属光泽", "skin_scrolllist_metal.png"},
                {u"OFFICE2007蓝色", "skin_scrolllist_office2007blue.png"},
                {u"Mac风格", "skin_scrolllist_mac.png"}};
+  std::vector<testsupport::TShot> plain;
   for (const auto& l : looks) {
     std::unique_ptr<TbsCompressedStoredSkin> stored;
     delete form;
@@ -151,6 +152,22 @@ TEST_F(ScrollListGalleryTest, ThreeSkinsAndPlain) {
     const std::string path = PictureDir() + "/" + l.file;
     EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
     EXPECT_TRUE(hotBar->PartHot(0));
+    // The hot bar and the selected row are drawn; skinned, the list, the
+    // tree, the box and the bar differ from their plain looks.
+    SCOPED_TRACE(l.file);
+    using testsupport::ExpectStateShows;
+    ExpectStateShows("hot scroll bar", hotBar, [this] { Leave(); },
+                     [&] { win::headless::MouseMove(Scr(hotBar, (t.Left + t.Right) / 2, 9)), Pump(); });
+    ExpectStateShows("selected list row", lv, [this] { lv->SetItemIndex(-1), Pump(); },
+                     [this] { lv->SetItemIndex(2), Pump(); });
+    const forms::TControl* parts[] = {lv, tv, box, hotBar};
+    for (std::size_t i = 0; i < std::size(parts); ++i) {
+      const testsupport::TShot now = testsupport::Shot(const_cast<forms::TControl*>(parts[i]));
+      if (l.skin.empty())
+        plain.push_back(now);
+      else
+        EXPECT_GT(testsupport::Changed(now, plain[i]), 0.0) << "part " << i << " looks as in the plain look";
+    }
     delete form;
     form = nullptr;
     sd.reset();

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "platform/forms/FormRender.h"
@@ -21,6 +22,8 @@
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/data/bsCompressedStoredSkin.h"
 #include "skin/data/bsSkinData.h"
+
+#include "tests/support/Looks.h"
 
 namespace skinctltest {
 
@@ -192,19 +195,28 @@ class SkinControlsTest : public ::testing::Test {
   }
   static std::uint32_t Rgb(rtl::TColor c) { return Bgra(c) & 0xFFFFFF; }
 
-  // A gallery: for the plain look and three stored skins, a fresh form built
+  // A gallery: for the plain look and four stored skins, a fresh form built
   // by Build (skin nullptr for the plain look), shown, posed by Pose and
   // written to TVL_TEST_PICTURES (else the working folder) as
   // Prefix_plain.png, Prefix_metal.png ...; a stored skin lacking one of the
-  // Needed descriptions is a failure.
+  // Needed descriptions is a failure. Check (when given) then asserts the
+  // looks of the posed form by its pixels, given the look's name; last,
+  // every shown control of a skinned form must differ from the same control
+  // in the plain look (a control left plain under a skin fails), except the
+  // controls Plain names (by the form's control order, the caption or the
+  // class) as drawn alike on purpose.
   void RenderGallery(const std::string& Prefix, std::initializer_list<const char16_t*> Needed,
-                     const std::function<void(TbsSkinData*)>& Build, const std::function<void()>& Pose) {
+                     const std::function<void(TbsSkinData*)>& Build, const std::function<void()>& Pose,
+                     const std::function<void(const std::string&)>& Check = {},
+                     const std::function<bool(forms::TControl*)>& Plain = {}) {
     const struct {
       std::u16string skin;
       std::string name;
     } looks[] = {{u"", "plain"}, {u"金属光泽", "metal"}, {u"OFFICE2007蓝色", "office2007blue"}, {u"Mac风格", "mac"}, {u"Ampix效果", "ampix"}};
     const char* dir = std::getenv("TVL_TEST_PICTURES");
+    std::vector<testsupport::TShot> plain;
     for (const auto& l : looks) {
+      SCOPED_TRACE(Prefix + " " + l.name);
       std::unique_ptr<TbsCompressedStoredSkin> stored;
       if (!l.skin.empty()) {
         const int i = StoredIndex(l.skin);
@@ -222,6 +234,21 @@ class SkinControlsTest : public ::testing::Test {
       form->Show();
       Pump();
       Pose();
+      if (Check) Check(l.name);
+      std::vector<testsupport::TControlShot> shots;
+      testsupport::ShotsOfControls(form, shots);
+      if (l.skin.empty()) {
+        for (const auto& c : shots) plain.push_back(c.Picture);
+      } else {
+        EXPECT_EQ(shots.size(), plain.size()) << "the same controls in every look";
+        for (std::size_t i = 0; i < shots.size() && i < plain.size(); ++i) {
+          forms::TControl* c = shots[i].Control;
+          if (c->Width() < 4 || c->Height() < 4 || (Plain && Plain(c))) continue;
+          EXPECT_GT(testsupport::Changed(shots[i].Picture, plain[i]), 0.0)
+              << "control " << i << " (" << typeid(*c).name() << " \"" << rtl::StringToUtf8(c->Caption())
+              << "\") looks as in the plain look";
+        }
+      }
       const std::string path = std::string(dir ? dir : ".") + "/" + Prefix + "_" + l.name + ".png";
       EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
       delete form;

@@ -4,11 +4,13 @@
 // than the main form becomes active, and queues input for the modal loop.
 #pragma once
 
+#include <map>
 #include <functional>
 #include <string>
 
 #include "skin/data/bsResourceStrData.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/support/Looks.h"
 
 namespace dlgtest {
 
@@ -71,6 +73,27 @@ class DialogsTest : public SkinControlsTest {
     strings->SetResStrings(Lines);
     return strings.get();
   }
+  // The looks of a dialog in a gallery, asserted as its picture is taken:
+  // skinned, the dialog is not drawn as in the plain look; with Focus, its
+  // focused control is drawn focused (it differs once the focus moves on).
+  // Key names the picture; the plain look of each is kept for the skinned
+  // ones.
+  void CheckDialogLooks(forms::TCustomForm* f, const std::string& Key, bool Plain, bool Focus = true) {
+    SCOPED_TRACE(Key);
+    Pump();
+    const testsupport::TShot whole = testsupport::Shot(f);
+    if (Plain)
+      plainLooks[Key] = whole;
+    else if (plainLooks.count(Key))
+      EXPECT_GT(testsupport::Changed(whole, plainLooks[Key]), 0.0) << "drawn as in the plain look";
+    forms::TWinControl* focused = f->ActiveControl();
+    forms::TWinControl* next = focused ? f->FindNextControl(focused, true, true, false) : nullptr;
+    if (!Focus || !focused || !next || next == focused) return;
+    testsupport::ExpectStateShows("the focused control", focused, [&] { next->SetFocus(), Pump(); },
+                                  [&] { focused->SetFocus(), Pump(); });
+  }
+  std::map<std::string, testsupport::TShot> plainLooks;
+
   std::string PicturePath(const std::string& name) {
     const char* dir = std::getenv("TVL_TEST_PICTURES");
     return std::string(dir ? dir : ".") + "/" + name + ".png";

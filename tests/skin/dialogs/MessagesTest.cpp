@@ -326,6 +326,8 @@ TEST_F(MessagesTest, Gallery) {
       WhenShown([&](TCustomForm* f) {
         Pump();
         EXPECT_TRUE(forms::RenderToPng(f, path)) << path;
+        // The focus of the message buttons is not asserted here.
+        CheckDialogLooks(f, std::string("message_") + sh.name, l.skin.empty(), false);
         QueueClose(f);  // abort/retry/ignore has no cancel button
       });
       msg.MessageDlg(sh.text, sh.type, sh.buttons, 0);

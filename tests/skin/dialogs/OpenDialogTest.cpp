@@ -403,6 +403,7 @@ TEST_F(OpenDialogTest, GalleryAndLabelsKeepAGapToTheirFields) {
       }
       EXPECT_GE(gap, 8) << l.name;
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("opendialog_" + l.name)));
+      CheckDialogLooks(f, "opendialog", l.skin.empty());
       QueueKey(VK_ESCAPE);
     });
     d.Execute();

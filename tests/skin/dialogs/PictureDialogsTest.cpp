@@ -220,6 +220,7 @@ TEST_F(PictureDialogsTest, Gallery) {
       Select(d.DlgForm(), u"pic.png");
       Pump();
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("picturedialog_" + l.name)));
+      CheckDialogLooks(f, "picturedialog", l.skin.empty());
       QueueKey(VK_ESCAPE);
     });
     d.Execute();

@@ -3,9 +3,11 @@
 // size raised to the frame's least size, the start folder, the tool bar's
 // edit and new-folder button, and a gallery in three stored skins.
 #include <filesystem>
+#include <memory>
 
 #include "platform/rtl/FileSys.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/shell/ShellNamespace.h"
 #include "skin/dialogs/bsDialogs.h"
 #include "tests/skin/dialogs/DialogsTestUtil.h"
 
@@ -200,7 +202,17 @@ TEST_F(SelectDialogsTest, SelectDirectoryStartsAtTheFolderAndReturnsTheChoice) {
   d.OnClose = [&](rtl::TObject*) { events.push_back(d.DlgForm() ? "close with form" : "close"); };
   d.Directory = Dir("gone");
   WhenShown([&](TCustomForm* f) {
-    EXPECT_NE(d.DlgForm()->DirTreeView->Selected(), nullptr);
+    auto* tree = d.DlgForm()->DirTreeView;
+    shell::TRoot root = u"rfMyComputer";
+    std::unique_ptr<shell::TbsShellFolder> computer(shell::ResolveRootFolder(nullptr, root, root));
+    EXPECT_NE(tree->Path(), Dir());
+    if (tree->SelectedFolder()) {
+      EXPECT_EQ(tree->SelectedFolder()->DisplayName(), computer->DisplayName());
+      EXPECT_EQ(tree->SelectedFolder()->PathName(), computer->PathName());
+      EXPECT_TRUE(tree->Selected()->Expanded());
+    } else {
+      ADD_FAILURE() << "nothing selected";
+    }
     QueueClose(f);
   });
   EXPECT_FALSE(d.Execute());
@@ -284,6 +296,7 @@ TEST_F(SelectDialogsTest, Gallery) {
     WhenShown([&](TCustomForm* f) {
       Pump();
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("selectskin_" + l.name)));
+      CheckDialogLooks(f, "selectskin", l.skin.empty());
       QueueKey(win::VK_UP);  // the preview follows the list
       QueueKey(VK_ESCAPE);
       ss.DlgForm()->OnPaint = nullptr;
@@ -295,6 +308,7 @@ TEST_F(SelectDialogsTest, Gallery) {
       F->SLBOnChange(nullptr);
       Pump();
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("selectskin_changed_" + l.name)));
+      CheckDialogLooks(f, "selectskin_changed", l.skin.empty());
       QueueKey(VK_ESCAPE);
     });
     ss.Execute(2);
@@ -306,6 +320,7 @@ TEST_F(SelectDialogsTest, Gallery) {
     WhenShown([&](TCustomForm* f) {
       Pump();
       EXPECT_TRUE(forms::RenderToPng(f, PicturePath("selectdir_" + l.name)));
+      CheckDialogLooks(f, "selectdir", l.skin.empty());
       QueueKey(VK_ESCAPE);
     });
     sd2.Execute();

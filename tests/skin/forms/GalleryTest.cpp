@@ -8,6 +8,7 @@
 #include "skin/forms/bsFormLayerBorder.h"
 #include "skin/forms/bsSkinMDI.h"
 #include "skin/forms/bsSkinMDITabsBar.h"
+#include "tests/support/Looks.h"
 
 namespace frametest {
 namespace {
@@ -28,14 +29,24 @@ class FrameGalleryTest : public FrameTest {
     Pump();
     ASSERT_TRUE(form->Active());
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/frame_" + name + "_active.png"));
+    const testsupport::TShot active = testsupport::Shot(form);
     other->Show();
     win::SetForegroundWindow(other->Handle());
     Pump();
     ASSERT_FALSE(form->Active());
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/frame_" + name + "_inactive.png"));
+    // The frame shows whether its window is active; a skinned frame is not
+    // the default one.
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(form), active), 0.0) << name << ": active and inactive alike";
+    if (!skin)
+      defaultFrame = active;
+    else if (!defaultFrame.Empty())
+      EXPECT_GT(testsupport::Changed(active, defaultFrame), 0.0) << name << ": drawn as the default frame";
+    last = active;
     other->Hide();
     Pump();
   }
+  testsupport::TShot defaultFrame, last;
   void SetUp() override {
     FrameTest::SetUp();
     other = new TForm(forms::Application);
@@ -73,9 +84,11 @@ TEST_F(FrameGalleryTest, MainWindowAndAboutBoxFrames) {
   auto* bsf = new TbsBusinessSkinForm(form);
   bsf->SetBorderIcons({biMinimize});
   Render("main", &skin);
+  const testsupport::TShot main = last;
   bsf->SetBorderIcons({biRollUp});
   bsf->SetShowIcon(true);
   Render("about", &skin);
+  EXPECT_GT(testsupport::Changed(last, main), 0.0) << "the About box's buttons and icon are drawn";
   form->Show();
   win::SetForegroundWindow(form->Handle());
   Pump();
@@ -106,13 +119,30 @@ TEST_F(FrameGalleryTest, HotAndPressedCaptionButtons) {
     Advance(300);
     EXPECT_TRUE(close->Active);
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/frame_skin" + std::to_string(i) + "_closehot.png"));
+    const testsupport::TShot closeHot = testsupport::Shot(form, r);
+    // Whether the skin gives the close button a hot look of its own (the
+    // skin of index 6 draws it alike).
+    bool hotLook = false;
+    for (int y = 0; y < close->SkinRect.Height() && !hotLook; ++y)
+      for (int x = 0; x < close->SkinRect.Width() && !hotLook; ++x) {
+        const gdi::Surface* a = (close->SkinRectInAPicture ? close->ActivePicture : close->Picture)->GetSurface();
+        const gdi::Surface* h = close->ActivePicture->GetSurface();
+        hotLook = (a->GetPixel(close->SkinRect.Left + x, close->SkinRect.Top + y) & 0xFFFFFF) !=
+                  (h->GetPixel(close->ActiveSkinRect.Left + x, close->ActiveSkinRect.Top + y) & 0xFFFFFF);
+      }
+    EXPECT_EQ(hotLook, i == 0);
     auto* min = bsf->Objects(bsf->GetIndex(u"minbutton"));
     const TRect m = min->ObjectRect;
     win::headless::MouseMove(Scr(m.Left + m.Width() / 2, m.Top + m.Height() / 2));
     Advance(300);
+    // Hot and pressed are each drawn: the close button cools once left, the
+    // minimize button changes from hot to pressed.
+    if (hotLook) EXPECT_GT(testsupport::Changed(testsupport::Shot(form, r), closeHot), 0.0) << i << ": hot close button";
+    const testsupport::TShot minHot = testsupport::Shot(form, m);
     win::headless::MouseDown(Scr(m.Left + m.Width() / 2, m.Top + m.Height() / 2));
     Pump();
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/frame_skin" + std::to_string(i) + "_minpressed.png"));
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(form, m), minHot), 0.0) << i << ": pressed minimize button";
     win::headless::MouseUp(Scr(900, 900));
     Advance(100);
     bsf->SetSkinData(nullptr);

@@ -87,6 +87,29 @@ TEST_F(FrameTest, MainWindowMinimizeButtonIconifies) {
   EXPECT_EQ(bsf->WindowState(), forms::wsNormal);  // minimized natively, the frame keeps its state
 }
 
+// The caption's maximize button maximizes, and pressed again (where it lies
+// on the maximized frame) restores the normal bounds.
+TEST_F(FrameTest, MaximizeButtonMaximizesAndRestores) {
+  form->SetBorderStyle(forms::bsSizeable);
+  auto* bsf = MakeFrame();
+  ShowForm();
+  const TRect normal = form->BoundsRect();
+  auto pressMax = [&] {
+    const TRect r = bsf->Objects(bsf->GetIndex(u"maxbutton"))->ObjectRect;
+    const int x = (r.Left + r.Right) / 2, y = (r.Top + r.Bottom) / 2;
+    win::headless::MouseMove(Scr(x, y));
+    Pump();
+    win::headless::Click(Scr(x, y));
+    Pump();
+  };
+  pressMax();
+  EXPECT_EQ(bsf->WindowState(), forms::wsMaximized);
+  EXPECT_EQ(form->BoundsRect(), rtl::Rect(0, 0, 1280, 984));
+  pressMax();
+  EXPECT_EQ(bsf->WindowState(), forms::wsNormal);
+  EXPECT_EQ(form->BoundsRect(), normal);
+}
+
 TEST_F(FrameTest, StatesReturnToTheNormalBounds) {
   form->SetBorderStyle(forms::bsSizeable);
   auto* bsf = MakeFrame();

@@ -233,15 +233,30 @@ TEST(ComposeGallery, FramedFaceAtSeveralSizes) {
   gdi::TBitmap sheet;
   imgtest::Fill(sheet, 420, 200, [](int, int) { return 0xFFF0F0F0u; });
   int x = 10;
+  std::vector<std::unique_ptr<gdi::TBitmap>> faces;
   for (auto [w, h, stretch] : {std::tuple{24, 24, false}, {90, 40, false}, {90, 40, true}, {160, 120, true}}) {
-    gdi::TBitmap b;
+    faces.push_back(std::make_unique<gdi::TBitmap>());
+    gdi::TBitmap& b = *faces.back();
     const int dW = w - 24, dH = h - 24;
     ComposeSkinImage({5, 5}, {19, 5}, {5, 19}, {19, 19}, {5, 5, 19, 19}, {5, 5}, {19 + dW, 5}, {5, 19 + dH},
                      {19 + dW, 19 + dH}, {5, 5, 19 + dW, 19 + dH}, &b, &sb, {0, 0, 24, 24}, w, h, true, stretch,
                      stretch, stretch, stretch, true, bsstHorz);
     gdi::BitBlt(sheet.Canvas()->Handle(), x, 10, w, h, b.Canvas()->Handle(), 0, 0, gdi::SRCCOPY);
     x += w + 10;
+    // The corners keep the border and the bevel at every size; the face
+    // stays the gradient's (its blue never changes).
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + (stretch ? " stretched" : " tiled"));
+    for (auto [cx, cy] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}})
+      EXPECT_EQ(imgtest::Rgb(imgtest::Px(b, cx, cy)), 0x203040u) << cx << "," << cy;
+    for (auto [cx, cy] : {std::pair{1, 1}, {w - 2, h - 2}})
+      EXPECT_EQ(imgtest::Rgb(imgtest::Px(b, cx, cy)), 0xB0C8E0u) << cx << "," << cy;
+    EXPECT_EQ(imgtest::Px(b, w / 2, h / 2) & 0xFF, 0xD0u);
   }
+  // Tiled and stretched at the same size differ: the dots repeat in one only.
+  bool differ = false;
+  for (int yy = 0; yy < 40 && !differ; ++yy)
+    for (int xx = 0; xx < 90 && !differ; ++xx) differ = imgtest::Px(*faces[1], xx, yy) != imgtest::Px(*faces[2], xx, yy);
+  EXPECT_TRUE(differ) << "tiled and stretched faces alike";
   EXPECT_TRUE(gdi::WriteSurfacePng(*sheet.GetSurface(), imgtest::PictureDir() + "/skin_compose_gallery.png"));
 }
 

@@ -1,5 +1,6 @@
 // TbsEffectBmp: layout, morphs between two known pictures, the inactive
 // effects and the geometry routines, sampled at chosen pixels.
+#include <array>
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -274,6 +275,32 @@ TEST(TbsEffectBmpGallery, MorphStepsAndInactiveLooks) {
     a->Draw(sheet.Canvas()->Handle(), 6 + e * 66, 6 + 7 * 30);
   }
   EXPECT_TRUE(gdi::WriteSurfacePng(*sheet.GetSurface(), imgtest::PictureDir() + "/skin_effects_gallery.png"));
+  // What the sheet shows: the plain morph goes from the first face to the
+  // second (their middles: blue and orange), every morph changes along its
+  // steps, and each inactive look turns the first face's middle as its
+  // effect says.
+  const std::uint32_t first = 0x309CE0, second = 0xF09C30;
+  auto middle = [&](int column, int row) { return imgtest::Rgb(imgtest::Px(sheet, 6 + column * 66 + 30, 6 + row * 30 + 12)); };
+  EXPECT_EQ(middle(0, 0), first);
+  EXPECT_EQ(middle(4, 0), second);
+  for (int m = 0; m < 7; ++m) {
+    bool moves = false;
+    for (int k = 1; k < 5; ++k)
+      for (int x = 0; x < 60; ++x)
+        moves = moves || imgtest::Px(sheet, 6 + x, 6 + m * 30 + 12) != imgtest::Px(sheet, 6 + k * 66 + x, 6 + m * 30 + 12);
+    EXPECT_TRUE(moves) << "morph " << m << " the same at every step";
+  }
+  auto channels = [](std::uint32_t p) { return std::array<int, 3>{int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)}; };
+  const auto f = channels(first), bright = channels(middle(0, 7)), dark = channels(middle(1, 7)),
+             gray = channels(middle(2, 7));
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_GE(bright[c], f[c]) << "brighter, channel " << c;
+    EXPECT_LE(dark[c], f[c]) << "darker, channel " << c;
+  }
+  EXPECT_NE(middle(0, 7), first);
+  EXPECT_NE(middle(1, 7), first);
+  EXPECT_TRUE(gray[0] == gray[1] && gray[1] == gray[2]) << "grey";
+  EXPECT_EQ(middle(5, 7), first ^ 0xFFFFFFu) << "inverted";
 }
 
 }  // namespace

@@ -179,6 +179,29 @@ TEST(GlowTextGallery, EffectsOnAFrameColour) {
   c->Font()->SetColor(0xFFFFFF);
   DrawWideTextWithReflection(c, {10, 60, 300, 90}, u"Reflection 倒影", 0xFFFFFF, 0, gdi::DT_LEFT | gdi::DT_TOP | gdi::DT_SINGLELINE);
   EXPECT_TRUE(gdi::WriteSurfacePng(*sheet.GetSurface(), imgtest::PictureDir() + "/skin_glow_gallery.png"));
+  // Each effect shows: near-white pixels (the glow, the halo, the white
+  // text) where the ground is a dark blue, and the reflection below the
+  // text's own row.
+  auto light = [&](int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const std::uint32_t p = imgtest::Rgb(imgtest::Px(sheet, x, y));
+        n += (p >> 16 & 0xFF) > 0xC0 && (p >> 8 & 0xFF) > 0xC0 && (p & 0xFF) > 0xC0;
+      }
+    return n;
+  };
+  EXPECT_GT(light(10, 10, 150, 40), 20) << "glow";
+  EXPECT_GT(light(170, 10, 310, 40), 20) << "halo";
+  EXPECT_GT(light(10, 60, 300, 82), 20) << "text over its reflection";
+  EXPECT_EQ(light(0, 125, 320, 150), 0) << "the ground alone";
+  // The reflection: below the text, pixels off the ground's gradient.
+  int reflected = 0;
+  for (int y = 82; y < 120; ++y)
+    for (int x = 10; x < 300; ++x)
+      reflected += imgtest::Rgb(imgtest::Px(sheet, x, y)) !=
+                   (std::uint32_t(0x30 + y / 3) << 16 | std::uint32_t(0x50 + y / 3) << 8 | 0x90);
+  EXPECT_GT(reflected, 20) << "reflection";
 }
 
 }  // namespace

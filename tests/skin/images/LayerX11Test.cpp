@@ -1,9 +1,6 @@
 // Layered glow windows on a real display: a private Xvfb with a compositor.
 // Skips when Xvfb or xcompmgr is not installed.
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <chrono>
 #include <string>
@@ -16,34 +13,17 @@
 #include "platform/win/WinApi.h"
 #include "skin/images/bsLayerManager.h"
 #include "skin/images/bsUtils.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Xvfb.h"
 
 #include <X11/Xlib.h>  // last: its macros clash with the headers above
 #include <X11/Xutil.h>
 
-extern char** environ;
-
 namespace {
 
-// A program that runs until the test ends.
-struct Process {
-  pid_t pid = -1;
-  bool Spawn(std::vector<std::string> argv, posix_spawn_file_actions_t* io = nullptr) {
-    if (access(argv[0].c_str(), X_OK) != 0) return false;
-    std::vector<char*> a;
-    for (auto& s : argv) a.push_back(s.data());
-    a.push_back(nullptr);
-    return posix_spawn(&pid, a[0], io, nullptr, a.data(), environ) == 0;
-  }
-  ~Process() {
-    if (pid > 0) {
-      kill(pid, SIGTERM);
-      waitpid(pid, nullptr, 0);
-    }
-  }
-};
-
 bool PumpUntil(const std::function<bool()>& done) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  // A bound for a broken run on a loaded machine, not a measurement.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < until) {
     win::ProcessPendingMessages();
     win::FlushWindows();
@@ -54,24 +34,12 @@ bool PumpUntil(const std::function<bool()>& done) {
 }
 
 TEST(LayerX11, GlowWindowShowsTheImageWithTheMasksAlpha) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  posix_spawn_file_actions_t io;
-  posix_spawn_file_actions_init(&io);
-  posix_spawn_file_actions_addclose(&io, fds[0]);
-  Process xvfb;
-  const bool started = xvfb.Spawn({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "320x240x24",
-                                   "-nolisten", "tcp"},
-                                  &io);
-  posix_spawn_file_actions_destroy(&io);
-  close(fds[1]);
-  std::string display = ":";
-  for (char c; started && read(fds[0], &c, 1) == 1 && c != '\n';) display += c;
-  close(fds[0]);
-  if (display == ":") GTEST_SKIP() << "Xvfb is not available";
+  testsupport::Xvfb xvfb;
+  if (!xvfb.Start("320x240x24")) GTEST_SKIP() << "Xvfb is not available";
+  const std::string display = xvfb.Display();
   setenv("DISPLAY", display.c_str(), 1);
-  Process comp;
-  if (!comp.Spawn({"/usr/bin/xcompmgr", "-d", display})) GTEST_SKIP() << "xcompmgr is not available";
+  testsupport::ChildProcess comp;
+  if (!comp.Start("/usr/bin/xcompmgr", {"-d", display})) GTEST_SKIP() << "xcompmgr is not available";
   ASSERT_TRUE(win::InitWindowSystem(win::BackendKind::X11));
   ASSERT_TRUE(PumpUntil([] { return skin::IsLayeringSupported(); }));
 

@@ -17,6 +17,7 @@
 #include "skin/menus/bsSkinHint.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
 #include "tests/skin/menus/TrayHintTestUtil.h"
+#include "tests/support/Looks.h"
 
 namespace skinmenustest {
 namespace {
@@ -415,6 +416,7 @@ TEST_F(HintTest, GalleryOfHintsInThreeSkins) {
       for (int x = 0; x < w * kScale && cx + x < sheet.Width(); ++x)
         sheet.SetPixel(cx + x, cy + y, img->GetPixel(x / kScale, y / kScale) | 0xFF000000);
   };
+  testsupport::TShot shots[4][2];
   for (int row = 0; row < 4; ++row) {
     if (!looks[row].empty())
       LoadStored(looks[row]);
@@ -428,9 +430,15 @@ TEST_F(HintTest, GalleryOfHintsInThreeSkins) {
     Pump();
     EXPECT_EQ(w->SkinInUse() != nullptr, !looks[row].empty());
     put(win::headless::BackBuffer(w->Handle()), 8, row * kRow + 8, w->Width(), w->Height());
+    shots[row][0] = testsupport::Shot(w);
     hint->ActivateHintEx({100, 100}, u"播放 Play", u"播放所选文件@空格键暂停", 0, images.get());
     Pump();
     put(win::headless::BackBuffer(w->Handle()), kCell + 8, row * kRow + 8, w->Width(), w->Height());
+    shots[row][1] = testsupport::Shot(w);
+    // A skinned hint of either kind is not drawn as the plain one.
+    for (int kind = 0; kind < 2 && row > 0; ++kind)
+      EXPECT_GT(testsupport::Changed(shots[row][kind], shots[0][kind]), 0.0)
+          << rtl::StringToUtf8(looks[row]) << (kind ? ": extended hint" : ": hint") << " looks plain";
     delete hint;
   }
   const auto png = gdi::EncodePng(sheet, false);

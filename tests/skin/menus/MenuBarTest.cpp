@@ -304,6 +304,7 @@ TEST_F(MenuBarTest, MaximizedMdiChildShowsItsButtons) {
 
 #include "platform/forms/FormRender.h"
 #include "tests/skin/controls/SkinControlsTestUtil.h"
+#include "tests/support/Looks.h"
 
 namespace {
 
@@ -311,6 +312,7 @@ namespace {
 TEST_F(MenuBarTest, GalleryInThreeSkinsAndPlain) {
   const char* dir = std::getenv("TVL_TEST_PICTURES");
   const std::string out = dir ? dir : ".";
+  testsupport::TShot plainBar;
   for (int k : {-1, 0, 6, 10}) {
     std::unique_ptr<TbsCompressedStoredSkin> stored;
     std::unique_ptr<TbsSkinData> skin;
@@ -329,8 +331,16 @@ TEST_F(MenuBarTest, GalleryInThreeSkinsAndPlain) {
     EXPECT_TRUE(bar->Item(1)->Active);
     const std::string name = k < 0 ? "plain" : "skin" + std::to_string(k);
     EXPECT_TRUE(forms::RenderToPng(form, out + "/menubar_" + name + ".png"));
+    // The hot item is drawn hot; a skinned bar is not drawn as the plain one.
+    const rtl::TRect item = bar->Item(1)->ObjectRect;
+    const testsupport::TShot hot = testsupport::Shot(bar, item), whole = testsupport::Shot(bar);
     win::headless::MouseMove(form->ClientToScreen({250, 200}));
     Pump();
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(bar, item), hot), 0.0) << name << ": the hot item";
+    if (k < 0)
+      plainBar = whole;
+    else
+      EXPECT_GT(testsupport::Changed(whole, plainBar), 0.0) << name << ": the bar looks as in the plain look";
     bar->SetSkinData(nullptr);
     frame->SetSkinData(nullptr);
   }

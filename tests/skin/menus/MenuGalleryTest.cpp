@@ -6,6 +6,7 @@
 
 #include "platform/gdi/PngCodec.h"
 #include "tests/skin/menus/MenusTestUtil.h"
+#include "tests/support/Looks.h"
 
 namespace skinmenutest {
 namespace {
@@ -74,6 +75,7 @@ TEST_F(MenusTest, GalleryInThreeSkinsAndPlain) {
                {u"金属光泽", "skin_menus_metal.png"},
                {u"OFFICE2007蓝色", "skin_menus_office2007blue.png"},
                {u"Mac风格", "skin_menus_mac.png"}};
+  testsupport::TShot plainTop;
   for (const Look& l : looks) {
     menu->SkinData = nullptr;
     if (!l.skin.empty()) {
@@ -81,13 +83,23 @@ TEST_F(MenusTest, GalleryInThreeSkinsAndPlain) {
       ASSERT_GE(i, 0);
       menu->SkinData = StoredSkin(i);
     }
+    SCOPED_TRACE(l.file);
     menu->Popup(150, 150);
     Pump();
     Key('S');
-    Key(win::VK_DOWN);
     ASSERT_EQ(Levels(), 2);
+    Advance(200);
+    const testsupport::TShot plainRows = testsupport::Shot(Level(1));
+    Key(win::VK_DOWN);
     EXPECT_EQ(Level(0)->Skinned(), !l.skin.empty()) << l.file;
     Advance(200);  // let row effects settle
+    // The highlighted row is drawn; a skinned menu is not drawn as the plain one.
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(Level(1)), plainRows), 0.0) << "the highlighted row";
+    const testsupport::TShot top = testsupport::Shot(Level(0));
+    if (l.skin.empty())
+      plainTop = top;
+    else
+      EXPECT_GT(testsupport::Changed(top, plainTop), 0.0) << "the menu looks as in the plain look";
     const std::string path = PictureDir() + "/" + l.file;
     EXPECT_TRUE(SaveLevels(Engine(), path)) << path;
     Key(win::VK_ESCAPE);
@@ -100,9 +112,11 @@ TEST_F(MenusTest, GalleryInThreeSkinsAndPlain) {
     im.PopupFromRect({150, 150, 150, 150});
     Pump();
     ASSERT_TRUE(im.PopupShown());
+    const testsupport::TShot grid = testsupport::Shot(im.PopupWindow());
     im.PopupWindow()->ImagesMenuKeyDown(win::VK_RIGHT);
     im.PopupWindow()->ImagesMenuKeyDown(win::VK_RIGHT);
     im.PopupWindow()->ImagesMenuKeyDown(win::VK_RIGHT);
+    EXPECT_GT(testsupport::Changed(testsupport::Shot(im.PopupWindow()), grid), 0.0) << "the hot cell";
     const std::string ipath = PictureDir() + "/" + l.file.substr(0, l.file.size() - 4) + "_images.png";
     EXPECT_TRUE(win::headless::RenderToPng(im.PopupWindow()->Handle(), ipath)) << ipath;
     im.Hide();

@@ -160,10 +160,11 @@ class TrayX11Test : public ::testing::Test {
     XCloseDisplay(input);
   }
   // Pumps the loop (messages from the tray's reader thread) until the
-  // condition holds or five seconds have passed.
+  // condition holds or the seconds (by default a bound for a broken run)
+  // have passed.
   template <class F>
-  bool Until(F done) {
-    const auto end = Clock::now() + std::chrono::seconds(5);
+  bool Until(F done, int seconds = 20) {
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
     while (Clock::now() < end) {
       win::headless::Pump();
       if (done()) return true;
@@ -291,7 +292,7 @@ TEST_F(TrayX11Test, DockedIconReportsClicksAndBalloons) {
   EXPECT_TRUE(Until([&] { return !tray.Balloon().empty(); }));
   EXPECT_EQ(tray.Balloon(), "转换完成\n3 个文件已转换");
 
-  Until([] { return false; });  // let the icon paint
+  Until([] { return false; }, 5);  // let the icon paint
   SaveIconPicture(tray.Docked(), "skin_tray_icon_x11.png");
 
   EXPECT_TRUE(t->RemoveIcon());

@@ -14,6 +14,7 @@
 #include "skin/data/bsSkinData.h"
 #include "skin/shell/bsfilectrl.h"
 #include "tests/skin/shell/ShellViewsFixture.h"
+#include "tests/support/Looks.h"
 
 namespace shellctltest {
 namespace {
@@ -174,7 +175,20 @@ TEST_F(FileCtrlsTest, DrivesAreTheMountsWithGlyphsLabelsAndTheirList) {
   dc->SetTextCase(tcUpperCase);
   EXPECT_EQ(dc->Items()->Get(net), U(tree.Path("m/net")) + u" SERVER:/SHARE");
   EXPECT_EQ(dc->Drive(), U(tree.Path("m/disk"))) << "the drive stays over a refill";
-  EXPECT_EQ(dc->EntryGlyph(cd)->Height(), 16);
+  // Each entry shows the glyph of its kind, pixel for pixel.
+  auto sameGlyph = [](const gdi::TBitmap* a, const gdi::TBitmap* b) {
+    if (!a || !b || a->Width() != b->Width() || a->Height() != b->Height()) return false;
+    for (int y = 0; y < a->Height(); ++y)
+      for (int x = 0; x < a->Width(); ++x)
+        if (a->GetSurface()->GetPixel(x, y) != b->GetSurface()->GetPixel(x, y)) return false;
+    return true;
+  };
+  const int disk = dc->ItemIndex();
+  for (const auto& [entry, glyph] : {std::pair{0, fgHard}, std::pair{disk, fgHard}, std::pair{net, fgNetwork},
+                                     std::pair{cd, fgCDROM}}) {
+    std::unique_ptr<gdi::TBitmap> want(MakeFileGlyph(glyph));
+    EXPECT_TRUE(sameGlyph(dc->EntryGlyph(entry), want.get())) << "entry " << entry << ", glyph " << int(glyph);
+  }
   EXPECT_EQ(ram, -1);
   std::unique_ptr<gdi::TBitmap> ramGlyph(MakeFileGlyph(fgRAM)), folder(MakeFileGlyph(fgOpenFolder));
   EXPECT_EQ(ramGlyph->Height(), 11);
@@ -203,6 +217,7 @@ TEST_F(FileCtrlsTest, GalleryOfTheDriveAndDirectoryLists) {
   tree.Dir("g/视频/毕业");
   ASSERT_EQ(::chdir(tree.Path("g/视频").c_str()), 0);
   const char* dir = std::getenv("TVL_TEST_PICTURES");
+  testsupport::TShot plainCombo, plainList;
   for (const std::u16string skinName : {u"", u"金属光泽"}) {
     delete form;
     form = new forms::TForm(forms::Application);
@@ -235,6 +250,20 @@ TEST_F(FileCtrlsTest, GalleryOfTheDriveAndDirectoryLists) {
     EXPECT_EQ(d->Items()->Get(d->ItemIndex()), u"视频");
     const std::string file = skinName.empty() ? "skin_filectrl_plain.png" : "skin_filectrl_metal.png";
     EXPECT_TRUE(forms::RenderToPng(form, std::string(dir ? dir : ".") + "/" + file));
+    // The current folder's row is drawn selected; skinned, both lists differ
+    // from their plain looks.
+    SCOPED_TRACE(file);
+    const int current = d->ItemIndex();
+    testsupport::ExpectStateShows("the current folder's row", d, [&] { d->SetItemIndex(-1), Pump(); },
+                                  [&] { d->SetItemIndex(current), Pump(); });
+    const testsupport::TShot combo = testsupport::Shot(dc), list = testsupport::Shot(d);
+    if (skinName.empty()) {
+      plainCombo = combo;
+      plainList = list;
+    } else {
+      EXPECT_GT(testsupport::Changed(combo, plainCombo), 0.0) << "the drive list looks plain";
+      EXPECT_GT(testsupport::Changed(list, plainList), 0.0) << "the folder list looks plain";
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #include "skin/data/bsCompressedStoredSkin.h"
 #include "skin/data/bsSkinData.h"
 #include "tests/skin/shell/ShellViewsFixture.h"
+#include "tests/support/Looks.h"
 
 namespace shellctltest {
 namespace {
@@ -48,6 +49,7 @@ TEST_F(ShellViewsTest, GalleryOnAFixtureTree) {
     std::string File;
   } looks[] = {{u"", "skin_shell_plain.png"}, {u"金属光泽", "skin_shell_metal.png"},
                {u"OFFICE2007蓝色", "skin_shell_office2007blue.png"}};
+  std::vector<testsupport::TShot> plain;
   for (const Look& l : looks) {
     delete form;
     form = new forms::TForm(forms::Application);
@@ -97,6 +99,19 @@ TEST_F(ShellViewsTest, GalleryOnAFixtureTree) {
     EXPECT_EQ(cb->Path(), U(shown));
     const std::string path = PictureDir() + "/" + l.File;
     EXPECT_TRUE(forms::RenderToPng(form, path)) << path;
+    // The selected file's row and the shown folder's node are drawn
+    // selected; skinned, every control differs from its plain look.
+    SCOPED_TRACE(l.File);
+    testsupport::ExpectStateShows("the selected file", lv, [&] { lv->SetItemIndex(-1), Pump(); },
+                                  [&] { lv->SetItemIndex(2), Pump(); });
+    forms::TControl* parts[] = {cb, tv, tvBar, lv, lvBar, icons};
+    for (std::size_t i = 0; i < std::size(parts); ++i) {
+      const testsupport::TShot now = testsupport::Shot(parts[i]);
+      if (l.Skin.empty())
+        plain.push_back(now);
+      else
+        EXPECT_GT(testsupport::Changed(now, plain[i]), 0.0) << "part " << i << " looks plain";
+    }
     // The combo's drop-down list on its own.
     cb->DropDown();
     Pump();
