@@ -162,6 +162,8 @@ void TbsSkinHintWindow::PrepareFont() {
   else
     F->SetCharset(FspHint->DefaultFont()->Charset());
   F->SetColor(FSD ? FSD->HintWindow->FontColor : gdi::clInfoText);
+  // Painting starts from the window's own font: it must carry the same.
+  Font()->Assign(F);
 }
 
 rtl::TSize TbsSkinHintWindow::MeasureText(const String& Text) {
