@@ -23,10 +23,6 @@ std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8
 void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
   for (int i = 0; i < 4; ++i) v.push_back(std::uint8_t(x >> (8 * i)));
 }
-void Put16(std::vector<std::uint8_t>& v, std::uint16_t x) {
-  v.push_back(std::uint8_t(x));
-  v.push_back(std::uint8_t(x >> 8));
-}
 
 [[noreturn]] void BadIcon(const char* why) { throw rtl::EInvalidGraphic((std::string("Invalid icon file: ") + why).c_str()); }
 

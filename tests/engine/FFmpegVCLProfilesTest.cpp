@@ -293,7 +293,7 @@ TEST(ProfilesTest, DamagedInputsGiveWhatTheyHoldInTheMainProfiles) {
     EXPECT_GE(pictures, 5);
     EXPECT_LE(pictures, std::ceil(1.194 * rate) + 1);
     const std::string length = transcodetest::Probe(r.Output)["s0.duration"];
-    if (!length.empty() && length != "N/A") EXPECT_LE(transcodetest::ToDouble(length), 1.194 + 1.5 / rate);
+    if (!length.empty() && length != "N/A") { EXPECT_LE(transcodetest::ToDouble(length), 1.194 + 1.5 / rate); }
 
     r = ConvertWithProfile(leap, key, dir / ("leap" + std::to_string(key)));
     EXPECT_TRUE(r.End.Finished) << rtl::U8(r.End.ExceptionMsg);

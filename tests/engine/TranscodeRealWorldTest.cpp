@@ -59,10 +59,11 @@ class RealWorldTest : public ::testing::Test {
       // picture, or at half its length (3 s of H.264 that holds no picture
       // back, and AAC).
       const std::string whole = dir / "faststart.mp4";
-      if (!std::filesystem::exists(whole))
+      if (!std::filesystem::exists(whole)) {
         EXPECT_TRUE(enginetest::RunFFmpeg(
             "-f lavfi -i testsrc=size=320x240:rate=25:duration=3 -f lavfi -i sine=duration=3 -c:v libx264 -bf 0 "
             "-c:a aac -movflags faststart " + whole));
+      }
       const std::string data = enginetest::ReadFile(whole);
       size_t cut = data.size() / 2;
       if (AName == "firstpicture.mp4") {

@@ -211,7 +211,7 @@ TEST_F(TranscoderRunTest, AFileInTheOutputsPlaceIsReplacedOnlyByARunThatEnds) {
     auto t = Ready(out);
     // Opening the output creates, opens and truncates nothing.
     EXPECT_EQ(std::filesystem::exists(out), c.Existing);
-    if (c.Existing) EXPECT_EQ(enginetest::ReadFile(out), old);
+    if (c.Existing) { EXPECT_EQ(enginetest::ReadFile(out), old); }
     t->WriteBytes = c.Write;
     t->Fail = c.Fail;
     if (c.Stop) {

@@ -88,9 +88,10 @@ class MainFormWaitTest : public MainFormRunTest {
     options->bsSkinCheckRadioBox3->SetChecked(true);  // overwrite: the same outputs each time
     form->bsSkinOfficeComboBox2->SetIndex(6);         // "HD视频": H.264 at 720p, whose encoder drains on a stop
     const fs::path clip = FixtureDir() / "hd0.avi";
-    if (!fs::exists(clip))
+    if (!fs::exists(clip)) {
       ASSERT_TRUE(RunFfmpeg("-f lavfi -i testsrc=size=1280x720:rate=25:duration=20 -c:v mpeg4 -q:v 4 '" +
                             clip.string() + "'"));
+    }
     std::vector<std::string> clips;
     for (int i = 0; i < 4; ++i) {
       const fs::path copy = FixtureDir() / ("hd" + std::to_string(i) + ".avi");

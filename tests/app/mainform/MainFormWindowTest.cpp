@@ -220,7 +220,7 @@ TEST_F(MainFormWindowTest, AFolderIsListedInNameOrderAndWalkedFromItsLastName) {
   fs::create_directories(folder);
   const std::string clip = Clip("folder clip.avi", 1);
   const std::vector<std::string> order = {"Clip1.avi", "clip2.avi", "CLIP3.avi", "clip10.avi", "Clip20.avi"};
-  for (const std::string& name : {"clip10.avi", "CLIP3.avi", "Clip20.avi", "Clip1.avi", "clip2.avi"})
+  for (const char* name : {"clip10.avi", "CLIP3.avi", "Clip20.avi", "Clip1.avi", "clip2.avi"})
     fs::copy_file(clip, folder / name);
   dialogs.FolderAnswers.push_back(S(folder.string()));
   form->Button12->Click();

@@ -250,7 +250,7 @@ TEST_F(FolderListing, FilesOnlyHiddenIncludedSubfoldersNotEntered) {
 TEST_F(FolderListing, NamesInTheOpenDialogsOrder) {
   const std::vector<std::string> order = {"a.txt", "Clip2.avi", "clip03.avi", "CLIP8.avi", "clip10.avi",
                                           "clip010b.avi", "Clip100.avi", "片段.mp4"};
-  for (const std::string& name : {"clip10.avi", "片段.mp4", "CLIP8.avi", "a.txt", "Clip100.avi", "clip03.avi",
+  for (const char* name : {"clip10.avi", "片段.mp4", "CLIP8.avi", "a.txt", "Clip100.avi", "clip03.avi",
                                   "clip010b.avi", "Clip2.avi"})
     Touch(name);
   auto list = GetFilenames(rtl::FileNameToString(dir_), u"*.*");

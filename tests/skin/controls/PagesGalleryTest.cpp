@@ -123,8 +123,9 @@ TEST_F(PagesGalleryTest, PagesAndLinksInThreeSkinsAndPlain) {
     for (std::size_t i = 0; i < all.size(); ++i) {
       if (l.skin.empty())
         plain.push_back(testsupport::Shot(all[i]));
-      else if (i < plain.size())
+      else if (i < plain.size()) {
         EXPECT_GT(testsupport::Changed(testsupport::Shot(all[i]), plain[i]), 0.0) << "page control " << i;
+      }
     }
     Enter(hotLabel);
     EXPECT_TRUE(forms::RenderToPng(form, PictureDir() + "/hover_" + l.file));

@@ -84,8 +84,9 @@ class DialogsTest : public SkinControlsTest {
     const testsupport::TShot whole = testsupport::Shot(f);
     if (Plain)
       plainLooks[Key] = whole;
-    else if (plainLooks.count(Key))
+    else if (plainLooks.count(Key)) {
       EXPECT_GT(testsupport::Changed(whole, plainLooks[Key]), 0.0) << "drawn as in the plain look";
+    }
     forms::TWinControl* focused = f->ActiveControl();
     forms::TWinControl* next = focused ? f->FindNextControl(focused, true, true, false) : nullptr;
     if (!Focus || !focused || !next || next == focused) return;

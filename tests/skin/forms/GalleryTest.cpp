@@ -40,8 +40,9 @@ class FrameGalleryTest : public FrameTest {
     EXPECT_GT(testsupport::Changed(testsupport::Shot(form), active), 0.0) << name << ": active and inactive alike";
     if (!skin)
       defaultFrame = active;
-    else if (!defaultFrame.Empty())
+    else if (!defaultFrame.Empty()) {
       EXPECT_GT(testsupport::Changed(active, defaultFrame), 0.0) << name << ": drawn as the default frame";
+    }
     last = active;
     other->Hide();
     Pump();
@@ -137,7 +138,7 @@ TEST_F(FrameGalleryTest, HotAndPressedCaptionButtons) {
     Advance(300);
     // Hot and pressed are each drawn: the close button cools once left, the
     // minimize button changes from hot to pressed.
-    if (hotLook) EXPECT_GT(testsupport::Changed(testsupport::Shot(form, r), closeHot), 0.0) << i << ": hot close button";
+    if (hotLook) { EXPECT_GT(testsupport::Changed(testsupport::Shot(form, r), closeHot), 0.0) << i << ": hot close button"; }
     const testsupport::TShot minHot = testsupport::Shot(form, m);
     win::headless::MouseDown(Scr(m.Left + m.Width() / 2, m.Top + m.Height() / 2));
     Pump();

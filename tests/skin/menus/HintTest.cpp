@@ -348,6 +348,47 @@ TEST_F(HintTest, PlainLookWithoutSkinAndSkinLookWithOne) {
   EXPECT_EQ(w->SkinInUse(), nullptr) << "an empty skin gives the plain look";
 }
 
+// The hint's text is drawn in the skin's hint font colour in every stored
+// skin, dark ones included (light text on a dark picture).
+TEST_F(HintTest, TextTakesTheSkinsFontColourInEveryStoredSkin) {
+  auto nearColour = [](const gdi::Surface* img, int w, int h, std::uint32_t rgb) {
+    int n = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const std::uint32_t p = img->GetPixel(x, y);
+        int d = 0;
+        for (int k = 0; k < 24; k += 8) d += std::abs(int(p >> k & 0xFF) - int(rgb >> k & 0xFF));
+        n += d < 60;
+      }
+    return n;
+  };
+  int checked = 0;
+  for (int i = 0; i < resources::StoredSkinCount(); ++i) {
+    const std::u16string name = resources::StoredSkinName(i);
+    SCOPED_TRACE(rtl::StringToUtf8(name));
+    LoadStored(name);
+    if (!sd->HintWindow || sd->HintWindow->WindowPictureIndex < 0) continue;
+    TbsSkinHint* hint = MakeHint();
+    if (!hint->UseSkinFont) {
+      delete hint;
+      continue;
+    }
+    TbsSkinHintWindow* w = hint->Window();
+    const std::uint32_t colour = Argb(sd->HintWindow->FontColor);
+    hint->ActivateHint({100, 100}, u"  ");
+    Pump();
+    const int blank = nearColour(win::headless::BackBuffer(w->Handle()), w->Width(), w->Height(), colour);
+    hint->ActivateHint({100, 100}, u"田田田田田田田田");
+    Pump();
+    EXPECT_EQ(w->Font()->Color(), sd->HintWindow->FontColor);
+    const int text = nearColour(win::headless::BackBuffer(w->Handle()), w->Width(), w->Height(), colour);
+    EXPECT_GT(text - blank, 40) << "the text is not drawn in the skin's colour";
+    delete hint;
+    ++checked;
+  }
+  EXPECT_GT(checked, 3);
+}
+
 TEST_F(HintTest, CursorMarginIsTheLowestVisibleRowBelowTheHotSpot) {
   TbsSkinHint* hint = MakeHint();
   // 32 x 32 monochrome cursors, hot spot at y 2; rows padded to 16 bits.
