@@ -28,6 +28,8 @@ class PlayerHandlersTest : public playertest::PlayerFixture {
     player_->SetScreenHeight(120);
   }
   void TearDown() override {
+    // A test that ended early leaves no handler pointing into its body.
+    player_->OnPosition = nullptr;
     engine::SetMessagePump(nullptr);
     engine::SetExceptionHandler(nullptr);
     PlayerFixture::TearDown();
@@ -204,18 +206,26 @@ TEST_F(PlayerHandlersTest, PlayWindowsLoopOrStopWithoutDeadlock) {
     TRepeatType repeat;
     int64_t playTime;
   } cases[] = {{rtLoop, 500000}, {rtLoop, 2000000}, {rtStop, 500000}, {rtStop, 2000000}};
+  // What the handler sees outlives every case: a position may still arrive
+  // after a case has ended.
+  std::mutex lock;
+  int loops = 0;
+  int64_t last = -1, playTime = 0;
+  player_->OnPosition = [&](rtl::TObject*, int64_t pts) {
+    std::lock_guard g(lock);
+    if (last >= playTime - 200000 && pts < 300000) ++loops;
+    last = pts;
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.repeat) + " at " + std::to_string(c.playTime));
     player_->SetPlayTime(c.playTime);
     player_->SetRepeatType(c.repeat);
-    std::mutex lock;
-    int loops = 0;
-    int64_t last = -1;
-    player_->OnPosition = [&](rtl::TObject*, int64_t pts) {
+    {
       std::lock_guard g(lock);
-      if (last >= c.playTime - 200000 && pts < 300000) ++loops;
-      last = pts;
-    };
+      loops = 0;
+      last = -1;
+      playTime = c.playTime;
+    }
     ASSERT_TRUE(player_->Open(File("video.mkv"), nullptr, false));
     if (c.repeat == rtLoop) {
       ASSERT_TRUE(ServeUntil([&] {
@@ -233,6 +243,7 @@ TEST_F(PlayerHandlersTest, PlayWindowsLoopOrStopWithoutDeadlock) {
     player_->Stop(true);
     rec_.Clear();
   }
+  player_->OnPosition = nullptr;
   player_->SetPlayTime(AV_NOPTS_VALUE);
   player_->SetRepeatType(rtStop);
   ASSERT_TRUE(player_->Open(File("wide.mkv"), nullptr, false));
