@@ -838,9 +838,7 @@ void TCustomPlayer::DoPosition() {
       pos = is->Duration;
       if (FLastPTS != is->Duration) FLastPTS = 0;
     }
-    // While a seek is under way the clocks still tell where playing was:
-    // the first position reported after it is the target's.
-    if (!FSeeking.load() && (FLastPTS == AV_NOPTS_VALUE || std::llabs(pos - FLastPTS) > 10000)) {
+    if (FLastPTS == AV_NOPTS_VALUE || std::llabs(pos - FLastPTS) > 10000) {
       FLastPTS = pos;
       if (OnPosition) FPlayEvent.Post({pekPosition, pos});
     }

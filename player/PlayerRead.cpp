@@ -200,7 +200,6 @@ void TPlayerEngine::ReadThread(TVideoState* is) {
       r = SeekToPicture(is, target, head);
       if (r < 0) {
         p->ReportError(Fmt("%s: error while seeking", is->filename.c_str()), false);
-        p->FSeeking = false;
         if (is->video_st) p->FPictEvent.Set();
       } else {
         // Pictures and sound before the target are decoded but not shown.
