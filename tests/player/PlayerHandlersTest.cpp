@@ -29,7 +29,7 @@ class PlayerHandlersTest : public playertest::PlayerFixture {
   }
   void TearDown() override {
     // A test that ended early leaves no handler pointing into its body.
-    player_->OnPosition = nullptr;
+    if (player_) player_->OnPosition = nullptr;
     engine::SetMessagePump(nullptr);
     engine::SetExceptionHandler(nullptr);
     PlayerFixture::TearDown();
